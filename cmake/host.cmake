@@ -1,0 +1,19 @@
+# Host build: the simulated machine and the tests that run on it.
+file(GLOB QM_SIM_SOURCES CONFIGURE_DEPENDS src/platform/sim/*.cpp)
+add_library(qm_sim STATIC ${QM_SIM_SOURCES})
+target_link_libraries(qm_sim PUBLIC qm_core)
+
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+file(GLOB QM_UNIT_TESTS CONFIGURE_DEPENDS tests/unit/*.cpp)
+add_executable(unit_tests ${QM_UNIT_TESTS})
+target_include_directories(unit_tests PRIVATE tests)
+target_link_libraries(unit_tests PRIVATE qm_sim GTest::gtest_main)
+gtest_discover_tests(unit_tests)
+
+file(GLOB QM_CONTRACT_TESTS CONFIGURE_DEPENDS tests/contract/*_test.cpp)
+add_executable(contract_tests_sim ${QM_CONTRACT_TESTS} tests/contract/env_sim.cpp)
+target_include_directories(contract_tests_sim PRIVATE tests)
+target_link_libraries(contract_tests_sim PRIVATE qm_sim GTest::gtest_main)
+gtest_discover_tests(contract_tests_sim TEST_PREFIX "sim.")

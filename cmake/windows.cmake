@@ -1,0 +1,39 @@
+# Windows build: the real platform, the program and the tests that run under Wine.
+file(GLOB QM_WIN32_SOURCES CONFIGURE_DEPENDS src/platform/win32/*.cpp)
+add_library(qm_win32 STATIC ${QM_WIN32_SOURCES})
+target_link_libraries(qm_win32 PUBLIC qm_core comctl32 gdi32 version ole32 oleaut32 uuid shlwapi shell32 advapi32)
+target_compile_definitions(qm_core PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0600 WINVER=0x0600)
+
+set(CMAKE_EXE_LINKER_FLAGS "${CMAKE_EXE_LINKER_FLAGS} -static")
+
+add_executable(quellmark WIN32 src/main_win32.cpp res/quellmark.rc)
+target_link_libraries(quellmark PRIVATE qm_win32)
+set_source_files_properties(res/quellmark.rc PROPERTIES
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/quellmark.manifest;${CMAKE_SOURCE_DIR}/res/quellmark.ico;${CMAKE_SOURCE_DIR}/res/imagelist1.bmp")
+
+# GoogleTest from sources (Debian's googletest package), built with the same compiler.
+set(QM_GTEST_SOURCE /usr/src/googletest/googletest CACHE PATH "GoogleTest source folder")
+if(NOT EXISTS ${QM_GTEST_SOURCE}/CMakeLists.txt)
+  message(STATUS "No GoogleTest sources at ${QM_GTEST_SOURCE}: building the program only")
+  return()
+endif()
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(${QM_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+include(GoogleTest)
+
+file(GLOB QM_CONTRACT_TESTS CONFIGURE_DEPENDS tests/contract/*_test.cpp)
+add_executable(contract_tests_win32 ${QM_CONTRACT_TESTS} tests/contract/env_win32.cpp)
+target_include_directories(contract_tests_win32 PRIVATE tests)
+target_link_libraries(contract_tests_win32 PRIVATE qm_win32 gtest_main)
+gtest_discover_tests(contract_tests_win32 TEST_PREFIX "wine." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
+
+# The probe that inspects and drives the real program's windows from outside.
+add_executable(qm_probe tests/wine/probe.cpp)
+target_link_libraries(qm_probe PRIVATE comctl32 user32)
+
+add_test(NAME wine.program
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine/program_test.sh
+          $<TARGET_FILE:quellmark> $<TARGET_FILE:qm_probe> ${CMAKE_BINARY_DIR})
+set_tests_properties(wine.program PROPERTIES TIMEOUT 300)

@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# Builds Quellmark and runs it or its tests on Debian 12.
+#   ./quellmark.sh run    build, then run quellmark.exe under Wine
+#   ./quellmark.sh test   build, then run every test (host, contract, Wine)
+# Installs what it lacks on the first run; quick when everything is there.
+set -euo pipefail
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+build="$top/build"
+export QM_WINEPREFIX="$build/wineprefix"
+export WINEPREFIX="$QM_WINEPREFIX" WINEARCH=win32 WINEDEBUG=-all
+export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
+jobs=$(nproc)
+
+say() { printf '== %s\n' "$*"; }
+
+install_packages() {
+  local need=()
+  command -v cmake >/dev/null || need+=(cmake)
+  command -v g++ >/dev/null || need+=(g++)
+  command -v i686-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-i686-posix mingw-w64-tools)
+  [ -e /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
+  [ -e /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+  command -v wine >/dev/null || need+=(wine)
+  dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)
+  command -v Xvfb >/dev/null || need+=(xvfb)
+  command -v xwd >/dev/null || need+=(x11-apps)
+  [ -x /usr/bin/convert ] || need+=(imagemagick)
+  [ ${#need[@]} -eq 0 ] && return
+  say "installing ${need[*]}"
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo dpkg --add-architecture i386
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+}
+
+configure_and_build() {
+  say "building for the host"
+  cmake -S "$top" -B "$build/host" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$build/host" -j "$jobs"
+  say "building for Windows (i686)"
+  cmake -S "$top" -B "$build/win32" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" >/dev/null
+  cmake --build "$build/win32" -j "$jobs"
+}
+
+# Xvfb of our own when there is no display; stopped on exit.
+start_display() {
+  if [ -n "${DISPLAY:-}" ]; then return; fi
+  local n=$((90 + RANDOM % 100))
+  Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  export DISPLAY=":$n"
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+}
+
+stop_all() {
+  wineserver -k >/dev/null 2>&1 || true
+  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
+}
+
+prepare_wine() {
+  "$top/tests/wine/prefix.sh" "$QM_WINEPREFIX"
+  # One server for the whole run, detached from our output.
+  wineserver -p >/dev/null 2>&1 </dev/null &
+  wine cmd /c exit >/dev/null 2>&1 || true
+}
+
+case "${1:-}" in
+  run)
+    install_packages
+    configure_and_build
+    trap stop_all EXIT
+    own_display=${DISPLAY:-}
+    start_display
+    prepare_wine
+    if [ -n "$own_display" ]; then
+      say "starting quellmark.exe under Wine"
+      wine "$build/win32/quellmark.exe"
+    else
+      say "starting quellmark.exe under Wine on Xvfb $DISPLAY"
+      wine "$build/win32/quellmark.exe" &
+      wine "$build/win32/qm_probe.exe" wait-main 30000 >/dev/null
+      sleep 2
+      xwd -root -silent -display "$DISPLAY" | /usr/bin/convert xwd:- "$build/quellmark.png"
+      wine "$build/win32/qm_probe.exe" close >/dev/null || true
+      wait || true
+      say "screenshot: $build/quellmark.png"
+    fi
+    ;;
+  test)
+    install_packages
+    configure_and_build
+    trap stop_all EXIT
+    start_display
+    prepare_wine
+    say "host tests"
+    (cd "$build/host" && ctest --output-on-failure -j "$jobs")
+    say "Windows tests under Wine"
+    (cd "$build/win32" && ctest --output-on-failure)
+    ;;
+  *)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac

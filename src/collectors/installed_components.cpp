@@ -1,0 +1,41 @@
+// Active Setup installed components that carry a logon command.
+#include "collectors/collectors.h"
+#include "startups.h"
+
+namespace qm {
+
+namespace {
+constexpr const char* kComponentsKey = "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\";
+}
+
+void ScanInstalledComponents(TMainForm& form) {
+    Platform& platform = form.platform;
+    TRegistry reg(platform.registry);
+    std::vector<std::string> names;
+    reg.SetRootKey(kHkeyLocalMachine);
+    if (reg.OpenKey(kComponentsKey, false)) reg.GetKeyNames(names);
+    reg.CloseKey();
+    for (const std::string& name : names) {
+        reg.SetRootKey(kHkeyLocalMachine);
+        reg.OpenKey(kComponentsKey + name, false);  // a key that cannot be opened reads as empty
+        if (reg.ReadString("StubPath").empty()) {
+            reg.CloseKey();
+            continue;
+        }
+        TEntryRow& row = form.actx.Add();
+        row.Caption = reg.ReadString("");
+        row.SubItems.Add(reg.ReadString("ComponentID"));
+        row.SubItems.Add(reg.ReadString("StubPath"));
+        row.SubItems.Add(name);
+        if (row.SubItems[0].empty()) row.SubItems[0] = "Suspect Malware";
+        if (row.Caption.empty() || row.Caption == "Active Directory Service Interface") row.Caption = "n/a";
+        const std::string target = ExtractTargetPath(reg.ReadString("StubPath"), ".exe");
+        row.ImageIndex = GetSysIconIndex(platform, target);
+        if (row.ImageIndex == GetSysIconIndex(platform, "0")) row.ImageIndex = GetSysIconIndex(platform, ".exe");
+        row.StateIndex = 3;
+        AttachSystemImageLists(platform, form.actx);
+        reg.CloseKey();
+    }
+}
+
+}  // namespace qm

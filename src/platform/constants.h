@@ -1,0 +1,93 @@
+// Windows constants the portable code needs, under names that cannot clash
+// with the macros of <windows.h>. The values are Windows' own.
+#pragma once
+#include <cstdint>
+
+namespace qm {
+
+using Handle = std::uintptr_t;  // an opaque platform handle (HKEY, SC_HANDLE, HICON ...)
+
+// Predefined registry root keys.
+inline constexpr Handle kHkeyClassesRoot = 0x80000000u;
+inline constexpr Handle kHkeyCurrentUser = 0x80000001u;
+inline constexpr Handle kHkeyLocalMachine = 0x80000002u;
+inline constexpr Handle kHkeyUsers = 0x80000003u;
+inline constexpr Handle kHkeyPerformanceData = 0x80000004u;
+inline constexpr Handle kHkeyCurrentConfig = 0x80000005u;
+inline constexpr Handle kHkeyDynData = 0x80000006u;
+
+inline constexpr std::uint32_t kKeyAllAccess = 0xF003Fu;
+inline constexpr std::uint32_t kKeyRead = 0x20019u;
+
+// Registry value types.
+inline constexpr std::uint32_t kRegNone = 0;
+inline constexpr std::uint32_t kRegSz = 1;
+inline constexpr std::uint32_t kRegExpandSz = 2;
+inline constexpr std::uint32_t kRegBinary = 3;
+inline constexpr std::uint32_t kRegDword = 4;
+inline constexpr std::uint32_t kRegMultiSz = 7;
+
+// Win32 error codes.
+inline constexpr long kErrorSuccess = 0;
+inline constexpr long kErrorFileNotFound = 2;
+inline constexpr long kErrorAccessDenied = 5;
+inline constexpr long kErrorInvalidHandle = 6;
+inline constexpr long kErrorInvalidParameter = 87;
+inline constexpr long kErrorInsufficientBuffer = 122;
+inline constexpr long kErrorMoreData = 234;
+inline constexpr long kErrorNoMoreItems = 259;
+
+// SHGetFileInfoA flags.
+inline constexpr std::uint32_t kShgfiIcon = 0x100;
+inline constexpr std::uint32_t kShgfiTypeName = 0x400;
+inline constexpr std::uint32_t kShgfiExeType = 0x2000;
+inline constexpr std::uint32_t kShgfiSysIconIndex = 0x4000;
+inline constexpr std::uint32_t kShgfiSmallIcon = 0x1;
+inline constexpr std::uint32_t kShgfiUseFileAttributes = 0x10;
+
+// List view image list kinds (LVM_SETIMAGELIST).
+inline constexpr int kLvsilNormal = 0;
+inline constexpr int kLvsilSmall = 1;
+
+// Access token.
+inline constexpr std::uint32_t kTokenAdjustPrivileges = 0x20;
+inline constexpr std::uint32_t kTokenQuery = 0x8;
+inline constexpr std::uint32_t kSePrivilegeEnabled = 2;
+
+// File attributes.
+inline constexpr std::uint32_t kFileAttributeReadonly = 0x1;
+inline constexpr std::uint32_t kFileAttributeHidden = 0x2;
+inline constexpr std::uint32_t kFileAttributeSystem = 0x4;
+inline constexpr std::uint32_t kFileAttributeDirectory = 0x10;
+inline constexpr std::uint32_t kFileAttributeArchive = 0x20;
+inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
+
+// Shell special folders.
+inline constexpr int kCsidlStartup = 7;
+inline constexpr int kCsidlCommonStartup = 24;
+
+// Service control manager.
+inline constexpr std::uint32_t kScManagerAllAccess = 0xF003F;
+inline constexpr std::uint32_t kScManagerEnumerateService = 0x4;
+inline constexpr std::uint32_t kGenericExecute = 0x20000000;
+inline constexpr std::uint32_t kGenericWrite = 0x40000000;
+inline constexpr std::uint32_t kServiceAllAccess = 0xF01FF;
+inline constexpr std::uint32_t kServiceChangeConfig = 0x2;
+inline constexpr std::uint32_t kServiceDelete = 0x10000;  // DELETE
+inline constexpr std::uint32_t kServiceWin32OwnProcess = 0x10;
+inline constexpr std::uint32_t kServiceWin32ShareProcess = 0x20;
+inline constexpr std::uint32_t kServiceKernelDriver = 0x1;
+inline constexpr std::uint32_t kServiceActive = 1;
+inline constexpr std::uint32_t kServiceInactive = 2;
+inline constexpr std::uint32_t kServiceNoChange = 0xFFFFFFFFu;
+inline constexpr std::uint32_t kServiceAutoStart = 2;
+inline constexpr std::uint32_t kServiceDemandStart = 3;
+inline constexpr std::uint32_t kServiceDisabled = 4;
+inline constexpr std::uint32_t kServiceRunning = 4;
+inline constexpr std::uint32_t kServiceStopped = 1;
+
+// Message dialog results and kinds.
+enum class DialogKind { Error, Confirmation, Information, Plain };
+enum class DialogResult { None, Ok, Yes, No, Cancel };
+
+}  // namespace qm

@@ -1,0 +1,243 @@
+// The one door to Windows. Everything the program asks of the machine goes
+// through these interfaces; platform/win32 answers with the real API and
+// platform/sim with an in-memory machine. Signatures follow the Win32 calls
+// they stand for closely, so that the logic above keeps their flags, orders
+// and failure rules.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/constants.h"
+
+namespace qm {
+
+// ---- Registry -------------------------------------------------------------
+
+struct RegValue {
+    std::uint32_t type = kRegNone;
+    std::vector<std::uint8_t> data;
+};
+
+class IRegistry {
+public:
+    virtual ~IRegistry() = default;
+    // RegOpenKeyExA. `parent` is a root key or a key opened before.
+    virtual long OpenKey(Handle parent, const std::string& subKey, std::uint32_t access, Handle& out) = 0;
+    virtual long CloseKey(Handle key) = 0;
+    // RegQueryInfoKeyA: the number of sub-keys and values.
+    virtual long QueryInfoKey(Handle key, std::uint32_t& subKeys, std::uint32_t& values) = 0;
+    // RegEnumValueA / RegEnumKeyExA by index; kErrorNoMoreItems past the end.
+    virtual long EnumValue(Handle key, std::uint32_t index, std::string& name) = 0;
+    virtual long EnumKey(Handle key, std::uint32_t index, std::string& name) = 0;
+    // RegQueryValueExA without a buffer: the type and size of the data.
+    // kErrorFileNotFound when the value is absent.
+    virtual long QueryValueInfo(Handle key, const std::string& name, std::uint32_t& type,
+                                std::uint32_t& size) = 0;
+    // RegQueryValueExA with a buffer of `size` bytes: the type and the data.
+    virtual long QueryValue(Handle key, const std::string& name, std::uint32_t size, RegValue& out) = 0;
+    virtual long DeleteValue(Handle key, const std::string& name) = 0;
+    // RegDeleteKeyA: a key without sub-keys.
+    virtual long DeleteKey(Handle key, const std::string& subKey) = 0;
+    // Writing, used by tests and fixtures only.
+    virtual long CreateKey(Handle parent, const std::string& subKey, Handle& out) = 0;
+    virtual long SetValue(Handle key, const std::string& name, std::uint32_t type,
+                          const std::vector<std::uint8_t>& data) = 0;
+};
+
+// ---- Service control manager ----------------------------------------------
+
+struct ServiceEntry {  // one ENUM_SERVICE_STATUSA
+    std::string serviceName;
+    std::optional<std::string> displayName;  // Wine lists a service created without one as NULL
+    std::uint32_t serviceType = 0;
+    std::uint32_t currentState = 0;
+};
+
+class IServices {
+public:
+    virtual ~IServices() = default;
+    virtual Handle OpenSCManager(std::uint32_t access) = 0;  // 0 on failure
+    // EnumServicesStatusA with a buffer of `bufferSize` bytes. Appends what
+    // fits to `out`; returns false with `lastError` kErrorMoreData when more
+    // entries remain, to be fetched with the updated `resume` handle.
+    virtual bool EnumServicesStatus(Handle scm, std::uint32_t type, std::uint32_t state,
+                                    std::uint32_t bufferSize, std::uint32_t& resume,
+                                    std::vector<ServiceEntry>& out, long& lastError) = 0;
+    virtual Handle OpenService(Handle scm, const std::string& name, std::uint32_t access) = 0;
+    // QueryServiceConfigA: the configured command line (lpBinaryPathName).
+    virtual bool QueryServiceBinaryPath(Handle service, std::string& path) = 0;
+    virtual bool DeleteService(Handle service) = 0;
+    // ChangeServiceConfigA with every argument "no change" but the start type.
+    virtual bool ChangeServiceStartType(Handle service, std::uint32_t startType) = 0;
+    virtual bool CloseServiceHandle(Handle h) = 0;
+};
+
+// ---- Shell and COM shell links ---------------------------------------------
+
+struct ShellFileInfo {  // SHFILEINFOA
+    Handle hIcon = 0;
+    int iIcon = 0;
+    std::uint32_t attributes = 0;
+    std::string displayName;
+    std::string typeName;
+};
+
+// The shell link object (IShellLinkA with its IPersistFile).
+class IShellLinkObject {
+public:
+    virtual ~IShellLinkObject() = default;
+    virtual long Load(const std::string& path, std::uint32_t mode) = 0;  // HRESULT
+    virtual long GetPath(std::string& path, int bufferChars) = 0;        // HRESULT
+};
+
+struct ShellExecuteInfo {  // SHELLEXECUTEINFOA
+    std::uint32_t mask = 0;
+    std::string verb;
+    std::string file;
+    std::string parameters;
+    std::string directory;
+    int show = 1;
+};
+
+class IShell {
+public:
+    virtual ~IShell() = default;
+    // SHGetFileInfoA; returns what the API returns (an image list handle for
+    // SHGFI_SYSICONINDEX, the executable type for SHGFI_EXETYPE, else nonzero
+    // on success).
+    virtual Handle GetFileInfo(const std::string& path, std::uint32_t fileAttributes,
+                               ShellFileInfo& info, std::uint32_t flags) = 0;
+    virtual bool DestroyIcon(Handle icon) = 0;
+    // SHGetSpecialFolderPathA.
+    virtual bool GetSpecialFolderPath(int csidl, bool create, std::string& path) = 0;
+    // CoCreateInstance of the shell link object; throws the COM error when it fails.
+    virtual std::unique_ptr<IShellLinkObject> CreateShellLink() = 0;
+    virtual Handle ShellExecute(const std::string& operation, const std::string& file,
+                                const std::string& parameters, const std::string& directory,
+                                int show) = 0;
+    virtual bool ShellExecuteEx(const ShellExecuteInfo& info) = 0;
+};
+
+// ---- Files ------------------------------------------------------------------
+
+struct FoundFile {
+    std::string name;
+    std::uint32_t attributes = 0;
+};
+
+class IFiles {
+public:
+    virtual ~IFiles() = default;
+    // FindFirstFileA/FindNextFileA over `pattern`, keeping entries whose
+    // attributes fit `attributeMask` as the classic search did (directories
+    // only when the mask has the directory bit).
+    virtual void FindFiles(const std::string& pattern, std::uint32_t attributeMask,
+                           std::vector<FoundFile>& out) = 0;
+    virtual bool DeleteFile(const std::string& path) = 0;
+};
+
+// ---- Version resources --------------------------------------------------------
+
+class IVersionResources {
+public:
+    virtual ~IVersionResources() = default;
+    virtual std::uint32_t GetFileVersionInfoSize(const std::string& path) = 0;
+    virtual bool GetFileVersionInfo(const std::string& path, std::uint32_t size,
+                                    std::vector<std::uint8_t>& block) = 0;
+    // VerQueryValueA on a block read above: the bytes of the sub-block.
+    virtual bool VerQueryValue(const std::vector<std::uint8_t>& block, const std::string& subBlock,
+                               std::vector<std::uint8_t>& value) = 0;
+};
+
+// ---- Processes and other programs' windows -----------------------------------
+
+struct ProcessInfo {
+    Handle process = 0;
+    Handle thread = 0;
+    std::uint32_t processId = 0;
+};
+
+class IProcesses {
+public:
+    virtual ~IProcesses() = default;
+    virtual bool CreateProcess(const std::string& commandLine, std::uint32_t creationFlags,
+                               ProcessInfo& info) = 0;
+    virtual std::uint32_t WaitForInputIdle(Handle process, std::uint32_t milliseconds) = 0;
+    virtual std::uint32_t WaitForSingleObject(Handle h, std::uint32_t milliseconds) = 0;
+    virtual bool GetExitCodeProcess(Handle process, std::uint32_t& code) = 0;
+    virtual bool CloseHandle(Handle h) = 0;
+    virtual Handle FindWindow(const std::string* className, const std::string* title) = 0;
+    virtual Handle FindWindowEx(Handle parent, Handle after, const std::string* className,
+                                const std::string* title) = 0;
+    virtual bool ShowWindow(Handle window, int show) = 0;
+    virtual bool SetForegroundWindow(Handle window) = 0;
+    virtual Handle SetFocus(Handle window) = 0;
+    virtual std::intptr_t SendWindowMessage(Handle window, std::uint32_t message, std::uintptr_t wParam,
+                                      std::intptr_t lParam) = 0;
+    virtual void Sleep(std::uint32_t milliseconds) = 0;
+};
+
+// ---- System information and the access token ----------------------------------
+
+class ISystemInfo {
+public:
+    virtual ~ISystemInfo() = default;
+    // GetComputerNameA with a buffer of `size` bytes.
+    virtual bool GetComputerName(std::uint32_t size, std::string& name) = 0;
+    // GetUserNameA with a buffer of `size` characters; `sizeOut` counts the NUL.
+    virtual bool GetUserName(std::uint32_t size, std::string& buffer, std::uint32_t& sizeOut) = 0;
+    virtual int LocalYear() = 0;
+    virtual std::string ModuleFileName() = 0;  // the running program's own path
+};
+
+struct Luid {
+    std::uint32_t low = 0;
+    std::int32_t high = 0;
+};
+
+class IToken {
+public:
+    virtual ~IToken() = default;
+    virtual bool OpenProcessToken(std::uint32_t access, Handle& token) = 0;
+    virtual bool LookupPrivilegeValue(const std::string& name, Luid& luid) = 0;
+    // AdjustTokenPrivileges with a set of one privilege; `bufferLength` is the
+    // size of the previous-state buffer handed to the call.
+    virtual bool AdjustTokenPrivileges(Handle token, const Luid& luid, std::uint32_t attributes,
+                                       std::uint32_t bufferLength) = 0;
+    virtual bool CloseToken(Handle token) = 0;
+};
+
+// ---- The user: message dialogs -------------------------------------------------
+
+struct DialogRequest {
+    DialogKind kind = DialogKind::Plain;
+    std::string title;
+    std::string text;
+};
+
+class IDialogs {
+public:
+    virtual ~IDialogs() = default;
+    // Shows a modal message dialog and returns the button the user chose.
+    // Error and Plain dialogs have one "OK" button; Confirmation "&Yes"/"&No".
+    virtual DialogResult Show(const DialogRequest& request) = 0;
+};
+
+// ---- The whole machine ------------------------------------------------------------
+
+struct Platform {
+    IRegistry& registry;
+    IServices& services;
+    IShell& shell;
+    IFiles& files;
+    IVersionResources& versions;
+    IProcesses& processes;
+    ISystemInfo& system;
+    IToken& token;
+    IDialogs& dialogs;
+};
+
+}  // namespace qm

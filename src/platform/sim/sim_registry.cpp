@@ -1,0 +1,253 @@
+#include <algorithm>
+
+#include "model.h"
+#include "platform/sim/sim.h"
+
+namespace qm::sim {
+
+namespace {
+
+std::vector<std::string> SplitPath(const std::string& path) {
+    std::vector<std::string> parts;
+    std::string part;
+    for (char c : path) {
+        if (c == '\\') {
+            if (!part.empty()) parts.push_back(part);
+            part.clear();
+        } else {
+            part += c;
+        }
+    }
+    if (!part.empty()) parts.push_back(part);
+    return parts;
+}
+
+bool SameName(const std::string& a, const std::string& b) { return LowerAscii(a) == LowerAscii(b); }
+
+}  // namespace
+
+std::shared_ptr<SimKey> SimKey::Child(const std::string& childName) const {
+    for (const auto& child : children)
+        if (SameName(child->name, childName)) return child;
+    return nullptr;
+}
+
+RegValue* SimKey::Value(const std::string& valueName) {
+    for (auto& [name, value] : values)
+        if (SameName(name, valueName)) return &value;
+    return nullptr;
+}
+
+SimRegistry::SimRegistry() {
+    const char* names[] = {"HKEY_CLASSES_ROOT",     "HKEY_CURRENT_USER",   "HKEY_LOCAL_MACHINE", "HKEY_USERS",
+                           "HKEY_PERFORMANCE_DATA", "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA"};
+    for (Handle i = 0; i < 7; ++i) {
+        auto root = std::make_shared<SimKey>();
+        root->name = names[i];
+        roots_[kHkeyClassesRoot + i] = root;
+    }
+}
+
+std::shared_ptr<SimKey> SimRegistry::Resolve(Handle h) {
+    if (auto it = roots_.find(h); it != roots_.end()) return it->second;
+    if (auto it = open_.find(h); it != open_.end() && !it->second->deleted) return it->second;
+    return nullptr;
+}
+
+long SimRegistry::OpenKey(Handle parent, const std::string& subKey, std::uint32_t access, Handle& out) {
+    ++openCalls_;
+    lastAccess_ = access;
+    auto key = Resolve(parent);
+    if (!key) return kErrorInvalidHandle;
+    for (const std::string& part : SplitPath(subKey)) {
+        key = key->Child(part);
+        if (!key) return kErrorFileNotFound;
+    }
+    if (key->denyFullAccess && (access & kKeyAllAccess & ~kKeyRead)) return kErrorAccessDenied;
+    out = next_++;
+    open_[out] = key;
+    return kErrorSuccess;
+}
+
+long SimRegistry::CloseKey(Handle key) {
+    if (roots_.count(key)) return kErrorSuccess;
+    return open_.erase(key) ? kErrorSuccess : kErrorInvalidHandle;
+}
+
+long SimRegistry::QueryInfoKey(Handle h, std::uint32_t& subKeys, std::uint32_t& values) {
+    auto key = Resolve(h);
+    if (!key) return kErrorInvalidHandle;
+    if (key->failQueryInfo) return kErrorAccessDenied;
+    subKeys = static_cast<std::uint32_t>(key->children.size());
+    values = static_cast<std::uint32_t>(key->values.size());
+    return kErrorSuccess;
+}
+
+long SimRegistry::EnumValue(Handle h, std::uint32_t index, std::string& name) {
+    auto key = Resolve(h);
+    if (!key) return kErrorInvalidHandle;
+    if (index >= key->values.size()) return kErrorNoMoreItems;
+    name = key->values[index].first;
+    return kErrorSuccess;
+}
+
+long SimRegistry::EnumKey(Handle h, std::uint32_t index, std::string& name) {
+    auto key = Resolve(h);
+    if (!key) return kErrorInvalidHandle;
+    if (index >= key->children.size()) return kErrorNoMoreItems;
+    name = key->children[index]->name;
+    return kErrorSuccess;
+}
+
+long SimRegistry::QueryValueInfo(Handle h, const std::string& name, std::uint32_t& type, std::uint32_t& size) {
+    auto key = Resolve(h);
+    if (!key) return kErrorInvalidHandle;
+    RegValue* value = key->Value(name);
+    if (!value) return kErrorFileNotFound;
+    type = value->type;
+    size = static_cast<std::uint32_t>(value->data.size());
+    return kErrorSuccess;
+}
+
+long SimRegistry::QueryValue(Handle h, const std::string& name, std::uint32_t size, RegValue& out) {
+    auto key = Resolve(h);
+    if (!key) return kErrorInvalidHandle;
+    RegValue* value = key->Value(name);
+    if (!value) return kErrorFileNotFound;
+    if (key->unreadable.count(LowerAscii(name))) return kErrorAccessDenied;
+    if (value->data.size() > size) return kErrorMoreData;
+    out = *value;
+    return kErrorSuccess;
+}
+
+long SimRegistry::DeleteValue(Handle h, const std::string& name) {
+    auto key = Resolve(h);
+    if (!key) return kErrorInvalidHandle;
+    if (key->undeletable.count(LowerAscii(name))) return kErrorAccessDenied;
+    auto it = std::find_if(key->values.begin(), key->values.end(), [&](auto& v) { return SameName(v.first, name); });
+    if (it == key->values.end()) return kErrorFileNotFound;
+    key->values.erase(it);
+    return kErrorSuccess;
+}
+
+long SimRegistry::DeleteKey(Handle h, const std::string& subKey) {
+    auto key = Resolve(h);
+    if (!key) return kErrorInvalidHandle;
+    auto parts = SplitPath(subKey);
+    if (parts.empty()) return kErrorInvalidParameter;
+    auto parent = key;
+    for (size_t i = 0; i + 1 < parts.size(); ++i) {
+        parent = parent->Child(parts[i]);
+        if (!parent) return kErrorFileNotFound;
+    }
+    auto child = parent->Child(parts.back());
+    if (!child) return kErrorFileNotFound;
+    if (!child->children.empty()) return kErrorAccessDenied;
+    child->deleted = true;
+    parent->children.erase(std::find(parent->children.begin(), parent->children.end(), child));
+    return kErrorSuccess;
+}
+
+long SimRegistry::CreateKey(Handle parent, const std::string& subKey, Handle& out) {
+    auto key = Resolve(parent);
+    if (!key) return kErrorInvalidHandle;
+    for (const std::string& part : SplitPath(subKey)) {
+        auto child = key->Child(part);
+        if (!child) {
+            child = std::make_shared<SimKey>();
+            child->name = part;
+            key->children.push_back(child);
+        }
+        key = child;
+    }
+    out = next_++;
+    open_[out] = key;
+    return kErrorSuccess;
+}
+
+long SimRegistry::SetValue(Handle h, const std::string& name, std::uint32_t type,
+                           const std::vector<std::uint8_t>& data) {
+    auto key = Resolve(h);
+    if (!key) return kErrorInvalidHandle;
+    if (RegValue* value = key->Value(name)) {
+        *value = RegValue{type, data};
+    } else {
+        key->values.emplace_back(name, RegValue{type, data});
+    }
+    return kErrorSuccess;
+}
+
+std::shared_ptr<SimKey> SimRegistry::Key(const std::string& path, bool create) {
+    auto parts = SplitPath(path);
+    if (parts.empty()) return nullptr;
+    static const std::pair<const char*, Handle> kShort[] = {
+        {"HKCR", kHkeyClassesRoot}, {"HKCU", kHkeyCurrentUser}, {"HKLM", kHkeyLocalMachine}, {"HKU", kHkeyUsers}};
+    std::shared_ptr<SimKey> key;
+    for (auto& [shortName, handle] : kShort)
+        if (SameName(parts[0], shortName)) key = roots_[handle];
+    for (auto& [handle, root] : roots_)
+        if (SameName(parts[0], root->name)) key = root;
+    if (!key) return nullptr;
+    for (size_t i = 1; i < parts.size(); ++i) {
+        auto child = key->Child(parts[i]);
+        if (!child) {
+            if (!create) return nullptr;
+            child = std::make_shared<SimKey>();
+            child->name = parts[i];
+            key->children.push_back(child);
+        }
+        key = child;
+    }
+    return key;
+}
+
+void SimRegistry::SetRaw(const std::string& keyPath, const std::string& name, std::uint32_t type,
+                         std::vector<std::uint8_t> data) {
+    auto key = Key(keyPath);
+    if (RegValue* value = key->Value(name)) {
+        *value = RegValue{type, std::move(data)};
+    } else {
+        key->values.emplace_back(name, RegValue{type, std::move(data)});
+    }
+}
+
+void SimRegistry::SetString(const std::string& keyPath, const std::string& name, const std::string& text,
+                            std::uint32_t type) {
+    std::vector<std::uint8_t> data(text.begin(), text.end());
+    data.push_back(0);
+    SetRaw(keyPath, name, type, std::move(data));
+}
+
+void SimRegistry::SetDword(const std::string& keyPath, const std::string& name, std::uint32_t value) {
+    SetRaw(keyPath, name, kRegDword,
+           {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+            static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)});
+}
+
+bool SimRegistry::HasValue(const std::string& keyPath, const std::string& name) {
+    auto key = Key(keyPath, false);
+    return key && key->Value(name);
+}
+
+std::string SimRegistry::StringValue(const std::string& keyPath, const std::string& name) {
+    auto key = Key(keyPath, false);
+    RegValue* value = key ? key->Value(name) : nullptr;
+    if (!value) return {};
+    std::string text(value->data.begin(), value->data.end());
+    return text.substr(0, text.find('\0'));
+}
+
+void SimRegistry::RemoveKey(const std::string& keyPath) {
+    auto parts = SplitPath(keyPath);
+    if (parts.size() < 2) return;
+    std::string parentPath;
+    for (size_t i = 0; i + 1 < parts.size(); ++i) parentPath += parts[i] + "\\";
+    auto parent = Key(parentPath, false);
+    if (!parent) return;
+    auto child = parent->Child(parts.back());
+    if (!child) return;
+    child->deleted = true;
+    parent->children.erase(std::find(parent->children.begin(), parent->children.end(), child));
+}
+
+}  // namespace qm::sim

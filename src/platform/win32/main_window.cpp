@@ -1,0 +1,467 @@
+#include "platform/win32/main_window.h"
+
+
+#include <array>
+#include <string>
+
+#include "startups.h"
+
+namespace qm::win32 {
+
+namespace {
+
+constexpr int kClientWidth = 554, kClientHeight = 454;
+constexpr int kTabHeight = 414;
+constexpr int kButtonWidth = 75, kButtonHeight = 25;
+constexpr int kOkId = 1, kAboutId = 2, kTabId = 3, kListIdBase = 100;
+constexpr UINT_PTR kTimer1Id = 1;
+// Menu command identifiers: base + tab * 8 + command.
+constexpr UINT kMenuIdBase = 1000;
+constexpr COLORREF kMaskColour = RGB(255, 0, 255);
+
+struct MenuItemDef {
+    ListCommand command;
+    int image;
+};
+
+class Gdi {
+public:
+    explicit Gdi(HGDIOBJ o = nullptr) : o_(o) {}
+    ~Gdi() {
+        if (o_) DeleteObject(o_);
+    }
+    Gdi(const Gdi&) = delete;
+    Gdi& operator=(const Gdi&) = delete;
+    void Reset(HGDIOBJ o) {
+        if (o_) DeleteObject(o_);
+        o_ = o;
+    }
+    HGDIOBJ Get() const { return o_; }
+
+private:
+    HGDIOBJ o_;
+};
+
+class MainWindow {
+public:
+    MainWindow(TMainForm& form, HINSTANCE instance) : form_(form), instance_(instance) {}
+    ~MainWindow() {
+        for (HMENU m : menus_)
+            if (m) DestroyMenu(m);
+        if (images_) ImageList_Destroy(images_);
+    }
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    bool Create();
+    int Run();
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT Notify(NMHDR* header);
+    LRESULT ListNotify(int tab, NMHDR* header);
+    void CreateChildren();
+    void CreateMenus();
+    void Layout(int width, int height);
+    void ShowActiveList();
+    void Sync();
+    void ReadSelection(int tab);
+    void ApplySelection(int tab);
+    int TabFromList(HWND list) const;
+
+    TMainForm& form_;
+    HINSTANCE instance_;
+    HWND hwnd_ = nullptr, tab_ = nullptr, ok_ = nullptr, about_ = nullptr, bevel_ = nullptr;
+    std::array<HWND, kCategoryCount> lists_{};
+    std::array<HMENU, kCategoryCount> menus_{};
+    std::array<std::uint64_t, kCategoryCount> shownVersion_{};
+    std::array<std::string, kCategoryCount> shownCaption_{};
+    std::array<Handle, kCategoryCount> shownSmall_{}, shownLarge_{};
+    std::string shownTitle_;
+    HIMAGELIST images_ = nullptr;
+    Gdi font_;
+    bool timerRunning_ = false;
+    bool syncing_ = false;
+    std::string textBuffer_;  // keeps the text handed to the list alive
+};
+
+bool MainWindow::Create() {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = instance_;
+    wc.hIcon = LoadIconA(instance_, "MAINICON");
+    wc.hIconSm = static_cast<HICON>(LoadImageA(instance_, "MAINICON", IMAGE_ICON, 16, 16, 0));
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kMainWindowClass;
+    RegisterClassExA(&wc);
+
+    const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    const DWORD exStyle = WS_EX_APPWINDOW;  // the window carries the program's taskbar button
+    RECT r{0, 0, kClientWidth, kClientHeight};
+    AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    RECT desk{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &desk, 0);
+    const int x = desk.left + ((desk.right - desk.left) - w) / 2, y = desk.top + ((desk.bottom - desk.top) - h) / 2;
+    hwnd_ = CreateWindowExA(exStyle, kMainWindowClass, form_.Caption.c_str(), style, x, y, w, h, nullptr, nullptr,
+                            instance_, this);
+    return hwnd_ != nullptr;
+}
+
+void MainWindow::CreateChildren() {
+    LOGFONTA lf{};
+    lf.lfHeight = -11;  // Tahoma 8 points
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(lf.lfFaceName, "Tahoma", LF_FACESIZE);
+    font_.Reset(CreateFontIndirectA(&lf));
+    auto setFont = [this](HWND h) { SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE); };
+
+    images_ = ImageList_LoadImageA(instance_, "IMAGELIST1", 16, 0, kMaskColour, IMAGE_BITMAP, LR_CREATEDIBSECTION);
+
+    tab_ = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | TCS_MULTILINE,
+                           0, 0, kClientWidth, kTabHeight, hwnd_, reinterpret_cast<HMENU>(kTabId), instance_, nullptr);
+    setFont(tab_);
+    TabCtrl_SetImageList(tab_, images_);
+    for (int i = 0; i < kCategoryCount; ++i) {
+        TCITEMA item{};
+        item.mask = TCIF_TEXT | TCIF_IMAGE;
+        std::string caption = form_.TabCaptions[static_cast<size_t>(i)];
+        item.pszText = caption.data();
+        item.iImage = kCategories[static_cast<size_t>(i)].TabImage;
+        SendMessageA(tab_, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+        shownCaption_[static_cast<size_t>(i)] = caption;
+    }
+
+    for (int i = 0; i < kCategoryCount; ++i) {
+        const TAutostartCategory& c = kCategories[static_cast<size_t>(i)];
+        HWND list = CreateWindowExA(
+            WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+            WS_CHILD | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT | LVS_SINGLESEL | LVS_OWNERDATA | LVS_EDITLABELS |
+                LVS_SHAREIMAGELISTS,
+            0, 0, 10, 10, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListIdBase + i)), instance_, nullptr);
+        setFont(list);
+        ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
+        for (int col = 0; col < c.ColumnCount; ++col) {
+            LVCOLUMNA column{};
+            column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+            std::string caption = c.Columns[static_cast<size_t>(col)].Caption;
+            column.pszText = caption.data();
+            column.cx = c.Columns[static_cast<size_t>(col)].Width;
+            column.iSubItem = col;
+            SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(col), reinterpret_cast<LPARAM>(&column));
+        }
+        lists_[static_cast<size_t>(i)] = list;
+        SetWindowPos(list, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    }
+
+    ok_ = CreateWindowExA(0, "BUTTON", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, kButtonWidth,
+                          kButtonHeight, hwnd_, reinterpret_cast<HMENU>(kOkId), instance_, nullptr);
+    about_ = CreateWindowExA(0, "BUTTON", "About", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0,
+                             kButtonWidth, kButtonHeight, hwnd_, reinterpret_cast<HMENU>(kAboutId), instance_, nullptr);
+    bevel_ = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_ETCHEDHORZ, 0, 0, kClientWidth, 2, hwnd_,
+                             nullptr, instance_, nullptr);
+    setFont(ok_);
+    setFont(about_);
+    CreateMenus();
+    TabCtrl_SetCurSel(tab_, form_.ActivePage);
+    Layout(kClientWidth, kClientHeight);
+    ShowActiveList();
+}
+
+void MainWindow::CreateMenus() {
+    for (int i = 0; i < kCategoryCount; ++i) {
+        const TAutostartCategory& c = kCategories[static_cast<size_t>(i)];
+        HMENU menu = CreatePopupMenu();
+        struct Item {
+            const char* caption;
+            ListCommand command;
+            int image;
+        };
+        std::array<Item, 4> items{{{"&Delete Items...", ListCommand::Delete, 13},
+                                   {"&Disable Items...", ListCommand::Disable, 18},
+                                   {"&Jump To...", ListCommand::JumpTo, 9},
+                                   {c.PropertiesCaption, ListCommand::Properties, 14}}};
+        for (const Item& item : items) {
+            if (item.command == ListCommand::Disable && !c.HasDisable) continue;
+            if (item.command == ListCommand::JumpTo) AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+            MENUITEMINFOA mi{};
+            mi.cbSize = sizeof(mi);
+            mi.fMask = MIIM_ID | MIIM_STRING | MIIM_BITMAP | MIIM_DATA;
+            mi.wID = kMenuIdBase + static_cast<UINT>(i) * 8 + static_cast<UINT>(item.command);
+            mi.dwTypeData = const_cast<char*>(item.caption);
+            mi.hbmpItem = HBMMENU_CALLBACK;
+            mi.dwItemData = static_cast<ULONG_PTR>(item.image);
+            InsertMenuItemA(menu, GetMenuItemCount(menu), TRUE, &mi);
+        }
+        menus_[static_cast<size_t>(i)] = menu;
+    }
+}
+
+void MainWindow::Layout(int width, int height) {
+    // The tabs follow every edge; the buttons and the bevel keep to the bottom right.
+    MoveWindow(tab_, 0, 0, width, height - (kClientHeight - kTabHeight), TRUE);
+    MoveWindow(ok_, width - (kClientWidth - 471), height - (kClientHeight - 416), kButtonWidth, kButtonHeight, TRUE);
+    MoveWindow(about_, width - (kClientWidth - 382), height - (kClientHeight - 416), kButtonWidth, kButtonHeight, TRUE);
+    MoveWindow(bevel_, 0, height - 8, width, 2, TRUE);
+    RECT page{};
+    GetClientRect(tab_, &page);
+    TabCtrl_AdjustRect(tab_, FALSE, &page);
+    for (HWND list : lists_)
+        MoveWindow(list, page.left, page.top, page.right - page.left, page.bottom - page.top, TRUE);
+}
+
+void MainWindow::ShowActiveList() {
+    for (int i = 0; i < kCategoryCount; ++i)
+        ShowWindow(lists_[static_cast<size_t>(i)], i == form_.ActivePage ? SW_SHOW : SW_HIDE);
+}
+
+int MainWindow::TabFromList(HWND list) const {
+    for (int i = 0; i < kCategoryCount; ++i)
+        if (lists_[static_cast<size_t>(i)] == list) return i;
+    return -1;
+}
+
+void MainWindow::ReadSelection(int tab) {
+    if (syncing_) return;
+    HWND list = lists_[static_cast<size_t>(tab)];
+    int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+    int focused = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
+    form_.ListOf(tab).SetSelection(selected, focused);
+}
+
+void MainWindow::ApplySelection(int tab) {
+    HWND list = lists_[static_cast<size_t>(tab)];
+    TListView& model = form_.ListOf(tab);
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    if (model.SelectedIndex() >= 0) ListView_SetItemState(list, model.SelectedIndex(), LVIS_SELECTED, LVIS_SELECTED);
+    if (model.FocusedIndex() >= 0) ListView_SetItemState(list, model.FocusedIndex(), LVIS_FOCUSED, LVIS_FOCUSED);
+}
+
+// Brings the windows up to what the form holds now.
+void MainWindow::Sync() {
+    syncing_ = true;
+    if (form_.Caption != shownTitle_) {
+        SetWindowTextA(hwnd_, form_.Caption.c_str());
+        shownTitle_ = form_.Caption;
+    }
+    bool captionsChanged = false;
+    for (int i = 0; i < kCategoryCount; ++i) {
+        const size_t k = static_cast<size_t>(i);
+        TListView& model = form_.ListOf(i);
+        HWND list = lists_[k];
+        if (model.SmallImages() != shownSmall_[k]) {
+            ListView_SetImageList(list, reinterpret_cast<HIMAGELIST>(model.SmallImages()), LVSIL_SMALL);
+            shownSmall_[k] = model.SmallImages();
+        }
+        if (model.LargeImages() != shownLarge_[k]) {
+            ListView_SetImageList(list, reinterpret_cast<HIMAGELIST>(model.LargeImages()), LVSIL_NORMAL);
+            shownLarge_[k] = model.LargeImages();
+        }
+        if (model.Version() != shownVersion_[k]) {
+            ListView_SetItemCountEx(list, model.Count(), LVSICF_NOSCROLL);
+            ApplySelection(i);
+            InvalidateRect(list, nullptr, TRUE);
+            shownVersion_[k] = model.Version();
+        }
+        if (form_.TabCaptions[k] != shownCaption_[k]) {
+            TCITEMA item{};
+            item.mask = TCIF_TEXT;
+            std::string caption = form_.TabCaptions[k];
+            item.pszText = caption.data();
+            SendMessageA(tab_, TCM_SETITEMA, k, reinterpret_cast<LPARAM>(&item));
+            shownCaption_[k] = caption;
+            captionsChanged = true;
+        }
+    }
+    if (captionsChanged) {
+        // Longer captions may take another row of tabs: the pages move.
+        RECT r{};
+        GetClientRect(hwnd_, &r);
+        Layout(r.right, r.bottom);
+    }
+    if (form_.Timer1Enabled != timerRunning_) {
+        if (form_.Timer1Enabled) SetTimer(hwnd_, kTimer1Id, TMainForm::Timer1Interval, nullptr);
+        else KillTimer(hwnd_, kTimer1Id);
+        timerRunning_ = form_.Timer1Enabled;
+    }
+    syncing_ = false;
+    if (form_.Closed) DestroyWindow(hwnd_);
+}
+
+LRESULT MainWindow::ListNotify(int tab, NMHDR* header) {
+    TListView& model = form_.ListOf(tab);
+    switch (header->code) {
+        case LVN_GETDISPINFOA: {
+            auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
+            LVITEMA& item = info->item;
+            if (item.iItem < 0 || item.iItem >= model.Count()) return 0;  // a list being refilled
+            const TEntryRow& row = model.Row(item.iItem);
+            if (item.mask & LVIF_TEXT) {
+                const int sub = item.iSubItem;
+                textBuffer_ = sub == 0 ? row.Caption : (sub - 1 < row.SubItems.Count() ? row.SubItems.All()[static_cast<size_t>(sub - 1)] : std::string());
+                lstrcpynA(item.pszText, textBuffer_.c_str(), item.cchTextMax);
+            }
+            if (item.mask & LVIF_IMAGE) item.iImage = row.ImageIndex;
+            return 0;
+        }
+        case NM_CUSTOMDRAW: {
+            auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(header);
+            const CellColour rule = kCategories[static_cast<size_t>(tab)].Colour;
+            if (rule == CellColour::None) return CDRF_DODEFAULT;
+            if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+            if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) return CDRF_NOTIFYSUBITEMDRAW;
+            if (draw->nmcd.dwDrawStage == (CDDS_ITEMPREPAINT | CDDS_SUBITEM)) {
+                const int index = static_cast<int>(draw->nmcd.dwItemSpec);
+                if (index >= 0 && index < model.Count()) {
+                    auto colour = CustomDrawColour(rule, model.Row(index));
+                    draw->clrText = colour ? static_cast<COLORREF>(*colour) : GetSysColor(COLOR_WINDOWTEXT);
+                }
+                return CDRF_NEWFONT;
+            }
+            return CDRF_DODEFAULT;
+        }
+        case LVN_ITEMCHANGED:
+        case LVN_ODSTATECHANGED:
+            ReadSelection(tab);
+            return 0;
+        case LVN_BEGINLABELEDITA:
+            return FALSE;
+        case LVN_ENDLABELEDITA: {
+            auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
+            if (!info->item.pszText) return FALSE;
+            model.EditCaption(info->item.iItem, info->item.pszText);
+            return TRUE;
+        }
+        case NM_DBLCLK:
+            ReadSelection(tab);
+            form_.ListDblClick(tab);
+            Sync();
+            return 0;
+        case NM_RCLICK: {
+            ReadSelection(tab);
+            POINT pt{};
+            GetCursorPos(&pt);
+            TrackPopupMenu(menus_[static_cast<size_t>(tab)], TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_, nullptr);
+            return 0;
+        }
+    }
+    return 0;
+}
+
+LRESULT MainWindow::Notify(NMHDR* header) {
+    if (header->hwndFrom == tab_) {
+        if (header->code == TCN_SELCHANGE) {
+            form_.SelectTab(TabCtrl_GetCurSel(tab_));
+            ShowActiveList();
+            Sync();
+        }
+        return 0;
+    }
+    int tab = TabFromList(header->hwndFrom);
+    return tab >= 0 ? ListNotify(tab, header) : 0;
+}
+
+LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_CREATE:
+            CreateChildren();
+            return 0;
+        case WM_SIZE:
+            if (tab_) Layout(LOWORD(lp), HIWORD(lp));
+            return 0;
+        case WM_NOTIFY:
+            return Notify(reinterpret_cast<NMHDR*>(lp));
+        case WM_COMMAND: {
+            const UINT id = LOWORD(wp);
+            if (id == kOkId) {
+                form_.OKButtonClick();
+            } else if (id == kAboutId) {
+                form_.Button1Click();
+            } else if (id >= kMenuIdBase && id < kMenuIdBase + kCategoryCount * 8) {
+                const int tab = static_cast<int>((id - kMenuIdBase) / 8);
+                const auto command = static_cast<ListCommand>((id - kMenuIdBase) % 8);
+                if (command == ListCommand::Properties) form_.ListDblClick(tab);
+                else form_.ListCommandClick(tab, command);
+            } else {
+                break;
+            }
+            Sync();
+            return 0;
+        }
+        case WM_TIMER:
+            if (wp == kTimer1Id) {
+                form_.Timer1Timer();
+                Sync();
+            }
+            return 0;
+        case WM_MEASUREITEM: {
+            auto* mi = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
+            if (mi->CtlType != ODT_MENU) break;
+            mi->itemWidth = 16;
+            mi->itemHeight = 16;
+            return TRUE;
+        }
+        case WM_DRAWITEM: {
+            auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+            if (di->CtlType != ODT_MENU) break;
+            ImageList_Draw(images_, static_cast<int>(di->itemData), di->hDC, di->rcItem.left,
+                           di->rcItem.top + ((di->rcItem.bottom - di->rcItem.top) - 16) / 2, ILD_TRANSPARENT);
+            return TRUE;
+        }
+        case WM_CLOSE:
+            DestroyWindow(hwnd_);
+            return 0;
+        case WM_DESTROY:
+            if (timerRunning_) KillTimer(hwnd_, kTimer1Id);
+            PostQuitMessage(0);
+            return 0;
+    }
+    return DefWindowProcA(hwnd_, msg, wp, lp);
+}
+
+LRESULT CALLBACK MainWindow::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+    // No exception may leave a window procedure: report it and go on.
+    try {
+        return self->OnMessage(msg, wp, lp);
+    } catch (const std::exception& e) {
+        MessageBoxA(hwnd, ErrorBoxText(e.what()).c_str(), kAppTitle, MB_OK | MB_ICONERROR);
+    } catch (...) {
+        MessageBoxA(hwnd, "Unexpected failure.", kAppTitle, MB_OK | MB_ICONERROR);
+    }
+    return 0;
+}
+
+int MainWindow::Run() {
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    // Showing the window shows its active page, whose handler refreshes it.
+    form_.FirstShow();
+    Sync();
+    UpdateWindow(hwnd_);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (IsWindow(hwnd_) && IsDialogMessageA(hwnd_, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+}  // namespace
+
+int RunMainWindow(TMainForm& form, HINSTANCE instance) {
+    MainWindow window(form, instance);
+    if (!window.Create()) return 1;
+    return window.Run();
+}
+
+}  // namespace qm::win32

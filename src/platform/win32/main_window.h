@@ -1,0 +1,19 @@
+// The main window in Win32: a tab control over fifteen virtual report lists,
+// OK and About buttons. It draws what TMainForm holds and reports the user's
+// events back to it.
+#pragma once
+#include "platform/win32/windows_clean.h"
+
+namespace qm {
+class TMainForm;
+}
+
+namespace qm::win32 {
+
+inline constexpr const char* kMainWindowClass = "TMainForm";
+
+// Creates the window for `form`, shows it (which refreshes the active page)
+// and runs the event loop until the window closes.
+int RunMainWindow(TMainForm& form, HINSTANCE instance);
+
+}  // namespace qm::win32

@@ -1,0 +1,107 @@
+// The main window's logic: the fifteen autostart categories, the start-up
+// scan, the refresh when a tab is shown, and the events the toolkit reports.
+#pragma once
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "model.h"
+#include "platform/platform.h"
+#include "registry.h"
+
+namespace qm {
+
+class TMainForm;
+using Collector = void (*)(TMainForm&);
+
+struct TColumn {
+    const char* Caption;  // empty for a hidden column
+    int Width;            // 0 for a hidden column
+};
+
+enum class ShowClears { None, Group, GroupActxLogs };
+enum class CellColour { None, NoAutorunSilver, SuspectRed };
+
+// What a list's popup menu offers; the same for every list but the services
+// list, which also has "&Disable Items...".
+enum class ListCommand { Delete, Disable, JumpTo, Properties };
+
+struct TAutostartCategory {
+    const char* Sheet;          // "TabSheet2" ...
+    const char* DesignCaption;  // until the first count caption is written
+    const char* CountPrefix;
+    int TabImage;
+    TListView TMainForm::*List;
+    std::array<TColumn, 5> Columns;
+    int ColumnCount;
+    const char* Menu;
+    const char* PropertiesCaption;  // "&Properties" or "&Properties..."
+    bool HasDisable;
+    std::array<Collector, 9> Collectors;  // run in order; unused slots are null
+    bool AttachAtStart;
+    ShowClears Clears;
+    CellColour Colour;
+};
+
+inline constexpr int kCategoryCount = 15;
+// Indexed by tab position (tab 1 is index 0).
+extern const std::array<TAutostartCategory, kCategoryCount> kCategories;
+
+inline constexpr const char* kAppTitle = "Quellmark";
+
+class TMainForm {
+public:
+    // Creating the form runs the start-up scan (FormCreate).
+    explicit TMainForm(Platform& platform);
+    ~TMainForm();
+
+    Platform& platform;
+
+    std::string Caption;
+    std::array<std::string, kCategoryCount> TabCaptions;  // by tab position
+    int ActivePage = 0;                                   // tab position, 0 is "HKCU / Run"
+    bool Closed = false;
+    bool Timer1Enabled = false;
+    static constexpr int Timer1Interval = 5000;
+
+    TListView hku{"hku"}, LV{"LV"}, comon{"comon"}, User{"User"}, runonce{"runonce"},
+        hklmrunonce{"hklmrunonce"}, shellobject{"shellobject"}, runoncex{"runoncex"},
+        InstCompo{"InstCompo"}, actx{"actx"}, logs{"logs"}, lorun{"lorun"}, explomac{"explomac"},
+        explou{"explou"}, desktop{"desktop"};
+
+    std::unique_ptr<TRegistry> SharedRegistry;
+    std::string HKLMRunKeyPath, HKCURunKeyPath;
+
+    TListView& ListOf(int tab) { return this->*kCategories.at(static_cast<size_t>(tab)).List; }
+    int TabOf(const TListView& list) const;
+    void UpdateCountCaption(int tab);
+    void UpdateCountCaption(const TListView& list) { UpdateCountCaption(TabOf(list)); }
+
+    // Events the toolkit reports. Each catches the program's failures and
+    // shows them in the "Quellmark" error box, so none escapes to the caller.
+    void FirstShow();               // the window is shown: the active page's show handler runs
+    void SelectTab(int tab);        // a tab was clicked; the selected tab does not refresh
+    void ListCommandClick(int tab, ListCommand command);
+    void ListDblClick(int tab);
+    void OKButtonClick() { Closed = true; }
+    void Button1Click();
+    void Timer1Timer();
+
+    // Runs `action`, reporting a failure as the toolkit's error box does.
+    void Guarded(const std::function<void()>& action);
+    // The refresh of one tab: empty its list and the lists it clears, run its
+    // collectors, write its count caption. Failures propagate.
+    void ShowPage(int tab);
+
+private:
+    void FormCreate();
+    void RunCollectors(int tab);
+};
+
+// The cell colour of a row in a list with custom draw, or nothing for the
+// list's own colour.
+std::optional<std::uint32_t> CustomDrawColour(CellColour rule, const TEntryRow& row);
+
+}  // namespace qm

@@ -1,0 +1,18 @@
+// What a contract test needs of the machine it runs on: the platform, a
+// scratch registry key and a file known to exist. The same tests run on the
+// simulated machine (host) and on the real one (under Wine).
+#pragma once
+#include <string>
+
+#include "platform/platform.h"
+
+namespace qm::contract {
+
+Platform& Machine();
+bool IsWine();  // the real platform under Wine, where some answers differ from Windows
+// A key below HKEY_CURRENT_USER that tests may create and remove.
+inline constexpr const char* kScratchKey = "Software\\QuellmarkTest";
+// A program file that exists on the machine.
+std::string ExistingProgram();
+
+}  // namespace qm::contract

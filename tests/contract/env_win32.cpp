@@ -1,0 +1,24 @@
+
+#include "contract/env.h"
+#include "platform/win32/win32_platform.h"
+#include "platform/win32/windows_clean.h"
+
+namespace qm::contract {
+
+Platform& Machine() {
+    static win32::Win32Machine machine;
+    return machine.platform;
+}
+
+bool IsWine() {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+std::string ExistingProgram() {
+    char windows[MAX_PATH] = {};
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    return std::string(windows) + "\\notepad.exe";
+}
+
+}  // namespace qm::contract

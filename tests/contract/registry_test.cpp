@@ -1,0 +1,133 @@
+// The registry accessor on a scratch key, the same rules on every machine.
+#include <gtest/gtest.h>
+
+#include "contract/env.h"
+#include "errors.h"
+#include "registry.h"
+
+namespace qm {
+namespace {
+
+using contract::kScratchKey;
+using contract::Machine;
+
+std::vector<std::uint8_t> Text(const std::string& s) {
+    std::vector<std::uint8_t> data(s.begin(), s.end());
+    data.push_back(0);
+    return data;
+}
+
+class RegistryContract : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RemoveScratch();
+        IRegistry& r = Machine().registry;
+        ASSERT_EQ(kErrorSuccess, r.CreateKey(kHkeyCurrentUser, std::string(kScratchKey) + "\\Run", key_));
+    }
+    void TearDown() override {
+        Machine().registry.CloseKey(key_);
+        RemoveScratch();
+    }
+    static void RemoveScratch() {
+        IRegistry& r = Machine().registry;
+        r.DeleteKey(kHkeyCurrentUser, std::string(kScratchKey) + "\\Run\\Sub");
+        r.DeleteKey(kHkeyCurrentUser, std::string(kScratchKey) + "\\Run");
+        r.DeleteKey(kHkeyCurrentUser, kScratchKey);
+    }
+    void Set(const std::string& name, std::uint32_t type, const std::vector<std::uint8_t>& data) {
+        ASSERT_EQ(kErrorSuccess, Machine().registry.SetValue(key_, name, type, data));
+    }
+    Handle key_ = 0;
+};
+
+TEST_F(RegistryContract, OpensFromTheRootWithALeadingBackslashAndBelowTheOpenKeyWithout) {
+    TRegistry reg(Machine().registry);
+    reg.SetRootKey(kHkeyCurrentUser);
+    Handle sub = 0;
+    ASSERT_EQ(kErrorSuccess, Machine().registry.CreateKey(key_, "Sub", sub));
+    Machine().registry.CloseKey(sub);
+    ASSERT_TRUE(reg.OpenKey(std::string("\\") + kScratchKey, false));
+    EXPECT_TRUE(reg.OpenKey("run", false));  // below the open key; names ignore case
+    EXPECT_TRUE(reg.OpenKey("Sub", false));
+    EXPECT_FALSE(reg.OpenKey("Missing", false));  // a failure keeps the open key
+    EXPECT_NE(0u, reg.CurrentKey());
+    EXPECT_TRUE(reg.OpenKey(std::string("\\") + kScratchKey + "\\Run\\", false));  // a trailing backslash is fine
+    reg.CloseKey();
+    EXPECT_EQ(0u, reg.CurrentKey());
+    EXPECT_FALSE(reg.OpenKey("Software\\QuellmarkTest\\Missing", false));  // never created
+    EXPECT_FALSE(reg.OpenKey("Software\\QuellmarkTest\\Missing", false));
+}
+
+TEST_F(RegistryContract, ReadsTextUpToTheFirstNulWithoutExpandingAndEmptyForMissingOrEmptyValues) {
+    Set("plain", kRegSz, Text("C:\\app.exe /min"));
+    Set("expand", kRegExpandSz, Text("%SystemRoot%\\x.exe"));
+    std::vector<std::uint8_t> twoParts = Text("first");
+    for (char c : std::string("second")) twoParts.push_back(static_cast<std::uint8_t>(c));
+    twoParts.push_back(0);
+    Set("nul", kRegSz, twoParts);
+    Set("empty", kRegSz, {});
+    Set("emptyDword", kRegDword, {});
+    TRegistry reg(Machine().registry);
+    reg.SetRootKey(kHkeyCurrentUser);
+    ASSERT_TRUE(reg.OpenKey(std::string("\\") + kScratchKey + "\\Run", false));
+    EXPECT_EQ("C:\\app.exe /min", reg.ReadString("plain"));
+    EXPECT_EQ("C:\\app.exe /min", reg.ReadString("PLAIN"));
+    EXPECT_EQ("%SystemRoot%\\x.exe", reg.ReadString("expand"));
+    EXPECT_EQ("first", reg.ReadString("nul"));
+    EXPECT_EQ("", reg.ReadString("empty"));
+    EXPECT_EQ("", reg.ReadString("emptyDword"));
+    EXPECT_EQ("", reg.ReadString("missing"));
+}
+
+TEST_F(RegistryContract, AValueThatIsNotTextFailsWithItsName) {
+    Set("flags", kRegDword, {1, 0, 0, 0});
+    Set("blob", kRegBinary, {1, 2});
+    TRegistry reg(Machine().registry);
+    reg.SetRootKey(kHkeyCurrentUser);
+    ASSERT_TRUE(reg.OpenKey(std::string("\\") + kScratchKey + "\\Run", false));
+    for (const char* name : {"flags", "blob"}) {
+        try {
+            reg.ReadString(name);
+            ADD_FAILURE() << name << " was read as text";
+        } catch (const QuellmarkError& e) {
+            EXPECT_EQ(std::string("Invalid data type for '") + name + "'", e.what());
+        }
+    }
+}
+
+TEST_F(RegistryContract, ListsValueNamesWithTheDefaultValueUnderTheEmptyNameAndDeletesValues) {
+    Set("Zeta", kRegSz, Text("z.exe"));
+    Set("Alpha", kRegSz, Text("a.exe"));
+    Set("", kRegSz, Text("default.exe"));
+    TRegistry reg(Machine().registry);
+    reg.SetRootKey(kHkeyCurrentUser);
+    ASSERT_TRUE(reg.OpenKey(std::string("\\") + kScratchKey + "\\Run", false));
+    std::vector<std::string> names;
+    reg.GetValueNames(names);
+    if (contract::IsWine()) {
+        // Wine enumerates values sorted by name; Windows in the order written.
+        EXPECT_EQ((std::vector<std::string>{"", "Alpha", "Zeta"}), names);
+    } else {
+        EXPECT_EQ((std::vector<std::string>{"Zeta", "Alpha", ""}), names);
+    }
+    EXPECT_EQ("default.exe", reg.ReadString(""));
+    EXPECT_TRUE(reg.DeleteValue("zeta"));
+    EXPECT_FALSE(reg.DeleteValue("zeta"));
+    reg.GetValueNames(names);
+    EXPECT_EQ(2u, names.size());
+}
+
+TEST_F(RegistryContract, ListsSubKeyNames) {
+    Handle sub = 0;
+    ASSERT_EQ(kErrorSuccess, Machine().registry.CreateKey(key_, "Sub", sub));
+    Machine().registry.CloseKey(sub);
+    TRegistry reg(Machine().registry);
+    reg.SetRootKey(kHkeyCurrentUser);
+    ASSERT_TRUE(reg.OpenKey(std::string("\\") + kScratchKey, false));
+    std::vector<std::string> names{"stale"};
+    reg.GetKeyNames(names);
+    EXPECT_EQ((std::vector<std::string>{"Run"}), names);
+}
+
+}  // namespace
+}  // namespace qm

@@ -1,0 +1,108 @@
+// Target paths, text helpers and the entry row.
+#include <gtest/gtest.h>
+
+#include "model.h"
+#include "platform/sim/sim.h"
+
+namespace qm {
+namespace {
+
+struct TargetCase {
+    const char* commandLine;
+    const char* marker;
+    const char* target;
+};
+
+TEST(ExtractTargetPath, CutsAfterTheMarkerAndOneMoreCharacter) {
+    const TargetCase cases[] = {
+        {"\"C:\\Program Files\\App\\App.exe\" /min", ".exe", "c:\\program files\\app\\app.exe"},
+        {"C:\\WINDOWS\\system32\\rundll32.exe shell32.dll,Control_RunDLL", ".exe", "c:\\windows\\system32\\rundll32.exe"},
+        {"C:\\Tools\\Tray.EXE", ".exe", "c:\\tools\\tray.exe"},
+        {"C:\\Tools\\Tray.exe,background", ".exe", "c:\\tools\\tray.exe,"},  // the character after stays
+        {"C:\\Windows\\System32\\foo.dll", ".exe", "c:\\w"},                 // no marker: four characters
+        {"", ".exe", ""},
+        {"   ", ".exe", ""},
+        {"\t C:\\A.EXE\t", ".exe", "c:\\a.exe"},                // control characters trimmed too
+        {"a.exe", ".exe", "a.exe"},                             // marker at the end: nothing to keep after it
+        {"x.exeZ.exe", ".exe", "x.exez"},                       // the first marker counts, case folded
+        {"\"\"c:\\a\".exe\"", ".exe", "c:\\a.exe"},             // every quote removed before the search
+        {"C:\\WINDOWS\\System32\\logon.scr", ".scr", "c:\\windows\\system32\\logon.scr"},
+        {"C:\\a.exe.scr /s", ".scr", "c:\\a.exe.scr"},
+        {"%SystemRoot%\\x.exe -y", ".exe", "%systemroot%\\x.exe"},
+        {"ab", ".exe", "ab"},
+        {"\\SystemRoot\\System32\\smss.exe", ".exe", "\\systemroot\\system32\\smss.exe"},
+    };
+    for (const TargetCase& c : cases)
+        EXPECT_EQ(c.target, ExtractTargetPath(c.commandLine, c.marker)) << c.commandLine;
+}
+
+TEST(ReplaceAll, RemovesEveryOccurrenceAndLeavesOtherTextAlone) {
+    EXPECT_EQ("abc", ReplaceAll("a\"b\"\"c\"", "\"", ""));
+    EXPECT_EQ("unchanged", ReplaceAll("unchanged", ",", ""));
+    EXPECT_EQ("a,b", ReplaceAll("a,b", "", ""));
+    EXPECT_EQ("", ReplaceAll(",,,", ",", ""));
+    EXPECT_EQ("x--y", ReplaceAll("x,y", ",", "--"));
+}
+
+TEST(TrimControl, DropsBlanksAndControlCharactersAtBothEndsOnly) {
+    EXPECT_EQ("a b", TrimControl(" \t\r\na b\x01 "));
+    EXPECT_EQ("", TrimControl("\x1f\x20"));
+    EXPECT_EQ("\xe9t\xe9", TrimControl("\xe9t\xe9"));  // 8-bit letters are no control characters
+}
+
+TEST(EntryRow, StartsEmptyAndFailsOnAMissingSubItem) {
+    TListView list("hku");
+    TEntryRow& row = list.Add();
+    EXPECT_EQ(0, row.ImageIndex);
+    EXPECT_EQ(-1, row.StateIndex);
+    row.SubItems.Add("first");
+    EXPECT_EQ("first", row.SubItems[0]);
+    try {
+        (void)row.SubItems[1];
+        FAIL() << "reading a missing sub-item succeeded";
+    } catch (const QuellmarkError& e) {
+        EXPECT_STREQ("List index out of bounds (1)", e.what());
+    }
+    EXPECT_THROW((void)row.SubItems[-1], QuellmarkError);
+}
+
+TEST(EntryRow, ClearingAListDropsSelectionAndKeepsImageLists) {
+    TListView list("LV");
+    list.Add();
+    list.Add();
+    list.SetSelection(1, 0);
+    list.SetImageList(kLvsilSmall, 77);
+    ASSERT_NE(nullptr, list.Selected());
+    list.Clear();
+    EXPECT_EQ(nullptr, list.Selected());
+    EXPECT_EQ(nullptr, list.ItemFocused());
+    EXPECT_EQ(77u, list.SmallImages());
+    list.SetSelection(5, 5);  // past the end means none
+    EXPECT_EQ(-1, list.SelectedIndex());
+}
+
+TEST(Icons, EveryLookupEnablesThePrivilegeAndAsksTheShellAgain) {
+    sim::SimMachine m;
+    TListView list("hku");
+    GetSysIconIndex(m.platform, "a.exe");
+    GetSysIconIndex(m.platform, "a.exe");
+    AttachSystemImageLists(m.platform, list);
+    EXPECT_EQ(3, m.token.adjustCalls);
+    EXPECT_EQ(4, m.shell.fileInfoCalls);  // two lookups, two image lists
+    EXPECT_EQ(1u, m.token.enabled.count("SeDebugPrivilege"));
+    EXPECT_EQ(0x28u, m.token.lastAccess);
+    EXPECT_EQ(16u, m.token.lastBufferLength);
+    EXPECT_EQ(0, m.token.OpenTokens());
+    EXPECT_EQ(sim::SimShell::kSmallImageList, list.SmallImages());
+    EXPECT_EQ(sim::SimShell::kLargeImageList, list.LargeImages());
+}
+
+TEST(Icons, LookupsStillRunWhenThePrivilegeCannotBeEnabled) {
+    sim::SimMachine m;
+    m.token.openFails = true;
+    EXPECT_FALSE(EnablePrivilege(m.platform, "SeDebugPrivilege", true));
+    EXPECT_EQ(m.shell.IconIndexOf(".exe"), GetSysIconIndex(m.platform, "c:\\x.exe"));
+}
+
+}  // namespace
+}  // namespace qm

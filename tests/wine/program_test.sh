@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# The real quellmark.exe under Wine: seed the registry, start the program,
+# look at its windows from outside with qm_probe, and put everything back.
+#   program_test.sh QUELLMARK_EXE PROBE_EXE BUILD_DIR
+set -uo pipefail
+exe=$1 probe=$2 build=$(cd "$3" && pwd)
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+export WINEPREFIX="${QM_WINEPREFIX:-$build/../wineprefix}" WINEARCH=win32 WINEDEBUG=-all
+export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
+artifacts="$build/test-artifacts"
+mkdir -p "$artifacts"
+failures=0 passed=0
+
+run_probe() { wine "$probe" "$@" 2>/dev/null | tr -d '\r'; }
+
+# Imports a REGEDIT4 text given on stdin.
+import_reg() {
+  local file="$artifacts/fixture.reg"
+  { printf 'REGEDIT4\r\n\r\n'; sed 's/$/\r/'; } > "$file"
+  wine regedit /s "$(winepath -w "$file")" >/dev/null 2>&1
+}
+
+expect() {  # expect NAME OUTPUT LINE...
+  local name=$1 output=$2; shift 2
+  local line ok=1
+  for line in "$@"; do
+    if ! grep -qxF -- "$line" <<<"$output"; then
+      echo "FAIL [$name]: missing line: $line"
+      ok=0
+    fi
+  done
+  if [ $ok -eq 1 ]; then passed=$((passed + 1)); else failures=$((failures + 1)); echo "--- what the probe saw:"; echo "$output"; fi
+}
+
+start_program() {
+  wine "$exe" >/dev/null 2>&1 &
+  program_pid=$!
+}
+
+stop_program() {
+  run_probe close >/dev/null
+  for _ in $(seq 100); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$program_pid" 2>/dev/null; then
+    echo "FAIL: quellmark.exe did not end after its window was closed"
+    failures=$((failures + 1))
+    kill "$program_pid" 2>/dev/null
+  fi
+  wait "$program_pid" 2>/dev/null
+}
+
+screenshot() {
+  [ -n "${DISPLAY:-}" ] && command -v xwd >/dev/null || return 0
+  xwd -root -silent | /usr/bin/convert xwd:- "$artifacts/$1.png" 2>/dev/null || true
+}
+
+run_key='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
+# The location columns every HKCU Run row carries after its name and command.
+loc='|HKEY_CURRENT_USER|HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run|\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
+clean_run_key() {
+  import_reg <<EOF2
+[-$run_key]
+[$run_key]
+EOF2
+}
+
+# ---- Run keys with quotes, arguments, an environment reference and the default value
+import_reg <<EOF2
+[-$run_key]
+[$run_key]
+@="C:\\\\default.exe"
+"Quoted"="\\"C:\\\\Program Files\\\\App\\\\app.exe\\" -min"
+"Tray"="rundll32.exe shell32.dll,Options_RunDLL 0"
+"EnvRef"=hex(2):25,53,79,73,74,65,6d,52,6f,6f,74,25,5c,78,2e,65,78,65,20,2d,79,00
+EOF2
+start_program
+out=$(run_probe wait-main 30000; run_probe dump)
+expect "start-up" "$out" \
+  "main window" \
+  "tab0=HKCU / Run (4)" "tab1=HKLM / Run (0)" "tab2=Startup (User)" "tab3=Startup (comon)" \
+  "tab4=HKCU / Run Once (0)" "tab5=HKLM / Run Once (0)" "tab6=HKLM / ShellObject (0)" "tab7=HKLM / Run OnceEx (0)" \
+  "tab8=Startup (services)" "tab9=ActiveX (0)" "tab10=WinLogon (9)" "tab11=Load - Run (2)" \
+  "tab12=HKLM / Explorer-Run (0)" "tab13=HKCU / Explorer-Run (0)" "tab14=HKCU / Desktop (1)" \
+  "active=0" "list 0 rows=4" \
+  "row=|C:\\default.exe$loc" \
+  "row=EnvRef|%SystemRoot%\\x.exe -y$loc" \
+  "row=Quoted|\"C:\\Program Files\\App\\app.exe\" -min$loc" \
+  "row=Tray|rundll32.exe shell32.dll,Options_RunDLL 0$loc"
+if ! grep -q "^caption=Quellmark  -  \[.*/.*\]$" <<<"$out"; then echo "FAIL [caption]: $out" | head -3; failures=$((failures + 1)); fi
+screenshot main-window
+# Another tab refreshes its own list; the Run tab keeps its count.
+run_probe select-tab 10 >/dev/null
+out=$(run_probe dump)
+expect "winlogon tab" "$out" "active=10" "list 10 rows=9" "row=Shell|explorer.exe" "row=Taskman|No Autorun Entry" \
+  "tab0=HKCU / Run (4)"
+stop_program
+
+# ---- A value that is not text stops the scan with the error box
+import_reg <<EOF2
+[-$run_key]
+[$run_key]
+"Alpha"="C:\\\\alpha.exe"
+"Flags"=dword:00000001
+EOF2
+start_program
+first=$(run_probe dialog Quellmark 30000)
+second=$(run_probe dialog Quellmark 30000)
+out=$(run_probe wait-main 10000; run_probe dump)
+expect "not text" "$first
+$second
+$out" \
+  "dialog=Invalid data type for 'Flags'" \
+  "tab0=HKCU / Run (1)" "tab1=HKLM / Run" "tab7=HKLM / Run OnceEx" "tab10=WinLogon" "tab14=HKCU / Deskstop" \
+  "list 0 rows=2" "row=Alpha|C:\\alpha.exe$loc" "row=Flags||||"
+[ "$(grep -c "^dialog=Invalid data type for 'Flags'$" <<<"$first
+$second")" = 2 ] || { echo "FAIL [not text]: expected the error box twice"; failures=$((failures + 1)); }
+run_probe select-tab 1 >/dev/null
+out=$(run_probe dump; run_probe no-dialog Quellmark 500)
+expect "later tab" "$out" "tab1=HKLM / Run (0)" "active=1"
+stop_program
+clean_run_key
+
+echo "$passed passed, $failures failed"
+[ $failures -eq 0 ]
