@@ -24,7 +24,8 @@ add_subdirectory(${QM_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_
 include(GoogleTest)
 
 file(GLOB QM_CONTRACT_TESTS CONFIGURE_DEPENDS tests/contract/*_test.cpp)
-add_executable(contract_tests_win32 ${QM_CONTRACT_TESTS} tests/contract/env_win32.cpp)
+file(GLOB QM_CONTRACT_ENV CONFIGURE_DEPENDS tests/contract/*_win32.cpp)
+add_executable(contract_tests_win32 ${QM_CONTRACT_TESTS} ${QM_CONTRACT_ENV})
 target_include_directories(contract_tests_win32 PRIVATE tests)
 target_link_libraries(contract_tests_win32 PRIVATE qm_win32 gtest_main)
 gtest_discover_tests(contract_tests_win32 TEST_PREFIX "wine." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
@@ -33,7 +34,12 @@ gtest_discover_tests(contract_tests_win32 TEST_PREFIX "wine." DISCOVERY_MODE PRE
 add_executable(qm_probe tests/wine/probe.cpp)
 target_link_libraries(qm_probe PRIVATE comctl32 user32)
 
-add_test(NAME wine.program
-  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine/program_test.sh
-          $<TARGET_FILE:quellmark> $<TARGET_FILE:qm_probe> ${CMAKE_BINARY_DIR})
-set_tests_properties(wine.program PROPERTIES TIMEOUT 300)
+# Each tests/wine/NAME_test.sh drives the real program; they share one Wine
+# prefix and its registry, so they run one at a time.
+file(GLOB QM_WINE_SCRIPTS CONFIGURE_DEPENDS tests/wine/*_test.sh)
+foreach(script ${QM_WINE_SCRIPTS})
+  get_filename_component(name ${script} NAME_WE)
+  add_test(NAME wine.${name}
+    COMMAND bash ${script} $<TARGET_FILE:quellmark> $<TARGET_FILE:qm_probe> ${CMAKE_BINARY_DIR})
+  set_tests_properties(wine.${name} PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
+endforeach()

@@ -1,6 +1,9 @@
 #include "startups.h"
 
+#include "NetAbout.h"
+#include "actions/actions.h"
 #include "collectors/collectors.h"
+#include "inspect/properties.h"
 
 namespace qm {
 
@@ -166,15 +169,36 @@ void TMainForm::SelectTab(int tab) {
 }
 
 void TMainForm::ListCommandClick(int tab, ListCommand command) {
-    (void)tab;
-    (void)command;  // deletion, disabling and Jump To arrive with their own units
+    if (tab < 0 || tab >= kCategoryCount) return;
+    Guarded([this, tab, command] {
+        const bool services = &ListOf(tab) == &InstCompo;
+        switch (command) {
+            case ListCommand::Delete:
+                if (services) DeleteItems9Click(*this);
+                else DeleteItemsClick(*this, tab);
+                break;
+            case ListCommand::Disable:
+                if (services) DisableItems1Click(*this);
+                break;
+            case ListCommand::JumpTo:
+                JumpToClick(*this, tab);
+                break;
+            case ListCommand::Properties:
+                ListPropertiesClick(*this, tab);
+                break;
+        }
+    });
 }
 
-void TMainForm::ListDblClick(int tab) { (void)tab; }
+void TMainForm::ListDblClick(int tab) { ListCommandClick(tab, ListCommand::Properties); }
 
-void TMainForm::Button1Click() {}
+void TMainForm::Button1Click() {
+    Guarded([this] { ShowAboutDialog(*this); });
+}
 
-void TMainForm::Timer1Timer() {}
+void TMainForm::Timer1Timer() {
+    Guarded([this] { qm::Timer1Timer(*this); });
+}
 
 std::optional<std::uint32_t> CustomDrawColour(CellColour rule, const TEntryRow& row) {
     if (rule == CellColour::None || row.SubItems.Count() == 0) return std::nullopt;

@@ -226,6 +226,23 @@ public:
     virtual DialogResult Show(const DialogRequest& request) = 0;
 };
 
+// ---- The program's own dialogs ----------------------------------------------------
+
+class TAboutDialog;
+class TItemForm;
+
+// The window toolkit's side of the program's dialogs: the forms hold what is
+// shown, the toolkit draws it and reports the user's answers back.
+class IToolkit {
+public:
+    virtual ~IToolkit() = default;
+    // Shows the About dialog modally over the main window; returns when it has closed.
+    virtual void ShowAboutModal(TAboutDialog& dialog) = 0;
+    // Shows the modeless Item Properties dialog (or brings it forward) with
+    // what the form holds now.
+    virtual void ShowItemForm(TItemForm& form) = 0;
+};
+
 // ---- The whole machine ------------------------------------------------------------
 
 struct Platform {
@@ -238,6 +255,7 @@ struct Platform {
     ISystemInfo& system;
     IToken& token;
     IDialogs& dialogs;
+    IToolkit& toolkit;
 };
 
 }  // namespace qm

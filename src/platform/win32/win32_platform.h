@@ -98,6 +98,13 @@ public:
     DialogResult Show(const DialogRequest& request) override;
 };
 
+// The program's own dialogs as Win32 windows (about_window.cpp, item_window.cpp).
+class Win32Toolkit : public IToolkit {
+public:
+    void ShowAboutModal(TAboutDialog& dialog) override;
+    void ShowItemForm(TItemForm& form) override;
+};
+
 class Win32Machine {
 public:
     Win32Registry registry;
@@ -109,7 +116,8 @@ public:
     Win32System system;
     Win32Token token;
     Win32Dialogs dialogs;
-    Platform platform{registry, services, shell, files, versions, processes, system, token, dialogs};
+    Win32Toolkit toolkit;
+    Platform platform{registry, services, shell, files, versions, processes, system, token, dialogs, toolkit};
 };
 
 }  // namespace qm::win32

@@ -1,57 +1,7 @@
 #!/usr/bin/env bash
-# The real quellmark.exe under Wine: seed the registry, start the program,
-# look at its windows from outside with qm_probe, and put everything back.
-#   program_test.sh QUELLMARK_EXE PROBE_EXE BUILD_DIR
-set -uo pipefail
-exe=$1 probe=$2 build=$(cd "$3" && pwd)
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-export WINEPREFIX="${QM_WINEPREFIX:-$build/../wineprefix}" WINEARCH=win32 WINEDEBUG=-all
-export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
-artifacts="$build/test-artifacts"
-mkdir -p "$artifacts"
-failures=0 passed=0
-
-run_probe() { wine "$probe" "$@" 2>/dev/null | tr -d '\r'; }
-
-# Imports a REGEDIT4 text given on stdin.
-import_reg() {
-  local file="$artifacts/fixture.reg"
-  { printf 'REGEDIT4\r\n\r\n'; sed 's/$/\r/'; } > "$file"
-  wine regedit /s "$(winepath -w "$file")" >/dev/null 2>&1
-}
-
-expect() {  # expect NAME OUTPUT LINE...
-  local name=$1 output=$2; shift 2
-  local line ok=1
-  for line in "$@"; do
-    if ! grep -qxF -- "$line" <<<"$output"; then
-      echo "FAIL [$name]: missing line: $line"
-      ok=0
-    fi
-  done
-  if [ $ok -eq 1 ]; then passed=$((passed + 1)); else failures=$((failures + 1)); echo "--- what the probe saw:"; echo "$output"; fi
-}
-
-start_program() {
-  wine "$exe" >/dev/null 2>&1 &
-  program_pid=$!
-}
-
-stop_program() {
-  run_probe close >/dev/null
-  for _ in $(seq 100); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$program_pid" 2>/dev/null; then
-    echo "FAIL: quellmark.exe did not end after its window was closed"
-    failures=$((failures + 1))
-    kill "$program_pid" 2>/dev/null
-  fi
-  wait "$program_pid" 2>/dev/null
-}
-
-screenshot() {
-  [ -n "${DISPLAY:-}" ] && command -v xwd >/dev/null || return 0
-  xwd -root -silent | /usr/bin/convert xwd:- "$artifacts/$1.png" 2>/dev/null || true
-}
+# The main window of the real program: start-up scan, the Run-key tab, a tab
+# refresh, and the error box for a value that is not text.
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 run_key='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
 # The location columns every HKCU Run row carries after its name and command.
@@ -119,5 +69,4 @@ expect "later tab" "$out" "tab1=HKLM / Run (0)" "active=1"
 stop_program
 clean_run_key
 
-echo "$passed passed, $failures failed"
-[ $failures -eq 0 ]
+finish

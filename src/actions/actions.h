@@ -1,0 +1,18 @@
+// What a row's popup menu does: delete, disable, jump to. Each takes the tab
+// position of the list it was chosen on.
+#pragma once
+
+namespace qm {
+
+class TMainForm;
+
+// DeleteItems1Click ... DeleteItems15Click without 9: registry values and startup files.
+void DeleteItemsClick(TMainForm& form, int tab);
+// The services list: delete (with Timer1 reporting it) and disable.
+void DeleteItems9Click(TMainForm& form);
+void DisableItems1Click(TMainForm& form);
+void Timer1Timer(TMainForm& form);
+// JumpTo1Click ... JumpTo15Click: the Registry Editor at the entry's key, or its folder.
+void JumpToClick(TMainForm& form, int tab);
+
+}  // namespace qm

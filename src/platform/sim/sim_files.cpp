@@ -1,0 +1,186 @@
+#include <algorithm>
+
+#include "errors.h"
+#include "model.h"
+#include "platform/sim/sim.h"
+
+namespace qm::sim {
+
+namespace {
+
+std::string ParentOf(const std::string& path) {
+    size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+    size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string StripSlash(std::string path) {
+    while (path.size() > 3 && path.back() == '\\') path.pop_back();
+    return path;
+}
+
+bool SamePath(const std::string& a, const std::string& b) { return LowerAscii(StripSlash(a)) == LowerAscii(StripSlash(b)); }
+
+}  // namespace
+
+bool WildcardMatch(const std::string& pattern, const std::string& name) {
+    const std::string p = LowerAscii(pattern), n = LowerAscii(name);
+    size_t pi = 0, ni = 0, star = std::string::npos, mark = 0;
+    while (ni < n.size()) {
+        if (pi < p.size() && (p[pi] == '?' || p[pi] == n[ni])) {
+            ++pi;
+            ++ni;
+        } else if (pi < p.size() && p[pi] == '*') {
+            star = pi++;
+            mark = ni;
+        } else if (star != std::string::npos) {
+            pi = star + 1;
+            ni = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && p[pi] == '*') ++pi;
+    return pi == p.size();
+}
+
+
+
+void SimFileSystem::AddFolder(const std::string& path) {
+    if (path.empty() || FolderExists(path)) return;
+    std::string parent = ParentOf(StripSlash(path));
+    if (parent.size() > 2) AddFolder(parent);
+    entries_.push_back({StripSlash(path), true, {}});
+    entries_.back().file.attributes = kFileAttributeDirectory;
+}
+
+SimFile& SimFileSystem::AddFile(const std::string& path, SimFile file) {
+    AddFolder(ParentOf(path));
+    for (auto& e : entries_)
+        if (!e.folder && SamePath(e.path, path)) return e.file = std::move(file);
+    entries_.push_back({path, false, std::move(file)});
+    return entries_.back().file;
+}
+
+SimFile* SimFileSystem::Find(const std::string& path) {
+    for (auto& e : entries_)
+        if (!e.folder && SamePath(e.path, path)) return &e.file;
+    return nullptr;
+}
+
+bool SimFileSystem::FolderExists(const std::string& path) const {
+    if (StripSlash(path).size() <= 3) return true;  // a drive root
+    for (const auto& e : entries_)
+        if (e.folder && SamePath(e.path, path)) return true;
+    return false;
+}
+
+void SimFileSystem::FindFiles(const std::string& pattern, std::uint32_t attributeMask, std::vector<FoundFile>& out) {
+    const std::string folder = ParentOf(pattern), mask = NameOf(pattern);
+    // The classic search leaves out hidden, system and directory entries
+    // unless the mask asks for them.
+    const std::uint32_t excluded =
+        ~attributeMask & (kFileAttributeHidden | kFileAttributeSystem | 0x8u | kFileAttributeDirectory);
+    for (const auto& e : entries_) {
+        if (!SamePath(ParentOf(e.path), folder) || !WildcardMatch(mask, NameOf(e.path))) continue;
+        if (e.file.attributes & excluded) continue;
+        out.push_back({NameOf(e.path), e.file.attributes});
+    }
+}
+
+bool SimFileSystem::DeleteFile(const std::string& path) {
+    if (undeletable.count(LowerAscii(path))) return false;
+    auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return !e.folder && SamePath(e.path, path); });
+    if (it == entries_.end() || (it->file.attributes & kFileAttributeReadonly)) return false;
+    entries_.erase(it);
+    return true;
+}
+
+
+
+int SimShell::IconIndexOf(const std::string& pathOrName) const {
+    static const std::map<std::string, int> kTypes = {{".exe", 2},  {".dll", 12}, {".lnk", 16}, {".scr", 21},
+                                                      {".txt", 22}, {".bat", 23}, {".ini", 24}, {".sys", 25},
+                                                      {".cpl", 26}, {".com", 27}};
+    const std::string name = NameOf(pathOrName);
+    size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos) return kUnknownIcon;
+    auto it = kTypes.find(LowerAscii(name.substr(dot)));
+    return it == kTypes.end() ? kUnknownIcon : it->second;
+}
+
+Handle SimShell::GetFileInfo(const std::string& path, std::uint32_t fileAttributes, ShellFileInfo& info,
+                             std::uint32_t flags) {
+    ++fileInfoCalls;
+    (void)fileAttributes;
+    const bool byName = flags & kShgfiUseFileAttributes;
+    SimFile* file = files_.Find(path);
+    const bool folder = !file && files_.FolderExists(path);
+    if (!byName && !file && !folder) return 0;
+    if (flags & kShgfiExeType) return file ? file->exeType : 0;
+    if (flags & kShgfiSysIconIndex) info.iIcon = folder && !byName ? 3 : IconIndexOf(path);
+    if (flags & kShgfiTypeName) info.typeName = file ? file->typeName : std::string();
+    if (flags & kShgfiIcon) {
+        info.iIcon = folder ? 3 : IconIndexOf(path);
+        info.hIcon = nextIcon_++;
+        liveIcons_.insert(info.hIcon);
+    }
+    if (flags & kShgfiSysIconIndex) return (flags & kShgfiSmallIcon) ? kSmallImageList : kLargeImageList;
+    return 1;
+}
+
+bool SimShell::DestroyIcon(Handle icon) { return liveIcons_.erase(icon) > 0; }
+
+bool SimShell::GetSpecialFolderPath(int csidl, bool create, std::string& path) {
+    auto it = specialFolders.find(csidl);
+    if (it == specialFolders.end()) return false;
+    if (!files_.FolderExists(it->second)) {
+        if (!create) return false;
+        files_.AddFolder(it->second);
+    }
+    path = it->second;
+    return true;
+}
+
+namespace {
+class SimShellLink : public IShellLinkObject {
+public:
+    explicit SimShellLink(SimFileSystem& files) : files_(files) {}
+    long Load(const std::string& path, std::uint32_t) override {
+        SimFile* file = files_.Find(path);
+        if (!file || !file->shortcutTarget) return static_cast<long>(0x80004005u);  // E_FAIL
+        target_ = *file->shortcutTarget;
+        return 0;
+    }
+    long GetPath(std::string& path, int bufferChars) override {
+        path = target_.substr(0, static_cast<size_t>(std::max(bufferChars - 1, 0)));
+        return target_.empty() ? 1 : 0;  // S_FALSE without a path
+    }
+
+private:
+    SimFileSystem& files_;
+    std::string target_;
+};
+}  // namespace
+
+std::unique_ptr<IShellLinkObject> SimShell::CreateShellLink() {
+    if (!comAvailable) throw QuellmarkError("CoInitialize has not been called");
+    return std::make_unique<SimShellLink>(files_);
+}
+
+Handle SimShell::ShellExecute(const std::string& operation, const std::string& file, const std::string& parameters,
+                              const std::string& directory, int show) {
+    executions.push_back({operation, file, parameters, directory, show, 0});
+    return 42;  // above 32: success
+}
+
+bool SimShell::ShellExecuteEx(const ShellExecuteInfo& info) {
+    executions.push_back({info.verb, info.file, info.parameters, info.directory, info.show, info.mask});
+    return files_.Exists(info.file) || files_.FolderExists(info.file);
+}
+
+}  // namespace qm::sim

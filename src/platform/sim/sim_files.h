@@ -1,0 +1,85 @@
+// Simulated files, folders, shortcuts and the shell that answers for them.
+#pragma once
+#include <deque>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace qm::sim {
+
+struct SimFile {
+    std::uint32_t attributes = kFileAttributeArchive;
+    std::optional<std::string> shortcutTarget;  // a shell link naming this target
+    std::string typeName;                       // what the shell calls the type
+    std::uint32_t exeType = 0;                  // SHGFI_EXETYPE answer
+    std::vector<std::uint8_t> versionResource;  // a VS_VERSIONINFO block, empty when none
+};
+
+class SimFileSystem : public IFiles {
+public:
+    void FindFiles(const std::string& pattern, std::uint32_t attributeMask, std::vector<FoundFile>& out) override;
+    bool DeleteFile(const std::string& path) override;
+
+    void AddFolder(const std::string& path);
+    SimFile& AddFile(const std::string& path, SimFile file = {});
+    SimFile* Find(const std::string& path);
+    bool Exists(const std::string& path) { return Find(path) != nullptr; }
+    bool FolderExists(const std::string& path) const;
+    std::set<std::string> undeletable;  // lower-case full paths
+
+private:
+    struct Entry {
+        std::string path;  // as created
+        bool folder = false;
+        SimFile file;
+    };
+    std::vector<Entry> entries_;  // creation order, which is what a search returns
+};
+
+// Matches a name against a FindFirstFile pattern: '*' any run, '?' one character,
+// letters without regard to case.
+bool WildcardMatch(const std::string& pattern, const std::string& name);
+
+class SimShell : public IShell {
+public:
+    explicit SimShell(SimFileSystem& files) : files_(files) {}
+    Handle GetFileInfo(const std::string& path, std::uint32_t fileAttributes, ShellFileInfo& info,
+                       std::uint32_t flags) override;
+    bool DestroyIcon(Handle icon) override;
+    bool GetSpecialFolderPath(int csidl, bool create, std::string& path) override;
+    std::unique_ptr<IShellLinkObject> CreateShellLink() override;
+    Handle ShellExecute(const std::string& operation, const std::string& file, const std::string& parameters,
+                        const std::string& directory, int show) override;
+    bool ShellExecuteEx(const ShellExecuteInfo& info) override;
+
+    // The icon index the shell gives a name of this extension; unknown types
+    // share one index.
+    int IconIndexOf(const std::string& pathOrName) const;
+    static constexpr Handle kSmallImageList = 0x5111;
+    static constexpr Handle kLargeImageList = 0x5222;
+    static constexpr int kUnknownIcon = 0;
+
+    std::map<int, std::string> specialFolders;  // csidl -> path
+    bool comAvailable = true;
+    int fileInfoCalls = 0;
+    int LiveIcons() const { return static_cast<int>(liveIcons_.size()); }
+
+    struct Execution {
+        std::string operation, file, parameters, directory;
+        int show = 0;
+        std::uint32_t mask = 0;
+    };
+    std::vector<Execution> executions;
+
+private:
+    SimFileSystem& files_;
+    std::set<Handle> liveIcons_;
+    Handle nextIcon_ = 0x7000;
+};
+
+}  // namespace qm::sim

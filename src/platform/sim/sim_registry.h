@@ -1,0 +1,70 @@
+// The simulated registry: keys with typed values, names without regard to case,
+// enumeration in creation order as on Windows.
+#pragma once
+#include <deque>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace qm::sim {
+
+struct SimKey {
+    std::string name;
+    std::vector<std::shared_ptr<SimKey>> children;           // in creation order
+    std::vector<std::pair<std::string, RegValue>> values;    // in creation order
+    bool deleted = false;
+    bool denyFullAccess = false;       // opening with KEY_ALL_ACCESS fails
+    bool failQueryInfo = false;        // RegQueryInfoKey fails
+    std::set<std::string> unreadable;  // values whose data read fails (lower-case names)
+    std::set<std::string> undeletable; // values whose deletion is refused (lower-case names)
+
+    std::shared_ptr<SimKey> Child(const std::string& childName) const;
+    RegValue* Value(const std::string& valueName);
+};
+
+class SimRegistry : public IRegistry {
+public:
+    SimRegistry();
+    long OpenKey(Handle parent, const std::string& subKey, std::uint32_t access, Handle& out) override;
+    long CloseKey(Handle key) override;
+    long QueryInfoKey(Handle key, std::uint32_t& subKeys, std::uint32_t& values) override;
+    long EnumValue(Handle key, std::uint32_t index, std::string& name) override;
+    long EnumKey(Handle key, std::uint32_t index, std::string& name) override;
+    long QueryValueInfo(Handle key, const std::string& name, std::uint32_t& type, std::uint32_t& size) override;
+    long QueryValue(Handle key, const std::string& name, std::uint32_t size, RegValue& out) override;
+    long DeleteValue(Handle key, const std::string& name) override;
+    long DeleteKey(Handle key, const std::string& subKey) override;
+    long CreateKey(Handle parent, const std::string& subKey, Handle& out) override;
+    long SetValue(Handle key, const std::string& name, std::uint32_t type,
+                  const std::vector<std::uint8_t>& data) override;
+
+    // Fixture helpers: paths like "HKCU\\Software\\X" or "HKEY_LOCAL_MACHINE\\...".
+    std::shared_ptr<SimKey> Key(const std::string& path, bool create = true);
+    void SetString(const std::string& keyPath, const std::string& name, const std::string& text,
+                   std::uint32_t type = kRegSz);
+    void SetDword(const std::string& keyPath, const std::string& name, std::uint32_t value);
+    void SetRaw(const std::string& keyPath, const std::string& name, std::uint32_t type,
+                std::vector<std::uint8_t> data);
+    bool HasValue(const std::string& keyPath, const std::string& name);
+    std::string StringValue(const std::string& keyPath, const std::string& name);
+    void RemoveKey(const std::string& keyPath);
+
+    int OpenHandles() const { return static_cast<int>(open_.size()); }
+    int OpenCalls() const { return openCalls_; }
+    std::uint32_t LastOpenAccess() const { return lastAccess_; }
+
+private:
+    std::shared_ptr<SimKey> Resolve(Handle h);
+    std::map<Handle, std::shared_ptr<SimKey>> roots_;
+    std::map<Handle, std::shared_ptr<SimKey>> open_;
+    Handle next_ = 0x1000;
+    int openCalls_ = 0;
+    std::uint32_t lastAccess_ = 0;
+};
+
+}  // namespace qm::sim

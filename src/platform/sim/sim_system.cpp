@@ -1,0 +1,74 @@
+#include <algorithm>
+
+#include "errors.h"
+#include "model.h"
+#include "platform/sim/sim.h"
+
+namespace qm::sim {
+
+
+
+bool SimSystem::GetComputerName(std::uint32_t size, std::string& name) {
+    if (computerNameFails || computerName.size() + 1 > size) return false;
+    name = computerName;
+    return true;
+}
+
+bool SimSystem::GetUserName(std::uint32_t size, std::string& buffer, std::uint32_t& sizeOut) {
+    if (userNameFails || userName.size() + 1 > size) return false;
+    buffer = userName + '\0';
+    sizeOut = static_cast<std::uint32_t>(userName.size() + 1);
+    return true;
+}
+
+bool SimToken::OpenProcessToken(std::uint32_t access, Handle& token) {
+    lastAccess = access;
+    if (openFails) return false;
+    ++open_;
+    token = 0x4000 + static_cast<Handle>(open_);
+    return true;
+}
+
+bool SimToken::LookupPrivilegeValue(const std::string& name, Luid& luid) {
+    static const std::map<std::string, std::uint32_t> kKnown = {
+        {"sedebugprivilege", 20}, {"seshutdownprivilege", 19}, {"sebackupprivilege", 17}};
+    auto it = kKnown.find(LowerAscii(name));
+    if (it == kKnown.end()) return false;
+    luid = {it->second, 0};
+    luids_[it->second] = name;
+    return true;
+}
+
+bool SimToken::AdjustTokenPrivileges(Handle, const Luid& luid, std::uint32_t attributes, std::uint32_t bufferLength) {
+    ++adjustCalls;
+    lastBufferLength = bufferLength;
+    auto it = luids_.find(luid.low);
+    if (it == luids_.end()) return false;
+    if (attributes & kSePrivilegeEnabled) enabled.insert(it->second);
+    else enabled.erase(it->second);
+    return true;
+}
+
+bool SimToken::CloseToken(Handle) {
+    --open_;
+    return true;
+}
+
+DialogResult SimUser::Show(const DialogRequest& request) {
+    shown.push_back(request);
+    if (!answers.empty()) {
+        DialogResult answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    return request.kind == DialogKind::Confirmation ? DialogResult::No : DialogResult::Ok;
+}
+
+SimMachine::SimMachine() {
+    shell.specialFolders[kCsidlCommonStartup] = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp";
+    shell.specialFolders[kCsidlStartup] =
+        "C:\\users\\anna\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp";
+    for (auto& [csidl, path] : shell.specialFolders) files.AddFolder(path);
+}
+
+}  // namespace qm::sim

@@ -1,0 +1,58 @@
+// Simulated system names, access token and the scripted user.
+#pragma once
+#include <deque>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace qm::sim {
+
+class SimSystem : public ISystemInfo {
+public:
+    bool GetComputerName(std::uint32_t size, std::string& name) override;
+    bool GetUserName(std::uint32_t size, std::string& buffer, std::uint32_t& sizeOut) override;
+    int LocalYear() override { return year; }
+    std::string ModuleFileName() override { return modulePath; }
+
+    std::string computerName = "DESK7";
+    std::string userName = "anna";
+    bool computerNameFails = false;
+    bool userNameFails = false;
+    int year = 2026;
+    std::string modulePath = "C:\\Program Files\\Quellmark\\quellmark.exe";
+};
+
+class SimToken : public IToken {
+public:
+    bool OpenProcessToken(std::uint32_t access, Handle& token) override;
+    bool LookupPrivilegeValue(const std::string& name, Luid& luid) override;
+    bool AdjustTokenPrivileges(Handle token, const Luid& luid, std::uint32_t attributes,
+                               std::uint32_t bufferLength) override;
+    bool CloseToken(Handle token) override;
+
+    bool openFails = false;
+    std::set<std::string> enabled;  // privilege names enabled so far
+    int adjustCalls = 0;
+    int OpenTokens() const { return open_; }
+    std::uint32_t lastAccess = 0;
+    std::uint32_t lastBufferLength = 0;
+
+private:
+    int open_ = 0;
+    std::map<std::uint32_t, std::string> luids_;
+};
+
+// The scripted user: answers dialogs in order and keeps what was shown.
+class SimUser : public IDialogs {
+public:
+    DialogResult Show(const DialogRequest& request) override;
+    std::deque<DialogResult> answers;  // next answers; Ok (or No) when none is scripted
+    std::vector<DialogRequest> shown;
+};
+
+}  // namespace qm::sim

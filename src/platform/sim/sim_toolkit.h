@@ -1,0 +1,26 @@
+// The simulated toolkit: the program's own dialogs are "shown" by calling
+// back into the test, which plays the user while the dialog is open.
+#pragma once
+#include <functional>
+
+#include "platform/platform.h"
+
+namespace qm::sim {
+
+class SimToolkit : public IToolkit {
+public:
+    void ShowAboutModal(TAboutDialog& dialog) override {
+        ++aboutShown;
+        if (onAbout) onAbout(dialog);
+    }
+    void ShowItemForm(TItemForm& form) override {
+        ++itemFormShown;
+        if (onItemForm) onItemForm(form);
+    }
+    int aboutShown = 0;
+    int itemFormShown = 0;
+    std::function<void(TAboutDialog&)> onAbout;
+    std::function<void(TItemForm&)> onItemForm;
+};
+
+}  // namespace qm::sim

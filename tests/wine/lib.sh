@@ -1,0 +1,59 @@
+# Shared by the Wine tests of the real quellmark.exe: each test script is
+#   NAME_test.sh QUELLMARK_EXE PROBE_EXE BUILD_DIR
+# and sources this file, prepares the Wine registry or folders, starts the
+# program, looks at its windows from outside with qm_probe, puts everything
+# back, and ends with `finish`.
+set -uo pipefail
+exe=$1 probe=$2 build=$(cd "$3" && pwd)
+export WINEPREFIX="${QM_WINEPREFIX:-$build/../wineprefix}" WINEARCH=win32 WINEDEBUG=-all
+export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
+artifacts="$build/test-artifacts"
+mkdir -p "$artifacts"
+failures=0 passed=0
+
+run_probe() { wine "$probe" "$@" 2>/dev/null | tr -d '\r'; }
+
+# Imports a REGEDIT4 text given on stdin.
+import_reg() {
+  local file="$artifacts/fixture.reg"
+  { printf 'REGEDIT4\r\n\r\n'; sed 's/$/\r/'; } > "$file"
+  wine regedit /s "$(winepath -w "$file")" >/dev/null 2>&1
+}
+
+expect() {  # expect NAME OUTPUT LINE...
+  local name=$1 output=$2; shift 2
+  local line ok=1
+  for line in "$@"; do
+    if ! grep -qxF -- "$line" <<<"$output"; then
+      echo "FAIL [$name]: missing line: $line"
+      ok=0
+    fi
+  done
+  if [ $ok -eq 1 ]; then passed=$((passed + 1)); else failures=$((failures + 1)); echo "--- what the probe saw:"; echo "$output"; fi
+}
+
+start_program() {
+  wine "$exe" >/dev/null 2>&1 &
+  program_pid=$!
+}
+
+stop_program() {
+  run_probe close >/dev/null
+  for _ in $(seq 100); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$program_pid" 2>/dev/null; then
+    echo "FAIL: quellmark.exe did not end after its window was closed"
+    failures=$((failures + 1))
+    kill "$program_pid" 2>/dev/null
+  fi
+  wait "$program_pid" 2>/dev/null
+}
+
+screenshot() {
+  [ -n "${DISPLAY:-}" ] && command -v xwd >/dev/null || return 0
+  xwd -root -silent | /usr/bin/convert xwd:- "$artifacts/$1.png" 2>/dev/null || true
+}
+
+finish() {
+  echo "$passed passed, $failures failed"
+  [ $failures -eq 0 ]
+}
