@@ -29,40 +29,40 @@ constexpr std::array<Collector, 9> One(Collector c) { return {c}; }
 // The fifteen categories in tab order.
 const std::array<TAutostartCategory, kCategoryCount> kCategories{{
     {"TabSheet2", "HKCU / Run", "HKCU / Run (", 10, &TMainForm::hku, RunColumns(126), 5, "HKURun",
-     "&Properties", false, One(ScanHKCURun), true, ShowClears::Group, CellColour::None},
+     "&Properties", false, One(ScanHKCURun), true, ShowClears::Group, nullptr},
     {"TabSheet1", "HKLM / Run", "HKLM / Run (", 10, &TMainForm::LV, RunColumns(129), 5, "hklmrun",
-     "&Properties...", false, One(ScanHKLMRun), true, ShowClears::None, CellColour::None},
+     "&Properties...", false, One(ScanHKLMRun), true, ShowClears::None, nullptr},
     {"TabSheet4", "Startup (User)", "Startup (user) - (", 3, &TMainForm::comon,
      RunColumns(126, " Name", "Location"), 5, "startupuser", "&Properties...", false, {}, true,
-     ShowClears::Group, CellColour::None},
+     ShowClears::Group, nullptr},
     {"TabSheet5", "Startup (comon)", "Startup (common) - (", 1, &TMainForm::User,
      RunColumns(126, "Name", "Location"), 5, "PopupMenu1", "&Properties", false, {}, true, ShowClears::Group,
-     CellColour::None},
+     nullptr},
     {"TabSheet3", "HKCU / Run Once", "HKCU / Run Once (", 10, &TMainForm::runonce, RunColumns(126), 5,
-     "hkurunonce", "&Properties", false, One(ScanHKCURunOnce), true, ShowClears::Group, CellColour::None},
+     "hkurunonce", "&Properties", false, One(ScanHKCURunOnce), true, ShowClears::Group, nullptr},
     {"TabSheet8", "HKLM / Run Once", "HKLM / Run Once (", 10, &TMainForm::hklmrunonce, RunColumns(126), 5,
-     "hklmrunces", "&Properties...", false, One(ScanHKLMRunOnce), true, ShowClears::Group, CellColour::None},
+     "hklmrunces", "&Properties...", false, One(ScanHKLMRunOnce), true, ShowClears::Group, nullptr},
     {"TabSheet7", "HKLM / ShellObject", "HKLM / ShellObject (", 10, &TMainForm::shellobject, RunColumns(128), 5,
-     "shellob", "&Properties...", false, One(ScanHKLMShellObjects), true, ShowClears::Group, CellColour::None},
+     "shellob", "&Properties...", false, One(ScanHKLMShellObjects), true, ShowClears::Group, nullptr},
     {"TabSheet9", "HKLM / Run OnceEx", "HKLM / Run OnceEx (", 10, &TMainForm::runoncex, RunColumns(126), 5,
-     "PopupMenu2", "&Properties", false, One(ScanHKLMRunOnceEx), true, ShowClears::Group, CellColour::None},
+     "PopupMenu2", "&Properties", false, One(ScanHKLMRunOnceEx), true, ShowClears::Group, nullptr},
     {"TabSheet10", "Startup (services)", "Startup (services) - (", 16, &TMainForm::InstCompo, kServiceColumns, 3,
-     "PopupMenu3", "&Properties", true, {}, true, ShowClears::None, CellColour::None},
+     "PopupMenu3", "&Properties", true, {}, true, ShowClears::None, nullptr},
     {"TabSheet6", "ActiveX", "ActiveX (", 10, &TMainForm::actx, kActxColumns, 3, "actxmenu", "&Properties", false,
-     One(ScanInstalledComponents), false, ShowClears::GroupActxLogs, CellColour::SuspectRed},
+     One(ScanInstalledComponents), false, ShowClears::GroupActxLogs, actxAdvancedCustomDrawSubItem},
     {"TabSheet11", "WinLogon", "WinLogon (", 19, &TMainForm::logs, kNamedColumns, 2, "winlGNS", "&Properties",
      false,
      {ScanWinlogonUserinit, ScanWinlogonSystem, ScanWinlogonShell, ScanWinlogonUIHost, ScanWinlogonTaskman,
       ScanWinlogonLsaStart, ScanWinlogonSaveDumpStart, ScanWinlogonAppSetup, ScanWinlogonServiceControllerStart},
-     false, ShowClears::GroupActxLogs, CellColour::NoAutorunSilver},
+     false, ShowClears::GroupActxLogs, logsAdvancedCustomDrawSubItem},
     {"TabSheet12", "Load - Run", "Load - Run (", 10, &TMainForm::lorun, kNamedColumns, 2, "loruns", "&Properties",
-     false, {ScanWindowsRun, ScanWindowsLoad}, false, ShowClears::None, CellColour::NoAutorunSilver},
+     false, {ScanWindowsRun, ScanWindowsLoad}, false, ShowClears::None, logsAdvancedCustomDrawSubItem},
     {"TabSheet13", "HKLM / Explorer-Run", "HKLM / Explorer-Run (", 10, &TMainForm::explomac, RunColumns(128), 5,
-     "explom", "&Properties", false, One(ScanHKLMExplorerRun), false, ShowClears::None, CellColour::None},
+     "explom", "&Properties", false, One(ScanHKLMExplorerRun), false, ShowClears::None, nullptr},
     {"TabSheet14", "HKCU / Explorer-Run", "HKCU / Explorer-Run (", 10, &TMainForm::explou, RunColumns(126), 5,
-     "userexplorer", "&Properties", false, One(ScanHKCUExplorerRun), false, ShowClears::None, CellColour::None},
+     "userexplorer", "&Properties", false, One(ScanHKCUExplorerRun), false, ShowClears::None, nullptr},
     {"TabSheet15", "HKCU / Deskstop", "HKCU / Desktop (", 10, &TMainForm::desktop, kNamedColumns, 2, "PopupMenu4",
-     "&Properties", false, One(ScanScreenSaver), false, ShowClears::None, CellColour::NoAutorunSilver},
+     "&Properties", false, One(ScanScreenSaver), false, ShowClears::None, logsAdvancedCustomDrawSubItem},
 }};
 
 namespace {
@@ -198,14 +198,6 @@ void TMainForm::Button1Click() {
 
 void TMainForm::Timer1Timer() {
     Guarded([this] { qm::Timer1Timer(*this); });
-}
-
-std::optional<std::uint32_t> CustomDrawColour(CellColour rule, const TEntryRow& row) {
-    if (rule == CellColour::None || row.SubItems.Count() == 0) return std::nullopt;
-    const std::string first = TrimControl(row.SubItems[0]);
-    if (rule == CellColour::NoAutorunSilver && StartsWithNoCase(first, "No Autorun Entry")) return 12632256u;
-    if (rule == CellColour::SuspectRed && StartsWithNoCase(first, "Suspect Malware")) return 255u;
-    return std::nullopt;
 }
 
 }  // namespace qm

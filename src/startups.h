@@ -22,7 +22,9 @@ struct TColumn {
 };
 
 enum class ShowClears { None, Group, GroupActxLogs };
-enum class CellColour { None, NoAutorunSilver, SuspectRed };
+// A list's handler for drawing one cell of a row: it may change the font
+// colour the cell is drawn in.
+using CustomDrawSubItem = void (*)(const TEntryRow& item, std::uint32_t& fontColour);
 
 // What a list's popup menu offers; the same for every list but the services
 // list, which also has "&Disable Items...".
@@ -42,7 +44,7 @@ struct TAutostartCategory {
     std::array<Collector, 9> Collectors;  // run in order; unused slots are null
     bool AttachAtStart;
     ShowClears Clears;
-    CellColour Colour;
+    CustomDrawSubItem OnCustomDrawSubItem;  // null: the list draws every cell itself
 };
 
 inline constexpr int kCategoryCount = 15;
@@ -99,9 +101,5 @@ private:
     void FormCreate();
     void RunCollectors(int tab);
 };
-
-// The cell colour of a row in a list with custom draw, or nothing for the
-// list's own colour.
-std::optional<std::uint32_t> CustomDrawColour(CellColour rule, const TEntryRow& row);
 
 }  // namespace qm

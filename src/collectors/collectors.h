@@ -2,9 +2,12 @@
 // list and never empties it; the caller does that first.
 #pragma once
 
+#include <cstdint>
+
 namespace qm {
 
 class TMainForm;
+struct TEntryRow;
 
 // Registry keys whose every value is an entry.
 void ScanHKCURun(TMainForm& form);
@@ -29,8 +32,12 @@ void ScanWinlogonServiceControllerStart(TMainForm& form);
 void ScanWindowsRun(TMainForm& form);
 void ScanWindowsLoad(TMainForm& form);
 void ScanScreenSaver(TMainForm& form);
+// Places without a value ("No Autorun Entry") are drawn in silver.
+void logsAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontColour);
 
 // Active Setup installed components with a command.
 void ScanInstalledComponents(TMainForm& form);
+// Components without an identifier ("Suspect Malware") are drawn in red.
+void actxAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontColour);
 
 }  // namespace qm

@@ -8,6 +8,11 @@ namespace {
 constexpr const char* kComponentsKey = "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\";
 }
 
+void actxAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontColour) {
+    if (item.SubItems.Count() > 0 && StartsWithNoCase(TrimControl(item.SubItems[0]), "Suspect Malware"))
+        fontColour = 255;  // red
+}
+
 void ScanInstalledComponents(TMainForm& form) {
     Platform& platform = form.platform;
     TRegistry reg(platform.registry);

@@ -59,6 +59,12 @@ void ScanNamedValue(TMainForm& form, const TNamedValueSource& source) {
 
 }  // namespace
 
+void logsAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontColour) {
+    // A row whose read failed has no command and keeps the list's colour.
+    if (item.SubItems.Count() > 0 && StartsWithNoCase(TrimControl(item.SubItems[0]), "No Autorun Entry"))
+        fontColour = 12632256;  // silver
+}
+
 void ScanWinlogonUserinit(TMainForm& form) { ScanNamedValue(form, kSources[Userinit]); }
 void ScanWinlogonSystem(TMainForm& form) { ScanNamedValue(form, kSources[System]); }
 void ScanWinlogonShell(TMainForm& form) { ScanNamedValue(form, kSources[Shell]); }

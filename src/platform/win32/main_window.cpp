@@ -309,16 +309,15 @@ LRESULT MainWindow::ListNotify(int tab, NMHDR* header) {
         }
         case NM_CUSTOMDRAW: {
             auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(header);
-            const CellColour rule = kCategories[static_cast<size_t>(tab)].Colour;
-            if (rule == CellColour::None) return CDRF_DODEFAULT;
+            const CustomDrawSubItem handler = kCategories[static_cast<size_t>(tab)].OnCustomDrawSubItem;
+            if (!handler) return CDRF_DODEFAULT;
             if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
             if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) return CDRF_NOTIFYSUBITEMDRAW;
             if (draw->nmcd.dwDrawStage == (CDDS_ITEMPREPAINT | CDDS_SUBITEM)) {
                 const int index = static_cast<int>(draw->nmcd.dwItemSpec);
-                if (index >= 0 && index < model.Count()) {
-                    auto colour = CustomDrawColour(rule, model.Row(index));
-                    draw->clrText = colour ? static_cast<COLORREF>(*colour) : GetSysColor(COLOR_WINDOWTEXT);
-                }
+                std::uint32_t colour = GetSysColor(COLOR_WINDOWTEXT);
+                if (index >= 0 && index < model.Count()) handler(model.Row(index), colour);
+                draw->clrText = colour;
                 return CDRF_NEWFONT;
             }
             return CDRF_DODEFAULT;

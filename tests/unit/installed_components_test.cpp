@@ -1,0 +1,97 @@
+// Active Setup components with a logon command, and the red drawing of
+// components without an identifier.
+#include <gtest/gtest.h>
+
+#include "collectors/collectors.h"
+#include "platform/sim/sim.h"
+#include "startups.h"
+
+namespace qm {
+namespace {
+
+constexpr const char* kComponents = "HKLM\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\";
+constexpr int kActiveX = 9;
+
+void Component(sim::SimMachine& m, const std::string& key, const char* name, const char* id, const char* stub) {
+    const std::string path = kComponents + key;
+    m.registry.Key(path);
+    if (name) m.registry.SetString(path, "", name);
+    if (id) m.registry.SetString(path, "ComponentID", id);
+    if (stub) m.registry.SetString(path, "StubPath", stub);
+}
+
+TEST(InstalledComponents, ListsComponentsWithACommandInEnumerationOrder) {
+    sim::SimMachine m;
+    Component(m, "{first-no-stub}", "No command", "X", nullptr);
+    Component(m, "{desktop}", "Windows Desktop Update", "DesktopUpdate",
+              "C:\\WINDOWS\\system32\\rundll32.exe shell32.dll,X");
+    Component(m, "{empty-stub}", "Empty", "Y", "");
+    Component(m, "{suspect}", nullptr, nullptr, "%SystemRoot%\\x.exe -y");
+    Component(m, "{adsi}", "Active Directory Service Interface", "ADSI", "regsvr32 /s x.dll");
+    Component(m, "{adsi-case}", "active directory service interface", "ADSI2", "C:\\a.exe");
+    TMainForm form(m.platform);
+    form.SelectTab(kActiveX);
+    ASSERT_EQ(4, form.actx.Count());
+    const TEntryRow& desktop = form.actx.Row(0);
+    EXPECT_EQ("Windows Desktop Update", desktop.Caption);
+    EXPECT_EQ("DesktopUpdate", desktop.SubItems[0]);
+    EXPECT_EQ("C:\\WINDOWS\\system32\\rundll32.exe shell32.dll,X", desktop.SubItems[1]);
+    EXPECT_EQ("{desktop}", desktop.SubItems[2]);
+    EXPECT_EQ(m.shell.IconIndexOf(".exe"), desktop.ImageIndex);
+    EXPECT_EQ(3, desktop.StateIndex);
+    const TEntryRow& suspect = form.actx.Row(1);
+    EXPECT_EQ("n/a", suspect.Caption);
+    EXPECT_EQ("Suspect Malware", suspect.SubItems[0]);
+    EXPECT_EQ("%SystemRoot%\\x.exe -y", suspect.SubItems[1]);
+    EXPECT_EQ("n/a", form.actx.Row(2).Caption);  // that exact name is hidden
+    EXPECT_EQ(m.shell.IconIndexOf(".exe"), form.actx.Row(2).ImageIndex);  // "regs" falls back to the program icon
+    EXPECT_EQ("active directory service interface", form.actx.Row(3).Caption);  // other case stays
+    EXPECT_EQ("ActiveX (4)", form.TabCaptions[kActiveX]);
+    EXPECT_EQ(sim::SimShell::kSmallImageList, form.actx.SmallImages());
+    EXPECT_EQ(0, m.registry.OpenHandles());
+}
+
+TEST(InstalledComponents, NoCommandsMeansNoRowsAndNoImageLists) {
+    sim::SimMachine m;
+    Component(m, "{a}", "A", "A", nullptr);
+    TMainForm form(m.platform);
+    EXPECT_EQ(0, form.actx.Count());
+    EXPECT_EQ(0u, form.actx.SmallImages());
+    EXPECT_EQ("ActiveX (0)", form.TabCaptions[kActiveX]);
+}
+
+TEST(InstalledComponents, AValueThatIsNotTextStopsTheScanKeepingEarlierRows) {
+    sim::SimMachine m;
+    Component(m, "{good}", "Good", "G", "C:\\g.exe");
+    Component(m, "{bad}", "Bad", nullptr, "C:\\b.exe");
+    m.registry.SetDword(std::string(kComponents) + "{bad}", "ComponentID", 7);
+    Component(m, "{later}", "Later", "L", "C:\\l.exe");
+    TMainForm form(m.platform);
+    ASSERT_EQ(1u, m.user.shown.size());
+    EXPECT_EQ("Invalid data type for 'ComponentID'", m.user.shown[0].text);
+    ASSERT_EQ(2, form.actx.Count());
+    EXPECT_EQ("Bad", form.actx.Row(1).Caption);
+    EXPECT_EQ(0, form.actx.Row(1).SubItems.Count());
+    EXPECT_EQ("ActiveX", form.TabCaptions[kActiveX]);
+}
+
+TEST(InstalledComponents, RedWhenTheTrimmedIdentifierBeginsWithSuspectMalware) {
+    struct Case {
+        const char* id;
+        std::uint32_t colour;
+    } cases[] = {{"Suspect Malware", 255}, {" suspect malware!", 255}, {"DesktopUpdate", 0}, {"Suspect", 0}};
+    for (const Case& c : cases) {
+        TEntryRow row;
+        row.SubItems.Add(c.id);
+        std::uint32_t colour = 0;
+        actxAdvancedCustomDrawSubItem(row, colour);
+        EXPECT_EQ(c.colour, colour) << c.id;
+    }
+    TEntryRow bare;  // a row whose read failed keeps the list's colour
+    std::uint32_t colour = 0;
+    actxAdvancedCustomDrawSubItem(bare, colour);
+    EXPECT_EQ(0u, colour);
+}
+
+}  // namespace
+}  // namespace qm

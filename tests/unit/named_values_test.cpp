@@ -1,0 +1,136 @@
+// Winlogon, Windows Load/Run and screen-saver places: one row each, whether
+// the value exists or not, and the silver drawing of empty places.
+#include <gtest/gtest.h>
+
+#include "collectors/collectors.h"
+#include "platform/sim/sim.h"
+#include "startups.h"
+
+namespace qm {
+namespace {
+
+constexpr const char* kWinlogon = "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+constexpr const char* kWindows = "HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
+constexpr const char* kDesktop = "HKCU\\Control Panel\\Desktop";
+constexpr std::uint32_t kSilver = 12632256, kBlack = 0;
+
+std::uint32_t Colour(CustomDrawSubItem draw, const TEntryRow& row) {
+    std::uint32_t colour = kBlack;
+    draw(row, colour);
+    return colour;
+}
+
+TEST(NamedValues, EveryPlaceGetsOneRowInTableOrderWhateverTheRegistryHolds) {
+    sim::SimMachine m;
+    m.registry.SetString(kWinlogon, "Shell", "explorer.exe");
+    m.registry.SetString(kWindows, "Run", "C:\\r.exe");  // read as "run"
+    TMainForm form(m.platform);
+    std::vector<std::string> names;
+    for (const auto& row : form.logs.Rows()) names.push_back(row.Caption);
+    EXPECT_EQ((std::vector<std::string>{"Userinit", "system", "Shell", "UIHost", "Taskman", "LsaStart", "SaveDumpStart",
+                                        "AppSetup", "ServiceControllerStart"}),
+              names);
+    EXPECT_EQ("explorer.exe", form.logs.Row(2).SubItems[0]);
+    EXPECT_EQ("No Autorun Entry", form.logs.Row(4).SubItems[0]);
+    EXPECT_EQ(1, form.logs.Row(4).SubItems.Count());
+    ASSERT_EQ(2, form.lorun.Count());
+    EXPECT_EQ("Run", form.lorun.Row(0).Caption);
+    EXPECT_EQ("C:\\r.exe", form.lorun.Row(0).SubItems[0]);
+    EXPECT_EQ("Load", form.lorun.Row(1).Caption);
+    ASSERT_EQ(1, form.desktop.Count());
+    EXPECT_EQ("Scrnsave", form.desktop.Row(0).Caption);
+    EXPECT_EQ(3, form.desktop.Row(0).StateIndex);
+    EXPECT_EQ(sim::SimShell::kSmallImageList, form.desktop.SmallImages());
+    EXPECT_EQ(0, m.registry.OpenHandles());
+}
+
+TEST(NamedValues, ValueTextAndTheIconTargetDerivedFromIt) {
+    struct Case {
+        const char* key;
+        const char* value;
+        const char* data;
+        int row;
+        TListView TMainForm::*list;
+        const char* iconOf;  // the name whose icon the row gets
+    } cases[] = {
+        {kWinlogon, "Userinit", "C:\\WINDOWS\\system32\\userinit.exe,", 0, &TMainForm::logs, ".exe"},
+        // Commas go before the cut, so one character after ".exe" stays: "userinit.exec" has
+        // no known type and falls back to the program icon.
+        {kWinlogon, "Userinit", "C:\\a\\userinit.exe,C:\\b\\x.exe", 0, &TMainForm::logs, ".exe"},
+        {kDesktop, "Scrnsave.exe", "C:\\x\\saver.scr.txt", 0, &TMainForm::desktop, ".exe"},  // cut to "saver.scr."
+        {kWinlogon, "Shell", "\"C:\\Program Files\\S\\s.exe\" /x", 2, &TMainForm::logs, ".exe"},
+        // No marker: "rund" has no type, so the row falls back to the program icon.
+        {kWinlogon, "Shell", "rundll32 shell32,Control_RunDLL", 2, &TMainForm::logs, ".exe"},
+        {kDesktop, "Scrnsave.exe", "C:\\WINDOWS\\System32\\logon.scr", 0, &TMainForm::desktop, ".scr"},
+        {kWindows, "Load", "C:\\x\\lib.dll", 1, &TMainForm::lorun, ".exe"},  // "c:\x" falls back too
+    };
+    for (const Case& c : cases) {
+        sim::SimMachine m;
+        m.registry.SetString(c.key, c.value, c.data);
+        TMainForm form(m.platform);
+        const TEntryRow& row = (form.*c.list).Row(c.row);
+        EXPECT_EQ(c.data, row.SubItems[0]) << c.data;
+        EXPECT_EQ(m.shell.IconIndexOf(c.iconOf), row.ImageIndex) << c.data;
+    }
+}
+
+TEST(NamedValues, EmptyOrUnreadablePlacesShowNoAutorunEntry) {
+    sim::SimMachine m;
+    m.registry.SetString(kWinlogon, "Userinit", "");
+    m.registry.SetRaw(kWinlogon, "system", kRegBinary, {});
+    m.registry.SetString(kWinlogon, "Shell", "   ");  // blanks are text
+    m.registry.SetString(kDesktop, "SCRNSAVE.EXE", "x.scr");
+    m.registry.Key(kDesktop)->denyFullAccess = true;  // a key we may not open fully reads as empty
+    TMainForm form(m.platform);
+    EXPECT_EQ("No Autorun Entry", form.logs.Row(0).SubItems[0]);
+    EXPECT_EQ("No Autorun Entry", form.logs.Row(1).SubItems[0]);
+    EXPECT_EQ("   ", form.logs.Row(2).SubItems[0]);
+    EXPECT_EQ("No Autorun Entry", form.desktop.Row(0).SubItems[0]);
+    EXPECT_EQ(kSilver, Colour(logsAdvancedCustomDrawSubItem, form.logs.Row(0)));
+    EXPECT_EQ(kBlack, Colour(logsAdvancedCustomDrawSubItem, form.logs.Row(2)));
+}
+
+TEST(NamedValues, AMissingWinlogonKeyGivesNineEmptyPlaces) {
+    sim::SimMachine m;
+    TMainForm form(m.platform);
+    ASSERT_EQ(9, form.logs.Count());
+    for (const auto& row : form.logs.Rows()) EXPECT_EQ("No Autorun Entry", row.SubItems[0]);
+    EXPECT_EQ("WinLogon (9)", form.TabCaptions[10]);
+}
+
+TEST(NamedValues, AValueThatIsNotTextStopsTheListAtItsRow) {
+    sim::SimMachine m;
+    m.registry.SetDword(kWinlogon, "SaveDumpStart", 1);
+    TMainForm form(m.platform);
+    ASSERT_EQ(1u, m.user.shown.size());
+    EXPECT_EQ("Invalid data type for 'SaveDumpStart'", m.user.shown[0].text);
+    ASSERT_EQ(7, form.logs.Count());  // the failing row stays, the two after it are not read
+    const TEntryRow& failed = form.logs.Row(6);
+    EXPECT_EQ("SaveDumpStart", failed.Caption);
+    EXPECT_EQ(0, failed.SubItems.Count());
+    EXPECT_EQ(-1, failed.StateIndex);
+    EXPECT_EQ(kBlack, Colour(logsAdvancedCustomDrawSubItem, failed));
+    EXPECT_EQ("WinLogon", form.TabCaptions[10]);
+    EXPECT_EQ(0, form.lorun.Count());  // the scan ended there
+}
+
+TEST(NamedValues, SilverWhenTheTrimmedTextBeginsWithNoAutorunEntryInAnyCase) {
+    struct Case {
+        const char* text;
+        std::uint32_t colour;
+    } cases[] = {
+        {"No Autorun Entry", kSilver},
+        {"  no autorun entry and more", kSilver},
+        {"\tNO AUTORUN ENTRY", kSilver},
+        {"No Autorun", kBlack},
+        {"C:\\x.exe", kBlack},
+    };
+    for (const Case& c : cases) {
+        TEntryRow row;
+        row.SubItems.Add(c.text);
+        EXPECT_EQ(c.colour, Colour(logsAdvancedCustomDrawSubItem, row)) << c.text;
+    }
+}
+
+}  // namespace
+}  // namespace qm

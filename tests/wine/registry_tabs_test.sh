@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# The tabs read from single registry values and from Active Setup, in the
+# real program: Winlogon, Load - Run, the screen saver, ActiveX and the two
+# Explorer-Run policy keys.
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+winlogon='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\Winlogon'
+windows='HKEY_CURRENT_USER\Software\Microsoft\Windows NT\CurrentVersion\Windows'
+desktop='HKEY_CURRENT_USER\Control Panel\Desktop'
+components='HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Active Setup\Installed Components'
+policies='Software\Microsoft\Windows\CurrentVersion\policies\Explorer\run'
+
+import_reg <<EOF2
+[$winlogon]
+"Userinit"="C:\\\\WINDOWS\\\\system32\\\\userinit.exe,"
+[$windows]
+"run"="C:\\\\tools\\\\r.exe"
+[$desktop]
+"SCRNSAVE.EXE"="C:\\\\WINDOWS\\\\System32\\\\logon.scr"
+[$components\\{QM-TEST-1}]
+@="Windows Desktop Update"
+"ComponentID"="DesktopUpdate"
+"StubPath"="C:\\\\WINDOWS\\\\system32\\\\rundll32.exe shell32.dll,X"
+[$components\\{QM-TEST-2}]
+"StubPath"="regsvr32 /s x.dll"
+[HKEY_LOCAL_MACHINE\\$policies]
+"MachinePolicy"="C:\\\\m.exe"
+[HKEY_CURRENT_USER\\$policies]
+"UserPolicy"="C:\\\\u.exe"
+EOF2
+start_program
+out=$(run_probe wait-main 30000; run_probe rows 9; run_probe rows 10; run_probe rows 11; run_probe rows 12; run_probe rows 13; run_probe rows 14; run_probe dump)
+expect "registry tabs" "$out" \
+  "row=Windows Desktop Update|DesktopUpdate|C:\\WINDOWS\\system32\\rundll32.exe shell32.dll,X" \
+  "row=n/a|Suspect Malware|regsvr32 /s x.dll" \
+  "list 10 rows=9" \
+  "row=Userinit|C:\\WINDOWS\\system32\\userinit.exe," "row=Shell|explorer.exe" "row=Taskman|No Autorun Entry" \
+  "row=ServiceControllerStart|No Autorun Entry" \
+  "list 11 rows=2" "row=Run|C:\\tools\\r.exe" "row=Load|No Autorun Entry" \
+  "row=MachinePolicy|C:\\m.exe|HKEY_LOCAL_MACHINE||" \
+  "row=UserPolicy|C:\\u.exe|HKEY_CURRENT_USER|HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run|\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run" \
+  "list 14 rows=1" "row=Scrnsave|C:\\WINDOWS\\System32\\logon.scr" \
+  "tab9=ActiveX (2)" "tab10=WinLogon (9)" "tab11=Load - Run (2)" "tab12=HKLM / Explorer-Run (1)" \
+  "tab13=HKCU / Explorer-Run (1)" "tab14=HKCU / Desktop (1)"
+run_probe select-tab 9 >/dev/null
+screenshot activex-tab
+run_probe select-tab 10 >/dev/null
+screenshot winlogon-tab
+stop_program
+
+import_reg <<EOF2
+[$winlogon]
+"Userinit"=-
+[$windows]
+"run"=-
+[$desktop]
+"SCRNSAVE.EXE"=-
+[-$components\\{QM-TEST-1}]
+[-$components\\{QM-TEST-2}]
+[-HKEY_LOCAL_MACHINE\\$policies]
+[-HKEY_CURRENT_USER\\$policies]
+EOF2
+finish
