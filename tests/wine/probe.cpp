@@ -7,6 +7,7 @@
 //   qm_probe select-tab TAB        select a tab as a click would
 //   qm_probe dialog TITLE MS       wait for a message box, print its text, press its first button
 //   qm_probe no-dialog TITLE MS    fail if a message box with TITLE appears within MS
+//   qm_probe row-colours TAB ROW   count the text colours drawn in one row of a list
 //   qm_probe close                 close the main window
 #include <windows.h>
 #include <commctrl.h>
@@ -182,6 +183,32 @@ int main(int argc, char** argv) {
     if (command == "select-tab" && argc > 2) {
         // Moving the focus to a tab selects it and notifies the window, as a click does.
         SendMessageA(tab, TCM_SETCURFOCUS, static_cast<WPARAM>(std::atoi(argv[2])), 0);
+        return 0;
+    }
+    if (command == "row-colours" && argc > 3) {
+        HWND list = ChildOfClass(main, "SysListView32", 100 + std::atoi(argv[2]));
+        if (!list) return 1;
+        Remote remote(list, sizeof(RECT));
+        RECT r{};
+        r.left = LVIR_BOUNDS;
+        remote.Write(0, &r, sizeof(r));
+        SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(std::atoi(argv[3])), reinterpret_cast<LPARAM>(remote.At(0)));
+        remote.Read(0, &r, sizeof(r));
+        // Read what the screen shows: the list's own device context belongs to the program.
+        POINT origin{0, 0};
+        ClientToScreen(list, &origin);
+        OffsetRect(&r, origin.x, origin.y);
+        HDC dc = GetDC(nullptr);
+        int silver = 0, red = 0, black = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) {
+                COLORREF c = GetPixel(dc, x, y);
+                if (c == RGB(192, 192, 192)) ++silver;
+                else if (c == RGB(255, 0, 0)) ++red;
+                else if (c == RGB(0, 0, 0)) ++black;
+            }
+        ReleaseDC(nullptr, dc);
+        std::printf("silver=%d red=%d black=%d\n", silver, red, black);
         return 0;
     }
     if (command == "close") {

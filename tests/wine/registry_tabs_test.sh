@@ -42,10 +42,32 @@ expect "registry tabs" "$out" \
   "list 14 rows=1" "row=Scrnsave|C:\\WINDOWS\\System32\\logon.scr" \
   "tab9=ActiveX (2)" "tab10=WinLogon (9)" "tab11=Load - Run (2)" "tab12=HKLM / Explorer-Run (1)" \
   "tab13=HKCU / Explorer-Run (1)" "tab14=HKCU / Desktop (1)"
+# Colours as drawn on the screen: red for a component without an identifier,
+# silver for an empty place, the list's own black otherwise.
+colours() { run_probe row-colours "$1" "$2" | sed -E 's/^/'"$1:$2 "'/'; }
 run_probe select-tab 9 >/dev/null
+sleep 0.3
 screenshot activex-tab
+drawn=$(colours 9 0; colours 9 1)
 run_probe select-tab 10 >/dev/null
+sleep 0.3
 screenshot winlogon-tab
+drawn+=$'\n'$(colours 10 0; colours 10 4)
+check_colour() {  # check_colour TAB:ROW COLOUR: that colour drawn, neither of the two marking colours else
+  local line others
+  line=$(grep "^$1 " <<<"$drawn")
+  others=$(grep -oE '(silver|red)=[0-9]+' <<<"$line" | grep -v "^$2=" | grep -vc '=0$')
+  if ! grep -qE "$2=[1-9]" <<<"$line" || [ "$others" != 0 ]; then
+    echo "FAIL [colours]: row $1 should be drawn in $2: $line"
+    failures=$((failures + 1))
+  else
+    passed=$((passed + 1))
+  fi
+}
+check_colour 9:0 black
+check_colour 9:1 red
+check_colour 10:0 black
+check_colour 10:4 silver
 stop_program
 
 import_reg <<EOF2

@@ -28,13 +28,12 @@ long Win32Registry::QueryInfoKey(Handle key, std::uint32_t& subKeys, std::uint32
 }
 
 long Win32Registry::EnumValue(Handle key, std::uint32_t index, std::string& name) {
-    DWORD maxName = 0;
-    RegQueryInfoKeyA(AsKey(key), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName, nullptr,
-                     nullptr, nullptr);
-    std::string buffer(maxName + 2, '\0');
-    DWORD size = static_cast<DWORD>(buffer.size());
-    long rc = RegEnumValueA(AsKey(key), index, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
-    if (rc == ERROR_SUCCESS) name.assign(buffer.c_str(), size);
+    // Value names are at most 16,383 characters; one buffer of that size
+    // saves asking the key for its longest name on every call.
+    char buffer[16384];
+    DWORD size = sizeof(buffer);
+    long rc = RegEnumValueA(AsKey(key), index, buffer, &size, nullptr, nullptr, nullptr, nullptr);
+    if (rc == ERROR_SUCCESS) name.assign(buffer, size);
     return rc;
 }
 
