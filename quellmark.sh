@@ -2,6 +2,7 @@
 # Builds Quellmark and runs it or its tests on Debian 12.
 #   ./quellmark.sh run    build, then run quellmark.exe under Wine
 #   ./quellmark.sh test   build, then run every test (host, contract, Wine)
+#   ./quellmark.sh bench  build, then measure start-up and refresh cost (sim and Wine)
 # Installs what it lacks on the first run; quick when everything is there.
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -34,14 +35,17 @@ install_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 }
 
-configure_and_build() {
+build_host() {
   say "building for the host"
   cmake -S "$top" -B "$build/host" -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build "$build/host" -j "$jobs"
+}
+
+build_windows() {  # build_windows [TARGET...]
   say "building for Windows (i686)"
   cmake -S "$top" -B "$build/win32" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" >/dev/null
-  cmake --build "$build/win32" -j "$jobs"
+  cmake --build "$build/win32" -j "$jobs" ${1:+--target "$@"}
 }
 
 # Xvfb of our own when there is no display; stopped on exit.
@@ -69,7 +73,7 @@ prepare_wine() {
 case "${1:-}" in
   run)
     install_packages
-    configure_and_build
+    build_windows quellmark qm_probe
     trap stop_all EXIT
     own_display=${DISPLAY:-}
     start_display
@@ -90,7 +94,8 @@ case "${1:-}" in
     ;;
   test)
     install_packages
-    configure_and_build
+    build_host
+    build_windows
     trap stop_all EXIT
     start_display
     prepare_wine
@@ -99,8 +104,21 @@ case "${1:-}" in
     say "Windows tests under Wine"
     (cd "$build/win32" && ctest --output-on-failure)
     ;;
+  bench)
+    install_packages
+    dpkg -s libbenchmark-dev >/dev/null 2>&1 || { [ "$(id -u)" -eq 0 ] && apt-get install -y -qq libbenchmark-dev >/dev/null; }
+    build_host
+    build_windows quellmark qm_probe qm_baseline
+    trap stop_all EXIT
+    start_display
+    prepare_wine
+    say "the simulated machine (Google Benchmark)"
+    "$build/host/quellmark_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
+    say "the real program under Wine against the bare baseline"
+    "$top/bench/wine_bench.sh" "$build/win32" 5
+    ;;
   *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|bench" >&2
     exit 2
     ;;
 esac

@@ -18,3 +18,11 @@ add_executable(contract_tests_sim ${QM_CONTRACT_TESTS} ${QM_CONTRACT_ENV})
 target_include_directories(contract_tests_sim PRIVATE tests)
 target_link_libraries(contract_tests_sim PRIVATE qm_sim GTest::gtest_main)
 gtest_discover_tests(contract_tests_sim TEST_PREFIX "sim.")
+
+# The benchmark is built when Google Benchmark is there; it is no test.
+find_package(benchmark QUIET)
+if(benchmark_FOUND)
+  file(GLOB QM_BENCH_SOURCES CONFIGURE_DEPENDS bench/*_bench.cpp)
+  add_executable(quellmark_bench ${QM_BENCH_SOURCES})
+  target_link_libraries(quellmark_bench PRIVATE qm_sim benchmark::benchmark)
+endif()

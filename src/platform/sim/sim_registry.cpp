@@ -22,7 +22,16 @@ std::vector<std::string> SplitPath(const std::string& path) {
     return parts;
 }
 
-bool SameName(const std::string& a, const std::string& b) { return LowerAscii(a) == LowerAscii(b); }
+bool SameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -32,10 +41,39 @@ std::shared_ptr<SimKey> SimKey::Child(const std::string& childName) const {
     return nullptr;
 }
 
+void SimKey::Reindex() {
+    valueIndex_.clear();
+    for (size_t i = 0; i < values.size(); ++i) valueIndex_[LowerAscii(values[i].first)] = i;
+    indexedCount_ = values.size();
+}
+
 RegValue* SimKey::Value(const std::string& valueName) {
-    for (auto& [name, value] : values)
-        if (SameName(name, valueName)) return &value;
-    return nullptr;
+    if (indexedCount_ != values.size()) Reindex();
+    auto it = valueIndex_.find(LowerAscii(valueName));
+    if (it != valueIndex_.end() && it->second < values.size() && SameName(values[it->second].first, valueName))
+        return &values[it->second].second;
+    if (it == valueIndex_.end()) return nullptr;
+    Reindex();  // the vector was changed in place
+    it = valueIndex_.find(LowerAscii(valueName));
+    return it == valueIndex_.end() ? nullptr : &values[it->second].second;
+}
+
+void SimKey::PutValue(const std::string& valueName, RegValue value) {
+    if (RegValue* existing = Value(valueName)) {
+        *existing = std::move(value);
+        return;
+    }
+    values.emplace_back(valueName, std::move(value));
+    valueIndex_[LowerAscii(valueName)] = values.size() - 1;
+    indexedCount_ = values.size();
+}
+
+bool SimKey::EraseValue(const std::string& valueName) {
+    if (!Value(valueName)) return false;
+    size_t at = valueIndex_[LowerAscii(valueName)];
+    values.erase(values.begin() + static_cast<std::ptrdiff_t>(at));
+    Reindex();
+    return true;
 }
 
 SimRegistry::SimRegistry() {
@@ -124,10 +162,7 @@ long SimRegistry::DeleteValue(Handle h, const std::string& name) {
     auto key = Resolve(h);
     if (!key) return kErrorInvalidHandle;
     if (key->undeletable.count(LowerAscii(name))) return kErrorAccessDenied;
-    auto it = std::find_if(key->values.begin(), key->values.end(), [&](auto& v) { return SameName(v.first, name); });
-    if (it == key->values.end()) return kErrorFileNotFound;
-    key->values.erase(it);
-    return kErrorSuccess;
+    return key->EraseValue(name) ? kErrorSuccess : kErrorFileNotFound;
 }
 
 long SimRegistry::DeleteKey(Handle h, const std::string& subKey) {
@@ -169,11 +204,7 @@ long SimRegistry::SetValue(Handle h, const std::string& name, std::uint32_t type
                            const std::vector<std::uint8_t>& data) {
     auto key = Resolve(h);
     if (!key) return kErrorInvalidHandle;
-    if (RegValue* value = key->Value(name)) {
-        *value = RegValue{type, data};
-    } else {
-        key->values.emplace_back(name, RegValue{type, data});
-    }
+    key->PutValue(name, RegValue{type, data});
     return kErrorSuccess;
 }
 
@@ -203,12 +234,7 @@ std::shared_ptr<SimKey> SimRegistry::Key(const std::string& path, bool create) {
 
 void SimRegistry::SetRaw(const std::string& keyPath, const std::string& name, std::uint32_t type,
                          std::vector<std::uint8_t> data) {
-    auto key = Key(keyPath);
-    if (RegValue* value = key->Value(name)) {
-        *value = RegValue{type, std::move(data)};
-    } else {
-        key->values.emplace_back(name, RegValue{type, std::move(data)});
-    }
+    Key(keyPath)->PutValue(name, RegValue{type, std::move(data)});
 }
 
 void SimRegistry::SetString(const std::string& keyPath, const std::string& name, const std::string& text,

@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/platform.h"
@@ -25,6 +26,15 @@ struct SimKey {
 
     std::shared_ptr<SimKey> Child(const std::string& childName) const;
     RegValue* Value(const std::string& valueName);
+    void PutValue(const std::string& valueName, RegValue value);  // sets or appends
+    bool EraseValue(const std::string& valueName);
+
+private:
+    // Lower-case name -> position in `values`, so that keys with many values
+    // cost the same per value; rebuilt whenever `values` changed behind it.
+    std::unordered_map<std::string, size_t> valueIndex_;
+    size_t indexedCount_ = 0;
+    void Reindex();
 };
 
 class SimRegistry : public IRegistry {

@@ -1,0 +1,66 @@
+// How the start-up scan and a tab refresh grow with the number of entries,
+// on the simulated machine. Run: build/host/quellmark_bench
+#include <benchmark/benchmark.h>
+
+#include "platform/sim/sim.h"
+#include "startups.h"
+
+namespace qm {
+namespace {
+
+constexpr const char* kHKCURun = "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kComponents = "HKLM\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\";
+
+void FillRun(sim::SimMachine& m, int64_t count) {
+    for (int64_t i = 0; i < count; ++i)
+        m.registry.SetString(kHKCURun, "Value" + std::to_string(i),
+                             "\"C:\\Program Files\\App" + std::to_string(i) + "\\app.exe\" -min");
+}
+
+// Process start to idle: the start-up scan and the first show of tab 1.
+void BM_StartupWithRunValues(benchmark::State& state) {
+    sim::SimMachine m;
+    FillRun(m, state.range(0));
+    for (auto _ : state) {
+        TMainForm form(m.platform);
+        form.FirstShow();
+        benchmark::DoNotOptimize(form.hku.Count());
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_StartupWithRunValues)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// One refresh of the Run tab.
+void BM_RunTabRefresh(benchmark::State& state) {
+    sim::SimMachine m;
+    FillRun(m, state.range(0));
+    TMainForm form(m.platform);
+    for (auto _ : state) {
+        form.ShowPage(0);
+        benchmark::DoNotOptimize(form.hku.Count());
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_RunTabRefresh)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_ActiveXTabRefresh(benchmark::State& state) {
+    sim::SimMachine m;
+    for (int64_t i = 0; i < state.range(0); ++i) {
+        const std::string key = kComponents + std::string("{component-") + std::to_string(i) + "}";
+        m.registry.SetString(key, "", "Component " + std::to_string(i));
+        m.registry.SetString(key, "ComponentID", "C" + std::to_string(i));
+        m.registry.SetString(key, "StubPath", "C:\\Windows\\system32\\rundll32.exe setup.dll,Install");
+    }
+    TMainForm form(m.platform);
+    for (auto _ : state) {
+        form.ShowPage(9);
+        benchmark::DoNotOptimize(form.actx.Count());
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_ActiveXTabRefresh)->Arg(2000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace qm
+
+BENCHMARK_MAIN();

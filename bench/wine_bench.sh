@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Start-up of the real quellmark.exe under Wine against a bare program that
+# makes only the calls the Run key needs, with 0, 1,000 and 10,000 values in
+# HKCU Run. Prints min / median / max of several runs, the ratio of the
+# medians and the peak working set. Called by ./quellmark.sh bench.
+#   wine_bench.sh WIN32_BUILD_DIR [RUNS]
+set -uo pipefail
+build=$(cd "$1" && pwd)
+runs=${2:-5}
+exe="$build/quellmark.exe" baseline="$build/qm_baseline.exe" probe="$build/qm_probe.exe"
+work="$build/bench"
+mkdir -p "$work"
+run_key='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
+
+fill_run_key() {  # fill_run_key COUNT
+  local file="$work/run.reg" i
+  {
+    printf 'REGEDIT4\r\n\r\n[-%s]\r\n[%s]\r\n' "$run_key" "$run_key"
+    for ((i = 0; i < $1; i++)); do
+      printf '"Value%05d"="\\"C:\\\\Program Files\\\\App%d\\\\app.exe\\" -min"\r\n' "$i" "$i"
+    done
+  } > "$file"
+  wine regedit /s "$(winepath -w "$file")" >/dev/null 2>&1
+}
+
+# measure PROGRAM CLASS: prints "seconds peakKiB" for one start to idle
+measure() {
+  local start end peak
+  start=$(date +%s%N)
+  wine "$1" >/dev/null 2>&1 &
+  local pid=$!
+  wine "$probe" wait-idle "$2" 300000 >/dev/null 2>&1
+  end=$(date +%s%N)
+  peak=$(wine "$probe" peak-memory "$2" 2>/dev/null | tr -d '\r')
+  wine "$probe" close-class "$2" >/dev/null 2>&1
+  wait "$pid" 2>/dev/null
+  echo "$(( (end - start) / 1000000 )) ${peak:-?}"
+}
+
+stats() {  # min median max of the numbers on stdin
+  sort -n | awk '{a[NR]=$1} END {printf "%d %d %d", a[1], a[int((NR+1)/2)], a[NR]}'
+}
+
+printf '%-8s %-24s %-24s %s\n' values "quellmark ms (min med max)" "baseline ms (min med max)" "ratio  peak KiB (quellmark/baseline)"
+for count in 0 1000 10000; do
+  fill_run_key "$count"
+  q=() b=() qpeak="" bpeak=""
+  for ((r = 0; r < runs; r++)); do
+    read -r ms peak < <(measure "$exe" TMainForm); q+=("$ms"); qpeak=$peak
+    read -r ms peak < <(measure "$baseline" TBaseline); b+=("$ms"); bpeak=$peak
+  done
+  read -r qmin qmed qmax < <(printf '%s\n' "${q[@]}" | stats)
+  read -r bmin bmed bmax < <(printf '%s\n' "${b[@]}" | stats)
+  ratio=$(awk -v a="$qmed" -v b="$bmed" 'BEGIN {printf "%.2f", b ? a / b : 0}')
+  printf '%-8s %-24s %-24s %s  %s/%s\n' "$count" "$qmin $qmed $qmax" "$bmin $bmed $bmax" "$ratio" "$qpeak" "$bpeak"
+done
+fill_run_key 0
