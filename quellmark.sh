@@ -41,6 +41,16 @@ build_host() {
   cmake --build "$build/host" -j "$jobs"
 }
 
+# The host tests run with AddressSanitizer and UndefinedBehaviorSanitizer:
+# any report fails the run.
+build_host_sanitized() {
+  say "building for the host with sanitizers"
+  cmake -S "$top" -B "$build/host-sanitized" -DCMAKE_BUILD_TYPE=Debug \
+    -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer" \
+    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
+  cmake --build "$build/host-sanitized" -j "$jobs" --target unit_tests contract_tests_sim
+}
+
 build_windows() {  # build_windows [TARGET...]
   say "building for Windows (i686)"
   cmake -S "$top" -B "$build/win32" -DCMAKE_BUILD_TYPE=Release \
@@ -94,13 +104,13 @@ case "${1:-}" in
     ;;
   test)
     install_packages
-    build_host
+    build_host_sanitized
     build_windows
     trap stop_all EXIT
     start_display
     prepare_wine
-    say "host tests"
-    (cd "$build/host" && ctest --output-on-failure -j "$jobs")
+    say "host tests (sanitized)"
+    (cd "$build/host-sanitized" && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs")
     say "Windows tests under Wine"
     (cd "$build/win32" && ctest --output-on-failure)
     ;;

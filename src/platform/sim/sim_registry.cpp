@@ -138,6 +138,7 @@ long SimRegistry::EnumKey(Handle h, std::uint32_t index, std::string& name) {
 }
 
 long SimRegistry::QueryValueInfo(Handle h, const std::string& name, std::uint32_t& type, std::uint32_t& size) {
+    if (beforeRead) beforeRead(name);
     auto key = Resolve(h);
     if (!key) return kErrorInvalidHandle;
     RegValue* value = key->Value(name);
@@ -261,6 +262,24 @@ std::string SimRegistry::StringValue(const std::string& keyPath, const std::stri
     if (!value) return {};
     std::string text(value->data.begin(), value->data.end());
     return text.substr(0, text.find('\0'));
+}
+
+namespace {
+void Dump(const SimKey& key, const std::string& path, std::string& out) {
+    out += "[" + path + "]\n";
+    for (const auto& [name, value] : key.values) {
+        out += "\"" + name + "\"=" + std::to_string(value.type) + ":";
+        for (std::uint8_t b : value.data) out += "0123456789abcdef"[b >> 4], out += "0123456789abcdef"[b & 15];
+        out += "\n";
+    }
+    for (const auto& child : key.children) Dump(*child, path + "\\" + child->name, out);
+}
+}  // namespace
+
+std::string SimRegistry::Snapshot() {
+    std::string out;
+    for (const auto& [handle, root] : roots_) Dump(*root, root->name, out);
+    return out;
 }
 
 void SimRegistry::RemoveKey(const std::string& keyPath) {

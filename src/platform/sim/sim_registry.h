@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -63,6 +64,12 @@ public:
     bool HasValue(const std::string& keyPath, const std::string& name);
     std::string StringValue(const std::string& keyPath, const std::string& name);
     void RemoveKey(const std::string& keyPath);
+
+    // The whole tree as text, to show that nothing changed.
+    std::string Snapshot();
+    // Runs before every value read: lets a test play another program that
+    // changes the registry between the enumeration and the read.
+    std::function<void(const std::string& valueName)> beforeRead;
 
     int OpenHandles() const { return static_cast<int>(open_.size()); }
     int OpenCalls() const { return openCalls_; }
