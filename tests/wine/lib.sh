@@ -53,6 +53,9 @@ screenshot() {
   xwd -root -silent | /usr/bin/convert xwd:- "$artifacts/$1.png" 2>/dev/null || true
 }
 
+# The location columns every HKCU Run row carries after its name and command.
+loc='|HKEY_CURRENT_USER|HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run|\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
+
 finish() {
   echo "$passed passed, $failures failed"
   [ $failures -eq 0 ]

@@ -4,8 +4,6 @@
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 run_key='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
-# The location columns every HKCU Run row carries after its name and command.
-loc='|HKEY_CURRENT_USER|HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run|\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
 clean_run_key() {
   import_reg <<EOF2
 [-$run_key]
