@@ -28,6 +28,16 @@ void TListView::Clear() {
     ++version_;
 }
 
+void TListView::Delete(int index) {
+    if (index < 0 || index >= Count()) return;
+    rows_.erase(rows_.begin() + index);
+    for (int* mark : {&selected_, &focused_}) {
+        if (*mark == index) *mark = -1;
+        else if (*mark > index) --*mark;
+    }
+    ++version_;
+}
+
 void TListView::SetSelection(int selected, int focused) {
     selected_ = (selected >= 0 && selected < Count()) ? selected : -1;
     focused_ = (focused >= 0 && focused < Count()) ? focused : -1;

@@ -42,6 +42,8 @@ public:
 
     TEntryRow& Add();
     void Clear();
+    // Removes one row; the selection and focus follow the rows that stay.
+    void Delete(int index);
     int Count() const { return static_cast<int>(rows_.size()); }
     TEntryRow& Row(int index) { return rows_.at(static_cast<size_t>(index)); }
     const TEntryRow& Row(int index) const { return rows_.at(static_cast<size_t>(index)); }

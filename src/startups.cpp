@@ -4,6 +4,7 @@
 #include "actions/actions.h"
 #include "collectors/collectors.h"
 #include "inspect/properties.h"
+#include "inspect/Unit2.h"
 
 namespace qm {
 
@@ -33,10 +34,11 @@ const std::array<TAutostartCategory, kCategoryCount> kCategories{{
     {"TabSheet1", "HKLM / Run", "HKLM / Run (", 10, &TMainForm::LV, RunColumns(129), 5, "hklmrun",
      "&Properties...", false, One(ScanHKLMRun), true, ShowClears::None, nullptr},
     {"TabSheet4", "Startup (User)", "Startup (user) - (", 3, &TMainForm::comon,
-     RunColumns(126, " Name", "Location"), 5, "startupuser", "&Properties...", false, {}, true,
+     RunColumns(126, " Name", "Location"), 5, "startupuser", "&Properties...", false, One(ScanCommonStartup), true,
      ShowClears::Group, nullptr},
     {"TabSheet5", "Startup (comon)", "Startup (common) - (", 1, &TMainForm::User,
-     RunColumns(126, "Name", "Location"), 5, "PopupMenu1", "&Properties", false, {}, true, ShowClears::Group,
+     RunColumns(126, "Name", "Location"), 5, "PopupMenu1", "&Properties", false, One(ScanUserStartup), true,
+     ShowClears::Group,
      nullptr},
     {"TabSheet3", "HKCU / Run Once", "HKCU / Run Once (", 10, &TMainForm::runonce, RunColumns(126), 5,
      "hkurunonce", "&Properties", false, One(ScanHKCURunOnce), true, ShowClears::Group, nullptr},
@@ -47,7 +49,7 @@ const std::array<TAutostartCategory, kCategoryCount> kCategories{{
     {"TabSheet9", "HKLM / Run OnceEx", "HKLM / Run OnceEx (", 10, &TMainForm::runoncex, RunColumns(126), 5,
      "PopupMenu2", "&Properties", false, One(ScanHKLMRunOnceEx), true, ShowClears::Group, nullptr},
     {"TabSheet10", "Startup (services)", "Startup (services) - (", 16, &TMainForm::InstCompo, kServiceColumns, 3,
-     "PopupMenu3", "&Properties", true, {}, true, ShowClears::None, nullptr},
+     "PopupMenu3", "&Properties", true, One(ScanServices), true, ShowClears::None, nullptr},
     {"TabSheet6", "ActiveX", "ActiveX (", 10, &TMainForm::actx, kActxColumns, 3, "actxmenu", "&Properties", false,
      One(ScanInstalledComponents), false, ShowClears::GroupActxLogs, actxAdvancedCustomDrawSubItem},
     {"TabSheet11", "WinLogon", "WinLogon (", 19, &TMainForm::logs, kNamedColumns, 2, "winlGNS", "&Properties",
@@ -102,6 +104,7 @@ TMainForm::TMainForm(Platform& p) : platform(p) {
     for (int tab = 0; tab < kCategoryCount; ++tab) TabCaptions[static_cast<size_t>(tab)] = kCategories[static_cast<size_t>(tab)].DesignCaption;
     // Creating the window reports a failure of the scan and goes on.
     Guarded([this] { FormCreate(); });
+    ItemForm = std::make_unique<TItemForm>(platform);
 }
 
 TMainForm::~TMainForm() = default;

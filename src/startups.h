@@ -14,6 +14,7 @@
 namespace qm {
 
 class TMainForm;
+class TItemForm;
 using Collector = void (*)(TMainForm&);
 
 struct TColumn {
@@ -74,6 +75,9 @@ public:
         explou{"explou"}, desktop{"desktop"};
 
     std::unique_ptr<TRegistry> SharedRegistry;
+    // The Item Properties dialog, created hidden right after the start-up
+    // scan and kept for the whole run.
+    std::unique_ptr<TItemForm> ItemForm;
     std::string HKLMRunKeyPath, HKCURunKeyPath;
 
     TListView& ListOf(int tab) { return this->*kCategories.at(static_cast<size_t>(tab)).List; }

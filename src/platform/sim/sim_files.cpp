@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cctype>
 
 #include "errors.h"
 #include "model.h"
@@ -90,6 +91,16 @@ void SimFileSystem::FindFiles(const std::string& pattern, std::uint32_t attribut
         if (e.file.attributes & excluded) continue;
         out.push_back({NameOf(e.path), e.file.attributes});
     }
+}
+
+std::uint32_t SimFileSystem::GetFileAttributes(const std::string& path) {
+    if (SimFile* file = Find(path)) return file->attributes;
+    for (const auto& e : entries_)
+        if (e.folder && SamePath(e.path, path)) return e.file.attributes;
+    // Every drive exists: "C:" names its current folder, "C:\\" its root.
+    const bool drive = (path.size() == 2 || (path.size() == 3 && path[2] == '\\')) && path[1] == ':' &&
+                       std::isalpha(static_cast<unsigned char>(path[0]));
+    return drive ? kFileAttributeDirectory : kInvalidFileAttributes;
 }
 
 bool SimFileSystem::DeleteFile(const std::string& path) {

@@ -24,6 +24,7 @@ class SimFileSystem : public IFiles {
 public:
     void FindFiles(const std::string& pattern, std::uint32_t attributeMask, std::vector<FoundFile>& out) override;
     bool DeleteFile(const std::string& path) override;
+    std::uint32_t GetFileAttributes(const std::string& path) override;
 
     void AddFolder(const std::string& path);
     SimFile& AddFile(const std::string& path, SimFile file = {});

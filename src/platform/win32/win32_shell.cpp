@@ -86,7 +86,8 @@ bool Win32Shell::ShellExecuteEx(const ShellExecuteInfo& info) {
     SHELLEXECUTEINFOA sei{};
     sei.cbSize = sizeof(sei);
     sei.fMask = info.mask;
-    sei.hwnd = GetActiveWindow();
+    // The program's top-level window, also when one of its dialogs is active.
+    sei.hwnd = GetAncestor(GetActiveWindow(), GA_ROOTOWNER);
     sei.lpVerb = info.verb.empty() ? nullptr : info.verb.c_str();
     sei.lpFile = info.file.c_str();
     sei.lpParameters = info.parameters.empty() ? nullptr : info.parameters.c_str();
@@ -112,5 +113,7 @@ void Win32Files::FindFiles(const std::string& pattern, std::uint32_t attributeMa
 }
 
 bool Win32Files::DeleteFile(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }
+
+std::uint32_t Win32Files::GetFileAttributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
 
 }  // namespace qm::win32

@@ -1,0 +1,116 @@
+// The file search, special folders and shortcut resolution that the startup
+// folder tabs stand on, the same on every machine.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "collectors/collectors.h"
+#include "contract/env.h"
+#include "contract/env_files.h"
+#include "errors.h"
+#include "model.h"
+
+namespace qm {
+namespace {
+
+using contract::Machine;
+
+constexpr std::uint32_t kStartupSearch = 0x2F;  // every classic attribute but the directory bit
+
+class StartupFilesContract : public ::testing::Test {
+protected:
+    void SetUp() override {
+        comWasOn_ = contract::ComIsOn();
+        contract::UseCom(true);
+        folder_ = contract::PrepareScratchFolder();
+    }
+    void TearDown() override {
+        contract::RemoveScratchFolder();
+        contract::UseCom(comWasOn_);  // later tests find the thread as it was
+    }
+    std::string In(const std::string& name) const { return folder_ + "\\" + name; }
+    std::vector<std::string> Search(const std::string& mask, std::uint32_t attributes = kStartupSearch) {
+        std::vector<FoundFile> found;
+        Machine().files.FindFiles(In(mask), attributes, found);
+        std::vector<std::string> names;
+        for (const FoundFile& f : found)
+            if (f.name != "." && f.name != "..") names.push_back(f.name);
+        // The order is the file system's own: NTFS sorts, Wine does not.
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    std::string folder_;
+    bool comWasOn_ = false;
+};
+
+TEST_F(StartupFilesContract, ShortcutsResolveToTheTargetTheyStoreAsTheyStoreIt) {
+    const std::string targets[] = {
+        contract::ExistingProgram(),
+        "C:\\Quellmark Missing\\Mixed Case\\Tool.EXE",  // a target that does not exist still resolves
+    };
+    int n = 0;
+    for (const std::string& target : targets) {
+        const std::string link = In("link" + std::to_string(n++) + ".lnk");
+        contract::PutShortcut(link, target, kFileAttributeArchive);
+        EXPECT_EQ(target, ResolveShortcut(Machine(), link)) << target;
+    }
+    // Hidden and read-only shortcuts load all the same.
+    contract::PutShortcut(In("hidden.lnk"), contract::ExistingProgram(), kFileAttributeHidden | kFileAttributeReadonly);
+    EXPECT_EQ(contract::ExistingProgram(), ResolveShortcut(Machine(), In("hidden.lnk")));
+}
+
+TEST_F(StartupFilesContract, FilesThatAreNoShortcutsResolveToEmptyText) {
+    contract::PutPlainFile(In("app.exe"), "MZ not really a program", kFileAttributeArchive);
+    contract::PutPlainFile(In("damaged.lnk"), "this is not a shell link", kFileAttributeArchive);
+    contract::PutPlainFile(In("empty.lnk"), "", kFileAttributeArchive);
+    for (const char* name : {"app.exe", "damaged.lnk", "empty.lnk", "missing.lnk"})
+        EXPECT_EQ("", ResolveShortcut(Machine(), In(name))) << name;
+}
+
+TEST_F(StartupFilesContract, WithoutComTheShellLinkObjectCannotBeMadeAndThatIsRaised) {
+    contract::PutShortcut(In("a.lnk"), contract::ExistingProgram(), kFileAttributeArchive);
+    contract::UseCom(false);
+    try {
+        ResolveShortcut(Machine(), In("a.lnk"));
+        ADD_FAILURE() << "no failure raised";
+    } catch (const QuellmarkError& e) {
+        // Windows has a text for CO_E_NOTINITIALIZED; Wine's message table does
+        // not, so the error shows its code there.
+        const char* expected = contract::IsWine() ? "0x800401F0" : "CoInitialize has not been called";
+        EXPECT_NE(std::string::npos, std::string(e.what()).find(expected)) << e.what();
+    }
+}
+
+TEST_F(StartupFilesContract, TheStartupMasksMatchAnyNameContainingTheExtensionAndNoFolders) {
+    for (const char* name : {"a.exe", "b.lnk", "tool.exe.lnk", "Upper.LNK", "notes.txt", "lnk.txt", "app.exe.bak"})
+        contract::PutPlainFile(In(name), "x", kFileAttributeArchive);
+    contract::PutPlainFile(In("desktop.ini"), "[.ShellClassInfo]", kFileAttributeHidden | kFileAttributeSystem);
+    contract::PutPlainFile(In("hidden.lnk"), "x", kFileAttributeHidden);
+    contract::PutPlainFile(In("system.lnk"), "x", kFileAttributeSystem);
+    contract::PutPlainFile(In("readonly.exe"), "x", kFileAttributeReadonly);
+    contract::MakeFolder(In("folder.lnk"));
+    contract::PutPlainFile(In("folder.lnk\\inner.lnk"), "x", kFileAttributeArchive);
+
+    EXPECT_EQ((std::vector<std::string>{"Upper.LNK", "b.lnk", "hidden.lnk", "system.lnk", "tool.exe.lnk"}),
+              Search("*.lnk*"));
+    EXPECT_EQ((std::vector<std::string>{"a.exe", "app.exe.bak", "readonly.exe", "tool.exe.lnk"}), Search("*.exe*"));
+    // With the directory bit the folder is found too; its contents never are.
+    const std::vector<std::string> withFolders = Search("*.lnk*", 0x3F);
+    EXPECT_NE(withFolders.end(), std::find(withFolders.begin(), withFolders.end(), "folder.lnk"));
+    EXPECT_EQ(withFolders.end(), std::find(withFolders.begin(), withFolders.end(), "inner.lnk"));
+    EXPECT_TRUE(Search("*.scr*").empty());
+}
+
+TEST_F(StartupFilesContract, StartupFoldersAreGivenAndUnknownOnesAreEmpty) {
+    for (int csidl : {kCsidlStartup, kCsidlCommonStartup}) {
+        const std::string path = GetSpecialFolderPath(Machine(), csidl);
+        ASSERT_FALSE(path.empty()) << csidl;
+        EXPECT_TRUE(StartsWithNoCase(path, "C:\\")) << path;
+        EXPECT_NE('\\', path.back()) << path;
+        EXPECT_EQ("\\startup", LowerAscii(path.substr(path.size() - 8))) << path;
+    }
+    EXPECT_EQ("", GetSpecialFolderPath(Machine(), 0x7F));  // no such folder
+}
+
+}  // namespace
+}  // namespace qm

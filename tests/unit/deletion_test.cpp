@@ -1,0 +1,348 @@
+// "&Delete Items..." on the fourteen lists that delete a registry value or a
+// startup file: what is asked, what goes, and what the list shows afterwards.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "actions/deletion.h"
+#include "collectors/collectors.h"
+#include "machine_snapshot.h"
+#include "platform/sim/sim.h"
+#include "startups.h"
+
+namespace qm {
+namespace {
+
+using testing::FileEntry;
+using testing::MachineState;
+using testing::Snapshot;
+using testing::ValueEntry;
+
+constexpr const char* kHKCURun = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kHKLMRun = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kHKCURunOnce = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+constexpr const char* kHKLMRunOnce = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+constexpr const char* kShellObjects = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad";
+constexpr const char* kRunOnceEx = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx";
+constexpr const char* kComponents = "HKLM\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components";
+constexpr const char* kWinlogon = "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+constexpr const char* kWindows = "HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
+constexpr const char* kHKLMPolicy = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run";
+constexpr const char* kHKCUPolicy = "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run";
+constexpr const char* kDesktop = "HKCU\\Control Panel\\Desktop";
+
+// A shortcut file naming `target`.
+sim::SimFile Shortcut(const std::string& target) {
+    sim::SimFile file;
+    file.shortcutTarget = target;
+    return file;
+}
+
+// A machine with two entries in every place the fourteen lists show.
+void PutEntries(sim::SimMachine& m) {
+    for (const char* key : {kHKCURun, kHKLMRun, kHKCURunOnce, kHKLMRunOnce, kRunOnceEx, kHKLMPolicy, kHKCUPolicy}) {
+        m.registry.SetString(key, "First", "C:\\first.exe");
+        m.registry.SetString(key, "Second", "C:\\second.exe /x");
+    }
+    m.registry.SetString(kShellObjects, "First", "{00000000-0000-0000-0000-000000000001}");
+    m.registry.SetString(kShellObjects, "Second", "{00000000-0000-0000-0000-000000000002}");
+    for (const char* id : {"{A}", "{B}"}) {
+        const std::string key = std::string(kComponents) + "\\" + id;
+        m.registry.SetString(key, "", std::string("Component ") + id);
+        m.registry.SetString(key, "ComponentID", std::string("Id") + id);
+        m.registry.SetString(key, "StubPath", std::string("C:\\stub") + id + ".exe");
+    }
+    m.registry.SetString(kWinlogon, "Userinit", "C:\\WINDOWS\\system32\\userinit.exe,");
+    m.registry.SetString(kWinlogon, "Shell", "explorer.exe");
+    m.registry.SetString(kWindows, "run", "C:\\r.exe");
+    m.registry.SetString(kWindows, "load", "C:\\l.exe");
+    m.registry.SetString(kDesktop, "SCRNSAVE.EXE", "C:\\WINDOWS\\System32\\logon.scr");
+    m.registry.SetString(kDesktop, "Wallpaper", "C:\\w.bmp");
+    for (int csidl : {kCsidlCommonStartup, kCsidlStartup}) {
+        const std::string folder = m.shell.specialFolders.at(csidl);
+        m.files.AddFile(folder + "\\first.lnk", Shortcut("C:\\first.exe"));
+        m.files.AddFile(folder + "\\second.lnk", Shortcut("C:\\second.exe"));
+    }
+}
+
+std::vector<std::string> Names(const TListView& list) {
+    std::vector<std::string> names;
+    for (const auto& row : list.Rows()) names.push_back(row.Caption);
+    return names;
+}
+
+std::string Startup(sim::SimMachine& m, int csidl, const std::string& name) {
+    return m.shell.specialFolders.at(csidl) + "\\" + name;
+}
+
+// One deletion per list: the row chosen, what the confirmation names, what
+// goes from the machine and the list afterwards.
+struct Case {
+    int tab;
+    int row;
+    const char* named;                                    // the caption the confirmation names
+    std::function<std::string(sim::SimMachine&)> gone;    // the one machine entry removed
+    std::vector<std::string> after;                       // the list's captions afterwards
+    const char* caption;
+};
+
+std::vector<Case> Cases() {
+    auto value = [](const char* key, const char* name) {
+        return [=](sim::SimMachine&) { return ValueEntry(key, name); };
+    };
+    auto file = [](int csidl, const char* name) {
+        return [=](sim::SimMachine& m) { return FileEntry(Startup(m, csidl, name)); };
+    };
+    const std::vector<std::string> firstOnly{"First"};
+    const std::vector<std::string> winlogon{"Userinit", "system", "Shell", "UIHost", "Taskman", "LsaStart",
+                                            "SaveDumpStart", "AppSetup", "ServiceControllerStart"};
+    return {
+        {0, 1, "Second", value(kHKCURun, "Second"), firstOnly, "HKCU / Run (1)"},
+        {1, 1, "Second", value(kHKLMRun, "Second"), firstOnly, "HKLM / Run (1)"},
+        {2, 0, "first.lnk", file(kCsidlCommonStartup, "first.lnk"), {"second.lnk"}, "Startup (user) - (1)"},
+        {3, 1, "second.lnk", file(kCsidlStartup, "second.lnk"), {"first.lnk"}, "Startup (common) - (1)"},
+        {4, 1, "Second", value(kHKCURunOnce, "Second"), firstOnly, "HKCU / Run Once (1)"},
+        {5, 1, "Second", value(kHKLMRunOnce, "Second"), firstOnly, "HKLM / Run Once (1)"},
+        {6, 1, "Second", value(kShellObjects, "Second"), firstOnly, "HKLM / ShellObject (1)"},
+        {7, 1, "Second", value(kRunOnceEx, "Second"), firstOnly, "HKLM / Run OnceEx (1)"},
+        // Only the command goes; the component's key and its other values stay.
+        {9, 0, "Component {A}", value("HKLM\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\{A}", "StubPath"),
+         {"Component {B}"}, "ActiveX (1)"},
+        // The value goes, and its place is listed again as empty.
+        {10, 0, "Userinit", value(kWinlogon, "Userinit"), winlogon, "WinLogon (9)"},
+        // The row "Run" names the value stored as "run".
+        {11, 0, "Run", value(kWindows, "run"), {"Run", "Load"}, "Load - Run (2)"},
+        {12, 1, "Second", value(kHKLMPolicy, "Second"), firstOnly, "HKLM / Explorer-Run (1)"},
+        {13, 1, "Second", value(kHKCUPolicy, "Second"), firstOnly, "HKCU / Explorer-Run (1)"},
+        {14, 0, "Scrnsave", value(kDesktop, "SCRNSAVE.EXE"), {"Scrnsave"}, "HKCU / Desktop (1)"},
+    };
+}
+
+// Shows the tab (which fills its list) and selects one row, focusing another
+// when `focused` differs.
+void Choose(TMainForm& form, int tab, int selected, int focused) {
+    form.SelectTab(tab);
+    form.ListOf(tab).SetSelection(selected, focused);
+}
+
+TEST(Deletion, AnsweringNoChangesNothingAnywhere) {
+    for (const Case& c : Cases()) {
+        sim::SimMachine m;
+        PutEntries(m);
+        TMainForm form(m.platform);
+        Choose(form, c.tab, c.row, c.row);
+        const MachineState before = Snapshot(m);
+        const std::vector<std::string> rows = Names(form.ListOf(c.tab));
+        const std::string caption = form.TabCaptions[c.tab];
+        m.user.answers = {DialogResult::No};
+        form.ListCommandClick(c.tab, ListCommand::Delete);
+        ASSERT_EQ(1u, m.user.shown.size()) << c.caption;
+        const DialogRequest& asked = m.user.shown[0];
+        EXPECT_EQ(DialogKind::Confirmation, asked.kind);
+        EXPECT_EQ("Confirm", asked.title);
+        EXPECT_EQ(std::string("Are you sure want to delete autorun \"") + c.named + "\" ?", asked.text);
+        EXPECT_EQ(before, Snapshot(m)) << c.caption;
+        EXPECT_EQ(rows, Names(form.ListOf(c.tab))) << c.caption;
+        EXPECT_EQ(caption, form.TabCaptions[c.tab]);
+        EXPECT_EQ(0, m.registry.OpenHandles()) << c.caption;
+    }
+}
+
+TEST(Deletion, AnsweringYesRemovesExactlyTheConfirmedEntry) {
+    for (const Case& c : Cases()) {
+        sim::SimMachine m;
+        PutEntries(m);
+        TMainForm form(m.platform);
+        Choose(form, c.tab, c.row, c.row);
+        MachineState expected = Snapshot(m);
+        const std::string gone = c.gone(m);
+        ASSERT_EQ(1u, expected.erase(gone)) << gone;
+        m.user.answers = {DialogResult::Yes};
+        form.ListCommandClick(c.tab, ListCommand::Delete);
+        EXPECT_EQ(1u, m.user.shown.size()) << c.caption;
+        EXPECT_EQ(expected, Snapshot(m)) << c.caption;
+        EXPECT_EQ(c.after, Names(form.ListOf(c.tab))) << c.caption;
+        EXPECT_EQ(c.caption, form.TabCaptions[c.tab]);
+        EXPECT_EQ(0, m.registry.OpenHandles()) << c.caption;
+    }
+}
+
+TEST(Deletion, SelectedRowIsNamedAndDeletedWhenTheFocusIsElsewhere) {
+    for (const Case& c : Cases()) {
+        const int focused = c.row == 0 ? 1 : 0;
+        sim::SimMachine m;
+        PutEntries(m);
+        TMainForm form(m.platform);
+        Choose(form, c.tab, c.row, focused);
+        MachineState expected = Snapshot(m);
+        expected.erase(c.gone(m));
+        m.user.answers = {DialogResult::Yes};
+        form.ListCommandClick(c.tab, ListCommand::Delete);
+        ASSERT_EQ(1u, m.user.shown.size()) << c.caption;
+        EXPECT_NE(std::string::npos, m.user.shown[0].text.find(std::string("\"") + c.named + "\"")) << c.caption;
+        EXPECT_EQ(expected, Snapshot(m)) << c.caption;
+    }
+}
+
+TEST(Deletion, WithoutASelectedRowRegistryListsSayWhyAndFileListsDoNothing) {
+    for (const Case& c : Cases()) {
+        sim::SimMachine m;
+        PutEntries(m);
+        TMainForm form(m.platform);
+        Choose(form, c.tab, -1, c.row);  // a focused row alone is no selection
+        const MachineState before = Snapshot(m);
+        const int rows = form.ListOf(c.tab).Count();
+        form.ListCommandClick(c.tab, ListCommand::Delete);
+        const bool fileList = c.tab == 2 || c.tab == 3;
+        if (fileList) {
+            EXPECT_TRUE(m.user.shown.empty()) << c.caption;
+        } else {
+            ASSERT_EQ(1u, m.user.shown.size()) << c.caption;
+            EXPECT_EQ(DialogKind::Error, m.user.shown[0].kind);
+            EXPECT_EQ("Error", m.user.shown[0].title);
+            EXPECT_EQ("No item selected for deletion!!!", m.user.shown[0].text);
+        }
+        EXPECT_EQ(before, Snapshot(m)) << c.caption;
+        EXPECT_EQ(rows, form.ListOf(c.tab).Count()) << c.caption;
+    }
+}
+
+TEST(Deletion, AKeyThatCannotBeOpenedEndsSilentlyBeforeAsking) {
+    struct Block {
+        int tab;
+        std::function<void(sim::SimMachine&, TMainForm&)> spoil;
+    } blocks[] = {
+        {0, [](sim::SimMachine& m, TMainForm&) { m.registry.Key(kHKCURun)->denyFullAccess = true; }},
+        {0, [](sim::SimMachine&, TMainForm& f) { f.hku.Row(0).SubItems[1] = "HKCU"; }},  // an unknown root name
+        {1, [](sim::SimMachine& m, TMainForm&) { m.registry.RemoveKey(kHKLMRun); }},
+        {9, [](sim::SimMachine& m, TMainForm&) { m.registry.RemoveKey(std::string(kComponents) + "\\{A}"); }},
+        {14, [](sim::SimMachine& m, TMainForm&) { m.registry.Key(kDesktop)->denyFullAccess = true; }},
+    };
+    for (const Block& b : blocks) {
+        sim::SimMachine m;
+        PutEntries(m);
+        TMainForm form(m.platform);
+        Choose(form, b.tab, 0, 0);
+        b.spoil(m, form);
+        const MachineState before = Snapshot(m);
+        const std::vector<std::string> rows = Names(form.ListOf(b.tab));
+        m.user.answers = {DialogResult::Yes};
+        form.ListCommandClick(b.tab, ListCommand::Delete);
+        EXPECT_TRUE(m.user.shown.empty()) << b.tab;
+        EXPECT_EQ(before, Snapshot(m)) << b.tab;
+        EXPECT_EQ(rows, Names(form.ListOf(b.tab))) << b.tab;
+    }
+}
+
+TEST(Deletion, AValueRemovedMeanwhileOrTheLastOneLeavesTheListAsTheRegistryIs) {
+    sim::SimMachine m;
+    m.registry.SetString(kHKCURun, "Gone", "C:\\g.exe");
+    m.registry.SetString(kHKCURun, "Last", "C:\\l.exe");
+    TMainForm form(m.platform);
+    Choose(form, 0, 0, 0);
+    m.registry.Key(kHKCURun)->values.erase(m.registry.Key(kHKCURun)->values.begin());  // another program was faster
+    m.user.answers = {DialogResult::Yes};
+    form.ListCommandClick(0, ListCommand::Delete);
+    EXPECT_EQ(1u, m.user.shown.size());
+    EXPECT_EQ((std::vector<std::string>{"Last"}), Names(form.hku));
+    EXPECT_EQ("HKCU / Run (1)", form.TabCaptions[0]);
+
+    form.hku.SetSelection(0, 0);
+    m.user.answers = {DialogResult::Yes};
+    form.ListCommandClick(0, ListCommand::Delete);
+    EXPECT_FALSE(m.registry.HasValue(kHKCURun, "Last"));
+    EXPECT_EQ(0, form.hku.Count());
+    EXPECT_EQ("HKCU / Run (0)", form.TabCaptions[0]);
+}
+
+TEST(Deletion, ScreenSaverValueGoesWhateverTheRowIsCalled) {
+    sim::SimMachine m;
+    PutEntries(m);
+    TMainForm form(m.platform);
+    Choose(form, 14, 0, 0);
+    form.desktop.EditCaption(0, "Wallpaper");  // renamed in place by the user
+    m.user.answers = {DialogResult::Yes};
+    form.ListCommandClick(14, ListCommand::Delete);
+    EXPECT_EQ("Are you sure want to delete autorun \"Wallpaper\" ?", m.user.shown.at(0).text);
+    EXPECT_FALSE(m.registry.HasValue(kDesktop, "SCRNSAVE.EXE"));
+    EXPECT_TRUE(m.registry.HasValue(kDesktop, "Wallpaper"));
+    ASSERT_EQ(1, form.desktop.Count());
+    EXPECT_EQ("No Autorun Entry", form.desktop.Row(0).SubItems[0]);
+}
+
+TEST(Deletion, AStartupFileThatStaysKeepsItsRow) {
+    struct Lock {
+        const char* what;
+        std::function<void(sim::SimMachine&, const std::string&)> apply;
+    } locks[] = {
+        {"read-only", [](sim::SimMachine& m, const std::string& p) { m.files.Find(p)->attributes |= kFileAttributeReadonly; }},
+        {"refused", [](sim::SimMachine& m, const std::string& p) { m.files.undeletable.insert(LowerAscii(p)); }},
+    };
+    for (const Lock& lock : locks) {
+        sim::SimMachine m;
+        PutEntries(m);
+        const std::string path = Startup(m, kCsidlCommonStartup, "first.lnk");
+        lock.apply(m, path);
+        TMainForm form(m.platform);
+        Choose(form, 2, 0, 0);
+        const MachineState before = Snapshot(m);
+        m.user.answers = {DialogResult::Yes};
+        form.ListCommandClick(2, ListCommand::Delete);
+        EXPECT_EQ(1u, m.user.shown.size()) << lock.what;
+        EXPECT_EQ(before, Snapshot(m)) << lock.what;
+        EXPECT_EQ((std::vector<std::string>{"first.lnk", "second.lnk"}), Names(form.comon)) << lock.what;
+        EXPECT_EQ("Startup (user) - (2)", form.TabCaptions[2]) << lock.what;
+    }
+}
+
+TEST(Deletion, AStartupFileAlreadyGoneLosesItsRowAndTheOtherFolderIsUntouched) {
+    sim::SimMachine m;
+    PutEntries(m);
+    TMainForm form(m.platform);
+    Choose(form, 2, 1, 1);
+    ScanUserStartup(form);  // the other list holds rows while this one is shown
+    m.files.DeleteFile(Startup(m, kCsidlCommonStartup, "second.lnk"));
+    m.user.answers = {DialogResult::Yes};
+    form.ListCommandClick(2, ListCommand::Delete);
+    EXPECT_EQ((std::vector<std::string>{"first.lnk"}), Names(form.comon));
+    EXPECT_EQ("Startup (user) - (1)", form.TabCaptions[2]);
+    EXPECT_EQ(-1, form.comon.SelectedIndex());
+    EXPECT_EQ(2, form.User.Count());
+    EXPECT_TRUE(m.files.Exists(Startup(m, kCsidlStartup, "second.lnk")));
+}
+
+TEST(Deletion, AFailingRefillEndsAfterTheDeletionWithoutACaption) {
+    sim::SimMachine m;
+    PutEntries(m);
+    m.registry.SetDword(kWinlogon, "SaveDumpStart", 1);
+    TMainForm form(m.platform);
+    m.user.shown.clear();
+    form.SelectTab(10);  // fails the same way
+    form.logs.SetSelection(0, 0);
+    const std::string caption = form.TabCaptions[10];
+    m.user.shown.clear();
+    m.user.answers = {DialogResult::Yes};
+    form.ListCommandClick(10, ListCommand::Delete);
+    ASSERT_EQ(2u, m.user.shown.size());
+    EXPECT_EQ("Invalid data type for 'SaveDumpStart'", m.user.shown[1].text);
+    EXPECT_FALSE(m.registry.HasValue(kWinlogon, "Userinit"));
+    EXPECT_EQ(7, form.logs.Count());  // up to the failing row
+    EXPECT_EQ(caption, form.TabCaptions[10]);
+}
+
+TEST(Deletion, RootKeyFromNameKnowsTheSevenLongNamesInAnyCase) {
+    struct Case {
+        const char* name;
+        std::uint32_t key;
+    } cases[] = {
+        {"HKEY_CLASSES_ROOT", 0x80000000u}, {"hkey_current_user", 0x80000001u}, {"HKEY_LOCAL_MACHINE", 0x80000002u},
+        {"Hkey_Users", 0x80000003u},        {"HKEY_PERFORMANCE_DATA", 0x80000004u},
+        {"HKEY_CURRENT_CONFIG", 0x80000005u}, {"HKEY_DYN_DATA", 0x80000006u},
+        {"", 0},                            {"HKCU", 0},
+        {"HKEY_LOCAL_MACHINE\\", 0},        {" HKEY_USERS", 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.key, RootKeyFromName(c.name)) << c.name;
+}
+
+}  // namespace
+}  // namespace qm

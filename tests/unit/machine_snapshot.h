@@ -1,0 +1,47 @@
+// Everything a deletion could change on the simulated machine, as one
+// comparable map: every registry value of the two roots the program writes
+// to, and every file and folder on drive C with its attributes.
+#pragma once
+#include <map>
+#include <string>
+
+#include "model.h"
+#include "platform/sim/sim.h"
+
+namespace qm::testing {
+
+using MachineState = std::map<std::string, std::string>;
+
+// The entry name of a registry value: lower-case key path, "|", lower-case value name.
+inline std::string ValueEntry(const std::string& keyPath, const std::string& value) {
+    return "reg:" + LowerAscii(keyPath) + "|" + LowerAscii(value);
+}
+inline std::string FileEntry(const std::string& path) { return "file:" + LowerAscii(path); }
+
+namespace detail {
+inline void WalkKey(const sim::SimKey& key, const std::string& path, MachineState& out) {
+    if (key.deleted) return;
+    out["key:" + LowerAscii(path)] = "";
+    for (const auto& [name, value] : key.values)
+        out[ValueEntry(path, name)] = std::to_string(value.type) + ":" + std::string(value.data.begin(), value.data.end());
+    for (const auto& child : key.children) WalkKey(*child, path + "\\" + child->name, out);
+}
+inline void WalkFolder(sim::SimFileSystem& files, const std::string& folder, MachineState& out) {
+    std::vector<FoundFile> found;
+    files.FindFiles(folder + "\\*", 0x3F, found);
+    for (const FoundFile& f : found) {
+        const std::string path = folder + "\\" + f.name;
+        out[FileEntry(path)] = std::to_string(f.attributes);
+        if (f.attributes & kFileAttributeDirectory) WalkFolder(files, path, out);
+    }
+}
+}  // namespace detail
+
+inline MachineState Snapshot(sim::SimMachine& m) {
+    MachineState state;
+    for (const char* root : {"HKCU", "HKLM"}) detail::WalkKey(*m.registry.Key(root, false), root, state);
+    detail::WalkFolder(m.files, "C:", state);
+    return state;
+}
+
+}  // namespace qm::testing

@@ -1,0 +1,164 @@
+// The two startup-folder tabs: which files are listed, in which order, and
+// what each row holds.
+#include <gtest/gtest.h>
+
+#include "collectors/collectors.h"
+#include "platform/sim/sim.h"
+#include "startups.h"
+
+namespace qm {
+namespace {
+
+// A shortcut file naming `target`, and a plain file, with the given attributes.
+sim::SimFile Shortcut(const std::string& target, std::uint32_t attributes = kFileAttributeArchive) {
+    sim::SimFile file;
+    file.attributes = attributes;
+    file.shortcutTarget = target;
+    return file;
+}
+sim::SimFile Plain(std::uint32_t attributes) {
+    sim::SimFile file;
+    file.attributes = attributes;
+    return file;
+}
+
+constexpr int kCommonTab = 2, kUserTab = 3;
+
+std::vector<std::string> Names(const TListView& list) {
+    std::vector<std::string> names;
+    for (const auto& row : list.Rows()) names.push_back(row.Caption);
+    return names;
+}
+
+// The same files in both folders, in this creation order (the order the
+// search returns them).
+void PutFiles(sim::SimMachine& m, const std::string& folder) {
+    m.files.AddFile(folder + "\\b.lnk", Shortcut("C:\\Tools\\t.exe"));
+    m.files.AddFile(folder + "\\app.exe");
+    m.files.AddFile(folder + "\\tool.exe.lnk", Shortcut("C:\\Program Files\\Tool\\Tool.EXE"));
+    m.files.AddFile(folder + "\\desktop.ini", Plain(kFileAttributeHidden | kFileAttributeSystem));
+    m.files.AddFile(folder + "\\Hidden.LNK",
+                    Shortcut("C:\\h.exe", kFileAttributeHidden | kFileAttributeReadonly));
+    m.files.AddFile(folder + "\\sys.lnk", Shortcut("C:\\s.exe", kFileAttributeSystem));
+    m.files.AddFile(folder + "\\notes.txt");
+    m.files.AddFolder(folder + "\\nested.lnk");  // a folder named like a shortcut
+    m.files.AddFile(folder + "\\nested.lnk\\inner.lnk", Shortcut("C:\\i.exe"));
+    m.files.AddFile(folder + "\\broken.lnk");  // not a shortcut at all
+}
+
+TEST(StartupFolders, EachFolderListsItsMasksInOrderWithHiddenAndSystemFilesButNoFolders) {
+    struct Case {
+        int tab;
+        int csidl;
+        TListView TMainForm::*list;
+        std::vector<std::string> names;
+        const char* caption;
+    } cases[] = {
+        {kCommonTab, kCsidlCommonStartup, &TMainForm::comon,
+         {"app.exe", "tool.exe.lnk", "b.lnk", "tool.exe.lnk", "Hidden.LNK", "sys.lnk", "broken.lnk"},
+         "Startup (user) - (7)"},
+        {kUserTab, kCsidlStartup, &TMainForm::User,
+         {"b.lnk", "tool.exe.lnk", "Hidden.LNK", "sys.lnk", "broken.lnk", "app.exe", "tool.exe.lnk"},
+         "Startup (common) - (7)"},
+    };
+    for (const Case& c : cases) {
+        sim::SimMachine m;
+        const std::string folder = m.shell.specialFolders.at(c.csidl);
+        PutFiles(m, folder);
+        TMainForm form(m.platform);
+        const TListView& list = form.*c.list;
+        EXPECT_EQ(c.names, Names(list)) << c.caption;
+        EXPECT_EQ(c.caption, form.TabCaptions[c.tab]);
+        for (const TEntryRow& row : list.Rows()) {
+            ASSERT_EQ(3, row.SubItems.Count());
+            EXPECT_EQ("Windows AutoRun", row.SubItems[1]);
+            EXPECT_EQ(folder + "\\", row.SubItems[2]);
+            EXPECT_TRUE(m.files.Exists(row.SubItems[2] + row.Caption)) << row.Caption;
+            EXPECT_EQ(m.shell.IconIndexOf(row.Caption), row.ImageIndex) << row.Caption;
+            EXPECT_EQ(4, row.StateIndex);
+        }
+        // The other folder is empty, so its tab shows nothing.
+        const int other = c.tab == kCommonTab ? kUserTab : kCommonTab;
+        EXPECT_EQ(0, form.ListOf(other).Count());
+    }
+}
+
+TEST(StartupFolders, TargetIsTheShortcutsPathAsStoredAndEmptyForOtherFiles) {
+    sim::SimMachine m;
+    PutFiles(m, m.shell.specialFolders.at(kCsidlCommonStartup));
+    TMainForm form(m.platform);
+    std::map<std::string, std::string> targets;
+    for (const auto& row : form.comon.Rows()) targets[row.Caption] = row.SubItems[0];
+    EXPECT_EQ("C:\\Tools\\t.exe", targets["b.lnk"]);
+    EXPECT_EQ("C:\\Program Files\\Tool\\Tool.EXE", targets["tool.exe.lnk"]);  // not lower-cased
+    EXPECT_EQ("C:\\h.exe", targets["Hidden.LNK"]);
+    EXPECT_EQ("", targets["app.exe"]);
+    EXPECT_EQ("", targets["broken.lnk"]);
+}
+
+TEST(StartupFolders, FolderPathGetsExactlyOneTrailingBackslash) {
+    for (const char* folder : {"C:\\Start", "C:\\Start\\"}) {
+        sim::SimMachine m;
+        m.shell.specialFolders[kCsidlStartup] = folder;
+        m.files.AddFile("C:\\Start\\a.lnk", Shortcut("C:\\a.exe"));
+        TMainForm form(m.platform);
+        ASSERT_EQ(1, form.User.Count()) << folder;
+        EXPECT_EQ("C:\\Start\\", form.User.Row(0).SubItems[2]) << folder;
+        EXPECT_EQ("C:\\a.exe", form.User.Row(0).SubItems[0]) << folder;
+    }
+}
+
+TEST(StartupFolders, AFolderTheShellCannotGiveListsNothing) {
+    sim::SimMachine m;
+    PutFiles(m, "C:\\Elsewhere");
+    m.shell.specialFolders.erase(kCsidlCommonStartup);            // no such folder on this system
+    m.shell.specialFolders[kCsidlStartup] = "C:\\Missing\\Start";  // named, but never created
+    TMainForm form(m.platform);
+    EXPECT_EQ("Startup (user) - (0)", form.TabCaptions[kCommonTab]);
+    EXPECT_EQ("Startup (common) - (0)", form.TabCaptions[kUserTab]);
+    EXPECT_FALSE(m.files.FolderExists("C:\\Missing\\Start"));  // looking it up did not create it
+    EXPECT_TRUE(m.user.shown.empty());
+}
+
+TEST(StartupFolders, CountCaptionCountsRowsAlreadyInTheList) {
+    sim::SimMachine m;
+    m.files.AddFile(m.shell.specialFolders.at(kCsidlStartup) + "\\a.lnk", Shortcut("C:\\a.exe"));
+    TMainForm form(m.platform);
+    ScanUserStartup(form);  // the caller did not empty the list
+    EXPECT_EQ((std::vector<std::string>{"a.lnk", "a.lnk"}), Names(form.User));
+    EXPECT_EQ("Startup (common) - (2)", form.TabCaptions[kUserTab]);
+}
+
+TEST(StartupFolders, ShowingTheTabReadsTheFolderAgain) {
+    sim::SimMachine m;
+    const std::string folder = m.shell.specialFolders.at(kCsidlCommonStartup);
+    m.files.AddFile(folder + "\\old.exe");
+    TMainForm form(m.platform);
+    m.files.DeleteFile(folder + "\\old.exe");
+    m.files.AddFile(folder + "\\new.lnk", Shortcut("C:\\n.exe"));
+    form.SelectTab(kCommonTab);
+    EXPECT_EQ((std::vector<std::string>{"new.lnk"}), Names(form.comon));
+    EXPECT_EQ("Startup (user) - (1)", form.TabCaptions[kCommonTab]);
+}
+
+TEST(StartupFolders, WithoutTheShellLinkObjectTheScanStopsAtTheFirstFileAndReports) {
+    sim::SimMachine m;
+    const std::string folder = m.shell.specialFolders.at(kCsidlCommonStartup);
+    m.files.AddFile(folder + "\\a.exe");
+    m.files.AddFile(folder + "\\b.exe");
+    TMainForm form(m.platform);
+    ASSERT_EQ("Startup (user) - (2)", form.TabCaptions[kCommonTab]);
+    m.shell.comAvailable = false;
+    form.SelectTab(kCommonTab);
+    ASSERT_EQ(1u, m.user.shown.size());
+    EXPECT_EQ("Quellmark", m.user.shown[0].title);
+    EXPECT_NE(std::string::npos, m.user.shown[0].text.find("CoInitialize"));
+    // The row being filled stays with its name only; the caption is not rewritten.
+    ASSERT_EQ(1, form.comon.Count());
+    EXPECT_EQ("a.exe", form.comon.Row(0).Caption);
+    EXPECT_EQ(0, form.comon.Row(0).SubItems.Count());
+    EXPECT_EQ("Startup (user) - (2)", form.TabCaptions[kCommonTab]);
+}
+
+}  // namespace
+}  // namespace qm
