@@ -1,12 +1,62 @@
-// PLACEHOLDER until its unit lands: replace this whole file.
+// Deleting and disabling the service of a row of the services list. A
+// deletion is reported five seconds later by Timer1, which then lists the
+// services again.
+#include "actions/service_actions.h"
+
 #include "actions/actions.h"
+#include "collectors/collectors.h"
+#include "platform/service_handle.h"
+#include "startups.h"
 
 namespace qm {
 
-class TMainForm;
+bool DeleteServiceByName(IServices& services, const std::string& serviceName) {
+    const ServiceHandle manager(services, services.OpenSCManager(kGenericWrite));
+    if (!manager) return false;
+    // A service that fails to open gives a null handle, which DeleteService refuses.
+    const ServiceHandle service(services, services.OpenService(manager.Get(), serviceName, kServiceDelete));
+    return services.DeleteService(service.Get());
+}
 
-void DeleteItems9Click(TMainForm& form) { (void)form; }
-void DisableItems1Click(TMainForm& form) { (void)form; }
-void Timer1Timer(TMainForm& form) { (void)form; }
+void DisableServiceByName(IServices& services, const std::string& serviceName) {
+    const ServiceHandle manager(services, services.OpenSCManager(kScManagerAllAccess));
+    const ServiceHandle service(services, services.OpenService(manager.Get(), serviceName, kServiceChangeConfig));
+    services.ChangeServiceStartType(service.Get(), kServiceDisabled);
+}
+
+// Both handlers act on the focused row. Without one (right after a refill,
+// before the user clicked a row) there is no service to name, and they end
+// without a message: the services list never had the registry lists'
+// "No item selected" box.
+void DeleteItems9Click(TMainForm& form) {
+    const TEntryRow* focused = form.InstCompo.ItemFocused();
+    if (!focused) return;
+    const std::string name = focused->Caption;
+    const DialogResult answer = form.platform.dialogs.Show(
+        {DialogKind::Confirmation, "Confirm", "Are you sure want to delete autorun \"" + name + "\" ?"});
+    if (answer != DialogResult::Yes) return;
+    // An enabled timer keeps its first deadline: one report answers every
+    // deletion made before it fires.
+    if (DeleteServiceByName(form.platform.services, name)) form.Timer1Enabled = true;
+}
+
+void DisableItems1Click(TMainForm& form) {
+    const TEntryRow* focused = form.InstCompo.ItemFocused();
+    if (focused) DisableServiceByName(form.platform.services, focused->Caption);
+}
+
+void Timer1Timer(TMainForm& form) {
+    // The window stops its system timer only once a handler has returned, so
+    // a tick can still arrive while the message box below is open; it finds
+    // Timer1 off and is dropped, as a stopped timer delivers none.
+    if (!form.Timer1Enabled) return;
+    // Stopped before the message box, whose message loop goes on delivering
+    // ticks: the report is shown once per enabling.
+    form.Timer1Enabled = false;
+    form.platform.dialogs.Show({DialogKind::Plain, kAppTitle, "Successful Delete..."});
+    form.InstCompo.Clear();
+    ScanServices(form);
+    form.UpdateCountCaption(form.InstCompo);
+}
 
 }  // namespace qm

@@ -61,6 +61,7 @@ inline constexpr std::uint32_t kFileAttributeSystem = 0x4;
 inline constexpr std::uint32_t kFileAttributeDirectory = 0x10;
 inline constexpr std::uint32_t kFileAttributeArchive = 0x20;
 inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
+inline constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
 
 // Shell special folders.
 inline constexpr int kCsidlStartup = 7;
@@ -72,6 +73,7 @@ inline constexpr std::uint32_t kScManagerEnumerateService = 0x4;
 inline constexpr std::uint32_t kGenericExecute = 0x20000000;
 inline constexpr std::uint32_t kGenericWrite = 0x40000000;
 inline constexpr std::uint32_t kServiceAllAccess = 0xF01FF;
+inline constexpr std::uint32_t kServiceQueryConfig = 0x1;
 inline constexpr std::uint32_t kServiceChangeConfig = 0x2;
 inline constexpr std::uint32_t kServiceDelete = 0x10000;  // DELETE
 inline constexpr std::uint32_t kServiceWin32OwnProcess = 0x10;

@@ -1,93 +1,160 @@
-#include <algorithm>
+#include "platform/sim/sim_services.h"
 
-#include "errors.h"
 #include "model.h"
-#include "platform/sim/sim.h"
 
 namespace qm::sim {
 
+namespace {
 
+constexpr std::uint32_t kGenericRead = 0x80000000u;
+constexpr std::uint32_t kGenericAll = 0x10000000u;
+constexpr std::uint32_t kEnumStatusBytes = 36;  // sizeof(ENUM_SERVICE_STATUSA) in a 32-bit process
 
-Handle SimServices::OpenSCManager(std::uint32_t) {
-    if (!managerAvailable) return 0;
-    handles_[next_] = "";
+// The manager rights an open handle carries, its generic rights mapped as
+// the service control manager maps them.
+std::uint32_t ManagerRights(std::uint32_t access) {
+    if (access & kGenericAll) return kScManagerAllAccess;
+    if (access & kGenericRead) access |= kScManagerEnumerateService;
+    return access;
+}
+
+bool StateMatches(std::uint32_t filter, std::uint32_t state) {
+    const bool active = state != kServiceStopped;
+    return ((filter & kServiceActive) && active) || ((filter & kServiceInactive) && !active);
+}
+
+}  // namespace
+
+std::uint32_t SimServices::EntryBytes(const SimService& s) {
+    return kEnumStatusBytes + static_cast<std::uint32_t>(s.name.size() + 1) +
+           static_cast<std::uint32_t>(s.displayName ? s.displayName->size() + 1 : 0);
+}
+
+Handle SimServices::OpenSCManager(std::uint32_t access) {
+    if (!managerAvailable || (access & ~managerGrantedAccess)) return 0;
+    handles_[next_] = {0, ManagerRights(access)};
     return next_++;
 }
 
+const SimServices::OpenHandle* SimServices::Lookup(Handle h, bool manager) const {
+    auto it = handles_.find(h);
+    if (it == handles_.end() || (it->second.service == 0) != manager) return nullptr;
+    return &it->second;
+}
+
+SimService* SimServices::ServiceOf(Handle h, std::uint32_t right) {
+    const OpenHandle* open = Lookup(h, false);
+    if (!open || !(open->access & right)) return nullptr;
+    auto it = services_.find(open->service);
+    return it == services_.end() ? nullptr : &it->second;
+}
+
 bool SimServices::EnumServicesStatus(Handle scm, std::uint32_t type, std::uint32_t state, std::uint32_t bufferSize,
-                                     std::uint32_t& resume, std::vector<ServiceEntry>& out, long& lastError) {
-    auto it = handles_.find(scm);
-    if (it == handles_.end() || !it->second.empty()) {
+                                     std::uint32_t& resume, std::vector<ServiceEntry>& out,
+                                     std::uint32_t& bytesNeeded, long& lastError) {
+    enumBufferSizes.push_back(bufferSize);
+    bytesNeeded = 0;
+    const OpenHandle* manager = Lookup(scm, true);
+    if (!manager) {
         lastError = kErrorInvalidHandle;
         return false;
     }
-    // A 32-bit ENUM_SERVICE_STATUSA is 36 bytes; its strings share the buffer.
-    constexpr std::uint32_t kEntryBytes = 36;
+    if (!(manager->access & kScManagerEnumerateService)) {
+        lastError = kErrorAccessDenied;
+        return false;
+    }
+    // The resume handle names the first service not yet returned.
     std::uint32_t used = 0;
-    for (std::uint32_t i = resume; i < services_.size(); ++i) {
-        const SimService& s = services_[i];
-        const bool active = s.state != kServiceStopped;
-        const bool stateMatches = (state & kServiceActive && active) || (state & kServiceInactive && !active);
-        if (s.deleted || !(s.type & type) || !stateMatches) continue;
-        std::uint32_t need = kEntryBytes + static_cast<std::uint32_t>(s.name.size() + 1) +
-                             static_cast<std::uint32_t>(s.displayName ? s.displayName->size() + 1 : 0);
-        if (used + need > bufferSize) {
-            resume = i;
-            lastError = kErrorMoreData;
-            return false;
+    bool full = false;
+    for (auto it = services_.lower_bound(resume); it != services_.end(); ++it) {
+        const SimService& s = it->second;
+        if (!(s.type & type) || !StateMatches(state, s.state)) continue;
+        const std::uint32_t need = EntryBytes(s);
+        if (!full && used + need <= bufferSize) {
+            used += need;
+            out.push_back({s.name, s.displayName, s.type, s.state});
+            continue;
         }
-        used += need;
-        out.push_back({s.name, s.displayName, s.type, s.state});
+        if (!full) resume = it->first;
+        full = true;
+        bytesNeeded += need;
+    }
+    if (full) {
+        lastError = kErrorMoreData;
+        return false;
     }
     resume = 0;
-    lastError = 0;
+    lastError = kErrorSuccess;
     return true;
 }
 
 Handle SimServices::OpenService(Handle scm, const std::string& name, std::uint32_t access) {
-    (void)access;
-    if (!handles_.count(scm)) return 0;
-    SimService* s = Find(name);
-    if (!s || !s->fullAccess) return 0;
-    handles_[next_] = s->name;
-    return next_++;
+    if (!Lookup(scm, true)) return 0;
+    for (auto& [id, s] : services_) {
+        if (LowerAscii(s.name) != LowerAscii(name)) continue;
+        if (access & ~s.grantedAccess) return 0;
+        handles_[next_] = {id, access};
+        return next_++;
+    }
+    return 0;
 }
 
 bool SimServices::QueryServiceBinaryPath(Handle service, std::string& path) {
-    auto it = handles_.find(service);
-    if (it == handles_.end() || it->second.empty()) return false;
-    SimService* s = Find(it->second);
+    SimService* s = ServiceOf(service, kServiceQueryConfig);
     if (!s) return false;
     path = s->commandLine;
     return true;
 }
 
 bool SimServices::DeleteService(Handle service) {
-    auto it = handles_.find(service);
-    if (it == handles_.end() || it->second.empty()) return false;
-    SimService* s = Find(it->second);
-    if (!s) return false;
-    s->deleted = true;
+    SimService* s = ServiceOf(service, kServiceDelete);
+    if (!s || s->markedForDelete) return false;  // a second deletion is refused
+    s->markedForDelete = true;
     return true;
 }
 
 bool SimServices::ChangeServiceStartType(Handle service, std::uint32_t startType) {
-    auto it = handles_.find(service);
-    if (it == handles_.end() || it->second.empty()) return false;
-    SimService* s = Find(it->second);
+    SimService* s = ServiceOf(service, kServiceChangeConfig);
     if (!s) return false;
     s->startType = startType;
     return true;
 }
 
-bool SimServices::CloseServiceHandle(Handle h) { return handles_.erase(h) > 0; }
+bool SimServices::CloseServiceHandle(Handle h) {
+    auto it = handles_.find(h);
+    if (it == handles_.end()) return false;
+    const std::uint32_t id = it->second.service;
+    handles_.erase(it);
+    if (id) RemoveIfGone(id);
+    return true;
+}
 
-SimService& SimServices::Add(SimService service) { return services_.emplace_back(std::move(service)); }
+void SimServices::RemoveIfGone(std::uint32_t id) {
+    auto it = services_.find(id);
+    if (it == services_.end() || !it->second.markedForDelete || it->second.state != kServiceStopped) return;
+    for (const auto& [h, open] : handles_)
+        if (open.service == id) return;
+    services_.erase(it);
+}
+
+SimService& SimServices::Add(SimService service) {
+    const std::uint32_t id = nextId_++;
+    return services_.emplace(id, std::move(service)).first->second;
+}
 
 SimService* SimServices::Find(const std::string& name) {
-    for (auto& s : services_)
-        if (!s.deleted && LowerAscii(s.name) == LowerAscii(name)) return &s;
+    for (auto& [id, s] : services_)
+        if (LowerAscii(s.name) == LowerAscii(name)) return &s;
     return nullptr;
+}
+
+void SimServices::Stop(const std::string& name) {
+    for (auto& [id, s] : services_) {
+        if (LowerAscii(s.name) != LowerAscii(name)) continue;
+        s.state = kServiceStopped;
+        RemoveIfGone(id);
+        return;
+    }
 }
 
 }  // namespace qm::sim

@@ -1,10 +1,14 @@
-// The simulated service control manager.
+// The simulated service control manager: a database of services with their
+// type, state, start type, command line and the rights the user holds, and
+// the handles open on it. It keeps Windows' rules where the program meets
+// them: the enumeration fills as many entries as fit and goes on from its
+// resume handle, an open asks for rights the user must hold, and a deleted
+// service stays in the database, marked, until it has stopped and the last
+// handle to it was closed.
 #pragma once
-#include <deque>
+#include <cstdint>
 #include <map>
-#include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -14,34 +18,63 @@ namespace qm::sim {
 
 struct SimService {
     std::string name;
+    // None for a service listed without a display name, as Wine lists one
+    // that was created without it.
     std::optional<std::string> displayName;
     std::uint32_t type = kServiceWin32OwnProcess;
     std::uint32_t state = kServiceRunning;
     std::uint32_t startType = kServiceDemandStart;
     std::string commandLine;
-    bool fullAccess = true;  // whether SERVICE_ALL_ACCESS is granted
-    bool deleted = false;
+    // The service rights the user is granted; an open that asks for more fails.
+    std::uint32_t grantedAccess = kServiceAllAccess;
+    bool markedForDelete = false;
 };
 
 class SimServices : public IServices {
 public:
     Handle OpenSCManager(std::uint32_t access) override;
     bool EnumServicesStatus(Handle scm, std::uint32_t type, std::uint32_t state, std::uint32_t bufferSize,
-                            std::uint32_t& resume, std::vector<ServiceEntry>& out, long& lastError) override;
+                            std::uint32_t& resume, std::vector<ServiceEntry>& out, std::uint32_t& bytesNeeded,
+                            long& lastError) override;
     Handle OpenService(Handle scm, const std::string& name, std::uint32_t access) override;
     bool QueryServiceBinaryPath(Handle service, std::string& path) override;
     bool DeleteService(Handle service) override;
     bool ChangeServiceStartType(Handle service, std::uint32_t startType) override;
     bool CloseServiceHandle(Handle h) override;
 
+    // Fixtures and checks.
     SimService& Add(SimService service);
+    // The service in the database under that name (names ignore case),
+    // marked ones included; null once it is gone.
     SimService* Find(const std::string& name);
-    bool managerAvailable = true;
+    // The service's program ends: a service marked for deletion leaves the
+    // database now unless a handle to it is still open.
+    void Stop(const std::string& name);
     int OpenHandles() const { return static_cast<int>(handles_.size()); }
 
+    bool managerAvailable = true;
+    // The manager rights the user is granted (generic rights included); an
+    // administrator holds them all.
+    std::uint32_t managerGrantedAccess = 0xFFFFFFFFu;
+    // How many times the enumeration was called, and with which buffer sizes.
+    std::vector<std::uint32_t> enumBufferSizes;
+
+    // The bytes one entry takes in the caller's buffer: a 32-bit
+    // ENUM_SERVICE_STATUSA followed by its two strings.
+    static std::uint32_t EntryBytes(const SimService& service);
+
 private:
-    std::vector<SimService> services_;
-    std::map<Handle, std::string> handles_;  // "" for the manager
+    struct OpenHandle {
+        std::uint32_t service = 0;  // 0 for the manager
+        std::uint32_t access = 0;
+    };
+    const OpenHandle* Lookup(Handle h, bool manager) const;
+    SimService* ServiceOf(Handle h, std::uint32_t right);
+    void RemoveIfGone(std::uint32_t id);
+
+    std::map<std::uint32_t, SimService> services_;  // by id, in the order they were added
+    std::map<Handle, OpenHandle> handles_;
+    std::uint32_t nextId_ = 1;
     Handle next_ = 0x3000;
 };
 

@@ -56,6 +56,7 @@ bool SimToken::CloseToken(Handle) {
 
 DialogResult SimUser::Show(const DialogRequest& request) {
     shown.push_back(request);
+    if (whileShown) whileShown(request);
     if (!answers.empty()) {
         DialogResult answer = answers.front();
         answers.pop_front();

@@ -1,6 +1,7 @@
 // Simulated system names, access token and the scripted user.
 #pragma once
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -53,6 +54,9 @@ public:
     DialogResult Show(const DialogRequest& request) override;
     std::deque<DialogResult> answers;  // next answers; Ok (or No) when none is scripted
     std::vector<DialogRequest> shown;
+    // Runs while a dialog is open, before it is answered: what the user (or
+    // the message loop, such as a timer) does meanwhile.
+    std::function<void(const DialogRequest&)> whileShown;
 };
 
 }  // namespace qm::sim

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "errors.h"
 #include "platform/win32/handles.h"
@@ -11,23 +12,41 @@ namespace qm::win32 {
 
 Handle Win32Services::OpenSCManager(std::uint32_t access) { return AsHandle(OpenSCManagerA(nullptr, nullptr, access)); }
 
+namespace {
+
+// A text of an enumeration entry, only when it lies inside the buffer: a
+// failed call may leave entries it never filled in.
+std::optional<std::string> TextInBuffer(const char* text, const std::vector<std::uint8_t>& buffer) {
+    const char* begin = reinterpret_cast<const char*>(buffer.data());
+    const char* end = begin + buffer.size();
+    if (!text || text < begin || text >= end) return std::nullopt;
+    return std::string(text, strnlen(text, static_cast<size_t>(end - text)));
+}
+
+}  // namespace
+
 bool Win32Services::EnumServicesStatus(Handle scm, std::uint32_t type, std::uint32_t state, std::uint32_t bufferSize,
-                                       std::uint32_t& resume, std::vector<ServiceEntry>& out, long& lastError) {
+                                       std::uint32_t& resume, std::vector<ServiceEntry>& out,
+                                       std::uint32_t& bytesNeeded, long& lastError) {
     std::vector<std::uint8_t> buffer(bufferSize);
     DWORD needed = 0, returned = 0, resumeHandle = resume;
     BOOL ok = EnumServicesStatusA(AsService(scm), type, state, reinterpret_cast<ENUM_SERVICE_STATUSA*>(buffer.data()),
                                   bufferSize, &needed, &returned, &resumeHandle);
     lastError = ok ? 0 : static_cast<long>(GetLastError());
+    bytesNeeded = needed;
+    resume = resumeHandle;
+    // Wine's ANSI call may count entries that do not fit the caller's buffer.
+    returned = std::min<DWORD>(returned, bufferSize / sizeof(ENUM_SERVICE_STATUSA));
+    if (!ok && lastError != ERROR_MORE_DATA) returned = 0;
     const auto* entries = reinterpret_cast<const ENUM_SERVICE_STATUSA*>(buffer.data());
     for (DWORD i = 0; i < returned; ++i) {
         ServiceEntry e;
-        e.serviceName = entries[i].lpServiceName ? entries[i].lpServiceName : "";
-        if (entries[i].lpDisplayName) e.displayName = entries[i].lpDisplayName;
+        e.serviceName = TextInBuffer(entries[i].lpServiceName, buffer).value_or("");
+        e.displayName = TextInBuffer(entries[i].lpDisplayName, buffer);
         e.serviceType = entries[i].ServiceStatus.dwServiceType;
         e.currentState = entries[i].ServiceStatus.dwCurrentState;
         out.push_back(std::move(e));
     }
-    resume = resumeHandle;
     return ok != FALSE;
 }
 

@@ -1,0 +1,70 @@
+// The running services that have a process of their own.
+#include "collectors/services.h"
+
+#include <algorithm>
+
+#include "collectors/collectors.h"
+#include "model.h"
+#include "platform/service_handle.h"
+#include "startups.h"
+
+namespace qm {
+
+namespace {
+
+// The largest buffer a repeated call may ask for; a service control manager
+// that still wants more is not answering sensibly.
+constexpr std::uint32_t kLargestEnumBuffer = 16u * 1024u * 1024u;
+
+}  // namespace
+
+std::vector<ServiceEntry> ListServices(IServices& services, Handle manager, std::uint32_t type,
+                                       std::uint32_t state, std::uint32_t bufferSize) {
+    std::vector<ServiceEntry> all;
+    std::uint32_t resume = 0;
+    for (;;) {
+        const std::uint32_t from = resume;
+        std::vector<ServiceEntry> part;
+        std::uint32_t needed = 0;
+        long error = kErrorSuccess;
+        const bool complete = services.EnumServicesStatus(manager, type, state, bufferSize, resume, part, needed, error);
+        if (complete) {
+            all.insert(all.end(), part.begin(), part.end());
+            return all;
+        }
+        if (error != kErrorMoreData && error != kErrorInsufficientBuffer) return all;
+        if (resume != from && !part.empty()) {
+            all.insert(all.end(), part.begin(), part.end());
+            continue;
+        }
+        // Nothing moved forward: what the call left in the buffer is not to be trusted.
+        if (bufferSize >= kLargestEnumBuffer) return all;
+        bufferSize = std::min(kLargestEnumBuffer, std::max(needed, bufferSize * 2));
+        resume = from;
+    }
+}
+
+std::string GetServiceBinaryPath(Platform& platform, std::uintptr_t service) {
+    std::string path;
+    if (!service || !platform.services.QueryServiceBinaryPath(service, path)) return "-";
+    return path;
+}
+
+void AppendServiceRows(Platform& platform, TListView& list) {
+    IServices& services = platform.services;
+    const ServiceHandle manager(services, services.OpenSCManager(kGenericExecute | kScManagerEnumerateService));
+    if (!manager) return;
+    for (const ServiceEntry& entry : ListServices(services, manager.Get(), kServiceWin32OwnProcess, kServiceActive)) {
+        // A service that cannot be opened with full access keeps its row, with "-" as its path.
+        const ServiceHandle service(services, services.OpenService(manager.Get(), entry.serviceName, kServiceAllAccess));
+        TEntryRow& row = list.Add();
+        row.Caption = entry.serviceName;
+        row.SubItems.Add(entry.displayName.value_or(""));
+        row.SubItems.Add(GetServiceBinaryPath(platform, service.Get()));
+        row.ImageIndex = GetSysIconIndex(platform, ExtractTargetPath(row.SubItems[1], ".exe"));
+    }
+}
+
+void ScanServices(TMainForm& form) { AppendServiceRows(form.platform, form.InstCompo); }
+
+}  // namespace qm

@@ -1,0 +1,27 @@
+// The pieces of the service collector that the service actions and the
+// tests reach directly.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace qm {
+
+class TListView;
+
+// The buffer of the first enumeration call.
+inline constexpr std::uint32_t kServiceEnumBufferSize = 36000;
+
+// Every service of `type` in `state`, in the order of the enumeration. The
+// enumeration is called again from its resume handle while it reports more
+// data, so that no service is lost to the size of one buffer; a call that
+// moved nothing forward (a buffer too small for the next entry, or Wine,
+// which fills nothing until everything fits) is repeated with a larger one.
+std::vector<ServiceEntry> ListServices(IServices& services, Handle manager, std::uint32_t type,
+                                       std::uint32_t state, std::uint32_t bufferSize = kServiceEnumBufferSize);
+
+// The rows of ScanServices, appended to `list`.
+void AppendServiceRows(Platform& platform, TListView& list);
+
+}  // namespace qm

@@ -1,0 +1,148 @@
+// The service control manager with scratch services of the test's own:
+// listing, command lines, deletion of a running service, disabling. Under
+// Wine these run against Wine's real service control manager.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "actions/service_actions.h"
+#include "collectors/collectors.h"
+#include "collectors/services.h"
+#include "contract/env.h"
+#include "contract/service_env.h"
+#include "model.h"
+#include "platform/service_handle.h"
+
+namespace qm {
+namespace {
+
+using contract::Machine;
+
+constexpr const char* kFirst = "QmScratchOne";
+constexpr const char* kSecond = "QmScratchTwo";
+
+class ServicesContract : public ::testing::Test {
+protected:
+    void SetUp() override { RemoveAll(); }
+    void TearDown() override { RemoveAll(); }
+    static void RemoveAll() {
+        for (const char* name : {kFirst, kSecond}) contract::RemoveScratchService(name);
+    }
+    // The active own-process services, as the services tab lists them.
+    static std::vector<ServiceEntry> Active(std::uint32_t bufferSize = kServiceEnumBufferSize) {
+        IServices& services = Machine().services;
+        const ServiceHandle manager(services, services.OpenSCManager(kGenericExecute | kScManagerEnumerateService));
+        EXPECT_TRUE(manager);
+        return ListServices(services, manager.Get(), kServiceWin32OwnProcess, kServiceActive, bufferSize);
+    }
+    static const ServiceEntry* Named(const std::vector<ServiceEntry>& entries, const std::string& name) {
+        auto it = std::find_if(entries.begin(), entries.end(),
+                               [&](const ServiceEntry& e) { return e.serviceName == name; });
+        return it == entries.end() ? nullptr : &*it;
+    }
+};
+
+TEST_F(ServicesContract, AnOwnProcessServiceIsListedWhileItRunsWithItsCommandLine) {
+    const std::string commandLine =
+        contract::CreateScratchService(kFirst, "Quellmark scratch one", kServiceAutoStart, "-run now");
+    ASSERT_FALSE(commandLine.empty());
+    EXPECT_EQ(nullptr, Named(Active(), kFirst));  // stopped, however it starts
+    ASSERT_TRUE(contract::StartScratchService(kFirst));
+    const std::vector<ServiceEntry> running = Active();
+    const ServiceEntry* entry = Named(running, kFirst);
+    ASSERT_NE(nullptr, entry);
+    EXPECT_EQ("Quellmark scratch one", entry->displayName.value_or("(none)"));
+    EXPECT_EQ(kServiceWin32OwnProcess, entry->serviceType & kServiceWin32OwnProcess);
+    EXPECT_EQ(kServiceRunning, entry->currentState);
+
+    // The row of the services tab: the command line as configured, quotes and arguments kept.
+    TListView list("InstCompo");
+    AppendServiceRows(Machine(), list);
+    ASSERT_EQ(static_cast<int>(running.size()), list.Count());
+    const TEntryRow* row = nullptr;
+    for (const TEntryRow& r : list.Rows())
+        if (r.Caption == kFirst) row = &r;
+    ASSERT_NE(nullptr, row);
+    EXPECT_EQ("Quellmark scratch one", row->SubItems[0]);
+    EXPECT_EQ(commandLine, row->SubItems[1]);
+    EXPECT_EQ('"', commandLine.front());
+    EXPECT_EQ(GetSysIconIndex(Machine(), ExtractTargetPath(commandLine, ".exe")), row->ImageIndex);
+
+    ASSERT_TRUE(contract::StopScratchService(kFirst));
+    EXPECT_EQ(nullptr, Named(Active(), kFirst));
+}
+
+TEST_F(ServicesContract, ASmallBufferListsTheSameServicesInTheSameOrder) {
+    for (const char* name : {kFirst, kSecond}) {
+        ASSERT_FALSE(contract::CreateScratchService(name, name, kServiceDemandStart, "").empty());
+        ASSERT_TRUE(contract::StartScratchService(name));
+    }
+    std::vector<std::string> whole, pieces;
+    for (const ServiceEntry& e : Active()) whole.push_back(e.serviceName);
+    for (const ServiceEntry& e : Active(40)) pieces.push_back(e.serviceName);
+    EXPECT_EQ(whole, pieces);
+    EXPECT_NE(whole.end(), std::find(whole.begin(), whole.end(), kFirst));
+    EXPECT_NE(whole.end(), std::find(whole.begin(), whole.end(), kSecond));
+
+    // One call with room for about one entry. Windows fills what fits and
+    // moves the resume handle; Wine fills nothing until everything fits.
+    IServices& services = Machine().services;
+    const ServiceHandle manager(services, services.OpenSCManager(kGenericExecute | kScManagerEnumerateService));
+    std::vector<ServiceEntry> part;
+    std::uint32_t resume = 0, needed = 0;
+    long error = 0;
+    EXPECT_FALSE(services.EnumServicesStatus(manager.Get(), kServiceWin32OwnProcess, kServiceActive, 100, resume,
+                                             part, needed, error));
+    EXPECT_EQ(kErrorMoreData, error);
+    EXPECT_GT(needed, 0u);
+    if (contract::IsWine()) {
+        EXPECT_EQ(0u, resume);
+    } else {
+        EXPECT_NE(0u, resume);
+        ASSERT_EQ(1u, part.size());
+        EXPECT_EQ(whole.front(), part.front().serviceName);
+    }
+}
+
+TEST_F(ServicesContract, ADeletedServiceStaysUntilItHasStoppedAndItsLastHandleIsClosed) {
+    ASSERT_FALSE(contract::CreateScratchService(kFirst, "One", kServiceDemandStart, "").empty());
+    ASSERT_TRUE(contract::StartScratchService(kFirst));
+    EXPECT_TRUE(DeleteServiceByName(Machine().services, "qmscratchone"));  // names ignore case
+    EXPECT_FALSE(DeleteServiceByName(Machine().services, kFirst));         // marked already
+    EXPECT_NE(nullptr, Named(Active(), kFirst));
+    EXPECT_TRUE(contract::ScratchServiceExists(kFirst));
+    IServices& services = Machine().services;
+    {
+        // Stopped, it stays while a handle to it is open.
+        const ServiceHandle manager(services, services.OpenSCManager(kGenericExecute | kScManagerEnumerateService));
+        const ServiceHandle held(services, services.OpenService(manager.Get(), kFirst, kServiceQueryConfig));
+        ASSERT_TRUE(held);
+        ASSERT_TRUE(contract::StopScratchService(kFirst));
+        EXPECT_TRUE(contract::ScratchServiceExists(kFirst));
+        EXPECT_EQ(nullptr, Named(Active(), kFirst));
+    }
+    EXPECT_FALSE(contract::ScratchServiceExists(kFirst));
+    EXPECT_FALSE(DeleteServiceByName(Machine().services, kFirst));
+}
+
+TEST_F(ServicesContract, DisablingChangesTheStartTypeAndNothingElse) {
+    const std::string commandLine = contract::CreateScratchService(kFirst, "One", kServiceAutoStart, "-x");
+    ASSERT_FALSE(commandLine.empty());
+    DisableServiceByName(Machine().services, kFirst);
+    EXPECT_EQ(kServiceDisabled, contract::ScratchServiceStartType(kFirst));
+    IServices& services = Machine().services;
+    const ServiceHandle manager(services, services.OpenSCManager(kScManagerAllAccess));
+    {
+        const ServiceHandle service(services, services.OpenService(manager.Get(), kFirst, kServiceQueryConfig));
+        EXPECT_EQ(commandLine, GetServiceBinaryPath(Machine(), service.Get()));
+        // A handle without the right to change the configuration is refused.
+        EXPECT_FALSE(services.ChangeServiceStartType(service.Get(), kServiceAutoStart));
+    }
+    EXPECT_EQ(kServiceDisabled, contract::ScratchServiceStartType(kFirst));
+    EXPECT_FALSE(contract::StartScratchService(kFirst));  // a disabled service does not start
+    DisableServiceByName(Machine().services, "QmScratchMissing");  // nothing to report
+    EXPECT_EQ(0u, services.OpenService(manager.Get(), "QmScratchMissing", kServiceQueryConfig));
+}
+
+}  // namespace
+}  // namespace qm
