@@ -25,16 +25,26 @@ include(GoogleTest)
 
 file(GLOB QM_CONTRACT_TESTS CONFIGURE_DEPENDS tests/contract/*_test.cpp)
 file(GLOB QM_CONTRACT_ENV CONFIGURE_DEPENDS tests/contract/*_win32.cpp)
-add_executable(contract_tests_win32 ${QM_CONTRACT_TESTS} ${QM_CONTRACT_ENV})
+# The resource file gives the test program a version resource of known values.
+add_executable(contract_tests_win32 ${QM_CONTRACT_TESTS} ${QM_CONTRACT_ENV} tests/contract/contract_version.rc)
 target_include_directories(contract_tests_win32 PRIVATE tests)
 target_link_libraries(contract_tests_win32 PRIVATE qm_win32 gtest_main)
+# The service program of the scratch services that the contract and Wine
+# tests create next to the test programs.
+add_executable(qm_scratch_service tests/contract/scratch_service.cpp)
+target_link_libraries(qm_scratch_service PRIVATE advapi32)
+add_dependencies(contract_tests_win32 qm_scratch_service)
 # One Wine process for the whole suite: each start of Wine costs about a second.
 add_test(NAME wine.contract COMMAND contract_tests_win32)
 set_tests_properties(wine.contract PROPERTIES TIMEOUT 600)
 
 # The probe that inspects and drives the real program's windows from outside.
 add_executable(qm_probe tests/wine/probe.cpp)
-target_link_libraries(qm_probe PRIVATE comctl32 user32)
+target_link_libraries(qm_probe PRIVATE comctl32 user32 psapi ole32 uuid shell32)
+
+# The bare program the Wine benchmark measures quellmark.exe against.
+add_executable(qm_baseline WIN32 bench/baseline.cpp)
+target_link_libraries(qm_baseline PRIVATE comctl32 shell32 ole32 advapi32)
 
 # Each tests/wine/NAME_test.sh drives the real program; they share one Wine
 # prefix and its registry, so they run one at a time.

@@ -60,12 +60,14 @@ class IServices {
 public:
     virtual ~IServices() = default;
     virtual Handle OpenSCManager(std::uint32_t access) = 0;  // 0 on failure
-    // EnumServicesStatusA with a buffer of `bufferSize` bytes. Appends what
-    // fits to `out`; returns false with `lastError` kErrorMoreData when more
-    // entries remain, to be fetched with the updated `resume` handle.
+    // EnumServicesStatusA with a buffer of `bufferSize` bytes. Appends the
+    // entries the call returned to `out`; returns false with `lastError`
+    // kErrorMoreData when more entries remain, to be fetched with the updated
+    // `resume` handle, and `bytesNeeded` the size the call asked for.
     virtual bool EnumServicesStatus(Handle scm, std::uint32_t type, std::uint32_t state,
                                     std::uint32_t bufferSize, std::uint32_t& resume,
-                                    std::vector<ServiceEntry>& out, long& lastError) = 0;
+                                    std::vector<ServiceEntry>& out, std::uint32_t& bytesNeeded,
+                                    long& lastError) = 0;
     virtual Handle OpenService(Handle scm, const std::string& name, std::uint32_t access) = 0;
     // QueryServiceConfigA: the configured command line (lpBinaryPathName).
     virtual bool QueryServiceBinaryPath(Handle service, std::string& path) = 0;
@@ -137,6 +139,8 @@ public:
     virtual void FindFiles(const std::string& pattern, std::uint32_t attributeMask,
                            std::vector<FoundFile>& out) = 0;
     virtual bool DeleteFile(const std::string& path) = 0;
+    // GetFileAttributesA: kInvalidFileAttributes when the path does not exist.
+    virtual std::uint32_t GetFileAttributes(const std::string& path) = 0;
 };
 
 // ---- Version resources --------------------------------------------------------
@@ -178,6 +182,7 @@ public:
     virtual std::intptr_t SendWindowMessage(Handle window, std::uint32_t message, std::uintptr_t wParam,
                                       std::intptr_t lParam) = 0;
     virtual void Sleep(std::uint32_t milliseconds) = 0;
+    virtual std::uint32_t GetLastError() = 0;  // of the last call above that failed
 };
 
 // ---- System information and the access token ----------------------------------

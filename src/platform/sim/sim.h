@@ -2,6 +2,7 @@
 // shell icons, token, system names and a scripted user. The host build runs
 // the program's logic against it; the contract tests hold it to Windows.
 #pragma once
+#include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_processes.h"
 #include "platform/sim/sim_registry.h"
@@ -25,6 +26,7 @@ public:
     SimToken token;
     SimUser user;
     SimToolkit toolkit;
+    SimClock clock;  // drives the main form's Timer1 once attached
     Platform platform{registry, services, shell, files, versions, processes, system, token, user, toolkit};
 };
 

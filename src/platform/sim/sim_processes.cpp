@@ -1,31 +1,144 @@
 #include <algorithm>
 
-#include "errors.h"
 #include "model.h"
 #include "platform/sim/sim.h"
 
 namespace qm::sim {
 
+namespace {
 
+bool Matches(const SimWindow& w, const std::string* className, const std::string* title) {
+    // Window class names are compared without regard to case, titles exactly.
+    if (className && LowerAscii(*className) != LowerAscii(w.className)) return false;
+    return !title || *title == w.title;
+}
 
-bool SimProcesses::CreateProcess(const std::string& commandLine, std::uint32_t, ProcessInfo& info) {
+}  // namespace
+
+Handle SimProcesses::AddWindow(Handle parent, const std::string& className, const std::string& title) {
+    windows_.push_back({nextWindow_, parent, className, title, parent != 0});
+    nextWindow_ += 0x10;
+    return windows_.back().handle;
+}
+
+const SimWindow* SimProcesses::Window(Handle h) const {
+    for (const SimWindow& w : windows_)
+        if (w.handle == h) return &w;
+    return nullptr;
+}
+
+Handle SimProcesses::OpenRegistryEditor(bool treeIsGrandchild) {
+    Handle main = AddWindow(0, "RegEdit_RegEdit", "Registry Editor");
+    Handle treeParent = treeIsGrandchild ? AddWindow(main, "RegEdit_Frame") : main;
+    AddWindow(treeParent, "SysTreeView32");
+    AddWindow(treeParent, "SysListView32");
+    AddWindow(main, "msctls_statusbar32");
+    return main;
+}
+
+Handle SimProcesses::RegistryEditorTree() const {
+    for (const SimWindow& w : windows_)
+        if (w.className == "SysTreeView32") return w.handle;
+    return 0;
+}
+
+bool SimProcesses::CreateProcess(const std::string& commandLine, std::uint32_t creationFlags, ProcessInfo& info) {
+    calls.push_back({WindowCall::Start, 0, 0, 0, 0, creationFlags, commandLine, nowMs});
+    if (!(registryEditorInstalled && LowerAscii(commandLine) == "regedit.exe")) {
+        lastError = kErrorFileNotFound;
+        return false;
+    }
     started.push_back(commandLine);
-    info = {0x9001, 0x9002, 4242};
+    OpenRegistryEditor(registryEditorTreeIsGrandchild);
+    info.process = nextHandle_++;
+    info.thread = nextHandle_++;
+    info.processId = 4242;
+    liveHandles_.push_back(info.process);
+    liveHandles_.push_back(info.thread);
+    openHandles_ += 2;
     return true;
 }
-std::uint32_t SimProcesses::WaitForInputIdle(Handle, std::uint32_t) { return 0; }
-std::uint32_t SimProcesses::WaitForSingleObject(Handle, std::uint32_t) { return 0; }
+
+std::uint32_t SimProcesses::WaitForInputIdle(Handle process, std::uint32_t milliseconds) {
+    calls.push_back({WindowCall::WaitIdle, process, 0, 0, 0, milliseconds, {}, nowMs});
+    return 0;
+}
+
+std::uint32_t SimProcesses::WaitForSingleObject(Handle h, std::uint32_t milliseconds) {
+    calls.push_back({WindowCall::WaitExit, h, 0, 0, 0, milliseconds, {}, nowMs});
+    return waitForSingleObjectResult;
+}
+
 bool SimProcesses::GetExitCodeProcess(Handle, std::uint32_t& code) {
-    code = 0;
+    code = exitCode;
     return true;
 }
-bool SimProcesses::CloseHandle(Handle) { return true; }
-Handle SimProcesses::FindWindow(const std::string*, const std::string*) { return 0; }
-Handle SimProcesses::FindWindowEx(Handle, Handle, const std::string*, const std::string*) { return 0; }
-bool SimProcesses::ShowWindow(Handle, int) { return true; }
-bool SimProcesses::SetForegroundWindow(Handle) { return true; }
-Handle SimProcesses::SetFocus(Handle) { return 0; }
-std::intptr_t SimProcesses::SendWindowMessage(Handle, std::uint32_t, std::uintptr_t, std::intptr_t) { return 0; }
-void SimProcesses::Sleep(std::uint32_t milliseconds) { sleptMs += milliseconds; }
+
+bool SimProcesses::CloseHandle(Handle h) {
+    calls.push_back({WindowCall::CloseHandle, h, 0, 0, 0, 0, {}, nowMs});
+    auto it = std::find(liveHandles_.begin(), liveHandles_.end(), h);
+    if (it == liveHandles_.end()) {
+        lastError = kErrorInvalidHandle;
+        return false;
+    }
+    liveHandles_.erase(it);
+    --openHandles_;
+    return true;
+}
+
+Handle SimProcesses::FindWindow(const std::string* className, const std::string* title) {
+    for (const SimWindow& w : windows_)
+        if (w.parent == 0 && Matches(w, className, title)) return w.handle;
+    return 0;
+}
+
+Handle SimProcesses::FindWindowEx(Handle parent, Handle after, const std::string* className, const std::string* title) {
+    // Children in creation order, starting after `after`.
+    bool passed = after == 0;
+    for (const SimWindow& w : windows_) {
+        if (w.parent != parent) continue;
+        if (!passed) {
+            passed = w.handle == after;
+            continue;
+        }
+        if (Matches(w, className, title)) return w.handle;
+    }
+    return 0;
+}
+
+bool SimProcesses::ShowWindow(Handle window, int show) {
+    calls.push_back({WindowCall::Show, window, 0, static_cast<std::uintptr_t>(show), 0, 0, {}, nowMs});
+    for (SimWindow& w : windows_)
+        if (w.handle == window) {
+            const bool was = w.visible;
+            w.visible = show != 0;
+            return was;
+        }
+    return false;
+}
+
+bool SimProcesses::SetForegroundWindow(Handle window) {
+    calls.push_back({WindowCall::Foreground, window, 0, 0, 0, 0, {}, nowMs});
+    return Window(window) != nullptr;
+}
+
+Handle SimProcesses::SetFocus(Handle window) {
+    calls.push_back({WindowCall::Focus, window, 0, 0, 0, 0, {}, nowMs});
+    Handle previous = focus_;
+    if (Window(window)) focus_ = window;
+    return previous;
+}
+
+std::intptr_t SimProcesses::SendWindowMessage(Handle window, std::uint32_t message, std::uintptr_t wParam,
+                                              std::intptr_t lParam) {
+    calls.push_back({WindowCall::Send, window, message, wParam, lParam, 0, {}, nowMs});
+    return 0;
+}
+
+void SimProcesses::Sleep(std::uint32_t milliseconds) {
+    calls.push_back({WindowCall::Sleep, 0, 0, 0, 0, milliseconds, {}, nowMs});
+    sleptMs += milliseconds;
+    nowMs += milliseconds;
+}
 
 }  // namespace qm::sim

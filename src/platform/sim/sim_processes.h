@@ -1,12 +1,36 @@
-// Simulated processes and other programs' windows: what was started and
-// which messages were sent where.
+// Simulated processes and other programs' windows: what was started, the
+// windows that exist, and a recorder of every call made on them (messages
+// sent, windows shown, pauses) with a virtual clock, so that a test checks
+// a keystroke walk exactly and without waiting.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
 
 namespace qm::sim {
+
+struct SimWindow {
+    Handle handle = 0;
+    Handle parent = 0;  // 0 for a top-level window
+    std::string className;
+    std::string title;
+    bool visible = false;
+};
+
+// One call on another program or its windows, in the order made.
+struct WindowCall {
+    enum Kind { Start, WaitIdle, WaitExit, CloseHandle, Show, Foreground, Focus, Send, Sleep };
+    Kind kind;
+    Handle window = 0;          // Show, Foreground, Focus, Send; the handle for WaitIdle, WaitExit, CloseHandle
+    std::uint32_t message = 0;  // Send
+    std::uintptr_t wParam = 0;  // Send; the show command for Show
+    std::intptr_t lParam = 0;   // Send
+    std::uint32_t value = 0;    // the milliseconds of Sleep and the waits, the creation flags of Start
+    std::string text;           // the command line of Start
+    std::uint64_t atMs = 0;     // virtual time when the call was made
+};
 
 class SimProcesses : public IProcesses {
 public:
@@ -21,11 +45,39 @@ public:
     bool SetForegroundWindow(Handle window) override;
     Handle SetFocus(Handle window) override;
     std::intptr_t SendWindowMessage(Handle window, std::uint32_t message, std::uintptr_t wParam,
-                              std::intptr_t lParam) override;
+                                    std::intptr_t lParam) override;
     void Sleep(std::uint32_t milliseconds) override;
+    std::uint32_t GetLastError() override { return lastError; }
+
+    // The Registry Editor: a top-level "RegEdit_RegEdit" window whose key tree
+    // ("SysTreeView32") is a direct child as on Windows, or a grandchild
+    // under a frame window as in Wine's editor. Returns the main window.
+    Handle OpenRegistryEditor(bool treeIsGrandchild = false);
+    Handle RegistryEditorTree() const;  // 0 when there is none
+    const SimWindow* Window(Handle h) const;
+    Handle AddWindow(Handle parent, const std::string& className, const std::string& title = "");
+
+    // What starting a program does: "regedit.exe" opens the editor when
+    // `registryEditorInstalled`; any other command line fails with error 2.
+    bool registryEditorInstalled = true;
+    bool registryEditorTreeIsGrandchild = false;
+    std::uint32_t waitForSingleObjectResult = 0;  // WAIT_OBJECT_0
+    std::uint32_t exitCode = 0;
+    std::uint32_t lastError = 0;
 
     std::vector<std::string> started;  // command lines
     std::uint32_t sleptMs = 0;
+    std::uint64_t nowMs = 0;  // virtual clock, moved on by Sleep only
+    std::vector<WindowCall> calls;
+    int OpenHandles() const { return openHandles_; }
+
+private:
+    std::vector<SimWindow> windows_;
+    Handle nextWindow_ = 0x10010;
+    Handle nextHandle_ = 0x9000;
+    Handle focus_ = 0;
+    int openHandles_ = 0;
+    std::vector<Handle> liveHandles_;
 };
 
 }  // namespace qm::sim

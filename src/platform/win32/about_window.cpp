@@ -1,8 +1,217 @@
-// PLACEHOLDER until its unit lands: replace this whole file.
+// The About dialog in Win32: a modal dialog over the main window that shows
+// what TAboutDialog holds and reports the OK and link presses back to it.
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/windows_clean.h"
+
+#include <algorithm>
+#include <exception>
+#include <vector>
+
+#include "NetAbout.h"
+#include "errors.h"
+#include "platform/win32/main_window.h"
+#include "startups.h"
 
 namespace qm::win32 {
 
-void Win32Toolkit::ShowAboutModal(TAboutDialog& dialog) { (void)dialog; }
+namespace {
+
+constexpr int kLinkId = 101;
+constexpr COLORREF kNavy = RGB(0, 0, 128);
+
+// Owns a GDI object or an icon for the life of the dialog.
+template <class T, BOOL(WINAPI* Release)(T)>
+class Owned {
+public:
+    Owned() = default;
+    ~Owned() {
+        if (h_) Release(h_);
+    }
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
+    void Reset(T h) {
+        if (h_) Release(h_);
+        h_ = h;
+    }
+    T Get() const { return h_; }
+
+private:
+    T h_ = nullptr;
+};
+BOOL WINAPI DeleteFont(HFONT f) { return DeleteObject(f); }
+
+HFONT MakeFont(const char* face, bool underline) {
+    LOGFONTA lf{};
+    lf.lfHeight = -11;  // 8 points
+    lf.lfUnderline = underline ? TRUE : FALSE;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(lf.lfFaceName, face, LF_FACESIZE);
+    return CreateFontIndirectA(&lf);
+}
+
+BOOL CALLBACK FindMainWindow(HWND window, LPARAM found) {
+    char cls[64] = {};
+    GetClassNameA(window, cls, sizeof(cls));
+    if (lstrcmpA(cls, kMainWindowClass) != 0) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+// The main window of this thread, which owns the dialog.
+HWND OwnerWindow() {
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindMainWindow, reinterpret_cast<LPARAM>(&found));
+    return found ? found : GetActiveWindow();
+}
+
+class AboutWindow {
+public:
+    explicit AboutWindow(TAboutDialog& dialog) : dialog_(dialog) {}
+
+    static INT_PTR CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+private:
+    INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void Create();
+    HWND Child(const char* cls, const std::string& text, DWORD style, int x, int y, int w, int h, int id, HFONT font);
+    int TextWidth(HFONT font, const std::string& text) const;
+    void DrawLink(const DRAWITEMSTRUCT& item);
+    void Close();
+
+    TAboutDialog& dialog_;
+    HWND hwnd_ = nullptr, link_ = nullptr;
+    Owned<HFONT, DeleteFont> font_, linkFont_;
+    Owned<HICON, DestroyIcon> icon_;
+};
+
+HWND AboutWindow::Child(const char* cls, const std::string& text, DWORD style, int x, int y, int w, int h, int id,
+                        HFONT font) {
+    HWND child = CreateWindowExA(0, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, w, h, hwnd_,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+    if (child && font) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return child;
+}
+
+int AboutWindow::TextWidth(HFONT font, const std::string& text) const {
+    HDC dc = GetDC(hwnd_);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(hwnd_, dc);
+    return size.cx;
+}
+
+void AboutWindow::Create() {
+    SetWindowTextA(hwnd_, dialog_.Caption.c_str());
+    // Client area of the design size, centred on the owner (or the screen).
+    RECT frame{0, 0, TAboutDialog::ClientWidth, TAboutDialog::ClientHeight};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_EXSTYLE)));
+    const int w = frame.right - frame.left, h = frame.bottom - frame.top;
+    RECT around{};
+    HWND owner = GetWindow(hwnd_, GW_OWNER);
+    if (!owner || !GetWindowRect(owner, &around)) SystemParametersInfoA(SPI_GETWORKAREA, 0, &around, 0);
+    SetWindowPos(hwnd_, nullptr, around.left + ((around.right - around.left) - w) / 2,
+                 around.top + ((around.bottom - around.top) - h) / 2, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+
+    font_.Reset(MakeFont("Tahoma", false));
+    linkFont_.Reset(MakeFont("MS Sans Serif", true));
+    const int size = TAboutDialog::IconSize;
+    icon_.Reset(static_cast<HICON>(
+        LoadImageA(GetModuleHandleA(nullptr), TAboutDialog::IconResource, IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+    HWND image = Child("STATIC", "", SS_ICON | SS_REALSIZEIMAGE, 16, 17, size, size, -1, nullptr);
+    if (icon_.Get()) SendMessageA(image, STM_SETICON, reinterpret_cast<WPARAM>(icon_.Get()), 0);
+
+    // Name and version sit beside the OK button; the copyright line and the
+    // link below it may use the full width.
+    const int besideOk = 276 - 6 - 80, fullWidth = TAboutDialog::ClientWidth - 8 - 80;
+    Child("STATIC", dialog_.lblName, SS_LEFT | SS_NOPREFIX, 80, 9, besideOk, 16, -1, font_.Get());
+    Child("STATIC", dialog_.lblVersion, SS_LEFT | SS_NOPREFIX, 80, 29, besideOk, 16, -1, font_.Get());
+    Child("STATIC", dialog_.lblCopyright, SS_LEFT | SS_NOPREFIX, 80, 48, fullWidth, 16, -1, font_.Get());
+    const int linkWidth = std::min(fullWidth, std::max(161, TextWidth(linkFont_.Get(), dialog_.SpeedButton1) + 4));
+    link_ = Child("BUTTON", dialog_.SpeedButton1, BS_OWNERDRAW | WS_TABSTOP, 80, 66, linkWidth, 22, kLinkId,
+                  linkFont_.Get());
+    // OK is the default button (Enter) and the dialog manager turns Esc into IDCANCEL.
+    HWND ok = Child("BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 276, 10, 75, 25, IDOK, font_.Get());
+    SetFocus(ok);
+    // FormShow: above every other window while open.
+    SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, TAboutDialog::TopmostFlags);
+}
+
+void AboutWindow::DrawLink(const DRAWITEMSTRUCT& item) {
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
+    HGDIOBJ old = SelectObject(item.hDC, linkFont_.Get());
+    SetBkMode(item.hDC, TRANSPARENT);
+    SetTextColor(item.hDC, kNavy);
+    RECT r = item.rcItem;
+    DrawTextA(item.hDC, dialog_.SpeedButton1.c_str(), -1, &r, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(item.hDC, old);
+    if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &item.rcItem);
+}
+
+void AboutWindow::Close() {
+    dialog_.btnOkClick();
+    if (dialog_.Closed) EndDialog(hwnd_, IDOK);
+}
+
+INT_PTR AboutWindow::OnMessage(UINT msg, WPARAM wp, LPARAM) {
+    switch (msg) {
+        case WM_INITDIALOG:
+            Create();
+            return FALSE;  // the focus is on OK already
+        case WM_COMMAND:
+            if (HIWORD(wp) != BN_CLICKED) return FALSE;
+            if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) Close();
+            else if (LOWORD(wp) == kLinkId) dialog_.SpeedButton1Click();
+            else return FALSE;
+            return TRUE;
+        case WM_SETCURSOR:
+            if (reinterpret_cast<HWND>(wp) != link_) return FALSE;
+            SetCursor(LoadCursor(nullptr, IDC_HAND));
+            SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, TRUE);
+            return TRUE;
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK AboutWindow::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_INITDIALOG) {
+        auto* self = reinterpret_cast<AboutWindow*>(lp);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrA(hwnd, DWLP_USER, lp);
+    }
+    auto* self = reinterpret_cast<AboutWindow*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+    if (!self) return FALSE;
+    // No exception may leave a window procedure: report it and go on.
+    try {
+        if (msg == WM_DRAWITEM) {
+            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+            if (item->CtlID != static_cast<UINT>(kLinkId)) return FALSE;
+            self->DrawLink(*item);
+            return TRUE;
+        }
+        return self->OnMessage(msg, wp, lp);
+    } catch (const std::exception& e) {
+        MessageBoxA(hwnd, ErrorBoxText(e.what()).c_str(), kAppTitle, MB_OK | MB_ICONERROR);
+    } catch (...) {
+        MessageBoxA(hwnd, "Unexpected failure.", kAppTitle, MB_OK | MB_ICONERROR);
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+void Win32Toolkit::ShowAboutModal(TAboutDialog& dialog) {
+    AboutWindow window(dialog);
+    // An empty dialog template: the window builds its controls in pixels
+    // when it is initialised. Menu, class and title are empty strings.
+    std::vector<WORD> form(sizeof(DLGTEMPLATE) / sizeof(WORD) + 3, 0);
+    auto* frame = reinterpret_cast<DLGTEMPLATE*>(form.data());
+    frame->style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+    frame->dwExtendedStyle = WS_EX_DLGMODALFRAME;
+    DialogBoxIndirectParamA(GetModuleHandleA(nullptr), frame, OwnerWindow(), AboutWindow::Proc,
+                            reinterpret_cast<LPARAM>(&window));
+}
 
 }  // namespace qm::win32

@@ -24,7 +24,8 @@ class Win32Services : public IServices {
 public:
     Handle OpenSCManager(std::uint32_t access) override;
     bool EnumServicesStatus(Handle scm, std::uint32_t type, std::uint32_t state, std::uint32_t bufferSize,
-                            std::uint32_t& resume, std::vector<ServiceEntry>& out, long& lastError) override;
+                            std::uint32_t& resume, std::vector<ServiceEntry>& out, std::uint32_t& bytesNeeded,
+                            long& lastError) override;
     Handle OpenService(Handle scm, const std::string& name, std::uint32_t access) override;
     bool QueryServiceBinaryPath(Handle service, std::string& path) override;
     bool DeleteService(Handle service) override;
@@ -48,6 +49,7 @@ class Win32Files : public IFiles {
 public:
     void FindFiles(const std::string& pattern, std::uint32_t attributeMask, std::vector<FoundFile>& out) override;
     bool DeleteFile(const std::string& path) override;
+    std::uint32_t GetFileAttributes(const std::string& path) override;
 };
 
 class Win32Versions : public IVersionResources {
@@ -73,6 +75,7 @@ public:
     std::intptr_t SendWindowMessage(Handle window, std::uint32_t message, std::uintptr_t wParam,
                               std::intptr_t lParam) override;
     void Sleep(std::uint32_t milliseconds) override;
+    std::uint32_t GetLastError() override;
 };
 
 class Win32System : public ISystemInfo {

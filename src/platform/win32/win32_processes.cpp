@@ -51,5 +51,6 @@ std::intptr_t Win32Processes::SendWindowMessage(Handle window, std::uint32_t mes
     return SendMessageA(reinterpret_cast<HWND>(window), message, wParam, lParam);
 }
 void Win32Processes::Sleep(std::uint32_t ms) { ::Sleep(ms); }
+std::uint32_t Win32Processes::GetLastError() { return ::GetLastError(); }
 
 }  // namespace qm::win32

@@ -25,3 +25,4 @@
 #undef GetComputerName
 #undef GetUserName
 #undef LookupPrivilegeValue
+#undef GetFileAttributes

@@ -1,0 +1,28 @@
+// Jump To: the Registry Editor walked to a key by keystrokes, and the
+// process launcher it uses. The menu handlers are JumpToClick (actions.h).
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace qm {
+
+// Brings up the Registry Editor (starting it when it is not running) and
+// types `keyPath` ("HKEY_CURRENT_USER\\Software\\...") into its key tree.
+// Reports nothing: a missing editor or tree only means the keys are lost.
+void JumpToRegistryKey(Platform& platform, const std::string& keyPath);
+
+// Starts `commandLine` in a new console; -1 when it does not start (also for
+// a command line longer than kMaxCommandLine), else 0 or, with
+// `waitForExit`, the exit code. A failed wait for the end raises the
+// platform's error.
+inline constexpr std::size_t kMaxCommandLine = 512;
+std::int32_t RunProcess(Platform& platform, const std::string& commandLine, bool waitForExit, bool waitForIdle);
+
+// The folder part of a path: up to its last backslash or colon, leaving out
+// that backslash unless a backslash or colon comes before it ("c:\\" keeps
+// it); empty when there is neither.
+std::string FolderOfPath(const std::string& path);
+
+}  // namespace qm

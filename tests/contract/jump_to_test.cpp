@@ -1,0 +1,49 @@
+// What Jump To asks of the machine, the same on every machine: whether a
+// path is a folder (only folders are opened), a program that does not start,
+// and the window search that finds no Registry Editor when none runs.
+#include <gtest/gtest.h>
+
+#include "actions/jump_to.h"
+#include "contract/env.h"
+
+namespace qm {
+namespace {
+
+using contract::Machine;
+
+TEST(JumpToContract, FileAttributesTellFoldersFromProgramsAndMissingPaths) {
+    IFiles& files = Machine().files;
+    const std::string program = contract::ExistingProgram();
+    const std::string folder = program.substr(0, program.find_last_of('\\'));
+    const std::uint32_t programAttributes = files.GetFileAttributes(program);
+    ASSERT_NE(kInvalidFileAttributes, programAttributes);
+    EXPECT_EQ(0u, programAttributes & kFileAttributeDirectory);
+    // A program path with a backslash after it names no folder.
+    const std::uint32_t programSlash = files.GetFileAttributes(program + "\\");
+    EXPECT_TRUE(programSlash == kInvalidFileAttributes || !(programSlash & kFileAttributeDirectory));
+    for (const std::string& path : {folder, folder + "\\", std::string("C:\\"), std::string("c:\\")}) {
+        const std::uint32_t a = files.GetFileAttributes(path);
+        EXPECT_NE(kInvalidFileAttributes, a) << path;
+        EXPECT_NE(0u, a & kFileAttributeDirectory) << path;
+    }
+    EXPECT_EQ(kInvalidFileAttributes, files.GetFileAttributes(folder + "\\no-such-folder-qm"));
+    EXPECT_EQ(kInvalidFileAttributes, files.GetFileAttributes(""));
+}
+
+TEST(JumpToContract, AProgramThatDoesNotExistFailsToStartWithFileNotFound) {
+    IProcesses& processes = Machine().processes;
+    ProcessInfo info;
+    EXPECT_FALSE(processes.CreateProcess("qm-no-such-program-7.exe", 0x30, info));
+    EXPECT_EQ(static_cast<std::uint32_t>(kErrorFileNotFound), processes.GetLastError());
+    EXPECT_EQ(-1, RunProcess(Machine(), "qm-no-such-program-7.exe", false, true));
+}
+
+TEST(JumpToContract, FindWindowFindsNoWindowOfAnUnknownClass) {
+    IProcesses& processes = Machine().processes;
+    const std::string cls = "QmNoSuchWindowClass7";
+    EXPECT_EQ(0u, processes.FindWindow(&cls, nullptr));
+    EXPECT_EQ(0u, processes.FindWindowEx(0, 0, &cls, nullptr));
+}
+
+}  // namespace
+}  // namespace qm

@@ -1,0 +1,163 @@
+// The About dialog on the simulated machine: the build text from the
+// program's own version resource, the year read when the dialog is made,
+// one new dialog per press, and the web-address link.
+#include <gtest/gtest.h>
+
+#include "NetAbout.h"
+#include "platform/sim/sim.h"
+#include "platform/sim/version_block.h"
+#include "startups.h"
+
+namespace qm {
+namespace {
+
+sim::VersionFixture Version(std::uint32_t ms, std::uint32_t ls, const char* productVersion = nullptr) {
+    sim::VersionFixture v;
+    v.fixed = sim::FixedFileFixture{};
+    v.fixed->fileVersionMS = ms;
+    v.fixed->fileVersionLS = ls;
+    if (productVersion) {
+        v.translations = {{0x0409, 1252}};
+        v.stringTables = {{"040904E4", {{"FileVersion", "9.9"}, {"ProductVersion", productVersion}}}};
+    }
+    return v;
+}
+
+void GiveVersion(sim::SimMachine& m, const sim::VersionFixture& v) {
+    sim::SimFile file;
+    file.versionResource = sim::BuildVersionResource(v);
+    m.files.AddFile(m.system.modulePath, file);
+}
+
+TEST(GetFileVersionText, FormatsTheFourPartFileVersion) {
+    struct Case {
+        std::uint32_t ms, ls;
+        const char* text;
+    } cases[] = {
+        {2u << 16 | 10u, 3u << 16 | 4u, "2.10.3.4"},
+        {0, 0, "0.0.0.0"},
+        {0xFFFFFFFFu, 0xFFFF0000u, "65535.65535.65535.0"},
+    };
+    for (const Case& c : cases) {
+        sim::SimMachine m;
+        GiveVersion(m, Version(c.ms, c.ls));
+        std::string text = "stale";
+        EXPECT_TRUE(GetFileVersionText(m.versions, m.system.modulePath, text)) << c.text;
+        EXPECT_EQ(c.text, text);
+    }
+}
+
+TEST(GetFileVersionText, IsFalseAndEmptyWithoutAReadableRootBlock) {
+    sim::SimMachine none;  // the executable has no version resource
+    none.files.AddFile(none.system.modulePath);
+    sim::SimMachine missing;  // no such file at all
+    sim::SimMachine unreadable;
+    GiveVersion(unreadable, Version(1, 2));
+    unreadable.versions.failReads = true;
+    sim::SimMachine noRoot;  // a resource whose root block holds no fixed information
+    sim::VersionFixture v = Version(1, 2, "1.0");
+    v.fixed.reset();
+    GiveVersion(noRoot, v);
+    for (sim::SimMachine* m : {&none, &missing, &unreadable, &noRoot}) {
+        std::string text = "stale";
+        EXPECT_FALSE(GetFileVersionText(m->versions, m->system.modulePath, text));
+        EXPECT_EQ("", text);
+    }
+}
+
+TEST(AboutDialog, ShowsTitleNameVersionBuildAndYear) {
+    struct Case {
+        const char* label;
+        std::optional<sim::VersionFixture> version;
+        const char* lblVersion;
+    } cases[] = {
+        {"product and file version", Version(1u << 16, 1, "1.0"), "Version 1.0 (Build 1.0.0.1)"},
+        {"no string table", Version(2u << 16 | 10u, 3u << 16 | 4u), "Version  (Build 2.10.3.4)"},
+        {"no version resource", std::nullopt, "Version  (Build )"},
+    };
+    for (const Case& c : cases) {
+        sim::SimMachine m;
+        if (c.version) GiveVersion(m, *c.version);
+        TMainForm form(m.platform);
+        std::vector<std::string> seen;
+        m.toolkit.onAbout = [&](TAboutDialog& d) {
+            seen = {d.Caption, d.lblName, d.lblVersion, d.lblCopyright, d.SpeedButton1};
+            d.btnOkClick();
+        };
+        form.Button1Click();
+        EXPECT_EQ((std::vector<std::string>{"About Quellmark", "Quellmark", c.lblVersion,
+                                            "Copyright (C) 2026 The Quellmark developers",
+                                            "github.com/quellmark/quellmark"}),
+                  seen)
+            << c.label;
+        EXPECT_TRUE(m.user.shown.empty()) << c.label;
+    }
+}
+
+TEST(AboutDialog, EveryPressMakesANewDialogThatReadsTheYearAndVersionAgain) {
+    sim::SimMachine m;
+    GiveVersion(m, Version(1u << 16, 1, "1.0"));
+    m.system.year = 2026;
+    TMainForm form(m.platform);
+    std::vector<std::string> copyrights, versions;
+    m.toolkit.onAbout = [&](TAboutDialog& d) {
+        EXPECT_FALSE(d.Closed);  // not the dialog closed by the last press
+        copyrights.push_back(d.lblCopyright);
+        versions.push_back(d.lblVersion);
+        d.btnOkClick();
+    };
+    form.Button1Click();
+    m.system.year = 2027;  // the clock passes into a new year while the program runs
+    GiveVersion(m, Version(1u << 16 | 2u, 0, "1.2"));
+    form.Button1Click();
+    m.system.year = 2031;
+    form.Button1Click();
+    EXPECT_EQ(3, m.toolkit.aboutShown);
+    EXPECT_EQ((std::vector<std::string>{"Copyright (C) 2026 The Quellmark developers",
+                                        "Copyright (C) 2026-2027 The Quellmark developers",
+                                        "Copyright (C) 2026-2031 The Quellmark developers"}),
+              copyrights);
+    EXPECT_EQ("Version 1.0 (Build 1.0.0.1)", versions[0]);
+    EXPECT_EQ("Version 1.2 (Build 1.2.0.0)", versions[1]);
+}
+
+TEST(AboutDialog, CopyrightYearsNeverRunBackwards) {
+    EXPECT_EQ("2026", CopyrightYears(2026));
+    EXPECT_EQ("2026", CopyrightYears(2019));  // a clock set back
+    EXPECT_EQ("2026-2100", CopyrightYears(2100));
+}
+
+TEST(AboutDialog, TheLinkOpensTheWebAddressWithItsDefaultHandler) {
+    sim::SimMachine m;
+    TMainForm form(m.platform);
+    m.toolkit.onAbout = [](TAboutDialog& d) {
+        d.SpeedButton1Click();
+        EXPECT_FALSE(d.Closed);  // the dialog stays open
+        d.btnOkClick();
+    };
+    form.Button1Click();
+    ASSERT_EQ(1u, m.shell.executions.size());
+    const auto& e = m.shell.executions[0];
+    EXPECT_EQ("", e.operation);  // no verb: the default action
+    EXPECT_EQ("https://github.com/quellmark/quellmark", e.file);
+    EXPECT_EQ("", e.parameters);
+    EXPECT_EQ("", e.directory);
+    EXPECT_EQ(1, e.show);
+}
+
+TEST(AboutDialog, AFailureWhileShownIsReportedAndTheNextPressWorks) {
+    sim::SimMachine m;
+    TMainForm form(m.platform);
+    m.toolkit.onAbout = [](TAboutDialog&) { throw QuellmarkError("Out of system resources"); };
+    form.Button1Click();
+    ASSERT_EQ(1u, m.user.shown.size());
+    EXPECT_EQ("Out of system resources.", m.user.shown[0].text);
+    EXPECT_EQ("Quellmark", m.user.shown[0].title);
+    m.toolkit.onAbout = [](TAboutDialog& d) { d.btnOkClick(); };
+    form.Button1Click();
+    EXPECT_EQ(2, m.toolkit.aboutShown);
+    EXPECT_EQ(1u, m.user.shown.size());
+}
+
+}  // namespace
+}  // namespace qm

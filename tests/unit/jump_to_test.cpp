@@ -1,0 +1,314 @@
+// Jump To on the simulated machine: the Registry Editor started or found,
+// the exact keystrokes its key tree receives (with the pauses on a virtual
+// clock), folder opens, and the fifteen menu handlers driven as a user would.
+#include <gtest/gtest.h>
+
+#include "actions/jump_to.h"
+#include "platform/sim/sim.h"
+#include "startups.h"
+
+namespace qm {
+namespace {
+
+using sim::WindowCall;
+
+enum Tab { HKCURun, HKLMRun, CommonStartup, UserStartup, HKCURunOnce, HKLMRunOnce, ShellObject, RunOnceEx,
+           Services, ActiveX, WinLogon, LoadRun, HKLMExplorer, HKCUExplorer, Desktop };
+
+// The messages sent to `tree` and the pauses, one token each: "<" a left
+// arrow, ">" a right arrow, a typed character as itself, "~750" a pause.
+// Anything else, or a message to another window, shows up in brackets.
+std::string Keystrokes(const sim::SimProcesses& p, Handle tree) {
+    std::string out;
+    for (const WindowCall& c : p.calls) {
+        if (c.kind == WindowCall::Sleep) {
+            out += "~" + std::to_string(c.value);
+        } else if (c.kind == WindowCall::Send) {
+            if (c.window != tree) out += "[other window]";
+            if (c.message == 0x100 && c.wParam == 0x25 && c.lParam == 0) out += "<";
+            else if (c.message == 0x100 && c.wParam == 0x27 && c.lParam == 0) out += ">";
+            else if (c.message == 0x102 && c.lParam == 1 && c.wParam >= 32 && c.wParam < 127) out += static_cast<char>(c.wParam);
+            else out += "[" + std::to_string(c.message) + " " + std::to_string(c.wParam) + " " + std::to_string(c.lParam) + "]";
+        }
+    }
+    return out;
+}
+
+const std::string kClimb = std::string(31, '<') + ">";
+
+// The key path a walk typed: after the climb, a right arrow with its pause
+// stands for a backslash.
+std::string TypedPath(const sim::SimProcesses& p, Handle tree) {
+    std::string keys = Keystrokes(p, tree);
+    if (keys.rfind(kClimb, 0) != 0) return "<no climb> " + keys;
+    std::string path;
+    for (size_t i = kClimb.size(); i < keys.size(); ++i) {
+        if (keys.compare(i, 5, ">~750") == 0) {
+            path += '\\';
+            i += 4;
+        } else {
+            path += keys[i];
+        }
+    }
+    return path;
+}
+
+// The calls before the first keystroke, as "Kind:window:value" texts.
+std::vector<std::string> Preamble(const sim::SimProcesses& p) {
+    static const char* kNames[] = {"Start", "WaitIdle", "WaitExit", "CloseHandle", "Show", "Foreground", "Focus", "Send", "Sleep"};
+    std::vector<std::string> out;
+    for (const WindowCall& c : p.calls) {
+        if (c.kind == WindowCall::Send) break;
+        std::string text = kNames[c.kind];
+        if (c.kind == WindowCall::Start) text += ":" + c.text + ":" + std::to_string(c.value);
+        if (c.kind == WindowCall::Show) text += ":" + std::to_string(c.wParam);
+        out.push_back(text);
+    }
+    return out;
+}
+
+const char* kRunKey = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+TEST(JumpToRegistryKey, StartsAClosedEditorWaitsUntilReadyAndWalksTheTree) {
+    sim::SimMachine m;
+    JumpToRegistryKey(m.platform, kRunKey);
+    const Handle editor = m.processes.FindWindow(nullptr, nullptr);
+    const Handle tree = m.processes.RegistryEditorTree();
+    ASSERT_NE(0u, tree);
+    EXPECT_EQ((std::vector<std::string>{"Start:regedit.exe:48", "WaitIdle", "CloseHandle", "CloseHandle", "Show:5",
+                                        "Foreground", "Foreground", "Focus"}),
+              Preamble(m.processes));
+    EXPECT_EQ(0xFFFFFFFFu, m.processes.calls[1].value);  // the wait for input has no time limit
+    EXPECT_EQ(0, m.processes.OpenHandles());
+    EXPECT_EQ(editor, m.processes.calls[4].window);
+    EXPECT_EQ(editor, m.processes.calls[5].window);
+    EXPECT_EQ(tree, m.processes.calls[6].window);
+    EXPECT_EQ(tree, m.processes.calls[7].window);
+    EXPECT_EQ(kClimb + "HKEY_CURRENT_USER>~750Software>~750Microsoft>~750Windows>~750CurrentVersion>~750Run",
+              Keystrokes(m.processes, tree));
+    EXPECT_EQ(3750u, m.processes.nowMs);  // five backslashes, no other pause
+    EXPECT_TRUE(m.user.shown.empty());
+}
+
+TEST(JumpToRegistryKey, UsesAnOpenEditorWhereverItsTreeSits) {
+    for (bool grandchild : {false, true}) {  // Windows' editor, Wine's editor
+        sim::SimMachine m;
+        const Handle editor = m.processes.OpenRegistryEditor(grandchild);
+        JumpToRegistryKey(m.platform, "HKEY_USERS\\.DEFAULT");
+        const Handle tree = m.processes.RegistryEditorTree();
+        EXPECT_TRUE(m.processes.started.empty()) << grandchild;
+        EXPECT_EQ((std::vector<std::string>{"Show:5", "Foreground", "Foreground", "Focus"}), Preamble(m.processes));
+        EXPECT_EQ(editor, m.processes.calls[0].window);
+        EXPECT_EQ(tree, m.processes.calls[3].window);
+        EXPECT_EQ(kClimb + "HKEY_USERS>~750.DEFAULT", Keystrokes(m.processes, tree)) << grandchild;
+    }
+}
+
+TEST(JumpToRegistryKey, TypesEveryCharacterOfThePathAsItIs) {
+    struct Case {
+        const char* path;
+        std::string keys;
+    } cases[] = {
+        {"", kClimb},  // only the climb to the top
+        // A trailing backslash ends with the node expanded and a pause.
+        {"HKEY_CURRENT_USER\\Software\\", kClimb + "HKEY_CURRENT_USER>~750Software>~750"},
+        // Blanks are typed like any other character (Wine's tree drops them; Windows' does not).
+        {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT",
+         kClimb + "HKEY_LOCAL_MACHINE>~750SOFTWARE>~750Microsoft>~750Windows NT"},
+        {"A\\\\B", kClimb + "A>~750>~750B"},
+        // 8-bit characters go as their unsigned code.
+        {"HKEY_CURRENT_USER\\M\xFC" "nchen", kClimb + "HKEY_CURRENT_USER>~750M[258 252 1]nchen"},
+    };
+    for (const Case& c : cases) {
+        sim::SimMachine m;
+        m.processes.OpenRegistryEditor();
+        JumpToRegistryKey(m.platform, c.path);
+        EXPECT_EQ(c.keys, Keystrokes(m.processes, m.processes.RegistryEditorTree())) << c.path;
+    }
+}
+
+TEST(JumpToRegistryKey, EndsSilentlyWithoutAnEditorOrItsTree) {
+    sim::SimMachine noEditor;
+    noEditor.processes.registryEditorInstalled = false;
+    JumpToRegistryKey(noEditor.platform, kRunKey);
+    ASSERT_EQ(1u, noEditor.processes.calls.size());  // the failed start only
+    EXPECT_EQ(WindowCall::Start, noEditor.processes.calls[0].kind);
+    EXPECT_TRUE(noEditor.user.shown.empty());
+
+    // An editor window without a key tree is shown, but nothing is typed and
+    // the focus stays where it was.
+    sim::SimMachine noTree;
+    const Handle editor = noTree.processes.AddWindow(0, "RegEdit_RegEdit");
+    noTree.processes.AddWindow(editor, "SysListView32");
+    JumpToRegistryKey(noTree.platform, kRunKey);
+    EXPECT_EQ((std::vector<std::string>{"Show:5", "Foreground"}), Preamble(noTree.processes));
+    EXPECT_EQ(2u, noTree.processes.calls.size());
+    EXPECT_EQ(0u, noTree.processes.nowMs);
+}
+
+TEST(RunProcess, StartsInANewConsoleAndClosesItsHandles) {
+    sim::SimMachine m;
+    EXPECT_EQ(0, RunProcess(m.platform, "regedit.exe", false, false));
+    ASSERT_EQ(3u, m.processes.calls.size());  // no wait at all
+    EXPECT_EQ(0x30u, m.processes.calls[0].value);
+    EXPECT_EQ(0, m.processes.OpenHandles());
+
+    m.processes.exitCode = 7;
+    EXPECT_EQ(7, RunProcess(m.platform, "regedit.exe", true, true));
+    EXPECT_EQ(0, m.processes.OpenHandles());
+
+    // A command line that does not fit the 513-character buffer starts nothing.
+    m.processes.calls.clear();
+    EXPECT_EQ(-1, RunProcess(m.platform, std::string(513, 'x'), false, true));
+    EXPECT_TRUE(m.processes.calls.empty());
+    EXPECT_EQ(-1, RunProcess(m.platform, std::string(512, 'x'), false, true));  // tried, and fails to start
+    ASSERT_EQ(1u, m.processes.calls.size());
+    EXPECT_EQ(512u, m.processes.calls[0].text.size());
+}
+
+TEST(RunProcess, AFailedWaitForTheEndRaisesThePlatformErrorAndStillClosesHandles) {
+    sim::SimMachine m;
+    m.processes.waitForSingleObjectResult = 0xFFFFFFFFu;
+    m.processes.lastError = 6;
+    try {
+        RunProcess(m.platform, "regedit.exe", true, false);
+        FAIL() << "no failure raised";
+    } catch (const QuellmarkError& e) {
+        EXPECT_STREQ("System Error.  Code: 6", e.what());
+    }
+    EXPECT_EQ(0, m.processes.OpenHandles());
+}
+
+TEST(FolderOfPath, KeepsTheRootBackslashOnly) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"c:\\program files\\svc\\svc.exe", "c:\\program files\\svc"},
+        {"c:\\svc.exe", "c:\\"},
+        {"c:svc.exe", "c:"},
+        {"svc.exe", ""},
+        {"", ""},
+        {"\\\\server\\share\\svc.exe", "\\\\server\\share"},
+        {"\\svc.exe", "\\"},
+        {"c:\\dir\\\\svc.exe", "c:\\dir\\\\"},
+    };
+    for (const auto& [path, folder] : cases) EXPECT_EQ(folder, FolderOfPath(path)) << path;
+}
+
+// A main form whose list on `tab` holds one row with these sub-items.
+struct Fixture {
+    sim::SimMachine m;
+    std::unique_ptr<TMainForm> form;
+    Fixture() {
+        m.files.AddFolder("C:\\Program Files\\Svc");
+        m.files.AddFile("C:\\Program Files\\Svc\\svc.exe");
+        m.files.AddFile("C:\\evil.exe");
+        form = std::make_unique<TMainForm>(m.platform);
+    }
+    void PutRow(int tab, std::vector<std::string> subItems, bool select = true) {
+        TListView& list = form->ListOf(tab);
+        list.Clear();
+        TEntryRow& row = list.Add();
+        row.Caption = "Entry";
+        for (auto& s : subItems) row.SubItems.Add(s);
+        list.SetSelection(select ? 0 : -1, 0);
+    }
+    void Jump(int tab) { form->ListCommandClick(tab, ListCommand::JumpTo); }
+};
+
+TEST(JumpToClick, EachRegistryListJumpsToItsKey) {
+    struct Case {
+        Tab tab;
+        std::vector<std::string> subItems;
+        const char* key;
+    } cases[] = {
+        {HKCURun, {"app.exe", "HKEY_CURRENT_USER", kRunKey}, kRunKey},
+        {HKLMRun, {"app.exe", "HKEY_LOCAL_MACHINE", "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"},
+         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"},
+        {HKCURunOnce, {"a", "b", "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce"},
+         "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce"},
+        {HKLMRunOnce, {"a", "b", "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce"},
+         "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce"},
+        {ShellObject, {"a", "b", "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad"},
+         "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad"},
+        {RunOnceEx, {"a", "b", "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx"},
+         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx"},
+        {ActiveX, {"{89820200-ECBD-11cf-8B85-00AA005B4383}", "x", ">{22d6f312-b0f6-11d0-94ab-0080c74c7e95}"},
+         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\>{22d6f312-b0f6-11d0-94ab-0080c74c7e95}"},
+        {WinLogon, {"No Autorun Entry"}, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon"},
+        {LoadRun, {"x"}, "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\"},
+        {HKLMExplorer, {"a", "b", "c"}, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run"},
+        {HKCUExplorer, {"a", "b", "c"}, "HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run"},
+        {Desktop, {"x"}, "HKEY_CURRENT_USER\\Control Panel\\Desktop"},
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        f.PutRow(c.tab, c.subItems);
+        f.Jump(c.tab);
+        EXPECT_EQ(c.key, TypedPath(f.m.processes, f.m.processes.RegistryEditorTree())) << c.tab;
+        EXPECT_EQ(std::vector<std::string>{"regedit.exe"}, f.m.processes.started) << c.tab;
+        EXPECT_TRUE(f.m.shell.executions.empty()) << c.tab;
+        EXPECT_TRUE(f.m.user.shown.empty()) << c.tab;
+    }
+}
+
+TEST(JumpToClick, AJumpFromTheRunTabReachesTheRowsKey) {
+    sim::SimMachine m;
+    m.registry.SetString("HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Tray", "tray.exe");
+    TMainForm form(m.platform);
+    form.hku.SetSelection(0, 0);
+    form.ListCommandClick(HKCURun, ListCommand::JumpTo);
+    EXPECT_EQ(kRunKey, TypedPath(m.processes, m.processes.RegistryEditorTree()));
+}
+
+TEST(JumpToClick, FolderListsOpenOnlyExistingFoldersAndNeverStartAProgram) {
+    const std::string startup = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp\\";
+    struct Case {
+        Tab tab;
+        std::vector<std::string> subItems;
+        const char* opened;  // nullptr: nothing opens
+    } cases[] = {
+        {CommonStartup, {"c:\\a.exe", "", startup}, startup.c_str()},
+        {UserStartup, {"c:\\a.exe", "", startup}, startup.c_str()},
+        {UserStartup, {"c:\\a.exe", "", "C:\\Missing\\"}, nullptr},
+        {UserStartup, {"c:\\a.exe", "", "C:\\evil.exe"}, nullptr},
+        // The service's program folder: lower case, no quotes, no arguments, no trailing backslash.
+        {Services, {"Svc", "\"C:\\Program Files\\Svc\\svc.exe\" -k run"}, "c:\\program files\\svc"},
+        {Services, {"Svc", "C:\\svc.exe /service"}, "c:\\"},
+        {Services, {"Svc", "svc.exe"}, nullptr},               // no folder part
+        {Services, {"Svc", "C:\\gone\\svc.exe"}, nullptr},     // a folder that does not exist
+        {Services, {"Svc", "c:\\evil.exe\\x.exe"}, nullptr},   // "c:\\evil.exe" is a program, not a folder
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        f.PutRow(c.tab, c.subItems);
+        f.Jump(c.tab);
+        const std::string label = std::to_string(c.tab) + " " + c.subItems.back();
+        if (c.opened) {
+            ASSERT_EQ(1u, f.m.shell.executions.size()) << label;
+            const auto& e = f.m.shell.executions[0];
+            EXPECT_EQ("open", e.operation);
+            EXPECT_EQ(c.opened, e.file) << label;
+            EXPECT_EQ("", e.parameters);
+            EXPECT_EQ("", e.directory);
+            EXPECT_EQ(1, e.show);
+        } else {
+            EXPECT_TRUE(f.m.shell.executions.empty()) << label;
+        }
+        EXPECT_TRUE(f.m.processes.calls.empty()) << label;
+        EXPECT_TRUE(f.m.user.shown.empty()) << label;
+    }
+}
+
+TEST(JumpToClick, NoHandlerActsWithoutASelectedRow) {
+    for (int tab = 0; tab < kCategoryCount; ++tab) {
+        Fixture f;
+        f.PutRow(tab, {"\"C:\\Program Files\\Svc\\svc.exe\"", "\"C:\\Program Files\\Svc\\svc.exe\"", kRunKey},
+                 /*select=*/false);
+        f.Jump(tab);
+        EXPECT_TRUE(f.m.processes.calls.empty()) << tab;
+        EXPECT_TRUE(f.m.shell.executions.empty()) << tab;
+        EXPECT_TRUE(f.m.user.shown.empty()) << tab;
+    }
+}
+
+}  // namespace
+}  // namespace qm

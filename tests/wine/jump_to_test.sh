@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Jump To in the real program: the Registry Editor is started and walked to
+# the Run key of a row, then, already open, walked to another Run key.
+# Wine's key tree drops typed blanks, so key paths with a blank ("Windows NT")
+# are checked on the simulated machine only.
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+hkcu_run='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
+hklm_run='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Run'
+regedit_state='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Applets\Regedit'
+# The editor reopens at the key it showed last: forget it, so that only the
+# jump can select the Run key.
+import_reg <<EOF2
+[-$regedit_state]
+[-$hkcu_run]
+[$hkcu_run]
+"JumpUser"="C:\\\\jump-user.exe"
+[$hklm_run]
+"JumpMachine"="C:\\\\jump-machine.exe"
+EOF2
+run_probe regedit-close 5000 >/dev/null
+
+start_program
+run_probe wait-main 30000 >/dev/null
+expect "no editor before the jump" "$(run_probe regedit-selection)" "editors=0"
+run_probe select-row 0 0 >/dev/null
+out=$(run_probe jump 0; run_probe regedit-selection)
+expect "jump from HKCU / Run starts the editor" "$out" "jump done" "editors=1" "tree is deeper" \
+  "selected=My Computer\\$hkcu_run"
+screenshot jump-to-hkcu-run
+
+# With the editor open the jump reuses it and walks from wherever it is.
+run_probe select-tab 1 >/dev/null
+run_probe select-row 1 0 >/dev/null
+out=$(run_probe jump 1; run_probe regedit-selection)
+expect "jump from HKLM / Run reuses the editor" "$out" "jump done" "editors=1" \
+  "selected=My Computer\\HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"
+stop_program
+expect "editor closed afterwards" "$(run_probe regedit-close 5000; run_probe regedit-selection)" "editors=0"
+
+import_reg <<EOF2
+[-$regedit_state]
+[-$hkcu_run]
+[$hkcu_run]
+[$hklm_run]
+"JumpMachine"=-
+EOF2
+finish
