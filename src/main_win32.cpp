@@ -2,6 +2,7 @@
 // its start-up scan, the hidden Item Properties window, then the event loop.
 #include "platform/win32/windows_clean.h"
 
+#include "platform/win32/item_window.h"
 #include "platform/win32/main_window.h"
 #include "platform/win32/win32_platform.h"
 #include "startups.h"
@@ -22,19 +23,6 @@ private:
     bool ok_;
 };
 
-// Until the Item Properties dialog has its own window, a hidden one holds its place.
-HWND CreateItemFormPlaceholder(HINSTANCE instance) {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = instance;
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = "TItemForm";
-    RegisterClassExA(&wc);
-    return CreateWindowExA(WS_EX_DLGMODALFRAME, "TItemForm", "Item Properties", WS_POPUP | WS_CAPTION | WS_SYSMENU,
-                           CW_USEDEFAULT, CW_USEDEFAULT, 400, 300, nullptr, nullptr, instance, nullptr);
-}
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
@@ -45,8 +33,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     ComApartment com;
     qm::win32::Win32Machine machine;
     qm::TMainForm form(machine.platform);  // runs the start-up scan
-    HWND itemForm = CreateItemFormPlaceholder(instance);
-    int rc = qm::win32::RunMainWindow(form, instance);
-    if (itemForm) DestroyWindow(itemForm);
-    return rc;
+    // The Item Properties window, hidden until the first properties request.
+    qm::win32::ItemWindow itemWindow(*form.ItemForm, instance);
+    return qm::win32::RunMainWindow(form, instance);
 }

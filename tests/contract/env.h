@@ -14,5 +14,9 @@ bool IsWine();  // the real platform under Wine, where some answers differ from 
 inline constexpr const char* kScratchKey = "Software\\QuellmarkTest";
 // A program file that exists on the machine.
 std::string ExistingProgram();
+// The system library (kernel32.dll), which carries a version resource.
+std::string SystemLibrary();
+// This test program, with the version resource of contract_version.rc.
+std::string VersionedProgram();
 
 }  // namespace qm::contract

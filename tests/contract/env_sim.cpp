@@ -1,4 +1,5 @@
 #include "contract/env.h"
+#include "contract/version_fixtures.h"
 #include "platform/sim/sim.h"
 
 namespace qm::contract {
@@ -8,6 +9,7 @@ sim::SimMachine& Sim() {
     static sim::SimMachine machine;
     static bool ready = [] {
         machine.files.AddFile("C:\\windows\\notepad.exe");
+        PrepareVersionFixtures(machine);
         return true;
     }();
     (void)ready;
@@ -18,5 +20,7 @@ sim::SimMachine& Sim() {
 Platform& Machine() { return Sim().platform; }
 bool IsWine() { return false; }
 std::string ExistingProgram() { return "C:\\windows\\notepad.exe"; }
+std::string SystemLibrary() { return kSimSystemLibrary; }
+std::string VersionedProgram() { return kSimVersionedProgram; }
 
 }  // namespace qm::contract

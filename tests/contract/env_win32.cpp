@@ -21,4 +21,16 @@ std::string ExistingProgram() {
     return std::string(windows) + "\\notepad.exe";
 }
 
+std::string SystemLibrary() {
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    return std::string(system) + "\\kernel32.dll";
+}
+
+std::string VersionedProgram() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return path;
+}
+
 }  // namespace qm::contract

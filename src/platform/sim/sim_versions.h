@@ -21,6 +21,10 @@ public:
     bool VerQueryValue(const std::vector<std::uint8_t>& block, const std::string& subBlock,
                        std::vector<std::uint8_t>& value) override;
 
+    int reads = 0;                     // GetFileVersionInfo calls on a file with a resource
+    bool failReads = false;            // every such read fails
+    std::vector<std::string> queries;  // every VerQueryValue sub-block, in order
+
 private:
     SimFileSystem& files_;
 };

@@ -1,8 +1,395 @@
-// PLACEHOLDER until its unit lands: replace this whole file.
+#include "platform/win32/item_window.h"
+
+#include <array>
+#include <string>
+
+#include "errors.h"
+#include "inspect/Unit2.h"
+#include "platform/win32/main_window.h"
 #include "platform/win32/win32_platform.h"
+#include "startups.h"
 
 namespace qm::win32 {
 
-void Win32Toolkit::ShowItemForm(TItemForm& form) { (void)form; }
+namespace {
+
+constexpr int kClientSize = 385;
+constexpr RECT kPagesRect{8, 8, 8 + 369, 8 + 338};
+constexpr UINT kReassertFront = WM_APP + 1;
+constexpr COLORREF kNavy = RGB(0, 0, 128);
+
+// A GDI object or icon we created, released with the window.
+template <class T, BOOL(WINAPI* Release)(T)>
+class Owned {
+public:
+    Owned() = default;
+    ~Owned() { Reset(nullptr); }
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
+    void Reset(T handle) {
+        if (h_) Release(h_);
+        h_ = handle;
+    }
+    T Get() const { return h_; }
+
+private:
+    T h_ = nullptr;
+};
+BOOL WINAPI ReleaseFont(HFONT f) { return DeleteObject(f); }
+using FontOwner = Owned<HFONT, ReleaseFont>;
+using IconOwner = Owned<HICON, DestroyIcon>;
+
+// Where a control sits: on the page (relative to the page's client area)
+// or on the form itself.
+enum class On { Page, Form };
+
+struct ControlDef {
+    int id;
+    const char* className;
+    const char* text;
+    DWORD style;
+    DWORD exStyle;
+    On on;
+    int x, y, w, h;
+};
+
+constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
+constexpr DWORD kEdit = ES_AUTOHSCROLL | WS_TABSTOP;
+
+// In creation order, which is also the tab order: Edit1, Edit2, Edit3,
+// BitBtn1, then OK and Cancel. The link is created before the picture it
+// overlaps, so it stays on top of it.
+constexpr std::array<ControlDef, 21> kControls{{
+    {kItemImage1, "STATIC", "", SS_ICON | SS_CENTERIMAGE | SS_REALSIZECONTROL, 0, On::Page, 8, 8, 32, 32},
+    {kItemLabel1, "STATIC", "<name>", kLabel, 0, On::Page, 52, 16, 300, 13},
+    {0, "STATIC", "", SS_ETCHEDHORZ, 0, On::Page, 8, 52, 345, 2},
+    {0, "STATIC", "Start In:", kLabel, 0, On::Page, 8, 72, 80, 13},
+    {kItemEdit1, "EDIT", "", kEdit, WS_EX_CLIENTEDGE, On::Page, 92, 68, 261, 21},
+    {0, "STATIC", "Target:", kLabel, 0, On::Page, 8, 100, 80, 13},
+    {kItemEdit2, "EDIT", "", kEdit, WS_EX_CLIENTEDGE, On::Page, 92, 96, 261, 21},
+    {0, "STATIC", "Parameters:", kLabel, 0, On::Page, 8, 128, 80, 13},
+    {kItemEdit3, "EDIT", "", kEdit, WS_EX_CLIENTEDGE, On::Page, 92, 124, 261, 21},
+    {kItemBitBtn1, "BUTTON", "&Find Target...", BS_PUSHBUTTON | WS_TABSTOP, 0, On::Page, 264, 151, 87, 25},
+    {0, "STATIC", "", SS_ETCHEDHORZ, 0, On::Page, 8, 192, 345, 2},
+    {0, "STATIC", "Company:", kLabel, 0, On::Page, 8, 212, 80, 13},
+    {kItemLabel6, "STATIC", "<root>", kLabel, 0, On::Page, 92, 212, 261, 13},
+    {0, "STATIC", "Description:", kLabel, 0, On::Page, 10, 240, 80, 13},
+    {kItemLabel8, "STATIC", "<key>", kLabel, 0, On::Page, 92, 240, 261, 13},
+    {0, "STATIC", "Version:", kLabel, 0, On::Page, 10, 268, 80, 13},
+    {kItemLabel10, "STATIC", "<type>", kLabel, 0, On::Page, 92, 268, 180, 13},
+    {kItemSpeedButton1, "STATIC", "Properties", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 0, On::Page, 307, 294, 51, 13},
+    {kItemImage2, "STATIC", "", SS_ICON | SS_REALSIZECONTROL | WS_CLIPSIBLINGS, 0, On::Page, 282, 281, 34, 33},
+    {kItemOk, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, On::Form, 221, 352, 75, 25},
+    {kItemCancel, "BUTTON", "&Cancel", BS_PUSHBUTTON | WS_TABSTOP, 0, On::Form, 302, 352, 75, 25},
+}};
+
+ItemWindowImpl* gWindow = nullptr;  // the one window of the run, for ShowItemForm
+
+BOOL CALLBACK MatchMainWindow(HWND w, LPARAM lp) {
+    char cls[64] = {};
+    GetClassNameA(w, cls, sizeof(cls));
+    if (lstrcmpA(cls, kMainWindowClass) != 0) return TRUE;
+    *reinterpret_cast<HWND*>(lp) = w;
+    return FALSE;
+}
+
+// The main window of this thread, which owns the dialog.
+HWND FindMainWindow() {
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), MatchMainWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+std::string WindowText(HWND w) {
+    const int n = GetWindowTextLengthA(w);
+    std::string text(static_cast<size_t>(n) + 1, '\0');
+    GetWindowTextA(w, text.data(), n + 1);
+    text.resize(static_cast<size_t>(n));
+    return text;
+}
+
+}  // namespace
+
+class ItemWindowImpl {
+public:
+    ItemWindowImpl(TItemForm& form, HINSTANCE instance);
+    ~ItemWindowImpl();
+    ItemWindowImpl(const ItemWindowImpl&) = delete;
+    ItemWindowImpl& operator=(const ItemWindowImpl&) = delete;
+
+    TItemForm& form;
+    HWND hwnd = nullptr;
+    void Show();
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK KeyboardHook(int code, WPARAM wp, LPARAM lp);
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void CreateChildren();
+    void Sync();
+    void SetText(int id, const std::string& text);
+    void ApplyVisibility();
+    void CentreOnMainWindow(HWND main);
+    void Command(int id, int code, HWND control);
+    HWND Control(int id) const { return GetDlgItem(hwnd, id); }
+    HWND ControlOf(TItemForm::Control c) const;
+
+    HINSTANCE instance_;
+    FontOwner font_, linkFont_;
+    IconOwner picture_;
+    HHOOK hook_ = nullptr;
+    HWND lastFocus_ = nullptr;
+    bool syncing_ = false;
+};
+
+ItemWindowImpl::ItemWindowImpl(TItemForm& f, HINSTANCE instance) : form(f), instance_(instance) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = instance_;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kItemWindowClass;
+    RegisterClassExA(&wc);
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+    RECT r{0, 0, kClientSize, kClientSize};
+    AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    hwnd = CreateWindowExA(exStyle, kItemWindowClass, TItemForm::Caption, style, CW_USEDEFAULT, CW_USEDEFAULT,
+                           r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance_, this);
+    // Tab, Enter and Esc reach the dialog's keyboard handling whatever loop
+    // the messages come through.
+    hook_ = SetWindowsHookExA(WH_GETMESSAGE, KeyboardHook, nullptr, GetCurrentThreadId());
+    gWindow = this;
+}
+
+ItemWindowImpl::~ItemWindowImpl() {
+    gWindow = nullptr;
+    if (hook_) UnhookWindowsHookEx(hook_);
+    if (hwnd) {
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd);
+    }
+}
+
+void ItemWindowImpl::CreateChildren() {
+    LOGFONTA lf{};
+    lf.lfHeight = -11;  // Tahoma 8 points
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(lf.lfFaceName, "Tahoma", LF_FACESIZE);
+    font_.Reset(CreateFontIndirectA(&lf));
+    lf.lfUnderline = TRUE;
+    lstrcpynA(lf.lfFaceName, "MS Sans Serif", LF_FACESIZE);
+    linkFont_.Reset(CreateFontIndirectA(&lf));
+
+    // The page control with its one page; the page's controls sit in its
+    // display area.
+    HWND pages = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, kPagesRect.left,
+                                 kPagesRect.top, kPagesRect.right - kPagesRect.left,
+                                 kPagesRect.bottom - kPagesRect.top, hwnd,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kItemPages)), instance_, nullptr);
+    SendMessageA(pages, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+    TCITEMA page{};
+    page.mask = TCIF_TEXT;
+    std::string caption = TItemForm::PageCaption;
+    page.pszText = caption.data();
+    SendMessageA(pages, TCM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&page));
+    RECT display{0, 0, kPagesRect.right - kPagesRect.left, kPagesRect.bottom - kPagesRect.top};
+    TabCtrl_AdjustRect(pages, FALSE, &display);
+    const int pageX = kPagesRect.left + display.left, pageY = kPagesRect.top + display.top;
+
+    for (const ControlDef& c : kControls) {
+        const int x = c.on == On::Page ? pageX + c.x : c.x, y = c.on == On::Page ? pageY + c.y : c.y;
+        HWND control = CreateWindowExA(c.exStyle, c.className, c.text, WS_CHILD | WS_VISIBLE | c.style, x, y, c.w,
+                                       c.h, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance_,
+                                       nullptr);
+        const bool link = c.id == kItemSpeedButton1;
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>((link ? linkFont_ : font_).Get()), FALSE);
+    }
+    // The page paints its own plain face, as the labels on it do, over the
+    // page control's body; both lie under everything on the page.
+    HWND face = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, pageX, pageY,
+                                display.right - display.left, display.bottom - display.top, hwnd, nullptr,
+                                instance_, nullptr);
+    SetWindowPos(face, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(pages, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    picture_.Reset(static_cast<HICON>(LoadImageA(nullptr, MAKEINTRESOURCEA(32516), IMAGE_ICON, 32, 32, 0)));
+    SendMessageA(Control(kItemImage2), STM_SETICON, reinterpret_cast<WPARAM>(picture_.Get()), 0);
+}
+
+HWND ItemWindowImpl::ControlOf(TItemForm::Control c) const {
+    switch (c) {
+        case TItemForm::Control::Edit1: return Control(kItemEdit1);
+        case TItemForm::Control::Edit2: return Control(kItemEdit2);
+        case TItemForm::Control::Edit3: return Control(kItemEdit3);
+        case TItemForm::Control::BitBtn1: return Control(kItemBitBtn1);
+        case TItemForm::Control::Button1: return Control(kItemOk);
+        case TItemForm::Control::Button2: return Control(kItemCancel);
+    }
+    return Control(kItemEdit1);
+}
+
+void ItemWindowImpl::SetText(int id, const std::string& text) {
+    HWND control = Control(id);
+    if (WindowText(control) != text) SetWindowTextA(control, text.c_str());
+}
+
+// Brings the controls up to what the form holds now.
+void ItemWindowImpl::Sync() {
+    syncing_ = true;
+    SetText(kItemLabel1, form.Label1);
+    SetText(kItemEdit1, form.Edit1);
+    SetText(kItemEdit2, form.Edit2);
+    SetText(kItemEdit3, form.Edit3);
+    SetText(kItemLabel6, form.Label6);
+    SetText(kItemLabel8, form.Label8);
+    SetText(kItemLabel10, form.Label10);
+    // The form owns the icon; the control only shows it.
+    SendMessageA(Control(kItemImage1), STM_SETICON, static_cast<WPARAM>(form.Image1.Icon()), 0);
+    InvalidateRect(Control(kItemImage1), nullptr, TRUE);
+    syncing_ = false;
+}
+
+void ItemWindowImpl::CentreOnMainWindow(HWND main) {
+    RECT frame{}, over{};
+    GetWindowRect(hwnd, &frame);
+    if (!main || !GetWindowRect(main, &over)) SystemParametersInfoA(SPI_GETWORKAREA, 0, &over, 0);
+    const int w = frame.right - frame.left, h = frame.bottom - frame.top;
+    SetWindowPos(hwnd, nullptr, over.left + ((over.right - over.left) - w) / 2,
+                 over.top + ((over.bottom - over.top) - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ItemWindowImpl::Show() {
+    Sync();
+    if (!IsWindowVisible(hwnd)) {
+        HWND main = FindMainWindow();
+        // Owned by the main window, so it stays above it and goes with it.
+        SetWindowLongPtrA(hwnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(main));
+        CentreOnMainWindow(main);
+        ShowWindow(hwnd, SW_SHOW);
+        lastFocus_ = ControlOf(form.ActiveControl);
+    }
+    SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(hwnd);
+    if (lastFocus_) SetFocus(lastFocus_);
+    // A double-click on a list hands the focus back to the list once its
+    // notification returns; come to the front again after that.
+    PostMessageA(hwnd, kReassertFront, 0, 0);
+}
+
+void ItemWindowImpl::ApplyVisibility() {
+    if (!form.Visible && IsWindowVisible(hwnd)) ShowWindow(hwnd, SW_HIDE);
+}
+
+void ItemWindowImpl::Command(int id, int code, HWND control) {
+    switch (id) {
+        case kItemOk:
+            if (code == BN_CLICKED) form.Button1Click();
+            break;
+        case kItemCancel:
+            if (code == BN_CLICKED) form.Button2Click();
+            break;
+        case kItemBitBtn1:
+            if (code == BN_CLICKED) form.BitBtn1Click();
+            break;
+        case kItemSpeedButton1:
+            if (code == STN_CLICKED) form.SpeedButton1Click();
+            break;
+        case kItemEdit1:
+        case kItemEdit2:
+        case kItemEdit3:
+            // What the user types is the form's text from now on.
+            if (code == EN_CHANGE && !syncing_) {
+                std::string& text = id == kItemEdit1 ? form.Edit1 : id == kItemEdit2 ? form.Edit2 : form.Edit3;
+                text = WindowText(control);
+            }
+            break;
+    }
+    ApplyVisibility();
+}
+
+LRESULT ItemWindowImpl::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_CREATE:
+            CreateChildren();
+            return 0;
+        case WM_COMMAND:
+            Command(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
+            return 0;
+        case DM_GETDEFID:
+            return MAKELRESULT(kItemOk, DC_HASDEFID);
+        case WM_CLOSE:  // the frame's close box hides, never destroys
+            form.FormClose();
+            ApplyVisibility();
+            return 0;
+        case WM_ACTIVATE:
+            // Keep the focused control across a switch to another window.
+            if (LOWORD(wp) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                if (focus && IsChild(hwnd, focus)) lastFocus_ = focus;
+            } else if (lastFocus_) {
+                SetFocus(lastFocus_);
+            }
+            return 0;
+        case kReassertFront:
+            if (IsWindowVisible(hwnd)) {
+                SetForegroundWindow(hwnd);
+                if (lastFocus_) SetFocus(lastFocus_);
+            }
+            return 0;
+        case WM_CTLCOLORSTATIC: {
+            HDC dc = reinterpret_cast<HDC>(wp);
+            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+            if (reinterpret_cast<HWND>(lp) == Control(kItemSpeedButton1)) SetTextColor(dc, kNavy);
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        }
+        case WM_SETCURSOR:
+            if (reinterpret_cast<HWND>(wp) == Control(kItemSpeedButton1)) {
+                SetCursor(LoadCursor(nullptr, IDC_HAND));
+                return TRUE;
+            }
+            break;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK ItemWindowImpl::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* self = static_cast<ItemWindowImpl*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+        self->hwnd = hwnd;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<ItemWindowImpl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+    // No exception may leave a window procedure: report it and go on.
+    try {
+        return self->OnMessage(msg, wp, lp);
+    } catch (const std::exception& e) {
+        MessageBoxA(hwnd, ErrorBoxText(e.what()).c_str(), kAppTitle, MB_OK | MB_ICONERROR);
+    } catch (...) {
+        MessageBoxA(hwnd, "Unexpected failure.", kAppTitle, MB_OK | MB_ICONERROR);
+    }
+    return 0;
+}
+
+LRESULT CALLBACK ItemWindowImpl::KeyboardHook(int code, WPARAM wp, LPARAM lp) {
+    auto* msg = reinterpret_cast<MSG*>(lp);
+    if (code >= 0 && wp == PM_REMOVE && gWindow && gWindow->hwnd && msg->message >= WM_KEYFIRST &&
+        msg->message <= WM_KEYLAST && (msg->hwnd == gWindow->hwnd || IsChild(gWindow->hwnd, msg->hwnd)) &&
+        IsDialogMessageA(gWindow->hwnd, msg)) {
+        // Handled: the loop that fetched it gets nothing to dispatch.
+        msg->message = WM_NULL;
+        msg->wParam = msg->lParam = 0;
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+ItemWindow::ItemWindow(TItemForm& form, HINSTANCE instance) : impl_(std::make_unique<ItemWindowImpl>(form, instance)) {}
+ItemWindow::~ItemWindow() = default;
+HWND ItemWindow::Handle() const { return impl_->hwnd; }
+
+void Win32Toolkit::ShowItemForm(TItemForm& form) {
+    if (gWindow && &gWindow->form == &form) gWindow->Show();
+}
 
 }  // namespace qm::win32

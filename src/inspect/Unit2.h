@@ -1,0 +1,75 @@
+// The Item Properties dialog: what one entry row starts (name, command,
+// location, the program's icon, company, description and version), with
+// links to the shell's Properties sheet and to the program's folder. One
+// dialog lives for the whole run; it is modeless, keeps copies of what it
+// shows, and is hidden rather than destroyed when the user closes it.
+#pragma once
+#include <string>
+
+#include "platform/platform.h"
+
+namespace qm {
+
+// An image control that owns the icon it shows: a new icon releases the
+// previous one, and so does the end of the control.
+class TIconImage {
+public:
+    explicit TIconImage(IShell& shell) : shell_(shell) {}
+    ~TIconImage() { SetIcon(0); }
+    TIconImage(const TIconImage&) = delete;
+    TIconImage& operator=(const TIconImage&) = delete;
+
+    void SetIcon(Handle icon);
+    Handle Icon() const { return icon_; }
+
+private:
+    IShell& shell_;
+    Handle icon_ = 0;
+};
+
+class TItemForm {
+public:
+    explicit TItemForm(Platform& platform) : platform(platform), Image1(platform.shell) {}
+    TItemForm(const TItemForm&) = delete;
+    TItemForm& operator=(const TItemForm&) = delete;
+
+    Platform& platform;
+
+    static constexpr const char* Caption = "Item Properties";
+    static constexpr const char* PageCaption = "Shortcut";
+
+    // The controls a user can move the keyboard focus to, in tab order.
+    enum class Control { Edit1, Edit2, Edit3, BitBtn1, Button1, Button2 };
+
+    bool Visible = false;
+    Control ActiveControl = Control::Edit1;
+    TIconImage Image1;
+    std::string Label1 = "<name>";
+    // The edit boxes hold what the user sees and types; the toolkit writes
+    // every change back here.
+    std::string Edit1, Edit2, Edit3;
+    std::string Label6 = "<root>";  // company
+    std::string Label8 = "<key>";   // description
+    std::string Label10 = "<type>"; // version
+
+    // Makes the dialog visible and brings it to the front; FormShow runs
+    // when it was hidden.
+    void Show();
+    void FormShow();
+    // OK, "&Cancel" (Esc) and the frame's close box hide the dialog; nothing
+    // is applied.
+    void Button1Click() { Visible = false; }
+    void Button2Click() { Visible = false; }
+    void FormClose() { Visible = false; }
+    // The "Properties" link: the shell's Properties sheet of the program in Edit1.
+    void SpeedButton1Click();
+    // "&Find Target...": the folder of the program in Edit1, when it is one.
+    void BitBtn1Click();
+};
+
+// The folder part of a path: up to its last backslash or colon, without that
+// backslash unless it follows a colon or another backslash (or starts the
+// path); empty when there is neither.
+std::string ExtractFileDir(const std::string& path);
+
+}  // namespace qm

@@ -1,0 +1,176 @@
+#include "inspect/file_version.h"
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "model.h"
+
+namespace qm {
+
+namespace {
+
+// The twelve version strings in the order they are read. The keys keep
+// their historic letter case; the lookup ignores case, so they also find
+// "LegalCopyright", "LegalTrademarks" and "OriginalFilename".
+struct VersionKey {
+    const char* Key;
+    std::string TFileVersionInfo::*Field;
+};
+constexpr std::array<VersionKey, 12> kVersionKeys{{
+    {"CompanyName", &TFileVersionInfo::CompanyName},
+    {"FileDescription", &TFileVersionInfo::FileDescription},
+    {"FileVersion", &TFileVersionInfo::FileVersion},
+    {"InternalName", &TFileVersionInfo::InternalName},
+    {"LegalCopyRight", &TFileVersionInfo::LegalCopyRight},
+    {"LegalTradeMarks", &TFileVersionInfo::LegalTradeMarks},
+    {"OriginalFileName", &TFileVersionInfo::OriginalFileName},
+    {"ProductName", &TFileVersionInfo::ProductName},
+    {"ProductVersion", &TFileVersionInfo::ProductVersion},
+    {"Comments", &TFileVersionInfo::Comments},
+    {"SpecialBuild", &TFileVersionInfo::SpecialBuild},
+    {"PrivateBuild", &TFileVersionInfo::PrivateBuild},
+}};
+
+struct FileFlag {
+    std::uint32_t Flag;
+    bool TFileVersionInfo::*Field;
+};
+constexpr std::array<FileFlag, 6> kFileFlags{{
+    {kVsFfDebug, &TFileVersionInfo::IsDebug},
+    {kVsFfPreRelease, &TFileVersionInfo::IsPreRelease},
+    {kVsFfSpecialBuild, &TFileVersionInfo::IsSpecialBuild},
+    {kVsFfPrivateBuild, &TFileVersionInfo::IsPrivateBuild},
+    {kVsFfPatched, &TFileVersionInfo::IsPatched},
+    {kVsFfInfoInferred, &TFileVersionInfo::IsInfoInferred},
+}};
+
+constexpr std::uint32_t kAnySubtype = 0xFFFFFFFFu;
+struct FileTypeName {
+    std::uint32_t Type;
+    std::uint32_t Subtype;  // kAnySubtype: every subtype
+    const char* Text;
+    bool AppendSubtype;     // the subtype follows as eight upper-case hex digits
+};
+// Types and subtypes missing here (drivers from 11, fonts from 4, type 6,
+// types from 8) have no text.
+constexpr std::array<FileTypeName, 20> kFileTypeNames{{
+    {0, kAnySubtype, "Unknown", false},
+    {1, kAnySubtype, "Application", false},
+    {2, kAnySubtype, "DLL", false},
+    {3, 0, "Unknown Driver", false},
+    {3, 1, "Printer Driver", false},
+    {3, 2, "Keyboard Driver", false},
+    {3, 3, "Language Driver", false},
+    {3, 4, "Display Driver", false},
+    {3, 5, "Mouse Driver", false},
+    {3, 6, "Network Driver", false},
+    {3, 7, "System Driver", false},
+    {3, 8, "InstallableDriver", false},
+    {3, 9, "Sound Driver", false},
+    {3, 10, "Communications Driver", false},
+    {4, 0, "Unknown Font", false},
+    {4, 1, "Raster Font", false},
+    {4, 2, "Vector Font", false},
+    {4, 3, "Truetype Font", false},
+    {5, kAnySubtype, "Virtual Defice Identifier = ", true},
+    {7, kAnySubtype, "Static-link Library", false},
+}};
+
+// The members of VS_FIXEDFILEINFO in the order they are stored.
+constexpr std::array<std::uint32_t TFixedFileInfo::*, 13> kFixedMembers{
+    &TFixedFileInfo::dwSignature,        &TFixedFileInfo::dwStrucVersion,     &TFixedFileInfo::dwFileVersionMS,
+    &TFixedFileInfo::dwFileVersionLS,    &TFixedFileInfo::dwProductVersionMS, &TFixedFileInfo::dwProductVersionLS,
+    &TFixedFileInfo::dwFileFlagsMask,    &TFixedFileInfo::dwFileFlags,        &TFixedFileInfo::dwFileOS,
+    &TFixedFileInfo::dwFileType,         &TFixedFileInfo::dwFileSubtype,      &TFixedFileInfo::dwFileDateMS,
+    &TFixedFileInfo::dwFileDateLS};
+
+std::string UpToNul(const char* data, size_t size) { return std::string(data, strnlen(data, size)); }
+
+std::string UpToNul(const std::vector<std::uint8_t>& bytes) {
+    return UpToNul(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+std::uint32_t Dword(const std::vector<std::uint8_t>& bytes, size_t at) {
+    return static_cast<std::uint32_t>(bytes[at]) | static_cast<std::uint32_t>(bytes[at + 1]) << 8 |
+           static_cast<std::uint32_t>(bytes[at + 2]) << 16 | static_cast<std::uint32_t>(bytes[at + 3]) << 24;
+}
+
+// The steps of one ReadFileVersionInfo call, sharing its path and buffer.
+class VersionReader {
+public:
+    VersionReader(Platform& platform, const std::string& path, std::uint32_t size)
+        : versions_(platform.versions), path_(path), size_(size), buffer_(size, 0) {}
+
+    // Every key reads the resource again and looks only at the first translation.
+    std::string ReadVersionString(const char* key) {
+        if (!versions_.GetFileVersionInfo(path_, size_, buffer_)) return {};
+        std::vector<std::uint8_t> translation;
+        if (!versions_.VerQueryValue(buffer_, "\\VarFileInfo\\Translation", translation) || translation.size() < 4)
+            return {};
+        const std::uint32_t first = Dword(translation, 0);
+        char subBlock[256];
+        std::snprintf(subBlock, sizeof(subBlock), "\\StringFileInfo\\%.4X%.4X\\%s", first & 0xFFFFu, first >> 16, key);
+        std::vector<std::uint8_t> value;
+        if (!versions_.VerQueryValue(buffer_, subBlock, value)) return {};
+        return UpToNul(value);
+    }
+
+    // The root block, or nothing when it cannot be queried or is too short
+    // to be a VS_FIXEDFILEINFO.
+    bool GetFixedFileInfo(TFixedFileInfo& fixed) {
+        std::vector<std::uint8_t> value;
+        if (!versions_.VerQueryValue(buffer_, "", value) || value.size() < sizeof(TFixedFileInfo)) return false;
+        for (size_t i = 0; i < kFixedMembers.size(); ++i) fixed.*kFixedMembers[i] = Dword(value, i * 4);
+        return true;
+    }
+
+private:
+    IVersionResources& versions_;
+    const std::string& path_;
+    std::uint32_t size_;
+    std::vector<std::uint8_t> buffer_;
+};
+
+bool HasFileFlag(const TFixedFileInfo& fixed, std::uint32_t flag) {
+    return (flag & fixed.dwFileFlags & fixed.dwFileFlagsMask) == flag;
+}
+
+}  // namespace
+
+void GetFileTypeText(Platform& platform, const TFixedFileInfo& fixed, std::string& text) {
+    EnablePrivilege(platform, "SeDebugPrivilege", true);
+    for (const FileTypeName& row : kFileTypeNames) {
+        if (row.Type != fixed.dwFileType || (row.Subtype != kAnySubtype && row.Subtype != fixed.dwFileSubtype))
+            continue;
+        text = row.Text;
+        if (row.AppendSubtype) {
+            char hex[16];
+            std::snprintf(hex, sizeof(hex), "%.8X", fixed.dwFileSubtype);
+            text += hex;
+        }
+        return;
+    }
+}
+
+void ReadFileVersionInfo(Platform& platform, const std::string& path, TFileVersionInfo& info) {
+    info = TFileVersionInfo{};
+    ShellFileInfo shellInfo;
+    if (platform.shell.GetFileInfo(path, 0, shellInfo, kShgfiTypeName) != 0)
+        info.ShellTypeName = UpToNul(shellInfo.typeName.data(), shellInfo.typeName.size());
+    // Files the shell does not count as programs get no version details,
+    // whatever resources they carry.
+    ShellFileInfo exeInfo;
+    if (platform.shell.GetFileInfo(path, 0, exeInfo, kShgfiExeType) == 0) return;
+    const std::uint32_t size = platform.versions.GetFileVersionInfoSize(path);
+    if (size == 0) return;
+    VersionReader reader(platform, path, size);
+    for (const VersionKey& key : kVersionKeys) info.*key.Field = reader.ReadVersionString(key.Key);
+    TFixedFileInfo fixed;
+    if (!reader.GetFixedFileInfo(fixed)) return;  // no root block: the flags stay false, the type text empty
+    for (const FileFlag& flag : kFileFlags) info.*flag.Field = HasFileFlag(fixed, flag.Flag);
+    GetFileTypeText(platform, fixed, info.FileTypeText);
+}
+
+}  // namespace qm

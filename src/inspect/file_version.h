@@ -1,0 +1,67 @@
+// What the shell and a file's version resource say about the file: its type
+// name, the twelve standard version strings, a type text and the build flags.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace qm {
+
+struct TFileVersionInfo {
+    std::string ShellTypeName;
+    std::string CompanyName;
+    std::string FileDescription;
+    std::string FileVersion;
+    std::string InternalName;
+    std::string LegalCopyRight;
+    std::string LegalTradeMarks;
+    std::string OriginalFileName;
+    std::string ProductName;
+    std::string ProductVersion;
+    std::string Comments;
+    std::string SpecialBuild;
+    std::string PrivateBuild;
+    std::string FileTypeText;
+    bool IsDebug = false;
+    bool IsPreRelease = false;
+    bool IsSpecialBuild = false;
+    bool IsPrivateBuild = false;
+    bool IsPatched = false;
+    bool IsInfoInferred = false;
+};
+
+// VS_FIXEDFILEINFO, the binary root of a version resource.
+struct TFixedFileInfo {
+    std::uint32_t dwSignature = 0;
+    std::uint32_t dwStrucVersion = 0;
+    std::uint32_t dwFileVersionMS = 0;
+    std::uint32_t dwFileVersionLS = 0;
+    std::uint32_t dwProductVersionMS = 0;
+    std::uint32_t dwProductVersionLS = 0;
+    std::uint32_t dwFileFlagsMask = 0;
+    std::uint32_t dwFileFlags = 0;
+    std::uint32_t dwFileOS = 0;
+    std::uint32_t dwFileType = 0;
+    std::uint32_t dwFileSubtype = 0;
+    std::uint32_t dwFileDateMS = 0;
+    std::uint32_t dwFileDateLS = 0;
+};
+static_assert(sizeof(TFixedFileInfo) == 13 * sizeof(std::uint32_t));
+
+inline constexpr std::uint32_t kVsFfDebug = 0x01;
+inline constexpr std::uint32_t kVsFfPreRelease = 0x02;
+inline constexpr std::uint32_t kVsFfPatched = 0x04;
+inline constexpr std::uint32_t kVsFfPrivateBuild = 0x08;
+inline constexpr std::uint32_t kVsFfInfoInferred = 0x10;
+inline constexpr std::uint32_t kVsFfSpecialBuild = 0x20;
+
+// Resets every field of `info`, then fills what the file yields. Failures
+// only leave fields empty or false.
+void ReadFileVersionInfo(Platform& platform, const std::string& path, TFileVersionInfo& info);
+
+// The text for the file's type and subtype; `text` is left alone where the
+// type table has no entry.
+void GetFileTypeText(Platform& platform, const TFixedFileInfo& fixed, std::string& text);
+
+}  // namespace qm

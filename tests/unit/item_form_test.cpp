@@ -1,0 +1,335 @@
+// The Item Properties dialog on the simulated machine, driven as a user
+// drives it: pick a row, double-click it or choose its properties item,
+// read the dialog, type into it, press its buttons.
+#include <gtest/gtest.h>
+
+#include "inspect/Unit2.h"
+#include "platform/sim/sim.h"
+#include "platform/sim/version_block.h"
+#include "startups.h"
+
+namespace qm {
+namespace {
+
+enum Tab { HKCURun, HKLMRun, CommonStartup, UserStartup, HKCURunOnce, HKLMRunOnce, ShellObject, RunOnceEx,
+           Services, ActiveX, WinLogon, LoadRun, HKLMExplorer, HKCUExplorer, Desktop };
+
+constexpr const char* kHKCURun = "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kWinlogonKey = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+
+// A program with a version resource naming its company, description and version.
+void AddProgram(sim::SimMachine& m, const std::string& path, const std::string& company) {
+    sim::VersionFixture f;
+    f.fixed = sim::FixedFileFixture{};
+    f.translations = {{0x0409, 0x04B0}};
+    f.stringTables = {{"040904B0",
+                       {{"CompanyName", company}, {"FileDescription", company + " tool"}, {"FileVersion", "1.0"}}}};
+    sim::SimFile file;
+    file.typeName = "Application";
+    file.exeType = 0x04004550;
+    file.versionResource = sim::BuildVersionResource(f);
+    m.files.AddFile(path, file);
+}
+
+// Replaces a list's rows with the given ones and selects one of them.
+void PutRows(TListView& list, const std::vector<TEntryRow>& rows, int selected, int focused) {
+    list.Clear();
+    for (const TEntryRow& row : rows) list.Add() = row;
+    list.SetSelection(selected, focused);
+}
+
+TEntryRow Row(const std::string& caption, const std::vector<std::string>& subItems) {
+    TEntryRow row;
+    row.Caption = caption;
+    for (const std::string& s : subItems) row.SubItems.Add(s);
+    return row;
+}
+
+TEST(ItemForm, IsCreatedHiddenWithItsDesignCaptions) {
+    sim::SimMachine m;
+    TMainForm form(m.platform);
+    ASSERT_TRUE(form.ItemForm);
+    const TItemForm& item = *form.ItemForm;
+    EXPECT_FALSE(item.Visible);
+    EXPECT_EQ("Item Properties", std::string(TItemForm::Caption));
+    EXPECT_EQ("<name>", item.Label1);
+    EXPECT_EQ("<root>", item.Label6);
+    EXPECT_EQ("<key>", item.Label8);
+    EXPECT_EQ("<type>", item.Label10);
+    EXPECT_EQ(0u, item.Image1.Icon());
+    EXPECT_EQ(0, m.toolkit.itemFormShown);
+}
+
+TEST(ItemForm, RunEntryShowsNameCommandKeyIconAndVersionOfItsProgram) {
+    sim::SimMachine m;
+    m.registry.SetString(kHKCURun, "Other", "C:\\other.exe");
+    m.registry.SetString(kHKCURun, "Tool", "\"C:\\Program Files\\Tool\\tool.exe\" /min");
+    AddProgram(m, "C:\\Program Files\\Tool\\tool.exe", "Acme");
+    TMainForm form(m.platform);
+    form.FirstShow();
+    // The user had focused another row before selecting this one.
+    form.hku.SetSelection(1, 0);
+    form.ListDblClick(HKCURun);
+    const TItemForm& item = *form.ItemForm;
+    EXPECT_TRUE(m.user.shown.empty());
+    EXPECT_EQ(1, m.toolkit.itemFormShown);
+    EXPECT_TRUE(item.Visible);
+    EXPECT_EQ(TItemForm::Control::Edit1, item.ActiveControl);
+    EXPECT_EQ("Tool", item.Label1);
+    EXPECT_EQ("Tool", item.Edit2);
+    EXPECT_EQ("\"C:\\Program Files\\Tool\\tool.exe\" /min", item.Edit1);
+    EXPECT_EQ("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", item.Edit3);
+    EXPECT_EQ("Acme", item.Label6);
+    EXPECT_EQ("Acme tool", item.Label8);
+    EXPECT_EQ("1.0", item.Label10);
+    EXPECT_NE(0u, item.Image1.Icon());
+    EXPECT_EQ(1, m.shell.LiveIcons());
+}
+
+TEST(ItemForm, EachListTakesItsCommandCommasAndLocationFromItsOwnColumns) {
+    constexpr const char* kFixed[] = {
+        "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon",
+        "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\",
+        "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run",
+        "HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run",
+        "HKEY_CURRENT_USER\\Control Panel\\Desktop",
+    };
+    const std::string first = "C:\\A\\a.exe,", second = "\"C:\\B\\b.exe\" /x";
+    struct Case {
+        Tab tab;
+        std::string edit1, edit3, company;
+    } cases[] = {
+        // A trailing comma stays in the target unless the list removes commas:
+        // then "c:\a\a.exe," names no file and the version labels stay empty.
+        {HKCURun, first, "Key", ""},
+        {HKLMRun, first, "Key", ""},
+        {CommonStartup, first, "Key", ""},
+        {UserStartup, first, "Key", ""},
+        {HKCURunOnce, first, "Key", ""},
+        {HKLMRunOnce, first, "Key", ""},
+        {ShellObject, first, "Key", ""},
+        {RunOnceEx, first, "Key", ""},
+        {Services, second, first, "B"},
+        {ActiveX, second, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Key", "B"},
+        {WinLogon, first, kFixed[0], "A"},
+        {LoadRun, first, kFixed[1], "A"},
+        {HKLMExplorer, first, kFixed[2], ""},
+        {HKCUExplorer, first, kFixed[3], ""},
+        {Desktop, first, kFixed[4], ""},
+    };
+    for (const Case& c : cases) {
+        sim::SimMachine m;
+        AddProgram(m, "C:\\A\\a.exe", "A");
+        AddProgram(m, "C:\\B\\b.exe", "B");
+        TMainForm form(m.platform);
+        PutRows(form.ListOf(c.tab), {Row("Entry", {first, second, "Key"})}, 0, 0);
+        // The double-click and the popup menu's properties item are one handler.
+        if (c.tab % 2) form.ListDblClick(c.tab);
+        else form.ListCommandClick(c.tab, ListCommand::Properties);
+        const TItemForm& item = *form.ItemForm;
+        EXPECT_TRUE(item.Visible) << c.tab;
+        EXPECT_EQ("Entry", item.Label1) << c.tab;
+        EXPECT_EQ("Entry", item.Edit2) << c.tab;
+        EXPECT_EQ(c.edit1, item.Edit1) << c.tab;
+        EXPECT_EQ(c.edit3, item.Edit3) << c.tab;
+        EXPECT_EQ(c.company, item.Label6) << c.tab;
+        EXPECT_EQ(c.company.empty(), item.Image1.Icon() == 0) << c.tab;
+        EXPECT_TRUE(m.user.shown.empty()) << c.tab;
+    }
+}
+
+TEST(ItemForm, WinlogonValueWithTrailingCommaNamesItsProgram) {
+    sim::SimMachine m;
+    m.registry.SetString(kWinlogonKey, "Userinit", "C:\\Windows\\system32\\userinit.exe,");
+    AddProgram(m, "c:\\windows\\system32\\userinit.exe", "Logon");
+    TMainForm form(m.platform);
+    form.SelectTab(WinLogon);
+    ASSERT_EQ("Userinit", form.logs.Row(0).Caption);
+    form.logs.SetSelection(0, 0);
+    form.ListDblClick(WinLogon);
+    const TItemForm& item = *form.ItemForm;
+    EXPECT_EQ("C:\\Windows\\system32\\userinit.exe,", item.Edit1);
+    EXPECT_EQ("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", item.Edit3);
+    EXPECT_EQ("Logon", item.Label6);
+    EXPECT_EQ("1.0", item.Label10);
+}
+
+TEST(ItemForm, WithoutASelectedRowNothingIsShown) {
+    sim::SimMachine m;
+    m.registry.SetString(kHKCURun, "Tool", "C:\\tool.exe");
+    TMainForm form(m.platform);
+    for (int focused : {-1, 0}) {
+        form.hku.SetSelection(-1, focused);
+        form.ListDblClick(HKCURun);
+        form.ListCommandClick(HKCURun, ListCommand::Properties);
+    }
+    PutRows(form.desktop, {}, -1, -1);
+    form.ListDblClick(Desktop);
+    EXPECT_EQ(0, m.toolkit.itemFormShown);
+    EXPECT_FALSE(form.ItemForm->Visible);
+    EXPECT_EQ("<name>", form.ItemForm->Label1);
+    EXPECT_TRUE(m.user.shown.empty());
+}
+
+TEST(ItemForm, ARowLeftWithoutItsCommandShowsEmptyFields) {
+    sim::SimMachine m;
+    TMainForm form(m.platform);
+    PutRows(form.hku, {Row("Flags", {})}, 0, 0);
+    form.ListDblClick(HKCURun);
+    const TItemForm& item = *form.ItemForm;
+    EXPECT_TRUE(m.user.shown.empty());
+    EXPECT_TRUE(item.Visible);
+    EXPECT_EQ("Flags", item.Label1);
+    EXPECT_EQ("", item.Edit1);
+    EXPECT_EQ("", item.Edit3);
+    EXPECT_EQ("", item.Label6);
+    EXPECT_EQ("", item.Label10);
+}
+
+TEST(ItemForm, ASecondRequestReplacesEveryFieldAndTheIcon) {
+    sim::SimMachine m;
+    AddProgram(m, "C:\\A\\a.exe", "A");
+    TMainForm form(m.platform);
+    PutRows(form.hku, {Row("First", {"C:\\A\\a.exe", "HKEY_CURRENT_USER", "KeyA"}),
+                       Row("Second", {"C:\\missing\\b.exe", "HKEY_CURRENT_USER", "KeyB"})},
+            0, 0);
+    form.ListDblClick(HKCURun);
+    TItemForm& item = *form.ItemForm;
+    ASSERT_EQ("A", item.Label6);
+    const Handle firstIcon = item.Image1.Icon();
+    ASSERT_NE(0u, firstIcon);
+    item.ActiveControl = TItemForm::Control::BitBtn1;  // the user tabbed on
+    form.hku.SetSelection(1, 1);
+    form.ListDblClick(HKCURun);  // while the dialog is still visible
+    EXPECT_EQ(2, m.toolkit.itemFormShown);
+    EXPECT_EQ("Second", item.Label1);
+    EXPECT_EQ("Second", item.Edit2);
+    EXPECT_EQ("C:\\missing\\b.exe", item.Edit1);
+    EXPECT_EQ("KeyB", item.Edit3);
+    EXPECT_EQ("", item.Label6);
+    EXPECT_EQ("", item.Label8);
+    EXPECT_EQ("", item.Label10);
+    EXPECT_EQ(0u, item.Image1.Icon());  // the shell has no icon for a missing file
+    EXPECT_EQ(0, m.shell.LiveIcons());  // and the first one was released
+    // Still visible: the focus stays where the user left it.
+    EXPECT_EQ(TItemForm::Control::BitBtn1, item.ActiveControl);
+    // The dialog keeps its copies when the list changes under it.
+    form.hku.Clear();
+    EXPECT_EQ("Second", item.Label1);
+}
+
+TEST(ItemForm, ClosingHidesAndTheNextShowFocusesEdit1Again) {
+    sim::SimMachine m;
+    TMainForm form(m.platform);
+    TItemForm& item = *form.ItemForm;
+    PutRows(form.hku, {Row("Tool", {"C:\\tool.exe", "HKEY_CURRENT_USER", "Key"})}, 0, 0);
+    for (void (TItemForm::*close)() : {&TItemForm::Button1Click, &TItemForm::Button2Click, &TItemForm::FormClose}) {
+        form.ListDblClick(HKCURun);
+        ASSERT_TRUE(item.Visible);
+        EXPECT_EQ(TItemForm::Control::Edit1, item.ActiveControl);
+        item.ActiveControl = TItemForm::Control::Edit3;
+        (item.*close)();
+        EXPECT_FALSE(item.Visible);
+        EXPECT_EQ("Tool", item.Label1);  // hidden, not emptied
+    }
+    EXPECT_EQ(3, m.toolkit.itemFormShown);
+}
+
+TEST(ItemForm, PropertiesDropsCommasBeforeTheCutAndFindTargetKeepsThem) {
+    sim::SimMachine m;
+    m.files.AddFolder("C:\\my,tools");
+    TMainForm form(m.platform);
+    PutRows(form.hku, {Row("Tool", {"c:\\my,tools\\a.exe", "HKEY_CURRENT_USER", "Key"})}, 0, 0);
+    form.ListDblClick(HKCURun);
+    TItemForm& item = *form.ItemForm;
+    item.SpeedButton1Click();
+    item.BitBtn1Click();
+    ASSERT_EQ(2u, m.shell.executions.size());
+    const auto& properties = m.shell.executions[0];
+    EXPECT_EQ("properties", properties.operation);
+    EXPECT_EQ("c:\\mytools\\a.exe", properties.file);
+    EXPECT_EQ(0x44Cu, properties.mask);
+    EXPECT_EQ("", properties.parameters);
+    EXPECT_EQ("", properties.directory);
+    EXPECT_EQ(0, properties.show);
+    const auto& open = m.shell.executions[1];
+    EXPECT_EQ("open", open.operation);
+    EXPECT_EQ("c:\\my,tools", open.file);
+    EXPECT_EQ("", open.parameters);
+    EXPECT_EQ("", open.directory);
+    EXPECT_EQ(1, open.show);
+    EXPECT_TRUE(item.Visible);  // neither button closes the dialog
+}
+
+TEST(ItemForm, ButtonsWorkOnWhatTheUserTypedIntoEdit1) {
+    sim::SimMachine m;
+    m.files.AddFolder("D:\\Typed");
+    TMainForm form(m.platform);
+    PutRows(form.hku, {Row("Tool", {"C:\\Row\\tool.exe", "HKEY_CURRENT_USER", "Key"})}, 0, 0);
+    form.ListDblClick(HKCURun);
+    TItemForm& item = *form.ItemForm;
+    item.Edit1 = "\"D:\\Typed\\New.EXE\" -a";
+    item.BitBtn1Click();
+    item.SpeedButton1Click();
+    ASSERT_EQ(2u, m.shell.executions.size());
+    EXPECT_EQ("d:\\typed", m.shell.executions[0].file);
+    EXPECT_EQ("d:\\typed\\new.exe", m.shell.executions[1].file);
+}
+
+TEST(ItemForm, FindTargetOpensOnlyAnExistingFolderAndNeverStartsAProgram) {
+    struct Case {
+        const char* edit1;
+        const char* opened;  // nullptr: nothing is opened
+    } cases[] = {
+        {"c:\\tools\\a.exe /s", "c:\\tools"},
+        {"C:\\a.exe", "c:\\"},                 // the root keeps its backslash
+        {"c:\\evil.exe\\x.exe", nullptr},      // the "folder" is a program
+        {"c:\\missing\\a.exe", nullptr},
+        {"a.exe", nullptr},                    // no folder at all
+        {"", nullptr},
+    };
+    for (const Case& c : cases) {
+        sim::SimMachine m;
+        m.files.AddFolder("C:\\Tools");
+        m.files.AddFile("C:\\evil.exe");
+        TItemForm item(m.platform);
+        item.Edit1 = c.edit1;
+        item.BitBtn1Click();
+        if (!c.opened) {
+            EXPECT_TRUE(m.shell.executions.empty()) << c.edit1;
+            continue;
+        }
+        ASSERT_EQ(1u, m.shell.executions.size()) << c.edit1;
+        EXPECT_EQ("open", m.shell.executions[0].operation);
+        EXPECT_EQ(c.opened, m.shell.executions[0].file) << c.edit1;
+    }
+}
+
+TEST(ExtractFileDir, CutsAtTheLastSeparatorAndKeepsARootsBackslash) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"c:\\tools\\a.exe", "c:\\tools"}, {"c:\\a.exe", "c:\\"},     {"c:a.exe", "c:"},
+        {"\\a.exe", "\\"},                 {"a.exe", ""},             {"", ""},
+        {"\\\\server\\a.exe", "\\\\server"}, {"c:\\dir\\\\a.exe", "c:\\dir\\\\"}, {"c:\\my,tools\\a.exe", "c:\\my,tools"},
+    };
+    for (const auto& [path, folder] : cases) EXPECT_EQ(folder, ExtractFileDir(path)) << path;
+}
+
+TEST(ItemForm, Image1ReleasesEveryIconItWasGiven) {
+    sim::SimMachine m;
+    m.files.AddFile("C:\\a.exe");
+    {
+        TItemForm item(m.platform);
+        const Handle first = GetFileIcon(m.platform, "C:\\a.exe", false);
+        const Handle second = GetFileIcon(m.platform, "C:\\a.exe", false);
+        item.Image1.SetIcon(first);
+        item.Image1.SetIcon(first);  // the same icon again stays
+        EXPECT_EQ(2, m.shell.LiveIcons());
+        item.Image1.SetIcon(second);
+        EXPECT_EQ(1, m.shell.LiveIcons());
+        EXPECT_EQ(second, item.Image1.Icon());
+    }
+    EXPECT_EQ(0, m.shell.LiveIcons());
+}
+
+}  // namespace
+}  // namespace qm
