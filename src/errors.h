@@ -7,6 +7,9 @@
 
 namespace qm {
 
+// The application title: the caption of the error box.
+inline constexpr const char* kAppTitle = "Quellmark";
+
 class QuellmarkError : public std::runtime_error {
 public:
     explicit QuellmarkError(const std::string& message) : std::runtime_error(message) {}

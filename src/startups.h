@@ -52,7 +52,6 @@ inline constexpr int kCategoryCount = 15;
 // Indexed by tab position (tab 1 is index 0).
 extern const std::array<TAutostartCategory, kCategoryCount> kCategories;
 
-inline constexpr const char* kAppTitle = "Quellmark";
 
 class TMainForm {
 public:

@@ -1,6 +1,7 @@
 // The About dialog in Win32: a modal dialog over the main window that shows
 // what TAboutDialog holds and reports the OK and link presses back to it.
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/windows_clean.h"
 
 #include <algorithm>
@@ -19,26 +20,6 @@ namespace {
 constexpr int kLinkId = 101;
 constexpr COLORREF kNavy = RGB(0, 0, 128);
 
-// Owns a GDI object or an icon for the life of the dialog.
-template <class T, BOOL(WINAPI* Release)(T)>
-class Owned {
-public:
-    Owned() = default;
-    ~Owned() {
-        if (h_) Release(h_);
-    }
-    Owned(const Owned&) = delete;
-    Owned& operator=(const Owned&) = delete;
-    void Reset(T h) {
-        if (h_) Release(h_);
-        h_ = h;
-    }
-    T Get() const { return h_; }
-
-private:
-    T h_ = nullptr;
-};
-BOOL WINAPI DeleteFont(HFONT f) { return DeleteObject(f); }
 
 HFONT MakeFont(const char* face, bool underline) {
     LOGFONTA lf{};
@@ -80,8 +61,8 @@ private:
 
     TAboutDialog& dialog_;
     HWND hwnd_ = nullptr, link_ = nullptr;
-    Owned<HFONT, DeleteFont> font_, linkFont_;
-    Owned<HICON, DestroyIcon> icon_;
+    FontOwner font_, linkFont_;
+    IconOwner icon_;
 };
 
 HWND AboutWindow::Child(const char* cls, const std::string& text, DWORD style, int x, int y, int w, int h, int id,
@@ -183,8 +164,7 @@ INT_PTR CALLBACK AboutWindow::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     auto* self = reinterpret_cast<AboutWindow*>(GetWindowLongPtrA(hwnd, DWLP_USER));
     if (!self) return FALSE;
-    // No exception may leave a window procedure: report it and go on.
-    try {
+    return AtCallbackBoundary<INT_PTR>(hwnd, FALSE, [&]() -> INT_PTR {
         if (msg == WM_DRAWITEM) {
             const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
             if (item->CtlID != static_cast<UINT>(kLinkId)) return FALSE;
@@ -192,12 +172,7 @@ INT_PTR CALLBACK AboutWindow::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             return TRUE;
         }
         return self->OnMessage(msg, wp, lp);
-    } catch (const std::exception& e) {
-        MessageBoxA(hwnd, ErrorBoxText(e.what()).c_str(), kAppTitle, MB_OK | MB_ICONERROR);
-    } catch (...) {
-        MessageBoxA(hwnd, "Unexpected failure.", kAppTitle, MB_OK | MB_ICONERROR);
-    }
-    return FALSE;
+    });
 }
 
 }  // namespace

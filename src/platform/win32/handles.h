@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "errors.h"
 #include "platform/platform.h"
 
 namespace qm::win32 {
@@ -32,6 +33,47 @@ public:
 private:
     T* p_ = nullptr;
 };
+
+// A GDI object or icon the program created, released with its owner.
+template <class T, BOOL(WINAPI* Release)(T)>
+class Owned {
+public:
+    Owned() = default;
+    ~Owned() { Reset(nullptr); }
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
+    void Reset(T handle) {
+        if (h_) Release(h_);
+        h_ = handle;
+    }
+    T Get() const { return h_; }
+
+private:
+    T h_ = nullptr;
+};
+inline BOOL WINAPI ReleaseFont(HFONT f) { return DeleteObject(f); }
+using FontOwner = Owned<HFONT, ReleaseFont>;
+using IconOwner = Owned<HICON, DestroyIcon>;
+
+// The program's error box over `owner`: "Quellmark", an error icon, OK.
+inline void ReportFailure(HWND owner, const char* message) {
+    MessageBoxA(owner, ErrorBoxText(message).c_str(), kAppTitle, MB_OK | MB_ICONERROR);
+}
+
+// Runs one message of a window procedure, keeping every exception inside:
+// a failure is shown in the error box, `onFailure` is answered and the
+// event loop goes on.
+template <class Result, class Handler>
+Result AtCallbackBoundary(HWND hwnd, Result onFailure, Handler&& handler) {
+    try {
+        return handler();
+    } catch (const std::exception& e) {
+        ReportFailure(hwnd, e.what());
+    } catch (...) {
+        ReportFailure(hwnd, "Unexpected failure");
+    }
+    return onFailure;
+}
 
 // The system's text for a COM error, without its trailing period.
 std::string ComErrorText(HRESULT hr);

@@ -1,4 +1,5 @@
 #include "platform/win32/item_window.h"
+#include "platform/win32/handles.h"
 
 #include <array>
 #include <string>
@@ -18,26 +19,6 @@ constexpr RECT kPagesRect{8, 8, 8 + 369, 8 + 338};
 constexpr UINT kReassertFront = WM_APP + 1;
 constexpr COLORREF kNavy = RGB(0, 0, 128);
 
-// A GDI object or icon we created, released with the window.
-template <class T, BOOL(WINAPI* Release)(T)>
-class Owned {
-public:
-    Owned() = default;
-    ~Owned() { Reset(nullptr); }
-    Owned(const Owned&) = delete;
-    Owned& operator=(const Owned&) = delete;
-    void Reset(T handle) {
-        if (h_) Release(h_);
-        h_ = handle;
-    }
-    T Get() const { return h_; }
-
-private:
-    T h_ = nullptr;
-};
-BOOL WINAPI ReleaseFont(HFONT f) { return DeleteObject(f); }
-using FontOwner = Owned<HFONT, ReleaseFont>;
-using IconOwner = Owned<HICON, DestroyIcon>;
 
 // Where a control sits: on the page (relative to the page's client area)
 // or on the form itself.
@@ -361,15 +342,7 @@ LRESULT CALLBACK ItemWindowImpl::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     }
     auto* self = reinterpret_cast<ItemWindowImpl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
-    // No exception may leave a window procedure: report it and go on.
-    try {
-        return self->OnMessage(msg, wp, lp);
-    } catch (const std::exception& e) {
-        MessageBoxA(hwnd, ErrorBoxText(e.what()).c_str(), kAppTitle, MB_OK | MB_ICONERROR);
-    } catch (...) {
-        MessageBoxA(hwnd, "Unexpected failure.", kAppTitle, MB_OK | MB_ICONERROR);
-    }
-    return 0;
+    return AtCallbackBoundary<LRESULT>(hwnd, 0, [&] { return self->OnMessage(msg, wp, lp); });
 }
 
 LRESULT CALLBACK ItemWindowImpl::KeyboardHook(int code, WPARAM wp, LPARAM lp) {

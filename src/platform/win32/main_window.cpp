@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 
+#include "platform/win32/handles.h"
 #include "startups.h"
 
 namespace qm::win32 {
@@ -24,23 +25,6 @@ struct MenuItemDef {
     int image;
 };
 
-class Gdi {
-public:
-    explicit Gdi(HGDIOBJ o = nullptr) : o_(o) {}
-    ~Gdi() {
-        if (o_) DeleteObject(o_);
-    }
-    Gdi(const Gdi&) = delete;
-    Gdi& operator=(const Gdi&) = delete;
-    void Reset(HGDIOBJ o) {
-        if (o_) DeleteObject(o_);
-        o_ = o;
-    }
-    HGDIOBJ Get() const { return o_; }
-
-private:
-    HGDIOBJ o_;
-};
 
 class MainWindow {
 public:
@@ -80,7 +64,7 @@ private:
     std::array<Handle, kCategoryCount> shownSmall_{}, shownLarge_{};
     std::string shownTitle_;
     HIMAGELIST images_ = nullptr;
-    Gdi font_;
+    FontOwner font_;
     bool timerRunning_ = false;
     bool syncing_ = false;
     std::string textBuffer_;  // keeps the text handed to the list alive
@@ -429,15 +413,7 @@ LRESULT CALLBACK MainWindow::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
-    // No exception may leave a window procedure: report it and go on.
-    try {
-        return self->OnMessage(msg, wp, lp);
-    } catch (const std::exception& e) {
-        MessageBoxA(hwnd, ErrorBoxText(e.what()).c_str(), kAppTitle, MB_OK | MB_ICONERROR);
-    } catch (...) {
-        MessageBoxA(hwnd, "Unexpected failure.", kAppTitle, MB_OK | MB_ICONERROR);
-    }
-    return 0;
+    return AtCallbackBoundary<LRESULT>(hwnd, 0, [&] { return self->OnMessage(msg, wp, lp); });
 }
 
 int MainWindow::Run() {
