@@ -125,7 +125,7 @@ case "${1:-}" in
     say "the simulated machine (Google Benchmark)"
     "$build/host/quellmark_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
     say "the real program under Wine against the bare baseline"
-    "$top/bench/wine_bench.sh" "$build/win32" 5
+    "$top/bench/wine_bench.sh" "$build/win32" "${QM_BENCH_RUNS:-5}"
     ;;
   *)
     echo "usage: $0 run|test|bench" >&2

@@ -51,33 +51,47 @@ bool WildcardMatch(const std::string& pattern, const std::string& name) {
 
 
 
+namespace {
+std::string IndexKey(const std::string& path, bool folder) {
+    return (folder ? "d:" : "f:") + LowerAscii(StripSlash(path));
+}
+}  // namespace
+
+void SimFileSystem::Reindex() {
+    index_.clear();
+    for (size_t i = 0; i < entries_.size(); ++i) index_[IndexKey(entries_[i].path, entries_[i].folder)] = i;
+}
+
+SimFileSystem::Entry* SimFileSystem::Lookup(const std::string& path, bool folder) {
+    auto it = index_.find(IndexKey(path, folder));
+    return it == index_.end() ? nullptr : &entries_[it->second];
+}
+
 void SimFileSystem::AddFolder(const std::string& path) {
     if (path.empty() || FolderExists(path)) return;
     std::string parent = ParentOf(StripSlash(path));
     if (parent.size() > 2) AddFolder(parent);
     entries_.push_back({StripSlash(path), true, {}});
     entries_.back().file.attributes = kFileAttributeDirectory;
+    index_[IndexKey(path, true)] = entries_.size() - 1;
 }
 
 SimFile& SimFileSystem::AddFile(const std::string& path, SimFile file) {
     AddFolder(ParentOf(path));
-    for (auto& e : entries_)
-        if (!e.folder && SamePath(e.path, path)) return e.file = std::move(file);
+    if (Entry* existing = Lookup(path, false)) return existing->file = std::move(file);
     entries_.push_back({path, false, std::move(file)});
+    index_[IndexKey(path, false)] = entries_.size() - 1;
     return entries_.back().file;
 }
 
 SimFile* SimFileSystem::Find(const std::string& path) {
-    for (auto& e : entries_)
-        if (!e.folder && SamePath(e.path, path)) return &e.file;
-    return nullptr;
+    Entry* e = Lookup(path, false);
+    return e ? &e->file : nullptr;
 }
 
 bool SimFileSystem::FolderExists(const std::string& path) const {
     if (StripSlash(path).size() <= 3) return true;  // a drive root
-    for (const auto& e : entries_)
-        if (e.folder && SamePath(e.path, path)) return true;
-    return false;
+    return index_.count(IndexKey(path, true)) > 0;
 }
 
 void SimFileSystem::FindFiles(const std::string& pattern, std::uint32_t attributeMask, std::vector<FoundFile>& out) {
@@ -95,8 +109,7 @@ void SimFileSystem::FindFiles(const std::string& pattern, std::uint32_t attribut
 
 std::uint32_t SimFileSystem::GetFileAttributes(const std::string& path) {
     if (SimFile* file = Find(path)) return file->attributes;
-    for (const auto& e : entries_)
-        if (e.folder && SamePath(e.path, path)) return e.file.attributes;
+    if (Entry* folder = Lookup(path, true)) return folder->file.attributes;
     // Every drive exists: "C:" names its current folder, "C:\\" its root.
     const bool drive = (path.size() == 2 || (path.size() == 3 && path[2] == '\\')) && path[1] == ':' &&
                        std::isalpha(static_cast<unsigned char>(path[0]));
@@ -108,6 +121,7 @@ bool SimFileSystem::DeleteFile(const std::string& path) {
     auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return !e.folder && SamePath(e.path, path); });
     if (it == entries_.end() || (it->file.attributes & kFileAttributeReadonly)) return false;
     entries_.erase(it);
+    Reindex();
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/platform.h"
@@ -40,6 +41,11 @@ private:
         SimFile file;
     };
     std::vector<Entry> entries_;  // creation order, which is what a search returns
+    // "f:" or "d:" and the lower-case path -> position in entries_, so that
+    // a folder of thousands of files costs the same per file.
+    std::unordered_map<std::string, size_t> index_;
+    Entry* Lookup(const std::string& path, bool folder);
+    void Reindex();
 };
 
 // Matches a name against a FindFirstFile pattern: '*' any run, '?' one character,

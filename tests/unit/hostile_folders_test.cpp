@@ -1,0 +1,77 @@
+// Startup folders as a damaged or crowded machine leaves them: thousands of
+// files, shortcuts with the longest targets, names outside ASCII, empty and
+// damaged shortcuts, read-only files. Nothing is reported, nothing changes
+// unless a deletion was confirmed.
+#include <gtest/gtest.h>
+
+#include "machine_snapshot.h"
+#include "platform/sim/sim.h"
+#include "startups.h"
+
+namespace qm {
+namespace {
+
+constexpr int kUserTab = 3;
+
+std::string UserFolder(sim::SimMachine& m) { return m.shell.specialFolders[kCsidlStartup]; }
+
+TEST(HostileFolders, ThousandsOfFilesAreListedWholeInSearchOrder) {
+    sim::SimMachine m;
+    for (int i = 0; i < 5000; ++i) {
+        sim::SimFile link;
+        link.shortcutTarget = "C:\\t" + std::to_string(i) + ".exe";
+        m.files.AddFile(UserFolder(m) + "\\s" + std::to_string(i) + ".lnk", link);
+    }
+    TMainForm form(m.platform);
+    EXPECT_TRUE(m.user.shown.empty());
+    ASSERT_EQ(5000, form.User.Count());
+    EXPECT_EQ("s4999.lnk", form.User.Row(4999).Caption);
+    EXPECT_EQ("C:\\t4999.exe", form.User.Row(4999).SubItems[0]);
+    EXPECT_EQ("Startup (common) - (5000)", form.TabCaptions[kUserTab]);
+}
+
+TEST(HostileFolders, OddShortcutsAndNamesListWithoutAnyReport) {
+    sim::SimMachine m;
+    const std::string longTarget = "C:\\" + std::string(250, 'd') + "\\x.exe";  // 259 characters
+    ASSERT_EQ(259u, longTarget.size());
+    sim::SimFile longLink;
+    longLink.shortcutTarget = longTarget;
+    m.files.AddFile(UserFolder(m) + "\\long.lnk", longLink);
+    m.files.AddFile(UserFolder(m) + "\\empty.lnk");  // zero bytes: no shortcut
+    sim::SimFile noTarget;
+    noTarget.shortcutTarget = "";  // a shortcut to no file-system object
+    m.files.AddFile(UserFolder(m) + "\\nothing.lnk", noTarget);
+    sim::SimFile latin;
+    latin.shortcutTarget = "C:\\Caf\xe9\\c.exe";
+    m.files.AddFile(UserFolder(m) + "\\Caf\xe9.lnk", latin);
+    TMainForm form(m.platform);
+    EXPECT_TRUE(m.user.shown.empty());
+    ASSERT_EQ(4, form.User.Count());
+    EXPECT_EQ(longTarget, form.User.Row(0).SubItems[0]);
+    EXPECT_EQ("", form.User.Row(1).SubItems[0]);
+    EXPECT_EQ("", form.User.Row(2).SubItems[0]);
+    EXPECT_EQ("Caf\xe9.lnk", form.User.Row(3).Caption);
+    EXPECT_EQ("C:\\Caf\xe9\\c.exe", form.User.Row(3).SubItems[0]);
+}
+
+TEST(HostileFolders, AReadOnlyShortcutThatCannotBeDeletedStaysListedAndOnDisk) {
+    sim::SimMachine m;
+    sim::SimFile link;
+    link.shortcutTarget = "C:\\r.exe";
+    link.attributes = kFileAttributeReadonly;
+    m.files.AddFile(UserFolder(m) + "\\locked.lnk", link);
+    TMainForm form(m.platform);
+    form.SelectTab(kUserTab);
+    form.User.SetSelection(0, 0);
+    const auto before = testing::Snapshot(m);
+    m.user.answers.push_back(DialogResult::Yes);
+    form.ListCommandClick(kUserTab, ListCommand::Delete);
+    ASSERT_EQ(1u, m.user.shown.size());
+    EXPECT_EQ("Are you sure want to delete autorun \"locked.lnk\" ?", m.user.shown[0].text);
+    EXPECT_EQ(before, testing::Snapshot(m));
+    EXPECT_EQ(1, form.User.Count());
+    EXPECT_EQ("Startup (common) - (1)", form.TabCaptions[kUserTab]);
+}
+
+}  // namespace
+}  // namespace qm
