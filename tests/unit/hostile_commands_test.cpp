@@ -83,8 +83,9 @@ TEST(HostileCommands, NothingChangesWithoutAYesAndNoFailureEscapes) {
                 form.ListCommandClick(tab, command);  // every dialog is answered "&No" or "OK"
                 if (command == ListCommand::Delete && tab == 8) form.ListCommandClick(tab, ListCommand::Disable);
                 EXPECT_EQ(before, testing::Snapshot(m)) << what;
-                if (!(command == ListCommand::Delete && tab == 8 && selection != Selection::None))
+                if (!(command == ListCommand::Delete && tab == 8 && selection != Selection::None)) {
                     EXPECT_EQ(servicesBefore, Services(m)) << what;
+                }
                 for (const DialogRequest& shown : m.user.shown) {
                     const bool allowed =
                         (shown.kind == DialogKind::Confirmation && shown.title == "Confirm") ||

@@ -68,7 +68,7 @@ TEST(HostileRegistry, TextWithoutATerminatorWithEmbeddedNulsAndOfAnySizeReadsUpT
 TEST(HostileRegistry, OddNamesAreListedAsStored) {
     sim::SimMachine m;
     const std::string longName(300, 'N');
-    const std::string latin1 = "Caf\xe9 \xdcber";      // Latin-1 letters as the ANSI API returns them
+    const std::string latin1 = "Caf\xe9 \xdc" "ber";      // Latin-1 letters as the ANSI API returns them
     const std::string utf8 = "\xd0\x9f\xd1\x80\xd0\xbe";  // bytes of a UTF-8 name, kept as bytes
     const std::string control = "tab\there\x01";
     for (const std::string& name : {longName, latin1, utf8, control, std::string()})
