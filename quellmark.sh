@@ -94,11 +94,12 @@ case "${1:-}" in
     else
       say "starting quellmark.exe under Wine on Xvfb $DISPLAY"
       wine "$build/win32/quellmark.exe" &
+      program=$!
       wine "$build/win32/qm_probe.exe" wait-main 30000 >/dev/null
       sleep 2
       xwd -root -silent -display "$DISPLAY" | /usr/bin/convert xwd:- "$build/quellmark.png"
       wine "$build/win32/qm_probe.exe" close >/dev/null || true
-      wait || true
+      wait "$program" || true
       say "screenshot: $build/quellmark.png"
     fi
     ;;
