@@ -35,6 +35,21 @@ expect "start-up" "$out" \
   "row=Tray|rundll32.exe shell32.dll,Options_RunDLL 0$loc"
 if ! grep -q "^caption=Quellmark  -  \[.*/.*\]$" <<<"$out"; then echo "FAIL [caption]: $out" | head -3; failures=$((failures + 1)); fi
 screenshot main-window
+# A caption edited in place is what the actions then read: the confirmation
+# names it, and "&No" leaves the registry alone.
+run_probe edit-caption 0 2 Renamed >/dev/null
+run_probe select-row 0 2 >/dev/null
+run_probe menu 0 0 >/dev/null
+out=$(run_probe dialog Confirm 10000 '&No'; run_probe rows 0; wine reg query "$run_key" /v Quoted 2>/dev/null | tr -d '\r')
+expect "edited caption" "$out" 'dialog=Are you sure want to delete autorun "Renamed" ?' \
+  "row=Renamed|\"C:\\Program Files\\App\\app.exe\" -min$loc"
+grep -q 'Quoted' <<<"$out" || { echo "FAIL [edited caption]: the value was touched"; failures=$((failures + 1)); }
+# The popup menu with its images, for the artifacts (an open menu is a window of its own).
+run_probe rclick 0 0 >/dev/null
+sleep 0.5
+menu_window=$(xwininfo -root -tree 2>/dev/null | awk '/"quellmark.exe"/ && / 124x/ {print $1; exit}')
+[ -n "$menu_window" ] && xwd -id "$menu_window" -silent 2>/dev/null | /usr/bin/convert xwd:- -scale 300% "$artifacts/popup-menu.png" 2>/dev/null
+run_probe cancel-menu >/dev/null
 # Another tab refreshes its own list; the Run tab keeps its count.
 run_probe select-tab 10 >/dev/null
 out=$(run_probe dump)

@@ -13,6 +13,9 @@
 //   qm_probe special-folder CSIDL  print the path of a shell special folder
 //   qm_probe no-dialog TITLE MS    fail if a message box with TITLE appears within MS
 //   qm_probe row-colours TAB ROW   count the text colours drawn in one row of a list
+//   qm_probe rclick TAB ROW        right-click a row, which opens the list's popup menu
+//   qm_probe cancel-menu           close the popup menu that is open
+//   qm_probe edit-caption TAB ROW TEXT  rename a row in place, as typing would
 //   qm_probe close                 close the main window
 #include <windows.h>
 #include <commctrl.h>
@@ -635,6 +638,34 @@ int main(int argc, char** argv) {
     if (command == "select-tab" && argc > 2) {
         // Moving the focus to a tab selects it and notifies the window, as a click does.
         SendMessageA(tab, TCM_SETCURFOCUS, static_cast<WPARAM>(std::atoi(argv[2])), 0);
+        return 0;
+    }
+    if ((command == "rclick" || command == "edit-caption") && argc > 3) {
+        HWND list = ChildOfClass(main, "SysListView32", 100 + std::atoi(argv[2]));
+        if (!list) return 1;
+        const int row = std::atoi(argv[3]);
+        if (command == "edit-caption") {
+            if (argc < 5) return 2;
+            SetForegroundWindow(main);
+            HWND edit = reinterpret_cast<HWND>(SendMessageA(list, LVM_EDITLABELA, static_cast<WPARAM>(row), 0));
+            if (!edit) return 1;
+            SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]));
+            // Enter ends the edit and hands the text to the list's owner.
+            SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 1);
+            return 0;
+        }
+        Remote remote(list, sizeof(RECT));
+        RECT r{LVIR_LABEL, 0, 0, 0};
+        remote.Write(0, &r, sizeof(r));
+        SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.At(0)));
+        remote.Read(0, &r, sizeof(r));
+        const LPARAM at = MAKELPARAM(r.left + 4, (r.top + r.bottom) / 2);
+        PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, at);
+        PostMessageA(list, WM_RBUTTONUP, 0, at);
+        return 0;
+    }
+    if (command == "cancel-menu") {
+        SendMessageA(main, WM_CANCELMODE, 0, 0);  // ends an open popup menu
         return 0;
     }
     if (command == "row-colours" && argc > 3) {
