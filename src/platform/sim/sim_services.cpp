@@ -89,6 +89,7 @@ bool SimServices::EnumServicesStatus(Handle scm, std::uint32_t type, std::uint32
 }
 
 Handle SimServices::OpenService(Handle scm, const std::string& name, std::uint32_t access) {
+    if (beforeOpen) beforeOpen(name);
     if (!Lookup(scm, true)) return 0;
     for (auto& [id, s] : services_) {
         if (LowerAscii(s.name) != LowerAscii(name)) continue;

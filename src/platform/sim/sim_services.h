@@ -7,6 +7,7 @@
 // handle to it was closed.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -53,6 +54,9 @@ public:
     int OpenHandles() const { return static_cast<int>(handles_.size()); }
 
     bool managerAvailable = true;
+    // Runs before every OpenService: lets a test play another program that
+    // removes a service between the enumeration and the open.
+    std::function<void(const std::string& name)> beforeOpen;
     // The manager rights the user is granted (generic rights included); an
     // administrator holds them all.
     std::uint32_t managerGrantedAccess = 0xFFFFFFFFu;
