@@ -251,6 +251,20 @@ void PostKey(HWND w, WPARAM key) {
     PostMessageA(w, WM_KEYUP, key, 0xC0000001);
 }
 
+// "Enter" or "Esc" to the control of `window` that holds the focus, or
+// "Close" from the window's system menu; false for anything else.
+bool PressWindowKey(HWND window, const std::string& what) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    HWND focus = info.hwndFocus ? info.hwndFocus : window;
+    if (what == "Enter") PostKey(focus, VK_RETURN);
+    else if (what == "Esc") PostKey(focus, VK_ESCAPE);
+    else if (what == "Close") PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    else return false;
+    return true;
+}
+
 std::string gTitlePart;
 BOOL CALLBACK MatchTitle(HWND w, LPARAM lp) {
     char title[512] = {};
@@ -294,14 +308,8 @@ int ItemFormCommand(const std::string& command, int argc, char** argv) {
         HWND form = FindItemForm();
         if (!form) return 1;
         const std::string what = argv[2];
-        GUITHREADINFO info{};
-        info.cbSize = sizeof(info);
-        GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &info);
-        HWND focus = info.hwndFocus ? info.hwndFocus : form;
-        if (what == "Esc") PostKey(focus, VK_ESCAPE);
-        else if (what == "Enter") PostKey(focus, VK_RETURN);
-        else if (what == "Close") PostMessageA(form, WM_SYSCOMMAND, SC_CLOSE, 0);
-        else if (what == "SpeedButton1") {
+        if (PressWindowKey(form, what)) return 0;
+        if (what == "SpeedButton1") {
             HWND link = GetDlgItem(form, 110);
             PostMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
             PostMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
@@ -479,16 +487,7 @@ int AboutJumpCommand(const std::string& command, int argc, char** argv) {
     if (command == "about-key" && argc > 2) {
         HWND about = FindAbout();
         if (!about) return 1;
-        const std::string what = argv[2];
-        GUITHREADINFO info{};
-        info.cbSize = sizeof(info);
-        GetGUIThreadInfo(GetWindowThreadProcessId(about, nullptr), &info);
-        HWND focus = info.hwndFocus ? info.hwndFocus : about;
-        if (what == "Enter") PostKey(focus, VK_RETURN);
-        else if (what == "Esc") PostKey(focus, VK_ESCAPE);
-        else if (what == "Close") PostMessageA(about, WM_SYSCOMMAND, SC_CLOSE, 0);
-        else return 2;
-        return 0;
+        return PressWindowKey(about, argv[2]) ? 0 : 2;
     }
     if (command == "regedit-selection") {
         int editors = 0;
