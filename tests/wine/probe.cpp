@@ -265,6 +265,22 @@ bool PressWindowKey(HWND window, const std::string& what) {
     return true;
 }
 
+// The rectangle of one row of another process's list (LVIR_BOUNDS, LVIR_LABEL ...).
+RECT RowRect(HWND list, int row, int part) {
+    Remote remote(list, sizeof(RECT));
+    RECT r{part, 0, 0, 0};
+    remote.Write(0, &r, sizeof(r));
+    SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.At(0)));
+    remote.Read(0, &r, sizeof(r));
+    return r;
+}
+
+// A point on a row's label, as a mouse message carries it.
+LPARAM RowPoint(HWND list, int row) {
+    const RECT r = RowRect(list, row, LVIR_LABEL);
+    return MAKELPARAM(r.left + 4, (r.top + r.bottom) / 2);
+}
+
 std::string gTitlePart;
 BOOL CALLBACK MatchTitle(HWND w, LPARAM lp) {
     char title[512] = {};
@@ -343,12 +359,7 @@ int ItemFormCommand(const std::string& command, int argc, char** argv) {
         return 0;
     }
     if (command == "dblclick") {
-        Remote remote(list, sizeof(RECT));
-        RECT r{LVIR_LABEL, 0, 0, 0};
-        remote.Write(0, &r, sizeof(r));
-        SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.At(0)));
-        remote.Read(0, &r, sizeof(r));
-        const LPARAM at = MAKELPARAM(r.left + 4, (r.top + r.bottom) / 2);
+        const LPARAM at = RowPoint(list, row);
         PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
         PostMessageA(list, WM_LBUTTONUP, 0, at);
         PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
@@ -653,12 +664,7 @@ int main(int argc, char** argv) {
             SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 1);
             return 0;
         }
-        Remote remote(list, sizeof(RECT));
-        RECT r{LVIR_LABEL, 0, 0, 0};
-        remote.Write(0, &r, sizeof(r));
-        SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.At(0)));
-        remote.Read(0, &r, sizeof(r));
-        const LPARAM at = MAKELPARAM(r.left + 4, (r.top + r.bottom) / 2);
+        const LPARAM at = RowPoint(list, row);
         PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, at);
         PostMessageA(list, WM_RBUTTONUP, 0, at);
         return 0;
@@ -670,12 +676,7 @@ int main(int argc, char** argv) {
     if (command == "row-colours" && argc > 3) {
         HWND list = ChildOfClass(main, "SysListView32", 100 + std::atoi(argv[2]));
         if (!list) return 1;
-        Remote remote(list, sizeof(RECT));
-        RECT r{};
-        r.left = LVIR_BOUNDS;
-        remote.Write(0, &r, sizeof(r));
-        SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(std::atoi(argv[3])), reinterpret_cast<LPARAM>(remote.At(0)));
-        remote.Read(0, &r, sizeof(r));
+        RECT r = RowRect(list, std::atoi(argv[3]), LVIR_BOUNDS);
         // Read what the screen shows: the list's own device context belongs to the program.
         POINT origin{0, 0};
         ClientToScreen(list, &origin);

@@ -75,6 +75,21 @@ Result AtCallbackBoundary(HWND hwnd, Result onFailure, Handler&& handler) {
     return onFailure;
 }
 
+// The window procedure of a window whose object was handed to
+// CreateWindowEx as its creation parameter: the object learns its window
+// (Attach) and gets every message (OnMessage) inside the exception boundary.
+template <class Window>
+LRESULT CALLBACK ObjectWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* created = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+        created->Attach(hwnd);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+    }
+    auto* self = reinterpret_cast<Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+    return AtCallbackBoundary<LRESULT>(hwnd, 0, [&] { return self->OnMessage(msg, wp, lp); });
+}
+
 // The system's text for a COM error, without its trailing period.
 std::string ComErrorText(HRESULT hr);
 

@@ -93,6 +93,10 @@ std::string WindowText(HWND w) {
 
 class ItemWindowImpl {
 public:
+    // For ObjectWindowProc.
+    void Attach(HWND window) { hwnd = window; }
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
+
     ItemWindowImpl(TItemForm& form, HINSTANCE instance);
     ~ItemWindowImpl();
     ItemWindowImpl(const ItemWindowImpl&) = delete;
@@ -103,9 +107,7 @@ public:
     void Show();
 
 private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK KeyboardHook(int code, WPARAM wp, LPARAM lp);
-    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
     void CreateChildren();
     void Sync();
     void SetText(int id, const std::string& text);
@@ -126,7 +128,7 @@ private:
 ItemWindowImpl::ItemWindowImpl(TItemForm& f, HINSTANCE instance) : form(f), instance_(instance) {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = Proc;
+    wc.lpfnWndProc = ObjectWindowProc<ItemWindowImpl>;
     wc.hInstance = instance_;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -332,17 +334,6 @@ LRESULT ItemWindowImpl::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             break;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
-LRESULT CALLBACK ItemWindowImpl::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<ItemWindowImpl*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
-        self->hwnd = hwnd;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<ItemWindowImpl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
-    return AtCallbackBoundary<LRESULT>(hwnd, 0, [&] { return self->OnMessage(msg, wp, lp); });
 }
 
 LRESULT CALLBACK ItemWindowImpl::KeyboardHook(int code, WPARAM wp, LPARAM lp) {

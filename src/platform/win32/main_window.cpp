@@ -28,6 +28,10 @@ struct MenuItemDef {
 
 class MainWindow {
 public:
+    // For ObjectWindowProc.
+    void Attach(HWND window) { hwnd_ = window; }
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
+
     MainWindow(TMainForm& form, HINSTANCE instance) : form_(form), instance_(instance) {}
     ~MainWindow() {
         for (HMENU m : menus_)
@@ -41,8 +45,6 @@ public:
     int Run();
 
 private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
     LRESULT Notify(NMHDR* header);
     LRESULT ListNotify(int tab, NMHDR* header);
     void CreateChildren();
@@ -73,7 +75,7 @@ private:
 bool MainWindow::Create() {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = Proc;
+    wc.lpfnWndProc = ObjectWindowProc<MainWindow>;
     wc.hInstance = instance_;
     wc.hIcon = LoadIconA(instance_, "MAINICON");
     wc.hIconSm = static_cast<HICON>(LoadImageA(instance_, "MAINICON", IMAGE_ICON, 16, 16, 0));
@@ -403,17 +405,6 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
     }
     return DefWindowProcA(hwnd_, msg, wp, lp);
-}
-
-LRESULT CALLBACK MainWindow::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
-    return AtCallbackBoundary<LRESULT>(hwnd, 0, [&] { return self->OnMessage(msg, wp, lp); });
 }
 
 int MainWindow::Run() {
