@@ -1,5 +1,5 @@
 # Host build: the simulated machine and the tests that run on it.
-file(GLOB QM_SIM_SOURCES CONFIGURE_DEPENDS src/platform/sim/*.cpp)
+file(GLOB QM_SIM_SOURCES CONFIGURE_DEPENDS src/platform/sim/*.cpp src/ui/sim/*.cpp)
 add_library(qm_sim STATIC ${QM_SIM_SOURCES})
 target_link_libraries(qm_sim PUBLIC qm_core)
 

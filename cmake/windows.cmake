@@ -1,12 +1,12 @@
 # Windows build: the real platform, the program and the tests that run under Wine.
-file(GLOB QM_WIN32_SOURCES CONFIGURE_DEPENDS src/platform/win32/*.cpp)
+file(GLOB QM_WIN32_SOURCES CONFIGURE_DEPENDS src/platform/win32/*.cpp src/ui/win32/*.cpp)
 add_library(qm_win32 STATIC ${QM_WIN32_SOURCES})
 target_link_libraries(qm_win32 PUBLIC qm_core comctl32 gdi32 version ole32 oleaut32 uuid shlwapi shell32 advapi32)
 target_compile_definitions(qm_core PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0600 WINVER=0x0600)
 
 set(CMAKE_EXE_LINKER_FLAGS "${CMAKE_EXE_LINKER_FLAGS} -static")
 
-add_executable(quellmark WIN32 src/main_win32.cpp res/quellmark.rc)
+add_executable(quellmark WIN32 src/app/quellmark.cpp res/quellmark.rc)
 target_link_libraries(quellmark PRIVATE qm_win32)
 set_source_files_properties(res/quellmark.rc PROPERTIES
   OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/quellmark.manifest;${CMAKE_SOURCE_DIR}/res/quellmark.ico;${CMAKE_SOURCE_DIR}/res/imagelist1.bmp")

@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "platform/win32/handles.h"
+#include "platform/win32/win32_handles.h"
 
 namespace qm::contract {
 

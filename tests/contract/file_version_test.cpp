@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "contract/env.h"
-#include "inspect/file_version.h"
+#include "core/inspect/file_version.h"
 #include "platform/sim/version_block.h"
 
 namespace qm {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "contract/env.h"
-#include "model.h"
+#include "core/model/rows.h"
 
 namespace qm {
 namespace {

@@ -3,7 +3,7 @@
 // and the window search that finds no Registry Editor when none runs.
 #include <gtest/gtest.h>
 
-#include "actions/jump_to.h"
+#include "core/actions/jump_to.h"
 #include "contract/env.h"
 
 namespace qm {

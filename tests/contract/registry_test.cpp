@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "contract/env.h"
-#include "errors.h"
-#include "registry.h"
+#include "core/errors.h"
+#include "core/registry.h"
 
 namespace qm {
 namespace {

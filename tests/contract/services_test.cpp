@@ -5,13 +5,13 @@
 
 #include <algorithm>
 
-#include "actions/service_actions.h"
-#include "collectors/collectors.h"
-#include "collectors/services.h"
+#include "core/actions/service_actions.h"
+#include "core/collectors/collector.h"
+#include "core/collectors/services.h"
 #include "contract/env.h"
 #include "contract/service_env.h"
-#include "model.h"
-#include "platform/service_handle.h"
+#include "core/model/rows.h"
+#include "platform/owner.h"
 
 namespace qm {
 namespace {

@@ -4,11 +4,11 @@
 
 #include <algorithm>
 
-#include "collectors/collectors.h"
+#include "core/collectors/collector.h"
 #include "contract/env.h"
 #include "contract/env_files.h"
-#include "errors.h"
-#include "model.h"
+#include "core/errors.h"
+#include "core/model/rows.h"
 
 namespace qm {
 namespace {

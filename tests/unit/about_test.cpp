@@ -3,10 +3,10 @@
 // one new dialog per press, and the web-address link.
 #include <gtest/gtest.h>
 
-#include "NetAbout.h"
+#include "core/forms/about_form.h"
 #include "platform/sim/sim.h"
 #include "platform/sim/version_block.h"
-#include "startups.h"
+#include "core/forms/main_form.h"
 
 namespace qm {
 namespace {

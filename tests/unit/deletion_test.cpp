@@ -4,11 +4,11 @@
 
 #include <functional>
 
-#include "actions/deletion.h"
-#include "collectors/collectors.h"
+#include "core/actions/deletion.h"
+#include "core/collectors/collector.h"
 #include "machine_snapshot.h"
 #include "platform/sim/sim.h"
-#include "startups.h"
+#include "core/forms/main_form.h"
 
 namespace qm {
 namespace {

@@ -2,7 +2,7 @@
 // translation is read, when the reading stops, the flags, the type table.
 #include <gtest/gtest.h>
 
-#include "inspect/file_version.h"
+#include "core/inspect/file_version.h"
 #include "platform/sim/sim.h"
 #include "platform/sim/version_block.h"
 

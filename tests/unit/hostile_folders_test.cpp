@@ -6,7 +6,7 @@
 
 #include "machine_snapshot.h"
 #include "platform/sim/sim.h"
-#include "startups.h"
+#include "core/forms/main_form.h"
 
 namespace qm {
 namespace {

@@ -3,10 +3,10 @@
 // read the dialog, type into it, press its buttons.
 #include <gtest/gtest.h>
 
-#include "inspect/Unit2.h"
+#include "core/forms/item_form.h"
 #include "platform/sim/sim.h"
 #include "platform/sim/version_block.h"
-#include "startups.h"
+#include "core/forms/main_form.h"
 
 namespace qm {
 namespace {

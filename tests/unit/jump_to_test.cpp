@@ -3,9 +3,9 @@
 // clock), folder opens, and the fifteen menu handlers driven as a user would.
 #include <gtest/gtest.h>
 
-#include "actions/jump_to.h"
+#include "core/actions/jump_to.h"
 #include "platform/sim/sim.h"
-#include "startups.h"
+#include "core/forms/main_form.h"
 
 namespace qm {
 namespace {

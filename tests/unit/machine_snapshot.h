@@ -5,7 +5,7 @@
 #include <map>
 #include <string>
 
-#include "model.h"
+#include "core/model/rows.h"
 #include "platform/sim/sim.h"
 
 namespace qm::testing {

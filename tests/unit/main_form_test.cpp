@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/sim/sim.h"
-#include "startups.h"
+#include "core/forms/main_form.h"
 
 namespace qm {
 namespace {

@@ -1,7 +1,7 @@
 // Target paths, text helpers and the entry row.
 #include <gtest/gtest.h>
 
-#include "model.h"
+#include "core/model/rows.h"
 #include "platform/sim/sim.h"
 
 namespace qm {

@@ -2,9 +2,9 @@
 // the value exists or not, and the silver drawing of empty places.
 #include <gtest/gtest.h>
 
-#include "collectors/collectors.h"
+#include "core/collectors/collector.h"
 #include "platform/sim/sim.h"
-#include "startups.h"
+#include "core/forms/main_form.h"
 
 namespace qm {
 namespace {

@@ -2,9 +2,9 @@
 // reporting a deletion five seconds later on the simulated clock.
 #include <gtest/gtest.h>
 
-#include "actions/service_actions.h"
+#include "core/actions/service_actions.h"
 #include "platform/sim/sim.h"
-#include "startups.h"
+#include "core/forms/main_form.h"
 
 namespace qm {
 namespace {

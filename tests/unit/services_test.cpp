@@ -2,10 +2,10 @@
 // machine with more services than one enumeration buffer holds.
 #include <gtest/gtest.h>
 
-#include "collectors/collectors.h"
-#include "collectors/services.h"
+#include "core/collectors/collector.h"
+#include "core/collectors/services.h"
 #include "platform/sim/sim.h"
-#include "startups.h"
+#include "core/forms/main_form.h"
 
 namespace qm {
 namespace {

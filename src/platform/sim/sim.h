@@ -2,13 +2,13 @@
 // shell icons, token, system names and a scripted user. The host build runs
 // the program's logic against it; the contract tests hold it to Windows.
 #pragma once
-#include "platform/sim/sim_clock.h"
+#include "ui/sim/sim_clock.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_processes.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_services.h"
 #include "platform/sim/sim_system.h"
-#include "platform/sim/sim_toolkit.h"
+#include "ui/sim/sim_toolkit.h"
 #include "platform/sim/sim_versions.h"
 
 namespace qm::sim {

@@ -1,8 +1,8 @@
 #include <algorithm>
 #include <cctype>
 
-#include "errors.h"
-#include "model.h"
+#include "core/errors.h"
+#include "core/model/rows.h"
 #include "platform/sim/sim.h"
 
 namespace qm::sim {

@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "model.h"
+#include "core/model/rows.h"
 #include "platform/sim/sim.h"
 
 namespace qm::sim {

@@ -1,6 +1,6 @@
 #include "platform/sim/sim_services.h"
 
-#include "model.h"
+#include "core/model/rows.h"
 
 namespace qm::sim {
 

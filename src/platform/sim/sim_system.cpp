@@ -1,7 +1,7 @@
 #include <algorithm>
 
-#include "errors.h"
-#include "model.h"
+#include "core/errors.h"
+#include "core/model/rows.h"
 #include "platform/sim/sim.h"
 
 namespace qm::sim {

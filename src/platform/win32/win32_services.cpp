@@ -5,8 +5,8 @@
 #include <cstring>
 #include <optional>
 
-#include "errors.h"
-#include "platform/win32/handles.h"
+#include "core/errors.h"
+#include "platform/win32/win32_handles.h"
 
 namespace qm::win32 {
 

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "errors.h"
-#include "platform/win32/handles.h"
+#include "core/errors.h"
+#include "platform/win32/win32_handles.h"
 
 namespace qm::win32 {
 

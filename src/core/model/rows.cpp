@@ -1,4 +1,4 @@
-#include "model.h"
+#include "core/model/rows.h"
 
 namespace qm {
 

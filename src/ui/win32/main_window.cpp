@@ -1,11 +1,11 @@
-#include "platform/win32/main_window.h"
+#include "ui/win32/main_window.h"
 
 
 #include <array>
 #include <string>
 
-#include "platform/win32/handles.h"
-#include "startups.h"
+#include "platform/win32/win32_handles.h"
+#include "core/forms/main_form.h"
 
 namespace qm::win32 {
 

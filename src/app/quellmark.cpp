@@ -2,10 +2,10 @@
 // its start-up scan, the hidden Item Properties window, then the event loop.
 #include "platform/win32/windows_clean.h"
 
-#include "platform/win32/item_window.h"
-#include "platform/win32/main_window.h"
+#include "ui/win32/item_window.h"
+#include "ui/win32/main_window.h"
 #include "platform/win32/win32_platform.h"
-#include "startups.h"
+#include "core/forms/main_form.h"
 
 namespace {
 

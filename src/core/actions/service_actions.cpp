@@ -1,12 +1,12 @@
 // Deleting and disabling the service of a row of the services list. A
 // deletion is reported five seconds later by Timer1, which then lists the
 // services again.
-#include "actions/service_actions.h"
+#include "core/actions/service_actions.h"
 
-#include "actions/actions.h"
-#include "collectors/collectors.h"
-#include "platform/service_handle.h"
-#include "startups.h"
+#include "core/actions/actions.h"
+#include "core/collectors/collector.h"
+#include "platform/owner.h"
+#include "core/forms/main_form.h"
 
 namespace qm {
 

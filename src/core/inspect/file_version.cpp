@@ -1,11 +1,11 @@
-#include "inspect/file_version.h"
+#include "core/inspect/file_version.h"
 
 #include <array>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
-#include "model.h"
+#include "core/model/rows.h"
 
 namespace qm {
 

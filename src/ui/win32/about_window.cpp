@@ -1,17 +1,17 @@
 // The About dialog in Win32: a modal dialog over the main window that shows
 // what TAboutDialog holds and reports the OK and link presses back to it.
 #include "platform/win32/win32_platform.h"
-#include "platform/win32/handles.h"
+#include "platform/win32/win32_handles.h"
 #include "platform/win32/windows_clean.h"
 
 #include <algorithm>
 #include <exception>
 #include <vector>
 
-#include "NetAbout.h"
-#include "errors.h"
-#include "platform/win32/main_window.h"
-#include "startups.h"
+#include "core/forms/about_form.h"
+#include "core/errors.h"
+#include "ui/win32/main_window.h"
+#include "core/forms/main_form.h"
 
 namespace qm::win32 {
 

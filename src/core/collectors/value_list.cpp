@@ -1,8 +1,8 @@
 // Registry keys whose every value is an autostart entry.
 #include <array>
 
-#include "collectors/collectors.h"
-#include "startups.h"
+#include "core/collectors/collector.h"
+#include "core/forms/main_form.h"
 
 namespace qm {
 

@@ -1,8 +1,8 @@
-#include "registry.h"
+#include "core/registry.h"
 
 #include <cstring>
 
-#include "errors.h"
+#include "core/errors.h"
 
 namespace qm {
 

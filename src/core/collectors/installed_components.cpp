@@ -1,6 +1,6 @@
 // Active Setup installed components that carry a logon command.
-#include "collectors/collectors.h"
-#include "startups.h"
+#include "core/collectors/collector.h"
+#include "core/forms/main_form.h"
 
 namespace qm {
 

@@ -1,13 +1,13 @@
 // "&Jump To...": the Registry Editor walked to the entry's key, or the
 // entry's folder opened in the shell.
-#include "actions/jump_to.h"
+#include "core/actions/jump_to.h"
 
 #include <array>
 #include <deque>
 
-#include "actions/actions.h"
-#include "errors.h"
-#include "startups.h"
+#include "core/actions/actions.h"
+#include "core/errors.h"
+#include "core/forms/main_form.h"
 
 namespace qm {
 

@@ -1,8 +1,8 @@
-#include "platform/sim/sim_clock.h"
+#include "ui/sim/sim_clock.h"
 
 #include <algorithm>
 
-#include "startups.h"
+#include "core/forms/main_form.h"
 
 namespace qm::sim {
 

@@ -1,12 +1,12 @@
 // The running services that have a process of their own.
-#include "collectors/services.h"
+#include "core/collectors/services.h"
 
 #include <algorithm>
 
-#include "collectors/collectors.h"
-#include "model.h"
-#include "platform/service_handle.h"
-#include "startups.h"
+#include "core/collectors/collector.h"
+#include "core/model/rows.h"
+#include "platform/owner.h"
+#include "core/forms/main_form.h"
 
 namespace qm {
 

@@ -1,11 +1,11 @@
-#include "inspect/Unit2.h"
+#include "core/forms/item_form.h"
 
 #include <array>
 
-#include "inspect/file_version.h"
-#include "inspect/properties.h"
-#include "model.h"
-#include "startups.h"
+#include "core/inspect/file_version.h"
+#include "core/inspect/properties.h"
+#include "core/model/rows.h"
+#include "core/forms/main_form.h"
 
 namespace qm {
 

@@ -1,12 +1,12 @@
 // "&Delete Items..." of every list but the services list: DeleteItems1Click
 // ... DeleteItems15Click, one routine over the table of what each list deletes.
-#include "actions/deletion.h"
+#include "core/actions/deletion.h"
 
 #include <array>
 
-#include "actions/actions.h"
-#include "model.h"
-#include "startups.h"
+#include "core/actions/actions.h"
+#include "core/model/rows.h"
+#include "core/forms/main_form.h"
 
 namespace qm {
 

@@ -1,14 +1,14 @@
-#include "platform/win32/item_window.h"
-#include "platform/win32/handles.h"
+#include "ui/win32/item_window.h"
+#include "platform/win32/win32_handles.h"
 
 #include <array>
 #include <string>
 
-#include "errors.h"
-#include "inspect/Unit2.h"
-#include "platform/win32/main_window.h"
+#include "core/errors.h"
+#include "core/forms/item_form.h"
+#include "ui/win32/main_window.h"
 #include "platform/win32/win32_platform.h"
-#include "startups.h"
+#include "core/forms/main_form.h"
 
 namespace qm::win32 {
 

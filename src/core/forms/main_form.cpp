@@ -1,10 +1,10 @@
-#include "startups.h"
+#include "core/forms/main_form.h"
 
-#include "NetAbout.h"
-#include "actions/actions.h"
-#include "collectors/collectors.h"
-#include "inspect/properties.h"
-#include "inspect/Unit2.h"
+#include "core/forms/about_form.h"
+#include "core/actions/actions.h"
+#include "core/collectors/collector.h"
+#include "core/inspect/properties.h"
+#include "core/forms/item_form.h"
 
 namespace qm {
 

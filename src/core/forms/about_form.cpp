@@ -1,10 +1,10 @@
-#include "NetAbout.h"
+#include "core/forms/about_form.h"
 
 #include <cstdio>
 #include <initializer_list>
 #include <vector>
 
-#include "startups.h"
+#include "core/forms/main_form.h"
 
 namespace qm {
 

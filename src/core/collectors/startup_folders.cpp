@@ -2,8 +2,8 @@
 // program or shortcut lying there, with the path a shortcut points to.
 #include <array>
 
-#include "collectors/collectors.h"
-#include "startups.h"
+#include "core/collectors/collector.h"
+#include "core/forms/main_form.h"
 
 namespace qm {
 

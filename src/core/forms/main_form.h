@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
-#include "model.h"
+#include "core/model/rows.h"
 #include "platform/platform.h"
-#include "registry.h"
+#include "core/registry.h"
 
 namespace qm {
 

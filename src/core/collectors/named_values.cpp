@@ -1,8 +1,8 @@
 // Single, fixed registry values: one row per place, whether it holds a value or not.
 #include <array>
 
-#include "collectors/collectors.h"
-#include "startups.h"
+#include "core/collectors/collector.h"
+#include "core/forms/main_form.h"
 
 namespace qm {
 
