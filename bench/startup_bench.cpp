@@ -2,7 +2,7 @@
 // on the simulated machine. Run: build/host/quellmark_bench
 #include <benchmark/benchmark.h>
 
-#include "platform/sim/sim.h"
+#include "ui/sim/sim_desktop.h"
 #include "core/forms/main_form.h"
 
 namespace qm {
@@ -11,7 +11,7 @@ namespace {
 constexpr const char* kHKCURun = "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char* kComponents = "HKLM\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\";
 
-void FillRun(sim::SimMachine& m, int64_t count) {
+void FillRun(sim::SimDesktop& m, int64_t count) {
     for (int64_t i = 0; i < count; ++i)
         m.registry.SetString(kHKCURun, "Value" + std::to_string(i),
                              "\"C:\\Program Files\\App" + std::to_string(i) + "\\app.exe\" -min");
@@ -19,10 +19,11 @@ void FillRun(sim::SimMachine& m, int64_t count) {
 
 // Process start to idle: the start-up scan and the first show of tab 1.
 void BM_StartupWithRunValues(benchmark::State& state) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     FillRun(m, state.range(0));
     for (auto _ : state) {
-        TMainForm form(m.platform);
+        TMainForm form(m.platform, m.toolkit);
+        form.FormCreate();
         form.FirstShow();
         benchmark::DoNotOptimize(form.hku.Count());
     }
@@ -32,9 +33,10 @@ BENCHMARK(BM_StartupWithRunValues)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(ben
 
 // One refresh of the Run tab.
 void BM_RunTabRefresh(benchmark::State& state) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     FillRun(m, state.range(0));
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     for (auto _ : state) {
         form.ShowPage(0);
         benchmark::DoNotOptimize(form.hku.Count());
@@ -44,14 +46,15 @@ void BM_RunTabRefresh(benchmark::State& state) {
 BENCHMARK(BM_RunTabRefresh)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void BM_ActiveXTabRefresh(benchmark::State& state) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     for (int64_t i = 0; i < state.range(0); ++i) {
         const std::string key = kComponents + std::string("{component-") + std::to_string(i) + "}";
         m.registry.SetString(key, "", "Component " + std::to_string(i));
         m.registry.SetString(key, "ComponentID", "C" + std::to_string(i));
         m.registry.SetString(key, "StubPath", "C:\\Windows\\system32\\rundll32.exe setup.dll,Install");
     }
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     for (auto _ : state) {
         form.ShowPage(9);
         benchmark::DoNotOptimize(form.actx.Count());

@@ -1,13 +1,20 @@
-# Windows build: the real platform, the program and the tests that run under Wine.
-file(GLOB QM_WIN32_SOURCES CONFIGURE_DEPENDS src/platform/win32/*.cpp src/ui/win32/*.cpp)
+# Windows build: the real platform, its windows, the program and the tests that run under Wine.
+target_compile_definitions(qm_platform INTERFACE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0600 WINVER=0x0600)
+
+file(GLOB QM_WIN32_SOURCES CONFIGURE_DEPENDS src/platform/win32/*.cpp)
 add_library(qm_win32 STATIC ${QM_WIN32_SOURCES})
-target_link_libraries(qm_win32 PUBLIC qm_core comctl32 gdi32 version ole32 oleaut32 uuid shlwapi shell32 advapi32)
-target_compile_definitions(qm_core PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0600 WINVER=0x0600)
+target_link_libraries(qm_win32 PUBLIC qm_platform version ole32 oleaut32 uuid shlwapi shell32 advapi32)
+
+file(GLOB QM_UI_WIN32_SOURCES CONFIGURE_DEPENDS src/ui/win32/*.cpp)
+add_library(qm_ui_win32 STATIC ${QM_UI_WIN32_SOURCES})
+qm_layer_view(qm_ui_win32 PUBLIC ui core platform)
+target_link_libraries(qm_ui_win32 PUBLIC qm_core qm_win32 comctl32 gdi32)
 
 set(CMAKE_EXE_LINKER_FLAGS "${CMAKE_EXE_LINKER_FLAGS} -static")
 
 add_executable(quellmark WIN32 src/app/quellmark.cpp res/quellmark.rc)
-target_link_libraries(quellmark PRIVATE qm_win32)
+qm_layer_view(quellmark PRIVATE app ui core platform)
+target_link_libraries(quellmark PRIVATE qm_ui_win32)
 set_source_files_properties(res/quellmark.rc PROPERTIES
   OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/quellmark.manifest;${CMAKE_SOURCE_DIR}/res/quellmark.ico;${CMAKE_SOURCE_DIR}/res/imagelist1.bmp")
 
@@ -28,7 +35,7 @@ file(GLOB QM_CONTRACT_ENV CONFIGURE_DEPENDS tests/contract/*_win32.cpp)
 # The resource file gives the test program a version resource of known values.
 add_executable(contract_tests_win32 ${QM_CONTRACT_TESTS} ${QM_CONTRACT_ENV} tests/contract/contract_version.rc)
 target_include_directories(contract_tests_win32 PRIVATE tests)
-target_link_libraries(contract_tests_win32 PRIVATE qm_win32 gtest_main)
+target_link_libraries(contract_tests_win32 PRIVATE qm_core qm_win32 gtest_main)
 # The service program of the scratch services that the contract and Wine
 # tests create next to the test programs.
 add_executable(qm_scratch_service tests/contract/scratch_service.cpp)

@@ -2,10 +2,11 @@
 // its start-up scan, the hidden Item Properties window, then the event loop.
 #include "platform/win32/windows_clean.h"
 
+#include "core/forms/main_form.h"
+#include "platform/win32/win32_platform.h"
 #include "ui/win32/item_window.h"
 #include "ui/win32/main_window.h"
-#include "platform/win32/win32_platform.h"
-#include "core/forms/main_form.h"
+#include "ui/win32/win32_toolkit.h"
 
 namespace {
 
@@ -32,7 +33,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     InitCommonControlsEx(&icc);
     ComApartment com;
     qm::win32::Win32Machine machine;
-    qm::TMainForm form(machine.platform);  // runs the start-up scan
+    qm::win32::Win32Toolkit toolkit;
+    qm::TMainForm form(machine.platform, toolkit);
+    form.FormCreate();  // the start-up scan, before the window is shown
     // The Item Properties window, hidden until the first properties request.
     qm::win32::ItemWindow itemWindow(*form.ItemForm, instance);
     return qm::win32::RunMainWindow(form, instance);

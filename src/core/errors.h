@@ -1,19 +1,15 @@
-// The one exception type of the program: a failure the user is shown in the
-// "Quellmark" error box. Raised by the logic, caught only at the toolkit's
-// event boundary.
+// The program's failures: the one exception type (QuellmarkError, raised by
+// the logic and the platform, caught only at the toolkit's event boundary),
+// the messages it carries and how the error box shows them.
 #pragma once
-#include <stdexcept>
 #include <string>
+
+#include "platform/failure.h"
 
 namespace qm {
 
 // The application title: the caption of the error box.
 inline constexpr const char* kAppTitle = "Quellmark";
-
-class QuellmarkError : public std::runtime_error {
-public:
-    explicit QuellmarkError(const std::string& message) : std::runtime_error(message) {}
-};
 
 // printf-style formatting for the few messages with one argument.
 std::string FormatMessage1(const char* pattern, const std::string& argument);

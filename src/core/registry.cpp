@@ -6,7 +6,7 @@
 
 namespace qm {
 
-void TRegistry::SetRootKey(Handle root) {
+void TRegistry::SetRootKey(KeyHandle root) {
     if (root == root_) return;
     CloseKey();
     root_ = root;
@@ -16,8 +16,8 @@ bool TRegistry::OpenKey(const std::string& path, bool canCreate) {
     (void)canCreate;  // the program never creates keys
     const bool fromRoot = !path.empty() && path[0] == '\\';
     const std::string relative = fromRoot ? path.substr(1) : path;
-    const Handle parent = (fromRoot || current_ == 0) ? root_ : current_;
-    Handle opened = 0;
+    const KeyHandle parent = (fromRoot || !current_) ? root_ : current_;
+    KeyHandle opened;
     if (registry_.OpenKey(parent, relative, kAccess, opened) != kErrorSuccess) return false;
     CloseKey();
     current_ = opened;
@@ -27,7 +27,7 @@ bool TRegistry::OpenKey(const std::string& path, bool canCreate) {
 void TRegistry::GetValueNames(std::vector<std::string>& names) {
     names.clear();
     std::uint32_t subKeys = 0, values = 0;
-    if (current_ == 0 || registry_.QueryInfoKey(current_, subKeys, values) != kErrorSuccess) return;
+    if (!current_ || registry_.QueryInfoKey(current_, subKeys, values) != kErrorSuccess) return;
     for (std::uint32_t i = 0; i < values; ++i) {
         std::string name;
         if (registry_.EnumValue(current_, i, name) != kErrorSuccess) break;  // removed meanwhile
@@ -38,7 +38,7 @@ void TRegistry::GetValueNames(std::vector<std::string>& names) {
 void TRegistry::GetKeyNames(std::vector<std::string>& names) {
     names.clear();
     std::uint32_t subKeys = 0, values = 0;
-    if (current_ == 0 || registry_.QueryInfoKey(current_, subKeys, values) != kErrorSuccess) return;
+    if (!current_ || registry_.QueryInfoKey(current_, subKeys, values) != kErrorSuccess) return;
     for (std::uint32_t i = 0; i < subKeys; ++i) {
         std::string name;
         if (registry_.EnumKey(current_, i, name) != kErrorSuccess) break;
@@ -47,7 +47,7 @@ void TRegistry::GetKeyNames(std::vector<std::string>& names) {
 }
 
 std::string TRegistry::ReadString(const std::string& name) {
-    if (current_ == 0) return {};
+    if (!current_) return {};
     std::uint32_t type = 0, size = 0;
     if (registry_.QueryValueInfo(current_, name, type, size) != kErrorSuccess || size == 0) return {};
     RegValue value;
@@ -60,13 +60,13 @@ std::string TRegistry::ReadString(const std::string& name) {
 }
 
 bool TRegistry::DeleteValue(const std::string& name) {
-    return current_ != 0 && registry_.DeleteValue(current_, name) == kErrorSuccess;
+    return current_ && registry_.DeleteValue(current_, name) == kErrorSuccess;
 }
 
 void TRegistry::CloseKey() {
-    if (current_ == 0) return;
+    if (!current_) return;
     registry_.CloseKey(current_);
-    current_ = 0;
+    current_ = KeyHandle{};
 }
 
 }  // namespace qm

@@ -15,10 +15,10 @@ public:
     TRegistry(const TRegistry&) = delete;
     TRegistry& operator=(const TRegistry&) = delete;
 
-    Handle RootKey() const { return root_; }
-    Handle CurrentKey() const { return current_; }
+    KeyHandle RootKey() const { return root_; }
+    KeyHandle CurrentKey() const { return current_; }
 
-    void SetRootKey(Handle root);
+    void SetRootKey(KeyHandle root);
     // A path with a leading backslash is opened below the root; any other
     // below the open key, or below the root when none is open.
     bool OpenKey(const std::string& path, bool canCreate);
@@ -36,8 +36,8 @@ public:
 
 private:
     IRegistry& registry_;
-    Handle root_ = kHkeyCurrentUser;
-    Handle current_ = 0;
+    KeyHandle root_ = kHkeyCurrentUser;
+    KeyHandle current_;
 };
 
 }  // namespace qm

@@ -3,18 +3,18 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/handles.h"
+
 namespace qm {
 
-using Handle = std::uintptr_t;  // an opaque platform handle (HKEY, SC_HANDLE, HICON ...)
-
 // Predefined registry root keys.
-inline constexpr Handle kHkeyClassesRoot = 0x80000000u;
-inline constexpr Handle kHkeyCurrentUser = 0x80000001u;
-inline constexpr Handle kHkeyLocalMachine = 0x80000002u;
-inline constexpr Handle kHkeyUsers = 0x80000003u;
-inline constexpr Handle kHkeyPerformanceData = 0x80000004u;
-inline constexpr Handle kHkeyCurrentConfig = 0x80000005u;
-inline constexpr Handle kHkeyDynData = 0x80000006u;
+inline constexpr KeyHandle kHkeyClassesRoot{0x80000000u};
+inline constexpr KeyHandle kHkeyCurrentUser{0x80000001u};
+inline constexpr KeyHandle kHkeyLocalMachine{0x80000002u};
+inline constexpr KeyHandle kHkeyUsers{0x80000003u};
+inline constexpr KeyHandle kHkeyPerformanceData{0x80000004u};
+inline constexpr KeyHandle kHkeyCurrentConfig{0x80000005u};
+inline constexpr KeyHandle kHkeyDynData{0x80000006u};
 
 inline constexpr std::uint32_t kKeyAllAccess = 0xF003Fu;
 inline constexpr std::uint32_t kKeyRead = 0x20019u;

@@ -1,26 +1,71 @@
-// Owns a handle of the service control manager (the manager itself or one
-// service) and closes it through the platform when it goes out of scope, so
-// that the routine that opened it closes it on every path.
+// The one owner of a handle: it gives the handle back when it goes out of
+// scope, so that the routine that got a handle releases it on every path.
+// Platform handles go back through the interface that gave them out; the
+// windows use the same template for their fonts and icons.
 #pragma once
+#include <utility>
+
 #include "platform/platform.h"
 
 namespace qm {
 
-class ServiceHandle {
+template <class Handle, class Release>
+class Owner {
 public:
-    ServiceHandle(IServices& services, Handle handle) : services_(services), handle_(handle) {}
-    ~ServiceHandle() {
-        if (handle_) services_.CloseServiceHandle(handle_);
-    }
-    ServiceHandle(const ServiceHandle&) = delete;
-    ServiceHandle& operator=(const ServiceHandle&) = delete;
+    Owner() = default;
+    Owner(Release release, Handle handle) : release_(std::move(release)), handle_(handle) {}
+    ~Owner() { Reset(); }
+    Owner(const Owner&) = delete;
+    Owner& operator=(const Owner&) = delete;
 
     Handle Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != 0; }
+    explicit operator bool() const { return static_cast<bool>(handle_); }
+
+    // Holds `handle` from now on, giving back the one held before unless it
+    // is the same.
+    void Reset(Handle handle = Handle{}) {
+        if (handle_ && !(handle_ == handle)) release_(handle_);
+        handle_ = handle;
+    }
 
 private:
-    IServices& services_;
-    Handle handle_;
+    Release release_{};
+    Handle handle_{};
 };
+
+// The platform call that gives each kind of handle back.
+inline void ReleaseHandle(IRegistry& registry, KeyHandle key) { registry.CloseKey(key); }
+inline void ReleaseHandle(IServices& services, ScManagerHandle manager) { services.CloseServiceHandle(manager); }
+inline void ReleaseHandle(IServices& services, ServiceHandle service) { services.CloseServiceHandle(service); }
+inline void ReleaseHandle(IToken& token, TokenHandle handle) { token.CloseToken(handle); }
+inline void ReleaseHandle(IProcesses& processes, ProcessHandle process) { processes.CloseHandle(process); }
+inline void ReleaseHandle(IProcesses& processes, ThreadHandle thread) { processes.CloseHandle(thread); }
+inline void ReleaseHandle(IShell& shell, IconHandle icon) { shell.DestroyIcon(icon); }
+
+// Releases through the interface `Api` that gave the handle out.
+template <class Api>
+class ReleaseThrough {
+public:
+    ReleaseThrough() = default;
+    ReleaseThrough(Api& api) : api_(&api) {}  // NOLINT: an owner is made from its interface
+    template <class Handle>
+    void operator()(Handle handle) const {
+        ReleaseHandle(*api_, handle);
+    }
+
+private:
+    Api* api_ = nullptr;
+};
+
+template <class Handle, class Api>
+using PlatformOwner = Owner<Handle, ReleaseThrough<Api>>;
+
+using KeyOwner = PlatformOwner<KeyHandle, IRegistry>;
+using ScManagerOwner = PlatformOwner<ScManagerHandle, IServices>;
+using ServiceOwner = PlatformOwner<ServiceHandle, IServices>;
+using TokenOwner = PlatformOwner<TokenHandle, IToken>;
+using ProcessOwner = PlatformOwner<ProcessHandle, IProcesses>;
+using ThreadOwner = PlatformOwner<ThreadHandle, IProcesses>;
+using IconOwner = PlatformOwner<IconHandle, IShell>;
 
 }  // namespace qm

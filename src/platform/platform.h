@@ -2,7 +2,7 @@
 // through these interfaces; platform/win32 answers with the real API and
 // platform/sim with an in-memory machine. Signatures follow the Win32 calls
 // they stand for closely, so that the logic above keeps their flags, orders
-// and failure rules.
+// and failure rules. The platform knows nothing of the program's forms.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/constants.h"
+#include "platform/handles.h"
 
 namespace qm {
 
@@ -25,25 +26,25 @@ class IRegistry {
 public:
     virtual ~IRegistry() = default;
     // RegOpenKeyExA. `parent` is a root key or a key opened before.
-    virtual long OpenKey(Handle parent, const std::string& subKey, std::uint32_t access, Handle& out) = 0;
-    virtual long CloseKey(Handle key) = 0;
+    virtual long OpenKey(KeyHandle parent, const std::string& subKey, std::uint32_t access, KeyHandle& out) = 0;
+    virtual long CloseKey(KeyHandle key) = 0;
     // RegQueryInfoKeyA: the number of sub-keys and values.
-    virtual long QueryInfoKey(Handle key, std::uint32_t& subKeys, std::uint32_t& values) = 0;
+    virtual long QueryInfoKey(KeyHandle key, std::uint32_t& subKeys, std::uint32_t& values) = 0;
     // RegEnumValueA / RegEnumKeyExA by index; kErrorNoMoreItems past the end.
-    virtual long EnumValue(Handle key, std::uint32_t index, std::string& name) = 0;
-    virtual long EnumKey(Handle key, std::uint32_t index, std::string& name) = 0;
+    virtual long EnumValue(KeyHandle key, std::uint32_t index, std::string& name) = 0;
+    virtual long EnumKey(KeyHandle key, std::uint32_t index, std::string& name) = 0;
     // RegQueryValueExA without a buffer: the type and size of the data.
     // kErrorFileNotFound when the value is absent.
-    virtual long QueryValueInfo(Handle key, const std::string& name, std::uint32_t& type,
+    virtual long QueryValueInfo(KeyHandle key, const std::string& name, std::uint32_t& type,
                                 std::uint32_t& size) = 0;
     // RegQueryValueExA with a buffer of `size` bytes: the type and the data.
-    virtual long QueryValue(Handle key, const std::string& name, std::uint32_t size, RegValue& out) = 0;
-    virtual long DeleteValue(Handle key, const std::string& name) = 0;
+    virtual long QueryValue(KeyHandle key, const std::string& name, std::uint32_t size, RegValue& out) = 0;
+    virtual long DeleteValue(KeyHandle key, const std::string& name) = 0;
     // RegDeleteKeyA: a key without sub-keys.
-    virtual long DeleteKey(Handle key, const std::string& subKey) = 0;
+    virtual long DeleteKey(KeyHandle key, const std::string& subKey) = 0;
     // Writing, used by tests and fixtures only.
-    virtual long CreateKey(Handle parent, const std::string& subKey, Handle& out) = 0;
-    virtual long SetValue(Handle key, const std::string& name, std::uint32_t type,
+    virtual long CreateKey(KeyHandle parent, const std::string& subKey, KeyHandle& out) = 0;
+    virtual long SetValue(KeyHandle key, const std::string& name, std::uint32_t type,
                           const std::vector<std::uint8_t>& data) = 0;
 };
 
@@ -59,28 +60,29 @@ struct ServiceEntry {  // one ENUM_SERVICE_STATUSA
 class IServices {
 public:
     virtual ~IServices() = default;
-    virtual Handle OpenSCManager(std::uint32_t access) = 0;  // 0 on failure
+    virtual ScManagerHandle OpenSCManager(std::uint32_t access) = 0;  // none on failure
     // EnumServicesStatusA with a buffer of `bufferSize` bytes. Appends the
     // entries the call returned to `out`; returns false with `lastError`
     // kErrorMoreData when more entries remain, to be fetched with the updated
     // `resume` handle, and `bytesNeeded` the size the call asked for.
-    virtual bool EnumServicesStatus(Handle scm, std::uint32_t type, std::uint32_t state,
+    virtual bool EnumServicesStatus(ScManagerHandle scm, std::uint32_t type, std::uint32_t state,
                                     std::uint32_t bufferSize, std::uint32_t& resume,
                                     std::vector<ServiceEntry>& out, std::uint32_t& bytesNeeded,
                                     long& lastError) = 0;
-    virtual Handle OpenService(Handle scm, const std::string& name, std::uint32_t access) = 0;
+    virtual ServiceHandle OpenService(ScManagerHandle scm, const std::string& name, std::uint32_t access) = 0;
     // QueryServiceConfigA: the configured command line (lpBinaryPathName).
-    virtual bool QueryServiceBinaryPath(Handle service, std::string& path) = 0;
-    virtual bool DeleteService(Handle service) = 0;
+    virtual bool QueryServiceBinaryPath(ServiceHandle service, std::string& path) = 0;
+    virtual bool DeleteService(ServiceHandle service) = 0;
     // ChangeServiceConfigA with every argument "no change" but the start type.
-    virtual bool ChangeServiceStartType(Handle service, std::uint32_t startType) = 0;
-    virtual bool CloseServiceHandle(Handle h) = 0;
+    virtual bool ChangeServiceStartType(ServiceHandle service, std::uint32_t startType) = 0;
+    virtual bool CloseServiceHandle(ScManagerHandle manager) = 0;
+    virtual bool CloseServiceHandle(ServiceHandle service) = 0;
 };
 
 // ---- Shell and COM shell links ---------------------------------------------
 
 struct ShellFileInfo {  // SHFILEINFOA
-    Handle hIcon = 0;
+    IconHandle hIcon;
     int iIcon = 0;
     std::uint32_t attributes = 0;
     std::string displayName;
@@ -110,14 +112,15 @@ public:
     // SHGetFileInfoA; returns what the API returns (an image list handle for
     // SHGFI_SYSICONINDEX, the executable type for SHGFI_EXETYPE, else nonzero
     // on success).
-    virtual Handle GetFileInfo(const std::string& path, std::uint32_t fileAttributes,
+    virtual std::uintptr_t GetFileInfo(const std::string& path, std::uint32_t fileAttributes,
                                ShellFileInfo& info, std::uint32_t flags) = 0;
-    virtual bool DestroyIcon(Handle icon) = 0;
+    virtual bool DestroyIcon(IconHandle icon) = 0;
     // SHGetSpecialFolderPathA.
     virtual bool GetSpecialFolderPath(int csidl, bool create, std::string& path) = 0;
     // CoCreateInstance of the shell link object; throws the COM error when it fails.
     virtual std::unique_ptr<IShellLinkObject> CreateShellLink() = 0;
-    virtual Handle ShellExecute(const std::string& operation, const std::string& file,
+    // ShellExecuteA: above 32 when the shell took the request.
+    virtual std::uintptr_t ShellExecute(const std::string& operation, const std::string& file,
                                 const std::string& parameters, const std::string& directory,
                                 int show) = 0;
     virtual bool ShellExecuteEx(const ShellExecuteInfo& info) = 0;
@@ -159,8 +162,8 @@ public:
 // ---- Processes and other programs' windows -----------------------------------
 
 struct ProcessInfo {
-    Handle process = 0;
-    Handle thread = 0;
+    ProcessHandle process;
+    ThreadHandle thread;
     std::uint32_t processId = 0;
 };
 
@@ -169,17 +172,18 @@ public:
     virtual ~IProcesses() = default;
     virtual bool CreateProcess(const std::string& commandLine, std::uint32_t creationFlags,
                                ProcessInfo& info) = 0;
-    virtual std::uint32_t WaitForInputIdle(Handle process, std::uint32_t milliseconds) = 0;
-    virtual std::uint32_t WaitForSingleObject(Handle h, std::uint32_t milliseconds) = 0;
-    virtual bool GetExitCodeProcess(Handle process, std::uint32_t& code) = 0;
-    virtual bool CloseHandle(Handle h) = 0;
-    virtual Handle FindWindow(const std::string* className, const std::string* title) = 0;
-    virtual Handle FindWindowEx(Handle parent, Handle after, const std::string* className,
+    virtual std::uint32_t WaitForInputIdle(ProcessHandle process, std::uint32_t milliseconds) = 0;
+    virtual std::uint32_t WaitForSingleObject(ProcessHandle process, std::uint32_t milliseconds) = 0;
+    virtual bool GetExitCodeProcess(ProcessHandle process, std::uint32_t& code) = 0;
+    virtual bool CloseHandle(ProcessHandle process) = 0;
+    virtual bool CloseHandle(ThreadHandle thread) = 0;
+    virtual WindowHandle FindWindow(const std::string* className, const std::string* title) = 0;
+    virtual WindowHandle FindWindowEx(WindowHandle parent, WindowHandle after, const std::string* className,
                                 const std::string* title) = 0;
-    virtual bool ShowWindow(Handle window, int show) = 0;
-    virtual bool SetForegroundWindow(Handle window) = 0;
-    virtual Handle SetFocus(Handle window) = 0;
-    virtual std::intptr_t SendWindowMessage(Handle window, std::uint32_t message, std::uintptr_t wParam,
+    virtual bool ShowWindow(WindowHandle window, int show) = 0;
+    virtual bool SetForegroundWindow(WindowHandle window) = 0;
+    virtual WindowHandle SetFocus(WindowHandle window) = 0;
+    virtual std::intptr_t SendWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                                       std::intptr_t lParam) = 0;
     virtual void Sleep(std::uint32_t milliseconds) = 0;
     virtual std::uint32_t GetLastError() = 0;  // of the last call above that failed
@@ -206,13 +210,13 @@ struct Luid {
 class IToken {
 public:
     virtual ~IToken() = default;
-    virtual bool OpenProcessToken(std::uint32_t access, Handle& token) = 0;
+    virtual bool OpenProcessToken(std::uint32_t access, TokenHandle& token) = 0;
     virtual bool LookupPrivilegeValue(const std::string& name, Luid& luid) = 0;
     // AdjustTokenPrivileges with a set of one privilege; `bufferLength` is the
     // size of the previous-state buffer handed to the call.
-    virtual bool AdjustTokenPrivileges(Handle token, const Luid& luid, std::uint32_t attributes,
+    virtual bool AdjustTokenPrivileges(TokenHandle token, const Luid& luid, std::uint32_t attributes,
                                        std::uint32_t bufferLength) = 0;
-    virtual bool CloseToken(Handle token) = 0;
+    virtual bool CloseToken(TokenHandle token) = 0;
 };
 
 // ---- The user: message dialogs -------------------------------------------------
@@ -231,23 +235,6 @@ public:
     virtual DialogResult Show(const DialogRequest& request) = 0;
 };
 
-// ---- The program's own dialogs ----------------------------------------------------
-
-class TAboutDialog;
-class TItemForm;
-
-// The window toolkit's side of the program's dialogs: the forms hold what is
-// shown, the toolkit draws it and reports the user's answers back.
-class IToolkit {
-public:
-    virtual ~IToolkit() = default;
-    // Shows the About dialog modally over the main window; returns when it has closed.
-    virtual void ShowAboutModal(TAboutDialog& dialog) = 0;
-    // Shows the modeless Item Properties dialog (or brings it forward) with
-    // what the form holds now.
-    virtual void ShowItemForm(TItemForm& form) = 0;
-};
-
 // ---- The whole machine ------------------------------------------------------------
 
 struct Platform {
@@ -260,7 +247,6 @@ struct Platform {
     ISystemInfo& system;
     IToken& token;
     IDialogs& dialogs;
-    IToolkit& toolkit;
 };
 
 }  // namespace qm

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "contract/env.h"
+#include "core/model/icons.h"
 #include "core/model/rows.h"
+#include "core/model/text.h"
 
 namespace qm {
 namespace {
@@ -43,8 +45,8 @@ TEST(IconContract, SystemImageListsAreTheSameOnEveryAttach) {
     TListView first("first"), second("second");
     AttachSystemImageLists(p, first);
     AttachSystemImageLists(p, second);
-    EXPECT_NE(0u, first.SmallImages());
-    EXPECT_NE(0u, first.LargeImages());
+    EXPECT_TRUE(first.SmallImages());
+    EXPECT_TRUE(first.LargeImages());
     EXPECT_NE(first.SmallImages(), first.LargeImages());
     EXPECT_EQ(first.SmallImages(), second.SmallImages());
     EXPECT_EQ(first.LargeImages(), second.LargeImages());
@@ -55,13 +57,13 @@ TEST(IconContract, SystemImageListsAreTheSameOnEveryAttach) {
 
 TEST(IconContract, FileIconIsTheFilesOwnAndAbsentForAMissingFile) {
     Platform& p = Machine();
-    Handle large = GetFileIcon(p, contract::ExistingProgram(), false);
-    Handle small = GetFileIcon(p, contract::ExistingProgram(), true);
-    EXPECT_NE(0u, large);
-    EXPECT_NE(0u, small);
+    const IconHandle large = GetFileIcon(p, contract::ExistingProgram(), false);
+    const IconHandle small = GetFileIcon(p, contract::ExistingProgram(), true);
+    EXPECT_TRUE(large);
+    EXPECT_TRUE(small);
     EXPECT_TRUE(p.shell.DestroyIcon(large));
     EXPECT_TRUE(p.shell.DestroyIcon(small));
-    EXPECT_EQ(0u, GetFileIcon(p, "c:\\no\\such\\folder\\missing.exe", false));
+    EXPECT_FALSE(GetFileIcon(p, "c:\\no\\such\\folder\\missing.exe", false));
 }
 
 TEST(PrivilegeContract, DebugPrivilegeCanBeEnabledAndUnknownNamesFail) {

@@ -41,8 +41,8 @@ TEST(JumpToContract, AProgramThatDoesNotExistFailsToStartWithFileNotFound) {
 TEST(JumpToContract, FindWindowFindsNoWindowOfAnUnknownClass) {
     IProcesses& processes = Machine().processes;
     const std::string cls = "QmNoSuchWindowClass7";
-    EXPECT_EQ(0u, processes.FindWindow(&cls, nullptr));
-    EXPECT_EQ(0u, processes.FindWindowEx(0, 0, &cls, nullptr));
+    EXPECT_FALSE(processes.FindWindow(&cls, nullptr));
+    EXPECT_FALSE(processes.FindWindowEx(WindowHandle{}, WindowHandle{}, &cls, nullptr));
 }
 
 }  // namespace

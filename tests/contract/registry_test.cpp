@@ -37,23 +37,23 @@ protected:
     void Set(const std::string& name, std::uint32_t type, const std::vector<std::uint8_t>& data) {
         ASSERT_EQ(kErrorSuccess, Machine().registry.SetValue(key_, name, type, data));
     }
-    Handle key_ = 0;
+    KeyHandle key_;
 };
 
 TEST_F(RegistryContract, OpensFromTheRootWithALeadingBackslashAndBelowTheOpenKeyWithout) {
     TRegistry reg(Machine().registry);
     reg.SetRootKey(kHkeyCurrentUser);
-    Handle sub = 0;
+    KeyHandle sub;
     ASSERT_EQ(kErrorSuccess, Machine().registry.CreateKey(key_, "Sub", sub));
     Machine().registry.CloseKey(sub);
     ASSERT_TRUE(reg.OpenKey(std::string("\\") + kScratchKey, false));
     EXPECT_TRUE(reg.OpenKey("run", false));  // below the open key; names ignore case
     EXPECT_TRUE(reg.OpenKey("Sub", false));
     EXPECT_FALSE(reg.OpenKey("Missing", false));  // a failure keeps the open key
-    EXPECT_NE(0u, reg.CurrentKey());
+    EXPECT_TRUE(reg.CurrentKey());
     EXPECT_TRUE(reg.OpenKey(std::string("\\") + kScratchKey + "\\Run\\", false));  // a trailing backslash is fine
     reg.CloseKey();
-    EXPECT_EQ(0u, reg.CurrentKey());
+    EXPECT_FALSE(reg.CurrentKey());
     EXPECT_FALSE(reg.OpenKey("Software\\QuellmarkTest\\Missing", false));  // never created
     EXPECT_FALSE(reg.OpenKey("Software\\QuellmarkTest\\Missing", false));
 }
@@ -118,7 +118,7 @@ TEST_F(RegistryContract, ListsValueNamesWithTheDefaultValueUnderTheEmptyNameAndD
 }
 
 TEST_F(RegistryContract, ListsSubKeyNames) {
-    Handle sub = 0;
+    KeyHandle sub;
     ASSERT_EQ(kErrorSuccess, Machine().registry.CreateKey(key_, "Sub", sub));
     Machine().registry.CloseKey(sub);
     TRegistry reg(Machine().registry);

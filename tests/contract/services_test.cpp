@@ -5,12 +5,14 @@
 
 #include <algorithm>
 
+#include "contract/env.h"
+#include "contract/service_env.h"
 #include "core/actions/service_actions.h"
 #include "core/collectors/collector.h"
 #include "core/collectors/services.h"
-#include "contract/env.h"
-#include "contract/service_env.h"
-#include "core/model/rows.h"
+#include "core/model/icons.h"
+#include "core/model/text.h"
+#include "core/registry.h"
 #include "platform/owner.h"
 
 namespace qm {
@@ -31,7 +33,7 @@ protected:
     // The active own-process services, as the services tab lists them.
     static std::vector<ServiceEntry> Active(std::uint32_t bufferSize = kServiceEnumBufferSize) {
         IServices& services = Machine().services;
-        const ServiceHandle manager(services, services.OpenSCManager(kGenericExecute | kScManagerEnumerateService));
+        const ScManagerOwner manager(services, services.OpenSCManager(kGenericExecute | kScManagerEnumerateService));
         EXPECT_TRUE(manager);
         return ListServices(services, manager.Get(), kServiceWin32OwnProcess, kServiceActive, bufferSize);
     }
@@ -56,11 +58,14 @@ TEST_F(ServicesContract, AnOwnProcessServiceIsListedWhileItRunsWithItsCommandLin
     EXPECT_EQ(kServiceRunning, entry->currentState);
 
     // The row of the services tab: the command line as configured, quotes and arguments kept.
-    TListView list("InstCompo");
-    AppendServiceRows(Machine(), list);
-    ASSERT_EQ(static_cast<int>(running.size()), list.Count());
+    TRegistry registry(Machine().registry);
+    SystemIcons icons(Machine(), nullptr);
+    ScanContext context{Machine(), registry, &icons};
+    const ScanResult result = Collect(RunningServices{}, context);
+    EXPECT_FALSE(result.failure);
+    ASSERT_EQ(running.size(), result.rows.size());
     const TEntryRow* row = nullptr;
-    for (const TEntryRow& r : list.Rows())
+    for (const TEntryRow& r : result.rows)
         if (r.Caption == kFirst) row = &r;
     ASSERT_NE(nullptr, row);
     EXPECT_EQ("Quellmark scratch one", row->SubItems[0]);
@@ -87,7 +92,7 @@ TEST_F(ServicesContract, ASmallBufferListsTheSameServicesInTheSameOrder) {
     // One call with room for about one entry. Windows fills what fits and
     // moves the resume handle; Wine fills nothing until everything fits.
     IServices& services = Machine().services;
-    const ServiceHandle manager(services, services.OpenSCManager(kGenericExecute | kScManagerEnumerateService));
+    const ScManagerOwner manager(services, services.OpenSCManager(kGenericExecute | kScManagerEnumerateService));
     std::vector<ServiceEntry> part;
     std::uint32_t resume = 0, needed = 0;
     long error = 0;
@@ -114,8 +119,8 @@ TEST_F(ServicesContract, ADeletedServiceStaysUntilItHasStoppedAndItsLastHandleIs
     IServices& services = Machine().services;
     {
         // Stopped, it stays while a handle to it is open.
-        const ServiceHandle manager(services, services.OpenSCManager(kGenericExecute | kScManagerEnumerateService));
-        const ServiceHandle held(services, services.OpenService(manager.Get(), kFirst, kServiceQueryConfig));
+        const ScManagerOwner manager(services, services.OpenSCManager(kGenericExecute | kScManagerEnumerateService));
+        const ServiceOwner held(services, services.OpenService(manager.Get(), kFirst, kServiceQueryConfig));
         ASSERT_TRUE(held);
         ASSERT_TRUE(contract::StopScratchService(kFirst));
         EXPECT_TRUE(contract::ScratchServiceExists(kFirst));
@@ -131,9 +136,9 @@ TEST_F(ServicesContract, DisablingChangesTheStartTypeAndNothingElse) {
     DisableServiceByName(Machine().services, kFirst);
     EXPECT_EQ(kServiceDisabled, contract::ScratchServiceStartType(kFirst));
     IServices& services = Machine().services;
-    const ServiceHandle manager(services, services.OpenSCManager(kScManagerAllAccess));
+    const ScManagerOwner manager(services, services.OpenSCManager(kScManagerAllAccess));
     {
-        const ServiceHandle service(services, services.OpenService(manager.Get(), kFirst, kServiceQueryConfig));
+        const ServiceOwner service(services, services.OpenService(manager.Get(), kFirst, kServiceQueryConfig));
         EXPECT_EQ(commandLine, GetServiceBinaryPath(Machine(), service.Get()));
         // A handle without the right to change the configuration is refused.
         EXPECT_FALSE(services.ChangeServiceStartType(service.Get(), kServiceAutoStart));
@@ -141,7 +146,7 @@ TEST_F(ServicesContract, DisablingChangesTheStartTypeAndNothingElse) {
     EXPECT_EQ(kServiceDisabled, contract::ScratchServiceStartType(kFirst));
     EXPECT_FALSE(contract::StartScratchService(kFirst));  // a disabled service does not start
     DisableServiceByName(Machine().services, "QmScratchMissing");  // nothing to report
-    EXPECT_EQ(0u, services.OpenService(manager.Get(), "QmScratchMissing", kServiceQueryConfig));
+    EXPECT_FALSE(services.OpenService(manager.Get(), "QmScratchMissing", kServiceQueryConfig));
 }
 
 }  // namespace

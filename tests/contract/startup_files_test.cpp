@@ -8,7 +8,9 @@
 #include "contract/env.h"
 #include "contract/env_files.h"
 #include "core/errors.h"
+#include "core/model/icons.h"
 #include "core/model/rows.h"
+#include "core/model/text.h"
 
 namespace qm {
 namespace {

@@ -3,8 +3,9 @@
 // one new dialog per press, and the web-address link.
 #include <gtest/gtest.h>
 
+#include "core/errors.h"
 #include "core/forms/about_form.h"
-#include "platform/sim/sim.h"
+#include "ui/sim/sim_desktop.h"
 #include "platform/sim/version_block.h"
 #include "core/forms/main_form.h"
 
@@ -23,7 +24,7 @@ sim::VersionFixture Version(std::uint32_t ms, std::uint32_t ls, const char* prod
     return v;
 }
 
-void GiveVersion(sim::SimMachine& m, const sim::VersionFixture& v) {
+void GiveVersion(sim::SimDesktop& m, const sim::VersionFixture& v) {
     sim::SimFile file;
     file.versionResource = sim::BuildVersionResource(v);
     m.files.AddFile(m.system.modulePath, file);
@@ -39,7 +40,7 @@ TEST(GetFileVersionText, FormatsTheFourPartFileVersion) {
         {0xFFFFFFFFu, 0xFFFF0000u, "65535.65535.65535.0"},
     };
     for (const Case& c : cases) {
-        sim::SimMachine m;
+        sim::SimDesktop m;
         GiveVersion(m, Version(c.ms, c.ls));
         std::string text = "stale";
         EXPECT_TRUE(GetFileVersionText(m.versions, m.system.modulePath, text)) << c.text;
@@ -48,17 +49,17 @@ TEST(GetFileVersionText, FormatsTheFourPartFileVersion) {
 }
 
 TEST(GetFileVersionText, IsFalseAndEmptyWithoutAReadableRootBlock) {
-    sim::SimMachine none;  // the executable has no version resource
+    sim::SimDesktop none;  // the executable has no version resource
     none.files.AddFile(none.system.modulePath);
-    sim::SimMachine missing;  // no such file at all
-    sim::SimMachine unreadable;
+    sim::SimDesktop missing;  // no such file at all
+    sim::SimDesktop unreadable;
     GiveVersion(unreadable, Version(1, 2));
     unreadable.versions.failReads = true;
-    sim::SimMachine noRoot;  // a resource whose root block holds no fixed information
+    sim::SimDesktop noRoot;  // a resource whose root block holds no fixed information
     sim::VersionFixture v = Version(1, 2, "1.0");
     v.fixed.reset();
     GiveVersion(noRoot, v);
-    for (sim::SimMachine* m : {&none, &missing, &unreadable, &noRoot}) {
+    for (sim::SimDesktop* m : {&none, &missing, &unreadable, &noRoot}) {
         std::string text = "stale";
         EXPECT_FALSE(GetFileVersionText(m->versions, m->system.modulePath, text));
         EXPECT_EQ("", text);
@@ -76,9 +77,10 @@ TEST(AboutDialog, ShowsTitleNameVersionBuildAndYear) {
         {"no version resource", std::nullopt, "Version  (Build )"},
     };
     for (const Case& c : cases) {
-        sim::SimMachine m;
+        sim::SimDesktop m;
         if (c.version) GiveVersion(m, *c.version);
-        TMainForm form(m.platform);
+        TMainForm form(m.platform, m.toolkit);
+        form.FormCreate();
         std::vector<std::string> seen;
         m.toolkit.onAbout = [&](TAboutDialog& d) {
             seen = {d.Caption, d.lblName, d.lblVersion, d.lblCopyright, d.SpeedButton1};
@@ -95,10 +97,11 @@ TEST(AboutDialog, ShowsTitleNameVersionBuildAndYear) {
 }
 
 TEST(AboutDialog, EveryPressMakesANewDialogThatReadsTheYearAndVersionAgain) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     GiveVersion(m, Version(1u << 16, 1, "1.0"));
     m.system.year = 2026;
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     std::vector<std::string> copyrights, versions;
     m.toolkit.onAbout = [&](TAboutDialog& d) {
         EXPECT_FALSE(d.Closed);  // not the dialog closed by the last press
@@ -128,8 +131,9 @@ TEST(AboutDialog, CopyrightYearsNeverRunBackwards) {
 }
 
 TEST(AboutDialog, TheLinkOpensTheWebAddressWithItsDefaultHandler) {
-    sim::SimMachine m;
-    TMainForm form(m.platform);
+    sim::SimDesktop m;
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     m.toolkit.onAbout = [](TAboutDialog& d) {
         d.SpeedButton1Click();
         EXPECT_FALSE(d.Closed);  // the dialog stays open
@@ -146,8 +150,9 @@ TEST(AboutDialog, TheLinkOpensTheWebAddressWithItsDefaultHandler) {
 }
 
 TEST(AboutDialog, AFailureWhileShownIsReportedAndTheNextPressWorks) {
-    sim::SimMachine m;
-    TMainForm form(m.platform);
+    sim::SimDesktop m;
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     m.toolkit.onAbout = [](TAboutDialog&) { throw QuellmarkError("Out of system resources"); };
     form.Button1Click();
     ASSERT_EQ(1u, m.user.shown.size());

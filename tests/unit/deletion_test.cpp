@@ -4,10 +4,9 @@
 
 #include <functional>
 
-#include "core/actions/deletion.h"
-#include "core/collectors/collector.h"
+#include "core/model/location.h"
 #include "machine_snapshot.h"
-#include "platform/sim/sim.h"
+#include "ui/sim/sim_desktop.h"
 #include "core/forms/main_form.h"
 
 namespace qm {
@@ -39,7 +38,7 @@ sim::SimFile Shortcut(const std::string& target) {
 }
 
 // A machine with two entries in every place the fourteen lists show.
-void PutEntries(sim::SimMachine& m) {
+void PutEntries(sim::SimDesktop& m) {
     for (const char* key : {kHKCURun, kHKLMRun, kHKCURunOnce, kHKLMRunOnce, kRunOnceEx, kHKLMPolicy, kHKCUPolicy}) {
         m.registry.SetString(key, "First", "C:\\first.exe");
         m.registry.SetString(key, "Second", "C:\\second.exe /x");
@@ -71,7 +70,7 @@ std::vector<std::string> Names(const TListView& list) {
     return names;
 }
 
-std::string Startup(sim::SimMachine& m, int csidl, const std::string& name) {
+std::string Startup(sim::SimDesktop& m, int csidl, const std::string& name) {
     return m.shell.specialFolders.at(csidl) + "\\" + name;
 }
 
@@ -81,17 +80,17 @@ struct Case {
     int tab;
     int row;
     const char* named;                                    // the caption the confirmation names
-    std::function<std::string(sim::SimMachine&)> gone;    // the one machine entry removed
+    std::function<std::string(sim::SimDesktop&)> gone;    // the one machine entry removed
     std::vector<std::string> after;                       // the list's captions afterwards
     const char* caption;
 };
 
 std::vector<Case> Cases() {
     auto value = [](const char* key, const char* name) {
-        return [=](sim::SimMachine&) { return ValueEntry(key, name); };
+        return [=](sim::SimDesktop&) { return ValueEntry(key, name); };
     };
     auto file = [](int csidl, const char* name) {
-        return [=](sim::SimMachine& m) { return FileEntry(Startup(m, csidl, name)); };
+        return [=](sim::SimDesktop& m) { return FileEntry(Startup(m, csidl, name)); };
     };
     const std::vector<std::string> firstOnly{"First"};
     const std::vector<std::string> winlogon{"Userinit", "system", "Shell", "UIHost", "Taskman", "LsaStart",
@@ -127,9 +126,10 @@ void Choose(TMainForm& form, int tab, int selected, int focused) {
 
 TEST(Deletion, AnsweringNoChangesNothingAnywhere) {
     for (const Case& c : Cases()) {
-        sim::SimMachine m;
+        sim::SimDesktop m;
         PutEntries(m);
-        TMainForm form(m.platform);
+        TMainForm form(m.platform, m.toolkit);
+        form.FormCreate();
         Choose(form, c.tab, c.row, c.row);
         const MachineState before = Snapshot(m);
         const std::vector<std::string> rows = Names(form.ListOf(c.tab));
@@ -150,9 +150,10 @@ TEST(Deletion, AnsweringNoChangesNothingAnywhere) {
 
 TEST(Deletion, AnsweringYesRemovesExactlyTheConfirmedEntry) {
     for (const Case& c : Cases()) {
-        sim::SimMachine m;
+        sim::SimDesktop m;
         PutEntries(m);
-        TMainForm form(m.platform);
+        TMainForm form(m.platform, m.toolkit);
+        form.FormCreate();
         Choose(form, c.tab, c.row, c.row);
         MachineState expected = Snapshot(m);
         const std::string gone = c.gone(m);
@@ -170,9 +171,10 @@ TEST(Deletion, AnsweringYesRemovesExactlyTheConfirmedEntry) {
 TEST(Deletion, SelectedRowIsNamedAndDeletedWhenTheFocusIsElsewhere) {
     for (const Case& c : Cases()) {
         const int focused = c.row == 0 ? 1 : 0;
-        sim::SimMachine m;
+        sim::SimDesktop m;
         PutEntries(m);
-        TMainForm form(m.platform);
+        TMainForm form(m.platform, m.toolkit);
+        form.FormCreate();
         Choose(form, c.tab, c.row, focused);
         MachineState expected = Snapshot(m);
         expected.erase(c.gone(m));
@@ -186,9 +188,10 @@ TEST(Deletion, SelectedRowIsNamedAndDeletedWhenTheFocusIsElsewhere) {
 
 TEST(Deletion, WithoutASelectedRowRegistryListsSayWhyAndFileListsDoNothing) {
     for (const Case& c : Cases()) {
-        sim::SimMachine m;
+        sim::SimDesktop m;
         PutEntries(m);
-        TMainForm form(m.platform);
+        TMainForm form(m.platform, m.toolkit);
+        form.FormCreate();
         Choose(form, c.tab, -1, c.row);  // a focused row alone is no selection
         const MachineState before = Snapshot(m);
         const int rows = form.ListOf(c.tab).Count();
@@ -210,18 +213,18 @@ TEST(Deletion, WithoutASelectedRowRegistryListsSayWhyAndFileListsDoNothing) {
 TEST(Deletion, AKeyThatCannotBeOpenedEndsSilentlyBeforeAsking) {
     struct Block {
         int tab;
-        std::function<void(sim::SimMachine&, TMainForm&)> spoil;
+        std::function<void(sim::SimDesktop&, TMainForm&)> spoil;
     } blocks[] = {
-        {0, [](sim::SimMachine& m, TMainForm&) { m.registry.Key(kHKCURun)->denyFullAccess = true; }},
-        {0, [](sim::SimMachine&, TMainForm& f) { f.hku.Row(0).SubItems[1] = "HKCU"; }},  // an unknown root name
-        {1, [](sim::SimMachine& m, TMainForm&) { m.registry.RemoveKey(kHKLMRun); }},
-        {9, [](sim::SimMachine& m, TMainForm&) { m.registry.RemoveKey(std::string(kComponents) + "\\{A}"); }},
-        {14, [](sim::SimMachine& m, TMainForm&) { m.registry.Key(kDesktop)->denyFullAccess = true; }},
+        {0, [](sim::SimDesktop& m, TMainForm&) { m.registry.Key(kHKCURun)->denyFullAccess = true; }},
+        {1, [](sim::SimDesktop& m, TMainForm&) { m.registry.RemoveKey(kHKLMRun); }},
+        {9, [](sim::SimDesktop& m, TMainForm&) { m.registry.RemoveKey(std::string(kComponents) + "\\{A}"); }},
+        {14, [](sim::SimDesktop& m, TMainForm&) { m.registry.Key(kDesktop)->denyFullAccess = true; }},
     };
     for (const Block& b : blocks) {
-        sim::SimMachine m;
+        sim::SimDesktop m;
         PutEntries(m);
-        TMainForm form(m.platform);
+        TMainForm form(m.platform, m.toolkit);
+        form.FormCreate();
         Choose(form, b.tab, 0, 0);
         b.spoil(m, form);
         const MachineState before = Snapshot(m);
@@ -234,11 +237,30 @@ TEST(Deletion, AKeyThatCannotBeOpenedEndsSilentlyBeforeAsking) {
     }
 }
 
+TEST(Deletion, TheValueGoesFromWhereTheRowLivesWhateverItsColumnsSay) {
+    sim::SimDesktop m;
+    PutEntries(m);
+    m.registry.SetString("HKLM\\Software\\Decoy", "First", "C:\\decoy.exe");
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
+    Choose(form, 0, 0, 0);
+    // The root and key columns name another place holding a value of the same name.
+    form.hku.Row(0).SubItems[1] = "HKEY_LOCAL_MACHINE";
+    form.hku.Row(0).SubItems[3] = "\\Software\\Decoy";
+    MachineState expected = Snapshot(m);
+    expected.erase(ValueEntry(kHKCURun, "First"));
+    m.user.answers = {DialogResult::Yes};
+    form.ListCommandClick(0, ListCommand::Delete);
+    EXPECT_EQ(expected, Snapshot(m));
+    EXPECT_TRUE(m.registry.HasValue("HKLM\\Software\\Decoy", "First"));
+}
+
 TEST(Deletion, AValueRemovedMeanwhileOrTheLastOneLeavesTheListAsTheRegistryIs) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     m.registry.SetString(kHKCURun, "Gone", "C:\\g.exe");
     m.registry.SetString(kHKCURun, "Last", "C:\\l.exe");
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     Choose(form, 0, 0, 0);
     m.registry.Key(kHKCURun)->values.erase(m.registry.Key(kHKCURun)->values.begin());  // another program was faster
     m.user.answers = {DialogResult::Yes};
@@ -256,9 +278,10 @@ TEST(Deletion, AValueRemovedMeanwhileOrTheLastOneLeavesTheListAsTheRegistryIs) {
 }
 
 TEST(Deletion, ScreenSaverValueGoesWhateverTheRowIsCalled) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     PutEntries(m);
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     Choose(form, 14, 0, 0);
     form.desktop.EditCaption(0, "Wallpaper");  // renamed in place by the user
     m.user.answers = {DialogResult::Yes};
@@ -273,17 +296,18 @@ TEST(Deletion, ScreenSaverValueGoesWhateverTheRowIsCalled) {
 TEST(Deletion, AStartupFileThatStaysKeepsItsRow) {
     struct Lock {
         const char* what;
-        std::function<void(sim::SimMachine&, const std::string&)> apply;
+        std::function<void(sim::SimDesktop&, const std::string&)> apply;
     } locks[] = {
-        {"read-only", [](sim::SimMachine& m, const std::string& p) { m.files.Find(p)->attributes |= kFileAttributeReadonly; }},
-        {"refused", [](sim::SimMachine& m, const std::string& p) { m.files.undeletable.insert(LowerAscii(p)); }},
+        {"read-only", [](sim::SimDesktop& m, const std::string& p) { m.files.Find(p)->attributes |= kFileAttributeReadonly; }},
+        {"refused", [](sim::SimDesktop& m, const std::string& p) { m.files.undeletable.insert(LowerAscii(p)); }},
     };
     for (const Lock& lock : locks) {
-        sim::SimMachine m;
+        sim::SimDesktop m;
         PutEntries(m);
         const std::string path = Startup(m, kCsidlCommonStartup, "first.lnk");
         lock.apply(m, path);
-        TMainForm form(m.platform);
+        TMainForm form(m.platform, m.toolkit);
+        form.FormCreate();
         Choose(form, 2, 0, 0);
         const MachineState before = Snapshot(m);
         m.user.answers = {DialogResult::Yes};
@@ -296,11 +320,12 @@ TEST(Deletion, AStartupFileThatStaysKeepsItsRow) {
 }
 
 TEST(Deletion, AStartupFileAlreadyGoneLosesItsRowAndTheOtherFolderIsUntouched) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     PutEntries(m);
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     Choose(form, 2, 1, 1);
-    ScanUserStartup(form);  // the other list holds rows while this one is shown
+    form.ScanTab(3);  // the other list holds rows while this one is shown
     m.files.DeleteFile(Startup(m, kCsidlCommonStartup, "second.lnk"));
     m.user.answers = {DialogResult::Yes};
     form.ListCommandClick(2, ListCommand::Delete);
@@ -312,10 +337,11 @@ TEST(Deletion, AStartupFileAlreadyGoneLosesItsRowAndTheOtherFolderIsUntouched) {
 }
 
 TEST(Deletion, AFailingRefillEndsAfterTheDeletionWithoutACaption) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     PutEntries(m);
     m.registry.SetDword(kWinlogon, "SaveDumpStart", 1);
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     m.user.shown.clear();
     form.SelectTab(10);  // fails the same way
     form.logs.SetSelection(0, 0);

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "machine_snapshot.h"
-#include "platform/sim/sim.h"
+#include "ui/sim/sim_desktop.h"
 #include "core/forms/main_form.h"
 
 namespace qm {
@@ -14,7 +14,7 @@ namespace {
 constexpr const char* kHKCURun = "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char* kHKLMRun = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-void Populate(sim::SimMachine& m) {
+void Populate(sim::SimDesktop& m) {
     for (const char* key : {kHKCURun, kHKLMRun, "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
                             "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
                             "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad",
@@ -46,7 +46,7 @@ void Populate(sim::SimMachine& m) {
     }
 }
 
-std::string Services(sim::SimMachine& m) {
+std::string Services(sim::SimDesktop& m) {
     std::string out;
     for (const char* name : {"AlphaSvc", "BetaSvc"}) {
         sim::SimService* s = m.services.Find(name);
@@ -62,9 +62,10 @@ TEST(HostileCommands, NothingChangesWithoutAYesAndNoFailureEscapes) {
     for (Selection selection : {Selection::None, Selection::SelectedIsNotFocused, Selection::EditedCaption}) {
         for (ListCommand command : {ListCommand::Delete, ListCommand::JumpTo, ListCommand::Properties}) {
             for (int tab = 0; tab < kCategoryCount; ++tab) {
-                sim::SimMachine m;
+                sim::SimDesktop m;
                 Populate(m);
-                TMainForm form(m.platform);
+                TMainForm form(m.platform, m.toolkit);
+                form.FormCreate();
                 form.FirstShow();
                 form.SelectTab(tab);
                 TListView& list = form.ListOf(tab);

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "machine_snapshot.h"
-#include "platform/sim/sim.h"
+#include "ui/sim/sim_desktop.h"
 #include "core/forms/main_form.h"
 
 namespace qm {
@@ -13,16 +13,17 @@ namespace {
 
 constexpr int kUserTab = 3;
 
-std::string UserFolder(sim::SimMachine& m) { return m.shell.specialFolders[kCsidlStartup]; }
+std::string UserFolder(sim::SimDesktop& m) { return m.shell.specialFolders[kCsidlStartup]; }
 
 TEST(HostileFolders, ThousandsOfFilesAreListedWholeInSearchOrder) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     for (int i = 0; i < 5000; ++i) {
         sim::SimFile link;
         link.shortcutTarget = "C:\\t" + std::to_string(i) + ".exe";
         m.files.AddFile(UserFolder(m) + "\\s" + std::to_string(i) + ".lnk", link);
     }
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     EXPECT_TRUE(m.user.shown.empty());
     ASSERT_EQ(5000, form.User.Count());
     EXPECT_EQ("s4999.lnk", form.User.Row(4999).Caption);
@@ -31,7 +32,7 @@ TEST(HostileFolders, ThousandsOfFilesAreListedWholeInSearchOrder) {
 }
 
 TEST(HostileFolders, OddShortcutsAndNamesListWithoutAnyReport) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     const std::string longTarget = "C:\\" + std::string(250, 'd') + "\\x.exe";  // 259 characters
     ASSERT_EQ(259u, longTarget.size());
     sim::SimFile longLink;
@@ -44,7 +45,8 @@ TEST(HostileFolders, OddShortcutsAndNamesListWithoutAnyReport) {
     sim::SimFile latin;
     latin.shortcutTarget = "C:\\Caf\xe9\\c.exe";
     m.files.AddFile(UserFolder(m) + "\\Caf\xe9.lnk", latin);
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     EXPECT_TRUE(m.user.shown.empty());
     ASSERT_EQ(4, form.User.Count());
     EXPECT_EQ(longTarget, form.User.Row(0).SubItems[0]);
@@ -55,12 +57,13 @@ TEST(HostileFolders, OddShortcutsAndNamesListWithoutAnyReport) {
 }
 
 TEST(HostileFolders, AReadOnlyShortcutThatCannotBeDeletedStaysListedAndOnDisk) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     sim::SimFile link;
     link.shortcutTarget = "C:\\r.exe";
     link.attributes = kFileAttributeReadonly;
     m.files.AddFile(UserFolder(m) + "\\locked.lnk", link);
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     form.SelectTab(kUserTab);
     form.User.SetSelection(0, 0);
     const auto before = testing::Snapshot(m);

@@ -4,7 +4,7 @@
 // the rows and captions, and a registry left exactly as it was.
 #include <gtest/gtest.h>
 
-#include "platform/sim/sim.h"
+#include "ui/sim/sim_desktop.h"
 #include "core/forms/main_form.h"
 
 namespace qm {
@@ -20,12 +20,13 @@ TEST(HostileRegistry, EveryTypeThatIsNotTextFailsWithItsNameAndEmptyDataOfAnyTyp
     const std::uint32_t types[] = {0 /*NONE*/, 3 /*BINARY*/, 4 /*DWORD*/, 5 /*DWORD_BIG_ENDIAN*/, 6 /*LINK*/,
                                    7 /*MULTI_SZ*/, 8, 9, 10, 11 /*QWORD*/, 0x1234};
     for (std::uint32_t type : types) {
-        sim::SimMachine m;
+        sim::SimDesktop m;
         m.registry.SetString(kHKCURun, "Before", "b.exe");
         m.registry.SetRaw(kHKCURun, "Typed", type, {1, 0, 0, 0, 0, 0, 0, 0});
         m.registry.SetRaw(kHKCURun, "Empty", type, {});
         const std::string before = m.registry.Snapshot();
-        TMainForm form(m.platform);
+        TMainForm form(m.platform, m.toolkit);
+        form.FormCreate();
         ASSERT_EQ(1u, m.user.shown.size()) << type;
         EXPECT_EQ("Invalid data type for 'Typed'", m.user.shown[0].text) << type;
         EXPECT_EQ(2, form.hku.Count()) << type;
@@ -44,7 +45,7 @@ TEST(HostileRegistry, EveryTypeThatIsNotTextFailsWithItsNameAndEmptyDataOfAnyTyp
 }
 
 TEST(HostileRegistry, TextWithoutATerminatorWithEmbeddedNulsAndOfAnySizeReadsUpToTheFirstNul) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     const std::string big(1 << 20, 'x');
     m.registry.SetRaw(kHKCURun, "NoNul", kRegSz, Bytes("C:\\a.exe"));
     m.registry.SetRaw(kHKCURun, "Embedded", kRegSz, Bytes(std::string("C:\\b.exe\0hidden.exe", 19)));
@@ -53,7 +54,8 @@ TEST(HostileRegistry, TextWithoutATerminatorWithEmbeddedNulsAndOfAnySizeReadsUpT
     m.registry.SetRaw(kHKCURun, "Big1m", kRegSz, Bytes(big));
     m.registry.SetRaw(kHKCURun, "OnlyNul", kRegSz, {0});
     const std::string before = m.registry.Snapshot();
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     EXPECT_TRUE(m.user.shown.empty());
     ASSERT_EQ(6, form.hku.Count());
     EXPECT_EQ("C:\\a.exe", form.hku.Row(0).SubItems[0]);
@@ -66,14 +68,15 @@ TEST(HostileRegistry, TextWithoutATerminatorWithEmbeddedNulsAndOfAnySizeReadsUpT
 }
 
 TEST(HostileRegistry, OddNamesAreListedAsStored) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     const std::string longName(300, 'N');
     const std::string latin1 = "Caf\xe9 \xdc" "ber";      // Latin-1 letters as the ANSI API returns them
     const std::string utf8 = "\xd0\x9f\xd1\x80\xd0\xbe";  // bytes of a UTF-8 name, kept as bytes
     const std::string control = "tab\there\x01";
     for (const std::string& name : {longName, latin1, utf8, control, std::string()})
         m.registry.SetString(kHKCURun, name, "C:\\" + std::to_string(name.size()) + ".exe");
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     EXPECT_TRUE(m.user.shown.empty());
     ASSERT_EQ(5, form.hku.Count());
     EXPECT_EQ(longName, form.hku.Row(0).Caption);
@@ -85,7 +88,7 @@ TEST(HostileRegistry, OddNamesAreListedAsStored) {
 }
 
 TEST(HostileRegistry, AValueDeletedBetweenTheEnumerationAndTheReadListsWithEmptyText) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     m.registry.SetString(kHKCURun, "Stays", "s.exe");
     m.registry.SetString(kHKCURun, "Vanishes", "v.exe");
     m.registry.SetString(kHKCURun, "Last", "l.exe");
@@ -93,7 +96,8 @@ TEST(HostileRegistry, AValueDeletedBetweenTheEnumerationAndTheReadListsWithEmpty
     m.registry.beforeRead = [&](const std::string& name) {
         if (name == "Vanishes" && !gone) gone = m.registry.Key(kHKCURun)->EraseValue("Vanishes");
     };
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     EXPECT_TRUE(m.user.shown.empty());
     ASSERT_EQ(3, form.hku.Count());
     EXPECT_EQ("Vanishes", form.hku.Row(1).Caption);
@@ -103,12 +107,13 @@ TEST(HostileRegistry, AValueDeletedBetweenTheEnumerationAndTheReadListsWithEmpty
 }
 
 TEST(HostileRegistry, AKeyThatCannotBeQueriedOrOpenedListsNothingAndReportsNothing) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     m.registry.SetString(kHKCURun, "X", "x.exe");
     m.registry.Key(kHKCURun)->failQueryInfo = true;
     m.registry.SetString(kWinlogon, "Shell", "evil.exe");
     m.registry.Key(kWinlogon)->denyFullAccess = true;
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     EXPECT_TRUE(m.user.shown.empty());
     EXPECT_EQ(0, form.hku.Count());
     EXPECT_EQ("HKCU / Run (0)", form.TabCaptions[0]);
@@ -117,13 +122,14 @@ TEST(HostileRegistry, AKeyThatCannotBeQueriedOrOpenedListsNothingAndReportsNothi
 }
 
 TEST(HostileRegistry, ManyValuesAndComponentsAreListedWhole) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     for (int i = 0; i < 10000; ++i) m.registry.SetString(kHKCURun, "V" + std::to_string(i), "C:\\v.exe");
     for (int i = 0; i < 2000; ++i) {
         const std::string key = kComponents + std::string("{c") + std::to_string(i) + "}";
         m.registry.SetString(key, "StubPath", "C:\\s.exe");
     }
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     EXPECT_EQ(10000, form.hku.Count());
     EXPECT_EQ("HKCU / Run (10000)", form.TabCaptions[0]);
     EXPECT_EQ("ActiveX (2000)", form.TabCaptions[9]);
@@ -131,9 +137,10 @@ TEST(HostileRegistry, ManyValuesAndComponentsAreListedWhole) {
 }
 
 TEST(HostileRegistry, TheRegistryChangingWhileTheWindowIsOpenShowsOnTheNextShow) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     m.registry.SetString(kHKCURun, "A", "a.exe");
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     form.FirstShow();
     m.registry.RemoveKey(kHKCURun);
     m.registry.SetDword("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Now", 5);

@@ -3,7 +3,7 @@
 // every handle is closed.
 #include <gtest/gtest.h>
 
-#include "platform/sim/sim.h"
+#include "ui/sim/sim_desktop.h"
 #include "core/forms/main_form.h"
 
 namespace qm {
@@ -12,7 +12,7 @@ namespace {
 constexpr int kServicesTab = 8;
 
 TEST(HostileServices, AServiceRemovedBetweenEnumerationAndOpenIsListedWithADash) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     for (const char* name : {"AlphaSvc", "BetaSvc", "GammaSvc"}) {
         sim::SimService s;
         s.name = name;
@@ -20,7 +20,8 @@ TEST(HostileServices, AServiceRemovedBetweenEnumerationAndOpenIsListedWithADash)
         s.commandLine = "C:\\svc\\" + std::string(name) + ".exe";
         m.services.Add(s);
     }
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     m.services.beforeOpen = [&](const std::string& name) {
         if (name != "BetaSvc" || !m.services.Find("BetaSvc")) return;
         m.services.Find("BetaSvc")->markedForDelete = true;

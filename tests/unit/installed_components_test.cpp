@@ -2,8 +2,8 @@
 // components without an identifier.
 #include <gtest/gtest.h>
 
-#include "core/collectors/collector.h"
-#include "platform/sim/sim.h"
+#include "core/categories/row_marks.h"
+#include "ui/sim/sim_desktop.h"
 #include "core/forms/main_form.h"
 
 namespace qm {
@@ -12,7 +12,7 @@ namespace {
 constexpr const char* kComponents = "HKLM\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\";
 constexpr int kActiveX = 9;
 
-void Component(sim::SimMachine& m, const std::string& key, const char* name, const char* id, const char* stub) {
+void Component(sim::SimDesktop& m, const std::string& key, const char* name, const char* id, const char* stub) {
     const std::string path = kComponents + key;
     m.registry.Key(path);
     if (name) m.registry.SetString(path, "", name);
@@ -21,7 +21,7 @@ void Component(sim::SimMachine& m, const std::string& key, const char* name, con
 }
 
 TEST(InstalledComponents, ListsComponentsWithACommandInEnumerationOrder) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     Component(m, "{first-no-stub}", "No command", "X", nullptr);
     Component(m, "{desktop}", "Windows Desktop Update", "DesktopUpdate",
               "C:\\WINDOWS\\system32\\rundll32.exe shell32.dll,X");
@@ -29,7 +29,8 @@ TEST(InstalledComponents, ListsComponentsWithACommandInEnumerationOrder) {
     Component(m, "{suspect}", nullptr, nullptr, "%SystemRoot%\\x.exe -y");
     Component(m, "{adsi}", "Active Directory Service Interface", "ADSI", "regsvr32 /s x.dll");
     Component(m, "{adsi-case}", "active directory service interface", "ADSI2", "C:\\a.exe");
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     form.SelectTab(kActiveX);
     ASSERT_EQ(4, form.actx.Count());
     const TEntryRow& desktop = form.actx.Row(0);
@@ -52,21 +53,23 @@ TEST(InstalledComponents, ListsComponentsWithACommandInEnumerationOrder) {
 }
 
 TEST(InstalledComponents, NoCommandsMeansNoRowsAndNoImageLists) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     Component(m, "{a}", "A", "A", nullptr);
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     EXPECT_EQ(0, form.actx.Count());
-    EXPECT_EQ(0u, form.actx.SmallImages());
+    EXPECT_FALSE(form.actx.SmallImages());
     EXPECT_EQ("ActiveX (0)", form.TabCaptions[kActiveX]);
 }
 
 TEST(InstalledComponents, AValueThatIsNotTextStopsTheScanKeepingEarlierRows) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     Component(m, "{good}", "Good", "G", "C:\\g.exe");
     Component(m, "{bad}", "Bad", nullptr, "C:\\b.exe");
     m.registry.SetDword(std::string(kComponents) + "{bad}", "ComponentID", 7);
     Component(m, "{later}", "Later", "L", "C:\\l.exe");
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     ASSERT_EQ(1u, m.user.shown.size());
     EXPECT_EQ("Invalid data type for 'ComponentID'", m.user.shown[0].text);
     ASSERT_EQ(2, form.actx.Count());

@@ -4,7 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "core/forms/item_form.h"
-#include "platform/sim/sim.h"
+#include "core/model/icons.h"
+#include "ui/sim/sim_desktop.h"
 #include "platform/sim/version_block.h"
 #include "core/forms/main_form.h"
 
@@ -18,7 +19,7 @@ constexpr const char* kHKCURun = "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVer
 constexpr const char* kWinlogonKey = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 
 // A program with a version resource naming its company, description and version.
-void AddProgram(sim::SimMachine& m, const std::string& path, const std::string& company) {
+void AddProgram(sim::SimDesktop& m, const std::string& path, const std::string& company) {
     sim::VersionFixture f;
     f.fixed = sim::FixedFileFixture{};
     f.translations = {{0x0409, 0x04B0}};
@@ -46,8 +47,9 @@ TEntryRow Row(const std::string& caption, const std::vector<std::string>& subIte
 }
 
 TEST(ItemForm, IsCreatedHiddenWithItsDesignCaptions) {
-    sim::SimMachine m;
-    TMainForm form(m.platform);
+    sim::SimDesktop m;
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     ASSERT_TRUE(form.ItemForm);
     const TItemForm& item = *form.ItemForm;
     EXPECT_FALSE(item.Visible);
@@ -56,16 +58,17 @@ TEST(ItemForm, IsCreatedHiddenWithItsDesignCaptions) {
     EXPECT_EQ("<root>", item.Label6);
     EXPECT_EQ("<key>", item.Label8);
     EXPECT_EQ("<type>", item.Label10);
-    EXPECT_EQ(0u, item.Image1.Icon());
+    EXPECT_FALSE(item.Image1.Icon());
     EXPECT_EQ(0, m.toolkit.itemFormShown);
 }
 
 TEST(ItemForm, RunEntryShowsNameCommandKeyIconAndVersionOfItsProgram) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     m.registry.SetString(kHKCURun, "Other", "C:\\other.exe");
     m.registry.SetString(kHKCURun, "Tool", "\"C:\\Program Files\\Tool\\tool.exe\" /min");
     AddProgram(m, "C:\\Program Files\\Tool\\tool.exe", "Acme");
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     form.FirstShow();
     // The user had focused another row before selecting this one.
     form.hku.SetSelection(1, 0);
@@ -82,47 +85,63 @@ TEST(ItemForm, RunEntryShowsNameCommandKeyIconAndVersionOfItsProgram) {
     EXPECT_EQ("Acme", item.Label6);
     EXPECT_EQ("Acme tool", item.Label8);
     EXPECT_EQ("1.0", item.Label10);
-    EXPECT_NE(0u, item.Image1.Icon());
+    EXPECT_TRUE(item.Image1.Icon());
     EXPECT_EQ(1, m.shell.LiveIcons());
 }
 
-TEST(ItemForm, EachListTakesItsCommandCommasAndLocationFromItsOwnColumns) {
-    constexpr const char* kFixed[] = {
-        "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon",
-        "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\",
-        "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run",
-        "HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run",
-        "HKEY_CURRENT_USER\\Control Panel\\Desktop",
-    };
+RegistryLocation At(RegRoot root, const char* key, std::string subKey = "") {
+    return RegistryLocation{.root = root, .key = key, .subKey = std::move(subKey), .value = "Entry"};
+}
+
+TEST(ItemForm, EachListTakesItsCommandFromItsColumnAndShowsWhereTheRowLives) {
     const std::string first = "C:\\A\\a.exe,", second = "\"C:\\B\\b.exe\" /x";
+    const std::string folder = "C:\\Users\\Start\\";
+    using R = RegRoot;
     struct Case {
         Tab tab;
+        Location where;
         std::string edit1, edit3, company;
     } cases[] = {
         // A trailing comma stays in the target unless the list removes commas:
         // then "c:\a\a.exe," names no file and the version labels stay empty.
-        {HKCURun, first, "Key", ""},
-        {HKLMRun, first, "Key", ""},
-        {CommonStartup, first, "Key", ""},
-        {UserStartup, first, "Key", ""},
-        {HKCURunOnce, first, "Key", ""},
-        {HKLMRunOnce, first, "Key", ""},
-        {ShellObject, first, "Key", ""},
-        {RunOnceEx, first, "Key", ""},
-        {Services, second, first, "B"},
-        {ActiveX, second, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Key", "B"},
-        {WinLogon, first, kFixed[0], "A"},
-        {LoadRun, first, kFixed[1], "A"},
-        {HKLMExplorer, first, kFixed[2], ""},
-        {HKCUExplorer, first, kFixed[3], ""},
-        {Desktop, first, kFixed[4], ""},
+        {HKCURun, At(R::CurrentUser, keys::kRun), first,
+         "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", ""},
+        {HKLMRun, At(R::LocalMachine, keys::kRun), first,
+         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", ""},
+        {CommonStartup, FileLocation{.folder = folder, .name = "a.lnk"}, first, folder, ""},
+        {UserStartup, FileLocation{.folder = folder, .name = "a.lnk"}, first, folder, ""},
+        {HKCURunOnce, At(R::CurrentUser, keys::kRunOnce), first,
+         "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", ""},
+        {HKLMRunOnce, At(R::LocalMachine, keys::kRunOnce), first,
+         "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", ""},
+        {ShellObject, At(R::LocalMachine, keys::kShellServiceObjects), first,
+         "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad", ""},
+        {RunOnceEx, At(R::LocalMachine, keys::kRunOnceEx), first,
+         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx", ""},
+        // A service shows its description where the others show their location.
+        {Services, ServiceLocation{"Entry"}, second, first, "B"},
+        {ActiveX, At(R::LocalMachine, keys::kInstalledComponents, "Key"), second,
+         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Key", "B"},
+        {WinLogon, At(R::LocalMachine, keys::kWinlogon), first,
+         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "A"},
+        {LoadRun, At(R::CurrentUser, keys::kWindows), first,
+         "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\", "A"},
+        {HKLMExplorer, At(R::LocalMachine, keys::kExplorerRun), first,
+         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run", ""},
+        {HKCUExplorer, At(R::CurrentUser, keys::kExplorerRun), first,
+         "HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run", ""},
+        {Desktop, At(R::CurrentUser, keys::kDesktop), first, "HKEY_CURRENT_USER\\Control Panel\\Desktop", ""},
     };
     for (const Case& c : cases) {
-        sim::SimMachine m;
+        sim::SimDesktop m;
         AddProgram(m, "C:\\A\\a.exe", "A");
         AddProgram(m, "C:\\B\\b.exe", "B");
-        TMainForm form(m.platform);
-        PutRows(form.ListOf(c.tab), {Row("Entry", {first, second, "Key"})}, 0, 0);
+        TMainForm form(m.platform, m.toolkit);
+        form.FormCreate();
+        // The third column names another key and folder: the dialog shows where the row lives.
+        TEntryRow row = Row("Entry", {first, second, "Key"});
+        row.Where = c.where;
+        PutRows(form.ListOf(c.tab), {row}, 0, 0);
         // The double-click and the popup menu's properties item are one handler.
         if (c.tab % 2) form.ListDblClick(c.tab);
         else form.ListCommandClick(c.tab, ListCommand::Properties);
@@ -133,16 +152,17 @@ TEST(ItemForm, EachListTakesItsCommandCommasAndLocationFromItsOwnColumns) {
         EXPECT_EQ(c.edit1, item.Edit1) << c.tab;
         EXPECT_EQ(c.edit3, item.Edit3) << c.tab;
         EXPECT_EQ(c.company, item.Label6) << c.tab;
-        EXPECT_EQ(c.company.empty(), item.Image1.Icon() == 0) << c.tab;
+        EXPECT_EQ(c.company.empty(), !item.Image1.Icon()) << c.tab;
         EXPECT_TRUE(m.user.shown.empty()) << c.tab;
     }
 }
 
 TEST(ItemForm, WinlogonValueWithTrailingCommaNamesItsProgram) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     m.registry.SetString(kWinlogonKey, "Userinit", "C:\\Windows\\system32\\userinit.exe,");
     AddProgram(m, "c:\\windows\\system32\\userinit.exe", "Logon");
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     form.SelectTab(WinLogon);
     ASSERT_EQ("Userinit", form.logs.Row(0).Caption);
     form.logs.SetSelection(0, 0);
@@ -155,9 +175,10 @@ TEST(ItemForm, WinlogonValueWithTrailingCommaNamesItsProgram) {
 }
 
 TEST(ItemForm, WithoutASelectedRowNothingIsShown) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     m.registry.SetString(kHKCURun, "Tool", "C:\\tool.exe");
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     for (int focused : {-1, 0}) {
         form.hku.SetSelection(-1, focused);
         form.ListDblClick(HKCURun);
@@ -172,8 +193,9 @@ TEST(ItemForm, WithoutASelectedRowNothingIsShown) {
 }
 
 TEST(ItemForm, ARowLeftWithoutItsCommandShowsEmptyFields) {
-    sim::SimMachine m;
-    TMainForm form(m.platform);
+    sim::SimDesktop m;
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     PutRows(form.hku, {Row("Flags", {})}, 0, 0);
     form.ListDblClick(HKCURun);
     const TItemForm& item = *form.ItemForm;
@@ -187,40 +209,44 @@ TEST(ItemForm, ARowLeftWithoutItsCommandShowsEmptyFields) {
 }
 
 TEST(ItemForm, ASecondRequestReplacesEveryFieldAndTheIcon) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     AddProgram(m, "C:\\A\\a.exe", "A");
-    TMainForm form(m.platform);
-    PutRows(form.hku, {Row("First", {"C:\\A\\a.exe", "HKEY_CURRENT_USER", "KeyA"}),
-                       Row("Second", {"C:\\missing\\b.exe", "HKEY_CURRENT_USER", "KeyB"})},
-            0, 0);
-    form.ListDblClick(HKCURun);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
+    TEntryRow first = Row("First", {"C:\\A\\a.exe", "HKEY_LOCAL_MACHINE"});
+    first.Where = At(RegRoot::LocalMachine, "KeyA");
+    TEntryRow second = Row("Second", {"C:\\missing\\b.exe", "HKEY_LOCAL_MACHINE"});
+    second.Where = At(RegRoot::LocalMachine, "KeyB");
+    PutRows(form.LV, {first, second}, 0, 0);
+    form.ListDblClick(HKLMRun);
     TItemForm& item = *form.ItemForm;
     ASSERT_EQ("A", item.Label6);
-    const Handle firstIcon = item.Image1.Icon();
-    ASSERT_NE(0u, firstIcon);
+    const IconHandle firstIcon = item.Image1.Icon();
+    ASSERT_TRUE(firstIcon);
     item.ActiveControl = TItemForm::Control::BitBtn1;  // the user tabbed on
-    form.hku.SetSelection(1, 1);
-    form.ListDblClick(HKCURun);  // while the dialog is still visible
+    form.LV.SetSelection(1, 1);
+    form.ListDblClick(HKLMRun);  // while the dialog is still visible
     EXPECT_EQ(2, m.toolkit.itemFormShown);
     EXPECT_EQ("Second", item.Label1);
     EXPECT_EQ("Second", item.Edit2);
     EXPECT_EQ("C:\\missing\\b.exe", item.Edit1);
-    EXPECT_EQ("KeyB", item.Edit3);
+    EXPECT_EQ("HKEY_LOCAL_MACHINE\\KeyB", item.Edit3);
     EXPECT_EQ("", item.Label6);
     EXPECT_EQ("", item.Label8);
     EXPECT_EQ("", item.Label10);
-    EXPECT_EQ(0u, item.Image1.Icon());  // the shell has no icon for a missing file
+    EXPECT_FALSE(item.Image1.Icon());  // the shell has no icon for a missing file
     EXPECT_EQ(0, m.shell.LiveIcons());  // and the first one was released
     // Still visible: the focus stays where the user left it.
     EXPECT_EQ(TItemForm::Control::BitBtn1, item.ActiveControl);
     // The dialog keeps its copies when the list changes under it.
-    form.hku.Clear();
+    form.LV.Clear();
     EXPECT_EQ("Second", item.Label1);
 }
 
 TEST(ItemForm, ClosingHidesAndTheNextShowFocusesEdit1Again) {
-    sim::SimMachine m;
-    TMainForm form(m.platform);
+    sim::SimDesktop m;
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     TItemForm& item = *form.ItemForm;
     PutRows(form.hku, {Row("Tool", {"C:\\tool.exe", "HKEY_CURRENT_USER", "Key"})}, 0, 0);
     for (void (TItemForm::*close)() : {&TItemForm::Button1Click, &TItemForm::Button2Click, &TItemForm::FormClose}) {
@@ -236,9 +262,10 @@ TEST(ItemForm, ClosingHidesAndTheNextShowFocusesEdit1Again) {
 }
 
 TEST(ItemForm, PropertiesDropsCommasBeforeTheCutAndFindTargetKeepsThem) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     m.files.AddFolder("C:\\my,tools");
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     PutRows(form.hku, {Row("Tool", {"c:\\my,tools\\a.exe", "HKEY_CURRENT_USER", "Key"})}, 0, 0);
     form.ListDblClick(HKCURun);
     TItemForm& item = *form.ItemForm;
@@ -262,9 +289,10 @@ TEST(ItemForm, PropertiesDropsCommasBeforeTheCutAndFindTargetKeepsThem) {
 }
 
 TEST(ItemForm, ButtonsWorkOnWhatTheUserTypedIntoEdit1) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     m.files.AddFolder("D:\\Typed");
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     PutRows(form.hku, {Row("Tool", {"C:\\Row\\tool.exe", "HKEY_CURRENT_USER", "Key"})}, 0, 0);
     form.ListDblClick(HKCURun);
     TItemForm& item = *form.ItemForm;
@@ -289,10 +317,10 @@ TEST(ItemForm, FindTargetOpensOnlyAnExistingFolderAndNeverStartsAProgram) {
         {"", nullptr},
     };
     for (const Case& c : cases) {
-        sim::SimMachine m;
+        sim::SimDesktop m;
         m.files.AddFolder("C:\\Tools");
         m.files.AddFile("C:\\evil.exe");
-        TItemForm item(m.platform);
+        TItemForm item(m.platform, m.toolkit);
         item.Edit1 = c.edit1;
         item.BitBtn1Click();
         if (!c.opened) {
@@ -305,22 +333,13 @@ TEST(ItemForm, FindTargetOpensOnlyAnExistingFolderAndNeverStartsAProgram) {
     }
 }
 
-TEST(ExtractFileDir, CutsAtTheLastSeparatorAndKeepsARootsBackslash) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"c:\\tools\\a.exe", "c:\\tools"}, {"c:\\a.exe", "c:\\"},     {"c:a.exe", "c:"},
-        {"\\a.exe", "\\"},                 {"a.exe", ""},             {"", ""},
-        {"\\\\server\\a.exe", "\\\\server"}, {"c:\\dir\\\\a.exe", "c:\\dir\\\\"}, {"c:\\my,tools\\a.exe", "c:\\my,tools"},
-    };
-    for (const auto& [path, folder] : cases) EXPECT_EQ(folder, ExtractFileDir(path)) << path;
-}
-
 TEST(ItemForm, Image1ReleasesEveryIconItWasGiven) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     m.files.AddFile("C:\\a.exe");
     {
-        TItemForm item(m.platform);
-        const Handle first = GetFileIcon(m.platform, "C:\\a.exe", false);
-        const Handle second = GetFileIcon(m.platform, "C:\\a.exe", false);
+        TItemForm item(m.platform, m.toolkit);
+        const IconHandle first = GetFileIcon(m.platform, "C:\\a.exe", false);
+        const IconHandle second = GetFileIcon(m.platform, "C:\\a.exe", false);
         item.Image1.SetIcon(first);
         item.Image1.SetIcon(first);  // the same icon again stays
         EXPECT_EQ(2, m.shell.LiveIcons());

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "core/actions/jump_to.h"
-#include "platform/sim/sim.h"
+#include "core/actions/open_folder.h"
+#include "core/errors.h"
+#include "ui/sim/sim_desktop.h"
 #include "core/forms/main_form.h"
 
 namespace qm {
@@ -18,7 +20,7 @@ enum Tab { HKCURun, HKLMRun, CommonStartup, UserStartup, HKCURunOnce, HKLMRunOnc
 // The messages sent to `tree` and the pauses, one token each: "<" a left
 // arrow, ">" a right arrow, a typed character as itself, "~750" a pause.
 // Anything else, or a message to another window, shows up in brackets.
-std::string Keystrokes(const sim::SimProcesses& p, Handle tree) {
+std::string Keystrokes(const sim::SimProcesses& p, WindowHandle tree) {
     std::string out;
     for (const WindowCall& c : p.calls) {
         if (c.kind == WindowCall::Sleep) {
@@ -38,7 +40,7 @@ const std::string kClimb = std::string(31, '<') + ">";
 
 // The key path a walk typed: after the climb, a right arrow with its pause
 // stands for a backslash.
-std::string TypedPath(const sim::SimProcesses& p, Handle tree) {
+std::string TypedPath(const sim::SimProcesses& p, WindowHandle tree) {
     std::string keys = Keystrokes(p, tree);
     if (keys.rfind(kClimb, 0) != 0) return "<no climb> " + keys;
     std::string path;
@@ -70,11 +72,11 @@ std::vector<std::string> Preamble(const sim::SimProcesses& p) {
 const char* kRunKey = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 TEST(JumpToRegistryKey, StartsAClosedEditorWaitsUntilReadyAndWalksTheTree) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     JumpToRegistryKey(m.platform, kRunKey);
-    const Handle editor = m.processes.FindWindow(nullptr, nullptr);
-    const Handle tree = m.processes.RegistryEditorTree();
-    ASSERT_NE(0u, tree);
+    const WindowHandle editor = m.processes.FindWindow(nullptr, nullptr);
+    const WindowHandle tree = m.processes.RegistryEditorTree();
+    ASSERT_TRUE(tree);
     EXPECT_EQ((std::vector<std::string>{"Start:regedit.exe:48", "WaitIdle", "CloseHandle", "CloseHandle", "Show:5",
                                         "Foreground", "Foreground", "Focus"}),
               Preamble(m.processes));
@@ -92,10 +94,10 @@ TEST(JumpToRegistryKey, StartsAClosedEditorWaitsUntilReadyAndWalksTheTree) {
 
 TEST(JumpToRegistryKey, UsesAnOpenEditorWhereverItsTreeSits) {
     for (bool grandchild : {false, true}) {  // Windows' editor, Wine's editor
-        sim::SimMachine m;
-        const Handle editor = m.processes.OpenRegistryEditor(grandchild);
+        sim::SimDesktop m;
+        const WindowHandle editor = m.processes.OpenRegistryEditor(grandchild);
         JumpToRegistryKey(m.platform, "HKEY_USERS\\.DEFAULT");
-        const Handle tree = m.processes.RegistryEditorTree();
+        const WindowHandle tree = m.processes.RegistryEditorTree();
         EXPECT_TRUE(m.processes.started.empty()) << grandchild;
         EXPECT_EQ((std::vector<std::string>{"Show:5", "Foreground", "Foreground", "Focus"}), Preamble(m.processes));
         EXPECT_EQ(editor, m.processes.calls[0].window);
@@ -120,7 +122,7 @@ TEST(JumpToRegistryKey, TypesEveryCharacterOfThePathAsItIs) {
         {"HKEY_CURRENT_USER\\M\xFC" "nchen", kClimb + "HKEY_CURRENT_USER>~750M[258 252 1]nchen"},
     };
     for (const Case& c : cases) {
-        sim::SimMachine m;
+        sim::SimDesktop m;
         m.processes.OpenRegistryEditor();
         JumpToRegistryKey(m.platform, c.path);
         EXPECT_EQ(c.keys, Keystrokes(m.processes, m.processes.RegistryEditorTree())) << c.path;
@@ -128,7 +130,7 @@ TEST(JumpToRegistryKey, TypesEveryCharacterOfThePathAsItIs) {
 }
 
 TEST(JumpToRegistryKey, EndsSilentlyWithoutAnEditorOrItsTree) {
-    sim::SimMachine noEditor;
+    sim::SimDesktop noEditor;
     noEditor.processes.registryEditorInstalled = false;
     JumpToRegistryKey(noEditor.platform, kRunKey);
     ASSERT_EQ(1u, noEditor.processes.calls.size());  // the failed start only
@@ -137,8 +139,8 @@ TEST(JumpToRegistryKey, EndsSilentlyWithoutAnEditorOrItsTree) {
 
     // An editor window without a key tree is shown, but nothing is typed and
     // the focus stays where it was.
-    sim::SimMachine noTree;
-    const Handle editor = noTree.processes.AddWindow(0, "RegEdit_RegEdit");
+    sim::SimDesktop noTree;
+    const WindowHandle editor = noTree.processes.AddWindow(WindowHandle{}, "RegEdit_RegEdit");
     noTree.processes.AddWindow(editor, "SysListView32");
     JumpToRegistryKey(noTree.platform, kRunKey);
     EXPECT_EQ((std::vector<std::string>{"Show:5", "Foreground"}), Preamble(noTree.processes));
@@ -147,7 +149,7 @@ TEST(JumpToRegistryKey, EndsSilentlyWithoutAnEditorOrItsTree) {
 }
 
 TEST(RunProcess, StartsInANewConsoleAndClosesItsHandles) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     EXPECT_EQ(0, RunProcess(m.platform, "regedit.exe", false, false));
     ASSERT_EQ(3u, m.processes.calls.size());  // no wait at all
     EXPECT_EQ(0x30u, m.processes.calls[0].value);
@@ -167,7 +169,7 @@ TEST(RunProcess, StartsInANewConsoleAndClosesItsHandles) {
 }
 
 TEST(RunProcess, AFailedWaitForTheEndRaisesThePlatformErrorAndStillClosesHandles) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     m.processes.waitForSingleObjectResult = 0xFFFFFFFFu;
     m.processes.lastError = 6;
     try {
@@ -179,7 +181,7 @@ TEST(RunProcess, AFailedWaitForTheEndRaisesThePlatformErrorAndStillClosesHandles
     EXPECT_EQ(0, m.processes.OpenHandles());
 }
 
-TEST(FolderOfPath, KeepsTheRootBackslashOnly) {
+TEST(ExtractFileDir, CutsAtTheLastSeparatorAndKeepsARootsBackslash) {
     const std::pair<const char*, const char*> cases[] = {
         {"c:\\program files\\svc\\svc.exe", "c:\\program files\\svc"},
         {"c:\\svc.exe", "c:\\"},
@@ -187,61 +189,76 @@ TEST(FolderOfPath, KeepsTheRootBackslashOnly) {
         {"svc.exe", ""},
         {"", ""},
         {"\\\\server\\share\\svc.exe", "\\\\server\\share"},
+        {"\\\\server\\a.exe", "\\\\server"},
         {"\\svc.exe", "\\"},
         {"c:\\dir\\\\svc.exe", "c:\\dir\\\\"},
+        {"c:\\my,tools\\a.exe", "c:\\my,tools"},
     };
-    for (const auto& [path, folder] : cases) EXPECT_EQ(folder, FolderOfPath(path)) << path;
+    for (const auto& [path, folder] : cases) EXPECT_EQ(folder, ExtractFileDir(path)) << path;
 }
 
-// A main form whose list on `tab` holds one row with these sub-items.
+// A main form whose list on `tab` holds one row with these sub-items and
+// this location.
 struct Fixture {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     std::unique_ptr<TMainForm> form;
     Fixture() {
         m.files.AddFolder("C:\\Program Files\\Svc");
         m.files.AddFile("C:\\Program Files\\Svc\\svc.exe");
         m.files.AddFile("C:\\evil.exe");
-        form = std::make_unique<TMainForm>(m.platform);
+        form = std::make_unique<TMainForm>(m.platform, m.toolkit);
+        form->FormCreate();
     }
-    void PutRow(int tab, std::vector<std::string> subItems, bool select = true) {
+    void PutRow(int tab, std::vector<std::string> subItems, Location where = {}, bool select = true) {
         TListView& list = form->ListOf(tab);
         list.Clear();
         TEntryRow& row = list.Add();
         row.Caption = "Entry";
         for (auto& s : subItems) row.SubItems.Add(s);
+        row.Where = std::move(where);
         list.SetSelection(select ? 0 : -1, 0);
     }
     void Jump(int tab) { form->ListCommandClick(tab, ListCommand::JumpTo); }
 };
 
-TEST(JumpToClick, EachRegistryListJumpsToItsKey) {
+RegistryLocation At(RegRoot root, const char* key, std::string subKey = "") {
+    return RegistryLocation{.root = root, .key = key, .subKey = std::move(subKey), .value = "Entry"};
+}
+
+TEST(JumpToClick, EachRegistryListJumpsToTheKeyWhereItsRowLives) {
+    // The texts of the row name another key: the jump goes by where the row lives.
+    const std::vector<std::string> decoys{"x.exe", "HKEY_USERS", "HKEY_USERS\\Decoy", "\\Decoy"};
+    using R = RegRoot;
     struct Case {
         Tab tab;
-        std::vector<std::string> subItems;
+        RegistryLocation where;
         const char* key;
     } cases[] = {
-        {HKCURun, {"app.exe", "HKEY_CURRENT_USER", kRunKey}, kRunKey},
-        {HKLMRun, {"app.exe", "HKEY_LOCAL_MACHINE", "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"},
-         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"},
-        {HKCURunOnce, {"a", "b", "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce"},
+        {HKCURun, At(R::CurrentUser, keys::kRun), kRunKey},
+        {HKLMRun, At(R::LocalMachine, keys::kRun), "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"},
+        {HKCURunOnce, At(R::CurrentUser, keys::kRunOnce),
          "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce"},
-        {HKLMRunOnce, {"a", "b", "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce"},
+        {HKLMRunOnce, At(R::LocalMachine, keys::kRunOnce),
          "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce"},
-        {ShellObject, {"a", "b", "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad"},
+        {ShellObject, At(R::LocalMachine, keys::kShellServiceObjects),
          "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad"},
-        {RunOnceEx, {"a", "b", "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx"},
+        {RunOnceEx, At(R::LocalMachine, keys::kRunOnceEx),
          "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx"},
-        {ActiveX, {"{89820200-ECBD-11cf-8B85-00AA005B4383}", "x", ">{22d6f312-b0f6-11d0-94ab-0080c74c7e95}"},
+        {ActiveX, At(R::LocalMachine, keys::kInstalledComponents, ">{22d6f312-b0f6-11d0-94ab-0080c74c7e95}"),
          "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\>{22d6f312-b0f6-11d0-94ab-0080c74c7e95}"},
-        {WinLogon, {"No Autorun Entry"}, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon"},
-        {LoadRun, {"x"}, "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\"},
-        {HKLMExplorer, {"a", "b", "c"}, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run"},
-        {HKCUExplorer, {"a", "b", "c"}, "HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run"},
-        {Desktop, {"x"}, "HKEY_CURRENT_USER\\Control Panel\\Desktop"},
+        {WinLogon, At(R::LocalMachine, keys::kWinlogon),
+         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon"},
+        {LoadRun, At(R::CurrentUser, keys::kWindows),
+         "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\"},
+        {HKLMExplorer, At(R::LocalMachine, keys::kExplorerRun),
+         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run"},
+        {HKCUExplorer, At(R::CurrentUser, keys::kExplorerRun),
+         "HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run"},
+        {Desktop, At(R::CurrentUser, keys::kDesktop), "HKEY_CURRENT_USER\\Control Panel\\Desktop"},
     };
     for (const Case& c : cases) {
         Fixture f;
-        f.PutRow(c.tab, c.subItems);
+        f.PutRow(c.tab, decoys, c.where);
         f.Jump(c.tab);
         EXPECT_EQ(c.key, TypedPath(f.m.processes, f.m.processes.RegistryEditorTree())) << c.tab;
         EXPECT_EQ(std::vector<std::string>{"regedit.exe"}, f.m.processes.started) << c.tab;
@@ -251,9 +268,10 @@ TEST(JumpToClick, EachRegistryListJumpsToItsKey) {
 }
 
 TEST(JumpToClick, AJumpFromTheRunTabReachesTheRowsKey) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     m.registry.SetString("HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Tray", "tray.exe");
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     form.hku.SetSelection(0, 0);
     form.ListCommandClick(HKCURun, ListCommand::JumpTo);
     EXPECT_EQ(kRunKey, TypedPath(m.processes, m.processes.RegistryEditorTree()));
@@ -261,25 +279,28 @@ TEST(JumpToClick, AJumpFromTheRunTabReachesTheRowsKey) {
 
 TEST(JumpToClick, FolderListsOpenOnlyExistingFoldersAndNeverStartAProgram) {
     const std::string startup = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp\\";
+    auto in = [](const std::string& folder) { return FileLocation{.folder = folder, .name = "a.lnk"}; };
     struct Case {
         Tab tab;
         std::vector<std::string> subItems;
+        Location where;
         const char* opened;  // nullptr: nothing opens
     } cases[] = {
-        {CommonStartup, {"c:\\a.exe", "", startup}, startup.c_str()},
-        {UserStartup, {"c:\\a.exe", "", startup}, startup.c_str()},
-        {UserStartup, {"c:\\a.exe", "", "C:\\Missing\\"}, nullptr},
-        {UserStartup, {"c:\\a.exe", "", "C:\\evil.exe"}, nullptr},
+        // A startup row's folder is where it lives, whatever its columns say.
+        {CommonStartup, {"c:\\a.exe", "", "C:\\Missing\\"}, in(startup), startup.c_str()},
+        {UserStartup, {"c:\\a.exe", "", "C:\\Missing\\"}, in(startup), startup.c_str()},
+        {UserStartup, {"c:\\a.exe", "", startup}, in("C:\\Missing\\"), nullptr},
+        {UserStartup, {"c:\\a.exe", "", startup}, in("C:\\evil.exe"), nullptr},
         // The service's program folder: lower case, no quotes, no arguments, no trailing backslash.
-        {Services, {"Svc", "\"C:\\Program Files\\Svc\\svc.exe\" -k run"}, "c:\\program files\\svc"},
-        {Services, {"Svc", "C:\\svc.exe /service"}, "c:\\"},
-        {Services, {"Svc", "svc.exe"}, nullptr},               // no folder part
-        {Services, {"Svc", "C:\\gone\\svc.exe"}, nullptr},     // a folder that does not exist
-        {Services, {"Svc", "c:\\evil.exe\\x.exe"}, nullptr},   // "c:\\evil.exe" is a program, not a folder
+        {Services, {"Svc", "\"C:\\Program Files\\Svc\\svc.exe\" -k run"}, {}, "c:\\program files\\svc"},
+        {Services, {"Svc", "C:\\svc.exe /service"}, {}, "c:\\"},
+        {Services, {"Svc", "svc.exe"}, {}, nullptr},               // no folder part
+        {Services, {"Svc", "C:\\gone\\svc.exe"}, {}, nullptr},     // a folder that does not exist
+        {Services, {"Svc", "c:\\evil.exe\\x.exe"}, {}, nullptr},   // "c:\\evil.exe" is a program, not a folder
     };
     for (const Case& c : cases) {
         Fixture f;
-        f.PutRow(c.tab, c.subItems);
+        f.PutRow(c.tab, c.subItems, c.where);
         f.Jump(c.tab);
         const std::string label = std::to_string(c.tab) + " " + c.subItems.back();
         if (c.opened) {
@@ -301,7 +322,10 @@ TEST(JumpToClick, FolderListsOpenOnlyExistingFoldersAndNeverStartAProgram) {
 TEST(JumpToClick, NoHandlerActsWithoutASelectedRow) {
     for (int tab = 0; tab < kCategoryCount; ++tab) {
         Fixture f;
-        f.PutRow(tab, {"\"C:\\Program Files\\Svc\\svc.exe\"", "\"C:\\Program Files\\Svc\\svc.exe\"", kRunKey},
+        const Location where = tab == CommonStartup || tab == UserStartup
+                                   ? Location{FileLocation{.folder = "C:\\Program Files\\Svc\\", .name = "svc.exe"}}
+                                   : Location{At(RegRoot::CurrentUser, keys::kRun)};
+        f.PutRow(tab, {"\"C:\\Program Files\\Svc\\svc.exe\"", "\"C:\\Program Files\\Svc\\svc.exe\"", kRunKey}, where,
                  /*select=*/false);
         f.Jump(tab);
         EXPECT_TRUE(f.m.processes.calls.empty()) << tab;

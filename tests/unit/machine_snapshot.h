@@ -5,7 +5,9 @@
 #include <map>
 #include <string>
 
+#include "core/model/icons.h"
 #include "core/model/rows.h"
+#include "core/model/text.h"
 #include "platform/sim/sim.h"
 
 namespace qm::testing {

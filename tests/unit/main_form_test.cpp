@@ -2,7 +2,8 @@
 // refreshes with their clearing rules, count captions, and failures.
 #include <gtest/gtest.h>
 
-#include "platform/sim/sim.h"
+#include "ui/sim/sim_desktop.h"
+#include "core/errors.h"
 #include "core/forms/main_form.h"
 
 namespace qm {
@@ -31,17 +32,19 @@ TEST(MainForm, CaptionNamesTheComputerAndTheUser) {
         {false, true, "Quellmark  -  [DESK7/Unknown]"},
     };
     for (const Case& c : cases) {
-        sim::SimMachine m;
+        sim::SimDesktop m;
         m.system.computerNameFails = c.computerFails;
         m.system.userNameFails = c.userFails;
-        TMainForm form(m.platform);
+        TMainForm form(m.platform, m.toolkit);
+        form.FormCreate();
         EXPECT_EQ(c.caption, form.Caption);
     }
 }
 
 TEST(MainForm, AnEmptyMachineShowsZeroCountsButOneRowPerNamedValue) {
-    sim::SimMachine m;
-    TMainForm form(m.platform);
+    sim::SimDesktop m;
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     EXPECT_TRUE(m.user.shown.empty());
     EXPECT_EQ("HKCU / Run (0)", form.TabCaptions[HKCURun]);
     EXPECT_EQ("HKLM / Run OnceEx (0)", form.TabCaptions[RunOnceEx]);
@@ -52,18 +55,19 @@ TEST(MainForm, AnEmptyMachineShowsZeroCountsButOneRowPerNamedValue) {
     EXPECT_EQ("HKLM / Explorer-Run (0)", form.TabCaptions[HKLMExplorer]);
     EXPECT_EQ("HKCU / Explorer-Run (0)", form.TabCaptions[HKCUExplorer]);
     EXPECT_EQ(kAppTitle, std::string("Quellmark"));
-    EXPECT_EQ("HKCU / Run", std::string(kCategories[HKCURun].DesignCaption));
+    EXPECT_EQ("HKCU / Run", std::string(kCategories[HKCURun].designCaption));
     EXPECT_EQ(0, m.registry.OpenHandles());
 }
 
 TEST(MainForm, ValueListRowsCarryNameCommandRootAndKeyInEnumerationOrder) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     m.registry.SetString(kHKCURun, "B", "rundll32.exe shell32.dll,Options_RunDLL 0");
     m.registry.SetString(kHKCURun, "A", "\"C:\\Program Files\\App\\app.exe\" -min");
     m.registry.SetString(kHKCURun, "", "C:\\default.exe");
     m.registry.SetString(kHKCURun, "Env", "%SystemRoot%\\x.exe -y", kRegExpandSz);
     m.registry.SetString(kHKCURun, "Lib", "C:\\Windows\\System32\\foo.dll");
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     ASSERT_EQ((std::vector<std::string>{"B", "A", "", "Env", "Lib"}), Captions(form.hku));
     const TEntryRow& a = form.hku.Row(1);
     EXPECT_EQ("\"C:\\Program Files\\App\\app.exe\" -min", a.SubItems[0]);
@@ -81,7 +85,7 @@ TEST(MainForm, ValueListRowsCarryNameCommandRootAndKeyInEnumerationOrder) {
 }
 
 TEST(MainForm, SourcesDifferInTheirKeysIconsAndExtraColumns) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     m.registry.SetString("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad", "Tray",
                          "C:\\tray.exe");
     m.registry.SetString("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run", "Pol",
@@ -89,7 +93,8 @@ TEST(MainForm, SourcesDifferInTheirKeysIconsAndExtraColumns) {
     m.registry.SetString("HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run", "UPol",
                          "C:\\upol.exe");
     m.registry.SetString("HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "Once", "C:\\once.exe");
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     // Shell service objects all show the library icon, whatever they name.
     EXPECT_EQ(m.shell.IconIndexOf(".dll"), form.shellobject.Row(0).ImageIndex);
     EXPECT_EQ("HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad",
@@ -105,11 +110,12 @@ TEST(MainForm, SourcesDifferInTheirKeysIconsAndExtraColumns) {
 }
 
 TEST(MainForm, ShowingATabEmptiesTheListsItsRuleNamesAndRefillsItsOwn) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     m.registry.SetString(kHKCURun, "U", "u.exe");
     m.registry.SetString(kHKLMRun, "M", "m.exe");
     m.registry.SetString("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "O", "o.exe");
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     form.FirstShow();  // the first show refreshes tab 1 and empties the other group lists
     EXPECT_EQ(1, form.hku.Count());
     EXPECT_EQ(0, form.LV.Count());
@@ -133,8 +139,9 @@ TEST(MainForm, ShowingATabEmptiesTheListsItsRuleNamesAndRefillsItsOwn) {
 }
 
 TEST(MainForm, ATabIsReadAgainWhenShownAgainButNotWhenClickedWhileSelected) {
-    sim::SimMachine m;
-    TMainForm form(m.platform);
+    sim::SimDesktop m;
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     form.FirstShow();
     m.registry.SetString(kHKCURun, "New", "new.exe");
     form.SelectTab(HKCURun);  // already selected: no refresh
@@ -146,12 +153,13 @@ TEST(MainForm, ATabIsReadAgainWhenShownAgainButNotWhenClickedWhileSelected) {
 }
 
 TEST(MainForm, AValueThatIsNotTextStopsTheScanWhereItStands) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     m.registry.SetString(kHKCURun, "Alpha", "C:\\alpha.exe");
     m.registry.SetDword(kHKCURun, "Flags", 1);
     m.registry.SetString(kHKCURun, "Omega", "C:\\omega.exe");
     m.registry.SetString(kHKLMRun, "M", "m.exe");
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     ASSERT_EQ(1u, m.user.shown.size());
     EXPECT_EQ(DialogKind::Error, m.user.shown[0].kind);
     EXPECT_EQ("Quellmark", m.user.shown[0].title);
@@ -163,9 +171,9 @@ TEST(MainForm, AValueThatIsNotTextStopsTheScanWhereItStands) {
     EXPECT_EQ(-1, form.hku.Row(1).StateIndex);
     EXPECT_EQ("HKCU / Run (1)", form.TabCaptions[HKCURun]);
     for (int tab = 1; tab < kCategoryCount; ++tab)
-        EXPECT_EQ(kCategories[static_cast<size_t>(tab)].DesignCaption, form.TabCaptions[static_cast<size_t>(tab)]);
+        EXPECT_EQ(kCategories[static_cast<size_t>(tab)].designCaption, form.TabCaptions[static_cast<size_t>(tab)]);
     EXPECT_EQ(0, form.LV.Count());
-    EXPECT_EQ(0u, form.LV.SmallImages());  // the scan never reached the image lists
+    EXPECT_FALSE(form.LV.SmallImages());  // the scan never reached the image lists
 
     form.FirstShow();  // the refresh of tab 1 fails the same way
     EXPECT_EQ(2u, m.user.shown.size());
@@ -188,20 +196,22 @@ TEST(ErrorBox, AppendsAFullStopOnlyAfterCharactersThatSortAfterIt) {
 }
 
 TEST(MainForm, AFailingValueAsTheFirstNameLeavesTheDesignCaption) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     m.registry.SetDword(kHKCURun, "AFlags", 1);
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     EXPECT_EQ("HKCU / Run", form.TabCaptions[HKCURun]);
     EXPECT_EQ(1, form.hku.Count());
 }
 
 TEST(MainForm, UnreadableDataAndUnopenableKeysAreHandledAsTheAccessorDefines) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     m.registry.SetString(kHKCURun, "Locked", "x.exe");
     m.registry.Key(kHKCURun)->unreadable.insert("locked");
     m.registry.SetString(kHKLMRun, "Hidden", "h.exe");
     m.registry.Key(kHKLMRun)->denyFullAccess = true;
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     ASSERT_FALSE(m.user.shown.empty());
     EXPECT_EQ("Failed to get data for 'Locked'", m.user.shown[0].text);
     form.SelectTab(HKLMRun);
@@ -210,9 +220,10 @@ TEST(MainForm, UnreadableDataAndUnopenableKeysAreHandledAsTheAccessorDefines) {
 }
 
 TEST(MainForm, AnAbsentKeyListsNothingAndTheCallerWritesZero) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     m.registry.SetString(kRunOnceEx, "X", "x.exe");
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     EXPECT_EQ("HKLM / Run OnceEx (1)", form.TabCaptions[RunOnceEx]);
     m.registry.RemoveKey(kRunOnceEx);
     form.SelectTab(RunOnceEx);
@@ -221,9 +232,10 @@ TEST(MainForm, AnAbsentKeyListsNothingAndTheCallerWritesZero) {
 }
 
 TEST(MainForm, AnEditedCaptionStaysUntilTheListIsRefilled) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     m.registry.SetString(kHKLMRun, "Old", "o.exe");
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     form.SelectTab(HKLMRun);
     form.LV.EditCaption(0, "Renamed");
     EXPECT_EQ("Renamed", form.LV.Row(0).Caption);
@@ -234,11 +246,12 @@ TEST(MainForm, AnEditedCaptionStaysUntilTheListIsRefilled) {
 }
 
 TEST(MainForm, TheStartupScanReadsTheExplorerRunTabsTheOtherWayRound) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     // A failure in the user's policy key stops the scan before the machine's is read.
     m.registry.SetDword("HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run", "Bad", 1);
     m.registry.SetString("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run", "Good", "g.exe");
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     EXPECT_EQ(0, form.explomac.Count());
     EXPECT_EQ("HKLM / Explorer-Run", form.TabCaptions[HKLMExplorer]);
     EXPECT_EQ("HKCU / Deskstop", form.TabCaptions[Desktop]);
@@ -246,9 +259,10 @@ TEST(MainForm, TheStartupScanReadsTheExplorerRunTabsTheOtherWayRound) {
 }
 
 TEST(MainForm, ImageListsAreRenewedPerRowAndTheCaptionRewrittenPerRow) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     for (int i = 0; i < 3; ++i) m.registry.SetString(kHKLMRun, "V" + std::to_string(i), "v.exe");
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     const int callsBefore = m.shell.fileInfoCalls;
     form.SelectTab(HKLMRun);
     // Per row: one icon lookup and two image-list lookups.

@@ -1,7 +1,10 @@
 // Target paths, text helpers and the entry row.
 #include <gtest/gtest.h>
 
+#include "core/errors.h"
+#include "core/model/icons.h"
 #include "core/model/rows.h"
+#include "core/model/text.h"
 #include "platform/sim/sim.h"
 
 namespace qm {
@@ -71,12 +74,12 @@ TEST(EntryRow, ClearingAListDropsSelectionAndKeepsImageLists) {
     list.Add();
     list.Add();
     list.SetSelection(1, 0);
-    list.SetImageList(kLvsilSmall, 77);
+    list.SetImageList(kLvsilSmall, ImageListHandle{77});
     ASSERT_NE(nullptr, list.Selected());
     list.Clear();
     EXPECT_EQ(nullptr, list.Selected());
     EXPECT_EQ(nullptr, list.ItemFocused());
-    EXPECT_EQ(77u, list.SmallImages());
+    EXPECT_EQ(ImageListHandle{77}, list.SmallImages());
     list.SetSelection(5, 5);  // past the end means none
     EXPECT_EQ(-1, list.SelectedIndex());
 }

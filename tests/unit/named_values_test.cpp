@@ -2,8 +2,8 @@
 // the value exists or not, and the silver drawing of empty places.
 #include <gtest/gtest.h>
 
-#include "core/collectors/collector.h"
-#include "platform/sim/sim.h"
+#include "core/categories/row_marks.h"
+#include "ui/sim/sim_desktop.h"
 #include "core/forms/main_form.h"
 
 namespace qm {
@@ -13,6 +13,7 @@ constexpr const char* kWinlogon = "HKLM\\Software\\Microsoft\\Windows NT\\Curren
 constexpr const char* kWindows = "HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
 constexpr const char* kDesktop = "HKCU\\Control Panel\\Desktop";
 constexpr std::uint32_t kSilver = 12632256, kBlack = 0;
+constexpr int kWinLogonTab = 10, kLoadRunTab = 11, kDesktopTab = 14;
 
 std::uint32_t Colour(CustomDrawSubItem draw, const TEntryRow& row) {
     std::uint32_t colour = kBlack;
@@ -21,10 +22,11 @@ std::uint32_t Colour(CustomDrawSubItem draw, const TEntryRow& row) {
 }
 
 TEST(NamedValues, EveryPlaceGetsOneRowInTableOrderWhateverTheRegistryHolds) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     m.registry.SetString(kWinlogon, "Shell", "explorer.exe");
     m.registry.SetString(kWindows, "Run", "C:\\r.exe");  // read as "run"
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     std::vector<std::string> names;
     for (const auto& row : form.logs.Rows()) names.push_back(row.Caption);
     EXPECT_EQ((std::vector<std::string>{"Userinit", "system", "Shell", "UIHost", "Taskman", "LsaStart", "SaveDumpStart",
@@ -50,38 +52,40 @@ TEST(NamedValues, ValueTextAndTheIconTargetDerivedFromIt) {
         const char* value;
         const char* data;
         int row;
-        TListView TMainForm::*list;
+        int tab;
         const char* iconOf;  // the name whose icon the row gets
     } cases[] = {
-        {kWinlogon, "Userinit", "C:\\WINDOWS\\system32\\userinit.exe,", 0, &TMainForm::logs, ".exe"},
+        {kWinlogon, "Userinit", "C:\\WINDOWS\\system32\\userinit.exe,", 0, kWinLogonTab, ".exe"},
         // Commas go before the cut, so one character after ".exe" stays: "userinit.exec" has
         // no known type and falls back to the program icon.
-        {kWinlogon, "Userinit", "C:\\a\\userinit.exe,C:\\b\\x.exe", 0, &TMainForm::logs, ".exe"},
-        {kDesktop, "Scrnsave.exe", "C:\\x\\saver.scr.txt", 0, &TMainForm::desktop, ".exe"},  // cut to "saver.scr."
-        {kWinlogon, "Shell", "\"C:\\Program Files\\S\\s.exe\" /x", 2, &TMainForm::logs, ".exe"},
+        {kWinlogon, "Userinit", "C:\\a\\userinit.exe,C:\\b\\x.exe", 0, kWinLogonTab, ".exe"},
+        {kDesktop, "Scrnsave.exe", "C:\\x\\saver.scr.txt", 0, kDesktopTab, ".exe"},  // cut to "saver.scr."
+        {kWinlogon, "Shell", "\"C:\\Program Files\\S\\s.exe\" /x", 2, kWinLogonTab, ".exe"},
         // No marker: "rund" has no type, so the row falls back to the program icon.
-        {kWinlogon, "Shell", "rundll32 shell32,Control_RunDLL", 2, &TMainForm::logs, ".exe"},
-        {kDesktop, "Scrnsave.exe", "C:\\WINDOWS\\System32\\logon.scr", 0, &TMainForm::desktop, ".scr"},
-        {kWindows, "Load", "C:\\x\\lib.dll", 1, &TMainForm::lorun, ".exe"},  // "c:\x" falls back too
+        {kWinlogon, "Shell", "rundll32 shell32,Control_RunDLL", 2, kWinLogonTab, ".exe"},
+        {kDesktop, "Scrnsave.exe", "C:\\WINDOWS\\System32\\logon.scr", 0, kDesktopTab, ".scr"},
+        {kWindows, "Load", "C:\\x\\lib.dll", 1, kLoadRunTab, ".exe"},  // "c:\x" falls back too
     };
     for (const Case& c : cases) {
-        sim::SimMachine m;
+        sim::SimDesktop m;
         m.registry.SetString(c.key, c.value, c.data);
-        TMainForm form(m.platform);
-        const TEntryRow& row = (form.*c.list).Row(c.row);
+        TMainForm form(m.platform, m.toolkit);
+        form.FormCreate();
+        const TEntryRow& row = form.ListOf(c.tab).Row(c.row);
         EXPECT_EQ(c.data, row.SubItems[0]) << c.data;
         EXPECT_EQ(m.shell.IconIndexOf(c.iconOf), row.ImageIndex) << c.data;
     }
 }
 
 TEST(NamedValues, EmptyOrUnreadablePlacesShowNoAutorunEntry) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     m.registry.SetString(kWinlogon, "Userinit", "");
     m.registry.SetRaw(kWinlogon, "system", kRegBinary, {});
     m.registry.SetString(kWinlogon, "Shell", "   ");  // blanks are text
     m.registry.SetString(kDesktop, "SCRNSAVE.EXE", "x.scr");
     m.registry.Key(kDesktop)->denyFullAccess = true;  // a key we may not open fully reads as empty
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     EXPECT_EQ("No Autorun Entry", form.logs.Row(0).SubItems[0]);
     EXPECT_EQ("No Autorun Entry", form.logs.Row(1).SubItems[0]);
     EXPECT_EQ("   ", form.logs.Row(2).SubItems[0]);
@@ -91,17 +95,19 @@ TEST(NamedValues, EmptyOrUnreadablePlacesShowNoAutorunEntry) {
 }
 
 TEST(NamedValues, AMissingWinlogonKeyGivesNineEmptyPlaces) {
-    sim::SimMachine m;
-    TMainForm form(m.platform);
+    sim::SimDesktop m;
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     ASSERT_EQ(9, form.logs.Count());
     for (const auto& row : form.logs.Rows()) EXPECT_EQ("No Autorun Entry", row.SubItems[0]);
     EXPECT_EQ("WinLogon (9)", form.TabCaptions[10]);
 }
 
 TEST(NamedValues, AValueThatIsNotTextStopsTheListAtItsRow) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     m.registry.SetDword(kWinlogon, "SaveDumpStart", 1);
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     ASSERT_EQ(1u, m.user.shown.size());
     EXPECT_EQ("Invalid data type for 'SaveDumpStart'", m.user.shown[0].text);
     ASSERT_EQ(7, form.logs.Count());  // the failing row stays, the two after it are not read

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/actions/service_actions.h"
-#include "platform/sim/sim.h"
+#include "ui/sim/sim_desktop.h"
 #include "core/forms/main_form.h"
 
 namespace qm {
@@ -15,7 +15,7 @@ class ServiceActions : public ::testing::Test {
 protected:
     void SetUp() override {
         form.reset();
-        m = std::make_unique<sim::SimMachine>();
+        m = std::make_unique<sim::SimDesktop>();
         for (const char* name : {"Alpha", "Beta", "Gamma"}) {
             sim::SimService s;
             s.name = name;
@@ -24,7 +24,8 @@ protected:
             s.startType = kServiceAutoStart;
             m->services.Add(s);
         }
-        form = std::make_unique<TMainForm>(m->platform);
+        form = std::make_unique<TMainForm>(m->platform, m->toolkit);
+        form->FormCreate();
         m->clock.Attach(*form);
         form->SelectTab(kServicesTab);
         ASSERT_EQ(3, form->InstCompo.Count());
@@ -48,7 +49,7 @@ protected:
         return "Are you sure want to delete autorun \"" + name + "\" ?";
     }
 
-    std::unique_ptr<sim::SimMachine> m;
+    std::unique_ptr<sim::SimDesktop> m;
     std::unique_ptr<TMainForm> form;
 };
 
@@ -228,7 +229,7 @@ TEST_F(ServiceActions, WithoutAFocusedRowBothItemsDoNothing) {
 }
 
 TEST(ServiceRoutines, DeleteAndDisableByNameCloseEveryHandleTheyOpen) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     sim::SimService s;
     s.name = "Scratch";
     s.state = kServiceStopped;

@@ -2,9 +2,8 @@
 // machine with more services than one enumeration buffer holds.
 #include <gtest/gtest.h>
 
-#include "core/collectors/collector.h"
 #include "core/collectors/services.h"
-#include "platform/sim/sim.h"
+#include "ui/sim/sim_desktop.h"
 #include "core/forms/main_form.h"
 
 namespace qm {
@@ -34,7 +33,7 @@ std::vector<std::string> Captions(const TListView& list) {
 }
 
 TEST(Services, OnlyActiveServicesOfTheirOwnProcessAreListedWhateverTheirStartType) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     struct Case {
         const char* name;
         std::uint32_t type, state, startType;
@@ -55,7 +54,8 @@ TEST(Services, OnlyActiveServicesOfTheirOwnProcessAreListedWhateverTheirStartTyp
         m.services.Add(Service(c.name, c.type, c.state, c.startType));
         if (c.listed) expected.push_back(c.name);
     }
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     EXPECT_EQ(expected, Captions(form.InstCompo));
     EXPECT_EQ("Startup (services) - (5)", form.TabCaptions[kServicesTab]);
     EXPECT_EQ(0, m.services.OpenHandles());
@@ -63,7 +63,7 @@ TEST(Services, OnlyActiveServicesOfTheirOwnProcessAreListedWhateverTheirStartTyp
 }
 
 TEST(Services, RowsHoldNameDisplayNameCommandLineAndTheIconOfItsProgram) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     sim::SimService quoted = Service("svc");
     quoted.displayName = "S Service";
     quoted.commandLine = "\"C:\\Program Files\\S\\svc.exe\" -run";
@@ -78,7 +78,8 @@ TEST(Services, RowsHoldNameDisplayNameCommandLineAndTheIconOfItsProgram) {
     sim::SimService locked = Service("Locked");
     locked.grantedAccess = kServiceQueryConfig;  // may read, but not open with full access
     m.services.Add(locked);
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     ASSERT_EQ(4, form.InstCompo.Count());
     const int exe = m.shell.IconIndexOf(".exe");
     struct Expected {
@@ -116,11 +117,12 @@ TEST(Services, AManagerThatCannotBeOpenedListsNothing) {
         {true, kGenericExecute},             // the open asks for the right to enumerate too
     };
     for (const Case& c : cases) {
-        sim::SimMachine m;
+        sim::SimDesktop m;
         m.services.Add(Service("Alpha"));
         m.services.managerAvailable = c.available;
         m.services.managerGrantedAccess = c.granted;
-        TMainForm form(m.platform);
+        TMainForm form(m.platform, m.toolkit);
+        form.FormCreate();
         EXPECT_EQ(0, form.InstCompo.Count());
         EXPECT_EQ("Startup (services) - (0)", form.TabCaptions[kServicesTab]);
         EXPECT_TRUE(m.user.shown.empty());
@@ -129,7 +131,7 @@ TEST(Services, AManagerThatCannotBeOpenedListsNothing) {
 }
 
 TEST(Services, AMachineWithMoreServicesThanOneBufferHoldsIsListedWholeInOrder) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     std::vector<std::string> expected;
     std::uint32_t bytes = 0;
     for (int i = 0; i < 700; ++i) {
@@ -142,7 +144,8 @@ TEST(Services, AMachineWithMoreServicesThanOneBufferHoldsIsListedWholeInOrder) {
         bytes += sim::SimServices::EntryBytes(s);
     }
     ASSERT_GT(bytes, 2 * kServiceEnumBufferSize);  // three calls at least
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     EXPECT_EQ(expected, Captions(form.InstCompo));
     EXPECT_EQ("Startup (services) - (600)", form.TabCaptions[kServicesTab]);
     // Each call went on from the resume handle with the same buffer.
@@ -155,7 +158,7 @@ TEST(Services, AMachineWithMoreServicesThanOneBufferHoldsIsListedWholeInOrder) {
 // fits, never moves the resume handle, and may count entries it never wrote.
 class AllOrNothingServices : public sim::SimServices {
 public:
-    bool EnumServicesStatus(Handle scm, std::uint32_t type, std::uint32_t state, std::uint32_t bufferSize,
+    bool EnumServicesStatus(ScManagerHandle scm, std::uint32_t type, std::uint32_t state, std::uint32_t bufferSize,
                             std::uint32_t& resume, std::vector<ServiceEntry>& out, std::uint32_t& bytesNeeded,
                             long& lastError) override {
         std::vector<ServiceEntry> all;
@@ -188,7 +191,7 @@ TEST(Services, ACallThatMovesNothingForwardIsRepeatedWithALargerBuffer) {
             services->Add(Service("S" + std::to_string(i)));
             expected.push_back("S" + std::to_string(i));
         }
-        const Handle manager = services->OpenSCManager(kGenericExecute | kScManagerEnumerateService);
+        const ScManagerHandle manager = services->OpenSCManager(kGenericExecute | kScManagerEnumerateService);
         // 40 bytes cannot hold even one entry.
         for (std::uint32_t first : {40u, 100u, kServiceEnumBufferSize}) {
             std::vector<std::string> names;
@@ -201,10 +204,11 @@ TEST(Services, ACallThatMovesNothingForwardIsRepeatedWithALargerBuffer) {
 }
 
 TEST(Services, ShowingTheTabReadsTheServicesAgain) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     m.services.Add(Service("Alpha"));
     m.services.Add(Service("Beta"));
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     ASSERT_EQ(2, form.InstCompo.Count());
     m.services.Stop("Alpha");
     m.services.Add(Service("Gamma"));
@@ -214,19 +218,20 @@ TEST(Services, ShowingTheTabReadsTheServicesAgain) {
 }
 
 TEST(Services, BinaryPathIsADashWithoutAHandleOrWithoutTheRightToReadTheConfiguration) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     sim::SimService s = Service("Alpha");
     s.commandLine = "C:\\a.exe -x";
     s.grantedAccess = kServiceAllAccess & ~kServiceQueryConfig;
     m.services.Add(s);
     m.services.Add(Service("Beta"));
-    const Handle manager = m.services.OpenSCManager(kScManagerAllAccess);
-    const Handle alpha = m.services.OpenService(manager, "alpha", kServiceDelete);  // names ignore case
-    const Handle beta = m.services.OpenService(manager, "Beta", kServiceQueryConfig);
-    EXPECT_EQ("-", GetServiceBinaryPath(m.platform, 0));
+    const ScManagerHandle manager = m.services.OpenSCManager(kScManagerAllAccess);
+    const ServiceHandle alpha = m.services.OpenService(manager, "alpha", kServiceDelete);  // names ignore case
+    const ServiceHandle beta = m.services.OpenService(manager, "Beta", kServiceQueryConfig);
+    EXPECT_EQ("-", GetServiceBinaryPath(m.platform, ServiceHandle{}));
     EXPECT_EQ("-", GetServiceBinaryPath(m.platform, alpha));
     EXPECT_EQ("C:\\Windows\\Beta.exe", GetServiceBinaryPath(m.platform, beta));
-    for (Handle h : {beta, alpha, manager}) m.services.CloseServiceHandle(h);
+    for (ServiceHandle h : {beta, alpha}) m.services.CloseServiceHandle(h);
+    m.services.CloseServiceHandle(manager);
     EXPECT_EQ(0, m.services.OpenHandles());
 }
 

@@ -2,8 +2,7 @@
 // what each row holds.
 #include <gtest/gtest.h>
 
-#include "core/collectors/collector.h"
-#include "platform/sim/sim.h"
+#include "ui/sim/sim_desktop.h"
 #include "core/forms/main_form.h"
 
 namespace qm {
@@ -32,7 +31,7 @@ std::vector<std::string> Names(const TListView& list) {
 
 // The same files in both folders, in this creation order (the order the
 // search returns them).
-void PutFiles(sim::SimMachine& m, const std::string& folder) {
+void PutFiles(sim::SimDesktop& m, const std::string& folder) {
     m.files.AddFile(folder + "\\b.lnk", Shortcut("C:\\Tools\\t.exe"));
     m.files.AddFile(folder + "\\app.exe");
     m.files.AddFile(folder + "\\tool.exe.lnk", Shortcut("C:\\Program Files\\Tool\\Tool.EXE"));
@@ -50,23 +49,23 @@ TEST(StartupFolders, EachFolderListsItsMasksInOrderWithHiddenAndSystemFilesButNo
     struct Case {
         int tab;
         int csidl;
-        TListView TMainForm::*list;
         std::vector<std::string> names;
         const char* caption;
     } cases[] = {
-        {kCommonTab, kCsidlCommonStartup, &TMainForm::comon,
+        {kCommonTab, kCsidlCommonStartup,
          {"app.exe", "tool.exe.lnk", "b.lnk", "tool.exe.lnk", "Hidden.LNK", "sys.lnk", "broken.lnk"},
          "Startup (user) - (7)"},
-        {kUserTab, kCsidlStartup, &TMainForm::User,
+        {kUserTab, kCsidlStartup,
          {"b.lnk", "tool.exe.lnk", "Hidden.LNK", "sys.lnk", "broken.lnk", "app.exe", "tool.exe.lnk"},
          "Startup (common) - (7)"},
     };
     for (const Case& c : cases) {
-        sim::SimMachine m;
+        sim::SimDesktop m;
         const std::string folder = m.shell.specialFolders.at(c.csidl);
         PutFiles(m, folder);
-        TMainForm form(m.platform);
-        const TListView& list = form.*c.list;
+        TMainForm form(m.platform, m.toolkit);
+        form.FormCreate();
+        const TListView& list = form.ListOf(c.tab);
         EXPECT_EQ(c.names, Names(list)) << c.caption;
         EXPECT_EQ(c.caption, form.TabCaptions[c.tab]);
         for (const TEntryRow& row : list.Rows()) {
@@ -84,9 +83,10 @@ TEST(StartupFolders, EachFolderListsItsMasksInOrderWithHiddenAndSystemFilesButNo
 }
 
 TEST(StartupFolders, TargetIsTheShortcutsPathAsStoredAndEmptyForOtherFiles) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     PutFiles(m, m.shell.specialFolders.at(kCsidlCommonStartup));
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     std::map<std::string, std::string> targets;
     for (const auto& row : form.comon.Rows()) targets[row.Caption] = row.SubItems[0];
     EXPECT_EQ("C:\\Tools\\t.exe", targets["b.lnk"]);
@@ -98,10 +98,11 @@ TEST(StartupFolders, TargetIsTheShortcutsPathAsStoredAndEmptyForOtherFiles) {
 
 TEST(StartupFolders, FolderPathGetsExactlyOneTrailingBackslash) {
     for (const char* folder : {"C:\\Start", "C:\\Start\\"}) {
-        sim::SimMachine m;
+        sim::SimDesktop m;
         m.shell.specialFolders[kCsidlStartup] = folder;
         m.files.AddFile("C:\\Start\\a.lnk", Shortcut("C:\\a.exe"));
-        TMainForm form(m.platform);
+        TMainForm form(m.platform, m.toolkit);
+        form.FormCreate();
         ASSERT_EQ(1, form.User.Count()) << folder;
         EXPECT_EQ("C:\\Start\\", form.User.Row(0).SubItems[2]) << folder;
         EXPECT_EQ("C:\\a.exe", form.User.Row(0).SubItems[0]) << folder;
@@ -109,11 +110,12 @@ TEST(StartupFolders, FolderPathGetsExactlyOneTrailingBackslash) {
 }
 
 TEST(StartupFolders, AFolderTheShellCannotGiveListsNothing) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     PutFiles(m, "C:\\Elsewhere");
     m.shell.specialFolders.erase(kCsidlCommonStartup);            // no such folder on this system
     m.shell.specialFolders[kCsidlStartup] = "C:\\Missing\\Start";  // named, but never created
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     EXPECT_EQ("Startup (user) - (0)", form.TabCaptions[kCommonTab]);
     EXPECT_EQ("Startup (common) - (0)", form.TabCaptions[kUserTab]);
     EXPECT_FALSE(m.files.FolderExists("C:\\Missing\\Start"));  // looking it up did not create it
@@ -121,19 +123,21 @@ TEST(StartupFolders, AFolderTheShellCannotGiveListsNothing) {
 }
 
 TEST(StartupFolders, CountCaptionCountsRowsAlreadyInTheList) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     m.files.AddFile(m.shell.specialFolders.at(kCsidlStartup) + "\\a.lnk", Shortcut("C:\\a.exe"));
-    TMainForm form(m.platform);
-    ScanUserStartup(form);  // the caller did not empty the list
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
+    form.ScanTab(kUserTab);  // the list was not emptied first
     EXPECT_EQ((std::vector<std::string>{"a.lnk", "a.lnk"}), Names(form.User));
     EXPECT_EQ("Startup (common) - (2)", form.TabCaptions[kUserTab]);
 }
 
 TEST(StartupFolders, ShowingTheTabReadsTheFolderAgain) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     const std::string folder = m.shell.specialFolders.at(kCsidlCommonStartup);
     m.files.AddFile(folder + "\\old.exe");
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     m.files.DeleteFile(folder + "\\old.exe");
     m.files.AddFile(folder + "\\new.lnk", Shortcut("C:\\n.exe"));
     form.SelectTab(kCommonTab);
@@ -142,11 +146,12 @@ TEST(StartupFolders, ShowingTheTabReadsTheFolderAgain) {
 }
 
 TEST(StartupFolders, WithoutTheShellLinkObjectTheScanStopsAtTheFirstFileAndReports) {
-    sim::SimMachine m;
+    sim::SimDesktop m;
     const std::string folder = m.shell.specialFolders.at(kCsidlCommonStartup);
     m.files.AddFile(folder + "\\a.exe");
     m.files.AddFile(folder + "\\b.exe");
-    TMainForm form(m.platform);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
     ASSERT_EQ("Startup (user) - (2)", form.TabCaptions[kCommonTab]);
     m.shell.comAvailable = false;
     form.SelectTab(kCommonTab);

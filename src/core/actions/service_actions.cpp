@@ -4,23 +4,23 @@
 #include "core/actions/service_actions.h"
 
 #include "core/actions/actions.h"
-#include "core/collectors/collector.h"
-#include "platform/owner.h"
+#include "core/errors.h"
 #include "core/forms/main_form.h"
+#include "platform/owner.h"
 
 namespace qm {
 
 bool DeleteServiceByName(IServices& services, const std::string& serviceName) {
-    const ServiceHandle manager(services, services.OpenSCManager(kGenericWrite));
+    const ScManagerOwner manager(services, services.OpenSCManager(kGenericWrite));
     if (!manager) return false;
     // A service that fails to open gives a null handle, which DeleteService refuses.
-    const ServiceHandle service(services, services.OpenService(manager.Get(), serviceName, kServiceDelete));
+    const ServiceOwner service(services, services.OpenService(manager.Get(), serviceName, kServiceDelete));
     return services.DeleteService(service.Get());
 }
 
 void DisableServiceByName(IServices& services, const std::string& serviceName) {
-    const ServiceHandle manager(services, services.OpenSCManager(kScManagerAllAccess));
-    const ServiceHandle service(services, services.OpenService(manager.Get(), serviceName, kServiceChangeConfig));
+    const ScManagerOwner manager(services, services.OpenSCManager(kScManagerAllAccess));
+    const ServiceOwner service(services, services.OpenService(manager.Get(), serviceName, kServiceChangeConfig));
     services.ChangeServiceStartType(service.Get(), kServiceDisabled);
 }
 
@@ -28,8 +28,8 @@ void DisableServiceByName(IServices& services, const std::string& serviceName) {
 // before the user clicked a row) there is no service to name, and they end
 // without a message: the services list never had the registry lists'
 // "No item selected" box.
-void DeleteItems9Click(TMainForm& form) {
-    const TEntryRow* focused = form.InstCompo.ItemFocused();
+void DeleteItems9Click(TMainForm& form, int tab) {
+    const TEntryRow* focused = form.ListOf(tab).ItemFocused();
     if (!focused) return;
     const std::string name = focused->Caption;
     const DialogResult answer = form.platform.dialogs.Show(
@@ -40,8 +40,8 @@ void DeleteItems9Click(TMainForm& form) {
     if (DeleteServiceByName(form.platform.services, name)) form.Timer1Enabled = true;
 }
 
-void DisableItems1Click(TMainForm& form) {
-    const TEntryRow* focused = form.InstCompo.ItemFocused();
+void DisableItems1Click(TMainForm& form, int tab) {
+    const TEntryRow* focused = form.ListOf(tab).ItemFocused();
     if (focused) DisableServiceByName(form.platform.services, focused->Caption);
 }
 
@@ -54,9 +54,8 @@ void Timer1Timer(TMainForm& form) {
     // ticks: the report is shown once per enabling.
     form.Timer1Enabled = false;
     form.platform.dialogs.Show({DialogKind::Plain, kAppTitle, "Successful Delete..."});
-    form.InstCompo.Clear();
-    ScanServices(form);
-    form.UpdateCountCaption(form.InstCompo);
+    for (int tab = 0; tab < form.TabCount(); ++tab)
+        if (form.CategoryOf(tab).removal == Removal::Service) form.Refill(tab);
 }
 
 }  // namespace qm

@@ -1,60 +1,61 @@
-// The collectors: each appends the rows of one autostart location to its
-// list and never empties it; the caller does that first.
+// The collectors: each reads one kind of autostart location and returns the
+// rows it found, with the failure that stopped it, if any, and the row it
+// was reading then. They need no window: the main form applies their result
+// to its lists, and a program without a window can print it.
 #pragma once
-
-#include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
+
+#include "core/categories/category.h"
+#include "core/model/icons.h"
+#include "core/model/rows.h"
+#include "platform/platform.h"
 
 namespace qm {
 
-class TMainForm;
-class TListView;
-struct TEntryRow;
-struct Platform;
+class TRegistry;
 
-// Registry keys whose every value is an entry.
-void ScanHKCURun(TMainForm& form);
-void ScanHKLMRun(TMainForm& form);
-void ScanHKCURunOnce(TMainForm& form);
-void ScanHKLMRunOnce(TMainForm& form);
-void ScanHKLMShellObjects(TMainForm& form);
-void ScanHKLMRunOnceEx(TMainForm& form);
-void ScanHKLMExplorerRun(TMainForm& form);
-void ScanHKCUExplorerRun(TMainForm& form);
+struct ScanResult {
+    std::vector<TEntryRow> rows;          // complete rows, in the order read
+    std::optional<TEntryRow> unfinished;  // the row being read when the failure came, as far as it got
+    std::optional<std::string> failure;   // the message of the failure that stopped the collector
+};
 
-// Single named values: one row each, whether the value exists or not.
-void ScanWinlogonUserinit(TMainForm& form);
-void ScanWinlogonSystem(TMainForm& form);
-void ScanWinlogonShell(TMainForm& form);
-void ScanWinlogonUIHost(TMainForm& form);
-void ScanWinlogonTaskman(TMainForm& form);
-void ScanWinlogonLsaStart(TMainForm& form);
-void ScanWinlogonSaveDumpStart(TMainForm& form);
-void ScanWinlogonAppSetup(TMainForm& form);
-void ScanWinlogonServiceControllerStart(TMainForm& form);
-void ScanWindowsRun(TMainForm& form);
-void ScanWindowsLoad(TMainForm& form);
-void ScanScreenSaver(TMainForm& form);
-// Places without a value ("No Autorun Entry") are drawn in silver.
-void logsAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontColour);
+struct ScanContext {
+    Platform& platform;
+    // The accessor the value-list collector reads through (SharedRegistry):
+    // a failure leaves its key open, and the next user closes it.
+    TRegistry& sharedRegistry;
+    IRowIcons* icons = nullptr;  // none: the rows keep image 0
+};
 
-// Active Setup installed components with a command.
-void ScanInstalledComponents(TMainForm& form);
-// Components without an identifier ("Suspect Malware") are drawn in red.
-void actxAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontColour);
+// Runs the collector of `source`. Failures the collector raises end it and
+// come back in the result; the rows before them stay.
+ScanResult Collect(const Source& source, ScanContext& context);
 
-// The running services of their own process, into `InstCompo`.
-void ScanServices(TMainForm& form);
-// A service's configured command line, or "-" for a null handle or a
-// configuration that cannot be read.
-std::string GetServiceBinaryPath(Platform& platform, std::uintptr_t service);
+// The rows of one collector run, and the row it is reading.
+class RowReader {
+public:
+    // A new row; the one before it must have been finished.
+    TEntryRow& Start() { return current_.emplace(); }
+    // The row is read: the window gives it its icon, then it is complete.
+    void Finish(ScanContext& context, const IconSource& icon);
+    ScanResult Result() && { return std::move(result_); }
+    ScanResult Failed(const std::string& message) &&;
 
-// The startup folders: all users' (CSIDL 24) into `comon`, the current
-// user's (CSIDL 7) into `User`.
-void ScanCommonStartup(TMainForm& form);
-void ScanUserStartup(TMainForm& form);
-// Appends a row for each file (not folder) of `folder` matching the wildcard `mask`.
-void ScanStartupFolder(TMainForm& form, TListView& list, const std::string& folder, const std::string& mask);
+private:
+    ScanResult result_;
+    std::optional<TEntryRow> current_;
+};
+
+// The collectors by kind; Collect picks one by the source.
+void ScanValueList(const ValueList& source, ScanContext& context, RowReader& rows);
+void ScanNamedValues(const NamedValues& source, ScanContext& context, RowReader& rows);
+void ScanStartupFolders(const StartupFolder& source, ScanContext& context, RowReader& rows);
+void ScanServices(ScanContext& context, RowReader& rows);
+void ScanInstalledComponents(const InstalledComponents& source, ScanContext& context, RowReader& rows);
+
 // The path of a shell special folder; empty when the shell cannot give it.
 std::string GetSpecialFolderPath(Platform& platform, int csidl);
 // The target stored in a shortcut file; empty for any other file. Raises the

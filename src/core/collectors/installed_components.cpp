@@ -1,33 +1,26 @@
 // Active Setup installed components that carry a logon command.
 #include "core/collectors/collector.h"
-#include "core/forms/main_form.h"
+#include "core/model/text.h"
+#include "core/registry.h"
 
 namespace qm {
 
-namespace {
-constexpr const char* kComponentsKey = "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\";
-}
-
-void actxAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontColour) {
-    if (item.SubItems.Count() > 0 && StartsWithNoCase(TrimControl(item.SubItems[0]), "Suspect Malware"))
-        fontColour = 255;  // red
-}
-
-void ScanInstalledComponents(TMainForm& form) {
-    Platform& platform = form.platform;
-    TRegistry reg(platform.registry);
+void ScanInstalledComponents(const InstalledComponents& source, ScanContext& context, RowReader& rows) {
+    TRegistry reg(context.platform.registry);
+    const std::string componentsKey = std::string(source.key) + "\\";
     std::vector<std::string> names;
-    reg.SetRootKey(kHkeyLocalMachine);
-    if (reg.OpenKey(kComponentsKey, false)) reg.GetKeyNames(names);
+    reg.SetRootKey(RootKeyOf(source.root));
+    if (reg.OpenKey(componentsKey, false)) reg.GetKeyNames(names);
     reg.CloseKey();
     for (const std::string& name : names) {
-        reg.SetRootKey(kHkeyLocalMachine);
-        reg.OpenKey(kComponentsKey + name, false);  // a key that cannot be opened reads as empty
+        reg.SetRootKey(RootKeyOf(source.root));
+        reg.OpenKey(componentsKey + name, false);  // a key that cannot be opened reads as empty
         if (reg.ReadString("StubPath").empty()) {
             reg.CloseKey();
             continue;
         }
-        TEntryRow& row = form.actx.Add();
+        TEntryRow& row = rows.Start();
+        row.Where = RegistryLocation{.root = source.root, .key = source.key, .subKey = name, .value = "StubPath"};
         row.Caption = reg.ReadString("");
         row.SubItems.Add(reg.ReadString("ComponentID"));
         row.SubItems.Add(reg.ReadString("StubPath"));
@@ -35,10 +28,8 @@ void ScanInstalledComponents(TMainForm& form) {
         if (row.SubItems[0].empty()) row.SubItems[0] = "Suspect Malware";
         if (row.Caption.empty() || row.Caption == "Active Directory Service Interface") row.Caption = "n/a";
         const std::string target = ExtractTargetPath(reg.ReadString("StubPath"), ".exe");
-        row.ImageIndex = GetSysIconIndex(platform, target);
-        if (row.ImageIndex == GetSysIconIndex(platform, "0")) row.ImageIndex = GetSysIconIndex(platform, ".exe");
         row.StateIndex = 3;
-        AttachSystemImageLists(platform, form.actx);
+        rows.Finish(context, IconSource{target, true});
         reg.CloseKey();
     }
 }

@@ -4,9 +4,8 @@
 #include <algorithm>
 
 #include "core/collectors/collector.h"
-#include "core/model/rows.h"
+#include "core/model/text.h"
 #include "platform/owner.h"
-#include "core/forms/main_form.h"
 
 namespace qm {
 
@@ -18,7 +17,7 @@ constexpr std::uint32_t kLargestEnumBuffer = 16u * 1024u * 1024u;
 
 }  // namespace
 
-std::vector<ServiceEntry> ListServices(IServices& services, Handle manager, std::uint32_t type,
+std::vector<ServiceEntry> ListServices(IServices& services, ScManagerHandle manager, std::uint32_t type,
                                        std::uint32_t state, std::uint32_t bufferSize) {
     std::vector<ServiceEntry> all;
     std::uint32_t resume = 0;
@@ -44,27 +43,27 @@ std::vector<ServiceEntry> ListServices(IServices& services, Handle manager, std:
     }
 }
 
-std::string GetServiceBinaryPath(Platform& platform, std::uintptr_t service) {
+std::string GetServiceBinaryPath(Platform& platform, ServiceHandle service) {
     std::string path;
     if (!service || !platform.services.QueryServiceBinaryPath(service, path)) return "-";
     return path;
 }
 
-void AppendServiceRows(Platform& platform, TListView& list) {
+void ScanServices(ScanContext& context, RowReader& rows) {
+    Platform& platform = context.platform;
     IServices& services = platform.services;
-    const ServiceHandle manager(services, services.OpenSCManager(kGenericExecute | kScManagerEnumerateService));
+    const ScManagerOwner manager(services, services.OpenSCManager(kGenericExecute | kScManagerEnumerateService));
     if (!manager) return;
     for (const ServiceEntry& entry : ListServices(services, manager.Get(), kServiceWin32OwnProcess, kServiceActive)) {
         // A service that cannot be opened with full access keeps its row, with "-" as its path.
-        const ServiceHandle service(services, services.OpenService(manager.Get(), entry.serviceName, kServiceAllAccess));
-        TEntryRow& row = list.Add();
+        const ServiceOwner service(services, services.OpenService(manager.Get(), entry.serviceName, kServiceAllAccess));
+        TEntryRow& row = rows.Start();
         row.Caption = entry.serviceName;
+        row.Where = ServiceLocation{entry.serviceName};
         row.SubItems.Add(entry.displayName.value_or(""));
         row.SubItems.Add(GetServiceBinaryPath(platform, service.Get()));
-        row.ImageIndex = GetSysIconIndex(platform, ExtractTargetPath(row.SubItems[1], ".exe"));
+        rows.Finish(context, IconSource{ExtractTargetPath(row.SubItems[1], ".exe")});
     }
 }
-
-void ScanServices(TMainForm& form) { AppendServiceRows(form.platform, form.InstCompo); }
 
 }  // namespace qm

@@ -1,14 +1,12 @@
-// The pieces of the service collector that the service actions and the
-// tests reach directly.
+// The pieces of the service collector that the tests reach directly.
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/platform.h"
 
 namespace qm {
-
-class TListView;
 
 // The buffer of the first enumeration call.
 inline constexpr std::uint32_t kServiceEnumBufferSize = 36000;
@@ -18,10 +16,11 @@ inline constexpr std::uint32_t kServiceEnumBufferSize = 36000;
 // data, so that no service is lost to the size of one buffer; a call that
 // moved nothing forward (a buffer too small for the next entry, or Wine,
 // which fills nothing until everything fits) is repeated with a larger one.
-std::vector<ServiceEntry> ListServices(IServices& services, Handle manager, std::uint32_t type,
+std::vector<ServiceEntry> ListServices(IServices& services, ScManagerHandle manager, std::uint32_t type,
                                        std::uint32_t state, std::uint32_t bufferSize = kServiceEnumBufferSize);
 
-// The rows of ScanServices, appended to `list`.
-void AppendServiceRows(Platform& platform, TListView& list);
+// A service's configured command line, or "-" for no handle or a
+// configuration that cannot be read.
+std::string GetServiceBinaryPath(Platform& platform, ServiceHandle service);
 
 }  // namespace qm

@@ -1,9 +1,6 @@
 // The startup folders of all users and of the current user: one row per
 // program or shortcut lying there, with the path a shortcut points to.
-#include <array>
-
 #include "core/collectors/collector.h"
-#include "core/forms/main_form.h"
 
 namespace qm {
 
@@ -15,20 +12,23 @@ constexpr std::uint32_t kStartupSearchAttributes = 0x2F;
 constexpr int kPathChars = 260;
 constexpr std::uint32_t kStgmRead = 0;
 
-struct TStartupFolder {
-    TListView TMainForm::*List;
-    int Csidl;
-    std::array<const char*, 2> Masks;  // searched in this order
-};
-
-constexpr TStartupFolder kCommonStartup{&TMainForm::comon, kCsidlCommonStartup, {"*.exe*", "*.lnk*"}};
-constexpr TStartupFolder kUserStartup{&TMainForm::User, kCsidlStartup, {"*.lnk*", "*.exe*"}};
-
-void ScanFolderOf(TMainForm& form, const TStartupFolder& source) {
-    TListView& list = form.*source.List;
-    for (const char* mask : source.Masks)
-        ScanStartupFolder(form, list, GetSpecialFolderPath(form.platform, source.Csidl), mask);
-    form.UpdateCountCaption(list);
+// Appends a row for each file (not folder) of `folder` matching the wildcard `mask`.
+void ScanStartupFolder(ScanContext& context, RowReader& rows, const std::string& folder, const std::string& mask) {
+    if (folder.empty()) return;
+    const std::string dir = folder.back() == '\\' ? folder : folder + "\\";
+    std::vector<FoundFile> found;
+    context.platform.files.FindFiles(dir + mask, kStartupSearchAttributes, found);
+    for (const FoundFile& file : found) {
+        if (file.attributes & kFileAttributeDirectory) continue;
+        TEntryRow& row = rows.Start();
+        row.Caption = file.name;
+        row.Where = FileLocation{.folder = dir, .name = file.name};
+        row.SubItems.Add(ResolveShortcut(context.platform, dir + file.name));
+        row.SubItems.Add("Windows AutoRun");
+        row.SubItems.Add(dir);
+        row.StateIndex = 4;
+        rows.Finish(context, IconSource{dir + file.name});
+    }
 }
 
 }  // namespace
@@ -51,24 +51,10 @@ std::string ResolveShortcut(Platform& platform, const std::string& path) {
     return target.substr(0, target.find('\0'));
 }
 
-void ScanStartupFolder(TMainForm& form, TListView& list, const std::string& folder, const std::string& mask) {
-    if (folder.empty()) return;
-    const std::string dir = folder.back() == '\\' ? folder : folder + "\\";
-    std::vector<FoundFile> found;
-    form.platform.files.FindFiles(dir + mask, kStartupSearchAttributes, found);
-    for (const FoundFile& file : found) {
-        if (file.attributes & kFileAttributeDirectory) continue;
-        TEntryRow& row = list.Add();
-        row.Caption = file.name;
-        row.SubItems.Add(ResolveShortcut(form.platform, dir + file.name));
-        row.SubItems.Add("Windows AutoRun");
-        row.SubItems.Add(dir);
-        row.ImageIndex = GetSysIconIndex(form.platform, dir + file.name);
-        row.StateIndex = 4;
-    }
+// The folder is asked for again for each mask, as it always was.
+void ScanStartupFolders(const StartupFolder& source, ScanContext& context, RowReader& rows) {
+    for (const char* mask : source.masks)
+        ScanStartupFolder(context, rows, GetSpecialFolderPath(context.platform, source.csidl), mask);
 }
-
-void ScanCommonStartup(TMainForm& form) { ScanFolderOf(form, kCommonStartup); }
-void ScanUserStartup(TMainForm& form) { ScanFolderOf(form, kUserStartup); }
 
 }  // namespace qm

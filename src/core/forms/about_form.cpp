@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "core/errors.h"
 #include "core/forms/main_form.h"
 
 namespace qm {
@@ -103,7 +104,7 @@ void TAboutDialog::SpeedButton1Click() {
 
 void ShowAboutDialog(TMainForm& owner) {
     TAboutDialog dialog(owner);  // gone when this returns or throws
-    owner.platform.toolkit.ShowAboutModal(dialog);
+    owner.toolkit.ShowAboutModal(dialog);
 }
 
 }  // namespace qm

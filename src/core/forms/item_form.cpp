@@ -1,24 +1,15 @@
 #include "core/forms/item_form.h"
 
-#include <array>
-
-#include "core/inspect/file_version.h"
-#include "core/inspect/properties.h"
-#include "core/model/rows.h"
-#include "core/forms/main_form.h"
+#include "core/actions/open_folder.h"
+#include "core/model/text.h"
 
 namespace qm {
-
-void TIconImage::SetIcon(Handle icon) {
-    if (icon_ && icon_ != icon) shell_.DestroyIcon(icon_);
-    icon_ = icon;
-}
 
 void TItemForm::Show() {
     const bool wasHidden = !Visible;
     Visible = true;
     if (wasHidden) FormShow();
-    platform.toolkit.ShowItemForm(*this);
+    toolkit.ShowItemForm(*this);
 }
 
 void TItemForm::FormShow() { ActiveControl = Control::Edit1; }
@@ -29,7 +20,6 @@ namespace {
 // SEE_MASK_NOCLOSEPROCESS (the platform closes any process handle it gets)
 // and SEE_MASK_FLAG_NO_UI, so a missing file shows no error box.
 constexpr std::uint32_t kPropertiesMask = 0x44C;
-constexpr int kSwShowNormal = 1;
 
 }  // namespace
 
@@ -43,100 +33,6 @@ void TItemForm::SpeedButton1Click() {
     platform.shell.ShellExecuteEx(info);
 }
 
-void TItemForm::BitBtn1Click() {
-    const std::string folder = ExtractFileDir(ExtractTargetPath(Edit1, ".exe"));
-    // The "folder" of a command such as c:\evil.exe\x.exe is a program; the
-    // shell's "open" would start it. Only an existing folder is opened.
-    if (folder.empty()) return;
-    const std::uint32_t attributes = platform.files.GetFileAttributes(folder);
-    if (attributes == kInvalidFileAttributes || !(attributes & kFileAttributeDirectory)) return;
-    platform.shell.ShellExecute("open", folder, "", "", kSwShowNormal);
-}
-
-std::string ExtractFileDir(const std::string& path) {
-    const size_t last = path.find_last_of("\\:");
-    if (last == std::string::npos) return {};
-    size_t keep = last + 1;
-    if (last > 0 && path[last] == '\\' && path[last - 1] != '\\' && path[last - 1] != ':') keep = last;
-    return path.substr(0, keep);
-}
-
-namespace {
-
-// One properties handler: its list, the sub-item holding the command,
-// whether commas leave the command before the cut, and what Edit3 shows:
-// `Edit3Prefix` followed by sub-item `Edit3SubItem` (none when -1).
-struct PropertiesHandler {
-    const char* Name;
-    TListView TMainForm::*List;
-    const char* MenuItem;
-    int CommandSubItem;
-    bool RemoveCommas;
-    const char* Edit3Prefix;
-    int Edit3SubItem;
-};
-
-constexpr std::array<PropertiesHandler, kCategoryCount> kPropertiesHandlers{{
-    {"hkuDblClick", &TMainForm::hku, "FileProperties1", 0, false, "", 2},
-    {"LVDblClick", &TMainForm::LV, "Properties1", 0, false, "", 2},
-    {"comonDblClick", &TMainForm::comon, "Properties2", 0, false, "", 2},
-    {"UserDblClick", &TMainForm::User, "Properties3", 0, false, "", 2},
-    {"runonceDblClick", &TMainForm::runonce, "Properties4", 0, false, "", 2},
-    {"hklmrunonceDblClick", &TMainForm::hklmrunonce, "Properties5", 0, false, "", 2},
-    {"shellobjectDblClick", &TMainForm::shellobject, "Properties6", 0, false, "", 2},
-    {"runoncexDblClick", &TMainForm::runoncex, "Properties7", 0, false, "", 2},
-    {"InstCompoDblClick", &TMainForm::InstCompo, "Properties8", 1, false, "", 0},
-    {"actxDblClick", &TMainForm::actx, "Properties9", 1, false,
-     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\", 2},
-    {"logsDblClick", &TMainForm::logs, "Properties10", 0, true,
-     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", -1},
-    {"lorunDblClick", &TMainForm::lorun, "Properties11", 0, true,
-     "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\", -1},
-    {"explomacDblClick", &TMainForm::explomac, "Properties13", 0, false,
-     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run", -1},
-    {"explouDblClick", &TMainForm::explou, "Properties12", 0, false,
-     "HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run", -1},
-    {"desktopDblClick", &TMainForm::desktop, "Properties14", 0, false, "HKEY_CURRENT_USER\\Control Panel\\Desktop",
-     -1},
-}};
-
-// A row whose collector failed half-way lacks its later sub-items; the
-// dialog shows such a field empty rather than failing.
-std::string SubItemOrEmpty(const TEntryRow& row, int index) {
-    return index >= 0 && index < row.SubItems.Count() ? row.SubItems[index] : std::string();
-}
-
-void ShowProperties(TMainForm& main, const PropertiesHandler& handler) {
-    const TEntryRow* selected = (main.*handler.List).Selected();
-    if (!selected || !main.ItemForm) return;
-    // Every field comes from the selected row (the focused row may be
-    // another), and the dialog keeps copies of what it shows.
-    const TEntryRow row = *selected;
-    TItemForm& form = *main.ItemForm;
-    Platform& platform = main.platform;
-    const std::string command = SubItemOrEmpty(row, handler.CommandSubItem);
-    const std::string target =
-        ExtractTargetPath(handler.RemoveCommas ? ReplaceAll(command, ",", "") : command, ".exe");
-    form.Image1.SetIcon(GetFileIcon(platform, target, false));
-    form.Label1 = row.Caption;
-    form.Edit1 = command;
-    form.Edit3 = handler.Edit3Prefix + SubItemOrEmpty(row, handler.Edit3SubItem);
-    form.Edit2 = row.Caption;
-    TFileVersionInfo info;
-    ReadFileVersionInfo(platform, target, info);
-    form.Label6 = info.CompanyName;
-    form.Label8 = info.FileDescription;
-    form.Label10 = info.FileVersion;
-    form.Show();
-}
-
-}  // namespace
-
-void ListPropertiesClick(TMainForm& form, int tab) {
-    if (tab < 0 || tab >= kCategoryCount) return;
-    TListView TMainForm::*list = kCategories[static_cast<size_t>(tab)].List;
-    for (const PropertiesHandler& handler : kPropertiesHandlers)
-        if (handler.List == list) return ShowProperties(form, handler);
-}
+void TItemForm::BitBtn1Click() { OpenFolder(platform, ExtractFileDir(ExtractTargetPath(Edit1, ".exe"))); }
 
 }  // namespace qm

@@ -6,6 +6,8 @@
 #pragma once
 #include <string>
 
+#include "core/forms/toolkit.h"
+#include "platform/owner.h"
 #include "platform/platform.h"
 
 namespace qm {
@@ -14,26 +16,23 @@ namespace qm {
 // previous one, and so does the end of the control.
 class TIconImage {
 public:
-    explicit TIconImage(IShell& shell) : shell_(shell) {}
-    ~TIconImage() { SetIcon(0); }
-    TIconImage(const TIconImage&) = delete;
-    TIconImage& operator=(const TIconImage&) = delete;
+    explicit TIconImage(IShell& shell) : icon_(shell, IconHandle{}) {}
 
-    void SetIcon(Handle icon);
-    Handle Icon() const { return icon_; }
+    void SetIcon(IconHandle icon) { icon_.Reset(icon); }
+    IconHandle Icon() const { return icon_.Get(); }
 
 private:
-    IShell& shell_;
-    Handle icon_ = 0;
+    IconOwner icon_;
 };
 
 class TItemForm {
 public:
-    explicit TItemForm(Platform& platform) : platform(platform), Image1(platform.shell) {}
+    TItemForm(Platform& platform, IToolkit& toolkit) : platform(platform), toolkit(toolkit), Image1(platform.shell) {}
     TItemForm(const TItemForm&) = delete;
     TItemForm& operator=(const TItemForm&) = delete;
 
     Platform& platform;
+    IToolkit& toolkit;
 
     static constexpr const char* Caption = "Item Properties";
     static constexpr const char* PageCaption = "Shortcut";
@@ -66,10 +65,5 @@ public:
     // "&Find Target...": the folder of the program in Edit1, when it is one.
     void BitBtn1Click();
 };
-
-// The folder part of a path: up to its last backslash or colon, without that
-// backslash unless it follows a colon or another backslash (or starts the
-// path); empty when there is neither.
-std::string ExtractFileDir(const std::string& path);
 
 }  // namespace qm

@@ -1,89 +1,37 @@
 #include "core/forms/main_form.h"
 
-#include "core/forms/about_form.h"
+#include <algorithm>
+#include <numeric>
+#include <stdexcept>
+
 #include "core/actions/actions.h"
 #include "core/collectors/collector.h"
-#include "core/inspect/properties.h"
+#include "core/errors.h"
+#include "core/forms/about_form.h"
 #include "core/forms/item_form.h"
+#include "core/inspect/properties.h"
+#include "core/model/icons.h"
 
 namespace qm {
 
 namespace {
 
-constexpr TColumn kHidden{"", 0};
-constexpr std::array<TColumn, 5> RunColumns(int locationWidth, const char* nameCaption = "Key Name",
-                                            const char* locationCaption = "Key Location") {
-    return {TColumn{nameCaption, 145}, TColumn{"Target Value", 270}, TColumn{locationCaption, locationWidth},
-            kHidden, kHidden};
+std::vector<TListView> ListsOf(std::span<const Category> categories) {
+    std::vector<TListView> lists;
+    lists.reserve(categories.size());  // never grows again: the named references stay valid
+    for (const Category& category : categories) lists.emplace_back(category.list);
+    return lists;
 }
-constexpr std::array<TColumn, 5> kServiceColumns{
-    TColumn{"Service Name", 145}, TColumn{"Description", 180}, TColumn{"Path", 300}, kHidden, kHidden};
-constexpr std::array<TColumn, 5> kActxColumns{
-    TColumn{"Name", 200}, TColumn{"ComponentID", 110}, TColumn{"Path", 330}, kHidden, kHidden};
-constexpr std::array<TColumn, 5> kNamedColumns{
-    TColumn{"Name", 200}, TColumn{"Target Value", 340}, kHidden, kHidden, kHidden};
 
-constexpr std::array<Collector, 9> One(Collector c) { return {c}; }
-
-}  // namespace
-
-// The fifteen categories in tab order.
-const std::array<TAutostartCategory, kCategoryCount> kCategories{{
-    {"TabSheet2", "HKCU / Run", "HKCU / Run (", 10, &TMainForm::hku, RunColumns(126), 5, "HKURun",
-     "&Properties", false, One(ScanHKCURun), true, ShowClears::Group, nullptr},
-    {"TabSheet1", "HKLM / Run", "HKLM / Run (", 10, &TMainForm::LV, RunColumns(129), 5, "hklmrun",
-     "&Properties...", false, One(ScanHKLMRun), true, ShowClears::None, nullptr},
-    {"TabSheet4", "Startup (User)", "Startup (user) - (", 3, &TMainForm::comon,
-     RunColumns(126, " Name", "Location"), 5, "startupuser", "&Properties...", false, One(ScanCommonStartup), true,
-     ShowClears::Group, nullptr},
-    {"TabSheet5", "Startup (comon)", "Startup (common) - (", 1, &TMainForm::User,
-     RunColumns(126, "Name", "Location"), 5, "PopupMenu1", "&Properties", false, One(ScanUserStartup), true,
-     ShowClears::Group,
-     nullptr},
-    {"TabSheet3", "HKCU / Run Once", "HKCU / Run Once (", 10, &TMainForm::runonce, RunColumns(126), 5,
-     "hkurunonce", "&Properties", false, One(ScanHKCURunOnce), true, ShowClears::Group, nullptr},
-    {"TabSheet8", "HKLM / Run Once", "HKLM / Run Once (", 10, &TMainForm::hklmrunonce, RunColumns(126), 5,
-     "hklmrunces", "&Properties...", false, One(ScanHKLMRunOnce), true, ShowClears::Group, nullptr},
-    {"TabSheet7", "HKLM / ShellObject", "HKLM / ShellObject (", 10, &TMainForm::shellobject, RunColumns(128), 5,
-     "shellob", "&Properties...", false, One(ScanHKLMShellObjects), true, ShowClears::Group, nullptr},
-    {"TabSheet9", "HKLM / Run OnceEx", "HKLM / Run OnceEx (", 10, &TMainForm::runoncex, RunColumns(126), 5,
-     "PopupMenu2", "&Properties", false, One(ScanHKLMRunOnceEx), true, ShowClears::Group, nullptr},
-    {"TabSheet10", "Startup (services)", "Startup (services) - (", 16, &TMainForm::InstCompo, kServiceColumns, 3,
-     "PopupMenu3", "&Properties", true, One(ScanServices), true, ShowClears::None, nullptr},
-    {"TabSheet6", "ActiveX", "ActiveX (", 10, &TMainForm::actx, kActxColumns, 3, "actxmenu", "&Properties", false,
-     One(ScanInstalledComponents), false, ShowClears::GroupActxLogs, actxAdvancedCustomDrawSubItem},
-    {"TabSheet11", "WinLogon", "WinLogon (", 19, &TMainForm::logs, kNamedColumns, 2, "winlGNS", "&Properties",
-     false,
-     {ScanWinlogonUserinit, ScanWinlogonSystem, ScanWinlogonShell, ScanWinlogonUIHost, ScanWinlogonTaskman,
-      ScanWinlogonLsaStart, ScanWinlogonSaveDumpStart, ScanWinlogonAppSetup, ScanWinlogonServiceControllerStart},
-     false, ShowClears::GroupActxLogs, logsAdvancedCustomDrawSubItem},
-    {"TabSheet12", "Load - Run", "Load - Run (", 10, &TMainForm::lorun, kNamedColumns, 2, "loruns", "&Properties",
-     false, {ScanWindowsRun, ScanWindowsLoad}, false, ShowClears::None, logsAdvancedCustomDrawSubItem},
-    {"TabSheet13", "HKLM / Explorer-Run", "HKLM / Explorer-Run (", 10, &TMainForm::explomac, RunColumns(128), 5,
-     "explom", "&Properties", false, One(ScanHKLMExplorerRun), false, ShowClears::None, nullptr},
-    {"TabSheet14", "HKCU / Explorer-Run", "HKCU / Explorer-Run (", 10, &TMainForm::explou, RunColumns(126), 5,
-     "userexplorer", "&Properties", false, One(ScanHKCUExplorerRun), false, ShowClears::None, nullptr},
-    {"TabSheet15", "HKCU / Deskstop", "HKCU / Desktop (", 10, &TMainForm::desktop, kNamedColumns, 2, "PopupMenu4",
-     "&Properties", false, One(ScanScreenSaver), false, ShowClears::None, logsAdvancedCustomDrawSubItem},
-}};
-
-namespace {
-
-// The eight lists that most tabs empty when they are shown.
-constexpr std::array<TListView TMainForm::*, 8> kGroupLists{&TMainForm::LV,      &TMainForm::hku,
-                                                            &TMainForm::comon,   &TMainForm::User,
-                                                            &TMainForm::runonce, &TMainForm::hklmrunonce,
-                                                            &TMainForm::shellobject, &TMainForm::runoncex};
-
-// The start-up scan reads the two Explorer-Run tabs the other way round.
-constexpr std::array<int, kCategoryCount> kScanOrder{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 12, 14};
-
-// The lists that get the system image lists at the end of the start-up scan, in order.
-constexpr std::array<TListView TMainForm::*, 9> kAttachAtStart{
-    &TMainForm::LV,       &TMainForm::hku,      &TMainForm::shellobject, &TMainForm::runonce, &TMainForm::hklmrunonce,
-    &TMainForm::runoncex, &TMainForm::comon,    &TMainForm::User,        &TMainForm::InstCompo};
-
-bool HasCollectors(const TAutostartCategory& c) { return c.Collectors[0] != nullptr; }
+// The tabs in the order the start-up scan reads them.
+std::vector<int> ScanOrder(std::span<const Category> categories) {
+    std::vector<int> tabs(categories.size());
+    std::iota(tabs.begin(), tabs.end(), 0);
+    std::sort(tabs.begin(), tabs.end(), [&](int a, int b) {
+        return categories[static_cast<size_t>(a)].scanPosition < categories[static_cast<size_t>(b)].scanPosition;
+    });
+    return tabs;
+}
 
 std::string ComputerNameText(ISystemInfo& system) {
     std::string name;
@@ -100,57 +48,86 @@ std::string UserNameText(ISystemInfo& system) {
 
 }  // namespace
 
-TMainForm::TMainForm(Platform& p) : platform(p) {
-    for (int tab = 0; tab < kCategoryCount; ++tab) TabCaptions[static_cast<size_t>(tab)] = kCategories[static_cast<size_t>(tab)].DesignCaption;
-    // Creating the window reports a failure of the scan and goes on.
-    Guarded([this] { FormCreate(); });
-    ItemForm = std::make_unique<TItemForm>(platform);
+TMainForm::TMainForm(Platform& p, IToolkit& t, std::span<const Category> categories)
+    : platform(p),
+      toolkit(t),
+      Categories(categories),
+      Lists(ListsOf(categories)),
+      hku(ListNamed("hku")),
+      LV(ListNamed("LV")),
+      comon(ListNamed("comon")),
+      User(ListNamed("User")),
+      runonce(ListNamed("runonce")),
+      hklmrunonce(ListNamed("hklmrunonce")),
+      shellobject(ListNamed("shellobject")),
+      runoncex(ListNamed("runoncex")),
+      InstCompo(ListNamed("InstCompo")),
+      actx(ListNamed("actx")),
+      logs(ListNamed("logs")),
+      lorun(ListNamed("lorun")),
+      explomac(ListNamed("explomac")),
+      explou(ListNamed("explou")),
+      desktop(ListNamed("desktop")),
+      SharedRegistry(std::make_unique<TRegistry>(p.registry)),
+      ItemForm(std::make_unique<TItemForm>(p, t)) {
+    for (const Category& category : Categories) TabCaptions.emplace_back(category.designCaption);
 }
 
 TMainForm::~TMainForm() = default;
 
-int TMainForm::TabOf(const TListView& list) const {
-    for (int tab = 0; tab < kCategoryCount; ++tab)
-        if (&(this->*kCategories[static_cast<size_t>(tab)].List) == &list) return tab;
-    return -1;
+TListView& TMainForm::ListNamed(const std::string& name) {
+    for (TListView& list : Lists)
+        if (list.Name == name) return list;
+    throw std::logic_error("the category table has no list " + name);
 }
 
 void TMainForm::UpdateCountCaption(int tab) {
     TabCaptions.at(static_cast<size_t>(tab)) =
-        kCategories[static_cast<size_t>(tab)].CountPrefix + std::to_string(ListOf(tab).Count()) + ")";
+        CategoryOf(tab).countPrefix + std::to_string(ListOf(tab).Count()) + ")";
 }
 
 void TMainForm::FormCreate() {
-    Caption = std::string(kAppTitle) + "  -  [" + ComputerNameText(platform.system) + "/" +
-              UserNameText(platform.system) + "]";
-    SharedRegistry = std::make_unique<TRegistry>(platform.registry);
-    HKLMRunKeyPath = HKCURunKeyPath = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-    for (int tab : kScanOrder) {
-        if (!HasCollectors(kCategories[static_cast<size_t>(tab)])) continue;
-        RunCollectors(tab);
-        UpdateCountCaption(tab);
-    }
-    for (auto list : kAttachAtStart) AttachSystemImageLists(platform, this->*list);
+    // Creating the window reports a failure of the scan and goes on.
+    Guarded([this] {
+        Caption = std::string(kAppTitle) + "  -  [" + ComputerNameText(platform.system) + "/" +
+                  UserNameText(platform.system) + "]";
+        for (int tab : ScanOrder(Categories)) ScanTab(tab);
+        // The calls are the same for every list, so the order of the lists is no matter.
+        for (int tab = 0; tab < TabCount(); ++tab)
+            if (CategoryOf(tab).imageListsAtStart) AttachSystemImageLists(platform, ListOf(tab));
+    });
 }
 
-void TMainForm::RunCollectors(int tab) {
-    for (Collector collect : kCategories[static_cast<size_t>(tab)].Collectors)
-        if (collect) collect(*this);
+void TMainForm::ScanTab(int tab) {
+    const Category& category = CategoryOf(tab);
+    TListView& list = ListOf(tab);
+    SystemIcons icons(platform, category.imageListsPerRow ? &list : nullptr);
+    ScanContext context{platform, *SharedRegistry, &icons};
+    ScanResult result = Collect(category.source, context);
+    for (TEntryRow& row : result.rows) list.Add() = std::move(row);
+    if (!result.failure) {
+        UpdateCountCaption(tab);
+        return;
+    }
+    // The value-list collector has always written the count after each
+    // complete row, so its caption counts them; the others' callers write it
+    // only when the collector is done.
+    if (std::holds_alternative<ValueList>(category.source) && !result.rows.empty()) UpdateCountCaption(tab);
+    if (result.unfinished) list.Add() = std::move(*result.unfinished);
+    throw QuellmarkError(*result.failure);
+}
+
+void TMainForm::Refill(int tab) {
+    ListOf(tab).Clear();
+    ScanTab(tab);
 }
 
 void TMainForm::ShowPage(int tab) {
-    const TAutostartCategory& category = kCategories.at(static_cast<size_t>(tab));
-    if (!HasCollectors(category)) return;
+    const unsigned clears = CategoryOf(tab).showClears;
     ListOf(tab).Clear();
-    if (category.Clears != ShowClears::None) {
-        for (auto list : kGroupLists) (this->*list).Clear();
-        if (category.Clears == ShowClears::GroupActxLogs) {
-            actx.Clear();
-            logs.Clear();
-        }
-    }
-    RunCollectors(tab);
-    UpdateCountCaption(tab);
+    for (int other = 0; other < TabCount(); ++other)
+        if (CategoryOf(other).group & clears) ListOf(other).Clear();
+    ScanTab(tab);
 }
 
 void TMainForm::Guarded(const std::function<void()>& action) {
@@ -166,22 +143,20 @@ void TMainForm::FirstShow() {
 }
 
 void TMainForm::SelectTab(int tab) {
-    if (tab == ActivePage || tab < 0 || tab >= kCategoryCount) return;
+    if (tab == ActivePage || tab < 0 || tab >= TabCount()) return;
     ActivePage = tab;
     Guarded([this, tab] { ShowPage(tab); });
 }
 
 void TMainForm::ListCommandClick(int tab, ListCommand command) {
-    if (tab < 0 || tab >= kCategoryCount) return;
+    if (tab < 0 || tab >= TabCount()) return;
     Guarded([this, tab, command] {
-        const bool services = &ListOf(tab) == &InstCompo;
         switch (command) {
             case ListCommand::Delete:
-                if (services) DeleteItems9Click(*this);
-                else DeleteItemsClick(*this, tab);
+                DeleteItemsClick(*this, tab);
                 break;
             case ListCommand::Disable:
-                if (services) DisableItems1Click(*this);
+                if (CategoryOf(tab).canDisable) DisableItems1Click(*this, tab);
                 break;
             case ListCommand::JumpTo:
                 JumpToClick(*this, tab);

@@ -1,91 +1,67 @@
-// The main window's logic: the fifteen autostart categories, the start-up
+// The main window's logic: one list per autostart category, the start-up
 // scan, the refresh when a tab is shown, and the events the toolkit reports.
 #pragma once
-#include <array>
 #include <functional>
 #include <memory>
-#include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
+#include "core/categories/table.h"
+#include "core/forms/toolkit.h"
 #include "core/model/rows.h"
-#include "platform/platform.h"
 #include "core/registry.h"
+#include "platform/platform.h"
 
 namespace qm {
 
-class TMainForm;
 class TItemForm;
-using Collector = void (*)(TMainForm&);
-
-struct TColumn {
-    const char* Caption;  // empty for a hidden column
-    int Width;            // 0 for a hidden column
-};
-
-enum class ShowClears { None, Group, GroupActxLogs };
-// A list's handler for drawing one cell of a row: it may change the font
-// colour the cell is drawn in.
-using CustomDrawSubItem = void (*)(const TEntryRow& item, std::uint32_t& fontColour);
 
 // What a list's popup menu offers; the same for every list but the services
 // list, which also has "&Disable Items...".
 enum class ListCommand { Delete, Disable, JumpTo, Properties };
 
-struct TAutostartCategory {
-    const char* Sheet;          // "TabSheet2" ...
-    const char* DesignCaption;  // until the first count caption is written
-    const char* CountPrefix;
-    int TabImage;
-    TListView TMainForm::*List;
-    std::array<TColumn, 5> Columns;
-    int ColumnCount;
-    const char* Menu;
-    const char* PropertiesCaption;  // "&Properties" or "&Properties..."
-    bool HasDisable;
-    std::array<Collector, 9> Collectors;  // run in order; unused slots are null
-    bool AttachAtStart;
-    ShowClears Clears;
-    CustomDrawSubItem OnCustomDrawSubItem;  // null: the list draws every cell itself
-};
-
-inline constexpr int kCategoryCount = 15;
-// Indexed by tab position (tab 1 is index 0).
-extern const std::array<TAutostartCategory, kCategoryCount> kCategories;
-
-
 class TMainForm {
 public:
-    // Creating the form runs the start-up scan (FormCreate).
-    explicit TMainForm(Platform& platform);
+    // Making the form asks nothing of the machine; the start-up scan is
+    // FormCreate, which whoever shows the form calls first. `categories` is
+    // the category table, one tab per row.
+    TMainForm(Platform& platform, IToolkit& toolkit, std::span<const Category> categories = kCategories);
     ~TMainForm();
+    TMainForm(const TMainForm&) = delete;
+    TMainForm& operator=(const TMainForm&) = delete;
 
     Platform& platform;
+    IToolkit& toolkit;
+    const std::span<const Category> Categories;
 
     std::string Caption;
-    std::array<std::string, kCategoryCount> TabCaptions;  // by tab position
-    int ActivePage = 0;                                   // tab position, 0 is "HKCU / Run"
+    std::vector<std::string> TabCaptions;  // by tab position
+    int ActivePage = 0;                    // tab position, 0 is "HKCU / Run"
     bool Closed = false;
     bool Timer1Enabled = false;
     static constexpr int Timer1Interval = 5000;
 
-    TListView hku{"hku"}, LV{"LV"}, comon{"comon"}, User{"User"}, runonce{"runonce"},
-        hklmrunonce{"hklmrunonce"}, shellobject{"shellobject"}, runoncex{"runoncex"},
-        InstCompo{"InstCompo"}, actx{"actx"}, logs{"logs"}, lorun{"lorun"}, explomac{"explomac"},
-        explou{"explou"}, desktop{"desktop"};
+    // The category lists by tab position, and the fifteen under the names
+    // the first design gave them.
+    std::vector<TListView> Lists;
+    TListView &hku, &LV, &comon, &User, &runonce, &hklmrunonce, &shellobject, &runoncex, &InstCompo, &actx, &logs,
+        &lorun, &explomac, &explou, &desktop;
 
     std::unique_ptr<TRegistry> SharedRegistry;
-    // The Item Properties dialog, created hidden right after the start-up
-    // scan and kept for the whole run.
+    // The Item Properties dialog, hidden until the first properties request
+    // and kept for the whole run.
     std::unique_ptr<TItemForm> ItemForm;
-    std::string HKLMRunKeyPath, HKCURunKeyPath;
 
-    TListView& ListOf(int tab) { return this->*kCategories.at(static_cast<size_t>(tab)).List; }
-    int TabOf(const TListView& list) const;
+    int TabCount() const { return static_cast<int>(Categories.size()); }
+    const Category& CategoryOf(int tab) const { return Categories[static_cast<size_t>(tab)]; }
+    TListView& ListOf(int tab) { return Lists.at(static_cast<size_t>(tab)); }
+    TListView& ListNamed(const std::string& name);
     void UpdateCountCaption(int tab);
-    void UpdateCountCaption(const TListView& list) { UpdateCountCaption(TabOf(list)); }
 
     // Events the toolkit reports. Each catches the program's failures and
     // shows them in the "Quellmark" error box, so none escapes to the caller.
+    void FormCreate();              // the start-up scan, before the window is first shown
     void FirstShow();               // the window is shown: the active page's show handler runs
     void SelectTab(int tab);        // a tab was clicked; the selected tab does not refresh
     void ListCommandClick(int tab, ListCommand command);
@@ -96,13 +72,15 @@ public:
 
     // Runs `action`, reporting a failure as the toolkit's error box does.
     void Guarded(const std::function<void()>& action);
-    // The refresh of one tab: empty its list and the lists it clears, run its
-    // collectors, write its count caption. Failures propagate.
+    // The refresh of one tab when it is shown: its list and the lists its
+    // show clears are emptied, then the tab is read again. Failures propagate.
     void ShowPage(int tab);
-
-private:
-    void FormCreate();
-    void RunCollectors(int tab);
+    // A tab's own list emptied and read again, as after a deletion.
+    void Refill(int tab);
+    // Runs the tab's collector, appends the rows to its list and writes its
+    // count caption. A failure leaves the rows read before it (and the row it
+    // came in, as far as it was read), and is raised again.
+    void ScanTab(int tab);
 };
 
 }  // namespace qm

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "core/model/rows.h"
+#include "core/model/icons.h"
 
 namespace qm {
 

@@ -1,11 +1,11 @@
-// Entry rows, the lists that hold them, target paths and icon routines.
+// Entry rows and the lists that hold them.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "core/errors.h"
-#include "platform/platform.h"
+#include "core/model/location.h"
+#include "platform/constants.h"
 
 namespace qm {
 
@@ -24,11 +24,14 @@ private:
     std::vector<std::string> items_;
 };
 
+// One entry: the texts its list shows (the caption, which the user may edit
+// in place, and the sub-items), its icon, and where it lives.
 struct TEntryRow {
     std::string Caption;
     TSubItems SubItems;
     int ImageIndex = 0;
     int StateIndex = -1;
+    Location Where;
 };
 
 // One category list: its rows, the selected and the focused row, and the
@@ -59,9 +62,9 @@ public:
     // An in-place edit of a row's caption; stays until the list is refilled.
     void EditCaption(int index, const std::string& caption);
 
-    void SetImageList(int kind, Handle imageList);
-    Handle SmallImages() const { return smallImages_; }
-    Handle LargeImages() const { return largeImages_; }
+    void SetImageList(int kind, ImageListHandle imageList);
+    ImageListHandle SmallImages() const { return smallImages_; }
+    ImageListHandle LargeImages() const { return largeImages_; }
 
     // Bumped on every change, so the toolkit redraws only what changed.
     std::uint64_t Version() const { return version_; }
@@ -70,22 +73,9 @@ private:
     std::vector<TEntryRow> rows_;
     int selected_ = -1;
     int focused_ = -1;
-    Handle smallImages_ = 0;
-    Handle largeImages_ = 0;
+    ImageListHandle smallImages_;
+    ImageListHandle largeImages_;
     std::uint64_t version_ = 0;
 };
-
-// Text routines.
-std::string ReplaceAll(const std::string& text, const std::string& sub, const std::string& replacement);
-std::string LowerAscii(std::string text);
-std::string TrimControl(const std::string& text);  // drops leading/trailing chars <= 32
-bool StartsWithNoCase(const std::string& text, const std::string& prefix);
-std::string ExtractTargetPath(const std::string& commandLine, const std::string& marker);
-
-// Icons and the privilege switch that precedes the shell calls.
-bool EnablePrivilege(Platform& platform, const std::string& name, bool enable);
-int GetSysIconIndex(Platform& platform, const std::string& pathOrName);
-Handle GetFileIcon(Platform& platform, const std::string& path, bool small);
-void AttachSystemImageLists(Platform& platform, TListView& list);
 
 }  // namespace qm

@@ -1,14 +1,14 @@
 // An in-memory Windows machine: registry, files with shortcuts, services,
 // shell icons, token, system names and a scripted user. The host build runs
-// the program's logic against it; the contract tests hold it to Windows.
+// the program's logic against it; the contract tests hold it to Windows. The
+// windows that show the program's forms are the user interface's
+// (ui/sim/sim_desktop.h), not the machine's.
 #pragma once
-#include "ui/sim/sim_clock.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_processes.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_services.h"
 #include "platform/sim/sim_system.h"
-#include "ui/sim/sim_toolkit.h"
 #include "platform/sim/sim_versions.h"
 
 namespace qm::sim {
@@ -25,9 +25,7 @@ public:
     SimSystem system;
     SimToken token;
     SimUser user;
-    SimToolkit toolkit;
-    SimClock clock;  // drives the main form's Timer1 once attached
-    Platform platform{registry, services, shell, files, versions, processes, system, token, user, toolkit};
+    Platform platform{registry, services, shell, files, versions, processes, system, token, user};
 };
 
 }  // namespace qm::sim

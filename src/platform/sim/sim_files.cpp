@@ -1,8 +1,8 @@
 #include <algorithm>
 #include <cctype>
 
-#include "core/errors.h"
-#include "core/model/rows.h"
+#include "platform/failure.h"
+#include "platform/text_case.h"
 #include "platform/sim/sim.h"
 
 namespace qm::sim {
@@ -138,7 +138,7 @@ int SimShell::IconIndexOf(const std::string& pathOrName) const {
     return it == kTypes.end() ? kUnknownIcon : it->second;
 }
 
-Handle SimShell::GetFileInfo(const std::string& path, std::uint32_t fileAttributes, ShellFileInfo& info,
+std::uintptr_t SimShell::GetFileInfo(const std::string& path, std::uint32_t fileAttributes, ShellFileInfo& info,
                              std::uint32_t flags) {
     ++fileInfoCalls;
     (void)fileAttributes;
@@ -151,14 +151,14 @@ Handle SimShell::GetFileInfo(const std::string& path, std::uint32_t fileAttribut
     if (flags & kShgfiTypeName) info.typeName = file ? file->typeName : std::string();
     if (flags & kShgfiIcon) {
         info.iIcon = folder ? 3 : IconIndexOf(path);
-        info.hIcon = nextIcon_++;
+        info.hIcon = IconHandle{nextIcon_++};
         liveIcons_.insert(info.hIcon);
     }
-    if (flags & kShgfiSysIconIndex) return (flags & kShgfiSmallIcon) ? kSmallImageList : kLargeImageList;
+    if (flags & kShgfiSysIconIndex) return ((flags & kShgfiSmallIcon) ? kSmallImageList : kLargeImageList).Value();
     return 1;
 }
 
-bool SimShell::DestroyIcon(Handle icon) { return liveIcons_.erase(icon) > 0; }
+bool SimShell::DestroyIcon(IconHandle icon) { return liveIcons_.erase(icon) > 0; }
 
 bool SimShell::GetSpecialFolderPath(int csidl, bool create, std::string& path) {
     auto it = specialFolders.find(csidl);
@@ -197,7 +197,7 @@ std::unique_ptr<IShellLinkObject> SimShell::CreateShellLink() {
     return std::make_unique<SimShellLink>(files_);
 }
 
-Handle SimShell::ShellExecute(const std::string& operation, const std::string& file, const std::string& parameters,
+std::uintptr_t SimShell::ShellExecute(const std::string& operation, const std::string& file, const std::string& parameters,
                               const std::string& directory, int show) {
     executions.push_back({operation, file, parameters, directory, show, 0});
     return 42;  // above 32: success

@@ -55,20 +55,20 @@ bool WildcardMatch(const std::string& pattern, const std::string& name);
 class SimShell : public IShell {
 public:
     explicit SimShell(SimFileSystem& files) : files_(files) {}
-    Handle GetFileInfo(const std::string& path, std::uint32_t fileAttributes, ShellFileInfo& info,
+    std::uintptr_t GetFileInfo(const std::string& path, std::uint32_t fileAttributes, ShellFileInfo& info,
                        std::uint32_t flags) override;
-    bool DestroyIcon(Handle icon) override;
+    bool DestroyIcon(IconHandle icon) override;
     bool GetSpecialFolderPath(int csidl, bool create, std::string& path) override;
     std::unique_ptr<IShellLinkObject> CreateShellLink() override;
-    Handle ShellExecute(const std::string& operation, const std::string& file, const std::string& parameters,
+    std::uintptr_t ShellExecute(const std::string& operation, const std::string& file, const std::string& parameters,
                         const std::string& directory, int show) override;
     bool ShellExecuteEx(const ShellExecuteInfo& info) override;
 
     // The icon index the shell gives a name of this extension; unknown types
     // share one index.
     int IconIndexOf(const std::string& pathOrName) const;
-    static constexpr Handle kSmallImageList = 0x5111;
-    static constexpr Handle kLargeImageList = 0x5222;
+    static constexpr ImageListHandle kSmallImageList{0x5111};
+    static constexpr ImageListHandle kLargeImageList{0x5222};
     static constexpr int kUnknownIcon = 0;
 
     std::map<int, std::string> specialFolders;  // csidl -> path
@@ -85,8 +85,8 @@ public:
 
 private:
     SimFileSystem& files_;
-    std::set<Handle> liveIcons_;
-    Handle nextIcon_ = 0x7000;
+    std::set<IconHandle> liveIcons_;
+    std::uintptr_t nextIcon_ = 0x7000;
 };
 
 }  // namespace qm::sim

@@ -1,7 +1,7 @@
 #include <algorithm>
 
-#include "core/model/rows.h"
 #include "platform/sim/sim.h"
+#include "platform/text_case.h"
 
 namespace qm::sim {
 
@@ -15,67 +15,70 @@ bool Matches(const SimWindow& w, const std::string* className, const std::string
 
 }  // namespace
 
-Handle SimProcesses::AddWindow(Handle parent, const std::string& className, const std::string& title) {
-    windows_.push_back({nextWindow_, parent, className, title, parent != 0});
+WindowHandle SimProcesses::AddWindow(WindowHandle parent, const std::string& className, const std::string& title) {
+    windows_.push_back({WindowHandle{nextWindow_}, parent, className, title, static_cast<bool>(parent)});
     nextWindow_ += 0x10;
     return windows_.back().handle;
 }
 
-const SimWindow* SimProcesses::Window(Handle h) const {
+const SimWindow* SimProcesses::Window(WindowHandle h) const {
     for (const SimWindow& w : windows_)
         if (w.handle == h) return &w;
     return nullptr;
 }
 
-Handle SimProcesses::OpenRegistryEditor(bool treeIsGrandchild) {
-    Handle main = AddWindow(0, "RegEdit_RegEdit", "Registry Editor");
-    Handle treeParent = treeIsGrandchild ? AddWindow(main, "RegEdit_Frame") : main;
+WindowHandle SimProcesses::OpenRegistryEditor(bool treeIsGrandchild) {
+    WindowHandle main = AddWindow(WindowHandle{}, "RegEdit_RegEdit", "Registry Editor");
+    WindowHandle treeParent = treeIsGrandchild ? AddWindow(main, "RegEdit_Frame") : main;
     AddWindow(treeParent, "SysTreeView32");
     AddWindow(treeParent, "SysListView32");
     AddWindow(main, "msctls_statusbar32");
     return main;
 }
 
-Handle SimProcesses::RegistryEditorTree() const {
+WindowHandle SimProcesses::RegistryEditorTree() const {
     for (const SimWindow& w : windows_)
         if (w.className == "SysTreeView32") return w.handle;
-    return 0;
+    return {};
 }
 
 bool SimProcesses::CreateProcess(const std::string& commandLine, std::uint32_t creationFlags, ProcessInfo& info) {
-    calls.push_back({WindowCall::Start, 0, 0, 0, 0, creationFlags, commandLine, nowMs});
+    calls.push_back({.kind = WindowCall::Start, .value = creationFlags, .text = commandLine, .atMs = nowMs});
     if (!(registryEditorInstalled && LowerAscii(commandLine) == "regedit.exe")) {
         lastError = kErrorFileNotFound;
         return false;
     }
     started.push_back(commandLine);
     OpenRegistryEditor(registryEditorTreeIsGrandchild);
-    info.process = nextHandle_++;
-    info.thread = nextHandle_++;
+    info.process = ProcessHandle{nextHandle_++};
+    info.thread = ThreadHandle{nextHandle_++};
     info.processId = 4242;
-    liveHandles_.push_back(info.process);
-    liveHandles_.push_back(info.thread);
+    liveHandles_.push_back(info.process.Value());
+    liveHandles_.push_back(info.thread.Value());
     openHandles_ += 2;
     return true;
 }
 
-std::uint32_t SimProcesses::WaitForInputIdle(Handle process, std::uint32_t milliseconds) {
-    calls.push_back({WindowCall::WaitIdle, process, 0, 0, 0, milliseconds, {}, nowMs});
+std::uint32_t SimProcesses::WaitForInputIdle(ProcessHandle process, std::uint32_t milliseconds) {
+    calls.push_back({.kind = WindowCall::WaitIdle, .handle = process.Value(), .value = milliseconds, .atMs = nowMs});
     return 0;
 }
 
-std::uint32_t SimProcesses::WaitForSingleObject(Handle h, std::uint32_t milliseconds) {
-    calls.push_back({WindowCall::WaitExit, h, 0, 0, 0, milliseconds, {}, nowMs});
+std::uint32_t SimProcesses::WaitForSingleObject(ProcessHandle process, std::uint32_t milliseconds) {
+    calls.push_back({.kind = WindowCall::WaitExit, .handle = process.Value(), .value = milliseconds, .atMs = nowMs});
     return waitForSingleObjectResult;
 }
 
-bool SimProcesses::GetExitCodeProcess(Handle, std::uint32_t& code) {
+bool SimProcesses::GetExitCodeProcess(ProcessHandle, std::uint32_t& code) {
     code = exitCode;
     return true;
 }
 
-bool SimProcesses::CloseHandle(Handle h) {
-    calls.push_back({WindowCall::CloseHandle, h, 0, 0, 0, 0, {}, nowMs});
+bool SimProcesses::CloseHandle(ProcessHandle process) { return Close(process.Value()); }
+bool SimProcesses::CloseHandle(ThreadHandle thread) { return Close(thread.Value()); }
+
+bool SimProcesses::Close(std::uintptr_t h) {
+    calls.push_back({.kind = WindowCall::CloseHandle, .handle = h, .atMs = nowMs});
     auto it = std::find(liveHandles_.begin(), liveHandles_.end(), h);
     if (it == liveHandles_.end()) {
         lastError = kErrorInvalidHandle;
@@ -86,15 +89,16 @@ bool SimProcesses::CloseHandle(Handle h) {
     return true;
 }
 
-Handle SimProcesses::FindWindow(const std::string* className, const std::string* title) {
+WindowHandle SimProcesses::FindWindow(const std::string* className, const std::string* title) {
     for (const SimWindow& w : windows_)
-        if (w.parent == 0 && Matches(w, className, title)) return w.handle;
-    return 0;
+        if (!w.parent && Matches(w, className, title)) return w.handle;
+    return {};
 }
 
-Handle SimProcesses::FindWindowEx(Handle parent, Handle after, const std::string* className, const std::string* title) {
+WindowHandle SimProcesses::FindWindowEx(WindowHandle parent, WindowHandle after, const std::string* className,
+                                        const std::string* title) {
     // Children in creation order, starting after `after`.
-    bool passed = after == 0;
+    bool passed = !after;
     for (const SimWindow& w : windows_) {
         if (w.parent != parent) continue;
         if (!passed) {
@@ -103,11 +107,11 @@ Handle SimProcesses::FindWindowEx(Handle parent, Handle after, const std::string
         }
         if (Matches(w, className, title)) return w.handle;
     }
-    return 0;
+    return {};
 }
 
-bool SimProcesses::ShowWindow(Handle window, int show) {
-    calls.push_back({WindowCall::Show, window, 0, static_cast<std::uintptr_t>(show), 0, 0, {}, nowMs});
+bool SimProcesses::ShowWindow(WindowHandle window, int show) {
+    calls.push_back({.kind = WindowCall::Show, .window = window, .wParam = static_cast<std::uintptr_t>(show), .atMs = nowMs});
     for (SimWindow& w : windows_)
         if (w.handle == window) {
             const bool was = w.visible;
@@ -117,26 +121,27 @@ bool SimProcesses::ShowWindow(Handle window, int show) {
     return false;
 }
 
-bool SimProcesses::SetForegroundWindow(Handle window) {
-    calls.push_back({WindowCall::Foreground, window, 0, 0, 0, 0, {}, nowMs});
+bool SimProcesses::SetForegroundWindow(WindowHandle window) {
+    calls.push_back({.kind = WindowCall::Foreground, .window = window, .atMs = nowMs});
     return Window(window) != nullptr;
 }
 
-Handle SimProcesses::SetFocus(Handle window) {
-    calls.push_back({WindowCall::Focus, window, 0, 0, 0, 0, {}, nowMs});
-    Handle previous = focus_;
+WindowHandle SimProcesses::SetFocus(WindowHandle window) {
+    calls.push_back({.kind = WindowCall::Focus, .window = window, .atMs = nowMs});
+    WindowHandle previous = focus_;
     if (Window(window)) focus_ = window;
     return previous;
 }
 
-std::intptr_t SimProcesses::SendWindowMessage(Handle window, std::uint32_t message, std::uintptr_t wParam,
+std::intptr_t SimProcesses::SendWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                                               std::intptr_t lParam) {
-    calls.push_back({WindowCall::Send, window, message, wParam, lParam, 0, {}, nowMs});
+    calls.push_back(
+        {.kind = WindowCall::Send, .window = window, .message = message, .wParam = wParam, .lParam = lParam, .atMs = nowMs});
     return 0;
 }
 
 void SimProcesses::Sleep(std::uint32_t milliseconds) {
-    calls.push_back({WindowCall::Sleep, 0, 0, 0, 0, milliseconds, {}, nowMs});
+    calls.push_back({.kind = WindowCall::Sleep, .value = milliseconds, .atMs = nowMs});
     sleptMs += milliseconds;
     nowMs += milliseconds;
 }

@@ -12,8 +12,8 @@
 namespace qm::sim {
 
 struct SimWindow {
-    Handle handle = 0;
-    Handle parent = 0;  // 0 for a top-level window
+    WindowHandle handle;
+    WindowHandle parent;  // none for a top-level window
     std::string className;
     std::string title;
     bool visible = false;
@@ -23,7 +23,8 @@ struct SimWindow {
 struct WindowCall {
     enum Kind { Start, WaitIdle, WaitExit, CloseHandle, Show, Foreground, Focus, Send, Sleep };
     Kind kind;
-    Handle window = 0;          // Show, Foreground, Focus, Send; the handle for WaitIdle, WaitExit, CloseHandle
+    WindowHandle window;        // Show, Foreground, Focus, Send
+    std::uintptr_t handle = 0;  // the process or thread of WaitIdle, WaitExit, CloseHandle
     std::uint32_t message = 0;  // Send
     std::uintptr_t wParam = 0;  // Send; the show command for Show
     std::intptr_t lParam = 0;   // Send
@@ -35,16 +36,17 @@ struct WindowCall {
 class SimProcesses : public IProcesses {
 public:
     bool CreateProcess(const std::string& commandLine, std::uint32_t creationFlags, ProcessInfo& info) override;
-    std::uint32_t WaitForInputIdle(Handle process, std::uint32_t milliseconds) override;
-    std::uint32_t WaitForSingleObject(Handle h, std::uint32_t milliseconds) override;
-    bool GetExitCodeProcess(Handle process, std::uint32_t& code) override;
-    bool CloseHandle(Handle h) override;
-    Handle FindWindow(const std::string* className, const std::string* title) override;
-    Handle FindWindowEx(Handle parent, Handle after, const std::string* className, const std::string* title) override;
-    bool ShowWindow(Handle window, int show) override;
-    bool SetForegroundWindow(Handle window) override;
-    Handle SetFocus(Handle window) override;
-    std::intptr_t SendWindowMessage(Handle window, std::uint32_t message, std::uintptr_t wParam,
+    std::uint32_t WaitForInputIdle(ProcessHandle process, std::uint32_t milliseconds) override;
+    std::uint32_t WaitForSingleObject(ProcessHandle process, std::uint32_t milliseconds) override;
+    bool GetExitCodeProcess(ProcessHandle process, std::uint32_t& code) override;
+    bool CloseHandle(ProcessHandle process) override;
+    bool CloseHandle(ThreadHandle thread) override;
+    WindowHandle FindWindow(const std::string* className, const std::string* title) override;
+    WindowHandle FindWindowEx(WindowHandle parent, WindowHandle after, const std::string* className, const std::string* title) override;
+    bool ShowWindow(WindowHandle window, int show) override;
+    bool SetForegroundWindow(WindowHandle window) override;
+    WindowHandle SetFocus(WindowHandle window) override;
+    std::intptr_t SendWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                                     std::intptr_t lParam) override;
     void Sleep(std::uint32_t milliseconds) override;
     std::uint32_t GetLastError() override { return lastError; }
@@ -52,10 +54,10 @@ public:
     // The Registry Editor: a top-level "RegEdit_RegEdit" window whose key tree
     // ("SysTreeView32") is a direct child as on Windows, or a grandchild
     // under a frame window as in Wine's editor. Returns the main window.
-    Handle OpenRegistryEditor(bool treeIsGrandchild = false);
-    Handle RegistryEditorTree() const;  // 0 when there is none
-    const SimWindow* Window(Handle h) const;
-    Handle AddWindow(Handle parent, const std::string& className, const std::string& title = "");
+    WindowHandle OpenRegistryEditor(bool treeIsGrandchild = false);
+    WindowHandle RegistryEditorTree() const;  // none when there is none
+    const SimWindow* Window(WindowHandle h) const;
+    WindowHandle AddWindow(WindowHandle parent, const std::string& className, const std::string& title = "");
 
     // What starting a program does: "regedit.exe" opens the editor when
     // `registryEditorInstalled`; any other command line fails with error 2.
@@ -73,11 +75,12 @@ public:
 
 private:
     std::vector<SimWindow> windows_;
-    Handle nextWindow_ = 0x10010;
-    Handle nextHandle_ = 0x9000;
-    Handle focus_ = 0;
+    std::uintptr_t nextWindow_ = 0x10010;
+    std::uintptr_t nextHandle_ = 0x9000;
+    WindowHandle focus_;
     int openHandles_ = 0;
-    std::vector<Handle> liveHandles_;
+    std::vector<std::uintptr_t> liveHandles_;
+    bool Close(std::uintptr_t handle);
 };
 
 }  // namespace qm::sim

@@ -1,7 +1,7 @@
 #include <algorithm>
 
-#include "core/model/rows.h"
 #include "platform/sim/sim.h"
+#include "platform/text_case.h"
 
 namespace qm::sim {
 
@@ -79,20 +79,20 @@ bool SimKey::EraseValue(const std::string& valueName) {
 SimRegistry::SimRegistry() {
     const char* names[] = {"HKEY_CLASSES_ROOT",     "HKEY_CURRENT_USER",   "HKEY_LOCAL_MACHINE", "HKEY_USERS",
                            "HKEY_PERFORMANCE_DATA", "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA"};
-    for (Handle i = 0; i < 7; ++i) {
+    for (std::uintptr_t i = 0; i < 7; ++i) {
         auto root = std::make_shared<SimKey>();
         root->name = names[i];
-        roots_[kHkeyClassesRoot + i] = root;
+        roots_[KeyHandle{kHkeyClassesRoot.Value() + i}] = root;
     }
 }
 
-std::shared_ptr<SimKey> SimRegistry::Resolve(Handle h) {
+std::shared_ptr<SimKey> SimRegistry::Resolve(KeyHandle h) {
     if (auto it = roots_.find(h); it != roots_.end()) return it->second;
     if (auto it = open_.find(h); it != open_.end() && !it->second->deleted) return it->second;
     return nullptr;
 }
 
-long SimRegistry::OpenKey(Handle parent, const std::string& subKey, std::uint32_t access, Handle& out) {
+long SimRegistry::OpenKey(KeyHandle parent, const std::string& subKey, std::uint32_t access, KeyHandle& out) {
     ++openCalls_;
     lastAccess_ = access;
     auto key = Resolve(parent);
@@ -102,17 +102,17 @@ long SimRegistry::OpenKey(Handle parent, const std::string& subKey, std::uint32_
         if (!key) return kErrorFileNotFound;
     }
     if (key->denyFullAccess && (access & kKeyAllAccess & ~kKeyRead)) return kErrorAccessDenied;
-    out = next_++;
+    out = KeyHandle{next_++};
     open_[out] = key;
     return kErrorSuccess;
 }
 
-long SimRegistry::CloseKey(Handle key) {
+long SimRegistry::CloseKey(KeyHandle key) {
     if (roots_.count(key)) return kErrorSuccess;
     return open_.erase(key) ? kErrorSuccess : kErrorInvalidHandle;
 }
 
-long SimRegistry::QueryInfoKey(Handle h, std::uint32_t& subKeys, std::uint32_t& values) {
+long SimRegistry::QueryInfoKey(KeyHandle h, std::uint32_t& subKeys, std::uint32_t& values) {
     auto key = Resolve(h);
     if (!key) return kErrorInvalidHandle;
     if (key->failQueryInfo) return kErrorAccessDenied;
@@ -121,7 +121,7 @@ long SimRegistry::QueryInfoKey(Handle h, std::uint32_t& subKeys, std::uint32_t& 
     return kErrorSuccess;
 }
 
-long SimRegistry::EnumValue(Handle h, std::uint32_t index, std::string& name) {
+long SimRegistry::EnumValue(KeyHandle h, std::uint32_t index, std::string& name) {
     auto key = Resolve(h);
     if (!key) return kErrorInvalidHandle;
     if (index >= key->values.size()) return kErrorNoMoreItems;
@@ -129,7 +129,7 @@ long SimRegistry::EnumValue(Handle h, std::uint32_t index, std::string& name) {
     return kErrorSuccess;
 }
 
-long SimRegistry::EnumKey(Handle h, std::uint32_t index, std::string& name) {
+long SimRegistry::EnumKey(KeyHandle h, std::uint32_t index, std::string& name) {
     auto key = Resolve(h);
     if (!key) return kErrorInvalidHandle;
     if (index >= key->children.size()) return kErrorNoMoreItems;
@@ -137,7 +137,7 @@ long SimRegistry::EnumKey(Handle h, std::uint32_t index, std::string& name) {
     return kErrorSuccess;
 }
 
-long SimRegistry::QueryValueInfo(Handle h, const std::string& name, std::uint32_t& type, std::uint32_t& size) {
+long SimRegistry::QueryValueInfo(KeyHandle h, const std::string& name, std::uint32_t& type, std::uint32_t& size) {
     if (beforeRead) beforeRead(name);
     auto key = Resolve(h);
     if (!key) return kErrorInvalidHandle;
@@ -148,7 +148,7 @@ long SimRegistry::QueryValueInfo(Handle h, const std::string& name, std::uint32_
     return kErrorSuccess;
 }
 
-long SimRegistry::QueryValue(Handle h, const std::string& name, std::uint32_t size, RegValue& out) {
+long SimRegistry::QueryValue(KeyHandle h, const std::string& name, std::uint32_t size, RegValue& out) {
     auto key = Resolve(h);
     if (!key) return kErrorInvalidHandle;
     RegValue* value = key->Value(name);
@@ -159,14 +159,14 @@ long SimRegistry::QueryValue(Handle h, const std::string& name, std::uint32_t si
     return kErrorSuccess;
 }
 
-long SimRegistry::DeleteValue(Handle h, const std::string& name) {
+long SimRegistry::DeleteValue(KeyHandle h, const std::string& name) {
     auto key = Resolve(h);
     if (!key) return kErrorInvalidHandle;
     if (key->undeletable.count(LowerAscii(name))) return kErrorAccessDenied;
     return key->EraseValue(name) ? kErrorSuccess : kErrorFileNotFound;
 }
 
-long SimRegistry::DeleteKey(Handle h, const std::string& subKey) {
+long SimRegistry::DeleteKey(KeyHandle h, const std::string& subKey) {
     auto key = Resolve(h);
     if (!key) return kErrorInvalidHandle;
     auto parts = SplitPath(subKey);
@@ -184,7 +184,7 @@ long SimRegistry::DeleteKey(Handle h, const std::string& subKey) {
     return kErrorSuccess;
 }
 
-long SimRegistry::CreateKey(Handle parent, const std::string& subKey, Handle& out) {
+long SimRegistry::CreateKey(KeyHandle parent, const std::string& subKey, KeyHandle& out) {
     auto key = Resolve(parent);
     if (!key) return kErrorInvalidHandle;
     for (const std::string& part : SplitPath(subKey)) {
@@ -196,12 +196,12 @@ long SimRegistry::CreateKey(Handle parent, const std::string& subKey, Handle& ou
         }
         key = child;
     }
-    out = next_++;
+    out = KeyHandle{next_++};
     open_[out] = key;
     return kErrorSuccess;
 }
 
-long SimRegistry::SetValue(Handle h, const std::string& name, std::uint32_t type,
+long SimRegistry::SetValue(KeyHandle h, const std::string& name, std::uint32_t type,
                            const std::vector<std::uint8_t>& data) {
     auto key = Resolve(h);
     if (!key) return kErrorInvalidHandle;
@@ -212,7 +212,7 @@ long SimRegistry::SetValue(Handle h, const std::string& name, std::uint32_t type
 std::shared_ptr<SimKey> SimRegistry::Key(const std::string& path, bool create) {
     auto parts = SplitPath(path);
     if (parts.empty()) return nullptr;
-    static const std::pair<const char*, Handle> kShort[] = {
+    static const std::pair<const char*, KeyHandle> kShort[] = {
         {"HKCR", kHkeyClassesRoot}, {"HKCU", kHkeyCurrentUser}, {"HKLM", kHkeyLocalMachine}, {"HKU", kHkeyUsers}};
     std::shared_ptr<SimKey> key;
     for (auto& [shortName, handle] : kShort)

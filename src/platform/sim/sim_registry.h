@@ -41,17 +41,17 @@ private:
 class SimRegistry : public IRegistry {
 public:
     SimRegistry();
-    long OpenKey(Handle parent, const std::string& subKey, std::uint32_t access, Handle& out) override;
-    long CloseKey(Handle key) override;
-    long QueryInfoKey(Handle key, std::uint32_t& subKeys, std::uint32_t& values) override;
-    long EnumValue(Handle key, std::uint32_t index, std::string& name) override;
-    long EnumKey(Handle key, std::uint32_t index, std::string& name) override;
-    long QueryValueInfo(Handle key, const std::string& name, std::uint32_t& type, std::uint32_t& size) override;
-    long QueryValue(Handle key, const std::string& name, std::uint32_t size, RegValue& out) override;
-    long DeleteValue(Handle key, const std::string& name) override;
-    long DeleteKey(Handle key, const std::string& subKey) override;
-    long CreateKey(Handle parent, const std::string& subKey, Handle& out) override;
-    long SetValue(Handle key, const std::string& name, std::uint32_t type,
+    long OpenKey(KeyHandle parent, const std::string& subKey, std::uint32_t access, KeyHandle& out) override;
+    long CloseKey(KeyHandle key) override;
+    long QueryInfoKey(KeyHandle key, std::uint32_t& subKeys, std::uint32_t& values) override;
+    long EnumValue(KeyHandle key, std::uint32_t index, std::string& name) override;
+    long EnumKey(KeyHandle key, std::uint32_t index, std::string& name) override;
+    long QueryValueInfo(KeyHandle key, const std::string& name, std::uint32_t& type, std::uint32_t& size) override;
+    long QueryValue(KeyHandle key, const std::string& name, std::uint32_t size, RegValue& out) override;
+    long DeleteValue(KeyHandle key, const std::string& name) override;
+    long DeleteKey(KeyHandle key, const std::string& subKey) override;
+    long CreateKey(KeyHandle parent, const std::string& subKey, KeyHandle& out) override;
+    long SetValue(KeyHandle key, const std::string& name, std::uint32_t type,
                   const std::vector<std::uint8_t>& data) override;
 
     // Fixture helpers: paths like "HKCU\\Software\\X" or "HKEY_LOCAL_MACHINE\\...".
@@ -76,10 +76,10 @@ public:
     std::uint32_t LastOpenAccess() const { return lastAccess_; }
 
 private:
-    std::shared_ptr<SimKey> Resolve(Handle h);
-    std::map<Handle, std::shared_ptr<SimKey>> roots_;
-    std::map<Handle, std::shared_ptr<SimKey>> open_;
-    Handle next_ = 0x1000;
+    std::shared_ptr<SimKey> Resolve(KeyHandle h);
+    std::map<KeyHandle, std::shared_ptr<SimKey>> roots_;
+    std::map<KeyHandle, std::shared_ptr<SimKey>> open_;
+    std::uintptr_t next_ = 0x1000;
     int openCalls_ = 0;
     std::uint32_t lastAccess_ = 0;
 };

@@ -1,6 +1,6 @@
 #include "platform/sim/sim_services.h"
 
-#include "core/model/rows.h"
+#include "platform/text_case.h"
 
 namespace qm::sim {
 
@@ -30,31 +30,31 @@ std::uint32_t SimServices::EntryBytes(const SimService& s) {
            static_cast<std::uint32_t>(s.displayName ? s.displayName->size() + 1 : 0);
 }
 
-Handle SimServices::OpenSCManager(std::uint32_t access) {
-    if (!managerAvailable || (access & ~managerGrantedAccess)) return 0;
+ScManagerHandle SimServices::OpenSCManager(std::uint32_t access) {
+    if (!managerAvailable || (access & ~managerGrantedAccess)) return {};
     handles_[next_] = {0, ManagerRights(access)};
-    return next_++;
+    return ScManagerHandle{next_++};
 }
 
-const SimServices::OpenHandle* SimServices::Lookup(Handle h, bool manager) const {
+const SimServices::OpenHandle* SimServices::Lookup(std::uintptr_t h, bool manager) const {
     auto it = handles_.find(h);
     if (it == handles_.end() || (it->second.service == 0) != manager) return nullptr;
     return &it->second;
 }
 
-SimService* SimServices::ServiceOf(Handle h, std::uint32_t right) {
-    const OpenHandle* open = Lookup(h, false);
+SimService* SimServices::ServiceOf(ServiceHandle h, std::uint32_t right) {
+    const OpenHandle* open = Lookup(h.Value(), false);
     if (!open || !(open->access & right)) return nullptr;
     auto it = services_.find(open->service);
     return it == services_.end() ? nullptr : &it->second;
 }
 
-bool SimServices::EnumServicesStatus(Handle scm, std::uint32_t type, std::uint32_t state, std::uint32_t bufferSize,
+bool SimServices::EnumServicesStatus(ScManagerHandle scm, std::uint32_t type, std::uint32_t state, std::uint32_t bufferSize,
                                      std::uint32_t& resume, std::vector<ServiceEntry>& out,
                                      std::uint32_t& bytesNeeded, long& lastError) {
     enumBufferSizes.push_back(bufferSize);
     bytesNeeded = 0;
-    const OpenHandle* manager = Lookup(scm, true);
+    const OpenHandle* manager = Lookup(scm.Value(), true);
     if (!manager) {
         lastError = kErrorInvalidHandle;
         return false;
@@ -88,40 +88,43 @@ bool SimServices::EnumServicesStatus(Handle scm, std::uint32_t type, std::uint32
     return true;
 }
 
-Handle SimServices::OpenService(Handle scm, const std::string& name, std::uint32_t access) {
+ServiceHandle SimServices::OpenService(ScManagerHandle scm, const std::string& name, std::uint32_t access) {
     if (beforeOpen) beforeOpen(name);
-    if (!Lookup(scm, true)) return 0;
+    if (!Lookup(scm.Value(), true)) return {};
     for (auto& [id, s] : services_) {
         if (LowerAscii(s.name) != LowerAscii(name)) continue;
-        if (access & ~s.grantedAccess) return 0;
+        if (access & ~s.grantedAccess) return {};
         handles_[next_] = {id, access};
-        return next_++;
+        return ServiceHandle{next_++};
     }
-    return 0;
+    return {};
 }
 
-bool SimServices::QueryServiceBinaryPath(Handle service, std::string& path) {
+bool SimServices::QueryServiceBinaryPath(ServiceHandle service, std::string& path) {
     SimService* s = ServiceOf(service, kServiceQueryConfig);
     if (!s) return false;
     path = s->commandLine;
     return true;
 }
 
-bool SimServices::DeleteService(Handle service) {
+bool SimServices::DeleteService(ServiceHandle service) {
     SimService* s = ServiceOf(service, kServiceDelete);
     if (!s || s->markedForDelete) return false;  // a second deletion is refused
     s->markedForDelete = true;
     return true;
 }
 
-bool SimServices::ChangeServiceStartType(Handle service, std::uint32_t startType) {
+bool SimServices::ChangeServiceStartType(ServiceHandle service, std::uint32_t startType) {
     SimService* s = ServiceOf(service, kServiceChangeConfig);
     if (!s) return false;
     s->startType = startType;
     return true;
 }
 
-bool SimServices::CloseServiceHandle(Handle h) {
+bool SimServices::CloseServiceHandle(ScManagerHandle manager) { return Close(manager.Value()); }
+bool SimServices::CloseServiceHandle(ServiceHandle service) { return Close(service.Value()); }
+
+bool SimServices::Close(std::uintptr_t h) {
     auto it = handles_.find(h);
     if (it == handles_.end()) return false;
     const std::uint32_t id = it->second.service;

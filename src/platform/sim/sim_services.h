@@ -33,15 +33,16 @@ struct SimService {
 
 class SimServices : public IServices {
 public:
-    Handle OpenSCManager(std::uint32_t access) override;
-    bool EnumServicesStatus(Handle scm, std::uint32_t type, std::uint32_t state, std::uint32_t bufferSize,
+    ScManagerHandle OpenSCManager(std::uint32_t access) override;
+    bool EnumServicesStatus(ScManagerHandle scm, std::uint32_t type, std::uint32_t state, std::uint32_t bufferSize,
                             std::uint32_t& resume, std::vector<ServiceEntry>& out, std::uint32_t& bytesNeeded,
                             long& lastError) override;
-    Handle OpenService(Handle scm, const std::string& name, std::uint32_t access) override;
-    bool QueryServiceBinaryPath(Handle service, std::string& path) override;
-    bool DeleteService(Handle service) override;
-    bool ChangeServiceStartType(Handle service, std::uint32_t startType) override;
-    bool CloseServiceHandle(Handle h) override;
+    ServiceHandle OpenService(ScManagerHandle scm, const std::string& name, std::uint32_t access) override;
+    bool QueryServiceBinaryPath(ServiceHandle service, std::string& path) override;
+    bool DeleteService(ServiceHandle service) override;
+    bool ChangeServiceStartType(ServiceHandle service, std::uint32_t startType) override;
+    bool CloseServiceHandle(ScManagerHandle manager) override;
+    bool CloseServiceHandle(ServiceHandle service) override;
 
     // Fixtures and checks.
     SimService& Add(SimService service);
@@ -72,14 +73,15 @@ private:
         std::uint32_t service = 0;  // 0 for the manager
         std::uint32_t access = 0;
     };
-    const OpenHandle* Lookup(Handle h, bool manager) const;
-    SimService* ServiceOf(Handle h, std::uint32_t right);
+    const OpenHandle* Lookup(std::uintptr_t h, bool manager) const;
+    SimService* ServiceOf(ServiceHandle h, std::uint32_t right);
+    bool Close(std::uintptr_t h);
     void RemoveIfGone(std::uint32_t id);
 
     std::map<std::uint32_t, SimService> services_;  // by id, in the order they were added
-    std::map<Handle, OpenHandle> handles_;
+    std::map<std::uintptr_t, OpenHandle> handles_;  // managers and services share one numbering
     std::uint32_t nextId_ = 1;
-    Handle next_ = 0x3000;
+    std::uintptr_t next_ = 0x3000;
 };
 
 }  // namespace qm::sim

@@ -1,12 +1,9 @@
 #include <algorithm>
 
-#include "core/errors.h"
-#include "core/model/rows.h"
 #include "platform/sim/sim.h"
+#include "platform/text_case.h"
 
 namespace qm::sim {
-
-
 
 bool SimSystem::GetComputerName(std::uint32_t size, std::string& name) {
     if (computerNameFails || computerName.size() + 1 > size) return false;
@@ -21,11 +18,11 @@ bool SimSystem::GetUserName(std::uint32_t size, std::string& buffer, std::uint32
     return true;
 }
 
-bool SimToken::OpenProcessToken(std::uint32_t access, Handle& token) {
+bool SimToken::OpenProcessToken(std::uint32_t access, TokenHandle& token) {
     lastAccess = access;
     if (openFails) return false;
     ++open_;
-    token = 0x4000 + static_cast<Handle>(open_);
+    token = TokenHandle{0x4000u + static_cast<std::uintptr_t>(open_)};
     return true;
 }
 
@@ -39,7 +36,7 @@ bool SimToken::LookupPrivilegeValue(const std::string& name, Luid& luid) {
     return true;
 }
 
-bool SimToken::AdjustTokenPrivileges(Handle, const Luid& luid, std::uint32_t attributes, std::uint32_t bufferLength) {
+bool SimToken::AdjustTokenPrivileges(TokenHandle, const Luid& luid, std::uint32_t attributes, std::uint32_t bufferLength) {
     ++adjustCalls;
     lastBufferLength = bufferLength;
     auto it = luids_.find(luid.low);
@@ -49,7 +46,7 @@ bool SimToken::AdjustTokenPrivileges(Handle, const Luid& luid, std::uint32_t att
     return true;
 }
 
-bool SimToken::CloseToken(Handle) {
+bool SimToken::CloseToken(TokenHandle) {
     --open_;
     return true;
 }

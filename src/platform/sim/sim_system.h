@@ -30,11 +30,11 @@ public:
 
 class SimToken : public IToken {
 public:
-    bool OpenProcessToken(std::uint32_t access, Handle& token) override;
+    bool OpenProcessToken(std::uint32_t access, TokenHandle& token) override;
     bool LookupPrivilegeValue(const std::string& name, Luid& luid) override;
-    bool AdjustTokenPrivileges(Handle token, const Luid& luid, std::uint32_t attributes,
+    bool AdjustTokenPrivileges(TokenHandle token, const Luid& luid, std::uint32_t attributes,
                                std::uint32_t bufferLength) override;
-    bool CloseToken(Handle token) override;
+    bool CloseToken(TokenHandle token) override;
 
     bool openFails = false;
     std::set<std::string> enabled;  // privilege names enabled so far

@@ -1,7 +1,6 @@
 #include <algorithm>
 
-#include "core/errors.h"
-#include "core/model/rows.h"
+#include "platform/text_case.h"
 #include "platform/sim/sim.h"
 #include "platform/sim/version_block.h"
 

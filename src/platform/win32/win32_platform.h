@@ -6,41 +6,42 @@ namespace qm::win32 {
 
 class Win32Registry : public IRegistry {
 public:
-    long OpenKey(Handle parent, const std::string& subKey, std::uint32_t access, Handle& out) override;
-    long CloseKey(Handle key) override;
-    long QueryInfoKey(Handle key, std::uint32_t& subKeys, std::uint32_t& values) override;
-    long EnumValue(Handle key, std::uint32_t index, std::string& name) override;
-    long EnumKey(Handle key, std::uint32_t index, std::string& name) override;
-    long QueryValueInfo(Handle key, const std::string& name, std::uint32_t& type, std::uint32_t& size) override;
-    long QueryValue(Handle key, const std::string& name, std::uint32_t size, RegValue& out) override;
-    long DeleteValue(Handle key, const std::string& name) override;
-    long DeleteKey(Handle key, const std::string& subKey) override;
-    long CreateKey(Handle parent, const std::string& subKey, Handle& out) override;
-    long SetValue(Handle key, const std::string& name, std::uint32_t type,
+    long OpenKey(KeyHandle parent, const std::string& subKey, std::uint32_t access, KeyHandle& out) override;
+    long CloseKey(KeyHandle key) override;
+    long QueryInfoKey(KeyHandle key, std::uint32_t& subKeys, std::uint32_t& values) override;
+    long EnumValue(KeyHandle key, std::uint32_t index, std::string& name) override;
+    long EnumKey(KeyHandle key, std::uint32_t index, std::string& name) override;
+    long QueryValueInfo(KeyHandle key, const std::string& name, std::uint32_t& type, std::uint32_t& size) override;
+    long QueryValue(KeyHandle key, const std::string& name, std::uint32_t size, RegValue& out) override;
+    long DeleteValue(KeyHandle key, const std::string& name) override;
+    long DeleteKey(KeyHandle key, const std::string& subKey) override;
+    long CreateKey(KeyHandle parent, const std::string& subKey, KeyHandle& out) override;
+    long SetValue(KeyHandle key, const std::string& name, std::uint32_t type,
                   const std::vector<std::uint8_t>& data) override;
 };
 
 class Win32Services : public IServices {
 public:
-    Handle OpenSCManager(std::uint32_t access) override;
-    bool EnumServicesStatus(Handle scm, std::uint32_t type, std::uint32_t state, std::uint32_t bufferSize,
+    ScManagerHandle OpenSCManager(std::uint32_t access) override;
+    bool EnumServicesStatus(ScManagerHandle scm, std::uint32_t type, std::uint32_t state, std::uint32_t bufferSize,
                             std::uint32_t& resume, std::vector<ServiceEntry>& out, std::uint32_t& bytesNeeded,
                             long& lastError) override;
-    Handle OpenService(Handle scm, const std::string& name, std::uint32_t access) override;
-    bool QueryServiceBinaryPath(Handle service, std::string& path) override;
-    bool DeleteService(Handle service) override;
-    bool ChangeServiceStartType(Handle service, std::uint32_t startType) override;
-    bool CloseServiceHandle(Handle h) override;
+    ServiceHandle OpenService(ScManagerHandle scm, const std::string& name, std::uint32_t access) override;
+    bool QueryServiceBinaryPath(ServiceHandle service, std::string& path) override;
+    bool DeleteService(ServiceHandle service) override;
+    bool ChangeServiceStartType(ServiceHandle service, std::uint32_t startType) override;
+    bool CloseServiceHandle(ScManagerHandle manager) override;
+    bool CloseServiceHandle(ServiceHandle service) override;
 };
 
 class Win32Shell : public IShell {
 public:
-    Handle GetFileInfo(const std::string& path, std::uint32_t fileAttributes, ShellFileInfo& info,
+    std::uintptr_t GetFileInfo(const std::string& path, std::uint32_t fileAttributes, ShellFileInfo& info,
                        std::uint32_t flags) override;
-    bool DestroyIcon(Handle icon) override;
+    bool DestroyIcon(IconHandle icon) override;
     bool GetSpecialFolderPath(int csidl, bool create, std::string& path) override;
     std::unique_ptr<IShellLinkObject> CreateShellLink() override;
-    Handle ShellExecute(const std::string& operation, const std::string& file, const std::string& parameters,
+    std::uintptr_t ShellExecute(const std::string& operation, const std::string& file, const std::string& parameters,
                         const std::string& directory, int show) override;
     bool ShellExecuteEx(const ShellExecuteInfo& info) override;
 };
@@ -63,16 +64,18 @@ public:
 class Win32Processes : public IProcesses {
 public:
     bool CreateProcess(const std::string& commandLine, std::uint32_t creationFlags, ProcessInfo& info) override;
-    std::uint32_t WaitForInputIdle(Handle process, std::uint32_t milliseconds) override;
-    std::uint32_t WaitForSingleObject(Handle h, std::uint32_t milliseconds) override;
-    bool GetExitCodeProcess(Handle process, std::uint32_t& code) override;
-    bool CloseHandle(Handle h) override;
-    Handle FindWindow(const std::string* className, const std::string* title) override;
-    Handle FindWindowEx(Handle parent, Handle after, const std::string* className, const std::string* title) override;
-    bool ShowWindow(Handle window, int show) override;
-    bool SetForegroundWindow(Handle window) override;
-    Handle SetFocus(Handle window) override;
-    std::intptr_t SendWindowMessage(Handle window, std::uint32_t message, std::uintptr_t wParam,
+    std::uint32_t WaitForInputIdle(ProcessHandle process, std::uint32_t milliseconds) override;
+    std::uint32_t WaitForSingleObject(ProcessHandle process, std::uint32_t milliseconds) override;
+    bool GetExitCodeProcess(ProcessHandle process, std::uint32_t& code) override;
+    bool CloseHandle(ProcessHandle process) override;
+    bool CloseHandle(ThreadHandle thread) override;
+    WindowHandle FindWindow(const std::string* className, const std::string* title) override;
+    WindowHandle FindWindowEx(WindowHandle parent, WindowHandle after, const std::string* className,
+                              const std::string* title) override;
+    bool ShowWindow(WindowHandle window, int show) override;
+    bool SetForegroundWindow(WindowHandle window) override;
+    WindowHandle SetFocus(WindowHandle window) override;
+    std::intptr_t SendWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                               std::intptr_t lParam) override;
     void Sleep(std::uint32_t milliseconds) override;
     std::uint32_t GetLastError() override;
@@ -88,24 +91,17 @@ public:
 
 class Win32Token : public IToken {
 public:
-    bool OpenProcessToken(std::uint32_t access, Handle& token) override;
+    bool OpenProcessToken(std::uint32_t access, TokenHandle& token) override;
     bool LookupPrivilegeValue(const std::string& name, Luid& luid) override;
-    bool AdjustTokenPrivileges(Handle token, const Luid& luid, std::uint32_t attributes,
+    bool AdjustTokenPrivileges(TokenHandle token, const Luid& luid, std::uint32_t attributes,
                                std::uint32_t bufferLength) override;
-    bool CloseToken(Handle token) override;
+    bool CloseToken(TokenHandle token) override;
 };
 
 // Message dialogs as modal message boxes over the active window.
 class Win32Dialogs : public IDialogs {
 public:
     DialogResult Show(const DialogRequest& request) override;
-};
-
-// The program's own dialogs as Win32 windows (about_window.cpp, item_window.cpp).
-class Win32Toolkit : public IToolkit {
-public:
-    void ShowAboutModal(TAboutDialog& dialog) override;
-    void ShowItemForm(TItemForm& form) override;
 };
 
 class Win32Machine {
@@ -119,8 +115,7 @@ public:
     Win32System system;
     Win32Token token;
     Win32Dialogs dialogs;
-    Win32Toolkit toolkit;
-    Platform platform{registry, services, shell, files, versions, processes, system, token, dialogs, toolkit};
+    Platform platform{registry, services, shell, files, versions, processes, system, token, dialogs};
 };
 
 }  // namespace qm::win32

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/errors.h"
 #include "platform/win32/win32_handles.h"
 
 namespace qm::win32 {
@@ -17,38 +16,41 @@ bool Win32Processes::CreateProcess(const std::string& commandLine, std::uint32_t
     PROCESS_INFORMATION pi{};
     if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, creationFlags, nullptr, nullptr, &startup, &pi))
         return false;
-    info = {AsHandle(pi.hProcess), AsHandle(pi.hThread), pi.dwProcessId};
+    info = {FromRaw<ProcessHandle>(pi.hProcess), FromRaw<ThreadHandle>(pi.hThread), pi.dwProcessId};
     return true;
 }
 
-std::uint32_t Win32Processes::WaitForInputIdle(Handle process, std::uint32_t ms) {
-    return ::WaitForInputIdle(reinterpret_cast<HANDLE>(process), ms);
+std::uint32_t Win32Processes::WaitForInputIdle(ProcessHandle process, std::uint32_t ms) {
+    return ::WaitForInputIdle(ToRaw<HANDLE>(process), ms);
 }
-std::uint32_t Win32Processes::WaitForSingleObject(Handle h, std::uint32_t ms) {
-    return ::WaitForSingleObject(reinterpret_cast<HANDLE>(h), ms);
+std::uint32_t Win32Processes::WaitForSingleObject(ProcessHandle process, std::uint32_t ms) {
+    return ::WaitForSingleObject(ToRaw<HANDLE>(process), ms);
 }
-bool Win32Processes::GetExitCodeProcess(Handle process, std::uint32_t& code) {
+bool Win32Processes::GetExitCodeProcess(ProcessHandle process, std::uint32_t& code) {
     DWORD c = 0;
-    BOOL ok = ::GetExitCodeProcess(reinterpret_cast<HANDLE>(process), &c);
+    BOOL ok = ::GetExitCodeProcess(ToRaw<HANDLE>(process), &c);
     code = c;
     return ok != FALSE;
 }
-bool Win32Processes::CloseHandle(Handle h) { return ::CloseHandle(reinterpret_cast<HANDLE>(h)) != FALSE; }
-Handle Win32Processes::FindWindow(const std::string* className, const std::string* title) {
-    return AsHandle(FindWindowA(className ? className->c_str() : nullptr, title ? title->c_str() : nullptr));
+bool Win32Processes::CloseHandle(ProcessHandle process) { return ::CloseHandle(ToRaw<HANDLE>(process)) != FALSE; }
+bool Win32Processes::CloseHandle(ThreadHandle thread) { return ::CloseHandle(ToRaw<HANDLE>(thread)) != FALSE; }
+WindowHandle Win32Processes::FindWindow(const std::string* className, const std::string* title) {
+    return FromRaw<WindowHandle>(FindWindowA(className ? className->c_str() : nullptr, title ? title->c_str() : nullptr));
 }
-Handle Win32Processes::FindWindowEx(Handle parent, Handle after, const std::string* className, const std::string* title) {
-    return AsHandle(FindWindowExA(reinterpret_cast<HWND>(parent), reinterpret_cast<HWND>(after),
-                                  className ? className->c_str() : nullptr, title ? title->c_str() : nullptr));
+WindowHandle Win32Processes::FindWindowEx(WindowHandle parent, WindowHandle after, const std::string* className,
+                                          const std::string* title) {
+    return FromRaw<WindowHandle>(FindWindowExA(ToRaw<HWND>(parent), ToRaw<HWND>(after),
+                                               className ? className->c_str() : nullptr,
+                                               title ? title->c_str() : nullptr));
 }
-bool Win32Processes::ShowWindow(Handle window, int show) { return ::ShowWindow(reinterpret_cast<HWND>(window), show) != FALSE; }
-bool Win32Processes::SetForegroundWindow(Handle window) {
-    return ::SetForegroundWindow(reinterpret_cast<HWND>(window)) != FALSE;
+bool Win32Processes::ShowWindow(WindowHandle window, int show) { return ::ShowWindow(ToRaw<HWND>(window), show) != FALSE; }
+bool Win32Processes::SetForegroundWindow(WindowHandle window) {
+    return ::SetForegroundWindow(ToRaw<HWND>(window)) != FALSE;
 }
-Handle Win32Processes::SetFocus(Handle window) { return AsHandle(::SetFocus(reinterpret_cast<HWND>(window))); }
-std::intptr_t Win32Processes::SendWindowMessage(Handle window, std::uint32_t message, std::uintptr_t wParam,
-                                          std::intptr_t lParam) {
-    return SendMessageA(reinterpret_cast<HWND>(window), message, wParam, lParam);
+WindowHandle Win32Processes::SetFocus(WindowHandle window) { return FromRaw<WindowHandle>(::SetFocus(ToRaw<HWND>(window))); }
+std::intptr_t Win32Processes::SendWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                                                std::intptr_t lParam) {
+    return SendMessageA(ToRaw<HWND>(window), message, wParam, lParam);
 }
 void Win32Processes::Sleep(std::uint32_t ms) { ::Sleep(ms); }
 std::uint32_t Win32Processes::GetLastError() { return ::GetLastError(); }

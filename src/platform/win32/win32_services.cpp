@@ -5,12 +5,13 @@
 #include <cstring>
 #include <optional>
 
-#include "core/errors.h"
 #include "platform/win32/win32_handles.h"
 
 namespace qm::win32 {
 
-Handle Win32Services::OpenSCManager(std::uint32_t access) { return AsHandle(OpenSCManagerA(nullptr, nullptr, access)); }
+ScManagerHandle Win32Services::OpenSCManager(std::uint32_t access) {
+    return FromRaw<ScManagerHandle>(OpenSCManagerA(nullptr, nullptr, access));
+}
 
 namespace {
 
@@ -25,12 +26,12 @@ std::optional<std::string> TextInBuffer(const char* text, const std::vector<std:
 
 }  // namespace
 
-bool Win32Services::EnumServicesStatus(Handle scm, std::uint32_t type, std::uint32_t state, std::uint32_t bufferSize,
+bool Win32Services::EnumServicesStatus(ScManagerHandle scm, std::uint32_t type, std::uint32_t state, std::uint32_t bufferSize,
                                        std::uint32_t& resume, std::vector<ServiceEntry>& out,
                                        std::uint32_t& bytesNeeded, long& lastError) {
     std::vector<std::uint8_t> buffer(bufferSize);
     DWORD needed = 0, returned = 0, resumeHandle = resume;
-    BOOL ok = EnumServicesStatusA(AsService(scm), type, state, reinterpret_cast<ENUM_SERVICE_STATUSA*>(buffer.data()),
+    BOOL ok = EnumServicesStatusA(ToRaw<SC_HANDLE>(scm), type, state, reinterpret_cast<ENUM_SERVICE_STATUSA*>(buffer.data()),
                                   bufferSize, &needed, &returned, &resumeHandle);
     lastError = ok ? 0 : static_cast<long>(GetLastError());
     bytesNeeded = needed;
@@ -50,28 +51,33 @@ bool Win32Services::EnumServicesStatus(Handle scm, std::uint32_t type, std::uint
     return ok != FALSE;
 }
 
-Handle Win32Services::OpenService(Handle scm, const std::string& name, std::uint32_t access) {
-    return AsHandle(OpenServiceA(AsService(scm), name.c_str(), access));
+ServiceHandle Win32Services::OpenService(ScManagerHandle scm, const std::string& name, std::uint32_t access) {
+    return FromRaw<ServiceHandle>(OpenServiceA(ToRaw<SC_HANDLE>(scm), name.c_str(), access));
 }
 
-bool Win32Services::QueryServiceBinaryPath(Handle service, std::string& path) {
+bool Win32Services::QueryServiceBinaryPath(ServiceHandle service, std::string& path) {
     DWORD needed = 0;
-    QueryServiceConfigA(AsService(service), nullptr, 0, &needed);
+    QueryServiceConfigA(ToRaw<SC_HANDLE>(service), nullptr, 0, &needed);
     if (needed == 0) return false;
     std::vector<std::uint8_t> buffer(needed);
     auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
-    if (!QueryServiceConfigA(AsService(service), config, needed, &needed)) return false;
+    if (!QueryServiceConfigA(ToRaw<SC_HANDLE>(service), config, needed, &needed)) return false;
     path = config->lpBinaryPathName ? config->lpBinaryPathName : "";
     return true;
 }
 
-bool Win32Services::DeleteService(Handle service) { return ::DeleteService(AsService(service)) != FALSE; }
+bool Win32Services::DeleteService(ServiceHandle service) { return ::DeleteService(ToRaw<SC_HANDLE>(service)) != FALSE; }
 
-bool Win32Services::ChangeServiceStartType(Handle service, std::uint32_t startType) {
-    return ChangeServiceConfigA(AsService(service), SERVICE_NO_CHANGE, startType, SERVICE_NO_CHANGE, nullptr, nullptr,
+bool Win32Services::ChangeServiceStartType(ServiceHandle service, std::uint32_t startType) {
+    return ChangeServiceConfigA(ToRaw<SC_HANDLE>(service), SERVICE_NO_CHANGE, startType, SERVICE_NO_CHANGE, nullptr, nullptr,
                                 nullptr, nullptr, nullptr, nullptr, nullptr) != FALSE;
 }
 
-bool Win32Services::CloseServiceHandle(Handle h) { return ::CloseServiceHandle(AsService(h)) != FALSE; }
+bool Win32Services::CloseServiceHandle(ScManagerHandle manager) {
+    return ::CloseServiceHandle(ToRaw<SC_HANDLE>(manager)) != FALSE;
+}
+bool Win32Services::CloseServiceHandle(ServiceHandle service) {
+    return ::CloseServiceHandle(ToRaw<SC_HANDLE>(service)) != FALSE;
+}
 
 }  // namespace qm::win32

@@ -2,9 +2,10 @@
 #include "platform/win32/windows_clean.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
-#include "core/errors.h"
+#include "platform/failure.h"
 #include "platform/win32/win32_handles.h"
 
 namespace qm::win32 {
@@ -13,20 +14,22 @@ std::string ComErrorText(HRESULT hr) {
     char* text = nullptr;
     DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                              nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message = n ? std::string(text, n) : FormatMessage1("COM error 0x%08X", static_cast<long long>(static_cast<unsigned long>(hr)));
+    char code[32];
+    std::snprintf(code, sizeof(code), "COM error 0x%08lX", static_cast<unsigned long>(hr));
+    std::string message = n ? std::string(text, n) : std::string(code);
     if (text) LocalFree(text);
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.'))
         message.pop_back();
     return message;
 }
 
-Handle Win32Shell::GetFileInfo(const std::string& path, std::uint32_t fileAttributes, ShellFileInfo& info,
+std::uintptr_t Win32Shell::GetFileInfo(const std::string& path, std::uint32_t fileAttributes, ShellFileInfo& info,
                                std::uint32_t flags) {
     SHFILEINFOA record{};
     DWORD_PTR result = SHGetFileInfoA(path.c_str(), fileAttributes, &record, sizeof(record), flags);
     if (flags & SHGFI_EXETYPE) return result;
     if (result == 0) return 0;  // the record keeps the caller's defaults
-    info.hIcon = AsHandle(record.hIcon);
+    info.hIcon = FromRaw<IconHandle>(record.hIcon);
     info.iIcon = record.iIcon;
     info.attributes = record.dwAttributes;
     info.displayName.assign(record.szDisplayName, strnlen(record.szDisplayName, sizeof(record.szDisplayName)));
@@ -34,7 +37,7 @@ Handle Win32Shell::GetFileInfo(const std::string& path, std::uint32_t fileAttrib
     return result;
 }
 
-bool Win32Shell::DestroyIcon(Handle icon) { return ::DestroyIcon(reinterpret_cast<HICON>(icon)) != FALSE; }
+bool Win32Shell::DestroyIcon(IconHandle icon) { return ::DestroyIcon(ToRaw<HICON>(icon)) != FALSE; }
 
 bool Win32Shell::GetSpecialFolderPath(int csidl, bool create, std::string& path) {
     char buffer[MAX_PATH] = {};
@@ -75,9 +78,9 @@ private:
 
 std::unique_ptr<IShellLinkObject> Win32Shell::CreateShellLink() { return std::make_unique<Win32ShellLink>(); }
 
-Handle Win32Shell::ShellExecute(const std::string& operation, const std::string& file, const std::string& parameters,
-                                const std::string& directory, int show) {
-    return AsHandle(ShellExecuteA(nullptr, operation.empty() ? nullptr : operation.c_str(), file.c_str(),
+std::uintptr_t Win32Shell::ShellExecute(const std::string& operation, const std::string& file,
+                                        const std::string& parameters, const std::string& directory, int show) {
+    return reinterpret_cast<std::uintptr_t>(ShellExecuteA(nullptr, operation.empty() ? nullptr : operation.c_str(), file.c_str(),
                                   parameters.empty() ? nullptr : parameters.c_str(),
                                   directory.empty() ? nullptr : directory.c_str(), show));
 }
@@ -97,23 +100,5 @@ bool Win32Shell::ShellExecuteEx(const ShellExecuteInfo& info) {
     if (sei.hProcess) ::CloseHandle(sei.hProcess);
     return ok != FALSE;
 }
-
-void Win32Files::FindFiles(const std::string& pattern, std::uint32_t attributeMask, std::vector<FoundFile>& out) {
-    WIN32_FIND_DATAA data{};
-    HANDLE search = FindFirstFileA(pattern.c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE) return;
-    // The classic search leaves out hidden, system and directory entries
-    // unless the mask asks for them.
-    const DWORD excluded = ~attributeMask & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8 | FILE_ATTRIBUTE_DIRECTORY);
-    do {
-        if (data.dwFileAttributes & excluded) continue;
-        out.push_back({data.cFileName, data.dwFileAttributes});
-    } while (FindNextFileA(search, &data));
-    FindClose(search);
-}
-
-bool Win32Files::DeleteFile(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }
-
-std::uint32_t Win32Files::GetFileAttributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
 
 }  // namespace qm::win32

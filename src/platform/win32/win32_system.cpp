@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/errors.h"
 #include "platform/win32/win32_handles.h"
 
 namespace qm::win32 {
@@ -38,10 +37,10 @@ std::string Win32System::ModuleFileName() {
     return std::string(buffer, n);
 }
 
-bool Win32Token::OpenProcessToken(std::uint32_t access, Handle& token) {
+bool Win32Token::OpenProcessToken(std::uint32_t access, TokenHandle& token) {
     HANDLE h = nullptr;
     if (!::OpenProcessToken(GetCurrentProcess(), access, &h)) return false;
-    token = AsHandle(h);
+    token = FromRaw<TokenHandle>(h);
     return true;
 }
 
@@ -52,7 +51,7 @@ bool Win32Token::LookupPrivilegeValue(const std::string& name, Luid& luid) {
     return true;
 }
 
-bool Win32Token::AdjustTokenPrivileges(Handle token, const Luid& luid, std::uint32_t attributes,
+bool Win32Token::AdjustTokenPrivileges(TokenHandle token, const Luid& luid, std::uint32_t attributes,
                                        std::uint32_t bufferLength) {
     TOKEN_PRIVILEGES set{};
     set.PrivilegeCount = 1;
@@ -62,10 +61,10 @@ bool Win32Token::AdjustTokenPrivileges(Handle token, const Luid& luid, std::uint
     TOKEN_PRIVILEGES previous{};
     DWORD length = std::min<DWORD>(bufferLength, sizeof(previous));
     DWORD returned = 0;
-    return ::AdjustTokenPrivileges(reinterpret_cast<HANDLE>(token), FALSE, &set, length, &previous, &returned) != FALSE;
+    return ::AdjustTokenPrivileges(ToRaw<HANDLE>(token), FALSE, &set, length, &previous, &returned) != FALSE;
 }
 
-bool Win32Token::CloseToken(Handle token) { return ::CloseHandle(reinterpret_cast<HANDLE>(token)) != FALSE; }
+bool Win32Token::CloseToken(TokenHandle token) { return ::CloseHandle(ToRaw<HANDLE>(token)) != FALSE; }
 
 DialogResult Win32Dialogs::Show(const DialogRequest& request) {
     UINT type = MB_OK;

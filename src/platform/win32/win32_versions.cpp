@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/errors.h"
 #include "platform/win32/win32_handles.h"
 
 namespace qm::win32 {

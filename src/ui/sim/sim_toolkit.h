@@ -3,7 +3,7 @@
 #pragma once
 #include <functional>
 
-#include "platform/platform.h"
+#include "core/forms/toolkit.h"
 
 namespace qm::sim {
 

@@ -1,17 +1,14 @@
 // The About dialog in Win32: a modal dialog over the main window that shows
 // what TAboutDialog holds and reports the OK and link presses back to it.
-#include "platform/win32/win32_platform.h"
-#include "platform/win32/win32_handles.h"
 #include "platform/win32/windows_clean.h"
 
 #include <algorithm>
-#include <exception>
 #include <vector>
 
 #include "core/forms/about_form.h"
-#include "core/errors.h"
 #include "ui/win32/main_window.h"
-#include "core/forms/main_form.h"
+#include "ui/win32/win32_toolkit.h"
+#include "ui/win32/window_support.h"
 
 namespace qm::win32 {
 
@@ -62,7 +59,7 @@ private:
     TAboutDialog& dialog_;
     HWND hwnd_ = nullptr, link_ = nullptr;
     FontOwner font_, linkFont_;
-    IconOwner icon_;
+    WindowIconOwner icon_;
 };
 
 HWND AboutWindow::Child(const char* cls, const std::string& text, DWORD style, int x, int y, int w, int h, int id,

@@ -1,14 +1,12 @@
 #include "ui/win32/item_window.h"
-#include "platform/win32/win32_handles.h"
 
 #include <array>
 #include <string>
 
-#include "core/errors.h"
 #include "core/forms/item_form.h"
 #include "ui/win32/main_window.h"
-#include "platform/win32/win32_platform.h"
-#include "core/forms/main_form.h"
+#include "ui/win32/win32_toolkit.h"
+#include "ui/win32/window_support.h"
 
 namespace qm::win32 {
 
@@ -119,7 +117,7 @@ private:
 
     HINSTANCE instance_;
     FontOwner font_, linkFont_;
-    IconOwner picture_;
+    WindowIconOwner picture_;
     HHOOK hook_ = nullptr;
     HWND lastFocus_ = nullptr;
     bool syncing_ = false;
@@ -228,7 +226,7 @@ void ItemWindowImpl::Sync() {
     SetText(kItemLabel8, form.Label8);
     SetText(kItemLabel10, form.Label10);
     // The form owns the icon; the control only shows it.
-    SendMessageA(Control(kItemImage1), STM_SETICON, static_cast<WPARAM>(form.Image1.Icon()), 0);
+    SendMessageA(Control(kItemImage1), STM_SETICON, static_cast<WPARAM>(form.Image1.Icon().Value()), 0);
     InvalidateRect(Control(kItemImage1), nullptr, TRUE);
     syncing_ = false;
 }

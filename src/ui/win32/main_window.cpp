@@ -1,11 +1,11 @@
 #include "ui/win32/main_window.h"
 
-
 #include <array>
 #include <string>
+#include <vector>
 
-#include "platform/win32/win32_handles.h"
 #include "core/forms/main_form.h"
+#include "ui/win32/window_support.h"
 
 namespace qm::win32 {
 
@@ -32,7 +32,15 @@ public:
     void Attach(HWND window) { hwnd_ = window; }
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
 
-    MainWindow(TMainForm& form, HINSTANCE instance) : form_(form), instance_(instance) {}
+    MainWindow(TMainForm& form, HINSTANCE instance)
+        : form_(form),
+          instance_(instance),
+          lists_(Tabs()),
+          menus_(Tabs()),
+          shownVersion_(Tabs()),
+          shownCaption_(Tabs()),
+          shownSmall_(Tabs()),
+          shownLarge_(Tabs()) {}
     ~MainWindow() {
         for (HMENU m : menus_)
             if (m) DestroyMenu(m);
@@ -55,15 +63,16 @@ private:
     void ReadSelection(int tab);
     void ApplySelection(int tab);
     int TabFromList(HWND list) const;
+    size_t Tabs() const { return static_cast<size_t>(form_.TabCount()); }
 
     TMainForm& form_;
     HINSTANCE instance_;
     HWND hwnd_ = nullptr, tab_ = nullptr, ok_ = nullptr, about_ = nullptr, bevel_ = nullptr;
-    std::array<HWND, kCategoryCount> lists_{};
-    std::array<HMENU, kCategoryCount> menus_{};
-    std::array<std::uint64_t, kCategoryCount> shownVersion_{};
-    std::array<std::string, kCategoryCount> shownCaption_{};
-    std::array<Handle, kCategoryCount> shownSmall_{}, shownLarge_{};
+    std::vector<HWND> lists_;
+    std::vector<HMENU> menus_;
+    std::vector<std::uint64_t> shownVersion_;
+    std::vector<std::string> shownCaption_;
+    std::vector<ImageListHandle> shownSmall_, shownLarge_;
     std::string shownTitle_;
     HIMAGELIST images_ = nullptr;
     FontOwner font_;
@@ -111,18 +120,18 @@ void MainWindow::CreateChildren() {
                            0, 0, kClientWidth, kTabHeight, hwnd_, reinterpret_cast<HMENU>(kTabId), instance_, nullptr);
     setFont(tab_);
     TabCtrl_SetImageList(tab_, images_);
-    for (int i = 0; i < kCategoryCount; ++i) {
+    for (int i = 0; i < form_.TabCount(); ++i) {
         TCITEMA item{};
         item.mask = TCIF_TEXT | TCIF_IMAGE;
         std::string caption = form_.TabCaptions[static_cast<size_t>(i)];
         item.pszText = caption.data();
-        item.iImage = kCategories[static_cast<size_t>(i)].TabImage;
+        item.iImage = form_.CategoryOf(i).tabImage;
         SendMessageA(tab_, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
         shownCaption_[static_cast<size_t>(i)] = caption;
     }
 
-    for (int i = 0; i < kCategoryCount; ++i) {
-        const TAutostartCategory& c = kCategories[static_cast<size_t>(i)];
+    for (int i = 0; i < form_.TabCount(); ++i) {
+        const Category& c = form_.CategoryOf(i);
         HWND list = CreateWindowExA(
             WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
             WS_CHILD | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT | LVS_SINGLESEL | LVS_OWNERDATA | LVS_EDITLABELS |
@@ -130,12 +139,12 @@ void MainWindow::CreateChildren() {
             0, 0, 10, 10, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListIdBase + i)), instance_, nullptr);
         setFont(list);
         ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
-        for (int col = 0; col < c.ColumnCount; ++col) {
+        for (int col = 0; col < static_cast<int>(c.columns.size()); ++col) {
             LVCOLUMNA column{};
             column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-            std::string caption = c.Columns[static_cast<size_t>(col)].Caption;
+            std::string caption = c.columns[static_cast<size_t>(col)].Caption;
             column.pszText = caption.data();
-            column.cx = c.Columns[static_cast<size_t>(col)].Width;
+            column.cx = c.columns[static_cast<size_t>(col)].Width;
             column.iSubItem = col;
             SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(col), reinterpret_cast<LPARAM>(&column));
         }
@@ -158,8 +167,8 @@ void MainWindow::CreateChildren() {
 }
 
 void MainWindow::CreateMenus() {
-    for (int i = 0; i < kCategoryCount; ++i) {
-        const TAutostartCategory& c = kCategories[static_cast<size_t>(i)];
+    for (int i = 0; i < form_.TabCount(); ++i) {
+        const Category& c = form_.CategoryOf(i);
         HMENU menu = CreatePopupMenu();
         struct Item {
             const char* caption;
@@ -169,9 +178,9 @@ void MainWindow::CreateMenus() {
         std::array<Item, 4> items{{{"&Delete Items...", ListCommand::Delete, 13},
                                    {"&Disable Items...", ListCommand::Disable, 18},
                                    {"&Jump To...", ListCommand::JumpTo, 9},
-                                   {c.PropertiesCaption, ListCommand::Properties, 14}}};
+                                   {c.properties.menuCaption, ListCommand::Properties, 14}}};
         for (const Item& item : items) {
-            if (item.command == ListCommand::Disable && !c.HasDisable) continue;
+            if (item.command == ListCommand::Disable && !c.canDisable) continue;
             if (item.command == ListCommand::JumpTo) AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
             MENUITEMINFOA mi{};
             mi.cbSize = sizeof(mi);
@@ -200,12 +209,12 @@ void MainWindow::Layout(int width, int height) {
 }
 
 void MainWindow::ShowActiveList() {
-    for (int i = 0; i < kCategoryCount; ++i)
+    for (int i = 0; i < form_.TabCount(); ++i)
         ShowWindow(lists_[static_cast<size_t>(i)], i == form_.ActivePage ? SW_SHOW : SW_HIDE);
 }
 
 int MainWindow::TabFromList(HWND list) const {
-    for (int i = 0; i < kCategoryCount; ++i)
+    for (int i = 0; i < form_.TabCount(); ++i)
         if (lists_[static_cast<size_t>(i)] == list) return i;
     return -1;
 }
@@ -234,16 +243,16 @@ void MainWindow::Sync() {
         shownTitle_ = form_.Caption;
     }
     bool captionsChanged = false;
-    for (int i = 0; i < kCategoryCount; ++i) {
+    for (int i = 0; i < form_.TabCount(); ++i) {
         const size_t k = static_cast<size_t>(i);
         TListView& model = form_.ListOf(i);
         HWND list = lists_[k];
         if (model.SmallImages() != shownSmall_[k]) {
-            ListView_SetImageList(list, reinterpret_cast<HIMAGELIST>(model.SmallImages()), LVSIL_SMALL);
+            ListView_SetImageList(list, reinterpret_cast<HIMAGELIST>(model.SmallImages().Value()), LVSIL_SMALL);
             shownSmall_[k] = model.SmallImages();
         }
         if (model.LargeImages() != shownLarge_[k]) {
-            ListView_SetImageList(list, reinterpret_cast<HIMAGELIST>(model.LargeImages()), LVSIL_NORMAL);
+            ListView_SetImageList(list, reinterpret_cast<HIMAGELIST>(model.LargeImages().Value()), LVSIL_NORMAL);
             shownLarge_[k] = model.LargeImages();
         }
         if (model.Version() != shownVersion_[k]) {
@@ -295,7 +304,7 @@ LRESULT MainWindow::ListNotify(int tab, NMHDR* header) {
         }
         case NM_CUSTOMDRAW: {
             auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(header);
-            const CustomDrawSubItem handler = kCategories[static_cast<size_t>(tab)].OnCustomDrawSubItem;
+            const CustomDrawSubItem handler = form_.CategoryOf(tab).drawSubItem;
             if (!handler) return CDRF_DODEFAULT;
             if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
             if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) return CDRF_NOTIFYSUBITEMDRAW;
@@ -365,7 +374,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 form_.OKButtonClick();
             } else if (id == kAboutId) {
                 form_.Button1Click();
-            } else if (id >= kMenuIdBase && id < kMenuIdBase + kCategoryCount * 8) {
+            } else if (id >= kMenuIdBase && id < kMenuIdBase + static_cast<UINT>(form_.TabCount()) * 8) {
                 const int tab = static_cast<int>((id - kMenuIdBase) / 8);
                 const auto command = static_cast<ListCommand>((id - kMenuIdBase) % 8);
                 if (command == ListCommand::Properties) form_.ListDblClick(tab);

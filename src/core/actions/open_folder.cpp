@@ -1,0 +1,24 @@
+#include "core/actions/open_folder.h"
+
+namespace qm {
+
+namespace {
+constexpr int kSwShowNormal = 1;
+}
+
+void OpenFolder(Platform& platform, const std::string& folder) {
+    if (folder.empty()) return;
+    const std::uint32_t attributes = platform.files.GetFileAttributes(folder);
+    if (attributes == kInvalidFileAttributes || !(attributes & kFileAttributeDirectory)) return;
+    platform.shell.ShellExecute("open", folder, "", "", kSwShowNormal);
+}
+
+std::string ExtractFileDir(const std::string& path) {
+    const size_t last = path.find_last_of("\\:");
+    if (last == std::string::npos) return {};
+    size_t keep = last + 1;
+    if (last > 0 && path[last] == '\\' && path[last - 1] != '\\' && path[last - 1] != ':') keep = last;
+    return path.substr(0, keep);
+}
+
+}  // namespace qm

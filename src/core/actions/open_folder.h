@@ -1,0 +1,19 @@
+// Opening a folder in a shell window, from Jump To and from "&Find Target...".
+#pragma once
+#include <string>
+
+#include "platform/platform.h"
+
+namespace qm {
+
+// Opens `folder` with the shell's "open" verb, but only when it is an
+// existing folder: for a path that is not a folder "open" would start the
+// program it names ("c:\\evil.exe" derived from "c:\\evil.exe\\x.exe").
+void OpenFolder(Platform& platform, const std::string& folder);
+
+// The folder part of a path: up to its last backslash or colon, leaving out
+// that backslash unless a backslash or colon comes before it ("c:\\" keeps
+// it); empty when there is neither.
+std::string ExtractFileDir(const std::string& path);
+
+}  // namespace qm

@@ -1,0 +1,134 @@
+// What one autostart category is: every fact of one tab, as one row of the
+// category table (core/categories/table.h). The collectors, the actions, the
+// properties dialog, the refresh and the windows all read that row.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <variant>
+
+#include "core/model/location.h"
+
+namespace qm {
+
+struct TEntryRow;
+
+struct TColumn {
+    const char* Caption;  // empty for a hidden column
+    int Width;            // 0 for a hidden column
+};
+
+// ---- Where the entries come from: one kind of collector and what it reads --
+
+// Every value of one key is an entry (ScanValueList), read through the
+// shared registry accessor.
+struct ValueList {
+    RegRoot root;
+    const char* key;
+    // The full key name the rows show, where its letter case differs from
+    // the root's name and `key`; null: the two joined by a backslash.
+    const char* keyName = nullptr;
+    // Whether rows carry the full key name and the key path (SubItems[2], [3]).
+    bool keyColumns = true;
+    // Set: every row shows this file type's icon instead of its target's.
+    const char* iconName = "";
+};
+
+// One fixed value of the key: a row whether it holds anything or not.
+struct NamedValue {
+    const char* valueName;  // as it is read
+    const char* caption;    // as the row names it
+};
+struct NamedValues {  // ScanNamedValue, once per value, each with an accessor of its own
+    RegRoot root;
+    const char* key;
+    std::span<const NamedValue> values;
+    const char* targetMarker;  // where the target path of the value's command ends
+};
+
+// The files of a shell special folder matching its masks, in that order (ScanStartupFolder).
+struct StartupFolder {
+    int csidl;
+    std::array<const char*, 2> masks;
+};
+
+// The running services that have a process of their own (ScanServices).
+struct RunningServices {};
+
+// The subkeys of a key that carry a logon command (ScanInstalledComponents).
+struct InstalledComponents {
+    RegRoot root;
+    const char* key;
+};
+
+using Source = std::variant<ValueList, NamedValues, StartupFolder, RunningServices, InstalledComponents>;
+
+// ---- What the popup menu does with a row -----------------------------------
+
+enum class Removal {
+    CaptionedValue,  // the registry value at the row's key that its caption names (the caption may be edited)
+    LocatedValue,    // exactly the registry value the row's location names, whatever the caption
+    File,            // the file named by the caption in the row's folder
+    Service,         // the row's service, reported by Timer1
+};
+
+enum class JumpTarget {
+    RegistryKey,    // the Registry Editor walked to the row's key
+    Folder,         // the row's folder in the shell
+    ProgramFolder,  // the folder of the program the row's command starts
+};
+
+// What "Parameters:" (Edit3) of the Item Properties dialog shows.
+enum class ShownLocation {
+    KeyName,      // the row's full key name
+    Folder,       // the row's folder
+    Description,  // the row's SubItems[0]
+};
+
+struct PropertiesView {
+    const char* menuCaption;  // "&Properties" or "&Properties..."
+    bool commasBeforeCut;     // commas go before the command's target path is cut
+    ShownLocation location;
+};
+
+// Lists that other tabs' shows empty, by group.
+enum ListGroup : unsigned {
+    kNoGroup = 0,
+    kGroupLists = 1,    // the eight lists of the first tabs
+    kActxAndLogs = 2,   // the ActiveX and WinLogon lists
+};
+
+// A list's handler for drawing one cell of a row: it may change the font
+// colour the cell is drawn in.
+using CustomDrawSubItem = void (*)(const TEntryRow& item, std::uint32_t& fontColour);
+
+struct Category {
+    // The names the first design gave this tab's pieces (page, list, popup
+    // menu and its handlers, collectors), for readers who know them.
+    const char* trace;
+    const char* list;           // the list's name ("hku")
+    const char* designCaption;  // the tab caption until the first count caption is written
+    const char* countPrefix;    // the count caption: prefix, row count, ")"
+    int tabImage;
+    int scanPosition;  // when the start-up scan reads this tab, 0 first
+    std::span<const TColumn> columns;
+    int commandColumn;  // the sub-item that holds the entry's command
+    Source source;
+    bool imageListsAtStart;  // the start-up scan attaches the system image lists at its end
+    bool imageListsPerRow;   // ... and the collector's every row does
+    unsigned group;          // the ListGroup this list belongs to
+    unsigned showClears;     // the ListGroups this tab's show empties besides its own list
+    Removal removal;
+    bool canDisable;  // the menu offers "&Disable Items..."
+    JumpTarget jump;
+    PropertiesView properties;
+    CustomDrawSubItem drawSubItem;  // null: the list draws every cell itself
+};
+
+// The full key name of a registry entry of `source`, as its rows, the
+// Properties dialog and Jump To show it: the root's name and the key path
+// (and a component's own key), or the source's own spelling of them.
+std::string KeyNameOf(const Source& source, const RegistryLocation& location);
+
+}  // namespace qm

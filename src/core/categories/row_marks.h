@@ -1,0 +1,16 @@
+// How some lists mark a row by its text: empty places in silver, components
+// without an identifier in red. The table names them as the lists' drawing
+// of their cells.
+#pragma once
+#include <cstdint>
+
+namespace qm {
+
+struct TEntryRow;
+
+// Places without a value ("No Autorun Entry") are drawn in silver.
+void logsAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontColour);
+// Components without an identifier ("Suspect Malware") are drawn in red.
+void actxAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontColour);
+
+}  // namespace qm

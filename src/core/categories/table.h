@@ -1,0 +1,199 @@
+// The autostart categories, one row per tab in tab order, with every fact of
+// each: captions, columns, tab image, where its entries come from, how they
+// are deleted, jumped to and inspected, and what showing the tab empties.
+// A category of a kind the program knows is added here and nowhere else.
+#pragma once
+#include <array>
+#include <iterator>
+
+#include "core/categories/category.h"
+#include "core/categories/row_marks.h"
+#include "platform/constants.h"
+
+namespace qm {
+
+// The registry keys the program reads, below their roots, each spelled once
+// in the letter case its rows, its Properties dialog and Jump To show.
+namespace keys {
+// The first design held it in two globals, HKCURunKeyPath and HKLMRunKeyPath.
+inline constexpr const char* kRun = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr const char* kRunOnce = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+inline constexpr const char* kRunOnceEx = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx";
+inline constexpr const char* kShellServiceObjects =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad";
+inline constexpr const char* kExplorerRun = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run";
+inline constexpr const char* kInstalledComponents = "SOFTWARE\\Microsoft\\Active Setup\\Installed Components";
+inline constexpr const char* kWinlogon = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+// With a trailing backslash: the Load - Run rows have always shown it so.
+inline constexpr const char* kWindows = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\";
+inline constexpr const char* kDesktop = "Control Panel\\Desktop";
+}  // namespace keys
+
+namespace columns {
+inline constexpr TColumn kHidden{"", 0};
+constexpr std::array<TColumn, 5> Run(int locationWidth, const char* name = "Key Name",
+                                     const char* location = "Key Location") {
+    return {TColumn{name, 145}, TColumn{"Target Value", 270}, TColumn{location, locationWidth}, kHidden, kHidden};
+}
+inline constexpr std::array<TColumn, 5> kRun126 = Run(126);
+inline constexpr std::array<TColumn, 5> kRun128 = Run(128);
+inline constexpr std::array<TColumn, 5> kRun129 = Run(129);
+inline constexpr std::array<TColumn, 5> kCommonStartup = Run(126, " Name", "Location");
+inline constexpr std::array<TColumn, 5> kUserStartup = Run(126, "Name", "Location");
+inline constexpr TColumn kServices[] = {{"Service Name", 145}, {"Description", 180}, {"Path", 300}};
+inline constexpr TColumn kComponents[] = {{"Name", 200}, {"ComponentID", 110}, {"Path", 330}};
+inline constexpr TColumn kNamedValues[] = {{"Name", 200}, {"Target Value", 340}};
+}  // namespace columns
+
+namespace named {
+inline constexpr NamedValue kWinlogon[] = {
+    {"Userinit", "Userinit"},   {"system", "system"},           {"Shell", "Shell"},
+    {"UIHost", "UIHost"},       {"Taskman", "Taskman"},         {"LsaStart", "LsaStart"},
+    {"SaveDumpStart", "SaveDumpStart"}, {"AppSetup", "AppSetup"}, {"ServiceControllerStart", "ServiceControllerStart"},
+};
+inline constexpr NamedValue kLoadRun[] = {{"run", "Run"}, {"Load", "Load"}};
+inline constexpr NamedValue kScreenSaver[] = {{"Scrnsave.exe", "Scrnsave"}};
+}  // namespace named
+
+inline constexpr PropertiesView kKeyProperties{"&Properties", false, ShownLocation::KeyName};
+inline constexpr PropertiesView kKeyPropertiesDots{"&Properties...", false, ShownLocation::KeyName};
+
+inline constexpr Category kCategories[] = {
+    {.trace = "TabSheet2 hku HKURun DeleteItems1Click JumpTo1Click FileProperties1 hkuDblClick ScanHKCURun",
+     .list = "hku", .designCaption = "HKCU / Run", .countPrefix = "HKCU / Run (", .tabImage = 10, .scanPosition = 0,
+     .columns = columns::kRun126, .commandColumn = 0,
+     .source = ValueList{.root = RegRoot::CurrentUser, .key = keys::kRun,
+                         .keyName = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
+     .imageListsAtStart = true, .imageListsPerRow = true, .group = kGroupLists, .showClears = kGroupLists,
+     .removal = Removal::CaptionedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
+     .properties = kKeyProperties, .drawSubItem = nullptr},
+    {.trace = "TabSheet1 LV hklmrun DeleteItems2Click JumpTo2Click Properties1 LVDblClick ScanHKLMRun",
+     .list = "LV", .designCaption = "HKLM / Run", .countPrefix = "HKLM / Run (", .tabImage = 10, .scanPosition = 1,
+     .columns = columns::kRun129, .commandColumn = 0, .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kRun},
+     .imageListsAtStart = true, .imageListsPerRow = true, .group = kGroupLists, .showClears = kNoGroup,
+     .removal = Removal::CaptionedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
+     .properties = kKeyPropertiesDots, .drawSubItem = nullptr},
+    {.trace = "TabSheet4 comon startupuser DeleteItems3Click JumpTo3Click Properties2 comonDblClick ScanCommonStartup",
+     .list = "comon", .designCaption = "Startup (User)", .countPrefix = "Startup (user) - (", .tabImage = 3,
+     .scanPosition = 2, .columns = columns::kCommonStartup, .commandColumn = 0,
+     .source = StartupFolder{.csidl = kCsidlCommonStartup, .masks = {"*.exe*", "*.lnk*"}},
+     .imageListsAtStart = true, .imageListsPerRow = false, .group = kGroupLists, .showClears = kGroupLists,
+     .removal = Removal::File, .canDisable = false, .jump = JumpTarget::Folder,
+     .properties = {"&Properties...", false, ShownLocation::Folder}, .drawSubItem = nullptr},
+    {.trace = "TabSheet5 User PopupMenu1 DeleteItems4Click JumpTo4Click Properties3 UserDblClick ScanUserStartup",
+     .list = "User", .designCaption = "Startup (comon)", .countPrefix = "Startup (common) - (", .tabImage = 1,
+     .scanPosition = 3, .columns = columns::kUserStartup, .commandColumn = 0,
+     .source = StartupFolder{.csidl = kCsidlStartup, .masks = {"*.lnk*", "*.exe*"}},
+     .imageListsAtStart = true, .imageListsPerRow = false, .group = kGroupLists, .showClears = kGroupLists,
+     .removal = Removal::File, .canDisable = false, .jump = JumpTarget::Folder,
+     .properties = {"&Properties", false, ShownLocation::Folder}, .drawSubItem = nullptr},
+    {.trace = "TabSheet3 runonce hkurunonce DeleteItems5Click JumpTo5Click Properties4 runonceDblClick ScanHKCURunOnce",
+     .list = "runonce", .designCaption = "HKCU / Run Once", .countPrefix = "HKCU / Run Once (", .tabImage = 10,
+     .scanPosition = 4, .columns = columns::kRun126, .commandColumn = 0,
+     .source = ValueList{.root = RegRoot::CurrentUser, .key = keys::kRunOnce},
+     .imageListsAtStart = true, .imageListsPerRow = true, .group = kGroupLists, .showClears = kGroupLists,
+     .removal = Removal::CaptionedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
+     .properties = kKeyProperties, .drawSubItem = nullptr},
+    {.trace = "TabSheet8 hklmrunonce hklmrunces DeleteItems6Click JumpTo6Click Properties5 hklmrunonceDblClick "
+              "ScanHKLMRunOnce",
+     .list = "hklmrunonce", .designCaption = "HKLM / Run Once", .countPrefix = "HKLM / Run Once (", .tabImage = 10,
+     .scanPosition = 5, .columns = columns::kRun126, .commandColumn = 0,
+     .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kRunOnce},
+     .imageListsAtStart = true, .imageListsPerRow = true, .group = kGroupLists, .showClears = kGroupLists,
+     .removal = Removal::CaptionedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
+     .properties = kKeyPropertiesDots, .drawSubItem = nullptr},
+    {.trace = "TabSheet7 shellobject shellob DeleteItems7Click JumpTo7Click Properties6 shellobjectDblClick "
+              "ScanHKLMShellObjects",
+     .list = "shellobject", .designCaption = "HKLM / ShellObject", .countPrefix = "HKLM / ShellObject (",
+     .tabImage = 10, .scanPosition = 6, .columns = columns::kRun128, .commandColumn = 0,
+     .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kShellServiceObjects, .iconName = ".dll"},
+     .imageListsAtStart = true, .imageListsPerRow = false, .group = kGroupLists, .showClears = kGroupLists,
+     .removal = Removal::CaptionedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
+     .properties = kKeyPropertiesDots, .drawSubItem = nullptr},
+    {.trace = "TabSheet9 runoncex PopupMenu2 DeleteItems8Click JumpTo8Click Properties7 runoncexDblClick "
+              "ScanHKLMRunOnceEx",
+     .list = "runoncex", .designCaption = "HKLM / Run OnceEx", .countPrefix = "HKLM / Run OnceEx (", .tabImage = 10,
+     .scanPosition = 7, .columns = columns::kRun126, .commandColumn = 0,
+     .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kRunOnceEx},
+     .imageListsAtStart = true, .imageListsPerRow = true, .group = kGroupLists, .showClears = kGroupLists,
+     .removal = Removal::CaptionedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
+     .properties = kKeyProperties, .drawSubItem = nullptr},
+    {.trace = "TabSheet10 InstCompo PopupMenu3 DeleteItems9Click DisableItems1Click Timer1Timer JumpTo9Click "
+              "Properties8 InstCompoDblClick ScanServices",
+     .list = "InstCompo", .designCaption = "Startup (services)", .countPrefix = "Startup (services) - (",
+     .tabImage = 16, .scanPosition = 8, .columns = columns::kServices, .commandColumn = 1, .source = RunningServices{},
+     .imageListsAtStart = true, .imageListsPerRow = false, .group = kNoGroup, .showClears = kNoGroup,
+     .removal = Removal::Service, .canDisable = true, .jump = JumpTarget::ProgramFolder,
+     .properties = {"&Properties", false, ShownLocation::Description}, .drawSubItem = nullptr},
+    {.trace = "TabSheet6 actx actxmenu DeleteItems10Click JumpTo10Click Properties9 actxDblClick "
+              "ScanInstalledComponents actxAdvancedCustomDrawSubItem",
+     .list = "actx", .designCaption = "ActiveX", .countPrefix = "ActiveX (", .tabImage = 10, .scanPosition = 9,
+     .columns = columns::kComponents, .commandColumn = 1,
+     .source = InstalledComponents{.root = RegRoot::LocalMachine, .key = keys::kInstalledComponents},
+     .imageListsAtStart = false, .imageListsPerRow = true, .group = kActxAndLogs,
+     .showClears = kGroupLists | kActxAndLogs, .removal = Removal::LocatedValue, .canDisable = false,
+     .jump = JumpTarget::RegistryKey, .properties = {"&Properties", false, ShownLocation::KeyName},
+     .drawSubItem = actxAdvancedCustomDrawSubItem},
+    {.trace = "TabSheet11 logs winlGNS DeleteItems11Click JumpTo11Click Properties10 logsDblClick "
+              "ScanWinlogonUserinit ScanWinlogonSystem ScanWinlogonShell ScanWinlogonUIHost ScanWinlogonTaskman "
+              "ScanWinlogonLsaStart ScanWinlogonSaveDumpStart ScanWinlogonAppSetup "
+              "ScanWinlogonServiceControllerStart logsAdvancedCustomDrawSubItem",
+     .list = "logs", .designCaption = "WinLogon", .countPrefix = "WinLogon (", .tabImage = 19, .scanPosition = 10,
+     .columns = columns::kNamedValues, .commandColumn = 0,
+     .source = NamedValues{.root = RegRoot::LocalMachine, .key = keys::kWinlogon, .values = named::kWinlogon,
+                           .targetMarker = ".exe"},
+     .imageListsAtStart = false, .imageListsPerRow = true, .group = kActxAndLogs,
+     .showClears = kGroupLists | kActxAndLogs, .removal = Removal::CaptionedValue, .canDisable = false,
+     .jump = JumpTarget::RegistryKey, .properties = {"&Properties", true, ShownLocation::KeyName},
+     .drawSubItem = logsAdvancedCustomDrawSubItem},
+    {.trace = "TabSheet12 lorun loruns DeleteItems12Click JumpTo12Click Properties11 lorunDblClick ScanWindowsRun "
+              "ScanWindowsLoad logsAdvancedCustomDrawSubItem",
+     .list = "lorun", .designCaption = "Load - Run", .countPrefix = "Load - Run (", .tabImage = 10,
+     .scanPosition = 11, .columns = columns::kNamedValues, .commandColumn = 0,
+     .source = NamedValues{.root = RegRoot::CurrentUser, .key = keys::kWindows, .values = named::kLoadRun,
+                           .targetMarker = ".exe"},
+     .imageListsAtStart = false, .imageListsPerRow = true, .group = kNoGroup, .showClears = kNoGroup,
+     .removal = Removal::CaptionedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
+     .properties = {"&Properties", true, ShownLocation::KeyName}, .drawSubItem = logsAdvancedCustomDrawSubItem},
+    // The start-up scan reads the two Explorer-Run tabs the other way round.
+    {.trace = "TabSheet13 explomac explom DeleteItems13Click JumpTo13Click Properties13 explomacDblClick "
+              "ScanHKLMExplorerRun",
+     .list = "explomac", .designCaption = "HKLM / Explorer-Run", .countPrefix = "HKLM / Explorer-Run (",
+     .tabImage = 10, .scanPosition = 13, .columns = columns::kRun128, .commandColumn = 0,
+     .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kExplorerRun, .keyColumns = false},
+     .imageListsAtStart = false, .imageListsPerRow = true, .group = kNoGroup, .showClears = kNoGroup,
+     .removal = Removal::CaptionedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
+     .properties = kKeyProperties, .drawSubItem = nullptr},
+    {.trace = "TabSheet14 explou userexplorer DeleteItems14Click JumpTo14Click Properties12 explouDblClick "
+              "ScanHKCUExplorerRun",
+     .list = "explou", .designCaption = "HKCU / Explorer-Run", .countPrefix = "HKCU / Explorer-Run (",
+     .tabImage = 10, .scanPosition = 12, .columns = columns::kRun126, .commandColumn = 0,
+     .source = ValueList{.root = RegRoot::CurrentUser, .key = keys::kExplorerRun},
+     .imageListsAtStart = false, .imageListsPerRow = true, .group = kNoGroup, .showClears = kNoGroup,
+     .removal = Removal::CaptionedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
+     .properties = kKeyProperties, .drawSubItem = nullptr},
+    {.trace = "TabSheet15 desktop PopupMenu4 DeleteItems15Click JumpTo15Click Properties14 desktopDblClick "
+              "ScanScreenSaver logsAdvancedCustomDrawSubItem",
+     .list = "desktop", .designCaption = "HKCU / Deskstop", .countPrefix = "HKCU / Desktop (", .tabImage = 10,
+     .scanPosition = 14, .columns = columns::kNamedValues, .commandColumn = 0,
+     .source = NamedValues{.root = RegRoot::CurrentUser, .key = keys::kDesktop, .values = named::kScreenSaver,
+                           .targetMarker = ".scr"},
+     .imageListsAtStart = false, .imageListsPerRow = true, .group = kNoGroup, .showClears = kNoGroup,
+     .removal = Removal::LocatedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
+     .properties = kKeyProperties, .drawSubItem = logsAdvancedCustomDrawSubItem},
+};
+
+inline constexpr int kCategoryCount = static_cast<int>(std::size(kCategories));
+
+// The table's rules that the compiler can check: the scan reads every tab once.
+consteval bool ScanPositionsArePermutation(std::span<const Category> categories) {
+    for (size_t position = 0; position < categories.size(); ++position) {
+        int found = 0;
+        for (const Category& c : categories) found += c.scanPosition == static_cast<int>(position);
+        if (found != 1) return false;
+    }
+    return true;
+}
+static_assert(ScanPositionsArePermutation(kCategories));
+
+}  // namespace qm

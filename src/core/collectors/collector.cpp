@@ -1,0 +1,43 @@
+#include "core/collectors/collector.h"
+
+#include <exception>
+
+namespace qm {
+
+void RowReader::Finish(ScanContext& context, const IconSource& icon) {
+    if (context.icons) context.icons->RowRead(*current_, icon);
+    result_.rows.push_back(std::move(*current_));
+    current_.reset();
+}
+
+ScanResult RowReader::Failed(const std::string& message) && {
+    result_.failure = message;
+    result_.unfinished = std::move(current_);
+    return std::move(result_);
+}
+
+namespace {
+
+struct CollectorOf {
+    ScanContext& context;
+    RowReader& rows;
+    void operator()(const ValueList& source) const { ScanValueList(source, context, rows); }
+    void operator()(const NamedValues& source) const { ScanNamedValues(source, context, rows); }
+    void operator()(const StartupFolder& source) const { ScanStartupFolders(source, context, rows); }
+    void operator()(const RunningServices&) const { ScanServices(context, rows); }
+    void operator()(const InstalledComponents& source) const { ScanInstalledComponents(source, context, rows); }
+};
+
+}  // namespace
+
+ScanResult Collect(const Source& source, ScanContext& context) {
+    RowReader rows;
+    try {
+        std::visit(CollectorOf{context, rows}, source);
+    } catch (const std::exception& e) {
+        return std::move(rows).Failed(e.what());
+    }
+    return std::move(rows).Result();
+}
+
+}  // namespace qm

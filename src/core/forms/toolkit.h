@@ -1,0 +1,23 @@
+// The one thing the forms ask of the windows that show them: to show the
+// two dialogs. The forms hold what is shown; a toolkit (the Win32 windows,
+// or the scripted one of the host tests) draws it and reports the user's
+// answers back. Declared here, beside the forms that call it, so that the
+// logic never includes the user interface.
+#pragma once
+
+namespace qm {
+
+class TAboutDialog;
+class TItemForm;
+
+class IToolkit {
+public:
+    virtual ~IToolkit() = default;
+    // Shows the About dialog modally over the main window; returns when it has closed.
+    virtual void ShowAboutModal(TAboutDialog& dialog) = 0;
+    // Shows the modeless Item Properties dialog (or brings it forward) with
+    // what the form holds now.
+    virtual void ShowItemForm(TItemForm& form) = 0;
+};
+
+}  // namespace qm

@@ -1,0 +1,51 @@
+#include "core/model/icons.h"
+
+#include "core/model/rows.h"
+#include "platform/owner.h"
+
+namespace qm {
+
+bool EnablePrivilege(Platform& platform, const std::string& name, bool enable) {
+    TokenHandle token;
+    if (!platform.token.OpenProcessToken(kTokenAdjustPrivileges | kTokenQuery, token)) return false;
+    const TokenOwner owner(platform.token, token);
+    Luid luid;
+    if (!platform.token.LookupPrivilegeValue(name, luid)) return false;
+    // The previous-state buffer is one TOKEN_PRIVILEGES of one entry: 16 bytes.
+    constexpr std::uint32_t kPreviousStateBytes = sizeof(std::uint32_t) + sizeof(Luid) + sizeof(std::uint32_t);
+    return platform.token.AdjustTokenPrivileges(token, luid, enable ? kSePrivilegeEnabled : 0, kPreviousStateBytes);
+}
+
+int GetSysIconIndex(Platform& platform, const std::string& pathOrName) {
+    EnablePrivilege(platform, "SeDebugPrivilege", true);
+    ShellFileInfo info;  // index 0 when the shell does not answer
+    platform.shell.GetFileInfo(pathOrName, 0, info, kShgfiSysIconIndex | kShgfiUseFileAttributes);
+    return info.iIcon;
+}
+
+IconHandle GetFileIcon(Platform& platform, const std::string& path, bool small) {
+    ShellFileInfo info;  // no icon when the shell does not answer
+    platform.shell.GetFileInfo(path, 0, info, kShgfiIcon | (small ? kShgfiSmallIcon : 0));
+    return info.hIcon;
+}
+
+void AttachSystemImageLists(Platform& platform, TListView& list) {
+    EnablePrivilege(platform, "SeDebugPrivilege", true);
+    ShellFileInfo info;
+    list.SetImageList(kLvsilSmall, ImageListHandle{platform.shell.GetFileInfo("C:\\", 0, info,
+                                                                             kShgfiSysIconIndex | kShgfiSmallIcon)});
+    list.SetImageList(kLvsilNormal, ImageListHandle{platform.shell.GetFileInfo("C:\\", 0, info, kShgfiSysIconIndex)});
+}
+
+int IconIndexOf(Platform& platform, const IconSource& icon) {
+    const int index = GetSysIconIndex(platform, icon.name);
+    if (icon.programIfUnknown && index == GetSysIconIndex(platform, "0")) return GetSysIconIndex(platform, ".exe");
+    return index;
+}
+
+void SystemIcons::RowRead(TEntryRow& row, const IconSource& icon) {
+    row.ImageIndex = IconIndexOf(platform_, icon);
+    if (attachTo_) AttachSystemImageLists(platform_, *attachTo_);
+}
+
+}  // namespace qm

@@ -1,0 +1,17 @@
+#include "core/model/location.h"
+
+#include "platform/text_case.h"
+
+namespace qm {
+
+std::uint32_t RootKeyFromName(const std::string& name) {
+    for (size_t i = 0; i < RootKeyNames.size(); ++i)
+        if (LowerAscii(name) == LowerAscii(RootKeyNames[i])) return 0x80000000u + static_cast<std::uint32_t>(i);
+    return 0;
+}
+
+std::string KeyPathFromRoot(const RegistryLocation& location) {
+    return "\\" + location.key + (location.subKey.empty() ? std::string() : "\\" + location.subKey);
+}
+
+}  // namespace qm

@@ -1,0 +1,17 @@
+// Text routines of the rows: the target path a command line starts, and the
+// small helpers it and the row marks use.
+#pragma once
+#include <string>
+
+#include "platform/text_case.h"
+
+namespace qm {
+
+std::string ReplaceAll(const std::string& text, const std::string& sub, const std::string& replacement);
+std::string TrimControl(const std::string& text);  // drops leading/trailing chars <= 32
+bool StartsWithNoCase(const std::string& text, const std::string& prefix);
+// The lower-case path of the program a command line starts: quotes removed,
+// cut after `marker` and the one character that follows, trimmed.
+std::string ExtractTargetPath(const std::string& commandLine, const std::string& marker);
+
+}  // namespace qm
