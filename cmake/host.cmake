@@ -24,6 +24,22 @@ target_include_directories(contract_tests_sim PRIVATE tests)
 target_link_libraries(contract_tests_sim PRIVATE qm_core qm_sim GTest::gtest_main)
 gtest_discover_tests(contract_tests_sim TEST_PREFIX "sim.")
 
+# The arrows between the layers: each probe is compiled with one library's
+# include path alone. Headers of the layer and those below it compile; one
+# that reaches a layer above does not.
+function(qm_layer_probe name target source expect)
+  add_test(NAME layers.${name}
+    COMMAND ${CMAKE_CXX_COMPILER} -std=c++20 -fsyntax-only -I ${CMAKE_BINARY_DIR}/layers/${target}
+            ${CMAKE_SOURCE_DIR}/tests/layers/${source})
+  if(expect STREQUAL "fails")
+    set_tests_properties(layers.${name} PROPERTIES WILL_FAIL TRUE)
+  endif()
+endfunction()
+qm_layer_probe(core_sees_itself_and_the_platform qm_core core_view.cpp compiles)
+qm_layer_probe(core_cannot_include_the_ui qm_core reaches_ui.cpp fails)
+qm_layer_probe(platform_sees_itself qm_platform platform_view.cpp compiles)
+qm_layer_probe(platform_cannot_include_the_core qm_platform reaches_core.cpp fails)
+
 # The benchmark is built when Google Benchmark is there; it is no test.
 find_package(benchmark QUIET)
 if(benchmark_FOUND)

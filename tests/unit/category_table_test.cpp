@@ -1,0 +1,121 @@
+// The category table decides everything a tab does: a category of a known
+// kind added as one more row is scanned, counted, refreshed, deleted from,
+// jumped from and inspected like the fifteen, with no other change.
+#include <gtest/gtest.h>
+
+#include <iterator>
+#include <vector>
+
+#include "core/forms/item_form.h"
+#include "core/forms/main_form.h"
+#include "machine_snapshot.h"
+#include "ui/sim/sim_desktop.h"
+
+namespace qm {
+namespace {
+
+constexpr const char* kRunServices = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServices";
+
+// The fifteen and a sixteenth: the user's RunServices key, listed like Run.
+std::vector<Category> WithRunServices() {
+    std::vector<Category> table(std::begin(kCategories), std::end(kCategories));
+    table.push_back({.trace = "a category of a known kind",
+                     .list = "runservices",
+                     .designCaption = "HKCU / RunServices",
+                     .countPrefix = "HKCU / RunServices (",
+                     .tabImage = 10,
+                     .scanPosition = kCategoryCount,
+                     .columns = columns::kRun126,
+                     .commandColumn = 0,
+                     .source = ValueList{.root = RegRoot::CurrentUser,
+                                         .key = "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices"},
+                     .imageListsAtStart = false,
+                     .imageListsPerRow = true,
+                     .group = kNoGroup,
+                     .showClears = kNoGroup,
+                     .removal = Removal::CaptionedValue,
+                     .canDisable = false,
+                     .jump = JumpTarget::RegistryKey,
+                     .properties = kKeyProperties,
+                     .drawSubItem = nullptr});
+    return table;
+}
+
+std::vector<std::string> Captions(const TListView& list) {
+    std::vector<std::string> captions;
+    for (const TEntryRow& row : list.Rows()) captions.push_back(row.Caption);
+    return captions;
+}
+
+TEST(CategoryTable, ASixteenthCategoryOfAKnownKindNeedsOnlyItsRow) {
+    const std::vector<Category> table = WithRunServices();
+    const int tab = kCategoryCount;
+    sim::SimDesktop m;
+    m.registry.SetString(kRunServices, "Alpha", "C:\\alpha.exe");
+    m.registry.SetString(kRunServices, "Beta", "\"C:\\Program Files\\Beta\\beta.exe\" -s");
+    m.registry.SetString("HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Tray", "tray.exe");
+    TMainForm form(m.platform, m.toolkit, table);
+    ASSERT_EQ(16, form.TabCount());
+    EXPECT_EQ("HKCU / RunServices", form.TabCaptions[tab]);
+    form.FormCreate();
+
+    // Scanned at start with the others, rows as a value list makes them.
+    TListView& list = form.ListOf(tab);
+    EXPECT_EQ("runservices", list.Name);
+    ASSERT_EQ((std::vector<std::string>{"Alpha", "Beta"}), Captions(list));
+    const TEntryRow& beta = list.Row(1);
+    EXPECT_EQ((std::vector<std::string>{"\"C:\\Program Files\\Beta\\beta.exe\" -s", "HKEY_CURRENT_USER",
+                                        "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServices",
+                                        "\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServices"}),
+              beta.SubItems.All());
+    EXPECT_EQ(m.shell.IconIndexOf(".exe"), beta.ImageIndex);
+    EXPECT_EQ(sim::SimShell::kSmallImageList, list.SmallImages());
+    EXPECT_EQ("HKCU / RunServices (2)", form.TabCaptions[tab]);
+    EXPECT_EQ("HKCU / Run (1)", form.TabCaptions[0]);  // the fifteen as before
+
+    // Shown again: read again.
+    m.registry.SetString(kRunServices, "Gamma", "C:\\gamma.exe");
+    form.SelectTab(tab);
+    EXPECT_EQ((std::vector<std::string>{"Alpha", "Beta", "Gamma"}), Captions(list));
+    EXPECT_EQ("HKCU / RunServices (3)", form.TabCaptions[tab]);
+    EXPECT_EQ(1, form.hku.Count());  // its show empties no other list
+
+    // Properties, Jump To and Delete of its selected row.
+    list.SetSelection(1, 1);
+    form.ListDblClick(tab);
+    EXPECT_EQ("Beta", form.ItemForm->Label1);
+    EXPECT_EQ("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServices", form.ItemForm->Edit3);
+    form.ListCommandClick(tab, ListCommand::JumpTo);
+    ASSERT_EQ(std::vector<std::string>{"regedit.exe"}, m.processes.started);
+    testing::MachineState expected = testing::Snapshot(m);
+    expected.erase(testing::ValueEntry(kRunServices, "Beta"));
+    m.user.answers = {DialogResult::Yes};
+    form.ListCommandClick(tab, ListCommand::Delete);
+    EXPECT_EQ("Are you sure want to delete autorun \"Beta\" ?", m.user.shown.at(0).text);
+    EXPECT_EQ(expected, testing::Snapshot(m));
+    EXPECT_EQ((std::vector<std::string>{"Alpha", "Gamma"}), Captions(list));
+    EXPECT_EQ("HKCU / RunServices (2)", form.TabCaptions[tab]);
+    EXPECT_EQ(1u, m.user.shown.size());
+    EXPECT_EQ(0, m.registry.OpenHandles());
+}
+
+TEST(CategoryTable, TheScanReadsTabsInTheirScanPositions) {
+    // Every tab's key holds a value that is not text, so the scan stops at
+    // the first tab it reads; moving a tab's position moves where it stops.
+    std::vector<Category> table(std::begin(kCategories), std::end(kCategories));
+    for (Category& category : table) category.scanPosition += 1;
+    table[14].scanPosition = 0;  // the desktop tab first
+    for (const bool desktopFirst : {false, true}) {
+        sim::SimDesktop m;
+        m.registry.SetDword("HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Bad", 1);
+        m.registry.SetString("HKCU\\Control Panel\\Desktop", "SCRNSAVE.EXE", "C:\\s.scr");
+        TMainForm form(m.platform, m.toolkit,
+                       desktopFirst ? std::span<const Category>(table) : std::span<const Category>(kCategories));
+        form.FormCreate();
+        ASSERT_EQ(1u, m.user.shown.size());
+        EXPECT_EQ(desktopFirst ? "HKCU / Desktop (1)" : "HKCU / Deskstop", form.TabCaptions[14]) << desktopFirst;
+    }
+}
+
+}  // namespace
+}  // namespace qm
