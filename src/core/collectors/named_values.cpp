@@ -13,7 +13,7 @@ void ScanNamedValue(const NamedValues& source, const NamedValue& value, ScanCont
     reg.OpenKey("\\" + std::string(source.key), false);  // a key that cannot be opened reads as empty
     TEntryRow& row = rows.Start();
     row.Caption = value.caption;
-    row.Where = RegistryLocation{.root = source.root, .key = source.key, .subKey = {}, .value = value.valueName};
+    row.Where = RegistryLocation{.root = source.root, .key = source.key, .value = value.valueName};
     row.SubItems.Add(reg.ReadString(value.valueName));
     if (row.SubItems[0].empty()) row.SubItems[0] = "No Autorun Entry";
     // Commas go before the cut, so "userinit.exe," names userinit.exe.

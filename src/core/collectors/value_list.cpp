@@ -16,7 +16,7 @@ void ScanValueList(const ValueList& source, ScanContext& context, RowReader& row
     for (const std::string& name : names) {
         TEntryRow& row = rows.Start();
         row.Caption = name;
-        row.Where = RegistryLocation{.root = source.root, .key = source.key, .subKey = {}, .value = name};
+        row.Where = RegistryLocation{.root = source.root, .key = source.key, .value = name};
         row.SubItems.Add(reg.ReadString(name));
         row.SubItems.Add(RootKeyName(source.root));
         if (source.keyColumns) {

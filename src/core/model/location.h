@@ -22,18 +22,18 @@ enum class RegView { Default, Registry32, Registry64 };
 struct RegistryLocation {
     RegRoot root = RegRoot::CurrentUser;
     RegView view = RegView::Default;
-    std::string key;     // below the root, spelled as the category spells it, no leading backslash
-    std::string subKey;  // an installed component's own key below `key`; empty for other entries
-    std::string value;   // the name of the value the entry is
+    std::string key{};     // below the root, spelled as the category spells it, no leading backslash
+    std::string subKey{};  // an installed component's own key below `key`; empty for other entries
+    std::string value{};   // the name of the value the entry is
 };
 
 struct FileLocation {
-    std::string folder;  // with its trailing backslash
-    std::string name;
+    std::string folder{};  // with its trailing backslash
+    std::string name{};
 };
 
 struct ServiceLocation {
-    std::string name;
+    std::string name{};
 };
 
 // None for a row that no collector made.

@@ -23,13 +23,13 @@ struct SimWindow {
 struct WindowCall {
     enum Kind { Start, WaitIdle, WaitExit, CloseHandle, Show, Foreground, Focus, Send, Sleep };
     Kind kind;
-    WindowHandle window;        // Show, Foreground, Focus, Send
+    WindowHandle window{};      // Show, Foreground, Focus, Send
     std::uintptr_t handle = 0;  // the process or thread of WaitIdle, WaitExit, CloseHandle
     std::uint32_t message = 0;  // Send
     std::uintptr_t wParam = 0;  // Send; the show command for Show
     std::intptr_t lParam = 0;   // Send
     std::uint32_t value = 0;    // the milliseconds of Sleep and the waits, the creation flags of Start
-    std::string text;           // the command line of Start
+    std::string text{};         // the command line of Start
     std::uint64_t atMs = 0;     // virtual time when the call was made
 };
 
