@@ -538,8 +538,9 @@ int AboutJumpCommand(const std::string& command, int argc, char** argv) {
         return 1;
     }
     if (command == "about-press") {
-        HWND button = GetDlgItem(main, 2);
-        PostMessageA(main, WM_COMMAND, MAKEWPARAM(2, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+        HWND button = FindWindowExA(main, nullptr, "Button", "About");
+        if (!button) return 1;
+        PostMessageA(button, BM_CLICK, 0, 0);
         return 0;
     }
     if (command == "jump" && argc > 2) {
@@ -549,6 +550,148 @@ int AboutJumpCommand(const std::string& command, int argc, char** argv) {
         const bool ran = SendMessageTimeoutA(main, WM_COMMAND, id, 0, SMTO_NORMAL, 60000, &result) != 0;
         std::printf("%s\n", ran ? "jump done" : "jump timed out");
         return ran ? 0 : 1;
+    }
+    return 2;
+}
+
+
+// ---- The keyboard, selection and focus, and the columns of the main window.
+//   qm_probe keys KEY...             press keys as the keyboard does (SendInput, the main window
+//                                    brought to the front): Enter, Esc, Tab, Shift+Tab, Space
+//   qm_probe focus                   which control of the main window holds the keyboard focus:
+//                                    tabs, list N, OK, About, main, other or none
+//   qm_probe click-row TAB ROW       click a row with the mouse: it is selected and focused, and
+//                                    the list takes the keyboard focus
+//   qm_probe set-rows TAB SEL FOC    select row SEL and focus row FOC (-1: none), each on its own
+//   qm_probe list-state TAB          the selected and the focused row of a list
+//   qm_probe columns TAB             the column headers and widths of a list
+struct NamedKey {
+    const char* name;
+    WORD key;
+    bool shift;
+};
+constexpr NamedKey kKeys[] = {{"Enter", VK_RETURN, false}, {"Esc", VK_ESCAPE, false}, {"Tab", VK_TAB, false},
+                              {"Shift+Tab", VK_TAB, true}, {"Space", VK_SPACE, false}};
+
+INPUT KeyInput(WORD key, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = key;
+    in.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return in;
+}
+
+// Waits until the program's thread has handled what was sent to it so far.
+void Settle(HWND main) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
+}
+
+bool PressKeys(HWND main, int count, char** names) {
+    SetForegroundWindow(main);
+    for (int i = 0; i < count; ++i) {
+        const NamedKey* found = nullptr;
+        for (const NamedKey& k : kKeys)
+            if (std::strcmp(k.name, names[i]) == 0) found = &k;
+        if (!found) return false;
+        std::vector<INPUT> inputs;
+        if (found->shift) inputs.push_back(KeyInput(VK_SHIFT, false));
+        inputs.push_back(KeyInput(found->key, false));
+        inputs.push_back(KeyInput(found->key, true));
+        if (found->shift) inputs.push_back(KeyInput(VK_SHIFT, true));
+        SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+        Sleep(100);
+        if (IsWindow(main)) Settle(main);
+    }
+    return true;
+}
+
+std::string FocusName(HWND main) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info) || !info.hwndFocus) return "none";
+    HWND focus = info.hwndFocus;
+    if (focus == main) return "main";
+    char cls[64] = {};
+    GetClassNameA(focus, cls, sizeof(cls));
+    if (GetParent(focus) != main) return "other";
+    if (lstrcmpiA(cls, "SysTabControl32") == 0) return "tabs";
+    if (lstrcmpiA(cls, "SysListView32") == 0) return "list " + std::to_string(GetDlgCtrlID(focus) - 100);
+    if (lstrcmpiA(cls, "Button") == 0) return ControlText(focus);
+    return "other";
+}
+
+int PrintColumns(HWND list) {
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    const int count = header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+    std::printf("columns=%d\n", count);
+    Remote remote(list, kTextOffset + kTextSize);
+    if (!remote.Ok()) return 1;
+    for (int i = 0; i < count; ++i) {
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        column.pszText = remote.At(kTextOffset);
+        column.cchTextMax = kTextSize;
+        remote.Write(0, &column, sizeof(column));
+        std::vector<char> text(kTextSize, '\0');
+        remote.Write(kTextOffset, text.data(), text.size());
+        if (!SendMessageA(list, LVM_GETCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote.At(0)))) {
+            std::printf("column %d unreadable\n", i);
+            continue;
+        }
+        remote.Read(0, &column, sizeof(column));
+        remote.Read(kTextOffset, text.data(), text.size() - 1);
+        std::printf("column %d=\"%s\" width=%d\n", i, text.data(), column.cx);
+    }
+    return 0;
+}
+
+// Sets or clears `mask` on one row (-1: every row) of another process's list.
+void SetRowState(HWND list, int row, UINT mask, UINT state) {
+    Remote remote(list, sizeof(LVITEMA));
+    LVITEMA item{};
+    item.stateMask = mask;
+    item.state = state;
+    remote.Write(0, &item, sizeof(item));
+    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.At(0)));
+}
+
+int KeyboardCommand(const std::string& command, int argc, char** argv) {
+    HWND main = FindMain();
+    if (!main) {
+        std::printf("no main window\n");
+        return 1;
+    }
+    if (command == "keys") return PressKeys(main, argc - 2, argv + 2) ? 0 : 2;
+    if (command == "focus") {
+        std::printf("focus=%s\n", FocusName(main).c_str());
+        return 0;
+    }
+    HWND list = argc > 2 ? ChildOfClass(main, "SysListView32", 100 + std::atoi(argv[2])) : nullptr;
+    if (!list) {
+        std::printf("no list\n");
+        return 1;
+    }
+    if (command == "columns") return PrintColumns(list);
+    if (command == "list-state") {
+        std::printf("selected=%d focused=%d\n", static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED)),
+                    static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, -1, LVNI_FOCUSED)));
+        return 0;
+    }
+    if (command == "click-row" && argc > 3) {
+        const LPARAM at = RowPoint(list, std::atoi(argv[3]));
+        PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageA(list, WM_LBUTTONUP, 0, at);
+        Settle(main);
+        return 0;
+    }
+    if (command == "set-rows" && argc > 4) {
+        const int selected = std::atoi(argv[3]), focused = std::atoi(argv[4]);
+        SetRowState(list, -1, LVIS_SELECTED | LVIS_FOCUSED, 0);
+        if (selected >= 0) SetRowState(list, selected, LVIS_SELECTED, LVIS_SELECTED);
+        if (focused >= 0) SetRowState(list, focused, LVIS_FOCUSED, LVIS_FOCUSED);
+        return 0;
     }
     return 2;
 }
@@ -563,6 +706,9 @@ int main(int argc, char** argv) {
     if (command.rfind("item-", 0) == 0 || command == "select-row" || command == "dblclick" || command == "menu" ||
         command == "window-title")
         return ItemFormCommand(command, argc, argv);
+    if (command == "keys" || command == "focus" || command == "click-row" || command == "set-rows" ||
+        command == "list-state" || command == "columns")
+        return KeyboardCommand(command, argc, argv);
     HWND main = nullptr;
     if (command == "wait-main") {
         if (!WaitFor(FindMain, argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 10000, main)) {
