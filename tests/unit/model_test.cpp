@@ -75,7 +75,7 @@ TEST(EntryRow, ClearingAListDropsSelectionAndKeepsImageLists) {
     ASSERT_NE(nullptr, list.Selected());
     list.Clear();
     EXPECT_EQ(nullptr, list.Selected());
-    EXPECT_EQ(nullptr, list.ItemFocused());
+    EXPECT_EQ(-1, list.FocusedIndex());
     EXPECT_EQ(77u, list.SmallImages());
     list.SetSelection(5, 5);  // past the end means none
     EXPECT_EQ(-1, list.SelectedIndex());

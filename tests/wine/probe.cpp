@@ -561,7 +561,8 @@ int AboutJumpCommand(const std::string& command, int argc, char** argv) {
 //   qm_probe focus                   which control of the main window holds the keyboard focus:
 //                                    tabs, list N, OK, About, main, other or none
 //   qm_probe click-row TAB ROW       click a row with the mouse: it is selected and focused, and
-//                                    the list takes the keyboard focus
+//                                    the list takes the keyboard focus; -1 clicks the empty space
+//                                    below the last row
 //   qm_probe set-rows TAB SEL FOC    select row SEL and focus row FOC (-1: none), each on its own
 //   qm_probe list-state TAB          the selected and the focused row of a list
 //   qm_probe columns TAB             the column headers and widths of a list
@@ -680,7 +681,15 @@ int KeyboardCommand(const std::string& command, int argc, char** argv) {
         return 0;
     }
     if (command == "click-row" && argc > 3) {
-        const LPARAM at = RowPoint(list, std::atoi(argv[3]));
+        const int row = std::atoi(argv[3]);
+        const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+        LPARAM at = 0;
+        if (row >= 0 && row < rows) {
+            at = RowPoint(list, row);
+        } else {  // the empty space below the last row
+            const RECT last = RowRect(list, rows - 1, LVIR_LABEL);
+            at = MAKELPARAM(last.left + 4, last.bottom + (last.bottom - last.top) * 2);
+        }
         PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
         PostMessageA(list, WM_LBUTTONUP, 0, at);
         Settle(main);
