@@ -427,8 +427,8 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 // The Tab key's order: the tabs, the list of the page shown, OK, About. The
-// lists lie above the tabs in the stacking order (so that they are drawn over
-// the page), which is the order the dialog manager would follow.
+// dialog manager would follow the stacking order, where the lists lie above
+// the tabs (so that they are drawn over the page) and so come before them.
 std::array<HWND, 4> MainWindow::TabStops() const {
     return {tab_, lists_[static_cast<size_t>(form_.ActivePage)], ok_, about_};
 }
@@ -457,8 +457,7 @@ bool MainWindow::OwnKey(MSG& msg) {
         return true;
     }
     if (TabFromList(msg.hwnd) < 0) return false;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageA(&msg);  // the list reports the activation of its row
     return true;
 }
 
