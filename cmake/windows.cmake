@@ -47,7 +47,13 @@ set_tests_properties(wine.contract PROPERTIES TIMEOUT 600)
 
 # The probe that inspects and drives the real program's windows from outside.
 add_executable(qm_probe tests/wine/probe.cpp)
-target_link_libraries(qm_probe PRIVATE comctl32 user32 psapi ole32 uuid shell32)
+target_link_libraries(qm_probe PRIVATE comctl32 user32 gdi32 psapi ole32 uuid shell32)
+# Loaded by the probe into the program to read its popup menus from inside.
+add_library(qm_probe_menu SHARED tests/wine/probe_menu.cpp)
+set_target_properties(qm_probe_menu PROPERTIES PREFIX "")
+target_link_libraries(qm_probe_menu PRIVATE user32)
+target_link_options(qm_probe_menu PRIVATE -static -Wl,--kill-at)
+add_dependencies(qm_probe qm_probe_menu)
 
 # The bare program the Wine benchmark measures quellmark.exe against.
 add_executable(qm_baseline WIN32 bench/baseline.cpp)

@@ -130,11 +130,13 @@ TEST(AboutDialog, CopyrightYearsNeverRunBackwards) {
     EXPECT_EQ("2026-2100", CopyrightYears(2100));
 }
 
-TEST(AboutDialog, TheLinkOpensTheWebAddressWithItsDefaultHandler) {
+TEST(AboutDialog, TheLinkOpensTheWebAddressItShowsWithItsDefaultHandler) {
     sim::SimDesktop m;
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
-    m.toolkit.onAbout = [](TAboutDialog& d) {
+    std::string shown;
+    m.toolkit.onAbout = [&](TAboutDialog& d) {
+        shown = d.SpeedButton1;
         d.SpeedButton1Click();
         EXPECT_FALSE(d.Closed);  // the dialog stays open
         d.btnOkClick();
@@ -143,7 +145,7 @@ TEST(AboutDialog, TheLinkOpensTheWebAddressWithItsDefaultHandler) {
     ASSERT_EQ(1u, m.shell.executions.size());
     const auto& e = m.shell.executions[0];
     EXPECT_EQ("", e.operation);  // no verb: the default action
-    EXPECT_EQ("https://github.com/quellmark/quellmark", e.file);
+    EXPECT_EQ("https://" + shown, e.file);  // the link goes where it says
     EXPECT_EQ("", e.parameters);
     EXPECT_EQ("", e.directory);
     EXPECT_EQ(1, e.show);

@@ -31,7 +31,7 @@ TEST(HostileFolders, ThousandsOfFilesAreListedWholeInSearchOrder) {
     EXPECT_EQ("Startup (common) - (5000)", form.TabCaptions[kUserTab]);
 }
 
-TEST(HostileFolders, OddShortcutsAndNamesListWithoutAnyReport) {
+TEST(HostileFolders, OddShortcutsAndNamesListWithoutAnyReportAndDeleteAsListed) {
     sim::SimDesktop m;
     const std::string longTarget = "C:\\" + std::string(250, 'd') + "\\x.exe";  // 259 characters
     ASSERT_EQ(259u, longTarget.size());
@@ -42,9 +42,10 @@ TEST(HostileFolders, OddShortcutsAndNamesListWithoutAnyReport) {
     sim::SimFile noTarget;
     noTarget.shortcutTarget = "";  // a shortcut to no file-system object
     m.files.AddFile(UserFolder(m) + "\\nothing.lnk", noTarget);
+    // An 8-bit letter first in the name, where a trim acts: the shortcut is loaded by the name as listed.
     sim::SimFile latin;
-    latin.shortcutTarget = "C:\\Caf\xe9\\c.exe";
-    m.files.AddFile(UserFolder(m) + "\\Caf\xe9.lnk", latin);
+    latin.shortcutTarget = "C:\\\xc9T\xc9\\c.exe";
+    m.files.AddFile(UserFolder(m) + "\\\xc9t\xe9 Caf\xe9.lnk", latin);
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
     EXPECT_TRUE(m.user.shown.empty());
@@ -52,8 +53,17 @@ TEST(HostileFolders, OddShortcutsAndNamesListWithoutAnyReport) {
     EXPECT_EQ(longTarget, form.User.Row(0).SubItems[0]);
     EXPECT_EQ("", form.User.Row(1).SubItems[0]);
     EXPECT_EQ("", form.User.Row(2).SubItems[0]);
-    EXPECT_EQ("Caf\xe9.lnk", form.User.Row(3).Caption);
-    EXPECT_EQ("C:\\Caf\xe9\\c.exe", form.User.Row(3).SubItems[0]);
+    EXPECT_EQ("\xc9t\xe9 Caf\xe9.lnk", form.User.Row(3).Caption);
+    EXPECT_EQ("C:\\\xc9T\xc9\\c.exe", form.User.Row(3).SubItems[0]);
+    // Deleting that row removes exactly that file.
+    testing::MachineState expected = testing::Snapshot(m);
+    ASSERT_EQ(1u, expected.erase(testing::FileEntry(UserFolder(m) + "\\\xc9t\xe9 Caf\xe9.lnk")));
+    form.SelectTab(kUserTab);
+    form.User.SetSelection(3, 3);
+    m.user.answers.push_back(DialogResult::Yes);
+    form.ListCommandClick(kUserTab, ListCommand::Delete);
+    EXPECT_EQ(expected, testing::Snapshot(m));
+    EXPECT_EQ("Startup (common) - (3)", form.TabCaptions[kUserTab]);
 }
 
 TEST(HostileFolders, AReadOnlyShortcutThatCannotBeDeletedStaysListedAndOnDisk) {

@@ -4,8 +4,9 @@
 // the rows and captions, and a registry left exactly as it was.
 #include <gtest/gtest.h>
 
-#include "ui/sim/sim_desktop.h"
 #include "core/forms/main_form.h"
+#include "machine_snapshot.h"
+#include "ui/sim/sim_desktop.h"
 
 namespace qm {
 namespace {
@@ -67,24 +68,37 @@ TEST(HostileRegistry, TextWithoutATerminatorWithEmbeddedNulsAndOfAnySizeReadsUpT
     EXPECT_EQ(before, m.registry.Snapshot());
 }
 
-TEST(HostileRegistry, OddNamesAreListedAsStored) {
+// Names the program must carry byte for byte from the enumeration back to
+// the registry: each row reads its own value's command, and deleting a row
+// removes exactly its value, not a look-alike. (What the ANSI calls make of a
+// character outside the code page is for the Wine test to show.)
+TEST(HostileRegistry, OddNamesAreListedReadAndDeletedAsStored) {
     sim::SimDesktop m;
     const std::string longName(300, 'N');
-    const std::string latin1 = "Caf\xe9 \xdc" "ber";      // Latin-1 letters as the ANSI API returns them
+    const std::string latin1 = "\xdc" "ber Caf\xe9";        // 8-bit letters at both ends, where a trim acts
     const std::string utf8 = "\xd0\x9f\xd1\x80\xd0\xbe";  // bytes of a UTF-8 name, kept as bytes
     const std::string control = "tab\there\x01";
-    for (const std::string& name : {longName, latin1, utf8, control, std::string()})
+    const std::vector<std::string> names{longName, latin1, utf8, control, "", "Uber Cafe"};
+    for (const std::string& name : names)
         m.registry.SetString(kHKCURun, name, "C:\\" + std::to_string(name.size()) + ".exe");
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
     EXPECT_TRUE(m.user.shown.empty());
-    ASSERT_EQ(5, form.hku.Count());
-    EXPECT_EQ(longName, form.hku.Row(0).Caption);
-    EXPECT_EQ(latin1, form.hku.Row(1).Caption);
-    EXPECT_EQ(utf8, form.hku.Row(2).Caption);
-    EXPECT_EQ(control, form.hku.Row(3).Caption);
-    EXPECT_EQ("", form.hku.Row(4).Caption);
-    EXPECT_EQ("C:\\0.exe", form.hku.Row(4).SubItems[0]);
+    ASSERT_EQ(6, form.hku.Count());
+    for (int i = 0; i < 6; ++i) {
+        const std::string& name = names[static_cast<size_t>(i)];
+        EXPECT_EQ(name, form.hku.Row(i).Caption) << i;
+        EXPECT_EQ("C:\\" + std::to_string(name.size()) + ".exe", form.hku.Row(i).SubItems[0]) << i;
+    }
+    testing::MachineState expected = testing::Snapshot(m);
+    ASSERT_EQ(1u, expected.erase(testing::ValueEntry(kHKCURun, latin1)));
+    form.FirstShow();
+    form.hku.SetSelection(1, 1);
+    m.user.answers = {DialogResult::Yes};
+    form.ListCommandClick(0, ListCommand::Delete);
+    EXPECT_EQ("Are you sure want to delete autorun \"" + latin1 + "\" ?", m.user.shown.at(0).text);
+    EXPECT_EQ(expected, testing::Snapshot(m));
+    EXPECT_EQ("HKCU / Run (5)", form.TabCaptions[0]);
 }
 
 TEST(HostileRegistry, AValueDeletedBetweenTheEnumerationAndTheReadListsWithEmptyText) {

@@ -53,7 +53,6 @@ TEST(ItemForm, IsCreatedHiddenWithItsDesignCaptions) {
     ASSERT_TRUE(form.ItemForm);
     const TItemForm& item = *form.ItemForm;
     EXPECT_FALSE(item.Visible);
-    EXPECT_EQ("Item Properties", std::string(TItemForm::Caption));
     EXPECT_EQ("<name>", item.Label1);
     EXPECT_EQ("<root>", item.Label6);
     EXPECT_EQ("<key>", item.Label8);

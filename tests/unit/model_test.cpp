@@ -34,6 +34,8 @@ TEST(ExtractTargetPath, CutsAfterTheMarkerAndOneMoreCharacter) {
         {"%SystemRoot%\\x.exe -y", ".exe", "%systemroot%\\x.exe"},
         {"ab", ".exe", "ab"},
         {"\\SystemRoot\\System32\\smss.exe", ".exe", "\\systemroot\\system32\\smss.exe"},
+        // Only A to Z are lowered; an 8-bit letter after the marker is no control character to trim.
+        {"C:\\\xC9T\xC9\\\xC0.EXE\xC9 /x", ".exe", "c:\\\xC9t\xC9\\\xC0.exe\xC9"},
     };
     for (const TargetCase& c : cases)
         EXPECT_EQ(c.target, ExtractTargetPath(c.commandLine, c.marker)) << c.commandLine;
@@ -78,7 +80,7 @@ TEST(EntryRow, ClearingAListDropsSelectionAndKeepsImageLists) {
     ASSERT_NE(nullptr, list.Selected());
     list.Clear();
     EXPECT_EQ(nullptr, list.Selected());
-    EXPECT_EQ(nullptr, list.ItemFocused());
+    EXPECT_EQ(-1, list.FocusedIndex());
     EXPECT_EQ(ImageListHandle{77}, list.SmallImages());
     list.SetSelection(5, 5);  // past the end means none
     EXPECT_EQ(-1, list.SelectedIndex());

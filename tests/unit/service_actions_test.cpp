@@ -177,10 +177,9 @@ TEST_F(ServiceActions, TheReportIsShownOnceHoweverLongItStaysOpen) {
     EXPECT_EQ("Startup (services) - (2)", form->TabCaptions[kServicesTab]);
 }
 
-TEST_F(ServiceActions, DisablingSetsTheStartTypeOfTheFocusedRowsServiceAndNothingElse) {
+TEST_F(ServiceActions, DisablingSetsTheStartTypeOfTheSelectedRowsServiceAndNothingElse) {
     const std::uint64_t version = form->InstCompo.Version();
-    form->InstCompo.SetSelection(0, 2);  // the focused row decides
-    form->ListCommandClick(kServicesTab, ListCommand::Disable);
+    Choose(2, ListCommand::Disable);
     EXPECT_EQ(kServiceDisabled, m->services.Find("Gamma")->startType);
     EXPECT_EQ(kServiceRunning, m->services.Find("Gamma")->state);
     EXPECT_EQ("C:\\svc\\Gamma.exe -service", m->services.Find("Gamma")->commandLine);
@@ -213,10 +212,12 @@ TEST_F(ServiceActions, ARefusedDisablingChangesNothingAndIsNotReported) {
     }
 }
 
-TEST_F(ServiceActions, WithoutAFocusedRowBothItemsDoNothing) {
+// After a click on empty space the list keeps a focused row but no selected
+// one: nothing is highlighted, so nothing is asked or changed.
+TEST_F(ServiceActions, WithoutASelectedRowBothItemsDoNothing) {
     m->user.answers = {DialogResult::Yes};
-    for (int selected : {-1, 1}) {
-        form->InstCompo.SetSelection(selected, -1);
+    for (int focused : {-1, 1}) {
+        form->InstCompo.SetSelection(-1, focused);
         form->ListCommandClick(kServicesTab, ListCommand::Delete);
         form->ListCommandClick(kServicesTab, ListCommand::Disable);
     }
@@ -226,6 +227,26 @@ TEST_F(ServiceActions, WithoutAFocusedRowBothItemsDoNothing) {
         EXPECT_EQ(kServiceAutoStart, m->services.Find(name)->startType) << name;
     }
     EXPECT_FALSE(form->Timer1Enabled);
+}
+
+// The highlighted row is the one named and changed, wherever the focus is.
+TEST_F(ServiceActions, BothItemsActOnTheSelectedRowWhenTheFocusIsElsewhere) {
+    for (int focused : {0, 2, -1}) {
+        SCOPED_TRACE(focused);
+        SetUp();
+        form->InstCompo.SetSelection(1, focused);
+        m->user.answers = {DialogResult::Yes};
+        form->ListCommandClick(kServicesTab, ListCommand::Disable);
+        form->ListCommandClick(kServicesTab, ListCommand::Delete);
+        EXPECT_EQ((std::vector<std::string>{Confirmation("Beta")}), Texts());
+        EXPECT_TRUE(m->services.Find("Beta")->markedForDelete);
+        EXPECT_EQ(kServiceDisabled, m->services.Find("Beta")->startType);
+        for (const char* other : {"Alpha", "Gamma"}) {
+            EXPECT_FALSE(m->services.Find(other)->markedForDelete) << other;
+            EXPECT_EQ(kServiceAutoStart, m->services.Find(other)->startType) << other;
+        }
+        EXPECT_TRUE(form->Timer1Enabled);
+    }
 }
 
 TEST(ServiceRoutines, DeleteAndDisableByNameCloseEveryHandleTheyOpen) {

@@ -148,9 +148,9 @@ TEST(Services, AMachineWithMoreServicesThanOneBufferHoldsIsListedWholeInOrder) {
     form.FormCreate();
     EXPECT_EQ(expected, Captions(form.InstCompo));
     EXPECT_EQ("Startup (services) - (600)", form.TabCaptions[kServicesTab]);
-    // Each call went on from the resume handle with the same buffer.
+    // Each call went on from the resume handle with the same buffer of 36000 bytes.
     ASSERT_GE(m.services.enumBufferSizes.size(), 3u);
-    for (std::uint32_t size : m.services.enumBufferSizes) EXPECT_EQ(kServiceEnumBufferSize, size);
+    for (std::uint32_t size : m.services.enumBufferSizes) EXPECT_EQ(36000u, size);
     EXPECT_EQ(0, m.services.OpenHandles());
 }
 

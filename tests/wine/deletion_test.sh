@@ -2,6 +2,7 @@
 # "&Delete Items..." in the real program, through its popup-menu command and
 # its message boxes: a Run value, a Winlogon value, a component's command and
 # a startup shortcut, each checked in the Wine registry or folder afterwards.
+# The selected row is named and deleted, also when the focus is on another.
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 run='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
@@ -49,12 +50,13 @@ rows_when() {
   done
   echo "$out"
 }
-# Chooses "&Delete Items..." on the row NAME of TAB and answers the confirmation with BUTTON.
+# Chooses "&Delete Items..." with the row NAME of TAB selected (and the row
+# FOCUS focused, when given) and answers the confirmation with BUTTON.
 delete_row() {
-  local tab=$1 name=$2 button=$3 row
+  local tab=$1 name=$2 button=$3 focus=${4:-$2} row
   row=$(row_of "$tab" "$name")
   [ -n "$row" ] || { echo "no row $name on tab $tab"; return; }
-  run_probe select-row "$tab" "$row" >/dev/null
+  run_probe set-rows "$tab" "$row" "$(row_of "$tab" "$focus")" >/dev/null
   run_probe menu "$tab" 0 >/dev/null
   run_probe dialog Confirm 10000 "$button"
 }
@@ -67,17 +69,17 @@ run_probe wait-main 30000 >/dev/null
 run_probe menu 0 0 >/dev/null
 expect "no selection" "$(run_probe dialog Error 10000)" "dialog=No item selected for deletion!!!"
 
-out=$(delete_row 0 QmDeleteMe "&No"; sleep 0.5; run_probe rows 0; reg_has "$run" QmDeleteMe)
+out=$(delete_row 0 QmDeleteMe "&No" QmKeep; sleep 0.5; run_probe rows 0; reg_has "$run" QmDeleteMe)
 expect "Run value, answered No" "$out" "dialog=Are you sure want to delete autorun \"QmDeleteMe\" ?" \
   "list 0 rows=2" "QmDeleteMe present"
-out=$(delete_row 0 QmDeleteMe "&Yes"; rows_when 0 "list 0 rows=1"; run_probe dump | grep '^tab0='
+out=$(delete_row 0 QmDeleteMe "&Yes" QmKeep; rows_when 0 "list 0 rows=1"; run_probe dump | grep '^tab0='
       reg_has "$run" QmDeleteMe; reg_has "$run" QmKeep)
 expect "Run value, answered Yes" "$out" "dialog=Are you sure want to delete autorun \"QmDeleteMe\" ?" \
   "list 0 rows=1" "row=QmKeep|C:\\qm\\keep.exe|HKEY_CURRENT_USER|HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run|\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run" \
   "tab0=HKCU / Run (1)" "QmDeleteMe absent" "QmKeep present"
 
 run_probe select-tab 3 >/dev/null
-out=$(delete_row 3 qm-delete.lnk "&Yes"; rows_when 3 "list 3 rows=1"; run_probe dump | grep '^tab3=')
+out=$(delete_row 3 qm-delete.lnk "&Yes" qm-keep.lnk; rows_when 3 "list 3 rows=1"; run_probe dump | grep '^tab3=')
 expect "startup shortcut" "$out" "dialog=Are you sure want to delete autorun \"qm-delete.lnk\" ?" \
   "list 3 rows=1" "row=qm-keep.lnk|C:\\qm\\keep.exe|Windows AutoRun|$user\\|" "tab3=Startup (common) - (1)"
 expect "startup folder" "$(ls "$user_u")" "qm-keep.lnk"

@@ -54,8 +54,9 @@ expect "double-click" "$out" \
   "focus=Edit1" "active=item" "tab order=Edit1,Edit2,Edit3,BitBtn1,Button1,Button2" "default=Button1"
 screenshot_with_dialog item-form
 
-# ---- The popup menu's "&Properties" on the other row refills every field
-run_probe select-row 0 1 >/dev/null
+# ---- The popup menu's "&Properties" on the other row refills every field, from the
+# selected row when the focus is on another
+run_probe set-rows 0 1 0 >/dev/null
 run_probe menu 0 3 >/dev/null
 sleep 0.5
 out=$(run_probe item-form 2000)

@@ -22,6 +22,7 @@
 #include <shlobj.h>
 #include <psapi.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -538,8 +539,9 @@ int AboutJumpCommand(const std::string& command, int argc, char** argv) {
         return 1;
     }
     if (command == "about-press") {
-        HWND button = GetDlgItem(main, 2);
-        PostMessageA(main, WM_COMMAND, MAKEWPARAM(2, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+        HWND button = FindWindowExA(main, nullptr, "Button", "About");
+        if (!button) return 1;
+        PostMessageA(button, BM_CLICK, 0, 0);
         return 0;
     }
     if (command == "jump" && argc > 2) {
@@ -549,6 +551,324 @@ int AboutJumpCommand(const std::string& command, int argc, char** argv) {
         const bool ran = SendMessageTimeoutA(main, WM_COMMAND, id, 0, SMTO_NORMAL, 60000, &result) != 0;
         std::printf("%s\n", ran ? "jump done" : "jump timed out");
         return ran ? 0 : 1;
+    }
+    return 2;
+}
+
+
+// ---- Popup menus, read inside the program by qm_probe_menu.dll (see probe_menu.cpp).
+//   qm_probe menu-items MS           wait up to MS for the open popup menu, print its items in
+//                                    order, and whether each item's image is drawn on screen
+HWND FindPopupMenu() {
+    HWND w = FindWindowA("#32768", nullptr);
+    return (w && IsWindowVisible(w)) ? w : nullptr;
+}
+
+// Runs `start` (an address in the other process) there with `argument`; the thread's exit code.
+DWORD RunRemote(HANDLE process, const void* start, const void* argument) {
+    HANDLE thread = CreateRemoteThread(process, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(const_cast<void*>(start)),
+                                       const_cast<void*>(argument), 0, nullptr);
+    if (!thread) return 0;
+    DWORD code = 0;
+    if (WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0) GetExitCodeThread(thread, &code);
+    CloseHandle(thread);
+    return code;
+}
+
+// The items of `menu`, as qm_probe_menu.dll loaded into the menu's process describes them.
+std::string DescribeRemoteMenu(HWND window, HMENU menu) {
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string dll = self;
+    dll = dll.substr(0, dll.find_last_of('\\') + 1) + "qm_probe_menu.dll";
+    HMODULE local = LoadLibraryA(dll.c_str());
+    FARPROC describe = local ? GetProcAddress(local, "DescribeMenu") : nullptr;
+    if (!describe) return "no " + dll + "\n";
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION | PROCESS_VM_OPERATION |
+                                     PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    constexpr DWORD kBlock = 16384, kPathAt = kBlock - MAX_PATH;
+    Remote remote(window, kBlock);
+    std::string text = "no access to the program\n";
+    if (process && remote.Ok()) {
+        remote.Write(kPathAt, dll.c_str(), dll.size() + 1);
+        FARPROC loadLibrary = GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA");
+        FARPROC freeLibrary = GetProcAddress(GetModuleHandleA("kernel32.dll"), "FreeLibrary");
+        const DWORD module = RunRemote(process, reinterpret_cast<void*>(loadLibrary), remote.At(kPathAt));
+        if (module) {
+            const DWORD header[2] = {static_cast<DWORD>(reinterpret_cast<UINT_PTR>(menu)), kPathAt};
+            remote.Write(0, header, sizeof(header));
+            const UINT_PTR offset = reinterpret_cast<UINT_PTR>(describe) - reinterpret_cast<UINT_PTR>(local);
+            RunRemote(process, reinterpret_cast<void*>(module + offset), remote.At(0));
+            std::vector<char> out(kPathAt - 8 + 1, '\0');
+            remote.Read(8, out.data(), out.size() - 1);
+            text = out.data();
+            RunRemote(process, reinterpret_cast<void*>(freeLibrary), reinterpret_cast<void*>(module));
+        } else {
+            text = "the program did not load " + dll + "\n";
+        }
+    }
+    if (process) CloseHandle(process);
+    FreeLibrary(local);
+    return text;
+}
+
+// 32-bit pixels of a bitmap drawn by `draw` onto a DIB of `w` x `h` filled with `background`.
+template <class Draw>
+std::vector<DWORD> Pixels(int w, int h, COLORREF background, Draw draw) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    HBRUSH brush = CreateSolidBrush(background);
+    RECT all{0, 0, w, h};
+    FillRect(dc, &all, brush);
+    DeleteObject(brush);
+    draw(dc);
+    GdiFlush();
+    std::vector<DWORD> pixels(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + w * h);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    for (DWORD& p : pixels) p &= 0xFFFFFF;
+    return pixels;
+}
+
+// Whether image `index` of the program's image strip is drawn somewhere inside
+// `area` of the screen: every pixel that the image does not leave transparent,
+// at one place.
+bool ImageDrawnIn(HIMAGELIST images, int index, const RECT& area) {
+    auto drawImage = [&](HDC dc) { ImageList_Draw(images, index, dc, 0, 0, ILD_TRANSPARENT); };
+    const std::vector<DWORD> onBlack = Pixels(16, 16, RGB(0, 0, 0), drawImage);
+    const std::vector<DWORD> onWhite = Pixels(16, 16, RGB(255, 255, 255), drawImage);
+    const int w = area.right - area.left, h = area.bottom - area.top;
+    if (w < 16 || h < 16) return false;
+    const std::vector<DWORD> screen = Pixels(w, h, RGB(0, 0, 0), [&](HDC dc) {
+        HDC desktop = GetDC(nullptr);
+        BitBlt(dc, 0, 0, w, h, desktop, area.left, area.top, SRCCOPY);
+        ReleaseDC(nullptr, desktop);
+    });
+    std::vector<int> opaque;
+    for (int i = 0; i < 256; ++i)
+        if (onBlack[static_cast<size_t>(i)] == onWhite[static_cast<size_t>(i)]) opaque.push_back(i);
+    if (opaque.size() < 16) return false;
+    for (int y = 0; y + 16 <= h; ++y)
+        for (int x = 0; x + 16 <= w; ++x) {
+            bool all = true;
+            for (int i : opaque)
+                if (screen[static_cast<size_t>((y + i / 16) * w + x + i % 16)] != onBlack[static_cast<size_t>(i)]) {
+                    all = false;
+                    break;
+                }
+            if (all) return true;
+        }
+    return false;
+}
+
+int PrintMenuItems(DWORD ms) {
+    HWND window = nullptr;
+    if (!WaitFor(FindPopupMenu, ms, window)) {
+        std::printf("no popup menu\n");
+        return 1;
+    }
+    Sleep(200);  // drawn
+    HMENU menu = reinterpret_cast<HMENU>(SendMessageA(window, MN_GETHMENU, 0, 0));
+    const std::string text = DescribeRemoteMenu(window, menu);
+    // The program's own image strip, loaded as the program loads it.
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char exe[MAX_PATH] = {};
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    if (process) {
+        GetModuleFileNameExA(process, nullptr, exe, MAX_PATH);
+        CloseHandle(process);
+    }
+    HMODULE program = LoadLibraryExA(exe, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HIMAGELIST images = program ? ImageList_LoadImageA(program, "IMAGELIST1", 16, 0, RGB(255, 0, 255), IMAGE_BITMAP,
+                                                       LR_CREATEDIBSECTION)
+                                : nullptr;
+    size_t from = 0;
+    while (from < text.size()) {
+        size_t end = text.find('\n', from);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(from, end - from);
+        from = end + 1;
+        // "item N=CAPTION|image=K|STATE|rect=L,T,R,B": the rectangle becomes whether K is drawn in it.
+        const size_t rect = line.rfind("|rect=");
+        const size_t image = line.rfind("|image=");
+        if (rect != std::string::npos && image != std::string::npos) {
+            RECT r{};
+            std::sscanf(line.c_str() + rect + 6, "%ld,%ld,%ld,%ld", &r.left, &r.top, &r.right, &r.bottom);
+            const int index = std::atoi(line.c_str() + image + 7);
+            line = line.substr(0, rect);
+            if (index >= 0) line += std::string("|drawn=") + (images && ImageDrawnIn(images, index, r) ? "yes" : "no");
+        }
+        std::printf("%s\n", line.c_str());
+    }
+    if (images) ImageList_Destroy(images);
+    if (program) FreeLibrary(program);
+    return 0;
+}
+
+// ---- The keyboard, selection and focus, and the columns of the main window.
+//   qm_probe keys KEY...             press keys as the keyboard does (SendInput, the main window
+//                                    brought to the front): Enter, Esc, Tab, Shift+Tab, Space, or
+//                                    a letter or digit
+//   qm_probe focus                   which control of the main window holds the keyboard focus:
+//                                    tabs, list N, OK, About, main, other or none
+//   qm_probe click-row TAB ROW       click a row with the mouse: it is selected and focused, and
+//                                    the list takes the keyboard focus; -1 clicks the empty space
+//                                    below the last row
+//   qm_probe set-rows TAB SEL FOC    select row SEL and focus row FOC (-1: none), each on its own
+//   qm_probe list-state TAB          the selected and the focused row of a list
+//   qm_probe columns TAB             the column headers and widths of a list
+struct NamedKey {
+    const char* name;
+    WORD key;
+    bool shift;
+};
+constexpr NamedKey kKeys[] = {{"Enter", VK_RETURN, false}, {"Esc", VK_ESCAPE, false}, {"Tab", VK_TAB, false},
+                              {"Shift+Tab", VK_TAB, true}, {"Space", VK_SPACE, false}};
+
+INPUT KeyInput(WORD key, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = key;
+    in.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return in;
+}
+
+// Waits until the program's thread has handled what was sent to it so far.
+void Settle(HWND main) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
+}
+
+bool PressKeys(HWND main, int count, char** names) {
+    SetForegroundWindow(main);
+    for (int i = 0; i < count; ++i) {
+        const NamedKey* found = nullptr;
+        for (const NamedKey& k : kKeys)
+            if (std::strcmp(k.name, names[i]) == 0) found = &k;
+        NamedKey letter{names[i], 0, false};
+        if (!found && std::strlen(names[i]) == 1 && std::isalnum(static_cast<unsigned char>(names[i][0]))) {
+            letter.key = static_cast<WORD>(LOBYTE(VkKeyScanA(names[i][0])));
+            found = &letter;
+        }
+        if (!found) return false;
+        std::vector<INPUT> inputs;
+        if (found->shift) inputs.push_back(KeyInput(VK_SHIFT, false));
+        inputs.push_back(KeyInput(found->key, false));
+        inputs.push_back(KeyInput(found->key, true));
+        if (found->shift) inputs.push_back(KeyInput(VK_SHIFT, true));
+        SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+        Sleep(100);
+        if (IsWindow(main)) Settle(main);
+    }
+    return true;
+}
+
+std::string FocusName(HWND main) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info) || !info.hwndFocus) return "none";
+    HWND focus = info.hwndFocus;
+    if (focus == main) return "main";
+    char cls[64] = {};
+    GetClassNameA(focus, cls, sizeof(cls));
+    if (GetParent(focus) != main) return "other";
+    if (lstrcmpiA(cls, "SysTabControl32") == 0) return "tabs";
+    if (lstrcmpiA(cls, "SysListView32") == 0) return "list " + std::to_string(GetDlgCtrlID(focus) - 100);
+    if (lstrcmpiA(cls, "Button") == 0) return ControlText(focus);
+    return "other";
+}
+
+int PrintColumns(HWND list) {
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    const int count = header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+    std::printf("columns=%d\n", count);
+    Remote remote(list, kTextOffset + kTextSize);
+    if (!remote.Ok()) return 1;
+    for (int i = 0; i < count; ++i) {
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        column.pszText = remote.At(kTextOffset);
+        column.cchTextMax = kTextSize;
+        remote.Write(0, &column, sizeof(column));
+        std::vector<char> text(kTextSize, '\0');
+        remote.Write(kTextOffset, text.data(), text.size());
+        if (!SendMessageA(list, LVM_GETCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote.At(0)))) {
+            std::printf("column %d unreadable\n", i);
+            continue;
+        }
+        remote.Read(0, &column, sizeof(column));
+        remote.Read(kTextOffset, text.data(), text.size() - 1);
+        std::printf("column %d=\"%s\" width=%d\n", i, text.data(), column.cx);
+    }
+    return 0;
+}
+
+// Sets or clears `mask` on one row (-1: every row) of another process's list.
+void SetRowState(HWND list, int row, UINT mask, UINT state) {
+    Remote remote(list, sizeof(LVITEMA));
+    LVITEMA item{};
+    item.stateMask = mask;
+    item.state = state;
+    remote.Write(0, &item, sizeof(item));
+    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.At(0)));
+}
+
+int KeyboardCommand(const std::string& command, int argc, char** argv) {
+    HWND main = FindMain();
+    if (!main) {
+        std::printf("no main window\n");
+        return 1;
+    }
+    if (command == "keys") return PressKeys(main, argc - 2, argv + 2) ? 0 : 2;
+    if (command == "focus") {
+        std::printf("focus=%s\n", FocusName(main).c_str());
+        return 0;
+    }
+    HWND list = argc > 2 ? ChildOfClass(main, "SysListView32", 100 + std::atoi(argv[2])) : nullptr;
+    if (!list) {
+        std::printf("no list\n");
+        return 1;
+    }
+    if (command == "columns") return PrintColumns(list);
+    if (command == "list-state") {
+        std::printf("selected=%d focused=%d\n", static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED)),
+                    static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, -1, LVNI_FOCUSED)));
+        return 0;
+    }
+    if (command == "click-row" && argc > 3) {
+        const int row = std::atoi(argv[3]);
+        const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+        LPARAM at = 0;
+        if (row >= 0 && row < rows) {
+            at = RowPoint(list, row);
+        } else {  // the empty space below the last row
+            const RECT last = RowRect(list, rows - 1, LVIR_LABEL);
+            at = MAKELPARAM(last.left + 4, last.bottom + (last.bottom - last.top) * 2);
+        }
+        PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageA(list, WM_LBUTTONUP, 0, at);
+        Settle(main);
+        return 0;
+    }
+    if (command == "set-rows" && argc > 4) {
+        const int selected = std::atoi(argv[3]), focused = std::atoi(argv[4]);
+        SetRowState(list, -1, LVIS_SELECTED | LVIS_FOCUSED, 0);
+        if (selected >= 0) SetRowState(list, selected, LVIS_SELECTED, LVIS_SELECTED);
+        if (focused >= 0) SetRowState(list, focused, LVIS_FOCUSED, LVIS_FOCUSED);
+        return 0;
     }
     return 2;
 }
@@ -563,6 +883,10 @@ int main(int argc, char** argv) {
     if (command.rfind("item-", 0) == 0 || command == "select-row" || command == "dblclick" || command == "menu" ||
         command == "window-title")
         return ItemFormCommand(command, argc, argv);
+    if (command == "keys" || command == "focus" || command == "click-row" || command == "set-rows" ||
+        command == "list-state" || command == "columns")
+        return KeyboardCommand(command, argc, argv);
+    if (command == "menu-items") return PrintMenuItems(argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 5000);
     HWND main = nullptr;
     if (command == "wait-main") {
         if (!WaitFor(FindMain, argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 10000, main)) {
@@ -671,6 +995,7 @@ int main(int argc, char** argv) {
     }
     if (command == "cancel-menu") {
         SendMessageA(main, WM_CANCELMODE, 0, 0);  // ends an open popup menu
+        for (int i = 0; i < 40 && FindPopupMenu(); ++i) Sleep(50);
         return 0;
     }
     if (command == "row-colours" && argc > 3) {

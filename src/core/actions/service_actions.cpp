@@ -24,14 +24,15 @@ void DisableServiceByName(IServices& services, const std::string& serviceName) {
     services.ChangeServiceStartType(service.Get(), kServiceDisabled);
 }
 
-// Both handlers act on the focused row. Without one (right after a refill,
-// before the user clicked a row) there is no service to name, and they end
+// Both handlers act on the selected row, the one the list highlights, as the
+// entry deletions do; the focused row may be another (a click on empty space
+// clears the selection and leaves the focus). Without a selected row they end
 // without a message: the services list never had the registry lists'
 // "No item selected" box.
 void DeleteItems9Click(TMainForm& form, int tab) {
-    const TEntryRow* focused = form.ListOf(tab).ItemFocused();
-    if (!focused) return;
-    const std::string name = focused->Caption;
+    const TEntryRow* selected = form.ListOf(tab).Selected();
+    if (!selected) return;
+    const std::string name = selected->Caption;
     const DialogResult answer = form.platform.dialogs.Show(
         {DialogKind::Confirmation, "Confirm", "Are you sure want to delete autorun \"" + name + "\" ?"});
     if (answer != DialogResult::Yes) return;
@@ -41,8 +42,8 @@ void DeleteItems9Click(TMainForm& form, int tab) {
 }
 
 void DisableItems1Click(TMainForm& form, int tab) {
-    const TEntryRow* focused = form.ListOf(tab).ItemFocused();
-    if (focused) DisableServiceByName(form.platform.services, focused->Caption);
+    const TEntryRow* selected = form.ListOf(tab).Selected();
+    if (selected) DisableServiceByName(form.platform.services, selected->Caption);
 }
 
 void Timer1Timer(TMainForm& form) {

@@ -46,7 +46,6 @@ void TListView::SetSelection(int selected, int focused) {
 }
 
 TEntryRow* TListView::Selected() { return selected_ >= 0 ? &rows_[static_cast<size_t>(selected_)] : nullptr; }
-TEntryRow* TListView::ItemFocused() { return focused_ >= 0 ? &rows_[static_cast<size_t>(focused_)] : nullptr; }
 
 void TListView::EditCaption(int index, const std::string& caption) {
     if (index < 0 || index >= Count()) return;

@@ -57,7 +57,6 @@ public:
     int SelectedIndex() const { return selected_; }
     int FocusedIndex() const { return focused_; }
     TEntryRow* Selected();
-    TEntryRow* ItemFocused();
 
     // An in-place edit of a row's caption; stays until the list is refilled.
     void EditCaption(int index, const std::string& caption);

@@ -1,5 +1,6 @@
 #include "ui/win32/main_window.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
@@ -14,7 +15,9 @@ namespace {
 constexpr int kClientWidth = 554, kClientHeight = 454;
 constexpr int kTabHeight = 414;
 constexpr int kButtonWidth = 75, kButtonHeight = 25;
-constexpr int kOkId = 1, kAboutId = 2, kTabId = 3, kListIdBase = 100;
+// Not 1 and 2: the dialog manager, which the message loop runs for the
+// keyboard, sends those as IDOK for Enter and IDCANCEL for Esc.
+constexpr int kOkId = 20, kAboutId = 21, kTabId = 3, kListIdBase = 100;
 constexpr UINT_PTR kTimer1Id = 1;
 // Menu command identifiers: base + tab * 8 + command.
 constexpr UINT kMenuIdBase = 1000;
@@ -60,6 +63,8 @@ private:
     void Layout(int width, int height);
     void ShowActiveList();
     void Sync();
+    bool OwnKey(MSG& msg);
+    std::array<HWND, 4> TabStops() const;
     void ReadSelection(int tab);
     void ApplySelection(int tab);
     int TabFromList(HWND list) const;
@@ -78,6 +83,7 @@ private:
     FontOwner font_;
     bool timerRunning_ = false;
     bool syncing_ = false;
+    HWND lastFocus_ = nullptr;  // the control that gets the focus back when the window is activated
     std::string textBuffer_;  // keeps the text handed to the list alive
 };
 
@@ -164,6 +170,7 @@ void MainWindow::CreateChildren() {
     TabCtrl_SetCurSel(tab_, form_.ActivePage);
     Layout(kClientWidth, kClientHeight);
     ShowActiveList();
+    lastFocus_ = tab_;  // the first control in the Tab order
 }
 
 void MainWindow::CreateMenus() {
@@ -329,7 +336,8 @@ LRESULT MainWindow::ListNotify(int tab, NMHDR* header) {
             model.EditCaption(info->item.iItem, info->item.pszText);
             return TRUE;
         }
-        case NM_DBLCLK:
+        case LVN_ITEMACTIVATE:
+            // A double-click on a row and Enter on the list both activate it.
             ReadSelection(tab);
             form_.ListDblClick(tab);
             Sync();
@@ -370,11 +378,12 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return Notify(reinterpret_cast<NMHDR*>(lp));
         case WM_COMMAND: {
             const UINT id = LOWORD(wp);
-            if (id == kOkId) {
+            const bool clicked = HIWORD(wp) == BN_CLICKED;
+            if (clicked && id == kOkId && reinterpret_cast<HWND>(lp) == ok_) {
                 form_.OKButtonClick();
-            } else if (id == kAboutId) {
+            } else if (clicked && id == kAboutId && reinterpret_cast<HWND>(lp) == about_) {
                 form_.Button1Click();
-            } else if (id >= kMenuIdBase && id < kMenuIdBase + static_cast<UINT>(form_.TabCount()) * 8) {
+            } else if (lp == 0 && id >= kMenuIdBase && id < kMenuIdBase + static_cast<UINT>(form_.TabCount()) * 8) {
                 const int tab = static_cast<int>((id - kMenuIdBase) / 8);
                 const auto command = static_cast<ListCommand>((id - kMenuIdBase) % 8);
                 if (command == ListCommand::Properties) form_.ListDblClick(tab);
@@ -405,6 +414,16 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
                            di->rcItem.top + ((di->rcItem.bottom - di->rcItem.top) - 16) / 2, ILD_TRANSPARENT);
             return TRUE;
         }
+        case WM_ACTIVATE:
+            // As in a dialog, the focus leaves with the window and comes back to the same control.
+            if (LOWORD(wp) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+            } else if (lastFocus_ && IsWindowVisible(lastFocus_) && !HIWORD(wp)) {
+                SetFocus(lastFocus_);
+                return 0;
+            }
+            break;
         case WM_CLOSE:
             DestroyWindow(hwnd_);
             return 0;
@@ -416,6 +435,41 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(hwnd_, msg, wp, lp);
 }
 
+// The Tab key's order: the tabs, the list of the page shown, OK, About. The
+// dialog manager would follow the stacking order, where the lists lie above
+// the tabs (so that they are drawn over the page) and so come before them.
+std::array<HWND, 4> MainWindow::TabStops() const {
+    return {tab_, lists_[static_cast<size_t>(form_.ActivePage)], ok_, about_};
+}
+
+// The keys this window answers before the dialog manager sees them; true
+// when `msg` was handled. Enter belongs to the control with the focus: a list
+// activates its row (as a double-click does), a button is pressed. Esc is
+// left to the dialog manager, whose IDCANCEL this window ignores.
+bool MainWindow::OwnKey(MSG& msg) {
+    if (msg.message != WM_KEYDOWN) return false;
+    if (msg.wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0) {
+        const std::array<HWND, 4> stops = TabStops();
+        const auto at = std::find(stops.begin(), stops.end(), msg.hwnd);
+        if (at == stops.end() && msg.hwnd != hwnd_) return false;  // an in-place edit, for one
+        const int n = static_cast<int>(stops.size());
+        const bool back = GetKeyState(VK_SHIFT) < 0;
+        const int from = at != stops.end() ? static_cast<int>(at - stops.begin()) : back ? 0 : n - 1;
+        SetFocus(stops[static_cast<size_t>((from + (back ? n - 1 : 1)) % n)]);
+        SendMessageA(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+        return true;
+    }
+    if (msg.wParam != VK_RETURN) return false;
+    if (msg.hwnd == ok_ || msg.hwnd == about_) {
+        SendMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(msg.hwnd), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(msg.hwnd));
+        return true;
+    }
+    if (TabFromList(msg.hwnd) < 0) return false;
+    DispatchMessageA(&msg);  // the list reports the activation of its row
+    return true;
+}
+
 int MainWindow::Run() {
     ShowWindow(hwnd_, SW_SHOWNORMAL);
     // Showing the window shows its active page, whose handler refreshes it.
@@ -424,7 +478,7 @@ int MainWindow::Run() {
     UpdateWindow(hwnd_);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (IsWindow(hwnd_) && IsDialogMessageA(hwnd_, &msg)) continue;
+        if (IsWindow(hwnd_) && (OwnKey(msg) || IsDialogMessageA(hwnd_, &msg))) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
