@@ -1,12 +1,6 @@
 #include "ui/win32/main_window.h"
 
-#include <algorithm>
-#include <array>
-#include <string>
-#include <vector>
-
-#include "core/forms/main_form.h"
-#include "ui/win32/window_support.h"
+#include "ui/win32/main_window_class.h"
 
 namespace qm::win32 {
 
@@ -19,73 +13,9 @@ constexpr int kButtonWidth = 75, kButtonHeight = 25;
 // keyboard, sends those as IDOK for Enter and IDCANCEL for Esc.
 constexpr int kOkId = 20, kAboutId = 21, kTabId = 3, kListIdBase = 100;
 constexpr UINT_PTR kTimer1Id = 1;
-// Menu command identifiers: base + tab * 8 + command.
-constexpr UINT kMenuIdBase = 1000;
 constexpr COLORREF kMaskColour = RGB(255, 0, 255);
 
-struct MenuItemDef {
-    ListCommand command;
-    int image;
-};
-
-
-class MainWindow {
-public:
-    // For ObjectWindowProc.
-    void Attach(HWND window) { hwnd_ = window; }
-    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
-
-    MainWindow(TMainForm& form, HINSTANCE instance)
-        : form_(form),
-          instance_(instance),
-          lists_(Tabs()),
-          menus_(Tabs()),
-          shownVersion_(Tabs()),
-          shownCaption_(Tabs()),
-          shownSmall_(Tabs()),
-          shownLarge_(Tabs()) {}
-    ~MainWindow() {
-        for (HMENU m : menus_)
-            if (m) DestroyMenu(m);
-        if (images_) ImageList_Destroy(images_);
-    }
-    MainWindow(const MainWindow&) = delete;
-    MainWindow& operator=(const MainWindow&) = delete;
-
-    bool Create();
-    int Run();
-
-private:
-    LRESULT Notify(NMHDR* header);
-    LRESULT ListNotify(int tab, NMHDR* header);
-    void CreateChildren();
-    void CreateMenus();
-    void Layout(int width, int height);
-    void ShowActiveList();
-    void Sync();
-    bool OwnKey(MSG& msg);
-    std::array<HWND, 4> TabStops() const;
-    void ReadSelection(int tab);
-    void ApplySelection(int tab);
-    int TabFromList(HWND list) const;
-    size_t Tabs() const { return static_cast<size_t>(form_.TabCount()); }
-
-    TMainForm& form_;
-    HINSTANCE instance_;
-    HWND hwnd_ = nullptr, tab_ = nullptr, ok_ = nullptr, about_ = nullptr, bevel_ = nullptr;
-    std::vector<HWND> lists_;
-    std::vector<HMENU> menus_;
-    std::vector<std::uint64_t> shownVersion_;
-    std::vector<std::string> shownCaption_;
-    std::vector<ImageListHandle> shownSmall_, shownLarge_;
-    std::string shownTitle_;
-    HIMAGELIST images_ = nullptr;
-    FontOwner font_;
-    bool timerRunning_ = false;
-    bool syncing_ = false;
-    HWND lastFocus_ = nullptr;  // the control that gets the focus back when the window is activated
-    std::string textBuffer_;  // keeps the text handed to the list alive
-};
+}  // namespace
 
 bool MainWindow::Create() {
     WNDCLASSEXA wc{};
@@ -173,35 +103,6 @@ void MainWindow::CreateChildren() {
     lastFocus_ = tab_;  // the first control in the Tab order
 }
 
-void MainWindow::CreateMenus() {
-    for (int i = 0; i < form_.TabCount(); ++i) {
-        const Category& c = form_.CategoryOf(i);
-        HMENU menu = CreatePopupMenu();
-        struct Item {
-            const char* caption;
-            ListCommand command;
-            int image;
-        };
-        std::array<Item, 4> items{{{"&Delete Items...", ListCommand::Delete, 13},
-                                   {"&Disable Items...", ListCommand::Disable, 18},
-                                   {"&Jump To...", ListCommand::JumpTo, 9},
-                                   {c.properties.menuCaption, ListCommand::Properties, 14}}};
-        for (const Item& item : items) {
-            if (item.command == ListCommand::Disable && !c.canDisable) continue;
-            if (item.command == ListCommand::JumpTo) AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-            MENUITEMINFOA mi{};
-            mi.cbSize = sizeof(mi);
-            mi.fMask = MIIM_ID | MIIM_STRING | MIIM_BITMAP | MIIM_DATA;
-            mi.wID = kMenuIdBase + static_cast<UINT>(i) * 8 + static_cast<UINT>(item.command);
-            mi.dwTypeData = const_cast<char*>(item.caption);
-            mi.hbmpItem = HBMMENU_CALLBACK;
-            mi.dwItemData = static_cast<ULONG_PTR>(item.image);
-            InsertMenuItemA(menu, GetMenuItemCount(menu), TRUE, &mi);
-        }
-        menus_[static_cast<size_t>(i)] = menu;
-    }
-}
-
 void MainWindow::Layout(int width, int height) {
     // The tabs follow every edge; the buttons and the bevel keep to the bottom right.
     MoveWindow(tab_, 0, 0, width, height - (kClientHeight - kTabHeight), TRUE);
@@ -220,27 +121,7 @@ void MainWindow::ShowActiveList() {
         ShowWindow(lists_[static_cast<size_t>(i)], i == form_.ActivePage ? SW_SHOW : SW_HIDE);
 }
 
-int MainWindow::TabFromList(HWND list) const {
-    for (int i = 0; i < form_.TabCount(); ++i)
-        if (lists_[static_cast<size_t>(i)] == list) return i;
-    return -1;
-}
 
-void MainWindow::ReadSelection(int tab) {
-    if (syncing_) return;
-    HWND list = lists_[static_cast<size_t>(tab)];
-    int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
-    int focused = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
-    form_.ListOf(tab).SetSelection(selected, focused);
-}
-
-void MainWindow::ApplySelection(int tab) {
-    HWND list = lists_[static_cast<size_t>(tab)];
-    TListView& model = form_.ListOf(tab);
-    ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    if (model.SelectedIndex() >= 0) ListView_SetItemState(list, model.SelectedIndex(), LVIS_SELECTED, LVIS_SELECTED);
-    if (model.FocusedIndex() >= 0) ListView_SetItemState(list, model.FocusedIndex(), LVIS_FOCUSED, LVIS_FOCUSED);
-}
 
 // Brings the windows up to what the form holds now.
 void MainWindow::Sync() {
@@ -293,66 +174,6 @@ void MainWindow::Sync() {
     if (form_.Closed) DestroyWindow(hwnd_);
 }
 
-LRESULT MainWindow::ListNotify(int tab, NMHDR* header) {
-    TListView& model = form_.ListOf(tab);
-    switch (header->code) {
-        case LVN_GETDISPINFOA: {
-            auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
-            LVITEMA& item = info->item;
-            if (item.iItem < 0 || item.iItem >= model.Count()) return 0;  // a list being refilled
-            const TEntryRow& row = model.Row(item.iItem);
-            if (item.mask & LVIF_TEXT) {
-                const int sub = item.iSubItem;
-                textBuffer_ = sub == 0 ? row.Caption : (sub - 1 < row.SubItems.Count() ? row.SubItems.All()[static_cast<size_t>(sub - 1)] : std::string());
-                lstrcpynA(item.pszText, textBuffer_.c_str(), item.cchTextMax);
-            }
-            if (item.mask & LVIF_IMAGE) item.iImage = row.ImageIndex;
-            return 0;
-        }
-        case NM_CUSTOMDRAW: {
-            auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(header);
-            const CustomDrawSubItem handler = form_.CategoryOf(tab).drawSubItem;
-            if (!handler) return CDRF_DODEFAULT;
-            if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
-            if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) return CDRF_NOTIFYSUBITEMDRAW;
-            if (draw->nmcd.dwDrawStage == (CDDS_ITEMPREPAINT | CDDS_SUBITEM)) {
-                const int index = static_cast<int>(draw->nmcd.dwItemSpec);
-                std::uint32_t colour = GetSysColor(COLOR_WINDOWTEXT);
-                if (index >= 0 && index < model.Count()) handler(model.Row(index), colour);
-                draw->clrText = colour;
-                return CDRF_NEWFONT;
-            }
-            return CDRF_DODEFAULT;
-        }
-        case LVN_ITEMCHANGED:
-        case LVN_ODSTATECHANGED:
-            ReadSelection(tab);
-            return 0;
-        case LVN_BEGINLABELEDITA:
-            return FALSE;
-        case LVN_ENDLABELEDITA: {
-            auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
-            if (!info->item.pszText) return FALSE;
-            model.EditCaption(info->item.iItem, info->item.pszText);
-            return TRUE;
-        }
-        case LVN_ITEMACTIVATE:
-            // A double-click on a row and Enter on the list both activate it.
-            ReadSelection(tab);
-            form_.ListDblClick(tab);
-            Sync();
-            return 0;
-        case NM_RCLICK: {
-            ReadSelection(tab);
-            POINT pt{};
-            GetCursorPos(&pt);
-            TrackPopupMenu(menus_[static_cast<size_t>(tab)], TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_, nullptr);
-            return 0;
-        }
-    }
-    return 0;
-}
-
 LRESULT MainWindow::Notify(NMHDR* header) {
     if (header->hwndFrom == tab_) {
         if (header->code == TCN_SELCHANGE) {
@@ -400,20 +221,12 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 Sync();
             }
             return 0;
-        case WM_MEASUREITEM: {
-            auto* mi = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
-            if (mi->CtlType != ODT_MENU) break;
-            mi->itemWidth = 16;
-            mi->itemHeight = 16;
-            return TRUE;
-        }
-        case WM_DRAWITEM: {
-            auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
-            if (di->CtlType != ODT_MENU) break;
-            ImageList_Draw(images_, static_cast<int>(di->itemData), di->hDC, di->rcItem.left,
-                           di->rcItem.top + ((di->rcItem.bottom - di->rcItem.top) - 16) / 2, ILD_TRANSPARENT);
-            return TRUE;
-        }
+        case WM_MEASUREITEM:
+            if (MeasureMenuImage(*reinterpret_cast<MEASUREITEMSTRUCT*>(lp))) return TRUE;
+            break;
+        case WM_DRAWITEM:
+            if (DrawMenuImage(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp))) return TRUE;
+            break;
         case WM_ACTIVATE:
             // As in a dialog, the focus leaves with the window and comes back to the same control.
             if (LOWORD(wp) == WA_INACTIVE) {
@@ -435,40 +248,6 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(hwnd_, msg, wp, lp);
 }
 
-// The Tab key's order: the tabs, the list of the page shown, OK, About. The
-// dialog manager would follow the stacking order, where the lists lie above
-// the tabs (so that they are drawn over the page) and so come before them.
-std::array<HWND, 4> MainWindow::TabStops() const {
-    return {tab_, lists_[static_cast<size_t>(form_.ActivePage)], ok_, about_};
-}
-
-// The keys this window answers before the dialog manager sees them; true
-// when `msg` was handled. Enter belongs to the control with the focus: a list
-// activates its row (as a double-click does), a button is pressed. Esc is
-// left to the dialog manager, whose IDCANCEL this window ignores.
-bool MainWindow::OwnKey(MSG& msg) {
-    if (msg.message != WM_KEYDOWN) return false;
-    if (msg.wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0) {
-        const std::array<HWND, 4> stops = TabStops();
-        const auto at = std::find(stops.begin(), stops.end(), msg.hwnd);
-        if (at == stops.end() && msg.hwnd != hwnd_) return false;  // an in-place edit, for one
-        const int n = static_cast<int>(stops.size());
-        const bool back = GetKeyState(VK_SHIFT) < 0;
-        const int from = at != stops.end() ? static_cast<int>(at - stops.begin()) : back ? 0 : n - 1;
-        SetFocus(stops[static_cast<size_t>((from + (back ? n - 1 : 1)) % n)]);
-        SendMessageA(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
-        return true;
-    }
-    if (msg.wParam != VK_RETURN) return false;
-    if (msg.hwnd == ok_ || msg.hwnd == about_) {
-        SendMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(msg.hwnd), BN_CLICKED),
-                     reinterpret_cast<LPARAM>(msg.hwnd));
-        return true;
-    }
-    if (TabFromList(msg.hwnd) < 0) return false;
-    DispatchMessageA(&msg);  // the list reports the activation of its row
-    return true;
-}
 
 int MainWindow::Run() {
     ShowWindow(hwnd_, SW_SHOWNORMAL);
@@ -484,8 +263,6 @@ int MainWindow::Run() {
     }
     return static_cast<int>(msg.wParam);
 }
-
-}  // namespace
 
 int RunMainWindow(TMainForm& form, HINSTANCE instance) {
     MainWindow window(form, instance);

@@ -1,0 +1,44 @@
+// The main window's keyboard: Tab through its controls, Enter on the
+// control that has the focus.
+#include "ui/win32/main_window_class.h"
+
+#include <algorithm>
+
+namespace qm::win32 {
+
+// The Tab key's order: the tabs, the list of the page shown, OK, About. The
+// dialog manager would follow the stacking order, where the lists lie above
+// the tabs (so that they are drawn over the page) and so come before them.
+std::array<HWND, 4> MainWindow::TabStops() const {
+    return {tab_, lists_[static_cast<size_t>(form_.ActivePage)], ok_, about_};
+}
+
+// The keys this window answers before the dialog manager sees them; true
+// when `msg` was handled. Enter belongs to the control with the focus: a list
+// activates its row (as a double-click does), a button is pressed. Esc is
+// left to the dialog manager, whose IDCANCEL this window ignores.
+bool MainWindow::OwnKey(MSG& msg) {
+    if (msg.message != WM_KEYDOWN) return false;
+    if (msg.wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0) {
+        const std::array<HWND, 4> stops = TabStops();
+        const auto at = std::find(stops.begin(), stops.end(), msg.hwnd);
+        if (at == stops.end() && msg.hwnd != hwnd_) return false;  // an in-place edit, for one
+        const int n = static_cast<int>(stops.size());
+        const bool back = GetKeyState(VK_SHIFT) < 0;
+        const int from = at != stops.end() ? static_cast<int>(at - stops.begin()) : back ? 0 : n - 1;
+        SetFocus(stops[static_cast<size_t>((from + (back ? n - 1 : 1)) % n)]);
+        SendMessageA(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+        return true;
+    }
+    if (msg.wParam != VK_RETURN) return false;
+    if (msg.hwnd == ok_ || msg.hwnd == about_) {
+        SendMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(msg.hwnd), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(msg.hwnd));
+        return true;
+    }
+    if (TabFromList(msg.hwnd) < 0) return false;
+    DispatchMessageA(&msg);  // the list reports the activation of its row
+    return true;
+}
+
+}  // namespace qm::win32

@@ -1,0 +1,52 @@
+// The popup menus of the main window's lists, one per category, with the
+// items its row of the category table offers.
+#include "ui/win32/main_window_class.h"
+
+namespace qm::win32 {
+
+void MainWindow::CreateMenus() {
+    for (int i = 0; i < form_.TabCount(); ++i) {
+        const Category& c = form_.CategoryOf(i);
+        HMENU menu = CreatePopupMenu();
+        struct Item {
+            const char* caption;
+            ListCommand command;
+            int image;
+        };
+        std::array<Item, 4> items{{{"&Delete Items...", ListCommand::Delete, 13},
+                                   {"&Disable Items...", ListCommand::Disable, 18},
+                                   {"&Jump To...", ListCommand::JumpTo, 9},
+                                   {c.properties.menuCaption, ListCommand::Properties, 14}}};
+        for (const Item& item : items) {
+            if (item.command == ListCommand::Disable && !c.canDisable) continue;
+            if (item.command == ListCommand::JumpTo) AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+            MENUITEMINFOA mi{};
+            mi.cbSize = sizeof(mi);
+            mi.fMask = MIIM_ID | MIIM_STRING | MIIM_BITMAP | MIIM_DATA;
+            mi.wID = kMenuIdBase + static_cast<UINT>(i) * 8 + static_cast<UINT>(item.command);
+            mi.dwTypeData = const_cast<char*>(item.caption);
+            mi.hbmpItem = HBMMENU_CALLBACK;
+            mi.dwItemData = static_cast<ULONG_PTR>(item.image);
+            InsertMenuItemA(menu, GetMenuItemCount(menu), TRUE, &mi);
+        }
+        menus_[static_cast<size_t>(i)] = menu;
+    }
+}
+
+// Menu items carry their ImageList1 picture in their item data and are
+// drawn by the window as 16 x 16 images.
+bool MainWindow::MeasureMenuImage(MEASUREITEMSTRUCT& item) const {
+    if (item.CtlType != ODT_MENU) return false;
+    item.itemWidth = 16;
+    item.itemHeight = 16;
+    return true;
+}
+
+bool MainWindow::DrawMenuImage(const DRAWITEMSTRUCT& item) const {
+    if (item.CtlType != ODT_MENU) return false;
+    ImageList_Draw(images_, static_cast<int>(item.itemData), item.hDC, item.rcItem.left,
+                   item.rcItem.top + ((item.rcItem.bottom - item.rcItem.top) - 16) / 2, ILD_TRANSPARENT);
+    return true;
+}
+
+}  // namespace qm::win32
