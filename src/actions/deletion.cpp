@@ -65,6 +65,17 @@ const TDeletion* DeletionOf(TMainForm& form, int tab) {
 
 std::string FromRoot(const std::string& key) { return !key.empty() && key[0] == '\\' ? key : "\\" + key; }
 
+// Opens the key that holds the row's value. A component's key is opened
+// below the components key, never by its full path: with a name of 255
+// characters that path is longer than Wine's RegOpenKeyExA takes.
+bool OpenEntryKey(TRegistry& reg, const TDeletion& d, const TEntryRow& row) {
+    if (d.Kind == DeletionKind::ByRow) return reg.OpenKey(FromRoot(row.SubItems[3]), false);
+    if (!reg.OpenKey(FromRoot(d.Key), false)) return false;
+    if (!d.KeyEndsWithSubKey || reg.OpenKey(row.SubItems[2], false)) return true;
+    reg.CloseKey();  // the components key itself holds no entry
+    return false;
+}
+
 bool Confirmed(TMainForm& form, const TEntryRow& row) {
     const DialogRequest question{DialogKind::Confirmation, "Confirm",
                                  "Are you sure want to delete autorun \"" + row.Caption + "\" ?"};
@@ -97,11 +108,9 @@ void DeleteRegistryEntry(TMainForm& form, int tab, TListView& list, const TDelet
     reg.CloseKey();
     const bool byRow = d.Kind == DeletionKind::ByRow;
     reg.SetRootKey(byRow ? RootKeyFromName(row->SubItems[1]) : d.RootKey);
-    const std::string key = FromRoot((byRow ? row->SubItems[3] : std::string(d.Key)) +
-                                     (d.KeyEndsWithSubKey ? row->SubItems[2] : std::string()));
     const std::string value = d.ValueName ? std::string(d.ValueName) : row->Caption;
     // The key is opened before asking: a key that cannot be opened asks nothing.
-    if (!reg.OpenKey(key, false)) return;
+    if (!OpenEntryKey(reg, d, *row)) return;
     if (!Confirmed(form, *row)) {
         reg.CloseKey();
         return;
