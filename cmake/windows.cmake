@@ -42,6 +42,11 @@ set_tests_properties(wine.contract PROPERTIES TIMEOUT 600)
 add_executable(qm_probe tests/wine/probe.cpp)
 target_link_libraries(qm_probe PRIVATE comctl32 user32 psapi ole32 uuid shell32)
 
+# A program that notes when and by whom it was started: planted under the
+# Registry Editor's name, or registered as the handler of the web link.
+add_executable(qm_marker WIN32 tests/wine/marker.cpp)
+add_dependencies(qm_probe qm_marker)
+
 # The bare program the Wine benchmark measures quellmark.exe against.
 add_executable(qm_baseline WIN32 bench/baseline.cpp)
 target_link_libraries(qm_baseline PRIVATE comctl32 shell32 ole32 advapi32)

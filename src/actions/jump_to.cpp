@@ -135,9 +135,23 @@ std::int32_t RunProcess(Platform& platform, const std::string& commandLine, bool
     return 0;
 }
 
+// The Registry Editor by its full path in the Windows directory, quoted: a
+// bare "regedit.exe" would first be looked for in this program's own folder
+// and the current directory, where anyone may have put a program of that
+// name, which would then run with this program's rights.
+std::string RegistryEditorCommandLine(Platform& platform) {
+    std::string windows;
+    if (!platform.system.GetWindowsDirectory(windows) || windows.empty()) return {};
+    if (windows.back() != '\\') windows += '\\';
+    return "\"" + windows + "regedit.exe\"";
+}
+
 void JumpToRegistryKey(Platform& platform, const std::string& keyPath) {
     IProcesses& processes = platform.processes;
-    if (!processes.FindWindow(&kEditorClass, nullptr) && RunProcess(platform, "regedit.exe", false, true) != 0) return;
+    if (!processes.FindWindow(&kEditorClass, nullptr)) {
+        const std::string editor = RegistryEditorCommandLine(platform);
+        if (editor.empty() || RunProcess(platform, editor, false, true) != 0) return;
+    }
     const Handle editor = processes.FindWindow(&kEditorClass, nullptr);
     if (!editor) return;
     processes.ShowWindow(editor, kSwShow);

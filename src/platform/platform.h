@@ -196,6 +196,9 @@ public:
     virtual bool GetUserName(std::uint32_t size, std::string& buffer, std::uint32_t& sizeOut) = 0;
     virtual int LocalYear() = 0;
     virtual std::string ModuleFileName() = 0;  // the running program's own path
+    // The shared Windows directory (GetSystemWindowsDirectoryA: never the
+    // per-user directory a terminal session may give GetWindowsDirectory).
+    virtual bool GetWindowsDirectory(std::string& path) = 0;
 };
 
 struct Luid {

@@ -5,6 +5,7 @@
 
 #include "actions/jump_to.h"
 #include "contract/env.h"
+#include "model.h"
 
 namespace qm {
 namespace {
@@ -36,6 +37,21 @@ TEST(JumpToContract, AProgramThatDoesNotExistFailsToStartWithFileNotFound) {
     EXPECT_FALSE(processes.CreateProcess("qm-no-such-program-7.exe", 0x30, info));
     EXPECT_EQ(static_cast<std::uint32_t>(kErrorFileNotFound), processes.GetLastError());
     EXPECT_EQ(-1, RunProcess(Machine(), "qm-no-such-program-7.exe", false, true));
+}
+
+TEST(JumpToContract, TheRegistryEditorIsStartedFromTheWindowsDirectoryByItsQuotedPath) {
+    std::string windows;
+    ASSERT_TRUE(Machine().system.GetWindowsDirectory(windows));
+    EXPECT_TRUE(StartsWithNoCase(windows, "C:\\")) << windows;
+    const std::string commandLine = RegistryEditorCommandLine(Machine());
+    ASSERT_GE(commandLine.size(), 2u);
+    ASSERT_EQ('"', commandLine.front());
+    ASSERT_EQ('"', commandLine.back());
+    const std::string editor = commandLine.substr(1, commandLine.size() - 2);
+    EXPECT_EQ(LowerAscii(windows + "\\regedit.exe"), LowerAscii(editor));
+    const std::uint32_t attributes = Machine().files.GetFileAttributes(editor);
+    ASSERT_NE(kInvalidFileAttributes, attributes) << editor;
+    EXPECT_EQ(0u, attributes & kFileAttributeDirectory);
 }
 
 TEST(JumpToContract, FindWindowFindsNoWindowOfAnUnknownClass) {

@@ -75,7 +75,7 @@ TEST(JumpToRegistryKey, StartsAClosedEditorWaitsUntilReadyAndWalksTheTree) {
     const Handle editor = m.processes.FindWindow(nullptr, nullptr);
     const Handle tree = m.processes.RegistryEditorTree();
     ASSERT_NE(0u, tree);
-    EXPECT_EQ((std::vector<std::string>{"Start:regedit.exe:48", "WaitIdle", "CloseHandle", "CloseHandle", "Show:5",
+    EXPECT_EQ((std::vector<std::string>{"Start:\"C:\\windows\\regedit.exe\":48", "WaitIdle", "CloseHandle", "CloseHandle", "Show:5",
                                         "Foreground", "Foreground", "Focus"}),
               Preamble(m.processes));
     EXPECT_EQ(0xFFFFFFFFu, m.processes.calls[1].value);  // the wait for input has no time limit
@@ -88,6 +88,35 @@ TEST(JumpToRegistryKey, StartsAClosedEditorWaitsUntilReadyAndWalksTheTree) {
               Keystrokes(m.processes, tree));
     EXPECT_EQ(3750u, m.processes.nowMs);  // five backslashes, no other pause
     EXPECT_TRUE(m.user.shown.empty());
+}
+
+TEST(JumpToRegistryKey, StartsTheEditorOfTheWindowsDirectoryNeverOneBesideTheProgramOrInTheCurrentDirectory) {
+    struct Case {
+        const char* windows;
+        const char* commandLine;  // nullptr: nothing is started
+    } cases[] = {
+        {"C:\\windows", "\"C:\\windows\\regedit.exe\""},
+        {"D:\\Win NT\\", "\"D:\\Win NT\\regedit.exe\""},  // quoted: a blank does not split the path
+        {nullptr, nullptr},                                    // the directory cannot be told
+    };
+    for (const Case& c : cases) {
+        sim::SimMachine m;
+        // Programs named like the editor where a bare name would be looked for first.
+        m.files.AddFile("C:\\Program Files\\Quellmark\\regedit.exe");
+        m.files.AddFile(m.processes.currentDirectory + "\\regedit.exe");
+        if (c.windows) m.system.windowsDirectory = c.windows;
+        else m.system.windowsDirectoryFails = true;
+        JumpToRegistryKey(m.platform, kRunKey);
+        if (!c.commandLine) {
+            EXPECT_TRUE(m.processes.calls.empty());
+            continue;
+        }
+        ASSERT_FALSE(m.processes.calls.empty()) << c.windows;
+        EXPECT_EQ(c.commandLine, m.processes.calls[0].text);
+        const std::string editor = std::string(c.windows) + (std::string(c.windows).back() == '\\' ? "" : "\\") + "regedit.exe";
+        EXPECT_EQ(std::vector<std::string>{editor}, m.processes.started) << c.windows;
+        EXPECT_EQ(kRunKey, TypedPath(m.processes, m.processes.RegistryEditorTree())) << c.windows;
+    }
 }
 
 TEST(JumpToRegistryKey, UsesAnOpenEditorWhereverItsTreeSits) {
@@ -244,7 +273,7 @@ TEST(JumpToClick, EachRegistryListJumpsToItsKey) {
         f.PutRow(c.tab, c.subItems);
         f.Jump(c.tab);
         EXPECT_EQ(c.key, TypedPath(f.m.processes, f.m.processes.RegistryEditorTree())) << c.tab;
-        EXPECT_EQ(std::vector<std::string>{"regedit.exe"}, f.m.processes.started) << c.tab;
+        EXPECT_EQ(std::vector<std::string>{"C:\\windows\\regedit.exe"}, f.m.processes.started) << c.tab;
         EXPECT_TRUE(f.m.shell.executions.empty()) << c.tab;
         EXPECT_TRUE(f.m.user.shown.empty()) << c.tab;
     }

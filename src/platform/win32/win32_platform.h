@@ -84,6 +84,7 @@ public:
     bool GetUserName(std::uint32_t size, std::string& buffer, std::uint32_t& sizeOut) override;
     int LocalYear() override;
     std::string ModuleFileName() override;
+    bool GetWindowsDirectory(std::string& path) override;
 };
 
 class Win32Token : public IToken {
