@@ -83,15 +83,17 @@ bool Confirmed(TMainForm& form, const TEntryRow& row) {
 }
 
 // The file is named and deleted from the same, selected, row; the row goes
-// only when the file is gone, so a file that stays keeps its row.
+// only when the file is known to be gone: deleted now, or not found. Any
+// other failure keeps it, a name the ANSI calls cannot spell included (they
+// fail with "invalid name" while the file stays on disk).
 void DeleteFileEntry(TMainForm& form, int tab, TListView& list) {
     const TEntryRow* row = list.Selected();
     if (!row) return;
     const int index = list.SelectedIndex();
     const std::string path = row->SubItems[2] + row->Caption;
     if (!Confirmed(form, *row)) return;
-    IFiles& files = form.platform.files;
-    if (!files.DeleteFile(path) && files.GetFileAttributes(path) != kInvalidFileAttributes) return;
+    const long result = form.platform.files.DeleteFile(path);
+    if (result != kErrorSuccess && result != kErrorFileNotFound && result != kErrorPathNotFound) return;
     list.Delete(index);
     form.UpdateCountCaption(tab);
 }

@@ -75,7 +75,7 @@ void OpenFolder(Platform& platform, const std::string& folder) {
     if (folder.empty()) return;
     const std::uint32_t attributes = platform.files.GetFileAttributes(folder);
     if (attributes == kInvalidFileAttributes || !(attributes & kFileAttributeDirectory)) return;
-    platform.shell.ShellExecute("open", folder, "", "", kSwShowNormal);
+    platform.shell.ShellExecute(ShellOwner::MainWindow, "open", folder, "", "", kSwShowNormal);
 }
 
 enum class JumpAction { RegistryKey, Folder, ProgramFolder };
@@ -125,7 +125,7 @@ std::int32_t RunProcess(Platform& platform, const std::string& commandLine, bool
         std::uint32_t wait;
         while ((wait = processes.WaitForSingleObject(process.Get(), kInfinite)) != kWaitObject0) {
             if (wait == kWaitFailed)
-                throw QuellmarkError(FormatMessage1("System Error.  Code: %d", static_cast<long long>(processes.GetLastError())));
+                throw QuellmarkError(FormatMessage1("System Error.  Code: %d", static_cast<int>(processes.GetLastError())));
         }
         std::uint32_t code = 0;
         processes.GetExitCodeProcess(process.Get(), code);
@@ -174,14 +174,6 @@ void JumpToRegistryKey(Platform& platform, const std::string& keyPath) {
     }
 }
 
-std::string FolderOfPath(const std::string& path) {
-    const size_t last = path.find_last_of("\\:");
-    if (last == std::string::npos) return {};
-    size_t end = last + 1;
-    if (path[last] == '\\' && last > 0 && path[last - 1] != '\\' && path[last - 1] != ':') end = last;
-    return path.substr(0, end);
-}
-
 void JumpToClick(TMainForm& form, int tab) {
     TListView& list = form.ListOf(tab);
     for (const TJumpTarget& target : kJumpTargets) {
@@ -197,7 +189,7 @@ void JumpToClick(TMainForm& form, int tab) {
                 OpenFolder(form.platform, place);
                 break;
             case JumpAction::ProgramFolder:
-                OpenFolder(form.platform, FolderOfPath(ExtractTargetPath(place, ".exe")));
+                OpenFolder(form.platform, ExtractFileDir(ExtractTargetPath(place, ".exe")));
                 break;
         }
         return;

@@ -24,9 +24,4 @@ std::string RegistryEditorCommandLine(Platform& platform);
 inline constexpr std::size_t kMaxCommandLine = 512;
 std::int32_t RunProcess(Platform& platform, const std::string& commandLine, bool waitForExit, bool waitForIdle);
 
-// The folder part of a path: up to its last backslash or colon, leaving out
-// that backslash unless a backslash or colon comes before it ("c:\\" keeps
-// it); empty when there is neither.
-std::string FolderOfPath(const std::string& path);
-
 }  // namespace qm

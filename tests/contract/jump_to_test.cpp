@@ -22,7 +22,8 @@ TEST(JumpToContract, FileAttributesTellFoldersFromProgramsAndMissingPaths) {
     // A program path with a backslash after it names no folder.
     const std::uint32_t programSlash = files.GetFileAttributes(program + "\\");
     EXPECT_TRUE(programSlash == kInvalidFileAttributes || !(programSlash & kFileAttributeDirectory));
-    for (const std::string& path : {folder, folder + "\\", std::string("C:\\"), std::string("c:\\")}) {
+    // "\\" is the root of the current drive: a folder, though the path names no drive.
+    for (const std::string& path : {folder, folder + "\\", std::string("C:\\"), std::string("c:\\"), std::string("\\")}) {
         const std::uint32_t a = files.GetFileAttributes(path);
         EXPECT_NE(kInvalidFileAttributes, a) << path;
         EXPECT_NE(0u, a & kFileAttributeDirectory) << path;

@@ -208,20 +208,6 @@ TEST(RunProcess, AFailedWaitForTheEndRaisesThePlatformErrorAndStillClosesHandles
     EXPECT_EQ(0, m.processes.OpenHandles());
 }
 
-TEST(FolderOfPath, KeepsTheRootBackslashOnly) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"c:\\program files\\svc\\svc.exe", "c:\\program files\\svc"},
-        {"c:\\svc.exe", "c:\\"},
-        {"c:svc.exe", "c:"},
-        {"svc.exe", ""},
-        {"", ""},
-        {"\\\\server\\share\\svc.exe", "\\\\server\\share"},
-        {"\\svc.exe", "\\"},
-        {"c:\\dir\\\\svc.exe", "c:\\dir\\\\"},
-    };
-    for (const auto& [path, folder] : cases) EXPECT_EQ(folder, FolderOfPath(path)) << path;
-}
-
 // A main form whose list on `tab` holds one row with these sub-items.
 struct Fixture {
     sim::SimMachine m;
@@ -303,6 +289,7 @@ TEST(JumpToClick, FolderListsOpenOnlyExistingFoldersAndNeverStartAProgram) {
         {Services, {"Svc", "\"C:\\Program Files\\Svc\\svc.exe\" -k run"}, "c:\\program files\\svc"},
         {Services, {"Svc", "C:\\svc.exe /service"}, "c:\\"},
         {Services, {"Svc", "svc.exe"}, nullptr},               // no folder part
+        {Services, {"Svc", "\\svc.exe"}, nullptr},            // not the root of whatever drive is current
         {Services, {"Svc", "C:\\gone\\svc.exe"}, nullptr},     // a folder that does not exist
         {Services, {"Svc", "c:\\evil.exe\\x.exe"}, nullptr},   // "c:\\evil.exe" is a program, not a folder
     };
@@ -314,6 +301,7 @@ TEST(JumpToClick, FolderListsOpenOnlyExistingFoldersAndNeverStartAProgram) {
         if (c.opened) {
             ASSERT_EQ(1u, f.m.shell.executions.size()) << label;
             const auto& e = f.m.shell.executions[0];
+            EXPECT_EQ(ShellOwner::MainWindow, e.owner);
             EXPECT_EQ("open", e.operation);
             EXPECT_EQ(c.opened, e.file) << label;
             EXPECT_EQ("", e.parameters);
