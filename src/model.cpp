@@ -4,7 +4,7 @@ namespace qm {
 
 void TSubItems::Check(int index) const {
     if (index < 0 || index >= Count())
-        throw QuellmarkError(FormatMessage1("List index out of bounds (%d)", static_cast<long long>(index)));
+        throw QuellmarkError(FormatMessage1("List index out of bounds (%d)", index));
 }
 
 const std::string& TSubItems::operator[](int index) const {
@@ -95,6 +95,14 @@ std::string ExtractTargetPath(const std::string& commandLine, const std::string&
     size_t p = found == std::string::npos ? 0 : found + 1;  // 1-based, 0 when absent
     // The marker and the one character after it: p + 4 characters.
     return TrimControl(text.substr(0, p + 4));
+}
+
+std::string ExtractFileDir(const std::string& path) {
+    const size_t last = path.find_last_of("\\:");
+    if (last == std::string::npos) return {};
+    if (path[last] == ':') return path.substr(0, last + 1);
+    if (last > 0 && (path[last - 1] == '\\' || path[last - 1] == ':')) return path.substr(0, last + 1);
+    return path.substr(0, last);
 }
 
 namespace {

@@ -80,6 +80,12 @@ std::string LowerAscii(std::string text);
 std::string TrimControl(const std::string& text);  // drops leading/trailing chars <= 32
 bool StartsWithNoCase(const std::string& text, const std::string& prefix);
 std::string ExtractTargetPath(const std::string& commandLine, const std::string& marker);
+// The folder part of a path: up to its last backslash or colon, leaving out
+// that backslash unless a backslash or colon comes right before it ("c:\\a.exe"
+// gives "c:\\"); empty when there is neither, and when that backslash is
+// the path's first character ("\\x.exe" gives no folder, where keeping the
+// backslash would name the root of whatever drive is current).
+std::string ExtractFileDir(const std::string& path);
 
 // Icons and the privilege switch that precedes the shell calls.
 bool EnablePrivilege(Platform& platform, const std::string& name, bool enable);

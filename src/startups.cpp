@@ -33,10 +33,12 @@ const std::array<TAutostartCategory, kCategoryCount> kCategories{{
      "&Properties", false, One(ScanHKCURun), true, ShowClears::Group, nullptr},
     {"TabSheet1", "HKLM / Run", "HKLM / Run (", 10, &TMainForm::LV, RunColumns(129), 5, "hklmrun",
      "&Properties...", false, One(ScanHKLMRun), true, ShowClears::None, nullptr},
-    {"TabSheet4", "Startup (User)", "Startup (user) - (", 3, &TMainForm::comon,
+    // The two startup tabs are captioned for what they list: the all-users
+    // folder (two users) and the current user's folder (a folder).
+    {"TabSheet4", "Startup (comon)", "Startup (common) - (", 3, &TMainForm::comon,
      RunColumns(126, " Name", "Location"), 5, "startupuser", "&Properties...", false, One(ScanCommonStartup), true,
      ShowClears::Group, nullptr},
-    {"TabSheet5", "Startup (comon)", "Startup (common) - (", 1, &TMainForm::User,
+    {"TabSheet5", "Startup (User)", "Startup (user) - (", 1, &TMainForm::User,
      RunColumns(126, "Name", "Location"), 5, "PopupMenu1", "&Properties", false, One(ScanUserStartup), true,
      ShowClears::Group,
      nullptr},

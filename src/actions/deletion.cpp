@@ -65,6 +65,17 @@ const TDeletion* DeletionOf(TMainForm& form, int tab) {
 
 std::string FromRoot(const std::string& key) { return !key.empty() && key[0] == '\\' ? key : "\\" + key; }
 
+// Opens the key that holds the row's value. A component's key is opened
+// below the components key, never by its full path: with a name of 255
+// characters that path is longer than Wine's RegOpenKeyExA takes.
+bool OpenEntryKey(TRegistry& reg, const TDeletion& d, const TEntryRow& row) {
+    if (d.Kind == DeletionKind::ByRow) return reg.OpenKey(FromRoot(row.SubItems[3]), false);
+    if (!reg.OpenKey(FromRoot(d.Key), false)) return false;
+    if (!d.KeyEndsWithSubKey || reg.OpenKey(row.SubItems[2], false)) return true;
+    reg.CloseKey();  // the components key itself holds no entry
+    return false;
+}
+
 bool Confirmed(TMainForm& form, const TEntryRow& row) {
     const DialogRequest question{DialogKind::Confirmation, "Confirm",
                                  "Are you sure want to delete autorun \"" + row.Caption + "\" ?"};
@@ -72,15 +83,17 @@ bool Confirmed(TMainForm& form, const TEntryRow& row) {
 }
 
 // The file is named and deleted from the same, selected, row; the row goes
-// only when the file is gone, so a file that stays keeps its row.
+// only when the file is known to be gone: deleted now, or not found. Any
+// other failure keeps it, a name the ANSI calls cannot spell included (they
+// fail with "invalid name" while the file stays on disk).
 void DeleteFileEntry(TMainForm& form, int tab, TListView& list) {
     const TEntryRow* row = list.Selected();
     if (!row) return;
     const int index = list.SelectedIndex();
     const std::string path = row->SubItems[2] + row->Caption;
     if (!Confirmed(form, *row)) return;
-    IFiles& files = form.platform.files;
-    if (!files.DeleteFile(path) && files.GetFileAttributes(path) != kInvalidFileAttributes) return;
+    const long result = form.platform.files.DeleteFile(path);
+    if (result != kErrorSuccess && result != kErrorFileNotFound && result != kErrorPathNotFound) return;
     list.Delete(index);
     form.UpdateCountCaption(tab);
 }
@@ -97,11 +110,9 @@ void DeleteRegistryEntry(TMainForm& form, int tab, TListView& list, const TDelet
     reg.CloseKey();
     const bool byRow = d.Kind == DeletionKind::ByRow;
     reg.SetRootKey(byRow ? RootKeyFromName(row->SubItems[1]) : d.RootKey);
-    const std::string key = FromRoot((byRow ? row->SubItems[3] : std::string(d.Key)) +
-                                     (d.KeyEndsWithSubKey ? row->SubItems[2] : std::string()));
     const std::string value = d.ValueName ? std::string(d.ValueName) : row->Caption;
     // The key is opened before asking: a key that cannot be opened asks nothing.
-    if (!reg.OpenKey(key, false)) return;
+    if (!OpenEntryKey(reg, d, *row)) return;
     if (!Confirmed(form, *row)) {
         reg.CloseKey();
         return;

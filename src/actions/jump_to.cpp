@@ -75,7 +75,7 @@ void OpenFolder(Platform& platform, const std::string& folder) {
     if (folder.empty()) return;
     const std::uint32_t attributes = platform.files.GetFileAttributes(folder);
     if (attributes == kInvalidFileAttributes || !(attributes & kFileAttributeDirectory)) return;
-    platform.shell.ShellExecute("open", folder, "", "", kSwShowNormal);
+    platform.shell.ShellExecute(ShellOwner::MainWindow, "open", folder, "", "", kSwShowNormal);
 }
 
 enum class JumpAction { RegistryKey, Folder, ProgramFolder };
@@ -125,7 +125,7 @@ std::int32_t RunProcess(Platform& platform, const std::string& commandLine, bool
         std::uint32_t wait;
         while ((wait = processes.WaitForSingleObject(process.Get(), kInfinite)) != kWaitObject0) {
             if (wait == kWaitFailed)
-                throw QuellmarkError(FormatMessage1("System Error.  Code: %d", static_cast<long long>(processes.GetLastError())));
+                throw QuellmarkError(FormatMessage1("System Error.  Code: %d", static_cast<int>(processes.GetLastError())));
         }
         std::uint32_t code = 0;
         processes.GetExitCodeProcess(process.Get(), code);
@@ -135,9 +135,23 @@ std::int32_t RunProcess(Platform& platform, const std::string& commandLine, bool
     return 0;
 }
 
+// The Registry Editor by its full path in the Windows directory, quoted: a
+// bare "regedit.exe" would first be looked for in this program's own folder
+// and the current directory, where anyone may have put a program of that
+// name, which would then run with this program's rights.
+std::string RegistryEditorCommandLine(Platform& platform) {
+    std::string windows;
+    if (!platform.system.GetWindowsDirectory(windows) || windows.empty()) return {};
+    if (windows.back() != '\\') windows += '\\';
+    return "\"" + windows + "regedit.exe\"";
+}
+
 void JumpToRegistryKey(Platform& platform, const std::string& keyPath) {
     IProcesses& processes = platform.processes;
-    if (!processes.FindWindow(&kEditorClass, nullptr) && RunProcess(platform, "regedit.exe", false, true) != 0) return;
+    if (!processes.FindWindow(&kEditorClass, nullptr)) {
+        const std::string editor = RegistryEditorCommandLine(platform);
+        if (editor.empty() || RunProcess(platform, editor, false, true) != 0) return;
+    }
     const Handle editor = processes.FindWindow(&kEditorClass, nullptr);
     if (!editor) return;
     processes.ShowWindow(editor, kSwShow);
@@ -160,14 +174,6 @@ void JumpToRegistryKey(Platform& platform, const std::string& keyPath) {
     }
 }
 
-std::string FolderOfPath(const std::string& path) {
-    const size_t last = path.find_last_of("\\:");
-    if (last == std::string::npos) return {};
-    size_t end = last + 1;
-    if (path[last] == '\\' && last > 0 && path[last - 1] != '\\' && path[last - 1] != ':') end = last;
-    return path.substr(0, end);
-}
-
 void JumpToClick(TMainForm& form, int tab) {
     TListView& list = form.ListOf(tab);
     for (const TJumpTarget& target : kJumpTargets) {
@@ -183,7 +189,7 @@ void JumpToClick(TMainForm& form, int tab) {
                 OpenFolder(form.platform, place);
                 break;
             case JumpAction::ProgramFolder:
-                OpenFolder(form.platform, FolderOfPath(ExtractTargetPath(place, ".exe")));
+                OpenFolder(form.platform, ExtractFileDir(ExtractTargetPath(place, ".exe")));
                 break;
         }
         return;

@@ -13,16 +13,15 @@ namespace qm {
 // Reports nothing: a missing editor or tree only means the keys are lost.
 void JumpToRegistryKey(Platform& platform, const std::string& keyPath);
 
+// The command line that starts the Registry Editor: its full path in the
+// Windows directory, in quotes; empty when that directory is unknown.
+std::string RegistryEditorCommandLine(Platform& platform);
+
 // Starts `commandLine` in a new console; -1 when it does not start (also for
 // a command line longer than kMaxCommandLine), else 0 or, with
 // `waitForExit`, the exit code. A failed wait for the end raises the
 // platform's error.
 inline constexpr std::size_t kMaxCommandLine = 512;
 std::int32_t RunProcess(Platform& platform, const std::string& commandLine, bool waitForExit, bool waitForIdle);
-
-// The folder part of a path: up to its last backslash or colon, leaving out
-// that backslash unless a backslash or colon comes before it ("c:\\" keeps
-// it); empty when there is neither.
-std::string FolderOfPath(const std::string& path);
 
 }  // namespace qm

@@ -22,8 +22,11 @@ void ScanInstalledComponents(TMainForm& form) {
     reg.CloseKey();
     for (const std::string& name : names) {
         reg.SetRootKey(kHkeyLocalMachine);
-        reg.OpenKey(kComponentsKey + name, false);  // a key that cannot be opened reads as empty
-        if (reg.ReadString("StubPath").empty()) {
+        // Each component key is opened below the components key, never by
+        // its full path: with a name of 255 characters (the most a key name
+        // may have) that path is longer than Wine's RegOpenKeyExA takes. A
+        // key that cannot be opened reads as empty: no command, no row.
+        if (!reg.OpenKey(kComponentsKey, false) || !reg.OpenKey(name, false) || reg.ReadString("StubPath").empty()) {
             reg.CloseKey();
             continue;
         }

@@ -10,8 +10,20 @@
 namespace qm {
 
 void TIconImage::SetIcon(Handle icon) {
-    if (icon_ && icon_ != icon) shell_.DestroyIcon(icon_);
+    // An icon the control never got can go at once; the one it shows stays
+    // until the control has the next.
+    if (icon_ && icon_ != icon && icon_ != shown_) shell_.DestroyIcon(icon_);
     icon_ = icon;
+}
+
+void TIconImage::Shown() {
+    if (shown_ && shown_ != icon_) shell_.DestroyIcon(shown_);
+    shown_ = icon_;
+}
+
+TIconImage::~TIconImage() {
+    if (shown_ && shown_ != icon_) shell_.DestroyIcon(shown_);
+    if (icon_) shell_.DestroyIcon(icon_);
 }
 
 void TItemForm::Show() {
@@ -19,6 +31,7 @@ void TItemForm::Show() {
     Visible = true;
     if (wasHidden) FormShow();
     platform.toolkit.ShowItemForm(*this);
+    Image1.Shown();
 }
 
 void TItemForm::FormShow() { ActiveControl = Control::Edit1; }
@@ -36,6 +49,7 @@ constexpr int kSwShowNormal = 1;
 void TItemForm::SpeedButton1Click() {
     // Commas go before the cut, so "c:\my,tools\a.exe" asks for c:\mytools\a.exe.
     ShellExecuteInfo info;
+    info.owner = ShellOwner::MainWindow;  // the application's window, not the dialog
     info.mask = kPropertiesMask;
     info.verb = "properties";
     info.file = ExtractTargetPath(ReplaceAll(Edit1, ",", ""), ".exe");
@@ -50,15 +64,7 @@ void TItemForm::BitBtn1Click() {
     if (folder.empty()) return;
     const std::uint32_t attributes = platform.files.GetFileAttributes(folder);
     if (attributes == kInvalidFileAttributes || !(attributes & kFileAttributeDirectory)) return;
-    platform.shell.ShellExecute("open", folder, "", "", kSwShowNormal);
-}
-
-std::string ExtractFileDir(const std::string& path) {
-    const size_t last = path.find_last_of("\\:");
-    if (last == std::string::npos) return {};
-    size_t keep = last + 1;
-    if (last > 0 && path[last] == '\\' && path[last - 1] != '\\' && path[last - 1] != ':') keep = last;
-    return path.substr(0, keep);
+    platform.shell.ShellExecute(ShellOwner::ItemProperties, "open", folder, "", "", kSwShowNormal);
 }
 
 namespace {

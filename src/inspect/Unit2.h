@@ -10,21 +10,27 @@
 
 namespace qm {
 
-// An image control that owns the icon it shows: a new icon releases the
-// previous one, and so does the end of the control.
+// An image control that owns the icons it is given. The icon its window
+// control shows is released only once the control has been handed the next
+// one (Shown), so the control never holds a destroyed icon; the end of the
+// image releases what is left.
 class TIconImage {
 public:
     explicit TIconImage(IShell& shell) : shell_(shell) {}
-    ~TIconImage() { SetIcon(0); }
+    ~TIconImage();
     TIconImage(const TIconImage&) = delete;
     TIconImage& operator=(const TIconImage&) = delete;
 
     void SetIcon(Handle icon);
     Handle Icon() const { return icon_; }
+    // The toolkit has handed Icon() to the window control: the icon it
+    // showed before can go.
+    void Shown();
 
 private:
     IShell& shell_;
-    Handle icon_ = 0;
+    Handle icon_ = 0;   // what the form wants shown
+    Handle shown_ = 0;  // what the window control holds
 };
 
 class TItemForm {
@@ -53,7 +59,8 @@ public:
     std::string Label10 = "<type>"; // version
 
     // Makes the dialog visible and brings it to the front; FormShow runs
-    // when it was hidden.
+    // when it was hidden. The toolkit hands Image1's icon to its control
+    // before this returns.
     void Show();
     void FormShow();
     // OK, "&Cancel" (Esc) and the frame's close box hide the dialog; nothing
@@ -66,10 +73,5 @@ public:
     // "&Find Target...": the folder of the program in Edit1, when it is one.
     void BitBtn1Click();
 };
-
-// The folder part of a path: up to its last backslash or colon, without that
-// backslash unless it follows a colon or another backslash (or starts the
-// path); empty when there is neither.
-std::string ExtractFileDir(const std::string& path);
 
 }  // namespace qm

@@ -41,6 +41,8 @@ private:
 class SimRegistry : public IRegistry {
 public:
     SimRegistry();
+    // The longest sub-key path OpenKey takes, in characters.
+    static constexpr size_t kMaxOpenPath = 260;
     long OpenKey(Handle parent, const std::string& subKey, std::uint32_t access, Handle& out) override;
     long CloseKey(Handle key) override;
     long QueryInfoKey(Handle key, std::uint32_t& subKeys, std::uint32_t& values) override;

@@ -1,19 +1,99 @@
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/windows_clean.h"
 
+#include <exdisp.h>
+#include <servprov.h>
+#include <shldisp.h>
+
 #include <algorithm>
 #include <cstring>
 
 #include "errors.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/item_window.h"
+#include "platform/win32/main_window.h"
 
 namespace qm::win32 {
+
+namespace {
+
+struct ClassSearch {
+    const char* className;
+    HWND found;
+};
+
+BOOL CALLBACK MatchClass(HWND w, LPARAM lp) {
+    auto* search = reinterpret_cast<ClassSearch*>(lp);
+    char cls[64] = {};
+    GetClassNameA(w, cls, sizeof(cls));
+    if (lstrcmpA(cls, search->className) != 0) return TRUE;
+    search->found = w;
+    return FALSE;
+}
+
+// The program's window that owns a shell call: one of this thread's own
+// top-level windows, found by its class.
+HWND OwnerWindow(ShellOwner owner) {
+    ClassSearch search{nullptr, nullptr};
+    switch (owner) {
+        case ShellOwner::None: return nullptr;
+        case ShellOwner::MainWindow: search.className = kMainWindowClass; break;
+        case ShellOwner::ItemProperties: search.className = kItemWindowClass; break;
+    }
+    EnumThreadWindows(GetCurrentThreadId(), MatchClass, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::wstring WideFromAnsi(const std::string& text) {
+    const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n > 0 ? n : 1), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), n);
+    wide.resize(wcslen(wide.c_str()));
+    return wide;
+}
+
+// A file name in the ANSI code page without best-fit letters: a character
+// the code page lacks becomes '?', which names no file, instead of a look-alike
+// letter that may name another file ("x\u03b1.lnk" would read "xa.lnk").
+std::string AnsiFromWide(const wchar_t* text) {
+    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return {};
+    std::string ansi(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, ansi.data(), n, nullptr, nullptr);
+    ansi.resize(strnlen(ansi.data(), ansi.size()));
+    return ansi;
+}
+
+// A BSTR freed on every path out, and a VARIANT holding one or nothing.
+class Bstr {
+public:
+    explicit Bstr(const std::string& text) : b_(SysAllocString(WideFromAnsi(text).c_str())) {}
+    ~Bstr() { SysFreeString(b_); }
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    BSTR Get() const { return b_; }
+    // VT_BSTR, or VT_EMPTY for an empty text (the argument left out).
+    VARIANT AsVariant() const {
+        VARIANT v;
+        VariantInit(&v);
+        if (b_ && SysStringLen(b_) > 0) {
+            v.vt = VT_BSTR;
+            v.bstrVal = b_;
+        }
+        return v;
+    }
+
+private:
+    BSTR b_;
+};
+
+}  // namespace
 
 std::string ComErrorText(HRESULT hr) {
     char* text = nullptr;
     DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                              nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message = n ? std::string(text, n) : FormatMessage1("COM error 0x%08X", static_cast<long long>(static_cast<unsigned long>(hr)));
+    std::string message = n ? std::string(text, n) : FormatMessage1("COM error 0x%08X", static_cast<unsigned>(hr));
     if (text) LocalFree(text);
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.'))
         message.pop_back();
@@ -75,9 +155,9 @@ private:
 
 std::unique_ptr<IShellLinkObject> Win32Shell::CreateShellLink() { return std::make_unique<Win32ShellLink>(); }
 
-Handle Win32Shell::ShellExecute(const std::string& operation, const std::string& file, const std::string& parameters,
-                                const std::string& directory, int show) {
-    return AsHandle(ShellExecuteA(nullptr, operation.empty() ? nullptr : operation.c_str(), file.c_str(),
+Handle Win32Shell::ShellExecute(ShellOwner owner, const std::string& operation, const std::string& file,
+                                const std::string& parameters, const std::string& directory, int show) {
+    return AsHandle(ShellExecuteA(OwnerWindow(owner), operation.empty() ? nullptr : operation.c_str(), file.c_str(),
                                   parameters.empty() ? nullptr : parameters.c_str(),
                                   directory.empty() ? nullptr : directory.c_str(), show));
 }
@@ -86,8 +166,7 @@ bool Win32Shell::ShellExecuteEx(const ShellExecuteInfo& info) {
     SHELLEXECUTEINFOA sei{};
     sei.cbSize = sizeof(sei);
     sei.fMask = info.mask;
-    // The program's top-level window, also when one of its dialogs is active.
-    sei.hwnd = GetAncestor(GetActiveWindow(), GA_ROOTOWNER);
+    sei.hwnd = OwnerWindow(info.owner);
     sei.lpVerb = info.verb.empty() ? nullptr : info.verb.c_str();
     sei.lpFile = info.file.c_str();
     sei.lpParameters = info.parameters.empty() ? nullptr : info.parameters.c_str();
@@ -98,21 +177,66 @@ bool Win32Shell::ShellExecuteEx(const ShellExecuteInfo& info) {
     return ok != FALSE;
 }
 
+// The path runs from the desktop window of the shell windows to the shell's
+// dispatch object: the desktop's browser, its active view, the view's
+// background object and the application behind it.
+bool Win32Shell::ShellExecuteByDesktop(const std::string& operation, const std::string& file,
+                                       const std::string& parameters, const std::string& directory, int show) {
+    ComPtr<IShellWindows> windows;
+    if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
+                                reinterpret_cast<void**>(windows.Out()))))
+        return false;
+    VARIANT none;
+    VariantInit(&none);
+    long desktopWindow = 0;
+    ComPtr<IDispatch> desktop;
+    if (windows->FindWindowSW(&none, &none, SWC_DESKTOP, &desktopWindow, SWFO_NEEDDISPATCH, desktop.Out()) != S_OK ||
+        !desktop.Get())
+        return false;
+    ComPtr<IServiceProvider> services;
+    ComPtr<IShellBrowser> browser;
+    ComPtr<IShellView> view;
+    ComPtr<IDispatch> background;
+    ComPtr<IShellFolderViewDual> folderView;
+    ComPtr<IDispatch> application;
+    ComPtr<IShellDispatch2> shell;
+    if (FAILED(desktop->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(services.Out()))) ||
+        FAILED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, reinterpret_cast<void**>(browser.Out()))) ||
+        FAILED(browser->QueryActiveShellView(view.Out())) || !view.Get() ||
+        FAILED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, reinterpret_cast<void**>(background.Out()))) ||
+        FAILED(background->QueryInterface(IID_IShellFolderViewDual, reinterpret_cast<void**>(folderView.Out()))) ||
+        FAILED(folderView->get_Application(application.Out())) || !application.Get() ||
+        FAILED(application->QueryInterface(IID_IShellDispatch2, reinterpret_cast<void**>(shell.Out()))))
+        return false;
+    const Bstr fileText(file), parametersText(parameters), directoryText(directory), operationText(operation);
+    VARIANT showValue;
+    VariantInit(&showValue);
+    showValue.vt = VT_I4;
+    showValue.lVal = show;
+    // The method is IShellDispatch2::ShellExecute; <shldisp.h> came in with
+    // <shlobj.h> while the A/W macro still renamed it.
+    shell->ShellExecuteA(fileText.Get(), parametersText.AsVariant(), directoryText.AsVariant(),
+                        operationText.AsVariant(), showValue);
+    return true;
+}
+
 void Win32Files::FindFiles(const std::string& pattern, std::uint32_t attributeMask, std::vector<FoundFile>& out) {
-    WIN32_FIND_DATAA data{};
-    HANDLE search = FindFirstFileA(pattern.c_str(), &data);
+    WIN32_FIND_DATAW data{};
+    HANDLE search = FindFirstFileW(WideFromAnsi(pattern).c_str(), &data);
     if (search == INVALID_HANDLE_VALUE) return;
     // The classic search leaves out hidden, system and directory entries
     // unless the mask asks for them.
     const DWORD excluded = ~attributeMask & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8 | FILE_ATTRIBUTE_DIRECTORY);
     do {
         if (data.dwFileAttributes & excluded) continue;
-        out.push_back({data.cFileName, data.dwFileAttributes});
-    } while (FindNextFileA(search, &data));
+        out.push_back({AnsiFromWide(data.cFileName), data.dwFileAttributes});
+    } while (FindNextFileW(search, &data));
     FindClose(search);
 }
 
-bool Win32Files::DeleteFile(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }
+long Win32Files::DeleteFile(const std::string& path) {
+    return DeleteFileA(path.c_str()) ? kErrorSuccess : static_cast<long>(GetLastError());
+}
 
 std::uint32_t Win32Files::GetFileAttributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
 
