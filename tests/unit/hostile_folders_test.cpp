@@ -61,7 +61,7 @@ TEST(HostileFolders, OddShortcutsAndNamesListWithoutAnyReportAndDeleteAsListed) 
     m.user.answers.push_back(DialogResult::Yes);
     form.ListCommandClick(kUserTab, ListCommand::Delete);
     EXPECT_EQ(expected, testing::Snapshot(m));
-    EXPECT_EQ("Startup (common) - (3)", form.TabCaptions[kUserTab]);
+    EXPECT_EQ("Startup (user) - (3)", form.TabCaptions[kUserTab]);
 }
 
 TEST(HostileFolders, AReadOnlyShortcutThatCannotBeDeletedStaysListedAndOnDisk) {
