@@ -55,6 +55,11 @@ target_link_libraries(qm_probe_menu PRIVATE user32)
 target_link_options(qm_probe_menu PRIVATE -static -Wl,--kill-at)
 add_dependencies(qm_probe qm_probe_menu)
 
+# A program that notes when and by whom it was started: planted under the
+# Registry Editor's name, or registered as the handler of the web link.
+add_executable(qm_marker WIN32 tests/wine/marker.cpp)
+add_dependencies(qm_probe qm_marker)
+
 # The bare program the Wine benchmark measures quellmark.exe against.
 add_executable(qm_baseline WIN32 bench/baseline.cpp)
 target_link_libraries(qm_baseline PRIVATE comctl32 shell32 ole32 advapi32)

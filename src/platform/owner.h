@@ -27,6 +27,8 @@ public:
         if (handle_ && !(handle_ == handle)) release_(handle_);
         handle_ = handle;
     }
+    // Gives the handle up without giving it back, to whoever owns it next.
+    Handle Detach() { return std::exchange(handle_, Handle{}); }
 
 private:
     Release release_{};

@@ -97,7 +97,12 @@ public:
     virtual long GetPath(std::string& path, int bufferChars) = 0;        // HRESULT
 };
 
+// Which of the program's own windows owns a shell call (its hwnd): the
+// shell parents whatever it shows for the call (an error box, a sheet) to it.
+enum class ShellOwner { None, MainWindow, ItemProperties };
+
 struct ShellExecuteInfo {  // SHELLEXECUTEINFOA
+    ShellOwner owner = ShellOwner::None;
     std::uint32_t mask = 0;
     std::string verb;
     std::string file;
@@ -120,10 +125,18 @@ public:
     // CoCreateInstance of the shell link object; throws the COM error when it fails.
     virtual std::unique_ptr<IShellLinkObject> CreateShellLink() = 0;
     // ShellExecuteA: above 32 when the shell took the request.
-    virtual std::uintptr_t ShellExecute(const std::string& operation, const std::string& file,
-                                const std::string& parameters, const std::string& directory,
-                                int show) = 0;
+    virtual std::uintptr_t ShellExecute(ShellOwner owner, const std::string& operation, const std::string& file,
+                                        const std::string& parameters, const std::string& directory,
+                                        int show) = 0;
     virtual bool ShellExecuteEx(const ShellExecuteInfo& info) = 0;
+    // ShellExecute done by the desktop's shell (its IShellDispatch2, reached
+    // from the desktop window of IShellWindows), so that what starts runs
+    // with the desktop user's rights rather than this elevated program's.
+    // False when the desktop shell offers no such way: nothing was started
+    // then. Once handed over, the shell's own answer is not looked at.
+    virtual bool ShellExecuteByDesktop(const std::string& operation, const std::string& file,
+                                       const std::string& parameters, const std::string& directory,
+                                       int show) = 0;
 };
 
 // ---- Files ------------------------------------------------------------------
@@ -138,10 +151,13 @@ public:
     virtual ~IFiles() = default;
     // FindFirstFileA/FindNextFileA over `pattern`, keeping entries whose
     // attributes fit `attributeMask` as the classic search did (directories
-    // only when the mask has the directory bit).
+    // only when the mask has the directory bit). Names come in the ANSI code
+    // page; a character it lacks reads '?', never a best-fit look-alike
+    // letter that could name another file.
     virtual void FindFiles(const std::string& pattern, std::uint32_t attributeMask,
                            std::vector<FoundFile>& out) = 0;
-    virtual bool DeleteFile(const std::string& path) = 0;
+    // DeleteFileA: kErrorSuccess, or the error it failed with (GetLastError).
+    virtual long DeleteFile(const std::string& path) = 0;
     // GetFileAttributesA: kInvalidFileAttributes when the path does not exist.
     virtual std::uint32_t GetFileAttributes(const std::string& path) = 0;
 };
@@ -200,6 +216,9 @@ public:
     virtual bool GetUserName(std::uint32_t size, std::string& buffer, std::uint32_t& sizeOut) = 0;
     virtual int LocalYear() = 0;
     virtual std::string ModuleFileName() = 0;  // the running program's own path
+    // The shared Windows directory (GetSystemWindowsDirectoryA: never the
+    // per-user directory a terminal session may give GetWindowsDirectory).
+    virtual bool GetWindowsDirectory(std::string& path) = 0;
 };
 
 struct Luid {

@@ -14,6 +14,9 @@ void RemoveScratchFolder();
 void MakeFolder(const std::string& path);
 // A file that is no shortcut, with `contents` and the given attributes.
 void PutPlainFile(const std::string& path, const std::string& contents, std::uint32_t attributes);
+// An empty file in `folder` whose name is given in UTF-8 and may hold letters
+// the ANSI code page lacks (created by the wide call on Windows).
+void PutFileNamedInUtf8(const std::string& folder, const std::string& utf8Name);
 // A real shortcut to `target` (the shell link object saved through IPersistFile on Windows).
 void PutShortcut(const std::string& path, const std::string& target, std::uint32_t attributes);
 // COM on the calling thread: initialised or not.

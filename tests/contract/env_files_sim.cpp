@@ -11,11 +11,9 @@ sim::SimFileSystem& Files() { return dynamic_cast<sim::SimFileSystem&>(Machine()
 sim::SimShell& Shell() { return dynamic_cast<sim::SimShell&>(Machine().shell); }
 
 void Empty(const std::string& folder) {
-    std::vector<FoundFile> found;
-    Files().FindFiles(folder + "\\*", 0x3F, found);
-    for (const FoundFile& f : found) {
-        const std::string path = folder + "\\" + f.name;
-        if (f.attributes & kFileAttributeDirectory) {
+    // By the names as stored: the ANSI search could not spell every one.
+    for (const std::string& path : Files().FilesIn(folder)) {
+        if (Files().FolderExists(path)) {
             Empty(path);
             continue;
         }
@@ -39,6 +37,10 @@ void PutPlainFile(const std::string& path, const std::string&, std::uint32_t att
     sim::SimFile file;
     file.attributes = attributes;
     Files().AddFile(path, file);
+}
+
+void PutFileNamedInUtf8(const std::string& folder, const std::string& utf8Name) {
+    Files().AddFile(folder + "\\" + utf8Name);  // the sim keeps names as given
 }
 
 void PutShortcut(const std::string& path, const std::string& target, std::uint32_t attributes) {

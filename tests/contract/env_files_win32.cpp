@@ -20,24 +20,32 @@ void Check(HRESULT hr, const char* what) {
     if (FAILED(hr)) throw std::runtime_error(what);
 }
 
-void Empty(const std::string& folder) {
-    WIN32_FIND_DATAA data{};
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &data);
+std::wstring Wide(const std::string& text, UINT codePage = CP_ACP) {
+    std::wstring wide(text.size() + 1, L'\0');
+    const int n = MultiByteToWideChar(codePage, 0, text.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+    wide.resize(n > 0 ? static_cast<size_t>(n - 1) : 0);
+    return wide;
+}
+
+// By the wide names: the ANSI ones could not spell every file a test makes.
+void Empty(const std::wstring& folder) {
+    WIN32_FIND_DATAW data{};
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &data);
     if (search == INVALID_HANDLE_VALUE) return;
-    std::vector<std::string> files, folders;
+    std::vector<std::wstring> files, folders;
     do {
-        const std::string name = data.cFileName;
-        if (name == "." || name == "..") continue;
-        ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? folders : files).push_back(folder + "\\" + name);
-    } while (FindNextFileA(search, &data));
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? folders : files).push_back(folder + L"\\" + name);
+    } while (FindNextFileW(search, &data));
     FindClose(search);
-    for (const std::string& f : files) {
-        SetFileAttributesA(f.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(f.c_str());
+    for (const std::wstring& f : files) {
+        SetFileAttributesW(f.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(f.c_str());
     }
-    for (const std::string& f : folders) {
+    for (const std::wstring& f : folders) {
         Empty(f);
-        RemoveDirectoryA(f.c_str());
+        RemoveDirectoryW(f.c_str());
     }
 }
 
@@ -52,7 +60,7 @@ std::string PrepareScratchFolder() {
 }
 
 void RemoveScratchFolder() {
-    Empty(Scratch());
+    Empty(Wide(Scratch()));
     RemoveDirectoryA(Scratch().c_str());
 }
 
@@ -65,6 +73,13 @@ void PutPlainFile(const std::string& path, const std::string& contents, std::uin
     WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr);
     CloseHandle(file);
     SetFileAttributesA(path.c_str(), attributes);
+}
+
+void PutFileNamedInUtf8(const std::string& folder, const std::string& utf8Name) {
+    const std::wstring path = Wide(folder) + L"\\" + Wide(utf8Name, CP_UTF8);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create " + utf8Name);
+    CloseHandle(file);
 }
 
 void PutShortcut(const std::string& path, const std::string& target, std::uint32_t attributes) {

@@ -5,6 +5,7 @@
 
 #include "core/actions/jump_to.h"
 #include "contract/env.h"
+#include "core/model/text.h"
 
 namespace qm {
 namespace {
@@ -21,7 +22,8 @@ TEST(JumpToContract, FileAttributesTellFoldersFromProgramsAndMissingPaths) {
     // A program path with a backslash after it names no folder.
     const std::uint32_t programSlash = files.GetFileAttributes(program + "\\");
     EXPECT_TRUE(programSlash == kInvalidFileAttributes || !(programSlash & kFileAttributeDirectory));
-    for (const std::string& path : {folder, folder + "\\", std::string("C:\\"), std::string("c:\\")}) {
+    // "\\" is the root of the current drive: a folder, though the path names no drive.
+    for (const std::string& path : {folder, folder + "\\", std::string("C:\\"), std::string("c:\\"), std::string("\\")}) {
         const std::uint32_t a = files.GetFileAttributes(path);
         EXPECT_NE(kInvalidFileAttributes, a) << path;
         EXPECT_NE(0u, a & kFileAttributeDirectory) << path;
@@ -36,6 +38,21 @@ TEST(JumpToContract, AProgramThatDoesNotExistFailsToStartWithFileNotFound) {
     EXPECT_FALSE(processes.CreateProcess("qm-no-such-program-7.exe", 0x30, info));
     EXPECT_EQ(static_cast<std::uint32_t>(kErrorFileNotFound), processes.GetLastError());
     EXPECT_EQ(-1, RunProcess(Machine(), "qm-no-such-program-7.exe", false, true));
+}
+
+TEST(JumpToContract, TheRegistryEditorIsStartedFromTheWindowsDirectoryByItsQuotedPath) {
+    std::string windows;
+    ASSERT_TRUE(Machine().system.GetWindowsDirectory(windows));
+    EXPECT_TRUE(StartsWithNoCase(windows, "C:\\")) << windows;
+    const std::string commandLine = RegistryEditorCommandLine(Machine());
+    ASSERT_GE(commandLine.size(), 2u);
+    ASSERT_EQ('"', commandLine.front());
+    ASSERT_EQ('"', commandLine.back());
+    const std::string editor = commandLine.substr(1, commandLine.size() - 2);
+    EXPECT_EQ(LowerAscii(windows + "\\regedit.exe"), LowerAscii(editor));
+    const std::uint32_t attributes = Machine().files.GetFileAttributes(editor);
+    ASSERT_NE(kInvalidFileAttributes, attributes) << editor;
+    EXPECT_EQ(0u, attributes & kFileAttributeDirectory);
 }
 
 TEST(JumpToContract, FindWindowFindsNoWindowOfAnUnknownClass) {

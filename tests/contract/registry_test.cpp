@@ -40,6 +40,34 @@ protected:
     KeyHandle key_;
 };
 
+// A key name may have 255 characters. Opened below its parent it is always
+// reached; by a full path of more than 260 characters Wine's RegOpenKeyExA
+// refuses it with ERROR_MORE_DATA (Windows takes it; the sim sides with Wine).
+TEST_F(RegistryContract, AKeyWithTheLongestNameOpensBelowItsParentWhateverTheFullPathsLength) {
+    IRegistry& r = Machine().registry;
+    const std::string name(255, 'k');
+    KeyHandle created;
+    ASSERT_EQ(kErrorSuccess, r.CreateKey(key_, name, created));
+    r.CloseKey(created);
+    KeyHandle opened;
+    EXPECT_EQ(kErrorSuccess, r.OpenKey(key_, name, kKeyAllAccess, opened));
+    r.CloseKey(opened);
+    const std::string full = std::string(kScratchKey) + "\\Run\\" + name;
+    ASSERT_GT(full.size(), 260u);
+    opened = KeyHandle{};
+    const long byFullPath = r.OpenKey(kHkeyCurrentUser, full, kKeyAllAccess, opened);
+    if (byFullPath == kErrorSuccess) r.CloseKey(opened);
+    EXPECT_TRUE(byFullPath == kErrorMoreData || (byFullPath == kErrorSuccess && !contract::IsWine())) << byFullPath;
+    // 260 characters are still taken everywhere.
+    const std::string shortName(260 - (std::string(kScratchKey) + "\\Run\\").size(), 's');
+    ASSERT_EQ(kErrorSuccess, r.CreateKey(key_, shortName, created));
+    r.CloseKey(created);
+    EXPECT_EQ(kErrorSuccess, r.OpenKey(kHkeyCurrentUser, std::string(kScratchKey) + "\\Run\\" + shortName, kKeyAllAccess, opened));
+    r.CloseKey(opened);
+    r.DeleteKey(key_, shortName);
+    r.DeleteKey(key_, name);
+}
+
 TEST_F(RegistryContract, OpensFromTheRootWithALeadingBackslashAndBelowTheOpenKeyWithout) {
     TRegistry reg(Machine().registry);
     reg.SetRootKey(kHkeyCurrentUser);

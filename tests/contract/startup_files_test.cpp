@@ -103,6 +103,33 @@ TEST_F(StartupFilesContract, TheStartupMasksMatchAnyNameContainingTheExtensionAn
     EXPECT_TRUE(Search("*.scr*").empty());
 }
 
+// What a deletion tells: done, or gone already (the file, or its folder), or
+// still there (read-only).
+TEST_F(StartupFilesContract, DeleteFileTellsAFileThatIsGoneFromOneThatStays) {
+    IFiles& files = Machine().files;
+    contract::PutPlainFile(In("a.lnk"), "x", kFileAttributeArchive);
+    contract::PutPlainFile(In("locked.lnk"), "x", kFileAttributeReadonly);
+    EXPECT_EQ(kErrorSuccess, files.DeleteFile(In("a.lnk")));
+    EXPECT_EQ(kErrorFileNotFound, files.DeleteFile(In("a.lnk")));
+    EXPECT_EQ(kErrorPathNotFound, files.DeleteFile(In("no-folder\\a.lnk")));
+    EXPECT_EQ(kErrorAccessDenied, files.DeleteFile(In("locked.lnk")));
+    EXPECT_EQ(std::vector<std::string>{"locked.lnk"}, Search("*.lnk*"));
+}
+
+// A letter the ANSI code page lacks comes back from the search as "?", also
+// where the code page has a look-alike (Greek alpha, which best-fit mapping
+// would turn into "a" and so into the name of another file); that name
+// reaches no file, and the file stays.
+TEST_F(StartupFilesContract, ANameOutsideTheCodePageIsSeenWithQuestionMarksAndNoCallReachesIt) {
+    IFiles& files = Machine().files;
+    contract::PutFileNamedInUtf8(folder_, "qm-\xE4\xB8\xAD\xCE\xB1.lnk");  // a CJK letter and an alpha
+    contract::PutPlainFile(In("qm-a.lnk"), "x", kFileAttributeArchive);           // the alpha's look-alike
+    ASSERT_EQ((std::vector<std::string>{"qm-??.lnk", "qm-a.lnk"}), Search("qm-*"));
+    EXPECT_EQ(kInvalidFileAttributes, files.GetFileAttributes(In("qm-??.lnk")));
+    EXPECT_EQ(kErrorInvalidName, files.DeleteFile(In("qm-??.lnk")));
+    EXPECT_EQ((std::vector<std::string>{"qm-??.lnk", "qm-a.lnk"}), Search("qm-*"));
+}
+
 TEST_F(StartupFilesContract, StartupFoldersAreGivenAndUnknownOnesAreEmpty) {
     for (int csidl : {kCsidlStartup, kCsidlCommonStartup}) {
         const std::string path = GetSpecialFolderPath(Machine(), csidl);

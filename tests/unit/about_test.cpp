@@ -130,25 +130,32 @@ TEST(AboutDialog, CopyrightYearsNeverRunBackwards) {
     EXPECT_EQ("2026-2100", CopyrightYears(2100));
 }
 
-TEST(AboutDialog, TheLinkOpensTheWebAddressItShowsWithItsDefaultHandler) {
-    sim::SimDesktop m;
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
-    std::string shown;
-    m.toolkit.onAbout = [&](TAboutDialog& d) {
-        shown = d.SpeedButton1;
-        d.SpeedButton1Click();
-        EXPECT_FALSE(d.Closed);  // the dialog stays open
-        d.btnOkClick();
-    };
-    form.Button1Click();
-    ASSERT_EQ(1u, m.shell.executions.size());
-    const auto& e = m.shell.executions[0];
-    EXPECT_EQ("", e.operation);  // no verb: the default action
-    EXPECT_EQ("https://" + shown, e.file);  // the link goes where it says
-    EXPECT_EQ("", e.parameters);
-    EXPECT_EQ("", e.directory);
-    EXPECT_EQ(1, e.show);
+TEST(AboutDialog, TheLinkOpensTheWebAddressThroughTheDesktopShellWhereItCan) {
+    // The desktop's shell starts the browser with the user's own rights; only
+    // where it offers no way does this elevated program start it itself.
+    for (bool desktop : {true, false}) {
+        sim::SimDesktop m;
+        m.shell.desktopShellAvailable = desktop;
+        TMainForm form(m.platform, m.toolkit);
+        form.FormCreate();
+        std::string shown;
+        m.toolkit.onAbout = [&](TAboutDialog& d) {
+            shown = d.SpeedButton1;
+            d.SpeedButton1Click();
+            EXPECT_FALSE(d.Closed);  // the dialog stays open
+            d.btnOkClick();
+        };
+        form.Button1Click();
+        ASSERT_EQ(1u, m.shell.executions.size()) << desktop;
+        const auto& e = m.shell.executions[0];
+        EXPECT_EQ(desktop ? sim::SimShell::Route::Desktop : sim::SimShell::Route::Program, e.route) << desktop;
+        EXPECT_EQ(ShellOwner::None, e.owner);
+        EXPECT_EQ("", e.operation);  // no verb: the default action
+        EXPECT_EQ("https://" + shown, e.file);  // the link goes where it says
+        EXPECT_EQ("", e.parameters);
+        EXPECT_EQ("", e.directory);
+        EXPECT_EQ(1, e.show);
+    }
 }
 
 TEST(AboutDialog, AFailureWhileShownIsReportedAndTheNextPressWorks) {

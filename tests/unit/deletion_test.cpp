@@ -98,8 +98,8 @@ std::vector<Case> Cases() {
     return {
         {0, 1, "Second", value(kHKCURun, "Second"), firstOnly, "HKCU / Run (1)"},
         {1, 1, "Second", value(kHKLMRun, "Second"), firstOnly, "HKLM / Run (1)"},
-        {2, 0, "first.lnk", file(kCsidlCommonStartup, "first.lnk"), {"second.lnk"}, "Startup (user) - (1)"},
-        {3, 1, "second.lnk", file(kCsidlStartup, "second.lnk"), {"first.lnk"}, "Startup (common) - (1)"},
+        {2, 0, "first.lnk", file(kCsidlCommonStartup, "first.lnk"), {"second.lnk"}, "Startup (common) - (1)"},
+        {3, 1, "second.lnk", file(kCsidlStartup, "second.lnk"), {"first.lnk"}, "Startup (user) - (1)"},
         {4, 1, "Second", value(kHKCURunOnce, "Second"), firstOnly, "HKCU / Run Once (1)"},
         {5, 1, "Second", value(kHKLMRunOnce, "Second"), firstOnly, "HKLM / Run Once (1)"},
         {6, 1, "Second", value(kShellObjects, "Second"), firstOnly, "HKLM / ShellObject (1)"},
@@ -315,8 +315,29 @@ TEST(Deletion, AStartupFileThatStaysKeepsItsRow) {
         EXPECT_EQ(1u, m.user.shown.size()) << lock.what;
         EXPECT_EQ(before, Snapshot(m)) << lock.what;
         EXPECT_EQ((std::vector<std::string>{"first.lnk", "second.lnk"}), Names(form.comon)) << lock.what;
-        EXPECT_EQ("Startup (user) - (2)", form.TabCaptions[2]) << lock.what;
+        EXPECT_EQ("Startup (common) - (2)", form.TabCaptions[2]) << lock.what;
     }
+}
+
+// A name with a letter the ANSI code page lacks is listed with "?" in its
+// place; deleting by that name fails ("invalid name") while the file stays.
+TEST(Deletion, AStartupFileWhoseNameTheAnsiCallsCannotSpellStaysListed) {
+    sim::SimDesktop m;
+    sim::SimFile link;
+    link.shortcutTarget = "C:\\hostile.exe";
+    m.files.AddFile(Startup(m, kCsidlCommonStartup, "qm-\xE4\xB8\xAD.lnk"), link);  // a CJK letter, in UTF-8
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
+    Choose(form, 2, 0, 0);
+    ASSERT_EQ(std::vector<std::string>{"qm-?.lnk"}, Names(form.comon));
+    const MachineState before = Snapshot(m);
+    m.user.answers = {DialogResult::Yes};
+    form.ListCommandClick(2, ListCommand::Delete);
+    ASSERT_EQ(1u, m.user.shown.size());
+    EXPECT_EQ("Are you sure want to delete autorun \"qm-?.lnk\" ?", m.user.shown[0].text);
+    EXPECT_EQ(before, Snapshot(m));
+    EXPECT_EQ(std::vector<std::string>{"qm-?.lnk"}, Names(form.comon));
+    EXPECT_EQ("Startup (common) - (1)", form.TabCaptions[2]);
 }
 
 TEST(Deletion, AStartupFileAlreadyGoneLosesItsRowAndTheOtherFolderIsUntouched) {
@@ -330,7 +351,7 @@ TEST(Deletion, AStartupFileAlreadyGoneLosesItsRowAndTheOtherFolderIsUntouched) {
     m.user.answers = {DialogResult::Yes};
     form.ListCommandClick(2, ListCommand::Delete);
     EXPECT_EQ((std::vector<std::string>{"first.lnk"}), Names(form.comon));
-    EXPECT_EQ("Startup (user) - (1)", form.TabCaptions[2]);
+    EXPECT_EQ("Startup (common) - (1)", form.TabCaptions[2]);
     EXPECT_EQ(-1, form.comon.SelectedIndex());
     EXPECT_EQ(2, form.User.Count());
     EXPECT_TRUE(m.files.Exists(Startup(m, kCsidlStartup, "second.lnk")));

@@ -28,7 +28,7 @@ TEST(HostileFolders, ThousandsOfFilesAreListedWholeInSearchOrder) {
     ASSERT_EQ(5000, form.User.Count());
     EXPECT_EQ("s4999.lnk", form.User.Row(4999).Caption);
     EXPECT_EQ("C:\\t4999.exe", form.User.Row(4999).SubItems[0]);
-    EXPECT_EQ("Startup (common) - (5000)", form.TabCaptions[kUserTab]);
+    EXPECT_EQ("Startup (user) - (5000)", form.TabCaptions[kUserTab]);
 }
 
 TEST(HostileFolders, OddShortcutsAndNamesListWithoutAnyReportAndDeleteAsListed) {
@@ -63,7 +63,7 @@ TEST(HostileFolders, OddShortcutsAndNamesListWithoutAnyReportAndDeleteAsListed) 
     m.user.answers.push_back(DialogResult::Yes);
     form.ListCommandClick(kUserTab, ListCommand::Delete);
     EXPECT_EQ(expected, testing::Snapshot(m));
-    EXPECT_EQ("Startup (common) - (3)", form.TabCaptions[kUserTab]);
+    EXPECT_EQ("Startup (user) - (3)", form.TabCaptions[kUserTab]);
 }
 
 TEST(HostileFolders, AReadOnlyShortcutThatCannotBeDeletedStaysListedAndOnDisk) {
@@ -83,7 +83,7 @@ TEST(HostileFolders, AReadOnlyShortcutThatCannotBeDeletedStaysListedAndOnDisk) {
     EXPECT_EQ("Are you sure want to delete autorun \"locked.lnk\" ?", m.user.shown[0].text);
     EXPECT_EQ(before, testing::Snapshot(m));
     EXPECT_EQ(1, form.User.Count());
-    EXPECT_EQ("Startup (common) - (1)", form.TabCaptions[kUserTab]);
+    EXPECT_EQ("Startup (user) - (1)", form.TabCaptions[kUserTab]);
 }
 
 }  // namespace

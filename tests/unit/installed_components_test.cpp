@@ -52,6 +52,52 @@ TEST(InstalledComponents, ListsComponentsWithACommandInEnumerationOrder) {
     EXPECT_EQ(0, m.registry.OpenHandles());
 }
 
+// A key name may have 255 characters; with the components key before it the
+// full path is longer than an ANSI open takes under Wine, so the component is
+// reached from its parent key, for listing and for deleting alike.
+TEST(InstalledComponents, AComponentWithTheLongestKeyNameIsListedCountedAndDeleted) {
+    sim::SimDesktop m;
+    const std::string name(255, 'c');
+    Component(m, name, "Long", "L", "C:\\long.exe");
+    Component(m, "{short}", "Short", "S", "C:\\short.exe");
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
+    EXPECT_EQ("ActiveX (2)", form.TabCaptions[kActiveX]);
+    form.SelectTab(kActiveX);
+    ASSERT_EQ(2, form.actx.Count());
+    EXPECT_EQ("Long", form.actx.Row(0).Caption);
+    EXPECT_EQ(name, form.actx.Row(0).SubItems[2]);
+    form.actx.SetSelection(0, 0);
+    m.user.answers = {DialogResult::Yes};
+    form.ListCommandClick(kActiveX, ListCommand::Delete);
+    ASSERT_EQ(1u, m.user.shown.size());
+    EXPECT_FALSE(m.registry.HasValue(kComponents + name, "StubPath"));
+    EXPECT_TRUE(m.registry.HasValue(kComponents + name, "ComponentID"));
+    EXPECT_EQ(std::vector<std::string>{"Short"}, std::vector<std::string>{form.actx.Row(0).Caption});
+    EXPECT_EQ("ActiveX (1)", form.TabCaptions[kActiveX]);
+    EXPECT_EQ(0, m.registry.OpenHandles());
+}
+
+// A component key that cannot be opened is skipped; the components key it
+// lies in is never read in its place, for listing or for deleting.
+TEST(InstalledComponents, AComponentKeyThatCannotBeOpenedIsNeverReadAsItsParent) {
+    sim::SimDesktop m;
+    m.registry.SetString(kComponents, "StubPath", "C:\\parent.exe");
+    Component(m, "{locked}", "Locked", "X", "C:\\locked.exe");
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
+    EXPECT_EQ(1, form.actx.Count());
+    m.registry.Key(std::string(kComponents) + "{locked}")->denyFullAccess = true;
+    form.actx.SetSelection(0, 0);
+    m.user.answers = {DialogResult::Yes};
+    form.ListCommandClick(kActiveX, ListCommand::Delete);
+    EXPECT_TRUE(m.user.shown.empty());  // no key, no question
+    EXPECT_TRUE(m.registry.HasValue(kComponents, "StubPath"));
+    form.SelectTab(kActiveX);
+    EXPECT_EQ(0, form.actx.Count());
+    EXPECT_EQ(0, m.registry.OpenHandles());
+}
+
 TEST(InstalledComponents, NoCommandsMeansNoRowsAndNoImageLists) {
     sim::SimDesktop m;
     Component(m, "{a}", "A", "A", nullptr);

@@ -3,6 +3,7 @@
 // read the dialog, type into it, press its buttons.
 #include <gtest/gtest.h>
 
+#include "core/actions/open_folder.h"
 #include "core/forms/item_form.h"
 #include "core/model/icons.h"
 #include "ui/sim/sim_desktop.h"
@@ -272,6 +273,7 @@ TEST(ItemForm, PropertiesDropsCommasBeforeTheCutAndFindTargetKeepsThem) {
     item.BitBtn1Click();
     ASSERT_EQ(2u, m.shell.executions.size());
     const auto& properties = m.shell.executions[0];
+    EXPECT_EQ(ShellOwner::MainWindow, properties.owner);  // the application's window, not the dialog
     EXPECT_EQ("properties", properties.operation);
     EXPECT_EQ("c:\\mytools\\a.exe", properties.file);
     EXPECT_EQ(0x44Cu, properties.mask);
@@ -279,6 +281,7 @@ TEST(ItemForm, PropertiesDropsCommasBeforeTheCutAndFindTargetKeepsThem) {
     EXPECT_EQ("", properties.directory);
     EXPECT_EQ(0, properties.show);
     const auto& open = m.shell.executions[1];
+    EXPECT_EQ(ShellOwner::ItemProperties, open.owner);  // a folder opened from the dialog
     EXPECT_EQ("open", open.operation);
     EXPECT_EQ("c:\\my,tools", open.file);
     EXPECT_EQ("", open.parameters);
@@ -313,6 +316,7 @@ TEST(ItemForm, FindTargetOpensOnlyAnExistingFolderAndNeverStartsAProgram) {
         {"c:\\evil.exe\\x.exe", nullptr},      // the "folder" is a program
         {"c:\\missing\\a.exe", nullptr},
         {"a.exe", nullptr},                    // no folder at all
+        {"\\x.exe", nullptr},                 // not the root of whatever drive is current
         {"", nullptr},
     };
     for (const Case& c : cases) {
@@ -329,6 +333,52 @@ TEST(ItemForm, FindTargetOpensOnlyAnExistingFolderAndNeverStartsAProgram) {
         ASSERT_EQ(1u, m.shell.executions.size()) << c.edit1;
         EXPECT_EQ("open", m.shell.executions[0].operation);
         EXPECT_EQ(c.opened, m.shell.executions[0].file) << c.edit1;
+    }
+}
+
+// The one folder rule of "&Find Target..." and of the services' Jump To.
+TEST(ExtractFileDir, CutsAtTheLastSeparatorAndKeepsARootsBackslash) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"c:\\tools\\a.exe", "c:\\tools"},
+        {"c:\\program files\\svc\\svc.exe", "c:\\program files\\svc"},
+        {"c:\\a.exe", "c:\\"},
+        {"c:a.exe", "c:"},
+        // A leading backslash alone names no folder of the path's own.
+        {"\\a.exe", ""},
+        {"a.exe", ""},
+        {"", ""},
+        {"\\\\server\\a.exe", "\\\\server"},
+        {"\\\\server\\share\\svc.exe", "\\\\server\\share"},
+        {"c:\\dir\\\\a.exe", "c:\\dir\\\\"},
+        {"c:\\my,tools\\a.exe", "c:\\my,tools"},
+    };
+    for (const auto& [path, folder] : cases) EXPECT_EQ(folder, ExtractFileDir(path)) << path;
+}
+
+TEST(ItemForm, TheIconShownIsReleasedOnlyAfterItsControlHasTheNext) {
+    sim::SimDesktop m;
+    m.files.AddFile("C:\\a.exe");
+    m.files.AddFile("C:\\b.dll");
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
+    PutRows(form.hku, {Row("A", {"C:\\a.exe", "HKEY_CURRENT_USER", "Key"}), Row("B", {"C:\\b.dll", "HKEY_CURRENT_USER", "Key"}),
+                       Row("Gone", {"C:\\missing.exe", "HKEY_CURRENT_USER", "Key"})},
+            0, 0);
+    // The toolkit hands the form's icon to the control: the one the control
+    // held until now must still be alive at that moment.
+    IconHandle inControl;
+    std::vector<std::string> problems;
+    m.toolkit.onItemForm = [&](TItemForm& item) {
+        if (inControl && !m.shell.IconIsLive(inControl)) problems.push_back("the control held a destroyed icon");
+        if (item.Image1.Icon() && !m.shell.IconIsLive(item.Image1.Icon())) problems.push_back("handed a destroyed icon");
+        inControl = item.Image1.Icon();
+    };
+    for (int row : {0, 1, 0, 2, 1}) {
+        form.hku.SetSelection(row, row);
+        form.ListDblClick(HKCURun);
+        EXPECT_EQ(std::vector<std::string>{}, problems) << row;
+        // Afterwards only the icon shown is kept.
+        EXPECT_EQ(inControl ? 1 : 0, m.shell.LiveIcons()) << row;
     }
 }
 

@@ -77,7 +77,7 @@ TEST(JumpToRegistryKey, StartsAClosedEditorWaitsUntilReadyAndWalksTheTree) {
     const WindowHandle editor = m.processes.FindWindow(nullptr, nullptr);
     const WindowHandle tree = m.processes.RegistryEditorTree();
     ASSERT_TRUE(tree);
-    EXPECT_EQ((std::vector<std::string>{"Start:regedit.exe:48", "WaitIdle", "CloseHandle", "CloseHandle", "Show:5",
+    EXPECT_EQ((std::vector<std::string>{"Start:\"C:\\windows\\regedit.exe\":48", "WaitIdle", "CloseHandle", "CloseHandle", "Show:5",
                                         "Foreground", "Foreground", "Focus"}),
               Preamble(m.processes));
     EXPECT_EQ(0xFFFFFFFFu, m.processes.calls[1].value);  // the wait for input has no time limit
@@ -90,6 +90,35 @@ TEST(JumpToRegistryKey, StartsAClosedEditorWaitsUntilReadyAndWalksTheTree) {
               Keystrokes(m.processes, tree));
     EXPECT_EQ(3750u, m.processes.nowMs);  // five backslashes, no other pause
     EXPECT_TRUE(m.user.shown.empty());
+}
+
+TEST(JumpToRegistryKey, StartsTheEditorOfTheWindowsDirectoryNeverOneBesideTheProgramOrInTheCurrentDirectory) {
+    struct Case {
+        const char* windows;
+        const char* commandLine;  // nullptr: nothing is started
+    } cases[] = {
+        {"C:\\windows", "\"C:\\windows\\regedit.exe\""},
+        {"D:\\Win NT\\", "\"D:\\Win NT\\regedit.exe\""},  // quoted: a blank does not split the path
+        {nullptr, nullptr},                                    // the directory cannot be told
+    };
+    for (const Case& c : cases) {
+        sim::SimDesktop m;
+        // Programs named like the editor where a bare name would be looked for first.
+        m.files.AddFile("C:\\Program Files\\Quellmark\\regedit.exe");
+        m.files.AddFile(m.processes.currentDirectory + "\\regedit.exe");
+        if (c.windows) m.system.windowsDirectory = c.windows;
+        else m.system.windowsDirectoryFails = true;
+        JumpToRegistryKey(m.platform, kRunKey);
+        if (!c.commandLine) {
+            EXPECT_TRUE(m.processes.calls.empty());
+            continue;
+        }
+        ASSERT_FALSE(m.processes.calls.empty()) << c.windows;
+        EXPECT_EQ(c.commandLine, m.processes.calls[0].text);
+        const std::string editor = std::string(c.windows) + (std::string(c.windows).back() == '\\' ? "" : "\\") + "regedit.exe";
+        EXPECT_EQ(std::vector<std::string>{editor}, m.processes.started) << c.windows;
+        EXPECT_EQ(kRunKey, TypedPath(m.processes, m.processes.RegistryEditorTree())) << c.windows;
+    }
 }
 
 TEST(JumpToRegistryKey, UsesAnOpenEditorWhereverItsTreeSits) {
@@ -181,22 +210,6 @@ TEST(RunProcess, AFailedWaitForTheEndRaisesThePlatformErrorAndStillClosesHandles
     EXPECT_EQ(0, m.processes.OpenHandles());
 }
 
-TEST(ExtractFileDir, CutsAtTheLastSeparatorAndKeepsARootsBackslash) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"c:\\program files\\svc\\svc.exe", "c:\\program files\\svc"},
-        {"c:\\svc.exe", "c:\\"},
-        {"c:svc.exe", "c:"},
-        {"svc.exe", ""},
-        {"", ""},
-        {"\\\\server\\share\\svc.exe", "\\\\server\\share"},
-        {"\\\\server\\a.exe", "\\\\server"},
-        {"\\svc.exe", "\\"},
-        {"c:\\dir\\\\svc.exe", "c:\\dir\\\\"},
-        {"c:\\my,tools\\a.exe", "c:\\my,tools"},
-    };
-    for (const auto& [path, folder] : cases) EXPECT_EQ(folder, ExtractFileDir(path)) << path;
-}
-
 // A main form whose list on `tab` holds one row with these sub-items and
 // this location.
 struct Fixture {
@@ -261,7 +274,7 @@ TEST(JumpToClick, EachRegistryListJumpsToTheKeyWhereItsRowLives) {
         f.PutRow(c.tab, decoys, c.where);
         f.Jump(c.tab);
         EXPECT_EQ(c.key, TypedPath(f.m.processes, f.m.processes.RegistryEditorTree())) << c.tab;
-        EXPECT_EQ(std::vector<std::string>{"regedit.exe"}, f.m.processes.started) << c.tab;
+        EXPECT_EQ(std::vector<std::string>{"C:\\windows\\regedit.exe"}, f.m.processes.started) << c.tab;
         EXPECT_TRUE(f.m.shell.executions.empty()) << c.tab;
         EXPECT_TRUE(f.m.user.shown.empty()) << c.tab;
     }
@@ -295,6 +308,7 @@ TEST(JumpToClick, FolderListsOpenOnlyExistingFoldersAndNeverStartAProgram) {
         {Services, {"Svc", "\"C:\\Program Files\\Svc\\svc.exe\" -k run"}, {}, "c:\\program files\\svc"},
         {Services, {"Svc", "C:\\svc.exe /service"}, {}, "c:\\"},
         {Services, {"Svc", "svc.exe"}, {}, nullptr},               // no folder part
+        {Services, {"Svc", "\\svc.exe"}, {}, nullptr},             // not the root of whatever drive is current
         {Services, {"Svc", "C:\\gone\\svc.exe"}, {}, nullptr},     // a folder that does not exist
         {Services, {"Svc", "c:\\evil.exe\\x.exe"}, {}, nullptr},   // "c:\\evil.exe" is a program, not a folder
     };
@@ -306,6 +320,7 @@ TEST(JumpToClick, FolderListsOpenOnlyExistingFoldersAndNeverStartAProgram) {
         if (c.opened) {
             ASSERT_EQ(1u, f.m.shell.executions.size()) << label;
             const auto& e = f.m.shell.executions[0];
+            EXPECT_EQ(ShellOwner::MainWindow, e.owner);
             EXPECT_EQ("open", e.operation);
             EXPECT_EQ(c.opened, e.file) << label;
             EXPECT_EQ("", e.parameters);

@@ -169,7 +169,7 @@ TEST(MainForm, AValueThatIsNotTextStopsTheScanWhereItStands) {
     EXPECT_EQ(-1, form.hku.Row(1).StateIndex);
     EXPECT_EQ("HKCU / Run (1)", form.TabCaptions[HKCURun]);
     // The other tabs keep the captions they were designed with.
-    const std::vector<std::string> design{"HKLM / Run",          "Startup (User)",      "Startup (comon)",
+    const std::vector<std::string> design{"HKLM / Run",          "Startup (comon)",     "Startup (User)",
                                           "HKCU / Run Once",     "HKLM / Run Once",     "HKLM / ShellObject",
                                           "HKLM / Run OnceEx",   "Startup (services)",  "ActiveX",
                                           "WinLogon",            "Load - Run",          "HKLM / Explorer-Run",

@@ -54,10 +54,10 @@ TEST(StartupFolders, EachFolderListsItsMasksInOrderWithHiddenAndSystemFilesButNo
     } cases[] = {
         {kCommonTab, kCsidlCommonStartup,
          {"app.exe", "tool.exe.lnk", "b.lnk", "tool.exe.lnk", "Hidden.LNK", "sys.lnk", "broken.lnk"},
-         "Startup (user) - (7)"},
+         "Startup (common) - (7)"},
         {kUserTab, kCsidlStartup,
          {"b.lnk", "tool.exe.lnk", "Hidden.LNK", "sys.lnk", "broken.lnk", "app.exe", "tool.exe.lnk"},
-         "Startup (common) - (7)"},
+         "Startup (user) - (7)"},
     };
     for (const Case& c : cases) {
         sim::SimDesktop m;
@@ -79,6 +79,36 @@ TEST(StartupFolders, EachFolderListsItsMasksInOrderWithHiddenAndSystemFilesButNo
         // The other folder is empty, so its tab shows nothing.
         const int other = c.tab == kCommonTab ? kUserTab : kCommonTab;
         EXPECT_EQ(0, form.ListOf(other).Count());
+    }
+}
+
+// Each tab is captioned for the folder it lists, before its first count
+// (the design caption, seen when the start-up scan failed early) and after;
+// the image agrees with the caption: two users for all users, a folder for
+// the current user.
+TEST(StartupFolders, EachTabIsCaptionedForTheFolderItListsBeforeAndAfterItsCount) {
+    struct Case {
+        int tab;
+        int csidl;
+        const char* design;
+        const char* count;
+        int image;
+    } cases[] = {
+        {kCommonTab, kCsidlCommonStartup, "Startup (comon)", "Startup (common) - (1)", 3},
+        {kUserTab, kCsidlStartup, "Startup (User)", "Startup (user) - (1)", 1},
+    };
+    for (const Case& c : cases) {
+        sim::SimDesktop m;
+        m.files.AddFile(m.shell.specialFolders.at(c.csidl) + "\\mine.lnk", Shortcut("C:\\m.exe"));
+        // A value that is not text stops the start-up scan at the first tab.
+        m.registry.SetDword("HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Flags", 1);
+        TMainForm form(m.platform, m.toolkit);
+        form.FormCreate();
+        EXPECT_EQ(c.design, form.TabCaptions[c.tab]);
+        EXPECT_EQ(c.image, kCategories[static_cast<size_t>(c.tab)].tabImage) << c.design;
+        form.SelectTab(c.tab);
+        EXPECT_EQ(std::vector<std::string>{"mine.lnk"}, Names(form.ListOf(c.tab))) << c.design;
+        EXPECT_EQ(c.count, form.TabCaptions[c.tab]);
     }
 }
 
@@ -116,8 +146,8 @@ TEST(StartupFolders, AFolderTheShellCannotGiveListsNothing) {
     m.shell.specialFolders[kCsidlStartup] = "C:\\Missing\\Start";  // named, but never created
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
-    EXPECT_EQ("Startup (user) - (0)", form.TabCaptions[kCommonTab]);
-    EXPECT_EQ("Startup (common) - (0)", form.TabCaptions[kUserTab]);
+    EXPECT_EQ("Startup (common) - (0)", form.TabCaptions[kCommonTab]);
+    EXPECT_EQ("Startup (user) - (0)", form.TabCaptions[kUserTab]);
     EXPECT_FALSE(m.files.FolderExists("C:\\Missing\\Start"));  // looking it up did not create it
     EXPECT_TRUE(m.user.shown.empty());
 }
@@ -129,7 +159,7 @@ TEST(StartupFolders, CountCaptionCountsRowsAlreadyInTheList) {
     form.FormCreate();
     form.ScanTab(kUserTab);  // the list was not emptied first
     EXPECT_EQ((std::vector<std::string>{"a.lnk", "a.lnk"}), Names(form.User));
-    EXPECT_EQ("Startup (common) - (2)", form.TabCaptions[kUserTab]);
+    EXPECT_EQ("Startup (user) - (2)", form.TabCaptions[kUserTab]);
 }
 
 TEST(StartupFolders, ShowingTheTabReadsTheFolderAgain) {
@@ -142,7 +172,7 @@ TEST(StartupFolders, ShowingTheTabReadsTheFolderAgain) {
     m.files.AddFile(folder + "\\new.lnk", Shortcut("C:\\n.exe"));
     form.SelectTab(kCommonTab);
     EXPECT_EQ((std::vector<std::string>{"new.lnk"}), Names(form.comon));
-    EXPECT_EQ("Startup (user) - (1)", form.TabCaptions[kCommonTab]);
+    EXPECT_EQ("Startup (common) - (1)", form.TabCaptions[kCommonTab]);
 }
 
 TEST(StartupFolders, WithoutTheShellLinkObjectTheScanStopsAtTheFirstFileAndReports) {
@@ -152,7 +182,7 @@ TEST(StartupFolders, WithoutTheShellLinkObjectTheScanStopsAtTheFirstFileAndRepor
     m.files.AddFile(folder + "\\b.exe");
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
-    ASSERT_EQ("Startup (user) - (2)", form.TabCaptions[kCommonTab]);
+    ASSERT_EQ("Startup (common) - (2)", form.TabCaptions[kCommonTab]);
     m.shell.comAvailable = false;
     form.SelectTab(kCommonTab);
     ASSERT_EQ(1u, m.user.shown.size());
@@ -162,7 +192,7 @@ TEST(StartupFolders, WithoutTheShellLinkObjectTheScanStopsAtTheFirstFileAndRepor
     ASSERT_EQ(1, form.comon.Count());
     EXPECT_EQ("a.exe", form.comon.Row(0).Caption);
     EXPECT_EQ(0, form.comon.Row(0).SubItems.Count());
-    EXPECT_EQ("Startup (user) - (2)", form.TabCaptions[kCommonTab]);
+    EXPECT_EQ("Startup (common) - (2)", form.TabCaptions[kCommonTab]);
 }
 
 }  // namespace

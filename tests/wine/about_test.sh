@@ -39,6 +39,28 @@ if [ "$(printf '%s\n' "${handles[@]}" | sort -u | grep -c .)" != 3 ]; then
   failures=$((failures + 1))
 fi
 expect "main window answers after About" "$(run_probe dump)" "active=0"
+
+# The web link is opened by the desktop's shell, so that the browser runs
+# with the user's rights and not with this elevated program's: the handler of
+# https addresses, a stand-in here, is started by explorer.exe.
+handler='HKCR\https\shell\open\command'
+was=$(wine reg query "$handler" /ve 2>/dev/null | tr -d '\r' | sed -n 's/^ *(Default) *REG_SZ *//p')
+browser="$artifacts/browser"
+rm -rf "$browser"
+mkdir -p "$browser"
+cp "$build/qm_marker.exe" "$browser/qm-browser.exe"
+wine reg add "$handler" /ve /d "\"$(winepath -w "$browser/qm-browser.exe")\" \"%1\"" /f >/dev/null 2>&1
+run_probe about-press >/dev/null
+run_probe about 10000 >/dev/null
+run_probe about-link >/dev/null
+for _ in $(seq 100); do [ -s "$browser/qm-browser.exe.ran" ] && break; sleep 0.1; done
+out=$(tr -d '\r' < "$browser/qm-browser.exe.ran" 2>/dev/null; run_probe about 0 | grep '^title=')
+expect "web link opened by the desktop shell" "$out" "explorer.exe" "title=About Quellmark"
+grep -q 'https://github.com/quellmark/quellmark' <<<"$out" || { echo "FAIL [web link address]: $out"; failures=$((failures + 1)); }
+run_probe about-key Esc >/dev/null
+run_probe about-gone 5000 >/dev/null
+wine reg add "$handler" /ve /d "$was" /f >/dev/null 2>&1
+rm -rf "$browser"
 stop_program
 
 finish

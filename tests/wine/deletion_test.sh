@@ -81,9 +81,29 @@ expect "Run value, answered Yes" "$out" "dialog=Are you sure want to delete auto
 run_probe select-tab 3 >/dev/null
 out=$(delete_row 3 qm-delete.lnk "&Yes" qm-keep.lnk; rows_when 3 "list 3 rows=1"; run_probe dump | grep '^tab3=')
 expect "startup shortcut" "$out" "dialog=Are you sure want to delete autorun \"qm-delete.lnk\" ?" \
-  "list 3 rows=1" "row=qm-keep.lnk|C:\\qm\\keep.exe|Windows AutoRun|$user\\|" "tab3=Startup (common) - (1)"
+  "list 3 rows=1" "row=qm-keep.lnk|C:\\qm\\keep.exe|Windows AutoRun|$user\\|" "tab3=Startup (user) - (1)"
 expect "startup folder" "$(ls "$user_u")" "qm-keep.lnk"
 if [ -e "$user_u/qm-delete.lnk" ]; then echo "FAIL [startup folder]: qm-delete.lnk is still there"; failures=$((failures + 1)); fi
+
+# Names with a letter the ANSI code page lacks: a CJK letter, and a Greek
+# alpha whose best-fit look-alike "a" names another shortcut lying beside it.
+# The program sees "?" in their place, so neither the shortcut's target nor a
+# deletion reaches the file: the file stays and so does its row (and the
+# look-alike is untouched).
+mv "$user_u/qm-keep.lnk" "$user_u/qm-中.lnk"
+run_probe make-shortcut "$user\\qm-x.lnk" 'C:\qm\alpha.exe' >/dev/null
+mv "$user_u/qm-x.lnk" "$user_u/qm-α-b.lnk"
+run_probe make-shortcut "$user\\qm-a-b.lnk" 'C:\qm\plain.exe' >/dev/null
+run_probe select-tab 0 >/dev/null
+run_probe select-tab 3 >/dev/null
+out=$(rows_when 3 "list 3 rows=3")
+expect "names outside the code page" "$out" "list 3 rows=3" "row=qm-?.lnk||Windows AutoRun|$user\\|" \
+  "row=qm-?-b.lnk||Windows AutoRun|$user\\|" "row=qm-a-b.lnk|C:\\qm\\plain.exe|Windows AutoRun|$user\\|"
+for name in 'qm-?.lnk' 'qm-?-b.lnk'; do
+  out=$(delete_row 3 "$name" "&Yes"; sleep 1; run_probe rows 3; run_probe dump | grep '^tab3='; ls "$user_u")
+  expect "delete $name" "$out" "dialog=Are you sure want to delete autorun \"$name\" ?" "list 3 rows=3" \
+    "tab3=Startup (user) - (3)" "qm-中.lnk" "qm-α-b.lnk" "qm-a-b.lnk"
+done
 
 run_probe select-tab 10 >/dev/null
 out=$(delete_row 10 Taskman "&Yes"; rows_when 10 "row=Taskman|No Autorun Entry"; reg_has "$winlogon" Taskman

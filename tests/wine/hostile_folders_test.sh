@@ -26,7 +26,7 @@ run_probe wait-main 60000 >/dev/null
 run_probe select-tab 3 >/dev/null
 rows=$(run_probe rows 3; run_probe dump; run_probe no-dialog Quellmark 300)
 stop_program
-expect "crowded folder" "$rows" "list 3 rows=1004" "tab3=Startup (common) - (1004)" \
+expect "crowded folder" "$rows" "list 3 rows=1004" "tab3=Startup (user) - (1004)" \
   "row=qm-0000.lnk|C:\\Tools\\many.exe|Windows AutoRun|$user\\|" \
   "row=qm-0999.lnk|C:\\Tools\\many.exe|Windows AutoRun|$user\\|" \
   "row=qm-empty.lnk||Windows AutoRun|$user\\|" "row=qm-damaged.lnk||Windows AutoRun|$user\\|" \

@@ -38,6 +38,26 @@ expect "jump from HKLM / Run reuses the editor" "$out" "jump done" "editors=1" \
 stop_program
 expect "editor closed afterwards" "$(run_probe regedit-close 5000; run_probe regedit-selection)" "editors=0"
 
+# A program named regedit.exe beside quellmark.exe (a downloads folder) and
+# another in the folder it is started from: a bare "regedit.exe" would run
+# the first with this program's rights. Neither may run; the jump still
+# reaches the key in the Windows directory's editor.
+planted="$artifacts/planted" cwd="$artifacts/planted-cwd"
+rm -rf "$planted" "$cwd"
+mkdir -p "$planted" "$cwd"
+cp "$exe" "$planted/quellmark.exe"
+cp "$build/qm_marker.exe" "$planted/regedit.exe"
+cp "$build/qm_marker.exe" "$cwd/regedit.exe"
+(cd "$cwd" && exec wine "$planted/quellmark.exe" >/dev/null 2>&1) &
+program_pid=$!
+run_probe wait-main 30000 >/dev/null
+run_probe select-row 0 0 >/dev/null
+out=$(run_probe jump 0; run_probe regedit-selection; ls "$planted" "$cwd" | grep -c '\.ran$')
+expect "no planted editor runs" "$out" "jump done" "editors=1" "selected=My Computer\\$hkcu_run" "0"
+stop_program
+run_probe regedit-close 5000 >/dev/null
+rm -rf "$planted" "$cwd"
+
 import_reg <<EOF2
 [-$regedit_state]
 [-$hkcu_run]

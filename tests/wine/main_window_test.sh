@@ -24,7 +24,7 @@ start_program
 out=$(run_probe wait-main 30000; run_probe dump)
 expect "start-up" "$out" \
   "main window" \
-  "tab0=HKCU / Run (4)" "tab1=HKLM / Run (0)" "tab2=Startup (user) - (0)" "tab3=Startup (common) - (0)" \
+  "tab0=HKCU / Run (4)" "tab1=HKLM / Run (0)" "tab2=Startup (common) - (0)" "tab3=Startup (user) - (0)" \
   "tab4=HKCU / Run Once (0)" "tab5=HKLM / Run Once (0)" "tab6=HKLM / ShellObject (0)" "tab7=HKLM / Run OnceEx (0)" \
   "tab8=Startup (services) - (2)" "tab9=ActiveX (0)" "tab10=WinLogon (9)" "tab11=Load - Run (2)" \
   "tab12=HKLM / Explorer-Run (0)" "tab13=HKCU / Explorer-Run (0)" "tab14=HKCU / Desktop (1)" \

@@ -394,6 +394,7 @@ int MakeShortcut(const char* lnk, const char* target) {
 //   qm_probe about-press             press the main window's About button
 //   qm_probe about MS                wait up to MS for the About dialog, print what it shows
 //   qm_probe about-key WHAT          Enter, Esc (to the focused control) or Close (the close box)
+//   qm_probe about-link              click the About dialog's web link
 //   qm_probe about-move X Y          move the About dialog (for a screenshot under Wine)
 //   qm_probe about-gone MS           wait up to MS until no About dialog is left
 //   qm_probe jump TAB                choose "&Jump To..." on a list and wait until it has run
@@ -494,6 +495,13 @@ int AboutJumpCommand(const std::string& command, int argc, char** argv) {
         if (!about) return 1;
         SetWindowPos(about, nullptr, std::atoi(argv[2]), std::atoi(argv[3]), 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    if (command == "about-link") {
+        HWND about = FindAbout();
+        HWND link = about ? GetDlgItem(about, 101) : nullptr;
+        if (!link) return 1;
+        PostMessageA(link, BM_CLICK, 0, 0);
         return 0;
     }
     if (command == "about-key" && argc > 2) {

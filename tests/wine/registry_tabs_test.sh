@@ -82,4 +82,34 @@ import_reg <<EOF2
 [-HKEY_LOCAL_MACHINE\\$policies]
 [-HKEY_CURRENT_USER\\$policies]
 EOF2
+
+# A component key with a name of 255 characters, the most a key name may
+# have: its full path is longer than Wine's RegOpenKeyExA takes, so it is
+# reached from the components key. Listed, counted, and its command deleted.
+long_name="{QM-LONG-$(printf 'L%.0s' $(seq 245))}"
+long_key="$components\\$long_name"
+[ ${#long_name} -eq 255 ] || echo "FAIL: the long name has ${#long_name} characters"
+import_reg <<EOF2
+[$long_key]
+@="Long Component"
+"ComponentID"="QmLong"
+"StubPath"="C:\\\\qm\\\\long.exe /x"
+EOF2
+start_program
+run_probe wait-main 30000 >/dev/null
+run_probe select-tab 9 >/dev/null
+out=$(run_probe rows 9; run_probe dump | grep '^tab9=')
+expect "a component with the longest key name" "$out" "list 9 rows=1" "row=Long Component|QmLong|C:\\qm\\long.exe /x" \
+  "tab9=ActiveX (1)"
+run_probe select-row 9 0 >/dev/null
+run_probe menu 9 0 >/dev/null
+out=$(run_probe dialog Confirm 10000 "&Yes"; sleep 1; run_probe rows 9; run_probe dump | grep '^tab9='
+      wine reg query "$long_key" /v StubPath >/dev/null 2>&1 && echo "StubPath present" || echo "StubPath absent"
+      wine reg query "$long_key" /v ComponentID >/dev/null 2>&1 && echo "ComponentID present" || echo "ComponentID absent")
+expect "its command deleted" "$out" "dialog=Are you sure want to delete autorun \"Long Component\" ?" "list 9 rows=0" \
+  "tab9=ActiveX (0)" "StubPath absent" "ComponentID present"
+stop_program
+import_reg <<EOF2
+[-$long_key]
+EOF2
 finish

@@ -63,10 +63,28 @@ expect "current-user folder" "$user_rows" \
 expect "current-user order" "lnk: $(captions_of "$user_rows" 1 2)
 exe: $(captions_of "$user_rows" 3 3)" \
   "lnk: qm-damaged.lnk qm-user.lnk " "exe: qm-run.exe "
-expect "captions" "$out" "tab2=Startup (user) - (4)" "tab3=Startup (common) - (3)"
+# Each tab is captioned for the folder it lists: all users on the third, the
+# current user on the fourth.
+expect "captions" "$out" "tab2=Startup (common) - (4)" "tab3=Startup (user) - (3)"
 if grep -q 'desktop.ini\|qm-inner\|qm-folder' <<<"$common_rows"; then
   echo "FAIL [no folders, no desktop.ini]: listed anyway"; echo "$common_rows"; failures=$((failures + 1))
 fi
+
+# The design captions, left when a value that is not text stops the start-up
+# scan at the first tab, name the same folders.
+run_key='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
+import_reg <<EOF2
+[$run_key]
+"QmNotText"=dword:00000001
+EOF2
+start_program
+out=$(run_probe dialog Quellmark 30000; run_probe dialog Quellmark 30000; run_probe wait-main 10000; run_probe dump)
+expect "design captions" "$out" "dialog=Invalid data type for 'QmNotText'" "tab2=Startup (comon)" "tab3=Startup (User)"
+stop_program
+import_reg <<EOF2
+[$run_key]
+"QmNotText"=-
+EOF2
 
 cleanup
 finish

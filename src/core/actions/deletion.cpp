@@ -7,6 +7,16 @@ namespace qm {
 
 namespace {
 
+// Opens the key that holds the row's value. A component's key is opened
+// below the components key, never by its full path: with a name of 255
+// characters that path is longer than Wine's RegOpenKeyExA takes.
+bool OpenEntryKey(TRegistry& reg, const RegistryLocation& at) {
+    if (!reg.OpenKey("\\" + at.key, false)) return false;
+    if (at.subKey.empty() || reg.OpenKey(at.subKey, false)) return true;
+    reg.CloseKey();  // the components key itself holds no entry
+    return false;
+}
+
 bool Confirmed(TMainForm& form, const TEntryRow& row) {
     const DialogRequest question{DialogKind::Confirmation, "Confirm",
                                  "Are you sure want to delete autorun \"" + row.Caption + "\" ?"};
@@ -14,8 +24,10 @@ bool Confirmed(TMainForm& form, const TEntryRow& row) {
 }
 
 // The file is named and deleted from the same, selected, row: its folder
-// and the name its caption shows. The row goes only when the file is gone,
-// so a file that stays keeps its row.
+// and the name its caption shows. The row goes only when the file is known
+// to be gone: deleted now, or not found. Any other failure keeps it, a name
+// the ANSI calls cannot spell included (they fail with "invalid name" while
+// the file stays on disk).
 void DeleteFileEntry(TMainForm& form, int tab, TListView& list) {
     const TEntryRow* row = list.Selected();
     if (!row) return;
@@ -24,8 +36,8 @@ void DeleteFileEntry(TMainForm& form, int tab, TListView& list) {
     const int index = list.SelectedIndex();
     const std::string path = at->folder + row->Caption;
     if (!Confirmed(form, *row)) return;
-    IFiles& files = form.platform.files;
-    if (!files.DeleteFile(path) && files.GetFileAttributes(path) != kInvalidFileAttributes) return;
+    const long result = form.platform.files.DeleteFile(path);
+    if (result != kErrorSuccess && result != kErrorFileNotFound && result != kErrorPathNotFound) return;
     list.Delete(index);
     form.UpdateCountCaption(tab);
 }
@@ -47,7 +59,7 @@ void DeleteRegistryEntry(TMainForm& form, int tab, TListView& list, Removal remo
     reg.SetRootKey(RootKeyOf(at->root));
     const std::string value = removal == Removal::CaptionedValue ? row->Caption : at->value;
     // The key is opened before asking: a key that cannot be opened asks nothing.
-    if (!reg.OpenKey(KeyPathFromRoot(*at), false)) return;
+    if (!OpenEntryKey(reg, *at)) return;
     if (!Confirmed(form, *row)) {
         reg.CloseKey();
         return;

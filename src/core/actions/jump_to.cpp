@@ -69,7 +69,7 @@ std::int32_t RunProcess(Platform& platform, const std::string& commandLine, bool
         std::uint32_t wait;
         while ((wait = processes.WaitForSingleObject(process.Get(), kInfinite)) != kWaitObject0) {
             if (wait == kWaitFailed)
-                throw QuellmarkError(FormatMessage1("System Error.  Code: %d", static_cast<long long>(processes.GetLastError())));
+                throw QuellmarkError(FormatMessage1("System Error.  Code: %d", static_cast<int>(processes.GetLastError())));
         }
         std::uint32_t code = 0;
         processes.GetExitCodeProcess(process.Get(), code);
@@ -79,9 +79,23 @@ std::int32_t RunProcess(Platform& platform, const std::string& commandLine, bool
     return 0;
 }
 
+// The Registry Editor by its full path in the Windows directory, quoted: a
+// bare "regedit.exe" would first be looked for in this program's own folder
+// and the current directory, where anyone may have put a program of that
+// name, which would then run with this program's rights.
+std::string RegistryEditorCommandLine(Platform& platform) {
+    std::string windows;
+    if (!platform.system.GetWindowsDirectory(windows) || windows.empty()) return {};
+    if (windows.back() != '\\') windows += '\\';
+    return "\"" + windows + "regedit.exe\"";
+}
+
 void JumpToRegistryKey(Platform& platform, const std::string& keyPath) {
     IProcesses& processes = platform.processes;
-    if (!processes.FindWindow(&kEditorClass, nullptr) && RunProcess(platform, "regedit.exe", false, true) != 0) return;
+    if (!processes.FindWindow(&kEditorClass, nullptr)) {
+        const std::string editor = RegistryEditorCommandLine(platform);
+        if (editor.empty() || RunProcess(platform, editor, false, true) != 0) return;
+    }
     const WindowHandle editor = processes.FindWindow(&kEditorClass, nullptr);
     if (!editor) return;
     processes.ShowWindow(editor, kSwShow);
@@ -114,11 +128,12 @@ void JumpToClick(TMainForm& form, int tab) {
                 JumpToRegistryKey(form.platform, KeyNameOf(category.source, *at));
             break;
         case JumpTarget::Folder:
-            if (const auto* at = std::get_if<FileLocation>(&row->Where)) OpenFolder(form.platform, at->folder);
+            if (const auto* at = std::get_if<FileLocation>(&row->Where))
+                OpenFolder(form.platform, at->folder, ShellOwner::MainWindow);
             break;
         case JumpTarget::ProgramFolder:
-            OpenFolder(form.platform,
-                       ExtractFileDir(ExtractTargetPath(row->SubItems[category.commandColumn], ".exe")));
+            OpenFolder(form.platform, ExtractFileDir(ExtractTargetPath(row->SubItems[category.commandColumn], ".exe")),
+                       ShellOwner::MainWindow);
             break;
     }
 }

@@ -13,6 +13,10 @@ namespace qm {
 // Reports nothing: a missing editor or tree only means the keys are lost.
 void JumpToRegistryKey(Platform& platform, const std::string& keyPath);
 
+// The command line that starts the Registry Editor: its full path in the
+// Windows directory, in quotes; empty when that directory is unknown.
+std::string RegistryEditorCommandLine(Platform& platform);
+
 // Starts `commandLine` in a new console; -1 when it does not start (also for
 // a command line longer than kMaxCommandLine), else 0 or, with
 // `waitForExit`, the exit code. A failed wait for the end raises the

@@ -6,19 +6,19 @@ namespace {
 constexpr int kSwShowNormal = 1;
 }
 
-void OpenFolder(Platform& platform, const std::string& folder) {
+void OpenFolder(Platform& platform, const std::string& folder, ShellOwner owner) {
     if (folder.empty()) return;
     const std::uint32_t attributes = platform.files.GetFileAttributes(folder);
     if (attributes == kInvalidFileAttributes || !(attributes & kFileAttributeDirectory)) return;
-    platform.shell.ShellExecute("open", folder, "", "", kSwShowNormal);
+    platform.shell.ShellExecute(owner, "open", folder, "", "", kSwShowNormal);
 }
 
 std::string ExtractFileDir(const std::string& path) {
     const size_t last = path.find_last_of("\\:");
     if (last == std::string::npos) return {};
-    size_t keep = last + 1;
-    if (last > 0 && path[last] == '\\' && path[last - 1] != '\\' && path[last - 1] != ':') keep = last;
-    return path.substr(0, keep);
+    if (path[last] == ':') return path.substr(0, last + 1);
+    if (last > 0 && (path[last - 1] == '\\' || path[last - 1] == ':')) return path.substr(0, last + 1);
+    return path.substr(0, last);
 }
 
 }  // namespace qm

@@ -14,8 +14,11 @@ void ScanInstalledComponents(const InstalledComponents& source, ScanContext& con
     reg.CloseKey();
     for (const std::string& name : names) {
         reg.SetRootKey(RootKeyOf(source.root));
-        reg.OpenKey(componentsKey + name, false);  // a key that cannot be opened reads as empty
-        if (reg.ReadString("StubPath").empty()) {
+        // Each component key is opened below the components key, never by
+        // its full path: with a name of 255 characters (the most a key name
+        // may have) that path is longer than Wine's RegOpenKeyExA takes. A
+        // key that cannot be opened reads as empty: no command, no row.
+        if (!reg.OpenKey(componentsKey, false) || !reg.OpenKey(name, false) || reg.ReadString("StubPath").empty()) {
             reg.CloseKey();
             continue;
         }

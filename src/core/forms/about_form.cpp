@@ -99,7 +99,11 @@ void TAboutDialog::FormCreate() {
 
 void TAboutDialog::SpeedButton1Click() {
     // The address opens with its default handler; a failure is not reported.
-    Owner.platform.shell.ShellExecute("", kWebAddress, "", "", kSwShowNormal);
+    // The desktop's shell opens it where it can, so that the browser runs
+    // with the user's own rights instead of this elevated program's.
+    IShell& shell = Owner.platform.shell;
+    if (!shell.ShellExecuteByDesktop("", kWebAddress, "", "", kSwShowNormal))
+        shell.ShellExecute(ShellOwner::None, "", kWebAddress, "", "", kSwShowNormal);
 }
 
 void ShowAboutDialog(TMainForm& owner) {

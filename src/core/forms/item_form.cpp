@@ -5,11 +5,30 @@
 
 namespace qm {
 
+void TIconImage::SetIcon(IconHandle icon) {
+    // The control's own icon again: nothing new to hand over.
+    if (icon == shown_.Get()) {
+        given_.Reset();
+        changed_ = false;
+        return;
+    }
+    // An icon given before and never shown can go at once.
+    given_.Reset(icon);
+    changed_ = true;
+}
+
+void TIconImage::Shown() {
+    if (!changed_) return;
+    shown_.Reset(given_.Detach());  // the icon the control showed before goes now
+    changed_ = false;
+}
+
 void TItemForm::Show() {
     const bool wasHidden = !Visible;
     Visible = true;
     if (wasHidden) FormShow();
     toolkit.ShowItemForm(*this);
+    Image1.Shown();
 }
 
 void TItemForm::FormShow() { ActiveControl = Control::Edit1; }
@@ -26,6 +45,7 @@ constexpr std::uint32_t kPropertiesMask = 0x44C;
 void TItemForm::SpeedButton1Click() {
     // Commas go before the cut, so "c:\my,tools\a.exe" asks for c:\mytools\a.exe.
     ShellExecuteInfo info;
+    info.owner = ShellOwner::MainWindow;  // the application's window, not the dialog
     info.mask = kPropertiesMask;
     info.verb = "properties";
     info.file = ExtractTargetPath(ReplaceAll(Edit1, ",", ""), ".exe");
@@ -33,6 +53,8 @@ void TItemForm::SpeedButton1Click() {
     platform.shell.ShellExecuteEx(info);
 }
 
-void TItemForm::BitBtn1Click() { OpenFolder(platform, ExtractFileDir(ExtractTargetPath(Edit1, ".exe"))); }
+void TItemForm::BitBtn1Click() {
+    OpenFolder(platform, ExtractFileDir(ExtractTargetPath(Edit1, ".exe")), ShellOwner::ItemProperties);
+}
 
 }  // namespace qm

@@ -12,17 +12,24 @@
 
 namespace qm {
 
-// An image control that owns the icon it shows: a new icon releases the
-// previous one, and so does the end of the control.
+// An image control that owns the icons it is given. The icon its window
+// control shows is released only once the control has been handed the next
+// one (Shown), so the control never holds a destroyed icon; the end of the
+// image releases what is left.
 class TIconImage {
 public:
-    explicit TIconImage(IShell& shell) : icon_(shell, IconHandle{}) {}
+    explicit TIconImage(IShell& shell) : given_(shell, IconHandle{}), shown_(shell, IconHandle{}) {}
 
-    void SetIcon(IconHandle icon) { icon_.Reset(icon); }
-    IconHandle Icon() const { return icon_.Get(); }
+    void SetIcon(IconHandle icon);
+    IconHandle Icon() const { return changed_ ? given_.Get() : shown_.Get(); }
+    // The toolkit has handed Icon() to the window control: the icon it
+    // showed before can go.
+    void Shown();
 
 private:
-    IconOwner icon_;
+    IconOwner given_;       // given since the control was last handed one
+    IconOwner shown_;       // what the window control holds
+    bool changed_ = false;  // Icon() is given_, not yet shown
 };
 
 class TItemForm {
@@ -52,7 +59,8 @@ public:
     std::string Label10 = "<type>"; // version
 
     // Makes the dialog visible and brings it to the front; FormShow runs
-    // when it was hidden.
+    // when it was hidden. The toolkit hands Image1's icon to its control
+    // before this returns.
     void Show();
     void FormShow();
     // OK, "&Cancel" (Esc) and the frame's close box hide the dialog; nothing

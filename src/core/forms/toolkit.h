@@ -16,7 +16,8 @@ public:
     // Shows the About dialog modally over the main window; returns when it has closed.
     virtual void ShowAboutModal(TAboutDialog& dialog) = 0;
     // Shows the modeless Item Properties dialog (or brings it forward) with
-    // what the form holds now.
+    // what the form holds now; its image control has the form's icon when
+    // this returns.
     virtual void ShowItemForm(TItemForm& form) = 0;
 };
 

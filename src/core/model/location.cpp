@@ -10,8 +10,4 @@ std::uint32_t RootKeyFromName(const std::string& name) {
     return 0;
 }
 
-std::string KeyPathFromRoot(const RegistryLocation& location) {
-    return "\\" + location.key + (location.subKey.empty() ? std::string() : "\\" + location.subKey);
-}
-
 }  // namespace qm

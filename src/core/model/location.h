@@ -51,8 +51,4 @@ inline KeyHandle RootKeyOf(RegRoot root) { return KeyHandle{0x80000000u + static
 // other name, short forms such as "HKCU" included.
 std::uint32_t RootKeyFromName(const std::string& name);
 
-// The key's path below its root as the registry accessor opens it: from the
-// root (a leading backslash), the component's own key included.
-std::string KeyPathFromRoot(const RegistryLocation& location);
-
 }  // namespace qm

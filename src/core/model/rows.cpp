@@ -6,7 +6,7 @@ namespace qm {
 
 void TSubItems::Check(int index) const {
     if (index < 0 || index >= Count())
-        throw QuellmarkError(FormatMessage1("List index out of bounds (%d)", static_cast<long long>(index)));
+        throw QuellmarkError(FormatMessage1("List index out of bounds (%d)", index));
 }
 
 const std::string& TSubItems::operator[](int index) const {

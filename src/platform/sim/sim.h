@@ -21,7 +21,7 @@ public:
     SimShell shell{files};
     SimServices services;
     SimVersions versions{files};
-    SimProcesses processes;
+    SimProcesses processes{files, system};  // system is bound here, used only later
     SimSystem system;
     SimToken token;
     SimUser user;

@@ -26,7 +26,31 @@ std::string StripSlash(std::string path) {
 
 bool SamePath(const std::string& a, const std::string& b) { return LowerAscii(StripSlash(a)) == LowerAscii(StripSlash(b)); }
 
+bool HasWildcard(const std::string& path) { return path.find_first_of("?*") != std::string::npos; }
+
+// The length of the UTF-8 sequence of two or more bytes at `at`, 0 when
+// there is none.
+size_t Utf8SequenceAt(const std::string& s, size_t at) {
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char lead = byte(at);
+    const size_t n = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+    if (n == 0 || at + n > s.size()) return 0;
+    for (size_t i = at + 1; i < at + n; ++i)
+        if ((byte(i) & 0xC0) != 0x80) return 0;
+    return n;
+}
+
 }  // namespace
+
+std::string AnsiName(const std::string& name) {
+    std::string out;
+    for (size_t i = 0; i < name.size();) {
+        const size_t n = Utf8SequenceAt(name, i);
+        out += n ? '?' : name[i];
+        i += n ? n : 1;
+    }
+    return out;
+}
 
 bool WildcardMatch(const std::string& pattern, const std::string& name) {
     const std::string p = LowerAscii(pattern), n = LowerAscii(name);
@@ -94,6 +118,13 @@ bool SimFileSystem::FolderExists(const std::string& path) const {
     return index_.count(IndexKey(path, true)) > 0;
 }
 
+std::vector<std::string> SimFileSystem::FilesIn(const std::string& folder) const {
+    std::vector<std::string> out;
+    for (const auto& e : entries_)
+        if (SamePath(ParentOf(e.path), folder)) out.push_back(e.path);
+    return out;
+}
+
 void SimFileSystem::FindFiles(const std::string& pattern, std::uint32_t attributeMask, std::vector<FoundFile>& out) {
     const std::string folder = ParentOf(pattern), mask = NameOf(pattern);
     // The classic search leaves out hidden, system and directory entries
@@ -103,26 +134,31 @@ void SimFileSystem::FindFiles(const std::string& pattern, std::uint32_t attribut
     for (const auto& e : entries_) {
         if (!SamePath(ParentOf(e.path), folder) || !WildcardMatch(mask, NameOf(e.path))) continue;
         if (e.file.attributes & excluded) continue;
-        out.push_back({NameOf(e.path), e.file.attributes});
+        out.push_back({AnsiName(NameOf(e.path)), e.file.attributes});
     }
 }
 
 std::uint32_t SimFileSystem::GetFileAttributes(const std::string& path) {
+    if (HasWildcard(path)) return kInvalidFileAttributes;
     if (SimFile* file = Find(path)) return file->attributes;
     if (Entry* folder = Lookup(path, true)) return folder->file.attributes;
-    // Every drive exists: "C:" names its current folder, "C:\\" its root.
+    // Every drive exists: "C:" names its current folder, "C:\\" its root,
+    // and "\\" the root of the current drive.
     const bool drive = (path.size() == 2 || (path.size() == 3 && path[2] == '\\')) && path[1] == ':' &&
                        std::isalpha(static_cast<unsigned char>(path[0]));
-    return drive ? kFileAttributeDirectory : kInvalidFileAttributes;
+    return drive || path == "\\" ? kFileAttributeDirectory : kInvalidFileAttributes;
 }
 
-bool SimFileSystem::DeleteFile(const std::string& path) {
-    if (undeletable.count(LowerAscii(path))) return false;
+long SimFileSystem::DeleteFile(const std::string& path) {
+    // "?" and "*" name no file: a name the ANSI calls could not spell.
+    if (HasWildcard(path)) return kErrorInvalidName;
+    if (undeletable.count(LowerAscii(path))) return kErrorAccessDenied;
     auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return !e.folder && SamePath(e.path, path); });
-    if (it == entries_.end() || (it->file.attributes & kFileAttributeReadonly)) return false;
+    if (it == entries_.end()) return FolderExists(ParentOf(path)) ? kErrorFileNotFound : kErrorPathNotFound;
+    if (it->file.attributes & kFileAttributeReadonly) return kErrorAccessDenied;
     entries_.erase(it);
     Reindex();
-    return true;
+    return kErrorSuccess;
 }
 
 
@@ -197,15 +233,23 @@ std::unique_ptr<IShellLinkObject> SimShell::CreateShellLink() {
     return std::make_unique<SimShellLink>(files_);
 }
 
-std::uintptr_t SimShell::ShellExecute(const std::string& operation, const std::string& file, const std::string& parameters,
-                              const std::string& directory, int show) {
-    executions.push_back({operation, file, parameters, directory, show, 0});
+std::uintptr_t SimShell::ShellExecute(ShellOwner owner, const std::string& operation, const std::string& file,
+                                      const std::string& parameters, const std::string& directory, int show) {
+    executions.push_back({operation, file, parameters, directory, show, 0, owner, Route::Program});
     return 42;  // above 32: success
 }
 
 bool SimShell::ShellExecuteEx(const ShellExecuteInfo& info) {
-    executions.push_back({info.verb, info.file, info.parameters, info.directory, info.show, info.mask});
+    executions.push_back(
+        {info.verb, info.file, info.parameters, info.directory, info.show, info.mask, info.owner, Route::Program});
     return files_.Exists(info.file) || files_.FolderExists(info.file);
+}
+
+bool SimShell::ShellExecuteByDesktop(const std::string& operation, const std::string& file,
+                                     const std::string& parameters, const std::string& directory, int show) {
+    if (!desktopShellAvailable) return false;
+    executions.push_back({operation, file, parameters, directory, show, 0, ShellOwner::None, Route::Desktop});
+    return true;
 }
 
 }  // namespace qm::sim

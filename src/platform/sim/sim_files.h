@@ -24,7 +24,7 @@ struct SimFile {
 class SimFileSystem : public IFiles {
 public:
     void FindFiles(const std::string& pattern, std::uint32_t attributeMask, std::vector<FoundFile>& out) override;
-    bool DeleteFile(const std::string& path) override;
+    long DeleteFile(const std::string& path) override;
     std::uint32_t GetFileAttributes(const std::string& path) override;
 
     void AddFolder(const std::string& path);
@@ -32,6 +32,8 @@ public:
     SimFile* Find(const std::string& path);
     bool Exists(const std::string& path) { return Find(path) != nullptr; }
     bool FolderExists(const std::string& path) const;
+    // The full paths of the files and folders right inside `folder`, names as stored.
+    std::vector<std::string> FilesIn(const std::string& folder) const;
     std::set<std::string> undeletable;  // lower-case full paths
 
 private:
@@ -48,6 +50,12 @@ private:
     void Reindex();
 };
 
+// A name as the ANSI calls see it. Names are kept as given; a valid UTF-8
+// sequence of two or more bytes in one stands for a character that the ANSI
+// code page does not hold, which the A calls return as '?' (and no best-fit
+// letter, so that such a name never turns into another file's name).
+std::string AnsiName(const std::string& name);
+
 // Matches a name against a FindFirstFile pattern: '*' any run, '?' one character,
 // letters without regard to case.
 bool WildcardMatch(const std::string& pattern, const std::string& name);
@@ -60,9 +68,11 @@ public:
     bool DestroyIcon(IconHandle icon) override;
     bool GetSpecialFolderPath(int csidl, bool create, std::string& path) override;
     std::unique_ptr<IShellLinkObject> CreateShellLink() override;
-    std::uintptr_t ShellExecute(const std::string& operation, const std::string& file, const std::string& parameters,
-                        const std::string& directory, int show) override;
+    std::uintptr_t ShellExecute(ShellOwner owner, const std::string& operation, const std::string& file,
+                                const std::string& parameters, const std::string& directory, int show) override;
     bool ShellExecuteEx(const ShellExecuteInfo& info) override;
+    bool ShellExecuteByDesktop(const std::string& operation, const std::string& file, const std::string& parameters,
+                               const std::string& directory, int show) override;
 
     // The icon index the shell gives a name of this extension; unknown types
     // share one index.
@@ -75,11 +85,20 @@ public:
     bool comAvailable = true;
     int fileInfoCalls = 0;
     int LiveIcons() const { return static_cast<int>(liveIcons_.size()); }
+    bool IconIsLive(IconHandle icon) const { return liveIcons_.count(icon) > 0; }
 
+    // Whether the desktop's shell can be asked to start something (Windows
+    // with its shell running, and Wine's own desktop, both do).
+    bool desktopShellAvailable = true;
+
+    // Who started what: this program itself, or the desktop's shell for it.
+    enum class Route { Program, Desktop };
     struct Execution {
         std::string operation, file, parameters, directory;
         int show = 0;
         std::uint32_t mask = 0;
+        ShellOwner owner = ShellOwner::None;
+        Route route = Route::Program;
     };
     std::vector<Execution> executions;
 

@@ -1,6 +1,8 @@
 #include <algorithm>
 
 #include "platform/sim/sim.h"
+#include "platform/sim/sim_files.h"
+#include "platform/sim/sim_system.h"
 #include "platform/text_case.h"
 
 namespace qm::sim {
@@ -42,14 +44,48 @@ WindowHandle SimProcesses::RegistryEditorTree() const {
     return {};
 }
 
+std::string SimProcesses::RegistryEditorPath() const {
+    std::string windows;
+    if (!system_.GetWindowsDirectory(windows)) return {};
+    return windows + (!windows.empty() && windows.back() == '\\' ? "" : "\\") + "regedit.exe";
+}
+
+bool SimProcesses::ProgramExists(const std::string& path) const {
+    if (LowerAscii(path) == LowerAscii(RegistryEditorPath())) return registryEditorInstalled;
+    return files_.Find(path) != nullptr;
+}
+
+std::string SimProcesses::FindProgram(const std::string& commandLine) const {
+    std::string program;
+    if (!commandLine.empty() && commandLine[0] == '"') {
+        const size_t end = commandLine.find('"', 1);
+        program = commandLine.substr(1, end == std::string::npos ? std::string::npos : end - 1);
+    } else {
+        program = commandLine.substr(0, commandLine.find(' '));
+    }
+    if (program.empty()) return {};
+    if (program.find('\\') != std::string::npos) return ProgramExists(program) ? program : std::string();
+    const std::string module = system_.ModuleFileName();
+    std::string windows;
+    system_.GetWindowsDirectory(windows);
+    while (!windows.empty() && windows.back() == '\\') windows.pop_back();
+    for (const std::string& folder : {module.substr(0, module.find_last_of('\\')), currentDirectory,
+                                      windows + "\\system32", windows}) {
+        const std::string candidate = folder + "\\" + program;
+        if (!folder.empty() && ProgramExists(candidate)) return candidate;
+    }
+    return {};
+}
+
 bool SimProcesses::CreateProcess(const std::string& commandLine, std::uint32_t creationFlags, ProcessInfo& info) {
     calls.push_back({.kind = WindowCall::Start, .value = creationFlags, .text = commandLine, .atMs = nowMs});
-    if (!(registryEditorInstalled && LowerAscii(commandLine) == "regedit.exe")) {
+    const std::string program = FindProgram(commandLine);
+    if (program.empty()) {
         lastError = kErrorFileNotFound;
         return false;
     }
-    started.push_back(commandLine);
-    OpenRegistryEditor(registryEditorTreeIsGrandchild);
+    started.push_back(program);
+    if (LowerAscii(program) == LowerAscii(RegistryEditorPath())) OpenRegistryEditor(registryEditorTreeIsGrandchild);
     info.process = ProcessHandle{nextHandle_++};
     info.thread = ThreadHandle{nextHandle_++};
     info.processId = 4242;

@@ -33,8 +33,15 @@ struct WindowCall {
     std::uint64_t atMs = 0;     // virtual time when the call was made
 };
 
+class SimFileSystem;
+class SimSystem;
+
 class SimProcesses : public IProcesses {
 public:
+    // Programs are looked for in `files`; the Windows directory and the
+    // program's own folder come from `system`.
+    SimProcesses(SimFileSystem& files, SimSystem& system) : files_(files), system_(system) {}
+
     bool CreateProcess(const std::string& commandLine, std::uint32_t creationFlags, ProcessInfo& info) override;
     std::uint32_t WaitForInputIdle(ProcessHandle process, std::uint32_t milliseconds) override;
     std::uint32_t WaitForSingleObject(ProcessHandle process, std::uint32_t milliseconds) override;
@@ -59,21 +66,34 @@ public:
     const SimWindow* Window(WindowHandle h) const;
     WindowHandle AddWindow(WindowHandle parent, const std::string& className, const std::string& title = "");
 
-    // What starting a program does: "regedit.exe" opens the editor when
-    // `registryEditorInstalled`; any other command line fails with error 2.
+    // What starting a program does. The program is the command line's first
+    // word (quoted or not); a bare name is looked for as Windows does, in the
+    // running program's folder, the current directory, the system folder and
+    // the Windows folder, and the first file found runs. The Registry
+    // Editor, the Windows folder's regedit.exe (a file of the machine's),
+    // runs only while `registryEditorInstalled` and opens its windows; any
+    // other program found runs without a window; none found fails with
+    // error 2.
     bool registryEditorInstalled = true;
+    std::string currentDirectory = "C:\\users\\anna\\Downloads";
+    std::string RegistryEditorPath() const;
     bool registryEditorTreeIsGrandchild = false;
     std::uint32_t waitForSingleObjectResult = 0;  // WAIT_OBJECT_0
     std::uint32_t exitCode = 0;
     std::uint32_t lastError = 0;
 
-    std::vector<std::string> started;  // command lines
+    std::vector<std::string> started;  // the program files that ran, by full path
     std::uint32_t sleptMs = 0;
     std::uint64_t nowMs = 0;  // virtual clock, moved on by Sleep only
     std::vector<WindowCall> calls;
     int OpenHandles() const { return openHandles_; }
 
 private:
+    std::string FindProgram(const std::string& commandLine) const;
+    bool ProgramExists(const std::string& path) const;
+
+    SimFileSystem& files_;
+    SimSystem& system_;
     std::vector<SimWindow> windows_;
     std::uintptr_t nextWindow_ = 0x10010;
     std::uintptr_t nextHandle_ = 0x9000;

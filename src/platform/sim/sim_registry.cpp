@@ -95,6 +95,10 @@ std::shared_ptr<SimKey> SimRegistry::Resolve(KeyHandle h) {
 long SimRegistry::OpenKey(KeyHandle parent, const std::string& subKey, std::uint32_t access, KeyHandle& out) {
     ++openCalls_;
     lastAccess_ = access;
+    // Wine's RegOpenKeyExA turns the path into UTF-16 in a buffer of 260
+    // characters and refuses a longer one; Windows takes it. The sim keeps
+    // the stricter rule.
+    if (subKey.size() > kMaxOpenPath) return kErrorMoreData;
     auto key = Resolve(parent);
     if (!key) return kErrorInvalidHandle;
     for (const std::string& part : SplitPath(subKey)) {

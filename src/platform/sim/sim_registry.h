@@ -41,6 +41,8 @@ private:
 class SimRegistry : public IRegistry {
 public:
     SimRegistry();
+    // The longest sub-key path OpenKey takes, in characters.
+    static constexpr size_t kMaxOpenPath = 260;
     long OpenKey(KeyHandle parent, const std::string& subKey, std::uint32_t access, KeyHandle& out) override;
     long CloseKey(KeyHandle key) override;
     long QueryInfoKey(KeyHandle key, std::uint32_t& subKeys, std::uint32_t& values) override;

@@ -18,6 +18,12 @@ bool SimSystem::GetUserName(std::uint32_t size, std::string& buffer, std::uint32
     return true;
 }
 
+bool SimSystem::GetWindowsDirectory(std::string& path) {
+    if (windowsDirectoryFails) return false;
+    path = windowsDirectory;
+    return true;
+}
+
 bool SimToken::OpenProcessToken(std::uint32_t access, TokenHandle& token) {
     lastAccess = access;
     if (openFails) return false;
@@ -67,6 +73,7 @@ SimMachine::SimMachine() {
     shell.specialFolders[kCsidlStartup] =
         "C:\\users\\anna\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp";
     for (auto& [csidl, path] : shell.specialFolders) files.AddFolder(path);
+    files.AddFile(system.windowsDirectory + "\\regedit.exe");
 }
 
 }  // namespace qm::sim

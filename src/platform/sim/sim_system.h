@@ -19,6 +19,7 @@ public:
     bool GetUserName(std::uint32_t size, std::string& buffer, std::uint32_t& sizeOut) override;
     int LocalYear() override { return year; }
     std::string ModuleFileName() override { return modulePath; }
+    bool GetWindowsDirectory(std::string& path) override;
 
     std::string computerName = "DESK7";
     std::string userName = "anna";
@@ -26,6 +27,8 @@ public:
     bool userNameFails = false;
     int year = 2026;
     std::string modulePath = "C:\\Program Files\\Quellmark\\quellmark.exe";
+    std::string windowsDirectory = "C:\\windows";
+    bool windowsDirectoryFails = false;
 };
 
 class SimToken : public IToken {

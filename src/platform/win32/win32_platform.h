@@ -41,15 +41,17 @@ public:
     bool DestroyIcon(IconHandle icon) override;
     bool GetSpecialFolderPath(int csidl, bool create, std::string& path) override;
     std::unique_ptr<IShellLinkObject> CreateShellLink() override;
-    std::uintptr_t ShellExecute(const std::string& operation, const std::string& file, const std::string& parameters,
-                        const std::string& directory, int show) override;
+    std::uintptr_t ShellExecute(ShellOwner owner, const std::string& operation, const std::string& file,
+                                const std::string& parameters, const std::string& directory, int show) override;
     bool ShellExecuteEx(const ShellExecuteInfo& info) override;
+    bool ShellExecuteByDesktop(const std::string& operation, const std::string& file, const std::string& parameters,
+                               const std::string& directory, int show) override;
 };
 
 class Win32Files : public IFiles {
 public:
     void FindFiles(const std::string& pattern, std::uint32_t attributeMask, std::vector<FoundFile>& out) override;
-    bool DeleteFile(const std::string& path) override;
+    long DeleteFile(const std::string& path) override;
     std::uint32_t GetFileAttributes(const std::string& path) override;
 };
 
@@ -87,6 +89,7 @@ public:
     bool GetUserName(std::uint32_t size, std::string& buffer, std::uint32_t& sizeOut) override;
     int LocalYear() override;
     std::string ModuleFileName() override;
+    bool GetWindowsDirectory(std::string& path) override;
 };
 
 class Win32Token : public IToken {

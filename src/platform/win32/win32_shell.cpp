@@ -1,14 +1,74 @@
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/windows_clean.h"
 
+#include <exdisp.h>
+#include <servprov.h>
+#include <shldisp.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include "platform/failure.h"
 #include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_text.h"
+#include "platform/win32/window_classes.h"
 
 namespace qm::win32 {
+
+namespace {
+
+struct ClassSearch {
+    const char* className;
+    HWND found;
+};
+
+BOOL CALLBACK MatchClass(HWND w, LPARAM lp) {
+    auto* search = reinterpret_cast<ClassSearch*>(lp);
+    char cls[64] = {};
+    GetClassNameA(w, cls, sizeof(cls));
+    if (lstrcmpA(cls, search->className) != 0) return TRUE;
+    search->found = w;
+    return FALSE;
+}
+
+// The program's window that owns a shell call: one of this thread's own
+// top-level windows, found by its class.
+HWND OwnerWindow(ShellOwner owner) {
+    ClassSearch search{nullptr, nullptr};
+    switch (owner) {
+        case ShellOwner::None: return nullptr;
+        case ShellOwner::MainWindow: search.className = kMainWindowClass; break;
+        case ShellOwner::ItemProperties: search.className = kItemWindowClass; break;
+    }
+    EnumThreadWindows(GetCurrentThreadId(), MatchClass, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// A BSTR freed on every path out, and a VARIANT holding one or nothing.
+class Bstr {
+public:
+    explicit Bstr(const std::string& text) : b_(SysAllocString(WideFromAnsi(text).c_str())) {}
+    ~Bstr() { SysFreeString(b_); }
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    BSTR Get() const { return b_; }
+    // VT_BSTR, or VT_EMPTY for an empty text (the argument left out).
+    VARIANT AsVariant() const {
+        VARIANT v;
+        VariantInit(&v);
+        if (b_ && SysStringLen(b_) > 0) {
+            v.vt = VT_BSTR;
+            v.bstrVal = b_;
+        }
+        return v;
+    }
+
+private:
+    BSTR b_;
+};
+
+}  // namespace
 
 std::string ComErrorText(HRESULT hr) {
     char* text = nullptr;
@@ -78,19 +138,19 @@ private:
 
 std::unique_ptr<IShellLinkObject> Win32Shell::CreateShellLink() { return std::make_unique<Win32ShellLink>(); }
 
-std::uintptr_t Win32Shell::ShellExecute(const std::string& operation, const std::string& file,
+std::uintptr_t Win32Shell::ShellExecute(ShellOwner owner, const std::string& operation, const std::string& file,
                                         const std::string& parameters, const std::string& directory, int show) {
-    return reinterpret_cast<std::uintptr_t>(ShellExecuteA(nullptr, operation.empty() ? nullptr : operation.c_str(), file.c_str(),
-                                  parameters.empty() ? nullptr : parameters.c_str(),
-                                  directory.empty() ? nullptr : directory.c_str(), show));
+    return reinterpret_cast<std::uintptr_t>(ShellExecuteA(OwnerWindow(owner),
+                                                          operation.empty() ? nullptr : operation.c_str(), file.c_str(),
+                                                          parameters.empty() ? nullptr : parameters.c_str(),
+                                                          directory.empty() ? nullptr : directory.c_str(), show));
 }
 
 bool Win32Shell::ShellExecuteEx(const ShellExecuteInfo& info) {
     SHELLEXECUTEINFOA sei{};
     sei.cbSize = sizeof(sei);
     sei.fMask = info.mask;
-    // The program's top-level window, also when one of its dialogs is active.
-    sei.hwnd = GetAncestor(GetActiveWindow(), GA_ROOTOWNER);
+    sei.hwnd = OwnerWindow(info.owner);
     sei.lpVerb = info.verb.empty() ? nullptr : info.verb.c_str();
     sei.lpFile = info.file.c_str();
     sei.lpParameters = info.parameters.empty() ? nullptr : info.parameters.c_str();
@@ -99,6 +159,49 @@ bool Win32Shell::ShellExecuteEx(const ShellExecuteInfo& info) {
     BOOL ok = ShellExecuteExA(&sei);
     if (sei.hProcess) ::CloseHandle(sei.hProcess);
     return ok != FALSE;
+}
+
+// The path runs from the desktop window of the shell windows to the shell's
+// dispatch object: the desktop's browser, its active view, the view's
+// background object and the application behind it.
+bool Win32Shell::ShellExecuteByDesktop(const std::string& operation, const std::string& file,
+                                       const std::string& parameters, const std::string& directory, int show) {
+    ComPtr<IShellWindows> windows;
+    if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
+                                reinterpret_cast<void**>(windows.Out()))))
+        return false;
+    VARIANT none;
+    VariantInit(&none);
+    long desktopWindow = 0;
+    ComPtr<IDispatch> desktop;
+    if (windows->FindWindowSW(&none, &none, SWC_DESKTOP, &desktopWindow, SWFO_NEEDDISPATCH, desktop.Out()) != S_OK ||
+        !desktop.Get())
+        return false;
+    ComPtr<IServiceProvider> services;
+    ComPtr<IShellBrowser> browser;
+    ComPtr<IShellView> view;
+    ComPtr<IDispatch> background;
+    ComPtr<IShellFolderViewDual> folderView;
+    ComPtr<IDispatch> application;
+    ComPtr<IShellDispatch2> shell;
+    if (FAILED(desktop->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(services.Out()))) ||
+        FAILED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, reinterpret_cast<void**>(browser.Out()))) ||
+        FAILED(browser->QueryActiveShellView(view.Out())) || !view.Get() ||
+        FAILED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, reinterpret_cast<void**>(background.Out()))) ||
+        FAILED(background->QueryInterface(IID_IShellFolderViewDual, reinterpret_cast<void**>(folderView.Out()))) ||
+        FAILED(folderView->get_Application(application.Out())) || !application.Get() ||
+        FAILED(application->QueryInterface(IID_IShellDispatch2, reinterpret_cast<void**>(shell.Out()))))
+        return false;
+    const Bstr fileText(file), parametersText(parameters), directoryText(directory), operationText(operation);
+    VARIANT showValue;
+    VariantInit(&showValue);
+    showValue.vt = VT_I4;
+    showValue.lVal = show;
+    // The method is IShellDispatch2::ShellExecute; <shldisp.h> came in with
+    // <shlobj.h> while the A/W macro still renamed it.
+    shell->ShellExecuteA(fileText.Get(), parametersText.AsVariant(), directoryText.AsVariant(),
+                        operationText.AsVariant(), showValue);
+    return true;
 }
 
 }  // namespace qm::win32

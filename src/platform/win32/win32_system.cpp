@@ -37,6 +37,14 @@ std::string Win32System::ModuleFileName() {
     return std::string(buffer, n);
 }
 
+bool Win32System::GetWindowsDirectory(std::string& path) {
+    char buffer[MAX_PATH] = {};
+    const UINT n = GetSystemWindowsDirectoryA(buffer, sizeof(buffer));
+    if (n == 0 || n >= sizeof(buffer)) return false;
+    path.assign(buffer, n);
+    return true;
+}
+
 bool Win32Token::OpenProcessToken(std::uint32_t access, TokenHandle& token) {
     HANDLE h = nullptr;
     if (!::OpenProcessToken(GetCurrentProcess(), access, &h)) return false;

@@ -26,3 +26,4 @@
 #undef GetUserName
 #undef LookupPrivilegeValue
 #undef GetFileAttributes
+#undef GetWindowsDirectory

@@ -3,6 +3,8 @@
 #pragma once
 #include "platform/win32/windows_clean.h"
 
+#include "platform/win32/window_classes.h"
+
 #include <memory>
 
 namespace qm {
@@ -11,7 +13,6 @@ class TItemForm;
 
 namespace qm::win32 {
 
-inline constexpr const char* kItemWindowClass = "TItemForm";
 
 // Control identifiers, which tools outside the program use to find the controls.
 enum ItemControlId : int {

@@ -4,13 +4,14 @@
 #pragma once
 #include "platform/win32/windows_clean.h"
 
+#include "platform/win32/window_classes.h"
+
 namespace qm {
 class TMainForm;
 }
 
 namespace qm::win32 {
 
-inline constexpr const char* kMainWindowClass = "TMainForm";
 
 // Creates the window for `form`, shows it (which refreshes the active page)
 // and runs the event loop until the window closes.
