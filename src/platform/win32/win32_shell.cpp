@@ -18,31 +18,15 @@ namespace qm::win32 {
 
 namespace {
 
-struct ClassSearch {
-    const char* className;
-    HWND found;
-};
-
-BOOL CALLBACK MatchClass(HWND w, LPARAM lp) {
-    auto* search = reinterpret_cast<ClassSearch*>(lp);
-    char cls[64] = {};
-    GetClassNameA(w, cls, sizeof(cls));
-    if (lstrcmpA(cls, search->className) != 0) return TRUE;
-    search->found = w;
-    return FALSE;
-}
-
 // The program's window that owns a shell call: one of this thread's own
 // top-level windows, found by its class.
 HWND OwnerWindow(ShellOwner owner) {
-    ClassSearch search{nullptr, nullptr};
     switch (owner) {
         case ShellOwner::None: return nullptr;
-        case ShellOwner::MainWindow: search.className = kMainWindowClass; break;
-        case ShellOwner::ItemProperties: search.className = kItemWindowClass; break;
+        case ShellOwner::MainWindow: return FindThreadWindow(kMainWindowClass);
+        case ShellOwner::ItemProperties: return FindThreadWindow(kItemWindowClass);
     }
-    EnumThreadWindows(GetCurrentThreadId(), MatchClass, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return nullptr;
 }
 
 // A BSTR freed on every path out, and a VARIANT holding one or nothing.

@@ -27,18 +27,9 @@ HFONT MakeFont(const char* face, bool underline) {
     return CreateFontIndirectA(&lf);
 }
 
-BOOL CALLBACK FindMainWindow(HWND window, LPARAM found) {
-    char cls[64] = {};
-    GetClassNameA(window, cls, sizeof(cls));
-    if (lstrcmpA(cls, kMainWindowClass) != 0) return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-}
-
 // The main window of this thread, which owns the dialog.
 HWND OwnerWindow() {
-    HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindMainWindow, reinterpret_cast<LPARAM>(&found));
+    HWND found = FindThreadWindow(kMainWindowClass);
     return found ? found : GetActiveWindow();
 }
 

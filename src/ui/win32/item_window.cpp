@@ -64,20 +64,8 @@ constexpr std::array<ControlDef, 21> kControls{{
 
 ItemWindowImpl* gWindow = nullptr;  // the one window of the run, for ShowItemForm
 
-BOOL CALLBACK MatchMainWindow(HWND w, LPARAM lp) {
-    char cls[64] = {};
-    GetClassNameA(w, cls, sizeof(cls));
-    if (lstrcmpA(cls, kMainWindowClass) != 0) return TRUE;
-    *reinterpret_cast<HWND*>(lp) = w;
-    return FALSE;
-}
-
 // The main window of this thread, which owns the dialog.
-HWND FindMainWindow() {
-    HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), MatchMainWindow, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
+HWND FindMainWindow() { return FindThreadWindow(kMainWindowClass); }
 
 std::string WindowText(HWND w) {
     const int n = GetWindowTextLengthA(w);
