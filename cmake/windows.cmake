@@ -28,7 +28,9 @@ file(GLOB QM_CONTRACT_ENV CONFIGURE_DEPENDS tests/contract/*_win32.cpp)
 # The resource file gives the test program a version resource of known values.
 add_executable(contract_tests_win32 ${QM_CONTRACT_TESTS} ${QM_CONTRACT_ENV} tests/contract/contract_version.rc)
 target_include_directories(contract_tests_win32 PRIVATE tests)
-target_link_libraries(contract_tests_win32 PRIVATE qm_win32 gtest_main)
+# The test program imports version.dll itself, to hold the program's own
+# version-block reader to the system's VerQueryValueA.
+target_link_libraries(contract_tests_win32 PRIVATE qm_win32 gtest_main version)
 # The service program of the scratch services that the contract and Wine
 # tests create next to the test programs.
 add_executable(qm_scratch_service tests/contract/scratch_service.cpp)

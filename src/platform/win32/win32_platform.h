@@ -56,8 +56,7 @@ class Win32Versions : public IVersionResources {
 public:
     std::uint32_t GetFileVersionInfoSize(const std::string& path) override;
     bool GetFileVersionInfo(const std::string& path, std::uint32_t size, std::vector<std::uint8_t>& block) override;
-    bool VerQueryValue(const std::vector<std::uint8_t>& block, const std::string& subBlock,
-                       std::vector<std::uint8_t>& value) override;
+    std::string ToAnsi(const std::u16string& text) override;
 };
 
 class Win32Processes : public IProcesses {

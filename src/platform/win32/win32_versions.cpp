@@ -1,11 +1,7 @@
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/windows_clean.h"
 
-#include <algorithm>
-#include <cstring>
-
-#include "errors.h"
-#include "platform/win32/handles.h"
+#include <string>
 
 namespace qm::win32 {
 
@@ -19,15 +15,15 @@ bool Win32Versions::GetFileVersionInfo(const std::string& path, std::uint32_t si
     return GetFileVersionInfoA(path.c_str(), 0, size, block.data()) != FALSE;
 }
 
-bool Win32Versions::VerQueryValue(const std::vector<std::uint8_t>& block, const std::string& subBlock,
-                                  std::vector<std::uint8_t>& value) {
-    void* data = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueA(block.data(), subBlock.c_str(), &data, &length) || !data) return false;
-    const auto* bytes = static_cast<const std::uint8_t*>(data);
-    // String values report their length in characters; both are bytes in ANSI.
-    value.assign(bytes, bytes + length);
-    return true;
+std::string Win32Versions::ToAnsi(const std::u16string& text) {
+    if (text.empty()) return {};
+    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+    const int length = static_cast<int>(text.size());
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return {};
+    std::string out(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide, length, out.data(), bytes, nullptr, nullptr);
+    return out;
 }
 
 }  // namespace qm::win32
