@@ -175,6 +175,13 @@ TEST(VersionResource, TextsStopAtTheirBlockOrTheirNul) {
     }
 }
 
+std::vector<std::uint8_t> Damaged(const std::string& name) {
+    for (const fixtures::DamagedVersion& c : fixtures::DamagedVersions())
+        if (c.name == name) return c.bytes;
+    ADD_FAILURE() << "no damaged resource " << name;
+    return {};
+}
+
 TEST(AboutDialog, TheProgramsOwnDamagedResourceGivesBoundedTexts) {
     struct Case {
         const char* name;
@@ -182,7 +189,7 @@ TEST(AboutDialog, TheProgramsOwnDamagedResourceGivesBoundedTexts) {
         const char* lblVersion;
     } cases[] = {
         {"intact", fixtures::IntactVersion(), "Version  (Build 2.1.0.7)"},
-        {"truncated", fixtures::DamagedVersions().back().bytes, "Version  (Build )"},
+        {"truncated", Damaged("truncated"), "Version  (Build )"},
         {"16-bit", Resource16(), "Version  (Build 3.0.0.1)"},
         // The product version claims one character of its three.
         {"lying product version",

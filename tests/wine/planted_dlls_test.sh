@@ -8,6 +8,12 @@
 # controls of version 6 that its manifest asks for.
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
+rc="$(dirname "${BASH_SOURCE[0]}")/../../res/quellmark.rc"
+build_text=$(sed -n 's/^FILEVERSION \([0-9]*\),\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1.\2.\3.\4/p' "$rc")
+product=$(sed -n 's/.*VALUE "ProductVersion", "\([^"]*\)".*/\1/p' "$rc")
+description=$(sed -n 's/.*VALUE "FileDescription", "\([^"]*\)".*/\1/p' "$rc")
+file_version=$(sed -n 's/.*VALUE "FileVersion", "\([^"]*\)".*/\1/p' "$rc")
+
 planted_dll="$build/qm_planted.dll"
 base="$artifacts/planted"
 app="$base/app" cwd="$base/cwd"
@@ -40,7 +46,7 @@ run_probe wait-main 30000 >/dev/null
 run_probe select-row 0 0 >/dev/null
 run_probe dblclick 0 0 >/dev/null
 expect "item properties of the program itself" "$(run_probe item-form 5000)" "item visible=1" "Label1=Alpha" \
-  "Label6=Quellmark" "Label8=Quellmark autostart viewer" "Label10=1.0.0.1"
+  "Label6=Quellmark" "Label8=$description" "Label10=$file_version"
 run_probe select-row 0 1 >/dev/null
 run_probe dblclick 0 1 >/dev/null
 sleep 0.5
@@ -49,7 +55,7 @@ expect "item properties of a system program" "$(run_probe item-form 2000)" "Labe
 run_probe item-press OK >/dev/null
 # The About dialog reads the program's own resource the same way.
 run_probe about-press >/dev/null
-expect "about dialog" "$(run_probe about 10000)" "label at 80,29=Version 1.0 (Build 1.0.0.1)"
+expect "about dialog" "$(run_probe about 10000)" "label at 80,29=Version $product (Build $build_text)"
 run_probe about-key Esc >/dev/null
 run_probe about-gone 5000 >/dev/null
 
