@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/win32/handles.h"
+#include "platform/win32/system_library.h"
 #include "startups.h"
 
 namespace qm::win32 {
@@ -39,7 +40,7 @@ public:
     ~MainWindow() {
         for (HMENU m : menus_)
             if (m) DestroyMenu(m);
-        if (images_) ImageList_Destroy(images_);
+        if (images_) LoadCommonControls()->ImageList_Destroy(images_);
     }
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
@@ -111,7 +112,8 @@ void MainWindow::CreateChildren() {
     font_.Reset(CreateFontIndirectA(&lf));
     auto setFont = [this](HWND h) { SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE); };
 
-    images_ = ImageList_LoadImageA(instance_, "IMAGELIST1", 16, 0, kMaskColour, IMAGE_BITMAP, LR_CREATEDIBSECTION);
+    images_ = LoadCommonControls()->ImageList_LoadImageA(instance_, "IMAGELIST1", 16, 0, kMaskColour, IMAGE_BITMAP,
+                                                         LR_CREATEDIBSECTION);
 
     tab_ = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | TCS_MULTILINE,
                            0, 0, kClientWidth, kTabHeight, hwnd_, reinterpret_cast<HMENU>(kTabId), instance_, nullptr);
@@ -401,8 +403,9 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_DRAWITEM: {
             auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
             if (di->CtlType != ODT_MENU) break;
-            ImageList_Draw(images_, static_cast<int>(di->itemData), di->hDC, di->rcItem.left,
-                           di->rcItem.top + ((di->rcItem.bottom - di->rcItem.top) - 16) / 2, ILD_TRANSPARENT);
+            LoadCommonControls()->ImageList_Draw(images_, static_cast<int>(di->itemData), di->hDC, di->rcItem.left,
+                                                 di->rcItem.top + ((di->rcItem.bottom - di->rcItem.top) - 16) / 2,
+                                                 ILD_TRANSPARENT);
             return TRUE;
         }
         case WM_ACTIVATE:
