@@ -3,18 +3,63 @@ target_compile_definitions(qm_platform INTERFACE WIN32_LEAN_AND_MEAN NOMINMAX _W
 
 file(GLOB QM_WIN32_SOURCES CONFIGURE_DEPENDS src/platform/win32/*.cpp)
 add_library(qm_win32 STATIC ${QM_WIN32_SOURCES})
-target_link_libraries(qm_win32 PUBLIC qm_platform version ole32 oleaut32 uuid shlwapi shell32 advapi32)
+# The system DLLs the program's code calls, all of them known DLLs; the test
+# programs import them as usual. comctl32 and version are no known DLLs
+# (Windows looks for them beside the program first), so they are never
+# imported: the program loads them from System32 itself
+# (src/platform/win32/system_library.h).
+set(QM_SYSTEM_LIBRARIES user32 gdi32 shell32 ole32 oleaut32 shlwapi advapi32)
+target_link_libraries(qm_win32 PUBLIC qm_platform uuid)
+# Windows functions are declared without dllimport, so that every call goes
+# through the import library's own stub: the delay-load libraries below
+# need those stubs (GNU ld drops a stub that no call names).
+target_compile_definitions(qm_win32 PUBLIC DECLSPEC_IMPORT=)
 
 file(GLOB QM_UI_WIN32_SOURCES CONFIGURE_DEPENDS src/ui/win32/*.cpp)
 add_library(qm_ui_win32 STATIC ${QM_UI_WIN32_SOURCES})
 qm_layer_view(qm_ui_win32 PUBLIC ui core platform)
-target_link_libraries(qm_ui_win32 PUBLIC qm_core qm_win32 comctl32 gdi32)
+target_link_libraries(qm_ui_win32 PUBLIC qm_core qm_win32)
+
+# quellmark.exe imports only kernel32, msvcrt and advapi32 when it starts;
+# the other system DLLs, known DLLs all of them, it loads on their first
+# call, after its first statement has restricted every DLL search to System32.
+# On Windows a known DLL and the DLLs it imports come from System32 anyway;
+# Wine does not pin the imports of a known DLL (its user32 imports
+# version.dll and finds a copy beside the program when told to prefer
+# native DLLs), so they are loaded only once the search is restricted.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(QM_IMPORT_PREFIX __imp__)
+else()
+  set(QM_IMPORT_PREFIX __imp_)
+endif()
+set(QM_DELAY_LIBRARIES)
+foreach(dll user32 gdi32 shell32 ole32 oleaut32 shlwapi)
+  find_library(QM_IMPORT_LIBRARY_${dll} ${dll} REQUIRED)
+  set(delay_library ${CMAKE_BINARY_DIR}/delay/lib${dll}_delay.a)
+  add_custom_command(OUTPUT ${delay_library}
+    COMMAND bash ${CMAKE_SOURCE_DIR}/cmake/delay_import_library.sh ${CMAKE_NM} ${CMAKE_DLLTOOL}
+            ${QM_IMPORT_LIBRARY_${dll}} ${dll}.dll ${QM_IMPORT_PREFIX} ${CMAKE_BINARY_DIR}/delay/${dll}.def ${delay_library}
+    DEPENDS ${QM_IMPORT_LIBRARY_${dll}} ${CMAKE_SOURCE_DIR}/cmake/delay_import_library.sh
+    COMMENT "Delay-load import library for ${dll}.dll")
+  list(APPEND QM_DELAY_LIBRARIES ${delay_library})
+endforeach()
+add_custom_target(qm_delay_libraries DEPENDS ${QM_DELAY_LIBRARIES})
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/delay)
 
 set(CMAKE_EXE_LINKER_FLAGS "${CMAKE_EXE_LINKER_FLAGS} -static")
 
 add_executable(quellmark WIN32 src/app/quellmark.cpp res/quellmark.rc)
 qm_layer_view(quellmark PRIVATE app ui core platform)
-target_link_libraries(quellmark PRIVATE qm_ui_win32)
+# The delay-load libraries come right after the program's own code, so that
+# they, not the ordinary import libraries, answer its calls.
+target_link_libraries(quellmark PRIVATE qm_ui_win32 qm_core qm_win32 ${QM_DELAY_LIBRARIES} advapi32)
+add_dependencies(quellmark qm_delay_libraries)
+# The executables given to users; the test programs are not among them.
+set(QM_SHIPPED_EXECUTABLES $<TARGET_FILE:quellmark>)
+
+# Every shipped executable imports only DLLs that Windows pins to System32.
+add_test(NAME imports.known_dlls
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/imports/known_dlls_test.sh ${CMAKE_OBJDUMP} ${QM_SHIPPED_EXECUTABLES})
 set_source_files_properties(res/quellmark.rc PROPERTIES
   OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/quellmark.manifest;${CMAKE_SOURCE_DIR}/res/quellmark.ico;${CMAKE_SOURCE_DIR}/res/imagelist1.bmp")
 
@@ -35,18 +80,21 @@ file(GLOB QM_CONTRACT_ENV CONFIGURE_DEPENDS tests/contract/*_win32.cpp)
 # The resource file gives the test program a version resource of known values.
 add_executable(contract_tests_win32 ${QM_CONTRACT_TESTS} ${QM_CONTRACT_ENV} tests/contract/contract_version.rc)
 target_include_directories(contract_tests_win32 PRIVATE tests)
-target_link_libraries(contract_tests_win32 PRIVATE qm_core qm_win32 gtest_main)
+# The test program (never shipped) imports version.dll itself, to hold the
+# program's own version-block reader to the system's VerQueryValueA.
+target_link_libraries(contract_tests_win32 PRIVATE qm_core qm_win32 ${QM_SYSTEM_LIBRARIES} gtest_main version)
 # The service program of the scratch services that the contract and Wine
 # tests create next to the test programs.
 add_executable(qm_scratch_service tests/contract/scratch_service.cpp)
 target_link_libraries(qm_scratch_service PRIVATE advapi32)
-add_dependencies(contract_tests_win32 qm_scratch_service)
+add_dependencies(contract_tests_win32 qm_scratch_service qm_planted)
 # One Wine process for the whole suite: each start of Wine costs about a second.
 add_test(NAME wine.contract COMMAND contract_tests_win32)
 set_tests_properties(wine.contract PROPERTIES TIMEOUT 600)
 
 # The probe that inspects and drives the real program's windows from outside.
-add_executable(qm_probe tests/wine/probe.cpp)
+add_executable(qm_probe tests/wine/probe.cpp tests/wine/probe_versions.cpp)
+target_include_directories(qm_probe PRIVATE src tests)
 target_link_libraries(qm_probe PRIVATE comctl32 user32 gdi32 psapi ole32 uuid shell32)
 # Loaded by the probe into the program to read its popup menus from inside.
 add_library(qm_probe_menu SHARED tests/wine/probe_menu.cpp)
@@ -59,6 +107,13 @@ add_dependencies(qm_probe qm_probe_menu)
 # Registry Editor's name, or registered as the handler of the web link.
 add_executable(qm_marker WIN32 tests/wine/marker.cpp)
 add_dependencies(qm_probe qm_marker)
+
+# The DLL the Wine tests plant beside the program under the names of system
+# DLLs; it leaves a marker file when loaded.
+add_library(qm_planted SHARED tests/wine/planted_dll.c)
+set_target_properties(qm_planted PROPERTIES PREFIX "" OUTPUT_NAME qm_planted)
+target_link_options(qm_planted PRIVATE -static-libgcc -Wl,--kill-at)
+add_dependencies(qm_probe qm_planted)
 
 # The bare program the Wine benchmark measures quellmark.exe against.
 add_executable(qm_baseline WIN32 bench/baseline.cpp)

@@ -1,12 +1,15 @@
-// Program entry on Windows: COM and the common controls, the main form with
-// its start-up scan, the hidden Item Properties window, then the event loop.
+// Program entry on Windows: the DLL search, COM and the common controls, the
+// main form with its start-up scan, the hidden Item Properties window, then
+// the event loop.
 #include "platform/win32/windows_clean.h"
 
 #include "core/forms/main_form.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/win32/item_window.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/win32_toolkit.h"
+#include "ui/win32/window_support.h"
 
 namespace {
 
@@ -27,10 +30,20 @@ private:
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    // Before anything can load a DLL by name: System32 only, never the
+    // folder the program was saved to or the current one.
+    qm::win32::RestrictDllSearchToSystem32();
+    // comctl32 is no known DLL, so it is not imported; the manifest's
+    // activation context still gives version 6 (system_library.h).
+    const qm::win32::CommonControls* controls = qm::win32::LoadCommonControls();
+    if (!controls) {
+        qm::win32::ReportFailure(nullptr, "The common controls library of the system could not be loaded");
+        return 1;
+    }
     INITCOMMONCONTROLSEX icc{};
     icc.dwSize = sizeof(icc);
     icc.dwICC = ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES;
-    InitCommonControlsEx(&icc);
+    controls->InitCommonControlsEx(&icc);
     ComApartment com;
     qm::win32::Win32Machine machine;
     qm::win32::Win32Toolkit toolkit;

@@ -170,9 +170,11 @@ public:
     virtual std::uint32_t GetFileVersionInfoSize(const std::string& path) = 0;
     virtual bool GetFileVersionInfo(const std::string& path, std::uint32_t size,
                                     std::vector<std::uint8_t>& block) = 0;
-    // VerQueryValueA on a block read above: the bytes of the sub-block.
-    virtual bool VerQueryValue(const std::vector<std::uint8_t>& block, const std::string& subBlock,
-                               std::vector<std::uint8_t>& value) = 0;
+    // A text of a version resource, stored as UTF-16, in the ANSI code page
+    // (the conversion VerQueryValueA makes). The resource itself is read by
+    // the program's own bounded reader (inspect/version_resource.h), never
+    // by the system's query, which trusts the lengths inside the block.
+    virtual std::string ToAnsi(const std::u16string& text) = 0;
 };
 
 // ---- Processes and other programs' windows -----------------------------------

@@ -1,94 +1,45 @@
 // Version resources and the shell's file types, held to the same rules on
-// every machine: the same bytes queried through VerQueryValue, the system
-// library nobody here wrote, and this program's own resource.
+// every machine: the program's own version-block reader on the same bytes,
+// on the resources of real files (the system library nobody here wrote,
+// this program's own), and the texts converted to the ANSI code page.
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "contract/env.h"
+#include "contract/version_blocks.h"
 #include "core/inspect/file_version.h"
-#include "platform/sim/version_block.h"
+#include "core/inspect/version_resource.h"
 
 namespace qm {
 namespace {
 
+using contract::Dword;
 using contract::IsWine;
 using contract::Machine;
 
-std::uint32_t Dword(const std::vector<std::uint8_t>& bytes, size_t at) {
-    std::uint32_t v = 0;
-    for (size_t i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(bytes.at(at + i)) << (8 * i);
-    return v;
-}
-
-// A block as GetFileVersionInfoA leaves it: the resource, the "FE2X" mark,
-// then room where the ANSI query puts the 8-bit copies of text values.
-std::vector<std::uint8_t> AsReadBlock(const sim::VersionFixture& fixture) {
-    std::vector<std::uint8_t> block = sim::BuildVersionResource(fixture);
-    const size_t length = block.size();
-    block.resize(length * 3 + 16, 0);
-    const char mark[] = "FE2X";
-    std::memcpy(block.data() + length, mark, 4);
-    return block;
-}
-
-sim::VersionFixture MixedCaseFixture() {
-    sim::VersionFixture f;
-    sim::FixedFileFixture fixed;
-    fixed.fileFlagsMask = 0x3E;
-    fixed.fileFlags = 0x03;
-    fixed.fileType = 3;
-    fixed.fileSubtype = 7;
-    f.fixed = fixed;
-    f.translations = {{0x0409, 0x04E4}, {0x0407, 0x04B0}};
-    f.stringTables = {{"040904e4",
-                       {{"CompanyName", "Acme"},
-                        {"LegalCopyright", "(c) Acme"},
-                        {"Comments", std::string("shown\0hidden", 12)},
-                        {"Empty", ""}}},
-                      {"040704B0", {{"CompanyName", "Acme GmbH"}}}};
-    return f;
-}
-
-std::string Text(const std::vector<std::uint8_t>& value) {
-    const char* data = reinterpret_cast<const char*>(value.data());
-    return std::string(data, strnlen(data, value.size()));
-}
+std::vector<std::uint8_t> Bytes(std::span<const std::uint8_t> value) { return {value.begin(), value.end()}; }
 
 TEST(VersionQueryContract, BlockNamesMatchWithoutRegardToCase) {
     IVersionResources& versions = Machine().versions;
-    const std::vector<std::uint8_t> block = AsReadBlock(MixedCaseFixture());
-    struct Case {
-        const char* subBlock;
-        const char* text;  // nullptr: the query fails
-    } cases[] = {
-        {"\\StringFileInfo\\040904E4\\CompanyName", "Acme"},
-        {"\\stringfileinfo\\040904e4\\COMPANYNAME", "Acme"},
-        {"\\StringFileInfo\\040904E4\\LegalCopyRight", "(c) Acme"},
-        {"\\StringFileInfo\\040704b0\\CompanyName", "Acme GmbH"},
-        {"\\StringFileInfo\\040904E4\\Comments", "shown"},  // cut at its NUL by the reader
-        {"\\StringFileInfo\\040904E4\\Empty", ""},
-        {"\\StringFileInfo\\040904E4\\Company", nullptr},   // a prefix is no match
-        {"\\StringFileInfo\\040904E4\\CompanyNameX", nullptr},
-        {"\\StringFileInfo\\040904B0\\CompanyName", nullptr},  // no such table
-        {"\\NoSuchBlock", nullptr},
-    };
-    for (const Case& c : cases) {
-        std::vector<std::uint8_t> value;
-        const bool found = versions.VerQueryValue(block, c.subBlock, value);
-        EXPECT_EQ(c.text != nullptr, found) << c.subBlock;
-        if (found && c.text) {
-            EXPECT_EQ(c.text, Text(value)) << c.subBlock;
+    const std::vector<std::uint8_t> block =
+        contract::AsReadBlock(sim::BuildVersionResource(contract::MixedCaseFixture()));
+    for (const contract::TextQuery& c : contract::kMixedCaseQueries) {
+        const std::optional<VersionValue> value = QueryVersionValue(block, c.subBlock);
+        EXPECT_EQ(c.text != nullptr, value.has_value()) << c.subBlock;
+        if (value && c.text) {
+            EXPECT_EQ(c.text, VersionValueText(versions, *value)) << c.subBlock;
         }
     }
 }
 
 TEST(VersionQueryContract, RootAndTranslationComeBackAsStoredBytes) {
-    IVersionResources& versions = Machine().versions;
-    const std::vector<std::uint8_t> block = AsReadBlock(MixedCaseFixture());
+    const std::vector<std::uint8_t> block =
+        contract::AsReadBlock(sim::BuildVersionResource(contract::MixedCaseFixture()));
     for (const char* root : {"", "\\"}) {
-        std::vector<std::uint8_t> fixed;
-        ASSERT_TRUE(versions.VerQueryValue(block, root, fixed)) << root;
+        const std::optional<VersionValue> value = QueryVersionValue(block, root);
+        ASSERT_TRUE(value) << root;
+        const std::vector<std::uint8_t> fixed = Bytes(value->Binary());
         ASSERT_EQ(sizeof(TFixedFileInfo), fixed.size()) << root;
         EXPECT_EQ(0xFEEF04BDu, Dword(fixed, 0));
         EXPECT_EQ(0x3Eu, Dword(fixed, 24));  // dwFileFlagsMask
@@ -96,40 +47,42 @@ TEST(VersionQueryContract, RootAndTranslationComeBackAsStoredBytes) {
         EXPECT_EQ(3u, Dword(fixed, 36));     // dwFileType
         EXPECT_EQ(7u, Dword(fixed, 40));     // dwFileSubtype
     }
-    std::vector<std::uint8_t> translation;
-    ASSERT_TRUE(versions.VerQueryValue(block, "\\VarFileInfo\\Translation", translation));
-    ASSERT_EQ(8u, translation.size());
-    EXPECT_EQ(0x04E40409u, Dword(translation, 0));
-    EXPECT_EQ(0x04B00407u, Dword(translation, 4));
+    const std::optional<VersionValue> translation = QueryVersionValue(block, "\\VarFileInfo\\Translation");
+    ASSERT_TRUE(translation);
+    const std::vector<std::uint8_t> table = Bytes(translation->Binary());
+    ASSERT_EQ(8u, table.size());
+    EXPECT_EQ(0x04E40409u, Dword(table, 0));
+    EXPECT_EQ(0x04B00407u, Dword(table, 4));
 }
 
 TEST(VersionQueryContract, AResourceWithoutTablesAnswersOnlyItsRoot) {
-    IVersionResources& versions = Machine().versions;
     sim::VersionFixture bare;
     bare.fixed = sim::FixedFileFixture{};
-    const std::vector<std::uint8_t> block = AsReadBlock(bare);
-    std::vector<std::uint8_t> value;
-    EXPECT_TRUE(versions.VerQueryValue(block, "\\", value));
-    EXPECT_FALSE(versions.VerQueryValue(block, "\\VarFileInfo\\Translation", value));
-    EXPECT_FALSE(versions.VerQueryValue(block, "\\StringFileInfo\\040904B0\\CompanyName", value));
+    const std::vector<std::uint8_t> block = contract::AsReadBlock(sim::BuildVersionResource(bare));
+    EXPECT_TRUE(QueryVersionValue(block, "\\"));
+    EXPECT_FALSE(QueryVersionValue(block, "\\VarFileInfo\\Translation"));
+    EXPECT_FALSE(QueryVersionValue(block, "\\StringFileInfo\\040904B0\\CompanyName"));
+}
+
+// Texts of a resource reach the program in the ANSI code page: characters
+// of Latin-1 as their byte, others as the default character.
+TEST(VersionQueryContract, TextsAreConvertedToTheAnsiCodePage) {
+    IVersionResources& versions = Machine().versions;
+    EXPECT_EQ("Caf\xE9 (c)", versions.ToAnsi(u"Caf\u00E9 (c)"));
+    EXPECT_EQ("x?y", versions.ToAnsi(u"x\u4E2Dy"));  // CJK: in no Latin code page
+    EXPECT_EQ("", versions.ToAnsi(u""));
 }
 
 TEST(FileVersionContract, SystemLibraryHasAVersionResourceButIsNoProgramToTheShell) {
     Platform& p = Machine();
     const std::string path = contract::SystemLibrary();
-    const std::uint32_t size = p.versions.GetFileVersionInfoSize(path);
-    ASSERT_GT(size, 0u);
-    std::vector<std::uint8_t> block;
-    ASSERT_TRUE(p.versions.GetFileVersionInfo(path, size, block));
-    std::vector<std::uint8_t> translation, fixed;
-    ASSERT_TRUE(p.versions.VerQueryValue(block, "\\VarFileInfo\\Translation", translation));
-    ASSERT_GE(translation.size(), 4u);
-    EXPECT_EQ(0x04B00409u, Dword(translation, 0));  // language 0409, code page 04B0
-    ASSERT_TRUE(p.versions.VerQueryValue(block, "\\", fixed));
-    ASSERT_GE(fixed.size(), sizeof(TFixedFileInfo));
-    EXPECT_EQ(2u, Dword(fixed, 36));  // VFT_DLL
-    std::vector<std::uint8_t> company;
-    EXPECT_TRUE(p.versions.VerQueryValue(block, "\\StringFileInfo\\040904B0\\CompanyName", company));
+    VersionResource resource(p.versions, path);
+    ASSERT_GT(resource.Size(), 0u);
+    ASSERT_TRUE(resource.Read());
+    EXPECT_EQ(0x04B00409u, resource.FirstTranslation().value_or(0));  // language 0409, code page 04B0
+    ASSERT_TRUE(resource.FixedFileInfo());
+    EXPECT_EQ(2u, resource.FixedFileInfo()->dwFileType);  // VFT_DLL
+    EXPECT_EQ("Microsoft Corporation", resource.Text("\\StringFileInfo\\040904B0\\CompanyName").value_or("none"));
 
     // A library is no program to the shell: only its type name is read.
     ShellFileInfo info;

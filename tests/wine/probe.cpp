@@ -17,6 +17,7 @@
 //   qm_probe cancel-menu           close the popup menu that is open
 //   qm_probe edit-caption TAB ROW TEXT  rename a row in place, as typing would
 //   qm_probe close                 close the main window
+//   qm_probe modules | plant-versions DIR   see probe_versions.cpp
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -883,9 +884,13 @@ int KeyboardCommand(const std::string& command, int argc, char** argv) {
 
 }  // namespace
 
+// probe_versions.cpp: modules, plant-versions.
+int VersionProbeCommand(const std::string& command, int argc, char** argv);
+
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
     const std::string command = argv[1];
+    if (command == "modules" || command == "plant-versions") return VersionProbeCommand(command, argc, argv);
     if (command.rfind("about", 0) == 0 || command == "jump" || command.rfind("regedit-", 0) == 0)
         return AboutJumpCommand(command, argc, argv);
     if (command.rfind("item-", 0) == 0 || command == "select-row" || command == "dblclick" || command == "menu" ||

@@ -2,23 +2,17 @@
 
 #include <cstdio>
 #include <initializer_list>
-#include <vector>
+#include <optional>
 
 #include "core/errors.h"
 #include "core/forms/main_form.h"
+#include "core/inspect/version_resource.h"
 
 namespace qm {
 
 namespace {
 
 constexpr int kSwShowNormal = 1;
-// VS_FIXEDFILEINFO: 13 DWORDs; the file version is the third and fourth.
-constexpr size_t kFixedFileInfoBytes = 52, kFileVersionMSOffset = 8, kFileVersionLSOffset = 12;
-
-std::uint32_t Read32(const std::vector<std::uint8_t>& bytes, size_t at) {
-    return static_cast<std::uint32_t>(bytes[at]) | static_cast<std::uint32_t>(bytes[at + 1]) << 8 |
-           static_cast<std::uint32_t>(bytes[at + 2]) << 16 | static_cast<std::uint32_t>(bytes[at + 3]) << 24;
-}
 
 // Fills the "%s" of a template in order ("%%" is a percent sign), the way the
 // labels' design-time captions are used as formats.
@@ -39,21 +33,15 @@ std::string FormatTexts(const std::string& pattern, std::initializer_list<std::s
     return out;
 }
 
-bool ReadVersionBlock(IVersionResources& versions, const std::string& fileName, std::vector<std::uint8_t>& block) {
-    const std::uint32_t size = versions.GetFileVersionInfoSize(fileName);
-    return size != 0 && versions.GetFileVersionInfo(fileName, size, block);
-}
-
 }  // namespace
 
 bool GetFileVersionText(IVersionResources& versions, const std::string& fileName, std::string& text) {
     text.clear();
-    std::vector<std::uint8_t> block, fixed;
+    VersionResource resource(versions, fileName);
     // A resource that cannot be read or has no root value counts as none.
-    if (!ReadVersionBlock(versions, fileName, block) || !versions.VerQueryValue(block, "\\", fixed) ||
-        fixed.size() < kFixedFileInfoBytes)
-        return false;
-    const std::uint32_t ms = Read32(fixed, kFileVersionMSOffset), ls = Read32(fixed, kFileVersionLSOffset);
+    const std::optional<TFixedFileInfo> fixed = resource.Read() ? resource.FixedFileInfo() : std::nullopt;
+    if (!fixed) return false;
+    const std::uint32_t ms = fixed->dwFileVersionMS, ls = fixed->dwFileVersionLS;
     char buffer[48];
     std::snprintf(buffer, sizeof(buffer), "%u.%u.%u.%u", ms >> 16, ms & 0xFFFFu, ls >> 16, ls & 0xFFFFu);
     text = buffer;
@@ -62,17 +50,13 @@ bool GetFileVersionText(IVersionResources& versions, const std::string& fileName
 
 bool GetProductVersionText(IVersionResources& versions, const std::string& fileName, std::string& text) {
     text.clear();
-    std::vector<std::uint8_t> block, translations, value;
-    if (!ReadVersionBlock(versions, fileName, block) ||
-        !versions.VerQueryValue(block, "\\VarFileInfo\\Translation", translations) || translations.size() < 4)
-        return false;
-    char table[16];
-    std::snprintf(table, sizeof(table), "%04x%04x", translations[0] | translations[1] << 8,
-                  translations[2] | translations[3] << 8);
-    if (!versions.VerQueryValue(block, std::string("\\StringFileInfo\\") + table + "\\ProductVersion", value))
-        return false;
-    text.assign(value.begin(), value.end());
-    text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));
+    VersionResource resource(versions, fileName);
+    const std::optional<std::uint32_t> first = resource.Read() ? resource.FirstTranslation() : std::nullopt;
+    if (!first) return false;
+    char subBlock[64];
+    std::snprintf(subBlock, sizeof(subBlock), "\\StringFileInfo\\%04x%04x\\ProductVersion", *first & 0xFFFFu,
+                  *first >> 16);
+    text = resource.Text(subBlock).value_or("");
     return !text.empty();
 }
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
-#include <vector>
+#include <optional>
 
 #include "core/model/icons.h"
 
@@ -78,60 +78,18 @@ constexpr std::array<FileTypeName, 20> kFileTypeNames{{
     {7, kAnySubtype, "Static-link Library", false},
 }};
 
-// The members of VS_FIXEDFILEINFO in the order they are stored.
-constexpr std::array<std::uint32_t TFixedFileInfo::*, 13> kFixedMembers{
-    &TFixedFileInfo::dwSignature,        &TFixedFileInfo::dwStrucVersion,     &TFixedFileInfo::dwFileVersionMS,
-    &TFixedFileInfo::dwFileVersionLS,    &TFixedFileInfo::dwProductVersionMS, &TFixedFileInfo::dwProductVersionLS,
-    &TFixedFileInfo::dwFileFlagsMask,    &TFixedFileInfo::dwFileFlags,        &TFixedFileInfo::dwFileOS,
-    &TFixedFileInfo::dwFileType,         &TFixedFileInfo::dwFileSubtype,      &TFixedFileInfo::dwFileDateMS,
-    &TFixedFileInfo::dwFileDateLS};
-
 std::string UpToNul(const char* data, size_t size) { return std::string(data, strnlen(data, size)); }
 
-std::string UpToNul(const std::vector<std::uint8_t>& bytes) {
-    return UpToNul(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+// Every key reads the resource again and looks only at the first
+// translation; the block's own lengths are never trusted (VersionResource).
+std::string ReadVersionString(VersionResource& resource, const char* key) {
+    if (!resource.Read()) return {};
+    const std::optional<std::uint32_t> first = resource.FirstTranslation();
+    if (!first) return {};
+    char subBlock[256];
+    std::snprintf(subBlock, sizeof(subBlock), "\\StringFileInfo\\%.4X%.4X\\%s", *first & 0xFFFFu, *first >> 16, key);
+    return resource.Text(subBlock).value_or("");
 }
-
-std::uint32_t Dword(const std::vector<std::uint8_t>& bytes, size_t at) {
-    return static_cast<std::uint32_t>(bytes[at]) | static_cast<std::uint32_t>(bytes[at + 1]) << 8 |
-           static_cast<std::uint32_t>(bytes[at + 2]) << 16 | static_cast<std::uint32_t>(bytes[at + 3]) << 24;
-}
-
-// The steps of one ReadFileVersionInfo call, sharing its path and buffer.
-class VersionReader {
-public:
-    VersionReader(Platform& platform, const std::string& path, std::uint32_t size)
-        : versions_(platform.versions), path_(path), size_(size), buffer_(size, 0) {}
-
-    // Every key reads the resource again and looks only at the first translation.
-    std::string ReadVersionString(const char* key) {
-        if (!versions_.GetFileVersionInfo(path_, size_, buffer_)) return {};
-        std::vector<std::uint8_t> translation;
-        if (!versions_.VerQueryValue(buffer_, "\\VarFileInfo\\Translation", translation) || translation.size() < 4)
-            return {};
-        const std::uint32_t first = Dword(translation, 0);
-        char subBlock[256];
-        std::snprintf(subBlock, sizeof(subBlock), "\\StringFileInfo\\%.4X%.4X\\%s", first & 0xFFFFu, first >> 16, key);
-        std::vector<std::uint8_t> value;
-        if (!versions_.VerQueryValue(buffer_, subBlock, value)) return {};
-        return UpToNul(value);
-    }
-
-    // The root block, or nothing when it cannot be queried or is too short
-    // to be a VS_FIXEDFILEINFO.
-    bool GetFixedFileInfo(TFixedFileInfo& fixed) {
-        std::vector<std::uint8_t> value;
-        if (!versions_.VerQueryValue(buffer_, "", value) || value.size() < sizeof(TFixedFileInfo)) return false;
-        for (size_t i = 0; i < kFixedMembers.size(); ++i) fixed.*kFixedMembers[i] = Dword(value, i * 4);
-        return true;
-    }
-
-private:
-    IVersionResources& versions_;
-    const std::string& path_;
-    std::uint32_t size_;
-    std::vector<std::uint8_t> buffer_;
-};
 
 bool HasFileFlag(const TFixedFileInfo& fixed, std::uint32_t flag) {
     return (flag & fixed.dwFileFlags & fixed.dwFileFlagsMask) == flag;
@@ -163,14 +121,13 @@ void ReadFileVersionInfo(Platform& platform, const std::string& path, TFileVersi
     // whatever resources they carry.
     ShellFileInfo exeInfo;
     if (platform.shell.GetFileInfo(path, 0, exeInfo, kShgfiExeType) == 0) return;
-    const std::uint32_t size = platform.versions.GetFileVersionInfoSize(path);
-    if (size == 0) return;
-    VersionReader reader(platform, path, size);
-    for (const VersionKey& key : kVersionKeys) info.*key.Field = reader.ReadVersionString(key.Key);
-    TFixedFileInfo fixed;
-    if (!reader.GetFixedFileInfo(fixed)) return;  // no root block: the flags stay false, the type text empty
-    for (const FileFlag& flag : kFileFlags) info.*flag.Field = HasFileFlag(fixed, flag.Flag);
-    GetFileTypeText(platform, fixed, info.FileTypeText);
+    VersionResource resource(platform.versions, path);
+    if (resource.Size() == 0) return;
+    for (const VersionKey& key : kVersionKeys) info.*key.Field = ReadVersionString(resource, key.Key);
+    const std::optional<TFixedFileInfo> fixed = resource.FixedFileInfo();
+    if (!fixed) return;  // no root block: the flags stay false, the type text empty
+    for (const FileFlag& flag : kFileFlags) info.*flag.Field = HasFileFlag(*fixed, flag.Flag);
+    GetFileTypeText(platform, *fixed, info.FileTypeText);
 }
 
 }  // namespace qm

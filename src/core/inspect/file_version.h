@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/inspect/version_resource.h"
 #include "platform/platform.h"
 
 namespace qm {
@@ -30,24 +31,6 @@ struct TFileVersionInfo {
     bool IsPatched = false;
     bool IsInfoInferred = false;
 };
-
-// VS_FIXEDFILEINFO, the binary root of a version resource.
-struct TFixedFileInfo {
-    std::uint32_t dwSignature = 0;
-    std::uint32_t dwStrucVersion = 0;
-    std::uint32_t dwFileVersionMS = 0;
-    std::uint32_t dwFileVersionLS = 0;
-    std::uint32_t dwProductVersionMS = 0;
-    std::uint32_t dwProductVersionLS = 0;
-    std::uint32_t dwFileFlagsMask = 0;
-    std::uint32_t dwFileFlags = 0;
-    std::uint32_t dwFileOS = 0;
-    std::uint32_t dwFileType = 0;
-    std::uint32_t dwFileSubtype = 0;
-    std::uint32_t dwFileDateMS = 0;
-    std::uint32_t dwFileDateLS = 0;
-};
-static_assert(sizeof(TFixedFileInfo) == 13 * sizeof(std::uint32_t));
 
 inline constexpr std::uint32_t kVsFfDebug = 0x01;
 inline constexpr std::uint32_t kVsFfPreRelease = 0x02;

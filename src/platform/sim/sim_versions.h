@@ -18,12 +18,14 @@ public:
     explicit SimVersions(SimFileSystem& files) : files_(files) {}
     std::uint32_t GetFileVersionInfoSize(const std::string& path) override;
     bool GetFileVersionInfo(const std::string& path, std::uint32_t size, std::vector<std::uint8_t>& block) override;
-    bool VerQueryValue(const std::vector<std::uint8_t>& block, const std::string& subBlock,
-                       std::vector<std::uint8_t>& value) override;
+    // Latin-1, the part of every ANSI code page the simulated machine knows;
+    // other characters become '?', as WideCharToMultiByte's default character.
+    std::string ToAnsi(const std::u16string& text) override;
 
-    int reads = 0;                     // GetFileVersionInfo calls on a file with a resource
-    bool failReads = false;            // every such read fails
-    std::vector<std::string> queries;  // every VerQueryValue sub-block, in order
+    int reads = 0;                          // GetFileVersionInfo calls on a file with a resource
+    bool failReads = false;                 // every such read fails
+    std::optional<std::uint32_t> claimedSize;  // a size the files claim instead of their resource's
+    std::uint32_t largestRead = 0;          // the largest size a GetFileVersionInfo call asked for
 
 private:
     SimFileSystem& files_;

@@ -1,7 +1,7 @@
 // VS_VERSIONINFO blocks in the 32-bit (UTF-16) layout that resource compilers
-// write: building them for fixtures, and walking them the way VerQueryValueA
-// does. The builder is header-only and free of any machine, so tests on every
-// platform can build the same bytes; the walk is the simulated machine's.
+// write (and the 16-bit layout of NE files), built for fixtures. Header-only and free of any machine, so tests on
+// every platform (and the probe that plants resources into real files) build
+// the same bytes.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -81,6 +81,27 @@ inline std::vector<std::uint8_t> Block(const std::string& key, bool text, const 
     return out;
 }
 
+// One block of the 16-bit layout that NE files carry: length, value length
+// and an 8-bit key, then the value and the children, each aligned to 4.
+inline std::vector<std::uint8_t> Block16(const std::string& key, const std::vector<std::uint8_t>& value,
+                                         std::uint16_t valueLength,
+                                         const std::vector<std::vector<std::uint8_t>>& children = {}) {
+    std::vector<std::uint8_t> out;
+    Put16(out, 0);
+    Put16(out, valueLength);
+    out.insert(out.end(), key.begin(), key.end());
+    out.push_back(0);
+    Pad4(out);
+    out.insert(out.end(), value.begin(), value.end());
+    for (const auto& child : children) {
+        Pad4(out);
+        out.insert(out.end(), child.begin(), child.end());
+    }
+    out[0] = static_cast<std::uint8_t>(out.size());
+    out[1] = static_cast<std::uint8_t>(out.size() >> 8);
+    return out;
+}
+
 }  // namespace version_block
 
 // The bytes of a version resource, as GetFileVersionInfo returns them.
@@ -119,12 +140,5 @@ inline std::vector<std::uint8_t> BuildVersionResource(const VersionFixture& fixt
     }
     return Block("VS_VERSION_INFO", false, fixed, static_cast<std::uint16_t>(fixed.size()), sections);
 }
-
-// VerQueryValueA on a block built above: "" or "\\" for the root value,
-// "\\VarFileInfo\\Translation", "\\StringFileInfo\\040904B0\\CompanyName" ...
-// Block names match without regard to letter case; text values come back as
-// 8-bit text (characters beyond Latin-1 as '?'), binary values as stored.
-bool QueryVersionValue(const std::vector<std::uint8_t>& block, const std::string& subBlock,
-                       std::vector<std::uint8_t>& value);
 
 }  // namespace qm::sim

@@ -55,12 +55,22 @@ public:
     std::uint32_t GetFileAttributes(const std::string& path) override;
 };
 
+// The version functions come from version.dll of System32, loaded on first
+// use; without it (missing, or lacking the functions) every file has no
+// version resource.
 class Win32Versions : public IVersionResources {
 public:
+    explicit Win32Versions(const wchar_t* library = L"version.dll");
+    ~Win32Versions() override;
     std::uint32_t GetFileVersionInfoSize(const std::string& path) override;
     bool GetFileVersionInfo(const std::string& path, std::uint32_t size, std::vector<std::uint8_t>& block) override;
-    bool VerQueryValue(const std::vector<std::uint8_t>& block, const std::string& subBlock,
-                       std::vector<std::uint8_t>& value) override;
+    std::string ToAnsi(const std::u16string& text) override;
+
+private:
+    struct Library;
+    Library& Functions();
+    const wchar_t* name_;
+    std::unique_ptr<Library> library_;
 };
 
 class Win32Processes : public IProcesses {

@@ -1,5 +1,6 @@
 #include "ui/win32/main_window.h"
 
+#include "platform/win32/system_library.h"
 #include "ui/win32/main_window_class.h"
 
 namespace qm::win32 {
@@ -50,7 +51,8 @@ void MainWindow::CreateChildren() {
     font_.Reset(CreateFontIndirectA(&lf));
     auto setFont = [this](HWND h) { SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE); };
 
-    images_ = ImageList_LoadImageA(instance_, "IMAGELIST1", 16, 0, kMaskColour, IMAGE_BITMAP, LR_CREATEDIBSECTION);
+    images_ = LoadCommonControls()->ImageList_LoadImageA(instance_, "IMAGELIST1", 16, 0, kMaskColour, IMAGE_BITMAP,
+                                                         LR_CREATEDIBSECTION);
 
     tab_ = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | TCS_MULTILINE,
                            0, 0, kClientWidth, kTabHeight, hwnd_, reinterpret_cast<HMENU>(kTabId), instance_, nullptr);

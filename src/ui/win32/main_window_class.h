@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/forms/main_form.h"
+#include "platform/win32/system_library.h"
 #include "ui/win32/window_support.h"
 
 namespace qm::win32 {
@@ -32,7 +33,7 @@ public:
     ~MainWindow() {
         for (HMENU m : menus_)
             if (m) DestroyMenu(m);
-        if (images_) ImageList_Destroy(images_);
+        if (images_) LoadCommonControls()->ImageList_Destroy(images_);
     }
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;

@@ -2,6 +2,8 @@
 // items its row of the category table offers.
 #include "ui/win32/main_window_class.h"
 
+#include "platform/win32/system_library.h"
+
 namespace qm::win32 {
 
 void MainWindow::CreateMenus() {
@@ -44,8 +46,9 @@ bool MainWindow::MeasureMenuImage(MEASUREITEMSTRUCT& item) const {
 
 bool MainWindow::DrawMenuImage(const DRAWITEMSTRUCT& item) const {
     if (item.CtlType != ODT_MENU) return false;
-    ImageList_Draw(images_, static_cast<int>(item.itemData), item.hDC, item.rcItem.left,
-                   item.rcItem.top + ((item.rcItem.bottom - item.rcItem.top) - 16) / 2, ILD_TRANSPARENT);
+    LoadCommonControls()->ImageList_Draw(images_, static_cast<int>(item.itemData), item.hDC, item.rcItem.left,
+                                         item.rcItem.top + ((item.rcItem.bottom - item.rcItem.top) - 16) / 2,
+                                         ILD_TRANSPARENT);
     return true;
 }
 

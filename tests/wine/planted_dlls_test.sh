@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# DLLs planted beside the real program and in its current folder under the
+# names of the system DLLs it uses that are no known DLLs (version,
+# comctl32), with Wine told to prefer such native copies, as Windows prefers
+# a copy beside the program for any DLL outside its KnownDLLs list: none is
+# loaded (each would leave a marker file), and the program still shows the
+# version information of its targets and of itself, with the common
+# controls of version 6 that its manifest asks for.
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+rc="$(dirname "${BASH_SOURCE[0]}")/../../res/quellmark.rc"
+build_text=$(sed -n 's/^FILEVERSION \([0-9]*\),\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1.\2.\3.\4/p' "$rc")
+product=$(sed -n 's/.*VALUE "ProductVersion", "\([^"]*\)".*/\1/p' "$rc")
+description=$(sed -n 's/.*VALUE "FileDescription", "\([^"]*\)".*/\1/p' "$rc")
+file_version=$(sed -n 's/.*VALUE "FileVersion", "\([^"]*\)".*/\1/p' "$rc")
+
+planted_dll="$build/qm_planted.dll"
+base="$artifacts/planted"
+app="$base/app" cwd="$base/cwd"
+rm -rf "$base"
+mkdir -p "$app" "$cwd"
+cp "$exe" "$app/quellmark.exe"
+for dll in version comctl32; do
+  cp "$planted_dll" "$app/$dll.dll"
+  cp "$planted_dll" "$cwd/$dll.dll"
+done
+app_win=$(winepath -w "$app") cwd_win=$(winepath -w "$cwd")
+self="$app_win\\quellmark.exe"
+self_reg=${self//\\/\\\\}
+
+run_key='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
+import_reg <<EOF2
+[-$run_key]
+[$run_key]
+"Alpha"="\\"$self_reg\\" /min"
+"Gamma"="C:\\\\windows\\\\regedit.exe"
+EOF2
+
+# Started from the folder that holds the other planted copies.
+( cd "$cwd" && WINEDLLOVERRIDES="$WINEDLLOVERRIDES;version=n,b;comctl32=n,b" exec wine "$app/quellmark.exe" ) \
+  >/dev/null 2>&1 &
+program_pid=$!
+run_probe wait-main 30000 >/dev/null
+
+# Item Properties of both rows: the version strings come through System32's version.dll.
+run_probe select-row 0 0 >/dev/null
+run_probe dblclick 0 0 >/dev/null
+expect "item properties of the program itself" "$(run_probe item-form 5000)" "item visible=1" "Label1=Alpha" \
+  "Label6=Quellmark" "Label8=$description" "Label10=$file_version"
+run_probe select-row 0 1 >/dev/null
+run_probe dblclick 0 1 >/dev/null
+sleep 0.5
+expect "item properties of a system program" "$(run_probe item-form 2000)" "Label1=Gamma" \
+  "Label6=Microsoft Corporation" "Label8=Wine Registry Editor" "Label10=5.2.3790.0"
+run_probe item-press OK >/dev/null
+# The About dialog reads the program's own resource the same way.
+run_probe about-press >/dev/null
+expect "about dialog" "$(run_probe about 10000)" "label at 80,29=Version $product (Build $build_text)"
+run_probe about-key Esc >/dev/null
+run_probe about-gone 5000 >/dev/null
+
+modules=$(run_probe modules)
+check() {  # check NAME CONDITION-RESULT(0 ok)
+  if [ "$2" -eq 0 ]; then passed=$((passed + 1)); else failures=$((failures + 1)); echo "FAIL [$1]"; echo "$modules"; fi
+}
+# Nothing from the program's folder but the program, nothing from the current folder.
+grep -iF "module=$app_win\\" <<<"$modules" | grep -viF "module=$self" | grep -q .
+check "no module from the program's folder but the program" $((1 - $?))
+grep -iqF "module=$cwd_win\\" <<<"$modules"
+check "no module from the current folder" $((1 - $?))
+grep -iqxF 'module=C:\windows\system32\version.dll' <<<"$modules"
+check "version.dll from System32" $?
+# comctl32 comes in version 6, through the manifest's activation context.
+grep -iqE '^module=C:\\windows\\winsxs\\x86_microsoft\.windows\.common-controls_[^\\]*_6\.[^\\]*\\comctl32\.dll$' <<<"$modules"
+check "comctl32 version 6 from the side-by-side store" $?
+grep -iqxF 'module=C:\windows\system32\comctl32.dll' <<<"$modules"
+check "no comctl32 version 5" $((1 - $?))
+stop_program
+
+markers=$(find "$base" -name '*.loaded')
+if [ -n "$markers" ]; then
+  echo "FAIL [planted DLLs stay unloaded]: $markers"
+  failures=$((failures + 1))
+else
+  passed=$((passed + 1))
+fi
+
+import_reg <<EOF2
+[-$run_key]
+[$run_key]
+EOF2
+finish
