@@ -48,10 +48,13 @@ void ScanRun(HWND list) {
         ReadValue(key, name, data);
         EnableDebugPrivilege();
         SHFILEINFOA info{};
-        SHGetFileInfoA("c:\\program files\\app\\app.exe", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES);
+        SHGetFileInfoA("c:\\program files\\app\\app.exe", 0, &info, sizeof(info),
+                       SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES);
         EnableDebugPrivilege();
-        HIMAGELIST small = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA("C:\\", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
-        HIMAGELIST large = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA("C:\\", 0, &info, sizeof(info), SHGFI_SYSICONINDEX));
+        HIMAGELIST small = reinterpret_cast<HIMAGELIST>(
+            SHGetFileInfoA("C:\\", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+        HIMAGELIST large =
+            reinterpret_cast<HIMAGELIST>(SHGetFileInfoA("C:\\", 0, &info, sizeof(info), SHGFI_SYSICONINDEX));
         if (list) {
             SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(small));
             SendMessageA(list, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(large));
@@ -82,9 +85,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     wc.hInstance = instance;
     wc.lpszClassName = "TBaseline";
     RegisterClassA(&wc);
-    HWND main = CreateWindowA("TBaseline", "Baseline", WS_OVERLAPPEDWINDOW, 100, 100, 570, 490, nullptr, nullptr, instance, nullptr);
-    HWND list = CreateWindowA(WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDATA | LVS_SHAREIMAGELISTS,
-                              0, 0, 550, 410, main, nullptr, instance, nullptr);
+    HWND main = CreateWindowA("TBaseline", "Baseline", WS_OVERLAPPEDWINDOW, 100, 100, 570, 490, nullptr, nullptr,
+                              instance, nullptr);
+    HWND list =
+        CreateWindowA(WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDATA | LVS_SHAREIMAGELISTS, 0, 0,
+                      550, 410, main, nullptr, instance, nullptr);
     ShowWindow(main, SW_SHOW);
     ScanRun(list);  // the first show of the Run tab
     MSG msg;

@@ -2,8 +2,8 @@
 // on the simulated machine. Run: build/host/quellmark_bench
 #include <benchmark/benchmark.h>
 
-#include "ui/sim/sim_desktop.h"
 #include "core/forms/main_form.h"
+#include "ui/sim/sim_desktop.h"
 
 namespace qm {
 namespace {

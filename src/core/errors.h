@@ -19,20 +19,32 @@ namespace format {
 // 0 for any conversion the program's messages do not use.
 constexpr char KindOfConversion(char conversion) {
     switch (conversion) {
-        case 'd': case 'i': return 'd';
-        case 'u': case 'x': case 'X': case 'o': return 'u';
-        case 's': return 's';
-        default: return 0;
+        case 'd':
+        case 'i':
+            return 'd';
+        case 'u':
+        case 'x':
+        case 'X':
+        case 'o':
+            return 'u';
+        case 's':
+            return 's';
+        default:
+            return 0;
     }
 }
 
 // The letter of KindOfConversion that an argument of type T fits; 0 for
 // every other type (a long long fits no conversion without a length
 // modifier, and length modifiers are not accepted).
-template <class T> inline constexpr char kKindOf = 0;
-template <> inline constexpr char kKindOf<int> = 'd';
-template <> inline constexpr char kKindOf<unsigned> = 'u';
-template <> inline constexpr char kKindOf<std::string> = 's';
+template <class T>
+inline constexpr char kKindOf = 0;
+template <>
+inline constexpr char kKindOf<int> = 'd';
+template <>
+inline constexpr char kKindOf<unsigned> = 'u';
+template <>
+inline constexpr char kKindOf<std::string> = 's';
 
 // True when `pattern` holds one conversion per letter of `kinds`, in that
 // order, each with flags, a width and a precision at most ("%%" is a

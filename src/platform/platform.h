@@ -35,8 +35,7 @@ public:
     virtual long EnumKey(KeyHandle key, std::uint32_t index, std::string& name) = 0;
     // RegQueryValueExA without a buffer: the type and size of the data.
     // kErrorFileNotFound when the value is absent.
-    virtual long QueryValueInfo(KeyHandle key, const std::string& name, std::uint32_t& type,
-                                std::uint32_t& size) = 0;
+    virtual long QueryValueInfo(KeyHandle key, const std::string& name, std::uint32_t& type, std::uint32_t& size) = 0;
     // RegQueryValueExA with a buffer of `size` bytes: the type and the data.
     virtual long QueryValue(KeyHandle key, const std::string& name, std::uint32_t size, RegValue& out) = 0;
     virtual long DeleteValue(KeyHandle key, const std::string& name) = 0;
@@ -66,9 +65,8 @@ public:
     // kErrorMoreData when more entries remain, to be fetched with the updated
     // `resume` handle, and `bytesNeeded` the size the call asked for.
     virtual bool EnumServicesStatus(ScManagerHandle scm, std::uint32_t type, std::uint32_t state,
-                                    std::uint32_t bufferSize, std::uint32_t& resume,
-                                    std::vector<ServiceEntry>& out, std::uint32_t& bytesNeeded,
-                                    long& lastError) = 0;
+                                    std::uint32_t bufferSize, std::uint32_t& resume, std::vector<ServiceEntry>& out,
+                                    std::uint32_t& bytesNeeded, long& lastError) = 0;
     virtual ServiceHandle OpenService(ScManagerHandle scm, const std::string& name, std::uint32_t access) = 0;
     // QueryServiceConfigA: the configured command line (lpBinaryPathName).
     virtual bool QueryServiceBinaryPath(ServiceHandle service, std::string& path) = 0;
@@ -117,8 +115,8 @@ public:
     // SHGetFileInfoA; returns what the API returns (an image list handle for
     // SHGFI_SYSICONINDEX, the executable type for SHGFI_EXETYPE, else nonzero
     // on success).
-    virtual std::uintptr_t GetFileInfo(const std::string& path, std::uint32_t fileAttributes,
-                               ShellFileInfo& info, std::uint32_t flags) = 0;
+    virtual std::uintptr_t GetFileInfo(const std::string& path, std::uint32_t fileAttributes, ShellFileInfo& info,
+                                       std::uint32_t flags) = 0;
     virtual bool DestroyIcon(IconHandle icon) = 0;
     // SHGetSpecialFolderPathA.
     virtual bool GetSpecialFolderPath(int csidl, bool create, std::string& path) = 0;
@@ -126,8 +124,7 @@ public:
     virtual std::unique_ptr<IShellLinkObject> CreateShellLink() = 0;
     // ShellExecuteA: above 32 when the shell took the request.
     virtual std::uintptr_t ShellExecute(ShellOwner owner, const std::string& operation, const std::string& file,
-                                        const std::string& parameters, const std::string& directory,
-                                        int show) = 0;
+                                        const std::string& parameters, const std::string& directory, int show) = 0;
     virtual bool ShellExecuteEx(const ShellExecuteInfo& info) = 0;
     // ShellExecute done by the desktop's shell (its IShellDispatch2, reached
     // from the desktop window of IShellWindows), so that what starts runs
@@ -135,8 +132,7 @@ public:
     // False when the desktop shell offers no such way: nothing was started
     // then. Once handed over, the shell's own answer is not looked at.
     virtual bool ShellExecuteByDesktop(const std::string& operation, const std::string& file,
-                                       const std::string& parameters, const std::string& directory,
-                                       int show) = 0;
+                                       const std::string& parameters, const std::string& directory, int show) = 0;
 };
 
 // ---- Files ------------------------------------------------------------------
@@ -154,8 +150,7 @@ public:
     // only when the mask has the directory bit). Names come in the ANSI code
     // page; a character it lacks reads '?', never a best-fit look-alike
     // letter that could name another file.
-    virtual void FindFiles(const std::string& pattern, std::uint32_t attributeMask,
-                           std::vector<FoundFile>& out) = 0;
+    virtual void FindFiles(const std::string& pattern, std::uint32_t attributeMask, std::vector<FoundFile>& out) = 0;
     // DeleteFileA: kErrorSuccess, or the error it failed with (GetLastError).
     virtual long DeleteFile(const std::string& path) = 0;
     // GetFileAttributesA: kInvalidFileAttributes when the path does not exist.
@@ -168,8 +163,7 @@ class IVersionResources {
 public:
     virtual ~IVersionResources() = default;
     virtual std::uint32_t GetFileVersionInfoSize(const std::string& path) = 0;
-    virtual bool GetFileVersionInfo(const std::string& path, std::uint32_t size,
-                                    std::vector<std::uint8_t>& block) = 0;
+    virtual bool GetFileVersionInfo(const std::string& path, std::uint32_t size, std::vector<std::uint8_t>& block) = 0;
     // A text of a version resource, stored as UTF-16, in the ANSI code page
     // (the conversion VerQueryValueA makes). The resource itself is read by
     // the program's own bounded reader (inspect/version_resource.h), never
@@ -188,8 +182,7 @@ struct ProcessInfo {
 class IProcesses {
 public:
     virtual ~IProcesses() = default;
-    virtual bool CreateProcess(const std::string& commandLine, std::uint32_t creationFlags,
-                               ProcessInfo& info) = 0;
+    virtual bool CreateProcess(const std::string& commandLine, std::uint32_t creationFlags, ProcessInfo& info) = 0;
     virtual std::uint32_t WaitForInputIdle(ProcessHandle process, std::uint32_t milliseconds) = 0;
     virtual std::uint32_t WaitForSingleObject(ProcessHandle process, std::uint32_t milliseconds) = 0;
     virtual bool GetExitCodeProcess(ProcessHandle process, std::uint32_t& code) = 0;
@@ -197,12 +190,12 @@ public:
     virtual bool CloseHandle(ThreadHandle thread) = 0;
     virtual WindowHandle FindWindow(const std::string* className, const std::string* title) = 0;
     virtual WindowHandle FindWindowEx(WindowHandle parent, WindowHandle after, const std::string* className,
-                                const std::string* title) = 0;
+                                      const std::string* title) = 0;
     virtual bool ShowWindow(WindowHandle window, int show) = 0;
     virtual bool SetForegroundWindow(WindowHandle window) = 0;
     virtual WindowHandle SetFocus(WindowHandle window) = 0;
     virtual std::intptr_t SendWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-                                      std::intptr_t lParam) = 0;
+                                            std::intptr_t lParam) = 0;
     virtual void Sleep(std::uint32_t milliseconds) = 0;
     virtual std::uint32_t GetLastError() = 0;  // of the last call above that failed
 };

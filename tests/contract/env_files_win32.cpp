@@ -1,5 +1,5 @@
-#include "contract/env_files.h"
 #include "platform/win32/windows_clean.h"
+#include "contract/env_files.h"
 
 #include <stdexcept>
 #include <vector>

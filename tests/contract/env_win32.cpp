@@ -1,7 +1,7 @@
 
+#include "platform/win32/windows_clean.h"
 #include "contract/env.h"
 #include "platform/win32/win32_platform.h"
-#include "platform/win32/windows_clean.h"
 
 namespace qm::contract {
 

@@ -3,8 +3,8 @@
 // and the window search that finds no Registry Editor when none runs.
 #include <gtest/gtest.h>
 
-#include "core/actions/jump_to.h"
 #include "contract/env.h"
+#include "core/actions/jump_to.h"
 #include "core/model/text.h"
 
 namespace qm {
@@ -23,7 +23,8 @@ TEST(JumpToContract, FileAttributesTellFoldersFromProgramsAndMissingPaths) {
     const std::uint32_t programSlash = files.GetFileAttributes(program + "\\");
     EXPECT_TRUE(programSlash == kInvalidFileAttributes || !(programSlash & kFileAttributeDirectory));
     // "\\" is the root of the current drive: a folder, though the path names no drive.
-    for (const std::string& path : {folder, folder + "\\", std::string("C:\\"), std::string("c:\\"), std::string("\\")}) {
+    for (const std::string& path :
+         {folder, folder + "\\", std::string("C:\\"), std::string("c:\\"), std::string("\\")}) {
         const std::uint32_t a = files.GetFileAttributes(path);
         EXPECT_NE(kInvalidFileAttributes, a) << path;
         EXPECT_NE(0u, a & kFileAttributeDirectory) << path;

@@ -62,7 +62,8 @@ TEST_F(RegistryContract, AKeyWithTheLongestNameOpensBelowItsParentWhateverTheFul
     const std::string shortName(260 - (std::string(kScratchKey) + "\\Run\\").size(), 's');
     ASSERT_EQ(kErrorSuccess, r.CreateKey(key_, shortName, created));
     r.CloseKey(created);
-    EXPECT_EQ(kErrorSuccess, r.OpenKey(kHkeyCurrentUser, std::string(kScratchKey) + "\\Run\\" + shortName, kKeyAllAccess, opened));
+    EXPECT_EQ(kErrorSuccess,
+              r.OpenKey(kHkeyCurrentUser, std::string(kScratchKey) + "\\Run\\" + shortName, kKeyAllAccess, opened));
     r.CloseKey(opened);
     r.DeleteKey(key_, shortName);
     r.DeleteKey(key_, name);

@@ -10,8 +10,8 @@ namespace qm::contract {
 // Creates the service, stopped, with a display name and the start type;
 // its command line is the quoted program path followed by " " + arguments.
 // Returns the command line, empty when the service could not be created.
-std::string CreateScratchService(const std::string& name, const std::string& displayName,
-                                 std::uint32_t startType, const std::string& arguments);
+std::string CreateScratchService(const std::string& name, const std::string& displayName, std::uint32_t startType,
+                                 const std::string& arguments);
 // Starts it and waits until it runs.
 bool StartScratchService(const std::string& name);
 // Stops it and waits until it has stopped.

@@ -1,5 +1,5 @@
-#include "contract/service_env.h"
 #include "platform/win32/windows_clean.h"
+#include "contract/service_env.h"
 
 #include <vector>
 

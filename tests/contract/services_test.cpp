@@ -38,8 +38,8 @@ protected:
         return ListServices(services, manager.Get(), kServiceWin32OwnProcess, kServiceActive, bufferSize);
     }
     static const ServiceEntry* Named(const std::vector<ServiceEntry>& entries, const std::string& name) {
-        auto it = std::find_if(entries.begin(), entries.end(),
-                               [&](const ServiceEntry& e) { return e.serviceName == name; });
+        auto it =
+            std::find_if(entries.begin(), entries.end(), [&](const ServiceEntry& e) { return e.serviceName == name; });
         return it == entries.end() ? nullptr : &*it;
     }
 };
@@ -96,8 +96,8 @@ TEST_F(ServicesContract, ASmallBufferListsTheSameServicesInTheSameOrder) {
     std::vector<ServiceEntry> part;
     std::uint32_t resume = 0, needed = 0;
     long error = 0;
-    EXPECT_FALSE(services.EnumServicesStatus(manager.Get(), kServiceWin32OwnProcess, kServiceActive, 100, resume,
-                                             part, needed, error));
+    EXPECT_FALSE(services.EnumServicesStatus(manager.Get(), kServiceWin32OwnProcess, kServiceActive, 100, resume, part,
+                                             needed, error));
     EXPECT_EQ(kErrorMoreData, error);
     EXPECT_GT(needed, 0u);
     if (contract::IsWine()) {
@@ -144,7 +144,7 @@ TEST_F(ServicesContract, DisablingChangesTheStartTypeAndNothingElse) {
         EXPECT_FALSE(services.ChangeServiceStartType(service.Get(), kServiceAutoStart));
     }
     EXPECT_EQ(kServiceDisabled, contract::ScratchServiceStartType(kFirst));
-    EXPECT_FALSE(contract::StartScratchService(kFirst));  // a disabled service does not start
+    EXPECT_FALSE(contract::StartScratchService(kFirst));           // a disabled service does not start
     DisableServiceByName(Machine().services, "QmScratchMissing");  // nothing to report
     EXPECT_FALSE(services.OpenService(manager.Get(), "QmScratchMissing", kServiceQueryConfig));
 }

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "core/collectors/collector.h"
 #include "contract/env.h"
 #include "contract/env_files.h"
+#include "core/collectors/collector.h"
 #include "core/errors.h"
 #include "core/model/icons.h"
 #include "core/model/rows.h"
@@ -123,7 +123,7 @@ TEST_F(StartupFilesContract, DeleteFileTellsAFileThatIsGoneFromOneThatStays) {
 TEST_F(StartupFilesContract, ANameOutsideTheCodePageIsSeenWithQuestionMarksAndNoCallReachesIt) {
     IFiles& files = Machine().files;
     contract::PutFileNamedInUtf8(folder_, "qm-\xE4\xB8\xAD\xCE\xB1.lnk");  // a CJK letter and an alpha
-    contract::PutPlainFile(In("qm-a.lnk"), "x", kFileAttributeArchive);           // the alpha's look-alike
+    contract::PutPlainFile(In("qm-a.lnk"), "x", kFileAttributeArchive);    // the alpha's look-alike
     ASSERT_EQ((std::vector<std::string>{"qm-??.lnk", "qm-a.lnk"}), Search("qm-*"));
     EXPECT_EQ(kInvalidFileAttributes, files.GetFileAttributes(In("qm-??.lnk")));
     EXPECT_EQ(kErrorInvalidName, files.DeleteFile(In("qm-??.lnk")));

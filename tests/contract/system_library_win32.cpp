@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/windows_clean.h"
 #include "contract/env.h"
 #include "core/inspect/file_version.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/win32_platform.h"
-#include "platform/win32/windows_clean.h"
 
 namespace qm {
 namespace {

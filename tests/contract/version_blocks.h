@@ -76,12 +76,12 @@ inline std::vector<std::uint8_t> SixteenBitResource() {
     for (std::uint32_t v : {0xFEEF04BDu, 0x00010000u, 0x00030000u, 1u, 0u, 0u, 0x3Fu, 1u, 1u, 2u, 0u, 0u, 0u})
         sim::version_block::Put32(fixed, v);
     sim::version_block::Put32(translation, 0x04E40409u);
-    return Block16("VS_VERSION_INFO", fixed, static_cast<std::uint16_t>(fixed.size()),
-                   {Block16("StringFileInfo", {}, 0,
-                            {Block16("040904E4", {}, 0,
-                                     {Block16("CompanyName", text("Acme 16"), 8),
-                                      Block16("FileVersion", text("3.0"), 4)})}),
-                    Block16("VarFileInfo", {}, 0, {Block16("Translation", translation, 4)})});
+    return Block16(
+        "VS_VERSION_INFO", fixed, static_cast<std::uint16_t>(fixed.size()),
+        {Block16("StringFileInfo", {}, 0,
+                 {Block16("040904E4", {}, 0,
+                          {Block16("CompanyName", text("Acme 16"), 8), Block16("FileVersion", text("3.0"), 4)})}),
+         Block16("VarFileInfo", {}, 0, {Block16("Translation", translation, 4)})});
 }
 
 }  // namespace qm::contract

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/windows_clean.h"
 #include "contract/env.h"
 #include "contract/version_blocks.h"
 #include "core/inspect/file_version.h"
 #include "core/inspect/version_resource.h"
-#include "platform/win32/windows_clean.h"
 
 namespace qm {
 namespace {
@@ -81,8 +81,8 @@ TEST(VersionReaderVsSystem, TheReaderAnswersAsVerQueryValueOnRealFiles) {
         ASSERT_TRUE(translation && translation->size() >= 4) << file;
         EXPECT_EQ(SystemBinary(block, "\\VarFileInfo\\Translation"), translation) << file;
         char table[16];
-        std::snprintf(table, sizeof(table), "%02X%02X%02X%02X", (*translation)[1], (*translation)[0],
-                      (*translation)[3], (*translation)[2]);
+        std::snprintf(table, sizeof(table), "%02X%02X%02X%02X", (*translation)[1], (*translation)[0], (*translation)[3],
+                      (*translation)[2]);
         for (const char* key : {"CompanyName", "FileDescription", "FileVersion", "InternalName", "LegalCopyright",
                                 "OriginalFilename", "ProductName", "ProductVersion", "Comments", "NoSuchKey"}) {
             const std::string subBlock = std::string("\\StringFileInfo\\") + table + "\\" + key;

@@ -5,9 +5,9 @@
 
 #include "core/errors.h"
 #include "core/forms/about_form.h"
-#include "ui/sim/sim_desktop.h"
-#include "platform/sim/version_block.h"
 #include "core/forms/main_form.h"
+#include "platform/sim/version_block.h"
+#include "ui/sim/sim_desktop.h"
 
 namespace qm {
 namespace {
@@ -87,10 +87,10 @@ TEST(AboutDialog, ShowsTitleNameVersionBuildAndYear) {
             d.btnOkClick();
         };
         form.Button1Click();
-        EXPECT_EQ((std::vector<std::string>{"About Quellmark", "Quellmark", c.lblVersion,
-                                            "Copyright (C) 2026 The Quellmark developers",
-                                            "github.com/quellmark/quellmark"}),
-                  seen)
+        EXPECT_EQ(
+            (std::vector<std::string>{"About Quellmark", "Quellmark", c.lblVersion,
+                                      "Copyright (C) 2026 The Quellmark developers", "github.com/quellmark/quellmark"}),
+            seen)
             << c.label;
         EXPECT_TRUE(m.user.shown.empty()) << c.label;
     }
@@ -150,7 +150,7 @@ TEST(AboutDialog, TheLinkOpensTheWebAddressThroughTheDesktopShellWhereItCan) {
         const auto& e = m.shell.executions[0];
         EXPECT_EQ(desktop ? sim::SimShell::Route::Desktop : sim::SimShell::Route::Program, e.route) << desktop;
         EXPECT_EQ(ShellOwner::None, e.owner);
-        EXPECT_EQ("", e.operation);  // no verb: the default action
+        EXPECT_EQ("", e.operation);             // no verb: the default action
         EXPECT_EQ("https://" + shown, e.file);  // the link goes where it says
         EXPECT_EQ("", e.parameters);
         EXPECT_EQ("", e.directory);

@@ -4,10 +4,10 @@
 
 #include <functional>
 
+#include "core/forms/main_form.h"
 #include "core/model/location.h"
 #include "machine_snapshot.h"
 #include "ui/sim/sim_desktop.h"
-#include "core/forms/main_form.h"
 
 namespace qm {
 namespace {
@@ -79,9 +79,9 @@ std::string Startup(sim::SimDesktop& m, int csidl, const std::string& name) {
 struct Case {
     int tab;
     int row;
-    const char* named;                                    // the caption the confirmation names
-    std::function<std::string(sim::SimDesktop&)> gone;    // the one machine entry removed
-    std::vector<std::string> after;                       // the list's captions afterwards
+    const char* named;                                  // the caption the confirmation names
+    std::function<std::string(sim::SimDesktop&)> gone;  // the one machine entry removed
+    std::vector<std::string> after;                     // the list's captions afterwards
     const char* caption;
 };
 
@@ -93,7 +93,8 @@ std::vector<Case> Cases() {
         return [=](sim::SimDesktop& m) { return FileEntry(Startup(m, csidl, name)); };
     };
     const std::vector<std::string> firstOnly{"First"};
-    const std::vector<std::string> winlogon{"Userinit", "system", "Shell", "UIHost", "Taskman", "LsaStart",
+    const std::vector<std::string> winlogon{"Userinit",      "system",   "Shell",
+                                            "UIHost",        "Taskman",  "LsaStart",
                                             "SaveDumpStart", "AppSetup", "ServiceControllerStart"};
     return {
         {0, 1, "Second", value(kHKCURun, "Second"), firstOnly, "HKCU / Run (1)"},
@@ -105,8 +106,12 @@ std::vector<Case> Cases() {
         {6, 1, "Second", value(kShellObjects, "Second"), firstOnly, "HKLM / ShellObject (1)"},
         {7, 1, "Second", value(kRunOnceEx, "Second"), firstOnly, "HKLM / Run OnceEx (1)"},
         // Only the command goes; the component's key and its other values stay.
-        {9, 0, "Component {A}", value("HKLM\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\{A}", "StubPath"),
-         {"Component {B}"}, "ActiveX (1)"},
+        {9,
+         0,
+         "Component {A}",
+         value("HKLM\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\{A}", "StubPath"),
+         {"Component {B}"},
+         "ActiveX (1)"},
         // The value goes, and its place is listed again as empty.
         {10, 0, "Userinit", value(kWinlogon, "Userinit"), winlogon, "WinLogon (9)"},
         // The row "Run" names the value stored as "run".
@@ -298,7 +303,8 @@ TEST(Deletion, AStartupFileThatStaysKeepsItsRow) {
         const char* what;
         std::function<void(sim::SimDesktop&, const std::string&)> apply;
     } locks[] = {
-        {"read-only", [](sim::SimDesktop& m, const std::string& p) { m.files.Find(p)->attributes |= kFileAttributeReadonly; }},
+        {"read-only",
+         [](sim::SimDesktop& m, const std::string& p) { m.files.Find(p)->attributes |= kFileAttributeReadonly; }},
         {"refused", [](sim::SimDesktop& m, const std::string& p) { m.files.undeletable.insert(LowerAscii(p)); }},
     };
     for (const Lock& lock : locks) {
@@ -382,11 +388,17 @@ TEST(Deletion, RootKeyFromNameKnowsTheSevenLongNamesInAnyCase) {
         const char* name;
         std::uint32_t key;
     } cases[] = {
-        {"HKEY_CLASSES_ROOT", 0x80000000u}, {"hkey_current_user", 0x80000001u}, {"HKEY_LOCAL_MACHINE", 0x80000002u},
-        {"Hkey_Users", 0x80000003u},        {"HKEY_PERFORMANCE_DATA", 0x80000004u},
-        {"HKEY_CURRENT_CONFIG", 0x80000005u}, {"HKEY_DYN_DATA", 0x80000006u},
-        {"", 0},                            {"HKCU", 0},
-        {"HKEY_LOCAL_MACHINE\\", 0},        {" HKEY_USERS", 0},
+        {"HKEY_CLASSES_ROOT", 0x80000000u},
+        {"hkey_current_user", 0x80000001u},
+        {"HKEY_LOCAL_MACHINE", 0x80000002u},
+        {"Hkey_Users", 0x80000003u},
+        {"HKEY_PERFORMANCE_DATA", 0x80000004u},
+        {"HKEY_CURRENT_CONFIG", 0x80000005u},
+        {"HKEY_DYN_DATA", 0x80000006u},
+        {"", 0},
+        {"HKCU", 0},
+        {"HKEY_LOCAL_MACHINE\\", 0},
+        {" HKEY_USERS", 0},
     };
     for (const Case& c : cases) EXPECT_EQ(c.key, RootKeyFromName(c.name)) << c.name;
 }

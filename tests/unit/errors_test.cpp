@@ -43,7 +43,8 @@ TEST(FormatMessage1, FormatsEachKindOfArgumentWithItsOwnConversion) {
     EXPECT_EQ("COM error 0x0000000A", FormatMessage1("COM error 0x%08X", 10u));
     EXPECT_EQ("Invalid data type for 'B_Typed'", FormatMessage1("Invalid data type for '%s'", std::string("B_Typed")));
     // A text argument is taken whole, whatever it holds.
-    EXPECT_EQ("Failed to get data for '%d 100%'", FormatMessage1("Failed to get data for '%s'", std::string("%d 100%")));
+    EXPECT_EQ("Failed to get data for '%d 100%'",
+              FormatMessage1("Failed to get data for '%s'", std::string("%d 100%")));
     EXPECT_EQ("50% of 7", FormatMessage1("50%% of %d", 7));
 }
 

@@ -49,9 +49,9 @@ sim::SimFile Program(const sim::VersionFixture& fixture, std::uint32_t exeType =
 }
 
 void ExpectNoStrings(const TFileVersionInfo& v) {
-    for (const std::string* s : {&v.CompanyName, &v.FileDescription, &v.FileVersion, &v.InternalName,
-                                 &v.LegalCopyRight, &v.LegalTradeMarks, &v.OriginalFileName, &v.ProductName,
-                                 &v.ProductVersion, &v.Comments, &v.SpecialBuild, &v.PrivateBuild})
+    for (const std::string* s :
+         {&v.CompanyName, &v.FileDescription, &v.FileVersion, &v.InternalName, &v.LegalCopyRight, &v.LegalTradeMarks,
+          &v.OriginalFileName, &v.ProductName, &v.ProductVersion, &v.Comments, &v.SpecialBuild, &v.PrivateBuild})
         EXPECT_EQ("", *s);
 }
 

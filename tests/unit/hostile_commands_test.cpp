@@ -4,9 +4,9 @@
 // a failure, and only the defined error box may appear.
 #include <gtest/gtest.h>
 
+#include "core/forms/main_form.h"
 #include "machine_snapshot.h"
 #include "ui/sim/sim_desktop.h"
-#include "core/forms/main_form.h"
 
 namespace qm {
 namespace {
@@ -88,10 +88,9 @@ TEST(HostileCommands, NothingChangesWithoutAYesAndNoFailureEscapes) {
                     EXPECT_EQ(servicesBefore, Services(m)) << what;
                 }
                 for (const DialogRequest& shown : m.user.shown) {
-                    const bool allowed =
-                        (shown.kind == DialogKind::Confirmation && shown.title == "Confirm") ||
-                        (shown.kind == DialogKind::Error && shown.title == "Error" &&
-                         shown.text == "No item selected for deletion!!!");
+                    const bool allowed = (shown.kind == DialogKind::Confirmation && shown.title == "Confirm") ||
+                                         (shown.kind == DialogKind::Error && shown.title == "Error" &&
+                                          shown.text == "No item selected for deletion!!!");
                     EXPECT_TRUE(allowed) << what << ": " << shown.title << ": " << shown.text;
                 }
             }

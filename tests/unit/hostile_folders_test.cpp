@@ -4,9 +4,9 @@
 // unless a deletion was confirmed.
 #include <gtest/gtest.h>
 
+#include "core/forms/main_form.h"
 #include "machine_snapshot.h"
 #include "ui/sim/sim_desktop.h"
-#include "core/forms/main_form.h"
 
 namespace qm {
 namespace {

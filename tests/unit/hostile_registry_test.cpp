@@ -18,8 +18,9 @@ constexpr const char* kComponents = "HKLM\\SOFTWARE\\Microsoft\\Active Setup\\In
 std::vector<std::uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
 
 TEST(HostileRegistry, EveryTypeThatIsNotTextFailsWithItsNameAndEmptyDataOfAnyTypeDoesNot) {
-    const std::uint32_t types[] = {0 /*NONE*/, 3 /*BINARY*/, 4 /*DWORD*/, 5 /*DWORD_BIG_ENDIAN*/, 6 /*LINK*/,
-                                   7 /*MULTI_SZ*/, 8, 9, 10, 11 /*QWORD*/, 0x1234};
+    const std::uint32_t types[] = {0 /*NONE*/, 3 /*BINARY*/,   4 /*DWORD*/, 5 /*DWORD_BIG_ENDIAN*/,
+                                   6 /*LINK*/, 7 /*MULTI_SZ*/, 8,           9,
+                                   10,         11 /*QWORD*/,   0x1234};
     for (std::uint32_t type : types) {
         sim::SimDesktop m;
         m.registry.SetString(kHKCURun, "Before", "b.exe");
@@ -75,7 +76,9 @@ TEST(HostileRegistry, TextWithoutATerminatorWithEmbeddedNulsAndOfAnySizeReadsUpT
 TEST(HostileRegistry, OddNamesAreListedReadAndDeletedAsStored) {
     sim::SimDesktop m;
     const std::string longName(300, 'N');
-    const std::string latin1 = "\xdc" "ber Caf\xe9";        // 8-bit letters at both ends, where a trim acts
+    const std::string latin1 =
+        "\xdc"
+        "ber Caf\xe9";                                    // 8-bit letters at both ends, where a trim acts
     const std::string utf8 = "\xd0\x9f\xd1\x80\xd0\xbe";  // bytes of a UTF-8 name, kept as bytes
     const std::string control = "tab\there\x01";
     const std::vector<std::string> names{longName, latin1, utf8, control, "", "Uber Cafe"};

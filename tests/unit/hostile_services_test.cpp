@@ -3,8 +3,8 @@
 // every handle is closed.
 #include <gtest/gtest.h>
 
-#include "ui/sim/sim_desktop.h"
 #include "core/forms/main_form.h"
+#include "ui/sim/sim_desktop.h"
 
 namespace qm {
 namespace {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "core/categories/row_marks.h"
-#include "ui/sim/sim_desktop.h"
 #include "core/forms/main_form.h"
+#include "ui/sim/sim_desktop.h"
 
 namespace qm {
 namespace {
@@ -44,8 +44,8 @@ TEST(InstalledComponents, ListsComponentsWithACommandInEnumerationOrder) {
     EXPECT_EQ("n/a", suspect.Caption);
     EXPECT_EQ("Suspect Malware", suspect.SubItems[0]);
     EXPECT_EQ("%SystemRoot%\\x.exe -y", suspect.SubItems[1]);
-    EXPECT_EQ("n/a", form.actx.Row(2).Caption);  // that exact name is hidden
-    EXPECT_EQ(m.shell.IconIndexOf(".exe"), form.actx.Row(2).ImageIndex);  // "regs" falls back to the program icon
+    EXPECT_EQ("n/a", form.actx.Row(2).Caption);                                 // that exact name is hidden
+    EXPECT_EQ(m.shell.IconIndexOf(".exe"), form.actx.Row(2).ImageIndex);        // "regs" falls back to the program icon
     EXPECT_EQ("active directory service interface", form.actx.Row(3).Caption);  // other case stays
     EXPECT_EQ("ActiveX (4)", form.TabCaptions[kActiveX]);
     EXPECT_EQ(sim::SimShell::kSmallImageList, form.actx.SmallImages());

@@ -5,16 +5,31 @@
 
 #include "core/actions/open_folder.h"
 #include "core/forms/item_form.h"
-#include "core/model/icons.h"
-#include "ui/sim/sim_desktop.h"
-#include "platform/sim/version_block.h"
 #include "core/forms/main_form.h"
+#include "core/model/icons.h"
+#include "platform/sim/version_block.h"
+#include "ui/sim/sim_desktop.h"
 
 namespace qm {
 namespace {
 
-enum Tab { HKCURun, HKLMRun, CommonStartup, UserStartup, HKCURunOnce, HKLMRunOnce, ShellObject, RunOnceEx,
-           Services, ActiveX, WinLogon, LoadRun, HKLMExplorer, HKCUExplorer, Desktop };
+enum Tab {
+    HKCURun,
+    HKLMRun,
+    CommonStartup,
+    UserStartup,
+    HKCURunOnce,
+    HKLMRunOnce,
+    ShellObject,
+    RunOnceEx,
+    Services,
+    ActiveX,
+    WinLogon,
+    LoadRun,
+    HKLMExplorer,
+    HKCUExplorer,
+    Desktop
+};
 
 constexpr const char* kHKCURun = "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char* kWinlogonKey = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
@@ -24,8 +39,8 @@ void AddProgram(sim::SimDesktop& m, const std::string& path, const std::string& 
     sim::VersionFixture f;
     f.fixed = sim::FixedFileFixture{};
     f.translations = {{0x0409, 0x04B0}};
-    f.stringTables = {{"040904B0",
-                       {{"CompanyName", company}, {"FileDescription", company + " tool"}, {"FileVersion", "1.0"}}}};
+    f.stringTables = {
+        {"040904B0", {{"CompanyName", company}, {"FileDescription", company + " tool"}, {"FileVersion", "1.0"}}}};
     sim::SimFile file;
     file.typeName = "Application";
     file.exeType = 0x04004550;
@@ -234,7 +249,7 @@ TEST(ItemForm, ASecondRequestReplacesEveryFieldAndTheIcon) {
     EXPECT_EQ("", item.Label6);
     EXPECT_EQ("", item.Label8);
     EXPECT_EQ("", item.Label10);
-    EXPECT_FALSE(item.Image1.Icon());  // the shell has no icon for a missing file
+    EXPECT_FALSE(item.Image1.Icon());   // the shell has no icon for a missing file
     EXPECT_EQ(0, m.shell.LiveIcons());  // and the first one was released
     // Still visible: the focus stays where the user left it.
     EXPECT_EQ(TItemForm::Control::BitBtn1, item.ActiveControl);
@@ -312,11 +327,11 @@ TEST(ItemForm, FindTargetOpensOnlyAnExistingFolderAndNeverStartsAProgram) {
         const char* opened;  // nullptr: nothing is opened
     } cases[] = {
         {"c:\\tools\\a.exe /s", "c:\\tools"},
-        {"C:\\a.exe", "c:\\"},                 // the root keeps its backslash
-        {"c:\\evil.exe\\x.exe", nullptr},      // the "folder" is a program
+        {"C:\\a.exe", "c:\\"},             // the root keeps its backslash
+        {"c:\\evil.exe\\x.exe", nullptr},  // the "folder" is a program
         {"c:\\missing\\a.exe", nullptr},
-        {"a.exe", nullptr},                    // no folder at all
-        {"\\x.exe", nullptr},                 // not the root of whatever drive is current
+        {"a.exe", nullptr},    // no folder at all
+        {"\\x.exe", nullptr},  // not the root of whatever drive is current
         {"", nullptr},
     };
     for (const Case& c : cases) {
@@ -361,8 +376,9 @@ TEST(ItemForm, TheIconShownIsReleasedOnlyAfterItsControlHasTheNext) {
     m.files.AddFile("C:\\b.dll");
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
-    PutRows(form.hku, {Row("A", {"C:\\a.exe", "HKEY_CURRENT_USER", "Key"}), Row("B", {"C:\\b.dll", "HKEY_CURRENT_USER", "Key"}),
-                       Row("Gone", {"C:\\missing.exe", "HKEY_CURRENT_USER", "Key"})},
+    PutRows(form.hku,
+            {Row("A", {"C:\\a.exe", "HKEY_CURRENT_USER", "Key"}), Row("B", {"C:\\b.dll", "HKEY_CURRENT_USER", "Key"}),
+             Row("Gone", {"C:\\missing.exe", "HKEY_CURRENT_USER", "Key"})},
             0, 0);
     // The toolkit hands the form's icon to the control: the one the control
     // held until now must still be alive at that moment.
@@ -370,7 +386,8 @@ TEST(ItemForm, TheIconShownIsReleasedOnlyAfterItsControlHasTheNext) {
     std::vector<std::string> problems;
     m.toolkit.onItemForm = [&](TItemForm& item) {
         if (inControl && !m.shell.IconIsLive(inControl)) problems.push_back("the control held a destroyed icon");
-        if (item.Image1.Icon() && !m.shell.IconIsLive(item.Image1.Icon())) problems.push_back("handed a destroyed icon");
+        if (item.Image1.Icon() && !m.shell.IconIsLive(item.Image1.Icon()))
+            problems.push_back("handed a destroyed icon");
         inControl = item.Image1.Icon();
     };
     for (int row : {0, 1, 0, 2, 1}) {

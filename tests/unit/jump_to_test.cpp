@@ -6,16 +6,31 @@
 #include "core/actions/jump_to.h"
 #include "core/actions/open_folder.h"
 #include "core/errors.h"
-#include "ui/sim/sim_desktop.h"
 #include "core/forms/main_form.h"
+#include "ui/sim/sim_desktop.h"
 
 namespace qm {
 namespace {
 
 using sim::WindowCall;
 
-enum Tab { HKCURun, HKLMRun, CommonStartup, UserStartup, HKCURunOnce, HKLMRunOnce, ShellObject, RunOnceEx,
-           Services, ActiveX, WinLogon, LoadRun, HKLMExplorer, HKCUExplorer, Desktop };
+enum Tab {
+    HKCURun,
+    HKLMRun,
+    CommonStartup,
+    UserStartup,
+    HKCURunOnce,
+    HKLMRunOnce,
+    ShellObject,
+    RunOnceEx,
+    Services,
+    ActiveX,
+    WinLogon,
+    LoadRun,
+    HKLMExplorer,
+    HKCUExplorer,
+    Desktop
+};
 
 // The messages sent to `tree` and the pauses, one token each: "<" a left
 // arrow, ">" a right arrow, a typed character as itself, "~750" a pause.
@@ -29,8 +44,11 @@ std::string Keystrokes(const sim::SimProcesses& p, WindowHandle tree) {
             if (c.window != tree) out += "[other window]";
             if (c.message == 0x100 && c.wParam == 0x25 && c.lParam == 0) out += "<";
             else if (c.message == 0x100 && c.wParam == 0x27 && c.lParam == 0) out += ">";
-            else if (c.message == 0x102 && c.lParam == 1 && c.wParam >= 32 && c.wParam < 127) out += static_cast<char>(c.wParam);
-            else out += "[" + std::to_string(c.message) + " " + std::to_string(c.wParam) + " " + std::to_string(c.lParam) + "]";
+            else if (c.message == 0x102 && c.lParam == 1 && c.wParam >= 32 && c.wParam < 127)
+                out += static_cast<char>(c.wParam);
+            else
+                out += "[" + std::to_string(c.message) + " " + std::to_string(c.wParam) + " " +
+                       std::to_string(c.lParam) + "]";
         }
     }
     return out;
@@ -57,7 +75,8 @@ std::string TypedPath(const sim::SimProcesses& p, WindowHandle tree) {
 
 // The calls before the first keystroke, as "Kind:window:value" texts.
 std::vector<std::string> Preamble(const sim::SimProcesses& p) {
-    static const char* kNames[] = {"Start", "WaitIdle", "WaitExit", "CloseHandle", "Show", "Foreground", "Focus", "Send", "Sleep"};
+    static const char* kNames[] = {"Start",      "WaitIdle", "WaitExit", "CloseHandle", "Show",
+                                   "Foreground", "Focus",    "Send",     "Sleep"};
     std::vector<std::string> out;
     for (const WindowCall& c : p.calls) {
         if (c.kind == WindowCall::Send) break;
@@ -77,8 +96,8 @@ TEST(JumpToRegistryKey, StartsAClosedEditorWaitsUntilReadyAndWalksTheTree) {
     const WindowHandle editor = m.processes.FindWindow(nullptr, nullptr);
     const WindowHandle tree = m.processes.RegistryEditorTree();
     ASSERT_TRUE(tree);
-    EXPECT_EQ((std::vector<std::string>{"Start:\"C:\\windows\\regedit.exe\":48", "WaitIdle", "CloseHandle", "CloseHandle", "Show:5",
-                                        "Foreground", "Foreground", "Focus"}),
+    EXPECT_EQ((std::vector<std::string>{"Start:\"C:\\windows\\regedit.exe\":48", "WaitIdle", "CloseHandle",
+                                        "CloseHandle", "Show:5", "Foreground", "Foreground", "Focus"}),
               Preamble(m.processes));
     EXPECT_EQ(0xFFFFFFFFu, m.processes.calls[1].value);  // the wait for input has no time limit
     EXPECT_EQ(0, m.processes.OpenHandles());
@@ -99,7 +118,7 @@ TEST(JumpToRegistryKey, StartsTheEditorOfTheWindowsDirectoryNeverOneBesideThePro
     } cases[] = {
         {"C:\\windows", "\"C:\\windows\\regedit.exe\""},
         {"D:\\Win NT\\", "\"D:\\Win NT\\regedit.exe\""},  // quoted: a blank does not split the path
-        {nullptr, nullptr},                                    // the directory cannot be told
+        {nullptr, nullptr},                               // the directory cannot be told
     };
     for (const Case& c : cases) {
         sim::SimDesktop m;
@@ -115,7 +134,8 @@ TEST(JumpToRegistryKey, StartsTheEditorOfTheWindowsDirectoryNeverOneBesideThePro
         }
         ASSERT_FALSE(m.processes.calls.empty()) << c.windows;
         EXPECT_EQ(c.commandLine, m.processes.calls[0].text);
-        const std::string editor = std::string(c.windows) + (std::string(c.windows).back() == '\\' ? "" : "\\") + "regedit.exe";
+        const std::string editor =
+            std::string(c.windows) + (std::string(c.windows).back() == '\\' ? "" : "\\") + "regedit.exe";
         EXPECT_EQ(std::vector<std::string>{editor}, m.processes.started) << c.windows;
         EXPECT_EQ(kRunKey, TypedPath(m.processes, m.processes.RegistryEditorTree())) << c.windows;
     }
@@ -148,7 +168,9 @@ TEST(JumpToRegistryKey, TypesEveryCharacterOfThePathAsItIs) {
          kClimb + "HKEY_LOCAL_MACHINE>~750SOFTWARE>~750Microsoft>~750Windows NT"},
         {"A\\\\B", kClimb + "A>~750>~750B"},
         // 8-bit characters go as their unsigned code.
-        {"HKEY_CURRENT_USER\\M\xFC" "nchen", kClimb + "HKEY_CURRENT_USER>~750M[258 252 1]nchen"},
+        {"HKEY_CURRENT_USER\\M\xFC"
+         "nchen",
+         kClimb + "HKEY_CURRENT_USER>~750M[258 252 1]nchen"},
     };
     for (const Case& c : cases) {
         sim::SimDesktop m;
@@ -248,7 +270,8 @@ TEST(JumpToClick, EachRegistryListJumpsToTheKeyWhereItsRowLives) {
         const char* key;
     } cases[] = {
         {HKCURun, At(R::CurrentUser, keys::kRun), kRunKey},
-        {HKLMRun, At(R::LocalMachine, keys::kRun), "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"},
+        {HKLMRun, At(R::LocalMachine, keys::kRun),
+         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"},
         {HKCURunOnce, At(R::CurrentUser, keys::kRunOnce),
          "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce"},
         {HKLMRunOnce, At(R::LocalMachine, keys::kRunOnce),
@@ -258,7 +281,8 @@ TEST(JumpToClick, EachRegistryListJumpsToTheKeyWhereItsRowLives) {
         {RunOnceEx, At(R::LocalMachine, keys::kRunOnceEx),
          "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx"},
         {ActiveX, At(R::LocalMachine, keys::kInstalledComponents, ">{22d6f312-b0f6-11d0-94ab-0080c74c7e95}"),
-         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\>{22d6f312-b0f6-11d0-94ab-0080c74c7e95}"},
+         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Active Setup\\Installed "
+         "Components\\>{22d6f312-b0f6-11d0-94ab-0080c74c7e95}"},
         {WinLogon, At(R::LocalMachine, keys::kWinlogon),
          "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon"},
         {LoadRun, At(R::CurrentUser, keys::kWindows),
@@ -307,10 +331,10 @@ TEST(JumpToClick, FolderListsOpenOnlyExistingFoldersAndNeverStartAProgram) {
         // The service's program folder: lower case, no quotes, no arguments, no trailing backslash.
         {Services, {"Svc", "\"C:\\Program Files\\Svc\\svc.exe\" -k run"}, {}, "c:\\program files\\svc"},
         {Services, {"Svc", "C:\\svc.exe /service"}, {}, "c:\\"},
-        {Services, {"Svc", "svc.exe"}, {}, nullptr},               // no folder part
-        {Services, {"Svc", "\\svc.exe"}, {}, nullptr},             // not the root of whatever drive is current
-        {Services, {"Svc", "C:\\gone\\svc.exe"}, {}, nullptr},     // a folder that does not exist
-        {Services, {"Svc", "c:\\evil.exe\\x.exe"}, {}, nullptr},   // "c:\\evil.exe" is a program, not a folder
+        {Services, {"Svc", "svc.exe"}, {}, nullptr},              // no folder part
+        {Services, {"Svc", "\\svc.exe"}, {}, nullptr},            // not the root of whatever drive is current
+        {Services, {"Svc", "C:\\gone\\svc.exe"}, {}, nullptr},    // a folder that does not exist
+        {Services, {"Svc", "c:\\evil.exe\\x.exe"}, {}, nullptr},  // "c:\\evil.exe" is a program, not a folder
     };
     for (const Case& c : cases) {
         Fixture f;

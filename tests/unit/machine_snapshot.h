@@ -25,7 +25,8 @@ inline void WalkKey(const sim::SimKey& key, const std::string& path, MachineStat
     if (key.deleted) return;
     out["key:" + LowerAscii(path)] = "";
     for (const auto& [name, value] : key.values)
-        out[ValueEntry(path, name)] = std::to_string(value.type) + ":" + std::string(value.data.begin(), value.data.end());
+        out[ValueEntry(path, name)] =
+            std::to_string(value.type) + ":" + std::string(value.data.begin(), value.data.end());
     for (const auto& child : key.children) WalkKey(*child, path + "\\" + child->name, out);
 }
 inline void WalkFolder(sim::SimFileSystem& files, const std::string& folder, MachineState& out) {

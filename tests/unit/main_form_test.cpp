@@ -2,9 +2,9 @@
 // refreshes with their clearing rules, count captions, and failures.
 #include <gtest/gtest.h>
 
-#include "ui/sim/sim_desktop.h"
 #include "core/errors.h"
 #include "core/forms/main_form.h"
+#include "ui/sim/sim_desktop.h"
 
 namespace qm {
 namespace {
@@ -13,8 +13,23 @@ constexpr const char* kHKCURun = "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVer
 constexpr const char* kHKLMRun = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char* kRunOnceEx = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx";
 
-enum Tab { HKCURun, HKLMRun, CommonStartup, UserStartup, HKCURunOnce, HKLMRunOnce, ShellObject, RunOnceEx,
-           Services, ActiveX, WinLogon, LoadRun, HKLMExplorer, HKCUExplorer, Desktop };
+enum Tab {
+    HKCURun,
+    HKLMRun,
+    CommonStartup,
+    UserStartup,
+    HKCURunOnce,
+    HKLMRunOnce,
+    ShellObject,
+    RunOnceEx,
+    Services,
+    ActiveX,
+    WinLogon,
+    LoadRun,
+    HKLMExplorer,
+    HKCUExplorer,
+    Desktop
+};
 
 std::vector<std::string> Captions(const TListView& list) {
     std::vector<std::string> captions;
@@ -102,7 +117,8 @@ TEST(MainForm, SourcesDifferInTheirKeysIconsAndExtraColumns) {
     EXPECT_EQ("HKEY_LOCAL_MACHINE", form.explomac.Row(0).SubItems[1]);
     EXPECT_EQ("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run",
               form.explou.Row(0).SubItems[3]);
-    EXPECT_EQ("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", form.runonce.Row(0).SubItems[2]);
+    EXPECT_EQ("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+              form.runonce.Row(0).SubItems[2]);
     EXPECT_EQ("HKLM / ShellObject (1)", form.TabCaptions[ShellObject]);
     EXPECT_EQ("HKLM / Explorer-Run (1)", form.TabCaptions[HKLMExplorer]);
 }
@@ -169,11 +185,10 @@ TEST(MainForm, AValueThatIsNotTextStopsTheScanWhereItStands) {
     EXPECT_EQ(-1, form.hku.Row(1).StateIndex);
     EXPECT_EQ("HKCU / Run (1)", form.TabCaptions[HKCURun]);
     // The other tabs keep the captions they were designed with.
-    const std::vector<std::string> design{"HKLM / Run",          "Startup (comon)",     "Startup (User)",
-                                          "HKCU / Run Once",     "HKLM / Run Once",     "HKLM / ShellObject",
-                                          "HKLM / Run OnceEx",   "Startup (services)",  "ActiveX",
-                                          "WinLogon",            "Load - Run",          "HKLM / Explorer-Run",
-                                          "HKCU / Explorer-Run", "HKCU / Deskstop"};
+    const std::vector<std::string> design{
+        "HKLM / Run",         "Startup (comon)",     "Startup (User)",      "HKCU / Run Once", "HKLM / Run Once",
+        "HKLM / ShellObject", "HKLM / Run OnceEx",   "Startup (services)",  "ActiveX",         "WinLogon",
+        "Load - Run",         "HKLM / Explorer-Run", "HKCU / Explorer-Run", "HKCU / Deskstop"};
     EXPECT_EQ(design, std::vector<std::string>(form.TabCaptions.begin() + 1, form.TabCaptions.end()));
     EXPECT_EQ(0, form.LV.Count());
     EXPECT_FALSE(form.LV.SmallImages());  // the scan never reached the image lists
@@ -252,7 +267,8 @@ TEST(MainForm, TheStartupScanReadsTheExplorerRunTabsTheOtherWayRound) {
     sim::SimDesktop m;
     // A failure in the user's policy key stops the scan before the machine's is read.
     m.registry.SetDword("HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run", "Bad", 1);
-    m.registry.SetString("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run", "Good", "g.exe");
+    m.registry.SetString("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run", "Good",
+                         "g.exe");
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
     EXPECT_EQ(0, form.explomac.Count());

@@ -19,16 +19,17 @@ struct TargetCase {
 TEST(ExtractTargetPath, CutsAfterTheMarkerAndOneMoreCharacter) {
     const TargetCase cases[] = {
         {"\"C:\\Program Files\\App\\App.exe\" /min", ".exe", "c:\\program files\\app\\app.exe"},
-        {"C:\\WINDOWS\\system32\\rundll32.exe shell32.dll,Control_RunDLL", ".exe", "c:\\windows\\system32\\rundll32.exe"},
+        {"C:\\WINDOWS\\system32\\rundll32.exe shell32.dll,Control_RunDLL", ".exe",
+         "c:\\windows\\system32\\rundll32.exe"},
         {"C:\\Tools\\Tray.EXE", ".exe", "c:\\tools\\tray.exe"},
         {"C:\\Tools\\Tray.exe,background", ".exe", "c:\\tools\\tray.exe,"},  // the character after stays
         {"C:\\Windows\\System32\\foo.dll", ".exe", "c:\\w"},                 // no marker: four characters
         {"", ".exe", ""},
         {"   ", ".exe", ""},
-        {"\t C:\\A.EXE\t", ".exe", "c:\\a.exe"},                // control characters trimmed too
-        {"a.exe", ".exe", "a.exe"},                             // marker at the end: nothing to keep after it
-        {"x.exeZ.exe", ".exe", "x.exez"},                       // the first marker counts, case folded
-        {"\"\"c:\\a\".exe\"", ".exe", "c:\\a.exe"},             // every quote removed before the search
+        {"\t C:\\A.EXE\t", ".exe", "c:\\a.exe"},     // control characters trimmed too
+        {"a.exe", ".exe", "a.exe"},                  // marker at the end: nothing to keep after it
+        {"x.exeZ.exe", ".exe", "x.exez"},            // the first marker counts, case folded
+        {"\"\"c:\\a\".exe\"", ".exe", "c:\\a.exe"},  // every quote removed before the search
         {"C:\\WINDOWS\\System32\\logon.scr", ".scr", "c:\\windows\\system32\\logon.scr"},
         {"C:\\a.exe.scr /s", ".scr", "c:\\a.exe.scr"},
         {"%SystemRoot%\\x.exe -y", ".exe", "%systemroot%\\x.exe"},
@@ -37,8 +38,7 @@ TEST(ExtractTargetPath, CutsAfterTheMarkerAndOneMoreCharacter) {
         // Only A to Z are lowered; an 8-bit letter after the marker is no control character to trim.
         {"C:\\\xC9T\xC9\\\xC0.EXE\xC9 /x", ".exe", "c:\\\xC9t\xC9\\\xC0.exe\xC9"},
     };
-    for (const TargetCase& c : cases)
-        EXPECT_EQ(c.target, ExtractTargetPath(c.commandLine, c.marker)) << c.commandLine;
+    for (const TargetCase& c : cases) EXPECT_EQ(c.target, ExtractTargetPath(c.commandLine, c.marker)) << c.commandLine;
 }
 
 TEST(ReplaceAll, RemovesEveryOccurrenceAndLeavesOtherTextAlone) {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "core/categories/row_marks.h"
-#include "ui/sim/sim_desktop.h"
 #include "core/forms/main_form.h"
+#include "ui/sim/sim_desktop.h"
 
 namespace qm {
 namespace {
@@ -125,10 +125,8 @@ TEST(NamedValues, SilverWhenTheTrimmedTextBeginsWithNoAutorunEntryInAnyCase) {
         const char* text;
         std::uint32_t colour;
     } cases[] = {
-        {"No Autorun Entry", kSilver},
-        {"  no autorun entry and more", kSilver},
-        {"\tNO AUTORUN ENTRY", kSilver},
-        {"No Autorun", kBlack},
+        {"No Autorun Entry", kSilver},   {"  no autorun entry and more", kSilver},
+        {"\tNO AUTORUN ENTRY", kSilver}, {"No Autorun", kBlack},
         {"C:\\x.exe", kBlack},
     };
     for (const Case& c : cases) {

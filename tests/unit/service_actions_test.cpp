@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "core/actions/service_actions.h"
-#include "ui/sim/sim_desktop.h"
 #include "core/forms/main_form.h"
+#include "ui/sim/sim_desktop.h"
 
 namespace qm {
 namespace {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "core/collectors/services.h"
-#include "ui/sim/sim_desktop.h"
 #include "core/forms/main_form.h"
+#include "ui/sim/sim_desktop.h"
 
 namespace qm {
 namespace {
@@ -90,7 +90,8 @@ TEST(Services, RowsHoldNameDisplayNameCommandLineAndTheIconOfItsProgram) {
     } rows[] = {
         {"svc", "S Service", "\"C:\\Program Files\\S\\svc.exe\" -run", exe},
         {"smss", "smss display", "\\SystemRoot\\System32\\smss.exe", exe},
-        {"NoDisplay", "", "C:\\tools\\helper.dll", m.shell.IconIndexOf("c:\\t")  /* no ".exe": the first four characters */},
+        {"NoDisplay", "", "C:\\tools\\helper.dll",
+         m.shell.IconIndexOf("c:\\t") /* no ".exe": the first four characters */},
         {"Locked", "Locked display", "-", m.shell.IconIndexOf("-")},
     };
     for (int i = 0; i < 4; ++i) {
@@ -195,7 +196,8 @@ TEST(Services, ACallThatMovesNothingForwardIsRepeatedWithALargerBuffer) {
         // 40 bytes cannot hold even one entry.
         for (std::uint32_t first : {40u, 100u, kServiceEnumBufferSize}) {
             std::vector<std::string> names;
-            for (const ServiceEntry& e : ListServices(*services, manager, kServiceWin32OwnProcess, kServiceActive, first))
+            for (const ServiceEntry& e :
+                 ListServices(*services, manager, kServiceWin32OwnProcess, kServiceActive, first))
                 names.push_back(e.serviceName);
             EXPECT_EQ(expected, names) << first;
         }

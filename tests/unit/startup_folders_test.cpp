@@ -2,8 +2,8 @@
 // what each row holds.
 #include <gtest/gtest.h>
 
-#include "ui/sim/sim_desktop.h"
 #include "core/forms/main_form.h"
+#include "ui/sim/sim_desktop.h"
 
 namespace qm {
 namespace {
@@ -36,8 +36,7 @@ void PutFiles(sim::SimDesktop& m, const std::string& folder) {
     m.files.AddFile(folder + "\\app.exe");
     m.files.AddFile(folder + "\\tool.exe.lnk", Shortcut("C:\\Program Files\\Tool\\Tool.EXE"));
     m.files.AddFile(folder + "\\desktop.ini", Plain(kFileAttributeHidden | kFileAttributeSystem));
-    m.files.AddFile(folder + "\\Hidden.LNK",
-                    Shortcut("C:\\h.exe", kFileAttributeHidden | kFileAttributeReadonly));
+    m.files.AddFile(folder + "\\Hidden.LNK", Shortcut("C:\\h.exe", kFileAttributeHidden | kFileAttributeReadonly));
     m.files.AddFile(folder + "\\sys.lnk", Shortcut("C:\\s.exe", kFileAttributeSystem));
     m.files.AddFile(folder + "\\notes.txt");
     m.files.AddFolder(folder + "\\nested.lnk");  // a folder named like a shortcut
@@ -52,10 +51,12 @@ TEST(StartupFolders, EachFolderListsItsMasksInOrderWithHiddenAndSystemFilesButNo
         std::vector<std::string> names;
         const char* caption;
     } cases[] = {
-        {kCommonTab, kCsidlCommonStartup,
+        {kCommonTab,
+         kCsidlCommonStartup,
          {"app.exe", "tool.exe.lnk", "b.lnk", "tool.exe.lnk", "Hidden.LNK", "sys.lnk", "broken.lnk"},
          "Startup (common) - (7)"},
-        {kUserTab, kCsidlStartup,
+        {kUserTab,
+         kCsidlStartup,
          {"b.lnk", "tool.exe.lnk", "Hidden.LNK", "sys.lnk", "broken.lnk", "app.exe", "tool.exe.lnk"},
          "Startup (user) - (7)"},
     };
@@ -142,7 +143,7 @@ TEST(StartupFolders, FolderPathGetsExactlyOneTrailingBackslash) {
 TEST(StartupFolders, AFolderTheShellCannotGiveListsNothing) {
     sim::SimDesktop m;
     PutFiles(m, "C:\\Elsewhere");
-    m.shell.specialFolders.erase(kCsidlCommonStartup);            // no such folder on this system
+    m.shell.specialFolders.erase(kCsidlCommonStartup);             // no such folder on this system
     m.shell.specialFolders[kCsidlStartup] = "C:\\Missing\\Start";  // named, but never created
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();

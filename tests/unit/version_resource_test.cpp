@@ -38,8 +38,8 @@ std::vector<std::uint8_t> Ansi(const std::string& text) {
 
 std::vector<std::uint8_t> Resource16() {
     std::vector<std::uint8_t> fixed, translation;
-    for (std::uint32_t v : {0xFEEF04BDu, 0x00010000u, 0x00030000u, 0x00000001u, 0u, 0u, 0x3Fu, 0x01u, 0x1u, 2u, 0u,
-                            0u, 0u})
+    for (std::uint32_t v :
+         {0xFEEF04BDu, 0x00010000u, 0x00030000u, 0x00000001u, 0u, 0u, 0x3Fu, 0x01u, 0x1u, 2u, 0u, 0u, 0u})
         sim::version_block::Put32(fixed, v);
     sim::version_block::Put32(translation, 0x04E40409u);
     return Block16("VS_VERSION_INFO", fixed, static_cast<std::uint16_t>(fixed.size()),

@@ -20,8 +20,8 @@
 //   qm_probe modules | plant-versions DIR   see probe_versions.cpp
 #include <windows.h>
 #include <commctrl.h>
-#include <shlobj.h>
 #include <psapi.h>
+#include <shlobj.h>
 
 #include <cctype>
 #include <cstdio>
@@ -54,7 +54,9 @@ public:
     Remote& operator=(const Remote&) = delete;
     bool Ok() const { return memory_ != nullptr; }
     char* At(size_t offset) const { return static_cast<char*>(memory_) + offset; }
-    void Write(size_t offset, const void* data, size_t n) { WriteProcessMemory(process_, At(offset), data, n, nullptr); }
+    void Write(size_t offset, const void* data, size_t n) {
+        WriteProcessMemory(process_, At(offset), data, n, nullptr);
+    }
     void Read(size_t offset, void* data, size_t n) { ReadProcessMemory(process_, At(offset), data, n, nullptr); }
 
 private:
@@ -156,9 +158,9 @@ struct ItemControl {
     bool onPage;
 };
 constexpr ItemControl kItemControls[] = {
-    {"Image1", 101, true},  {"Label1", 102, true},  {"Edit1", 103, true},        {"Edit2", 104, true},
-    {"Edit3", 105, true},   {"BitBtn1", 106, true}, {"Label6", 107, true},       {"Label8", 108, true},
-    {"Label10", 109, true}, {"SpeedButton1", 110, true}, {"Image2", 111, true},  {"Button1", IDOK, false},
+    {"Image1", 101, true},        {"Label1", 102, true},       {"Edit1", 103, true},  {"Edit2", 104, true},
+    {"Edit3", 105, true},         {"BitBtn1", 106, true},      {"Label6", 107, true}, {"Label8", 108, true},
+    {"Label10", 109, true},       {"SpeedButton1", 110, true}, {"Image2", 111, true}, {"Button1", IDOK, false},
     {"Button2", IDCANCEL, false},
 };
 
@@ -224,10 +226,8 @@ int PrintItemForm(DWORD ms) {
         MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
         const long x = r.left - (c.onPage ? origin.x : 0), y = r.top - (c.onPage ? origin.y : 0);
         std::printf("at %s=%ld,%ld,%ld,%ld\n", c.name, x, y, r.right - r.left, r.bottom - r.top);
-        if (c.id == 101 || c.id == 111)
-            std::printf("%s icon=%d\n", c.name, SendMessageA(w, STM_GETICON, 0, 0) ? 1 : 0);
-        else
-            std::printf("%s=%s\n", c.name, ControlText(w).c_str());
+        if (c.id == 101 || c.id == 111) std::printf("%s icon=%d\n", c.name, SendMessageA(w, STM_GETICON, 0, 0) ? 1 : 0);
+        else std::printf("%s=%s\n", c.name, ControlText(w).c_str());
     }
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);
@@ -244,7 +244,8 @@ int PrintItemForm(DWORD ms) {
     }
     std::printf("tab order=%s\n", order.c_str());
     const LRESULT def = SendMessageA(form, DM_GETDEFID, 0, 0);
-    std::printf("default=%s\n", HIWORD(def) == DC_HASDEFID ? ItemControlName(form, GetDlgItem(form, LOWORD(def))) : "none");
+    std::printf("default=%s\n",
+                HIWORD(def) == DC_HASDEFID ? ItemControlName(form, GetDlgItem(form, LOWORD(def))) : "none");
     return 0;
 }
 
@@ -426,13 +427,13 @@ int PrintAbout(HWND about) {
         MapWindowPoints(nullptr, about, reinterpret_cast<POINT*>(&r), 2);
         const LONG style = GetWindowLongA(c, GWL_STYLE);
         std::string kind = lstrcmpiA(cls, "Static") == 0 ? ((style & SS_TYPEMASK) == SS_ICON ? "icon" : "label")
-                           : (style & BS_TYPEMASK) == BS_OWNERDRAW ? "link"
-                           : (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON ? "default button" : "button";
+                           : (style & BS_TYPEMASK) == BS_OWNERDRAW     ? "link"
+                           : (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON ? "default button"
+                                                                       : "button";
         if (kind == "icon")
             std::printf("icon at %ld,%ld size %ldx%ld loaded=%d\n", r.left, r.top, r.right - r.left, r.bottom - r.top,
                         SendMessageA(c, STM_GETICON, 0, 0) ? 1 : 0);
-        else
-            std::printf("%s at %ld,%ld=%s\n", kind.c_str(), r.left, r.top, ControlText(c).c_str());
+        else std::printf("%s at %ld,%ld=%s\n", kind.c_str(), r.left, r.top, ControlText(c).c_str());
     }
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);
@@ -564,7 +565,6 @@ int AboutJumpCommand(const std::string& command, int argc, char** argv) {
     return 2;
 }
 
-
 // ---- Popup menus, read inside the program by qm_probe_menu.dll (see probe_menu.cpp).
 //   qm_probe menu-items MS           wait up to MS for the open popup menu, print its items in
 //                                    order, and whether each item's image is drawn on screen
@@ -575,8 +575,9 @@ HWND FindPopupMenu() {
 
 // Runs `start` (an address in the other process) there with `argument`; the thread's exit code.
 DWORD RunRemote(HANDLE process, const void* start, const void* argument) {
-    HANDLE thread = CreateRemoteThread(process, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(const_cast<void*>(start)),
-                                       const_cast<void*>(argument), 0, nullptr);
+    HANDLE thread =
+        CreateRemoteThread(process, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(const_cast<void*>(start)),
+                           const_cast<void*>(argument), 0, nullptr);
     if (!thread) return 0;
     DWORD code = 0;
     if (WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0) GetExitCodeThread(thread, &code);
@@ -595,8 +596,9 @@ std::string DescribeRemoteMenu(HWND window, HMENU menu) {
     if (!describe) return "no " + dll + "\n";
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    HANDLE process = OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION | PROCESS_VM_OPERATION |
-                                     PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    HANDLE process = OpenProcess(
+        PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION | PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
+        FALSE, pid);
     constexpr DWORD kBlock = 16384, kPathAt = kBlock - MAX_PATH;
     Remote remote(window, kBlock);
     std::string text = "no access to the program\n";
@@ -743,8 +745,11 @@ struct NamedKey {
     WORD key;
     bool shift;
 };
-constexpr NamedKey kKeys[] = {{"Enter", VK_RETURN, false}, {"Esc", VK_ESCAPE, false}, {"Tab", VK_TAB, false},
-                              {"Shift+Tab", VK_TAB, true}, {"Space", VK_SPACE, false}};
+constexpr NamedKey kKeys[] = {{"Enter", VK_RETURN, false},
+                              {"Esc", VK_ESCAPE, false},
+                              {"Tab", VK_TAB, false},
+                              {"Shift+Tab", VK_TAB, true},
+                              {"Space", VK_SPACE, false}};
 
 INPUT KeyInput(WORD key, bool up) {
     INPUT in{};
@@ -853,7 +858,8 @@ int KeyboardCommand(const std::string& command, int argc, char** argv) {
     }
     if (command == "columns") return PrintColumns(list);
     if (command == "list-state") {
-        std::printf("selected=%d focused=%d\n", static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED)),
+        std::printf("selected=%d focused=%d\n",
+                    static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED)),
                     static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, -1, LVNI_FOCUSED)));
         return 0;
     }

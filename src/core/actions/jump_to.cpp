@@ -69,7 +69,8 @@ std::int32_t RunProcess(Platform& platform, const std::string& commandLine, bool
         std::uint32_t wait;
         while ((wait = processes.WaitForSingleObject(process.Get(), kInfinite)) != kWaitObject0) {
             if (wait == kWaitFailed)
-                throw QuellmarkError(FormatMessage1("System Error.  Code: %d", static_cast<int>(processes.GetLastError())));
+                throw QuellmarkError(
+                    FormatMessage1("System Error.  Code: %d", static_cast<int>(processes.GetLastError())));
         }
         std::uint32_t code = 0;
         processes.GetExitCodeProcess(process.Get(), code);

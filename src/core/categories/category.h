@@ -95,8 +95,8 @@ struct PropertiesView {
 // Lists that other tabs' shows empty, by group.
 enum ListGroup : unsigned {
     kNoGroup = 0,
-    kGroupLists = 1,    // the eight lists of the first tabs
-    kActxAndLogs = 2,   // the ActiveX and WinLogon lists
+    kGroupLists = 1,   // the eight lists of the first tabs
+    kActxAndLogs = 2,  // the ActiveX and WinLogon lists
 };
 
 // A list's handler for drawing one cell of a row: it may change the font

@@ -45,6 +45,8 @@ inline constexpr TColumn kComponents[] = {{"Name", 200}, {"ComponentID", 110}, {
 inline constexpr TColumn kNamedValues[] = {{"Name", 200}, {"Target Value", 340}};
 }  // namespace columns
 
+// The tables below are laid out by hand, a category's facts read as one block.
+// clang-format off
 namespace named {
 inline constexpr NamedValue kWinlogon[] = {
     {"Userinit", "Userinit"},   {"system", "system"},           {"Shell", "Shell"},
@@ -184,6 +186,8 @@ inline constexpr Category kCategories[] = {
      .removal = Removal::LocatedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
      .properties = kKeyProperties, .drawSubItem = logsAdvancedCustomDrawSubItem},
 };
+
+// clang-format on
 
 inline constexpr int kCategoryCount = static_cast<int>(std::size(kCategories));
 

@@ -26,7 +26,8 @@ std::vector<ServiceEntry> ListServices(IServices& services, ScManagerHandle mana
         std::vector<ServiceEntry> part;
         std::uint32_t needed = 0;
         long error = kErrorSuccess;
-        const bool complete = services.EnumServicesStatus(manager, type, state, bufferSize, resume, part, needed, error);
+        const bool complete =
+            services.EnumServicesStatus(manager, type, state, bufferSize, resume, part, needed, error);
         if (complete) {
             all.insert(all.end(), part.begin(), part.end());
             return all;

@@ -54,9 +54,9 @@ public:
     // The edit boxes hold what the user sees and types; the toolkit writes
     // every change back here.
     std::string Edit1, Edit2, Edit3;
-    std::string Label6 = "<root>";  // company
-    std::string Label8 = "<key>";   // description
-    std::string Label10 = "<type>"; // version
+    std::string Label6 = "<root>";   // company
+    std::string Label8 = "<key>";    // description
+    std::string Label10 = "<type>";  // version
 
     // Makes the dialog visible and brings it to the front; FormShow runs
     // when it was hidden. The toolkit hands Image1's icon to its control

@@ -82,8 +82,7 @@ TListView& TMainForm::ListNamed(const std::string& name) {
 }
 
 void TMainForm::UpdateCountCaption(int tab) {
-    TabCaptions.at(static_cast<size_t>(tab)) =
-        CategoryOf(tab).countPrefix + std::to_string(ListOf(tab).Count()) + ")";
+    TabCaptions.at(static_cast<size_t>(tab)) = CategoryOf(tab).countPrefix + std::to_string(ListOf(tab).Count()) + ")";
 }
 
 void TMainForm::FormCreate() {

@@ -61,9 +61,9 @@ public:
 
     // Events the toolkit reports. Each catches the program's failures and
     // shows them in the "Quellmark" error box, so none escapes to the caller.
-    void FormCreate();              // the start-up scan, before the window is first shown
-    void FirstShow();               // the window is shown: the active page's show handler runs
-    void SelectTab(int tab);        // a tab was clicked; the selected tab does not refresh
+    void FormCreate();        // the start-up scan, before the window is first shown
+    void FirstShow();         // the window is shown: the active page's show handler runs
+    void SelectTab(int tab);  // a tab was clicked; the selected tab does not refresh
     void ListCommandClick(int tab, ListCommand command);
     void ListDblClick(int tab);
     void OKButtonClick() { Closed = true; }

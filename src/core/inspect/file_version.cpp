@@ -51,7 +51,7 @@ struct FileTypeName {
     std::uint32_t Type;
     std::uint32_t Subtype;  // kAnySubtype: every subtype
     const char* Text;
-    bool AppendSubtype;     // the subtype follows as eight upper-case hex digits
+    bool AppendSubtype;  // the subtype follows as eight upper-case hex digits
 };
 // Types and subtypes missing here (drivers from 11, fonts from 4, type 6,
 // types from 8) have no text.

@@ -33,7 +33,7 @@ void AttachSystemImageLists(Platform& platform, TListView& list) {
     EnablePrivilege(platform, "SeDebugPrivilege", true);
     ShellFileInfo info;
     list.SetImageList(kLvsilSmall, ImageListHandle{platform.shell.GetFileInfo("C:\\", 0, info,
-                                                                             kShgfiSysIconIndex | kShgfiSmallIcon)});
+                                                                              kShgfiSysIconIndex | kShgfiSmallIcon)});
     list.SetImageList(kLvsilNormal, ImageListHandle{platform.shell.GetFileInfo("C:\\", 0, info, kShgfiSysIconIndex)});
 }
 

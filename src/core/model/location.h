@@ -41,7 +41,7 @@ using Location = std::variant<std::monostate, RegistryLocation, FileLocation, Se
 
 // The registry root key names; entry i stands for the predefined key 0x80000000 + i.
 inline constexpr std::array<const char*, 7> RootKeyNames{
-    "HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER",     "HKEY_LOCAL_MACHINE", "HKEY_USERS",
+    "HKEY_CLASSES_ROOT",     "HKEY_CURRENT_USER",   "HKEY_LOCAL_MACHINE", "HKEY_USERS",
     "HKEY_PERFORMANCE_DATA", "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA"};
 
 inline const char* RootKeyName(RegRoot root) { return RootKeyNames[static_cast<size_t>(root)]; }

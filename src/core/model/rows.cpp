@@ -5,8 +5,7 @@
 namespace qm {
 
 void TSubItems::Check(int index) const {
-    if (index < 0 || index >= Count())
-        throw QuellmarkError(FormatMessage1("List index out of bounds (%d)", index));
+    if (index < 0 || index >= Count()) throw QuellmarkError(FormatMessage1("List index out of bounds (%d)", index));
 }
 
 const std::string& TSubItems::operator[](int index) const {

@@ -2,8 +2,8 @@
 #include <cctype>
 
 #include "platform/failure.h"
-#include "platform/text_case.h"
 #include "platform/sim/sim.h"
+#include "platform/text_case.h"
 
 namespace qm::sim {
 
@@ -24,7 +24,9 @@ std::string StripSlash(std::string path) {
     return path;
 }
 
-bool SamePath(const std::string& a, const std::string& b) { return LowerAscii(StripSlash(a)) == LowerAscii(StripSlash(b)); }
+bool SamePath(const std::string& a, const std::string& b) {
+    return LowerAscii(StripSlash(a)) == LowerAscii(StripSlash(b));
+}
 
 bool HasWildcard(const std::string& path) { return path.find_first_of("?*") != std::string::npos; }
 
@@ -33,7 +35,10 @@ bool HasWildcard(const std::string& path) { return path.find_first_of("?*") != s
 size_t Utf8SequenceAt(const std::string& s, size_t at) {
     const auto byte = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
     const unsigned char lead = byte(at);
-    const size_t n = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+    const size_t n = lead >= 0xC2 && lead <= 0xDF   ? 2
+                     : lead >= 0xE0 && lead <= 0xEF ? 3
+                     : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                    : 0;
     if (n == 0 || at + n > s.size()) return 0;
     for (size_t i = at + 1; i < at + n; ++i)
         if ((byte(i) & 0xC0) != 0x80) return 0;
@@ -72,8 +77,6 @@ bool WildcardMatch(const std::string& pattern, const std::string& name) {
     while (pi < p.size() && p[pi] == '*') ++pi;
     return pi == p.size();
 }
-
-
 
 namespace {
 std::string IndexKey(const std::string& path, bool folder) {
@@ -153,15 +156,14 @@ long SimFileSystem::DeleteFile(const std::string& path) {
     // "?" and "*" name no file: a name the ANSI calls could not spell.
     if (HasWildcard(path)) return kErrorInvalidName;
     if (undeletable.count(LowerAscii(path))) return kErrorAccessDenied;
-    auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return !e.folder && SamePath(e.path, path); });
+    auto it = std::find_if(entries_.begin(), entries_.end(),
+                           [&](const Entry& e) { return !e.folder && SamePath(e.path, path); });
     if (it == entries_.end()) return FolderExists(ParentOf(path)) ? kErrorFileNotFound : kErrorPathNotFound;
     if (it->file.attributes & kFileAttributeReadonly) return kErrorAccessDenied;
     entries_.erase(it);
     Reindex();
     return kErrorSuccess;
 }
-
-
 
 int SimShell::IconIndexOf(const std::string& pathOrName) const {
     static const std::map<std::string, int> kTypes = {{".exe", 2},  {".dll", 12}, {".lnk", 16}, {".scr", 21},
@@ -175,7 +177,7 @@ int SimShell::IconIndexOf(const std::string& pathOrName) const {
 }
 
 std::uintptr_t SimShell::GetFileInfo(const std::string& path, std::uint32_t fileAttributes, ShellFileInfo& info,
-                             std::uint32_t flags) {
+                                     std::uint32_t flags) {
     ++fileInfoCalls;
     (void)fileAttributes;
     const bool byName = flags & kShgfiUseFileAttributes;

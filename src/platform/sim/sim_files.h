@@ -64,7 +64,7 @@ class SimShell : public IShell {
 public:
     explicit SimShell(SimFileSystem& files) : files_(files) {}
     std::uintptr_t GetFileInfo(const std::string& path, std::uint32_t fileAttributes, ShellFileInfo& info,
-                       std::uint32_t flags) override;
+                               std::uint32_t flags) override;
     bool DestroyIcon(IconHandle icon) override;
     bool GetSpecialFolderPath(int csidl, bool create, std::string& path) override;
     std::unique_ptr<IShellLinkObject> CreateShellLink() override;

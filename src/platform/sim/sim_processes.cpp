@@ -69,8 +69,8 @@ std::string SimProcesses::FindProgram(const std::string& commandLine) const {
     std::string windows;
     system_.GetWindowsDirectory(windows);
     while (!windows.empty() && windows.back() == '\\') windows.pop_back();
-    for (const std::string& folder : {module.substr(0, module.find_last_of('\\')), currentDirectory,
-                                      windows + "\\system32", windows}) {
+    for (const std::string& folder :
+         {module.substr(0, module.find_last_of('\\')), currentDirectory, windows + "\\system32", windows}) {
         const std::string candidate = folder + "\\" + program;
         if (!folder.empty() && ProgramExists(candidate)) return candidate;
     }
@@ -147,7 +147,8 @@ WindowHandle SimProcesses::FindWindowEx(WindowHandle parent, WindowHandle after,
 }
 
 bool SimProcesses::ShowWindow(WindowHandle window, int show) {
-    calls.push_back({.kind = WindowCall::Show, .window = window, .wParam = static_cast<std::uintptr_t>(show), .atMs = nowMs});
+    calls.push_back(
+        {.kind = WindowCall::Show, .window = window, .wParam = static_cast<std::uintptr_t>(show), .atMs = nowMs});
     for (SimWindow& w : windows_)
         if (w.handle == window) {
             const bool was = w.visible;
@@ -171,8 +172,12 @@ WindowHandle SimProcesses::SetFocus(WindowHandle window) {
 
 std::intptr_t SimProcesses::SendWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                                               std::intptr_t lParam) {
-    calls.push_back(
-        {.kind = WindowCall::Send, .window = window, .message = message, .wParam = wParam, .lParam = lParam, .atMs = nowMs});
+    calls.push_back({.kind = WindowCall::Send,
+                     .window = window,
+                     .message = message,
+                     .wParam = wParam,
+                     .lParam = lParam,
+                     .atMs = nowMs});
     return 0;
 }
 

@@ -49,7 +49,8 @@ public:
     bool CloseHandle(ProcessHandle process) override;
     bool CloseHandle(ThreadHandle thread) override;
     WindowHandle FindWindow(const std::string* className, const std::string* title) override;
-    WindowHandle FindWindowEx(WindowHandle parent, WindowHandle after, const std::string* className, const std::string* title) override;
+    WindowHandle FindWindowEx(WindowHandle parent, WindowHandle after, const std::string* className,
+                              const std::string* title) override;
     bool ShowWindow(WindowHandle window, int show) override;
     bool SetForegroundWindow(WindowHandle window) override;
     WindowHandle SetFocus(WindowHandle window) override;

@@ -2,11 +2,11 @@
 // enumeration in creation order as on Windows.
 #pragma once
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
-#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -17,13 +17,13 @@ namespace qm::sim {
 
 struct SimKey {
     std::string name;
-    std::vector<std::shared_ptr<SimKey>> children;           // in creation order
-    std::vector<std::pair<std::string, RegValue>> values;    // in creation order
+    std::vector<std::shared_ptr<SimKey>> children;         // in creation order
+    std::vector<std::pair<std::string, RegValue>> values;  // in creation order
     bool deleted = false;
-    bool denyFullAccess = false;       // opening with KEY_ALL_ACCESS fails
-    bool failQueryInfo = false;        // RegQueryInfoKey fails
-    std::set<std::string> unreadable;  // values whose data read fails (lower-case names)
-    std::set<std::string> undeletable; // values whose deletion is refused (lower-case names)
+    bool denyFullAccess = false;        // opening with KEY_ALL_ACCESS fails
+    bool failQueryInfo = false;         // RegQueryInfoKey fails
+    std::set<std::string> unreadable;   // values whose data read fails (lower-case names)
+    std::set<std::string> undeletable;  // values whose deletion is refused (lower-case names)
 
     std::shared_ptr<SimKey> Child(const std::string& childName) const;
     RegValue* Value(const std::string& valueName);

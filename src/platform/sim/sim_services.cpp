@@ -49,8 +49,8 @@ SimService* SimServices::ServiceOf(ServiceHandle h, std::uint32_t right) {
     return it == services_.end() ? nullptr : &it->second;
 }
 
-bool SimServices::EnumServicesStatus(ScManagerHandle scm, std::uint32_t type, std::uint32_t state, std::uint32_t bufferSize,
-                                     std::uint32_t& resume, std::vector<ServiceEntry>& out,
+bool SimServices::EnumServicesStatus(ScManagerHandle scm, std::uint32_t type, std::uint32_t state,
+                                     std::uint32_t bufferSize, std::uint32_t& resume, std::vector<ServiceEntry>& out,
                                      std::uint32_t& bytesNeeded, long& lastError) {
     enumBufferSizes.push_back(bufferSize);
     bytesNeeded = 0;

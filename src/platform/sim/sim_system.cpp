@@ -42,7 +42,8 @@ bool SimToken::LookupPrivilegeValue(const std::string& name, Luid& luid) {
     return true;
 }
 
-bool SimToken::AdjustTokenPrivileges(TokenHandle, const Luid& luid, std::uint32_t attributes, std::uint32_t bufferLength) {
+bool SimToken::AdjustTokenPrivileges(TokenHandle, const Luid& luid, std::uint32_t attributes,
+                                     std::uint32_t bufferLength) {
     ++adjustCalls;
     lastBufferLength = bufferLength;
     auto it = luids_.find(luid.low);

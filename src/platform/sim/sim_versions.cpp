@@ -1,8 +1,8 @@
 #include <algorithm>
 
-#include "platform/text_case.h"
 #include "platform/sim/sim.h"
 #include "platform/sim/version_block.h"
+#include "platform/text_case.h"
 
 namespace qm::sim {
 

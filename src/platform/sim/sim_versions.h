@@ -22,14 +22,13 @@ public:
     // other characters become '?', as WideCharToMultiByte's default character.
     std::string ToAnsi(const std::u16string& text) override;
 
-    int reads = 0;                          // GetFileVersionInfo calls on a file with a resource
-    bool failReads = false;                 // every such read fails
+    int reads = 0;                             // GetFileVersionInfo calls on a file with a resource
+    bool failReads = false;                    // every such read fails
     std::optional<std::uint32_t> claimedSize;  // a size the files claim instead of their resource's
-    std::uint32_t largestRead = 0;          // the largest size a GetFileVersionInfo call asked for
+    std::uint32_t largestRead = 0;             // the largest size a GetFileVersionInfo call asked for
 
 private:
     SimFileSystem& files_;
 };
-
 
 }  // namespace qm::sim

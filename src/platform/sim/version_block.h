@@ -23,14 +23,14 @@ struct FixedFileFixture {
 };
 
 struct StringTableFixture {
-    std::string block;  // "040904B0": language and code page in hex
+    std::string block;                                         // "040904B0": language and code page in hex
     std::vector<std::pair<std::string, std::string>> strings;  // values may hold NULs
 };
 
 struct VersionFixture {
-    std::optional<FixedFileFixture> fixed;  // absent: a root block without a value
+    std::optional<FixedFileFixture> fixed;                              // absent: a root block without a value
     std::vector<std::pair<std::uint16_t, std::uint16_t>> translations;  // language, code page; none: no VarFileInfo
-    std::vector<StringTableFixture> stringTables;  // none: no StringFileInfo
+    std::vector<StringTableFixture> stringTables;                       // none: no StringFileInfo
 };
 
 namespace version_block {
@@ -110,9 +110,9 @@ inline std::vector<std::uint8_t> BuildVersionResource(const VersionFixture& fixt
     std::vector<std::uint8_t> fixed;
     if (fixture.fixed) {
         const FixedFileFixture& f = *fixture.fixed;
-        for (std::uint32_t v : {0xFEEF04BDu, 0x00010000u, f.fileVersionMS, f.fileVersionLS, f.productVersionMS,
-                                f.productVersionLS, f.fileFlagsMask, f.fileFlags, f.fileOS, f.fileType,
-                                f.fileSubtype, 0u, 0u})
+        for (std::uint32_t v :
+             {0xFEEF04BDu, 0x00010000u, f.fileVersionMS, f.fileVersionLS, f.productVersionMS, f.productVersionLS,
+              f.fileFlagsMask, f.fileFlags, f.fileOS, f.fileType, f.fileSubtype, 0u, 0u})
             Put32(fixed, v);
     }
     std::vector<std::vector<std::uint8_t>> sections;

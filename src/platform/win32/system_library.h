@@ -32,8 +32,7 @@ public:
     // The exported function, typed; nullptr when the library or the export is missing.
     template <class Function>
     Function* Find(const char* name) const {
-        return module_ ? reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(module_, name)))
-                       : nullptr;
+        return module_ ? reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(module_, name))) : nullptr;
     }
 
 private:

@@ -1,6 +1,6 @@
 // The file system: the wildcard search of the startup folders, deletion and attributes.
-#include "platform/win32/win32_platform.h"
 #include "platform/win32/windows_clean.h"
+#include "platform/win32/win32_platform.h"
 
 #include "platform/win32/win32_text.h"
 
@@ -12,7 +12,8 @@ void Win32Files::FindFiles(const std::string& pattern, std::uint32_t attributeMa
     if (search == INVALID_HANDLE_VALUE) return;
     // The classic search leaves out hidden, system and directory entries
     // unless the mask asks for them.
-    const DWORD excluded = ~attributeMask & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8 | FILE_ATTRIBUTE_DIRECTORY);
+    const DWORD excluded =
+        ~attributeMask & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8 | FILE_ATTRIBUTE_DIRECTORY);
     do {
         if (data.dwFileAttributes & excluded) continue;
         out.push_back({AnsiFromWide(data.cFileName), data.dwFileAttributes});

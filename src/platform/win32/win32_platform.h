@@ -37,7 +37,7 @@ public:
 class Win32Shell : public IShell {
 public:
     std::uintptr_t GetFileInfo(const std::string& path, std::uint32_t fileAttributes, ShellFileInfo& info,
-                       std::uint32_t flags) override;
+                               std::uint32_t flags) override;
     bool DestroyIcon(IconHandle icon) override;
     bool GetSpecialFolderPath(int csidl, bool create, std::string& path) override;
     std::unique_ptr<IShellLinkObject> CreateShellLink() override;
@@ -88,7 +88,7 @@ public:
     bool SetForegroundWindow(WindowHandle window) override;
     WindowHandle SetFocus(WindowHandle window) override;
     std::intptr_t SendWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-                              std::intptr_t lParam) override;
+                                    std::intptr_t lParam) override;
     void Sleep(std::uint32_t milliseconds) override;
     std::uint32_t GetLastError() override;
 };

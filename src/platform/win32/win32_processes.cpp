@@ -1,5 +1,5 @@
-#include "platform/win32/win32_platform.h"
 #include "platform/win32/windows_clean.h"
+#include "platform/win32/win32_platform.h"
 
 #include <algorithm>
 #include <cstring>
@@ -14,7 +14,8 @@ bool Win32Processes::CreateProcess(const std::string& commandLine, std::uint32_t
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, creationFlags, nullptr, nullptr, &startup, &pi))
+    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, creationFlags, nullptr, nullptr, &startup,
+                        &pi))
         return false;
     info = {FromRaw<ProcessHandle>(pi.hProcess), FromRaw<ThreadHandle>(pi.hThread), pi.dwProcessId};
     return true;
@@ -35,7 +36,8 @@ bool Win32Processes::GetExitCodeProcess(ProcessHandle process, std::uint32_t& co
 bool Win32Processes::CloseHandle(ProcessHandle process) { return ::CloseHandle(ToRaw<HANDLE>(process)) != FALSE; }
 bool Win32Processes::CloseHandle(ThreadHandle thread) { return ::CloseHandle(ToRaw<HANDLE>(thread)) != FALSE; }
 WindowHandle Win32Processes::FindWindow(const std::string* className, const std::string* title) {
-    return FromRaw<WindowHandle>(FindWindowA(className ? className->c_str() : nullptr, title ? title->c_str() : nullptr));
+    return FromRaw<WindowHandle>(
+        FindWindowA(className ? className->c_str() : nullptr, title ? title->c_str() : nullptr));
 }
 WindowHandle Win32Processes::FindWindowEx(WindowHandle parent, WindowHandle after, const std::string* className,
                                           const std::string* title) {
@@ -43,11 +45,15 @@ WindowHandle Win32Processes::FindWindowEx(WindowHandle parent, WindowHandle afte
                                                className ? className->c_str() : nullptr,
                                                title ? title->c_str() : nullptr));
 }
-bool Win32Processes::ShowWindow(WindowHandle window, int show) { return ::ShowWindow(ToRaw<HWND>(window), show) != FALSE; }
+bool Win32Processes::ShowWindow(WindowHandle window, int show) {
+    return ::ShowWindow(ToRaw<HWND>(window), show) != FALSE;
+}
 bool Win32Processes::SetForegroundWindow(WindowHandle window) {
     return ::SetForegroundWindow(ToRaw<HWND>(window)) != FALSE;
 }
-WindowHandle Win32Processes::SetFocus(WindowHandle window) { return FromRaw<WindowHandle>(::SetFocus(ToRaw<HWND>(window))); }
+WindowHandle Win32Processes::SetFocus(WindowHandle window) {
+    return FromRaw<WindowHandle>(::SetFocus(ToRaw<HWND>(window)));
+}
 std::intptr_t Win32Processes::SendWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                                                 std::intptr_t lParam) {
     return SendMessageA(ToRaw<HWND>(window), message, wParam, lParam);

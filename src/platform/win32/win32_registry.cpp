@@ -1,5 +1,5 @@
-#include "platform/win32/win32_platform.h"
 #include "platform/win32/windows_clean.h"
+#include "platform/win32/win32_platform.h"
 
 #include <algorithm>
 #include <cstring>
@@ -63,9 +63,13 @@ long Win32Registry::QueryValue(KeyHandle key, const std::string& name, std::uint
     return rc;
 }
 
-long Win32Registry::DeleteValue(KeyHandle key, const std::string& name) { return RegDeleteValueA(AsKey(key), name.c_str()); }
+long Win32Registry::DeleteValue(KeyHandle key, const std::string& name) {
+    return RegDeleteValueA(AsKey(key), name.c_str());
+}
 
-long Win32Registry::DeleteKey(KeyHandle key, const std::string& subKey) { return RegDeleteKeyA(AsKey(key), subKey.c_str()); }
+long Win32Registry::DeleteKey(KeyHandle key, const std::string& subKey) {
+    return RegDeleteKeyA(AsKey(key), subKey.c_str());
+}
 
 long Win32Registry::CreateKey(KeyHandle parent, const std::string& subKey, KeyHandle& out) {
     HKEY key = nullptr;

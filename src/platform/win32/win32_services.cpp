@@ -1,5 +1,5 @@
-#include "platform/win32/win32_platform.h"
 #include "platform/win32/windows_clean.h"
+#include "platform/win32/win32_platform.h"
 
 #include <algorithm>
 #include <cstring>
@@ -26,13 +26,14 @@ std::optional<std::string> TextInBuffer(const char* text, const std::vector<std:
 
 }  // namespace
 
-bool Win32Services::EnumServicesStatus(ScManagerHandle scm, std::uint32_t type, std::uint32_t state, std::uint32_t bufferSize,
-                                       std::uint32_t& resume, std::vector<ServiceEntry>& out,
+bool Win32Services::EnumServicesStatus(ScManagerHandle scm, std::uint32_t type, std::uint32_t state,
+                                       std::uint32_t bufferSize, std::uint32_t& resume, std::vector<ServiceEntry>& out,
                                        std::uint32_t& bytesNeeded, long& lastError) {
     std::vector<std::uint8_t> buffer(bufferSize);
     DWORD needed = 0, returned = 0, resumeHandle = resume;
-    BOOL ok = EnumServicesStatusA(ToRaw<SC_HANDLE>(scm), type, state, reinterpret_cast<ENUM_SERVICE_STATUSA*>(buffer.data()),
-                                  bufferSize, &needed, &returned, &resumeHandle);
+    BOOL ok =
+        EnumServicesStatusA(ToRaw<SC_HANDLE>(scm), type, state, reinterpret_cast<ENUM_SERVICE_STATUSA*>(buffer.data()),
+                            bufferSize, &needed, &returned, &resumeHandle);
     lastError = ok ? 0 : static_cast<long>(GetLastError());
     bytesNeeded = needed;
     resume = resumeHandle;
@@ -69,8 +70,8 @@ bool Win32Services::QueryServiceBinaryPath(ServiceHandle service, std::string& p
 bool Win32Services::DeleteService(ServiceHandle service) { return ::DeleteService(ToRaw<SC_HANDLE>(service)) != FALSE; }
 
 bool Win32Services::ChangeServiceStartType(ServiceHandle service, std::uint32_t startType) {
-    return ChangeServiceConfigA(ToRaw<SC_HANDLE>(service), SERVICE_NO_CHANGE, startType, SERVICE_NO_CHANGE, nullptr, nullptr,
-                                nullptr, nullptr, nullptr, nullptr, nullptr) != FALSE;
+    return ChangeServiceConfigA(ToRaw<SC_HANDLE>(service), SERVICE_NO_CHANGE, startType, SERVICE_NO_CHANGE, nullptr,
+                                nullptr, nullptr, nullptr, nullptr, nullptr, nullptr) != FALSE;
 }
 
 bool Win32Services::CloseServiceHandle(ScManagerHandle manager) {

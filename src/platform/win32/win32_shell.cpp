@@ -1,5 +1,5 @@
-#include "platform/win32/win32_platform.h"
 #include "platform/win32/windows_clean.h"
+#include "platform/win32/win32_platform.h"
 
 #include <exdisp.h>
 #include <servprov.h>
@@ -22,9 +22,12 @@ namespace {
 // top-level windows, found by its class.
 HWND OwnerWindow(ShellOwner owner) {
     switch (owner) {
-        case ShellOwner::None: return nullptr;
-        case ShellOwner::MainWindow: return FindThreadWindow(kMainWindowClass);
-        case ShellOwner::ItemProperties: return FindThreadWindow(kItemWindowClass);
+        case ShellOwner::None:
+            return nullptr;
+        case ShellOwner::MainWindow:
+            return FindThreadWindow(kMainWindowClass);
+        case ShellOwner::ItemProperties:
+            return FindThreadWindow(kItemWindowClass);
     }
     return nullptr;
 }
@@ -56,8 +59,9 @@ private:
 
 std::string ComErrorText(HRESULT hr) {
     char* text = nullptr;
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    DWORD n =
+        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<char*>(&text), 0, nullptr);
     char code[32];
     std::snprintf(code, sizeof(code), "COM error 0x%08lX", static_cast<unsigned long>(hr));
     std::string message = n ? std::string(text, n) : std::string(code);
@@ -68,7 +72,7 @@ std::string ComErrorText(HRESULT hr) {
 }
 
 std::uintptr_t Win32Shell::GetFileInfo(const std::string& path, std::uint32_t fileAttributes, ShellFileInfo& info,
-                               std::uint32_t flags) {
+                                       std::uint32_t flags) {
     SHFILEINFOA record{};
     DWORD_PTR result = SHGetFileInfoA(path.c_str(), fileAttributes, &record, sizeof(record), flags);
     if (flags & SHGFI_EXETYPE) return result;
@@ -124,10 +128,9 @@ std::unique_ptr<IShellLinkObject> Win32Shell::CreateShellLink() { return std::ma
 
 std::uintptr_t Win32Shell::ShellExecute(ShellOwner owner, const std::string& operation, const std::string& file,
                                         const std::string& parameters, const std::string& directory, int show) {
-    return reinterpret_cast<std::uintptr_t>(ShellExecuteA(OwnerWindow(owner),
-                                                          operation.empty() ? nullptr : operation.c_str(), file.c_str(),
-                                                          parameters.empty() ? nullptr : parameters.c_str(),
-                                                          directory.empty() ? nullptr : directory.c_str(), show));
+    return reinterpret_cast<std::uintptr_t>(ShellExecuteA(
+        OwnerWindow(owner), operation.empty() ? nullptr : operation.c_str(), file.c_str(),
+        parameters.empty() ? nullptr : parameters.c_str(), directory.empty() ? nullptr : directory.c_str(), show));
 }
 
 bool Win32Shell::ShellExecuteEx(const ShellExecuteInfo& info) {
@@ -169,7 +172,8 @@ bool Win32Shell::ShellExecuteByDesktop(const std::string& operation, const std::
     ComPtr<IDispatch> application;
     ComPtr<IShellDispatch2> shell;
     if (FAILED(desktop->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(services.Out()))) ||
-        FAILED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, reinterpret_cast<void**>(browser.Out()))) ||
+        FAILED(
+            services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, reinterpret_cast<void**>(browser.Out()))) ||
         FAILED(browser->QueryActiveShellView(view.Out())) || !view.Get() ||
         FAILED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, reinterpret_cast<void**>(background.Out()))) ||
         FAILED(background->QueryInterface(IID_IShellFolderViewDual, reinterpret_cast<void**>(folderView.Out()))) ||
@@ -184,7 +188,7 @@ bool Win32Shell::ShellExecuteByDesktop(const std::string& operation, const std::
     // The method is IShellDispatch2::ShellExecute; <shldisp.h> came in with
     // <shlobj.h> while the A/W macro still renamed it.
     shell->ShellExecuteA(fileText.Get(), parametersText.AsVariant(), directoryText.AsVariant(),
-                        operationText.AsVariant(), showValue);
+                         operationText.AsVariant(), showValue);
     return true;
 }
 

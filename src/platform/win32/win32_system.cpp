@@ -1,5 +1,5 @@
-#include "platform/win32/win32_platform.h"
 #include "platform/win32/windows_clean.h"
+#include "platform/win32/win32_platform.h"
 
 #include <algorithm>
 #include <cstring>
@@ -77,18 +77,31 @@ bool Win32Token::CloseToken(TokenHandle token) { return ::CloseHandle(ToRaw<HAND
 DialogResult Win32Dialogs::Show(const DialogRequest& request) {
     UINT type = MB_OK;
     switch (request.kind) {
-        case DialogKind::Error: type = MB_OK | MB_ICONERROR; break;
-        case DialogKind::Confirmation: type = MB_YESNO | MB_ICONQUESTION; break;
-        case DialogKind::Information: type = MB_OK | MB_ICONINFORMATION; break;
-        case DialogKind::Plain: type = MB_OK; break;
+        case DialogKind::Error:
+            type = MB_OK | MB_ICONERROR;
+            break;
+        case DialogKind::Confirmation:
+            type = MB_YESNO | MB_ICONQUESTION;
+            break;
+        case DialogKind::Information:
+            type = MB_OK | MB_ICONINFORMATION;
+            break;
+        case DialogKind::Plain:
+            type = MB_OK;
+            break;
     }
     HWND owner = GetActiveWindow();
     switch (MessageBoxA(owner, request.text.c_str(), request.title.c_str(), type | MB_TASKMODAL)) {
-        case IDYES: return DialogResult::Yes;
-        case IDNO: return DialogResult::No;
-        case IDOK: return DialogResult::Ok;
-        case IDCANCEL: return DialogResult::Cancel;
-        default: return DialogResult::None;
+        case IDYES:
+            return DialogResult::Yes;
+        case IDNO:
+            return DialogResult::No;
+        case IDOK:
+            return DialogResult::Ok;
+        case IDCANCEL:
+            return DialogResult::Cancel;
+        default:
+            return DialogResult::None;
     }
 }
 

@@ -17,7 +17,6 @@ namespace {
 constexpr int kLinkId = 101;
 constexpr COLORREF kNavy = RGB(0, 0, 128);
 
-
 HFONT MakeFont(const char* face, bool underline) {
     LOGFONTA lf{};
     lf.lfHeight = -11;  // 8 points

@@ -17,7 +17,6 @@ constexpr RECT kPagesRect{8, 8, 8 + 369, 8 + 338};
 constexpr UINT kReassertFront = WM_APP + 1;
 constexpr COLORREF kNavy = RGB(0, 0, 128);
 
-
 // Where a control sits: on the page (relative to the page's client area)
 // or on the form itself.
 enum class On { Page, Form };
@@ -154,9 +153,8 @@ void ItemWindowImpl::CreateChildren() {
     // The page control with its one page; the page's controls sit in its
     // display area.
     HWND pages = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, kPagesRect.left,
-                                 kPagesRect.top, kPagesRect.right - kPagesRect.left,
-                                 kPagesRect.bottom - kPagesRect.top, hwnd,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kItemPages)), instance_, nullptr);
+                                 kPagesRect.top, kPagesRect.right - kPagesRect.left, kPagesRect.bottom - kPagesRect.top,
+                                 hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kItemPages)), instance_, nullptr);
     SendMessageA(pages, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
     TCITEMA page{};
     page.mask = TCIF_TEXT;
@@ -169,17 +167,16 @@ void ItemWindowImpl::CreateChildren() {
 
     for (const ControlDef& c : kControls) {
         const int x = c.on == On::Page ? pageX + c.x : c.x, y = c.on == On::Page ? pageY + c.y : c.y;
-        HWND control = CreateWindowExA(c.exStyle, c.className, c.text, WS_CHILD | WS_VISIBLE | c.style, x, y, c.w,
-                                       c.h, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance_,
-                                       nullptr);
+        HWND control = CreateWindowExA(c.exStyle, c.className, c.text, WS_CHILD | WS_VISIBLE | c.style, x, y, c.w, c.h,
+                                       hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance_, nullptr);
         const bool link = c.id == kItemSpeedButton1;
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>((link ? linkFont_ : font_).Get()), FALSE);
     }
     // The page paints its own plain face, as the labels on it do, over the
     // page control's body; both lie under everything on the page.
-    HWND face = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, pageX, pageY,
-                                display.right - display.left, display.bottom - display.top, hwnd, nullptr,
-                                instance_, nullptr);
+    HWND face =
+        CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, pageX, pageY,
+                        display.right - display.left, display.bottom - display.top, hwnd, nullptr, instance_, nullptr);
     SetWindowPos(face, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetWindowPos(pages, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     picture_.Reset(static_cast<HICON>(LoadImageA(nullptr, MAKEINTRESOURCEA(32516), IMAGE_ICON, 32, 32, 0)));
@@ -188,12 +185,18 @@ void ItemWindowImpl::CreateChildren() {
 
 HWND ItemWindowImpl::ControlOf(TItemForm::Control c) const {
     switch (c) {
-        case TItemForm::Control::Edit1: return Control(kItemEdit1);
-        case TItemForm::Control::Edit2: return Control(kItemEdit2);
-        case TItemForm::Control::Edit3: return Control(kItemEdit3);
-        case TItemForm::Control::BitBtn1: return Control(kItemBitBtn1);
-        case TItemForm::Control::Button1: return Control(kItemOk);
-        case TItemForm::Control::Button2: return Control(kItemCancel);
+        case TItemForm::Control::Edit1:
+            return Control(kItemEdit1);
+        case TItemForm::Control::Edit2:
+            return Control(kItemEdit2);
+        case TItemForm::Control::Edit3:
+            return Control(kItemEdit3);
+        case TItemForm::Control::BitBtn1:
+            return Control(kItemBitBtn1);
+        case TItemForm::Control::Button1:
+            return Control(kItemOk);
+        case TItemForm::Control::Button2:
+            return Control(kItemCancel);
     }
     return Control(kItemEdit1);
 }

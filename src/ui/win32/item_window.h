@@ -13,7 +13,6 @@ class TItemForm;
 
 namespace qm::win32 {
 
-
 // Control identifiers, which tools outside the program use to find the controls.
 enum ItemControlId : int {
     kItemOk = IDOK,          // Button1

@@ -70,11 +70,11 @@ void MainWindow::CreateChildren() {
 
     for (int i = 0; i < form_.TabCount(); ++i) {
         const Category& c = form_.CategoryOf(i);
-        HWND list = CreateWindowExA(
-            WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
-            WS_CHILD | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT | LVS_SINGLESEL | LVS_OWNERDATA | LVS_EDITLABELS |
-                LVS_SHAREIMAGELISTS,
-            0, 0, 10, 10, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListIdBase + i)), instance_, nullptr);
+        HWND list = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+                                    WS_CHILD | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT | LVS_SINGLESEL |
+                                        LVS_OWNERDATA | LVS_EDITLABELS | LVS_SHAREIMAGELISTS,
+                                    0, 0, 10, 10, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListIdBase + i)),
+                                    instance_, nullptr);
         setFont(list);
         ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
         for (int col = 0; col < static_cast<int>(c.columns.size()); ++col) {
@@ -122,8 +122,6 @@ void MainWindow::ShowActiveList() {
     for (int i = 0; i < form_.TabCount(); ++i)
         ShowWindow(lists_[static_cast<size_t>(i)], i == form_.ActivePage ? SW_SHOW : SW_HIDE);
 }
-
-
 
 // Brings the windows up to what the form holds now.
 void MainWindow::Sync() {
@@ -249,7 +247,6 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     }
     return DefWindowProcA(hwnd_, msg, wp, lp);
 }
-
 
 int MainWindow::Run() {
     ShowWindow(hwnd_, SW_SHOWNORMAL);

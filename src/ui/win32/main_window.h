@@ -12,7 +12,6 @@ class TMainForm;
 
 namespace qm::win32 {
 
-
 // Creates the window for `form`, shows it (which refreshes the active page)
 // and runs the event loop until the window closes.
 int RunMainWindow(TMainForm& form, HINSTANCE instance);

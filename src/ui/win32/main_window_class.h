@@ -75,7 +75,7 @@ private:
     bool timerRunning_ = false;
     bool syncing_ = false;
     HWND lastFocus_ = nullptr;  // the control that gets the focus back when the window is activated
-    std::string textBuffer_;  // keeps the text handed to the list alive
+    std::string textBuffer_;    // keeps the text handed to the list alive
 };
 
 }  // namespace qm::win32

@@ -37,7 +37,10 @@ LRESULT MainWindow::ListNotify(int tab, NMHDR* header) {
             const TEntryRow& row = model.Row(item.iItem);
             if (item.mask & LVIF_TEXT) {
                 const int sub = item.iSubItem;
-                textBuffer_ = sub == 0 ? row.Caption : (sub - 1 < row.SubItems.Count() ? row.SubItems.All()[static_cast<size_t>(sub - 1)] : std::string());
+                textBuffer_ = sub == 0
+                                  ? row.Caption
+                                  : (sub - 1 < row.SubItems.Count() ? row.SubItems.All()[static_cast<size_t>(sub - 1)]
+                                                                    : std::string());
                 lstrcpynA(item.pszText, textBuffer_.c_str(), item.cchTextMax);
             }
             if (item.mask & LVIF_IMAGE) item.iImage = row.ImageIndex;
