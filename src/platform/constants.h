@@ -63,6 +63,7 @@ inline constexpr std::uint32_t kFileAttributeSystem = 0x4;
 inline constexpr std::uint32_t kFileAttributeDirectory = 0x10;
 inline constexpr std::uint32_t kFileAttributeArchive = 0x20;
 inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
+inline constexpr std::uint32_t kFileAttributeReparsePoint = 0x400;  // a junction or symbolic link
 inline constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
 
 // Shell special folders.

@@ -43,6 +43,7 @@ inline void ReleaseHandle(IToken& token, TokenHandle handle) { token.CloseToken(
 inline void ReleaseHandle(IProcesses& processes, ProcessHandle process) { processes.CloseHandle(process); }
 inline void ReleaseHandle(IProcesses& processes, ThreadHandle thread) { processes.CloseHandle(thread); }
 inline void ReleaseHandle(IShell& shell, IconHandle icon) { shell.DestroyIcon(icon); }
+inline void ReleaseHandle(IFiles& files, FileHandle file) { files.CloseEntry(file); }
 
 // Releases through the interface `Api` that gave the handle out.
 template <class Api>
@@ -69,5 +70,6 @@ using TokenOwner = PlatformOwner<TokenHandle, IToken>;
 using ProcessOwner = PlatformOwner<ProcessHandle, IProcesses>;
 using ThreadOwner = PlatformOwner<ThreadHandle, IProcesses>;
 using IconOwner = PlatformOwner<IconHandle, IShell>;
+using FileOwner = PlatformOwner<FileHandle, IFiles>;
 
 }  // namespace qm

@@ -142,6 +142,26 @@ struct FoundFile {
     std::uint32_t attributes = 0;
 };
 
+// Which file an open handle is: the same volume and file ID are the same
+// file, whatever name it has now.
+struct FileIdentity {
+    std::uint32_t volumeSerial = 0;
+    std::uint64_t fileId = 0;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+struct FileEntryInfo {  // BY_HANDLE_FILE_INFORMATION, the parts the program uses
+    std::uint32_t attributes = 0;
+    FileIdentity identity;
+};
+
+// GetFinalPathNameByHandleW (VOLUME_NAME_DOS) without its "\\?\" prefix:
+// where the file really is, every link on the way followed.
+struct FinalPath {
+    std::string exact;  // UTF-8, so that no two paths read the same
+    std::string shown;  // the same path in the ANSI code page, '?' for what it lacks
+};
+
 class IFiles {
 public:
     virtual ~IFiles() = default;
@@ -155,6 +175,23 @@ public:
     virtual long DeleteFile(const std::string& path) = 0;
     // GetFileAttributesA: kInvalidFileAttributes when the path does not exist.
     virtual std::uint32_t GetFileAttributes(const std::string& path) = 0;
+
+    // CreateFileW of the entry itself (FILE_FLAG_OPEN_REPARSE_POINT and
+    // FILE_FLAG_BACKUP_SEMANTICS, every sharing mode), a folder too: a link
+    // is opened as the link where the system allows it. `forDeletion` asks
+    // for DELETE access as well. None on failure, `error` saying why.
+    virtual FileHandle OpenEntry(const std::string& path, bool forDeletion, long& error) = 0;
+    // GetFileInformationByHandle.
+    virtual bool GetEntryInfo(FileHandle file, FileEntryInfo& info) = 0;
+    virtual bool GetFinalPath(FileHandle file, FinalPath& path) = 0;
+    // Where a path leads with every link followed (CreateFileW without
+    // FILE_FLAG_OPEN_REPARSE_POINT, then the final path); false when it
+    // leads nowhere.
+    virtual bool GetLinkTarget(const std::string& path, FinalPath& target) = 0;
+    // SetFileInformationByHandle(FileDispositionInfo): the file goes when
+    // its last handle is closed. kErrorSuccess or the error.
+    virtual long DeleteEntry(FileHandle file) = 0;
+    virtual bool CloseEntry(FileHandle file) = 0;
 };
 
 // ---- Version resources --------------------------------------------------------

@@ -2,6 +2,8 @@
 // one routine over what each category's row says its entries are.
 #include "core/actions/actions.h"
 #include "core/forms/main_form.h"
+#include "platform/owner.h"
+#include "platform/text_case.h"
 
 namespace qm {
 
@@ -23,21 +25,83 @@ bool Confirmed(TMainForm& form, const TEntryRow& row) {
     return form.platform.dialogs.Show(question) == DialogResult::Yes;
 }
 
+// A row's name is a name within its folder, never a path: a separator, a
+// drive or stream colon, or ".." anywhere in it (a character the ANSI calls
+// would turn into one, such as a fullwidth backslash, shows as "?" and
+// cannot name a file either).
+bool IsPlainFileName(const std::string& name) {
+    return !name.empty() && name != "." && name.find_first_of("\\/:") == std::string::npos &&
+           name.find("..") == std::string::npos;
+}
+
+std::string WithoutSlash(std::string folder) {
+    while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+    return folder;
+}
+
+std::string ParentOf(const std::string& path) {
+    const size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+// Deletes the file the row names, if it is still the file that was listed
+// there. The file is opened as itself (a link is not followed), found to be
+// the same file (volume and file ID) in the same folder, which is still the
+// folder that was listed and no link, and deleted through the handle that
+// was checked, so nothing can be put in its place in between. Returns why
+// nothing was deleted, or empty; `gone` when there was no such file left.
+std::string DeleteListedFile(Platform& platform, const FileLocation& at, const std::string& name, bool& gone) {
+    IFiles& files = platform.files;
+    const std::string quoted = "\"" + name + "\" was not deleted: ";
+    if (!IsPlainFileName(name)) return quoted + "its name is not a plain file name.";
+    long error = kErrorSuccess;
+    const std::string folderPath = WithoutSlash(at.folder);
+    const FileOwner folder(files, files.OpenEntry(folderPath, false, error));
+    FileEntryInfo folderInfo;
+    FinalPath folderFinal;
+    if (!folder || !files.GetEntryInfo(folder.Get(), folderInfo) || !files.GetFinalPath(folder.Get(), folderFinal) ||
+        (folderInfo.attributes & kFileAttributeReparsePoint) || !(folderInfo.attributes & kFileAttributeDirectory) ||
+        !(folderInfo.identity == at.folderIdentity))
+        return quoted + "the folder " + folderPath +
+               " is no longer the folder that was listed (it was moved, replaced or made a link).";
+    const FileOwner file(files, files.OpenEntry(at.folder + name, true, error));
+    if (!file) {
+        gone = error == kErrorFileNotFound || error == kErrorPathNotFound;
+        return gone ? std::string() : quoted + "it could not be opened (error " + std::to_string(error) + ").";
+    }
+    FileEntryInfo fileInfo;
+    FinalPath fileFinal;
+    if (!files.GetEntryInfo(file.Get(), fileInfo) || !files.GetFinalPath(file.Get(), fileFinal) ||
+        (fileInfo.attributes & (kFileAttributeReparsePoint | kFileAttributeDirectory)) ||
+        !(fileInfo.identity == at.fileIdentity))
+        return quoted + "it is no longer the file that was listed (it was replaced, renamed or made a link).";
+    if (LowerAscii(ParentOf(fileFinal.exact)) != LowerAscii(folderFinal.exact))
+        return quoted + "it now lies outside " + folderPath + " (at " + fileFinal.shown + ").";
+    // A file that refuses (read-only, in use) keeps its row; the list shows it.
+    if (files.DeleteEntry(file.Get()) != kErrorSuccess) return std::string();
+    gone = true;
+    return std::string();
+}
+
 // The file is named and deleted from the same, selected, row: its folder
-// and the name its caption shows. The row goes only when the file is known
-// to be gone: deleted now, or not found. Any other failure keeps it, a name
-// the ANSI calls cannot spell included (they fail with "invalid name" while
-// the file stays on disk).
+// and the name its caption shows, and only while that is the file listed.
+// The row goes only when the file is known to be gone: deleted now, or not
+// found. Any other failure keeps it; a change since the listing is also said.
 void DeleteFileEntry(TMainForm& form, int tab, TListView& list) {
     const TEntryRow* row = list.Selected();
     if (!row) return;
     const auto* at = std::get_if<FileLocation>(&row->Where);
     if (!at) return;
     const int index = list.SelectedIndex();
-    const std::string path = at->folder + row->Caption;
+    const std::string name = row->Caption;
     if (!Confirmed(form, *row)) return;
-    const long result = form.platform.files.DeleteFile(path);
-    if (result != kErrorSuccess && result != kErrorFileNotFound && result != kErrorPathNotFound) return;
+    bool gone = false;
+    const std::string refused = DeleteListedFile(form.platform, *at, name, gone);
+    if (!refused.empty()) {
+        form.platform.dialogs.Show({DialogKind::Error, "Error", refused});
+        return;
+    }
+    if (!gone) return;
     list.Delete(index);
     form.UpdateCountCaption(tab);
 }

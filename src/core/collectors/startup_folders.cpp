@@ -1,6 +1,7 @@
 // The startup folders of all users and of the current user: one row per
 // program or shortcut lying there, with the path a shortcut points to.
 #include "core/collectors/collector.h"
+#include "platform/owner.h"
 
 namespace qm {
 
@@ -12,17 +13,32 @@ constexpr std::uint32_t kStartupSearchAttributes = 0x2F;
 constexpr int kPathChars = 260;
 constexpr std::uint32_t kStgmRead = 0;
 
+std::string WithSlash(const std::string& folder) { return folder.back() == '\\' ? folder : folder + "\\"; }
+
+// Which file or folder `path` names now, opened as itself; none (all zero)
+// when it cannot be opened, which no deletion will take for the listed one.
+FileIdentity IdentityOf(Platform& platform, const std::string& path) {
+    long error = kErrorSuccess;
+    const FileOwner entry(platform.files, platform.files.OpenEntry(path, false, error));
+    FileEntryInfo info;
+    if (!entry || !platform.files.GetEntryInfo(entry.Get(), info)) return {};
+    return info.identity;
+}
+
 // Appends a row for each file (not folder) of `folder` matching the wildcard `mask`.
-void ScanStartupFolder(ScanContext& context, RowReader& rows, const std::string& folder, const std::string& mask) {
-    if (folder.empty()) return;
-    const std::string dir = folder.back() == '\\' ? folder : folder + "\\";
+void ScanStartupFolder(ScanContext& context, RowReader& rows, const std::string& folder, const std::string& mask,
+                       const FileIdentity& folderIdentity) {
+    const std::string dir = WithSlash(folder);
     std::vector<FoundFile> found;
     context.platform.files.FindFiles(dir + mask, kStartupSearchAttributes, found);
     for (const FoundFile& file : found) {
         if (file.attributes & kFileAttributeDirectory) continue;
         TEntryRow& row = rows.Start();
         row.Caption = file.name;
-        row.Where = FileLocation{.folder = dir, .name = file.name};
+        row.Where = FileLocation{.folder = dir,
+                                 .name = file.name,
+                                 .folderIdentity = folderIdentity,
+                                 .fileIdentity = IdentityOf(context.platform, dir + file.name)};
         row.SubItems.Add(ResolveShortcut(context.platform, dir + file.name));
         row.SubItems.Add("Windows AutoRun");
         row.SubItems.Add(dir);
@@ -51,10 +67,39 @@ std::string ResolveShortcut(Platform& platform, const std::string& path) {
     return target.substr(0, target.find('\0'));
 }
 
+namespace {
+
+// A startup folder that is itself a link (a junction or a symbolic link,
+// which the user can put in place of the folder) is one row saying where it
+// points; the files there are another folder's and are not listed as the
+// user's startup entries, nor can that row delete anything.
+bool ShowFolderLink(ScanContext& context, RowReader& rows, const std::string& folder) {
+    const std::uint32_t attributes = context.platform.files.GetFileAttributes(folder);
+    if (attributes == kInvalidFileAttributes || !(attributes & kFileAttributeReparsePoint)) return false;
+    FinalPath target;
+    const bool leads = context.platform.files.GetLinkTarget(folder, target);
+    TEntryRow& row = rows.Start();
+    row.Caption = "Folder is a link to " + (leads ? target.shown : std::string("a missing folder"));
+    row.SubItems.Add(leads ? target.shown : std::string());
+    row.SubItems.Add("Windows AutoRun");
+    row.SubItems.Add(WithSlash(folder));
+    row.StateIndex = 4;
+    rows.Finish(context, IconSource{WithSlash(folder)});
+    return true;
+}
+
+}  // namespace
+
 // The folder is asked for again for each mask, as it always was.
 void ScanStartupFolders(const StartupFolder& source, ScanContext& context, RowReader& rows) {
-    for (const char* mask : source.masks)
-        ScanStartupFolder(context, rows, GetSpecialFolderPath(context.platform, source.csidl), mask);
+    bool first = true;
+    for (const char* mask : source.masks) {
+        const std::string folder = GetSpecialFolderPath(context.platform, source.csidl);
+        if (folder.empty()) continue;
+        if (first && ShowFolderLink(context, rows, folder)) return;
+        first = false;
+        ScanStartupFolder(context, rows, folder, mask, IdentityOf(context.platform, folder));
+    }
 }
 
 }  // namespace qm

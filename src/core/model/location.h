@@ -8,6 +8,7 @@
 #include <variant>
 
 #include "platform/handles.h"
+#include "platform/platform.h"
 
 namespace qm {
 
@@ -30,6 +31,10 @@ struct RegistryLocation {
 struct FileLocation {
     std::string folder{};  // with its trailing backslash
     std::string name{};
+    // Which folder and file were listed: a deletion goes ahead only while
+    // the name still leads to these same two.
+    FileIdentity folderIdentity{};
+    FileIdentity fileIdentity{};
 };
 
 struct ServiceLocation {

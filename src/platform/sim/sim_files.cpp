@@ -90,7 +90,7 @@ void SimFileSystem::Reindex() {
 }
 
 SimFileSystem::Entry* SimFileSystem::Lookup(const std::string& path, bool folder) {
-    auto it = index_.find(IndexKey(path, folder));
+    auto it = index_.find(IndexKey(links_ ? ResolveParent(path) : path, folder));
     return it == index_.end() ? nullptr : &entries_[it->second];
 }
 
@@ -98,7 +98,7 @@ void SimFileSystem::AddFolder(const std::string& path) {
     if (path.empty() || FolderExists(path)) return;
     std::string parent = ParentOf(StripSlash(path));
     if (parent.size() > 2) AddFolder(parent);
-    entries_.push_back({StripSlash(path), true, {}});
+    entries_.push_back({StripSlash(path), true, {}, nextId_++, std::nullopt});
     entries_.back().file.attributes = kFileAttributeDirectory;
     index_[IndexKey(path, true)] = entries_.size() - 1;
 }
@@ -106,7 +106,7 @@ void SimFileSystem::AddFolder(const std::string& path) {
 SimFile& SimFileSystem::AddFile(const std::string& path, SimFile file) {
     AddFolder(ParentOf(path));
     if (Entry* existing = Lookup(path, false)) return existing->file = std::move(file);
-    entries_.push_back({path, false, std::move(file)});
+    entries_.push_back({path, false, std::move(file), nextId_++, std::nullopt});
     index_[IndexKey(path, false)] = entries_.size() - 1;
     return entries_.back().file;
 }
@@ -118,7 +118,7 @@ SimFile* SimFileSystem::Find(const std::string& path) {
 
 bool SimFileSystem::FolderExists(const std::string& path) const {
     if (StripSlash(path).size() <= 3) return true;  // a drive root
-    return index_.count(IndexKey(path, true)) > 0;
+    return index_.count(IndexKey(links_ ? Resolve(path) : path, true)) > 0;
 }
 
 std::vector<std::string> SimFileSystem::FilesIn(const std::string& folder) const {
@@ -129,7 +129,7 @@ std::vector<std::string> SimFileSystem::FilesIn(const std::string& folder) const
 }
 
 void SimFileSystem::FindFiles(const std::string& pattern, std::uint32_t attributeMask, std::vector<FoundFile>& out) {
-    const std::string folder = ParentOf(pattern), mask = NameOf(pattern);
+    const std::string folder = links_ ? Resolve(ParentOf(pattern)) : ParentOf(pattern), mask = NameOf(pattern);
     // The classic search leaves out hidden, system and directory entries
     // unless the mask asks for them.
     const std::uint32_t excluded =
@@ -156,13 +156,131 @@ long SimFileSystem::DeleteFile(const std::string& path) {
     // "?" and "*" name no file: a name the ANSI calls could not spell.
     if (HasWildcard(path)) return kErrorInvalidName;
     if (undeletable.count(LowerAscii(path))) return kErrorAccessDenied;
+    const std::string real = links_ ? ResolveParent(path) : path;
     auto it = std::find_if(entries_.begin(), entries_.end(),
-                           [&](const Entry& e) { return !e.folder && SamePath(e.path, path); });
+                           [&](const Entry& e) { return !e.folder && SamePath(e.path, real); });
     if (it == entries_.end()) return FolderExists(ParentOf(path)) ? kErrorFileNotFound : kErrorPathNotFound;
     if (it->file.attributes & kFileAttributeReadonly) return kErrorAccessDenied;
     entries_.erase(it);
     Reindex();
     return kErrorSuccess;
+}
+
+void SimFileSystem::AddFolderLink(const std::string& path, const std::string& target) {
+    AddFolder(ParentOf(StripSlash(path)));
+    entries_.push_back({StripSlash(path), true, {}, nextId_++, StripSlash(target)});
+    entries_.back().file.attributes = kFileAttributeDirectory | kFileAttributeReparsePoint;
+    index_[IndexKey(path, true)] = entries_.size() - 1;
+    ++links_;
+}
+
+void SimFileSystem::Rename(const std::string& from, const std::string& to) {
+    const std::string old = LowerAscii(StripSlash(from));
+    for (Entry& e : entries_) {
+        const std::string lower = LowerAscii(e.path);
+        if (lower == old)
+            e.path = StripSlash(to);
+        else if (lower.size() > old.size() && lower.compare(0, old.size(), old) == 0 && lower[old.size()] == '\\')
+            e.path = StripSlash(to) + e.path.substr(old.size());
+    }
+    Reindex();
+}
+
+std::string SimFileSystem::Resolve(const std::string& path) const {
+    std::string current = StripSlash(path);
+    for (int hops = 0; hops < 32; ++hops) {
+        bool followed = false;
+        for (size_t end = current.find('\\'); !followed; end = current.find('\\', end + 1)) {
+            const std::string prefix = current.substr(0, end);
+            auto it = index_.find(IndexKey(prefix, true));
+            if (it != index_.end() && entries_[it->second].linkTarget) {
+                current = *entries_[it->second].linkTarget + (end == std::string::npos ? "" : current.substr(end));
+                followed = true;
+            }
+            if (end == std::string::npos) break;
+        }
+        if (!followed) break;
+    }
+    return current;
+}
+
+std::string SimFileSystem::ResolveParent(const std::string& path) const {
+    const std::string stripped = StripSlash(path);
+    const std::string parent = ParentOf(stripped);
+    return parent.empty() ? stripped : Resolve(parent) + "\\" + NameOf(stripped);
+}
+
+SimFileSystem::Entry* SimFileSystem::ById(std::uint64_t id) {
+    for (Entry& e : entries_)
+        if (e.id == id) return &e;
+    return nullptr;
+}
+
+FileHandle SimFileSystem::OpenEntry(const std::string& path, bool forDeletion, long& error) {
+    const std::string real = openFollowsLinks && links_ ? Resolve(path) : path;
+    Entry* e = HasWildcard(real) ? nullptr : Lookup(real, false);
+    if (!e && !HasWildcard(real)) e = Lookup(real, true);
+    if (!e) {
+        error = HasWildcard(path)                ? kErrorInvalidName
+                : FolderExists(ParentOf(path)) ? kErrorFileNotFound
+                                               : kErrorPathNotFound;
+        return FileHandle{};
+    }
+    error = kErrorSuccess;
+    const std::uintptr_t handle = nextHandle_++;
+    open_[handle] = {e->id, forDeletion, false};
+    return FileHandle{handle};
+}
+
+bool SimFileSystem::GetEntryInfo(FileHandle file, FileEntryInfo& info) {
+    auto it = open_.find(file.Value());
+    Entry* e = it == open_.end() ? nullptr : ById(it->second.id);
+    if (!e) return false;
+    info.attributes = e->file.attributes;
+    info.identity = {kVolumeSerial, e->id};
+    return true;
+}
+
+bool SimFileSystem::GetFinalPath(FileHandle file, FinalPath& path) {
+    auto it = open_.find(file.Value());
+    Entry* e = it == open_.end() ? nullptr : ById(it->second.id);
+    if (!e) return false;
+    path.exact = e->path;
+    path.shown = AnsiName(e->path);
+    return true;
+}
+
+bool SimFileSystem::GetLinkTarget(const std::string& path, FinalPath& target) {
+    const std::string real = Resolve(path);
+    if (!Lookup(real, true) && !Lookup(real, false)) return false;
+    target.exact = real;
+    target.shown = AnsiName(real);
+    return true;
+}
+
+long SimFileSystem::DeleteEntry(FileHandle file) {
+    auto it = open_.find(file.Value());
+    if (it == open_.end()) return kErrorInvalidHandle;
+    Entry* e = ById(it->second.id);
+    if (!e) return kErrorFileNotFound;
+    if (!it->second.forDeletion || e->folder || (e->file.attributes & kFileAttributeReadonly) ||
+        undeletable.count(LowerAscii(e->path)))
+        return kErrorAccessDenied;
+    it->second.deletePending = true;
+    return kErrorSuccess;
+}
+
+bool SimFileSystem::CloseEntry(FileHandle file) {
+    auto it = open_.find(file.Value());
+    if (it == open_.end()) return false;
+    const OpenEntryState state = it->second;
+    open_.erase(it);
+    if (state.deletePending) {
+        entries_.erase(std::remove_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.id == state.id; }),
+                       entries_.end());
+        Reindex();
+    }
+    return true;
 }
 
 int SimShell::IconIndexOf(const std::string& pathOrName) const {

@@ -26,8 +26,27 @@ public:
     void FindFiles(const std::string& pattern, std::uint32_t attributeMask, std::vector<FoundFile>& out) override;
     long DeleteFile(const std::string& path) override;
     std::uint32_t GetFileAttributes(const std::string& path) override;
+    FileHandle OpenEntry(const std::string& path, bool forDeletion, long& error) override;
+    bool GetEntryInfo(FileHandle file, FileEntryInfo& info) override;
+    bool GetFinalPath(FileHandle file, FinalPath& path) override;
+    bool GetLinkTarget(const std::string& path, FinalPath& target) override;
+    long DeleteEntry(FileHandle file) override;
+    bool CloseEntry(FileHandle file) override;
 
     void AddFolder(const std::string& path);
+    // A folder that is a link (a junction or a symbolic link) to `target`:
+    // paths through it lead into the target; opened as an entry, it is the
+    // link itself.
+    void AddFolderLink(const std::string& path, const std::string& target);
+    // Moves a file or a folder with everything in it; each keeps its identity.
+    void Rename(const std::string& from, const std::string& to);
+    // The path with every link on the way followed (the last name too).
+    std::string Resolve(const std::string& path) const;
+    static constexpr std::uint32_t kVolumeSerial = 0x43000000;
+    // Wine 8 opens what a link points to even when asked for the link
+    // itself (it still reports the link's attribute); Windows opens the link.
+    bool openFollowsLinks = false;
+    int OpenEntries() const { return static_cast<int>(open_.size()); }
     SimFile& AddFile(const std::string& path, SimFile file = {});
     SimFile* Find(const std::string& path);
     bool Exists(const std::string& path) { return Find(path) != nullptr; }
@@ -41,7 +60,21 @@ private:
         std::string path;  // as created
         bool folder = false;
         SimFile file;
+        std::uint64_t id = 0;
+        std::optional<std::string> linkTarget;  // a folder that is a link
     };
+    struct OpenEntryState {
+        std::uint64_t id = 0;
+        bool forDeletion = false;
+        bool deletePending = false;
+    };
+    std::map<std::uintptr_t, OpenEntryState> open_;
+    std::uintptr_t nextHandle_ = 0xF000;
+    std::uint64_t nextId_ = 0x100;
+    int links_ = 0;
+    Entry* ById(std::uint64_t id);
+    // Follows the links among the folders of `path` (not its last name).
+    std::string ResolveParent(const std::string& path) const;
     std::vector<Entry> entries_;  // creation order, which is what a search returns
     // "f:" or "d:" and the lower-case path -> position in entries_, so that
     // a folder of thousands of files costs the same per file.

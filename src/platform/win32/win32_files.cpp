@@ -1,4 +1,5 @@
-// The file system: the wildcard search of the startup folders, deletion and attributes.
+// The file system: the wildcard search of the startup folders, deletion,
+// attributes, and files opened as themselves to be checked and deleted.
 #include "platform/win32/windows_clean.h"
 #include "platform/win32/win32_platform.h"
 
@@ -26,5 +27,78 @@ long Win32Files::DeleteFile(const std::string& path) {
 }
 
 std::uint32_t Win32Files::GetFileAttributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
+
+namespace {
+HANDLE Native(FileHandle file) { return reinterpret_cast<HANDLE>(file.Value()); }
+
+std::string Utf8FromWide(const wchar_t* text) {
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return {};
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
+    out.resize(static_cast<size_t>(n - 1));
+    return out;
+}
+}  // namespace
+
+FileHandle Win32Files::OpenEntry(const std::string& path, bool forDeletion, long& error) {
+    const DWORD access = FILE_READ_ATTRIBUTES | SYNCHRONIZE | (forDeletion ? DELETE : 0);
+    HANDLE file = CreateFileW(WideFromAnsi(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = static_cast<long>(GetLastError());
+        return FileHandle{};
+    }
+    error = kErrorSuccess;
+    return FileHandle{reinterpret_cast<std::uintptr_t>(file)};
+}
+
+bool Win32Files::GetEntryInfo(FileHandle file, FileEntryInfo& info) {
+    BY_HANDLE_FILE_INFORMATION data{};
+    if (!GetFileInformationByHandle(Native(file), &data)) return false;
+    info.attributes = data.dwFileAttributes;
+    info.identity.volumeSerial = data.dwVolumeSerialNumber;
+    info.identity.fileId = (std::uint64_t{data.nFileIndexHigh} << 32) | data.nFileIndexLow;
+    return true;
+}
+
+bool Win32Files::GetFinalPath(FileHandle file, FinalPath& path) {
+    std::wstring buffer(MAX_PATH, L'\0');
+    DWORD n = GetFinalPathNameByHandleW(Native(file), buffer.data(), static_cast<DWORD>(buffer.size()), VOLUME_NAME_DOS);
+    if (n >= buffer.size()) {
+        buffer.assign(n + 1, L'\0');
+        n = GetFinalPathNameByHandleW(Native(file), buffer.data(), static_cast<DWORD>(buffer.size()), VOLUME_NAME_DOS);
+    }
+    if (n == 0 || n >= buffer.size()) return false;
+    buffer.resize(n);
+    // "\\?\C:\..." for a drive, "\\?\UNC\server\..." for a share.
+    if (buffer.rfind(L"\\\\?\\UNC\\", 0) == 0)
+        buffer.replace(0, 8, L"\\\\");
+    else if (buffer.rfind(L"\\\\?\\", 0) == 0)
+        buffer.erase(0, 4);
+    path.exact = Utf8FromWide(buffer.c_str());
+    path.shown = AnsiFromWide(buffer.c_str());
+    return true;
+}
+
+bool Win32Files::GetLinkTarget(const std::string& path, FinalPath& target) {
+    HANDLE file = CreateFileW(WideFromAnsi(path).c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool found = GetFinalPath(FileHandle{reinterpret_cast<std::uintptr_t>(file)}, target);
+    CloseHandle(file);
+    return found;
+}
+
+long Win32Files::DeleteEntry(FileHandle file) {
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    return SetFileInformationByHandle(Native(file), FileDispositionInfo, &disposition, sizeof(disposition))
+               ? kErrorSuccess
+               : static_cast<long>(GetLastError());
+}
+
+bool Win32Files::CloseEntry(FileHandle file) { return CloseHandle(Native(file)) != FALSE; }
 
 }  // namespace qm::win32

@@ -53,6 +53,12 @@ public:
     void FindFiles(const std::string& pattern, std::uint32_t attributeMask, std::vector<FoundFile>& out) override;
     long DeleteFile(const std::string& path) override;
     std::uint32_t GetFileAttributes(const std::string& path) override;
+    FileHandle OpenEntry(const std::string& path, bool forDeletion, long& error) override;
+    bool GetEntryInfo(FileHandle file, FileEntryInfo& info) override;
+    bool GetFinalPath(FileHandle file, FinalPath& path) override;
+    bool GetLinkTarget(const std::string& path, FinalPath& target) override;
+    long DeleteEntry(FileHandle file) override;
+    bool CloseEntry(FileHandle file) override;
 };
 
 // The version functions come from version.dll of System32, loaded on first
