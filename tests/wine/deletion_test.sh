@@ -88,8 +88,8 @@ if [ -e "$user_u/qm-delete.lnk" ]; then echo "FAIL [startup folder]: qm-delete.l
 # Names with a letter the ANSI code page lacks: a CJK letter, and a Greek
 # alpha whose best-fit look-alike "a" names another shortcut lying beside it.
 # The program sees "?" in their place, so neither the shortcut's target nor a
-# deletion reaches the file: the file stays and so does its row (and the
-# look-alike is untouched).
+# deletion reaches the file: such a name cannot be opened, which an error box
+# says; the file stays and so does its row (and the look-alike is untouched).
 mv "$user_u/qm-keep.lnk" "$user_u/qm-中.lnk"
 run_probe make-shortcut "$user\\qm-x.lnk" 'C:\qm\alpha.exe' >/dev/null
 mv "$user_u/qm-x.lnk" "$user_u/qm-α-b.lnk"
@@ -100,8 +100,10 @@ out=$(rows_when 3 "list 3 rows=3")
 expect "names outside the code page" "$out" "list 3 rows=3" "row=qm-?.lnk||Windows AutoRun|$user\\|" \
   "row=qm-?-b.lnk||Windows AutoRun|$user\\|" "row=qm-a-b.lnk|C:\\qm\\plain.exe|Windows AutoRun|$user\\|"
 for name in 'qm-?.lnk' 'qm-?-b.lnk'; do
-  out=$(delete_row 3 "$name" "&Yes"; sleep 1; run_probe rows 3; run_probe dump | grep '^tab3='; ls "$user_u")
-  expect "delete $name" "$out" "dialog=Are you sure want to delete autorun \"$name\" ?" "list 3 rows=3" \
+  out=$(delete_row 3 "$name" "&Yes"; run_probe dialog Error 10000; run_probe rows 3; run_probe dump | grep '^tab3='
+        ls "$user_u")
+  expect "delete $name" "$out" "dialog=Are you sure want to delete autorun \"$name\" ?" \
+    "dialog=\"$name\" was not deleted: it could not be opened (error 123)." "list 3 rows=3" \
     "tab3=Startup (user) - (3)" "qm-中.lnk" "qm-α-b.lnk" "qm-a-b.lnk"
 done
 

@@ -92,8 +92,8 @@ bool Win32Files::GetLinkTarget(const std::string& path, FinalPath& target) {
 }
 
 long Win32Files::DeleteEntry(FileHandle file) {
-    FILE_DISPOSITION_INFO disposition{};
-    disposition.DeleteFile = TRUE;
+    // Its one member, the "delete" flag, is set (its name is taken by a macro).
+    FILE_DISPOSITION_INFO disposition{TRUE};
     return SetFileInformationByHandle(Native(file), FileDispositionInfo, &disposition, sizeof(disposition))
                ? kErrorSuccess
                : static_cast<long>(GetLastError());
