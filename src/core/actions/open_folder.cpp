@@ -1,5 +1,7 @@
 #include "core/actions/open_folder.h"
 
+#include "core/model/text.h"
+
 namespace qm {
 
 namespace {
@@ -7,7 +9,8 @@ constexpr int kSwShowNormal = 1;
 }
 
 void OpenFolder(Platform& platform, const std::string& folder, ShellOwner owner) {
-    if (folder.empty()) return;
+    // A folder on another machine is not asked about (nor opened).
+    if (folder.empty() || IsNetworkOrDevicePath(folder)) return;
     const std::uint32_t attributes = platform.files.GetFileAttributes(folder);
     if (attributes == kInvalidFileAttributes || !(attributes & kFileAttributeDirectory)) return;
     platform.shell.ShellExecute(owner, "open", folder, "", "", kSwShowNormal);

@@ -50,6 +50,8 @@ void TItemForm::SpeedButton1Click() {
     info.verb = "properties";
     info.file = ExtractTargetPath(ReplaceAll(Edit1, ",", ""), ".exe");
     info.show = 0;
+    // The shell would open a network or device path to show its sheet.
+    if (IsNetworkOrDevicePath(info.file)) return;
     platform.shell.ShellExecuteEx(info);
 }
 

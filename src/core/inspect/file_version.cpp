@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "core/model/icons.h"
+#include "core/model/text.h"
 
 namespace qm {
 
@@ -114,6 +115,8 @@ void GetFileTypeText(Platform& platform, const TFixedFileInfo& fixed, std::strin
 
 void ReadFileVersionInfo(Platform& platform, const std::string& path, TFileVersionInfo& info) {
     info = TFileVersionInfo{};
+    // Nothing is read from another machine or a device: its fields stay empty.
+    if (IsNetworkOrDevicePath(path)) return;
     ShellFileInfo shellInfo;
     if (platform.shell.GetFileInfo(path, 0, shellInfo, kShgfiTypeName) != 0)
         info.ShellTypeName = UpToNul(shellInfo.typeName.data(), shellInfo.typeName.size());

@@ -1,6 +1,7 @@
 #include "core/model/icons.h"
 
 #include "core/model/rows.h"
+#include "core/model/text.h"
 #include "platform/owner.h"
 
 namespace qm {
@@ -25,7 +26,12 @@ int GetSysIconIndex(Platform& platform, const std::string& pathOrName) {
 
 IconHandle GetFileIcon(Platform& platform, const std::string& path, bool small) {
     ShellFileInfo info;  // no icon when the shell does not answer
-    platform.shell.GetFileInfo(path, 0, info, kShgfiIcon | (small ? kShgfiSmallIcon : 0));
+    // A network or device path gets the icon of its type by name alone: the
+    // shell is not sent to the server or the pipe for it.
+    const bool byName = IsNetworkOrDevicePath(path);
+    const std::string name = byName ? path.substr(path.find_last_of("\\/") + 1) : path;
+    platform.shell.GetFileInfo(name, 0, info,
+                               kShgfiIcon | (small ? kShgfiSmallIcon : 0) | (byName ? kShgfiUseFileAttributes : 0));
     return info.hIcon;
 }
 

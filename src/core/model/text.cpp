@@ -37,3 +37,15 @@ std::string ExtractTargetPath(const std::string& commandLine, const std::string&
 }
 
 }  // namespace qm
+
+namespace qm {
+
+bool IsNetworkOrDevicePath(const std::string& path) {
+    const size_t start = path.find_first_not_of(" \t\"");
+    if (start == std::string::npos) return false;
+    const auto separator = [&](size_t i) { return i < path.size() && (path[i] == '\\' || path[i] == '/'); };
+    if (separator(start) && separator(start + 1)) return true;
+    return path.compare(start, 4, "\\??\\") == 0;
+}
+
+}  // namespace qm

@@ -14,4 +14,11 @@ bool StartsWithNoCase(const std::string& text, const std::string& prefix);
 // cut after `marker` and the one character that follows, trimmed.
 std::string ExtractTargetPath(const std::string& commandLine, const std::string& marker);
 
+// A path on another machine or a device rather than a local file:
+// \\server\share\..., \\.\pipe\..., \\?\UNC\... (any path that starts with
+// two separators, either slash) and the NT form \??\... . Such a path from
+// an entry is never opened: that would send the user's credentials to the
+// server, or wait on a pipe.
+bool IsNetworkOrDevicePath(const std::string& path);
+
 }  // namespace qm

@@ -142,6 +142,7 @@ void SimFileSystem::FindFiles(const std::string& pattern, std::uint32_t attribut
 }
 
 std::uint32_t SimFileSystem::GetFileAttributes(const std::string& path) {
+    reached.push_back(path);
     if (HasWildcard(path)) return kInvalidFileAttributes;
     if (SimFile* file = Find(path)) return file->attributes;
     if (Entry* folder = Lookup(path, true)) return folder->file.attributes;
@@ -217,6 +218,7 @@ SimFileSystem::Entry* SimFileSystem::ById(std::uint64_t id) {
 }
 
 FileHandle SimFileSystem::OpenEntry(const std::string& path, bool forDeletion, long& error) {
+    reached.push_back(path);
     const std::string real = openFollowsLinks && links_ ? Resolve(path) : path;
     Entry* e = HasWildcard(real) ? nullptr : Lookup(real, false);
     if (!e && !HasWildcard(real)) e = Lookup(real, true);
@@ -299,6 +301,7 @@ std::uintptr_t SimShell::GetFileInfo(const std::string& path, std::uint32_t file
     ++fileInfoCalls;
     (void)fileAttributes;
     const bool byName = flags & kShgfiUseFileAttributes;
+    if (!byName) files_.reached.push_back(path);
     SimFile* file = files_.Find(path);
     const bool folder = !file && files_.FolderExists(path);
     if (!byName && !file && !folder) return 0;
@@ -332,6 +335,7 @@ class SimShellLink : public IShellLinkObject {
 public:
     explicit SimShellLink(SimFileSystem& files) : files_(files) {}
     long Load(const std::string& path, std::uint32_t) override {
+        files_.reached.push_back(path);
         SimFile* file = files_.Find(path);
         if (!file || !file->shortcutTarget) return static_cast<long>(0x80004005u);  // E_FAIL
         target_ = *file->shortcutTarget;
@@ -360,6 +364,7 @@ std::uintptr_t SimShell::ShellExecute(ShellOwner owner, const std::string& opera
 }
 
 bool SimShell::ShellExecuteEx(const ShellExecuteInfo& info) {
+    files_.reached.push_back(info.file);
     executions.push_back(
         {info.verb, info.file, info.parameters, info.directory, info.show, info.mask, info.owner, Route::Program});
     return files_.Exists(info.file) || files_.FolderExists(info.file);

@@ -54,6 +54,10 @@ public:
     // The full paths of the files and folders right inside `folder`, names as stored.
     std::vector<std::string> FilesIn(const std::string& folder) const;
     std::set<std::string> undeletable;  // lower-case full paths
+    // Every path a call reached for on the machine (attributes, opening,
+    // the shell's file details, version resources, shell links, starting
+    // a file), as given: a network path here is a request sent to its server.
+    std::vector<std::string> reached;
 
 private:
     struct Entry {

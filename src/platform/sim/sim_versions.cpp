@@ -7,12 +7,14 @@
 namespace qm::sim {
 
 std::uint32_t SimVersions::GetFileVersionInfoSize(const std::string& path) {
+    files_.reached.push_back(path);
     SimFile* file = files_.Find(path);
     if (!file || file->versionResource.empty()) return 0;
     return claimedSize.value_or(static_cast<std::uint32_t>(file->versionResource.size()));
 }
 
 bool SimVersions::GetFileVersionInfo(const std::string& path, std::uint32_t size, std::vector<std::uint8_t>& block) {
+    files_.reached.push_back(path);
     SimFile* file = files_.Find(path);
     if (!file || file->versionResource.empty()) return false;
     ++reads;
