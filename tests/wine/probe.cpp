@@ -372,6 +372,36 @@ int ItemFormCommand(const std::string& command, int argc, char** argv) {
     return 2;
 }
 
+// A pipe \\.\pipe\NAME whose server never answers, as a program of the
+// user may offer one: a client that opens it and reads waits for ever.
+// Prints "pipe=ready", then "pipe=connected" as soon as anyone opens it, or
+// "pipe=untouched" once release-pipe NAME (or a minute) ends the wait.
+int HoldPipe(const std::string& name) {
+    HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, (name + "-stop").c_str());
+    HANDLE pipe = CreateNamedPipeA(("\\\\.\\pipe\\" + name).c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                                   PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr);
+    if (!stop || pipe == INVALID_HANDLE_VALUE) {
+        std::printf("pipe=failed\n");
+        return 1;
+    }
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    const bool connected = !ConnectNamedPipe(pipe, &overlapped) && GetLastError() == ERROR_PIPE_CONNECTED;
+    std::printf("pipe=ready\n");
+    std::fflush(stdout);
+    HANDLE events[2] = {overlapped.hEvent, stop};
+    const DWORD which = connected ? WAIT_OBJECT_0 : WaitForMultipleObjects(2, events, FALSE, 60000);
+    std::printf(which == WAIT_OBJECT_0 ? "pipe=connected\n" : "pipe=untouched\n");
+    if (which == WAIT_OBJECT_0) {
+        // Hold the client a while, as a hostile server would, then let go.
+        WaitForSingleObject(stop, 60000);
+    }
+    CloseHandle(pipe);
+    CloseHandle(overlapped.hEvent);
+    CloseHandle(stop);
+    return 0;
+}
+
 int MakeShortcut(const char* lnk, const char* target) {
     if (FAILED(CoInitialize(nullptr))) return 1;
     HRESULT hr = E_FAIL;
@@ -938,6 +968,12 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (command == "make-shortcut" && argc > 3) return MakeShortcut(argv[2], argv[3]);
+    if (command == "hold-pipe" && argc > 2) return HoldPipe(argv[2]);
+    if (command == "release-pipe" && argc > 2) {
+        HANDLE stop = OpenEventA(EVENT_MODIFY_STATE, FALSE, (std::string(argv[2]) + "-stop").c_str());
+        if (stop) SetEvent(stop), CloseHandle(stop);
+        return stop ? 0 : 1;
+    }
     if (command == "special-folder" && argc > 2) {
         char path[MAX_PATH] = {};
         if (!SHGetSpecialFolderPathA(nullptr, path, std::atoi(argv[2]), FALSE)) return 1;

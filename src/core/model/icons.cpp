@@ -30,7 +30,7 @@ IconHandle GetFileIcon(Platform& platform, const std::string& path, bool small) 
     // shell is not sent to the server or the pipe for it.
     const bool byName = IsNetworkOrDevicePath(path);
     const std::string name = byName ? path.substr(path.find_last_of("\\/") + 1) : path;
-    platform.shell.GetFileInfo(name, 0, info,
+    platform.shell.GetFileInfo(name, byName ? kFileAttributeNormal : 0, info,
                                kShgfiIcon | (small ? kShgfiSmallIcon : 0) | (byName ? kShgfiUseFileAttributes : 0));
     return info.hIcon;
 }
