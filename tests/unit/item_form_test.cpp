@@ -55,6 +55,14 @@ void PutRows(TListView& list, const std::vector<TEntryRow>& rows, int selected, 
     list.SetSelection(selected, focused);
 }
 
+// The command lines of the programs started, in order.
+std::vector<std::string> Started(sim::SimDesktop& m) {
+    std::vector<std::string> lines;
+    for (const auto& call : m.processes.calls)
+        if (call.kind == sim::WindowCall::Start) lines.push_back(call.text);
+    return lines;
+}
+
 TEntryRow Row(const std::string& caption, const std::vector<std::string>& subItems) {
     TEntryRow row;
     row.Caption = caption;
@@ -286,7 +294,7 @@ TEST(ItemForm, PropertiesDropsCommasBeforeTheCutAndFindTargetKeepsThem) {
     TItemForm& item = *form.ItemForm;
     item.SpeedButton1Click();
     item.BitBtn1Click();
-    ASSERT_EQ(2u, m.shell.executions.size());
+    ASSERT_EQ(1u, m.shell.executions.size());
     const auto& properties = m.shell.executions[0];
     EXPECT_EQ(ShellOwner::MainWindow, properties.owner);  // the application's window, not the dialog
     EXPECT_EQ("properties", properties.operation);
@@ -295,13 +303,8 @@ TEST(ItemForm, PropertiesDropsCommasBeforeTheCutAndFindTargetKeepsThem) {
     EXPECT_EQ("", properties.parameters);
     EXPECT_EQ("", properties.directory);
     EXPECT_EQ(0, properties.show);
-    const auto& open = m.shell.executions[1];
-    EXPECT_EQ(ShellOwner::ItemProperties, open.owner);  // a folder opened from the dialog
-    EXPECT_EQ("open", open.operation);
-    EXPECT_EQ("c:\\my,tools", open.file);
-    EXPECT_EQ("", open.parameters);
-    EXPECT_EQ("", open.directory);
-    EXPECT_EQ(1, open.show);
+    // The folder opens in the Windows directory's explorer.exe, never through the shell's "open" verb.
+    EXPECT_EQ(std::vector<std::string>{"\"C:\\windows\\explorer.exe\" \"c:\\my,tools\""}, Started(m));
     EXPECT_TRUE(item.Visible);  // neither button closes the dialog
 }
 
@@ -316,9 +319,9 @@ TEST(ItemForm, ButtonsWorkOnWhatTheUserTypedIntoEdit1) {
     item.Edit1 = "\"D:\\Typed\\New.EXE\" -a";
     item.BitBtn1Click();
     item.SpeedButton1Click();
-    ASSERT_EQ(2u, m.shell.executions.size());
-    EXPECT_EQ("d:\\typed", m.shell.executions[0].file);
-    EXPECT_EQ("d:\\typed\\new.exe", m.shell.executions[1].file);
+    ASSERT_EQ(1u, m.shell.executions.size());
+    EXPECT_EQ(std::vector<std::string>{"\"C:\\windows\\explorer.exe\" \"d:\\typed\""}, Started(m));
+    EXPECT_EQ("d:\\typed\\new.exe", m.shell.executions[0].file);
 }
 
 TEST(ItemForm, FindTargetOpensOnlyAnExistingFolderAndNeverStartsAProgram) {
@@ -327,7 +330,7 @@ TEST(ItemForm, FindTargetOpensOnlyAnExistingFolderAndNeverStartsAProgram) {
         const char* opened;  // nullptr: nothing is opened
     } cases[] = {
         {"c:\\tools\\a.exe /s", "c:\\tools"},
-        {"C:\\a.exe", "c:\\"},             // the root keeps its backslash
+        {"C:\\a.exe", "c:\\\\"},           // the root keeps its backslash, doubled before the quote
         {"c:\\evil.exe\\x.exe", nullptr},  // the "folder" is a program
         {"c:\\missing\\a.exe", nullptr},
         {"a.exe", nullptr},    // no folder at all
@@ -341,13 +344,16 @@ TEST(ItemForm, FindTargetOpensOnlyAnExistingFolderAndNeverStartsAProgram) {
         TItemForm item(m.platform, m.toolkit);
         item.Edit1 = c.edit1;
         item.BitBtn1Click();
+        EXPECT_TRUE(m.shell.executions.empty()) << c.edit1;
         if (!c.opened) {
-            EXPECT_TRUE(m.shell.executions.empty()) << c.edit1;
+            EXPECT_TRUE(Started(m).empty()) << c.edit1;
             continue;
         }
-        ASSERT_EQ(1u, m.shell.executions.size()) << c.edit1;
-        EXPECT_EQ("open", m.shell.executions[0].operation);
-        EXPECT_EQ(c.opened, m.shell.executions[0].file) << c.edit1;
+        EXPECT_EQ(std::vector<std::string>{"\"C:\\windows\\explorer.exe\" \"" + std::string(c.opened) + "\""},
+                  Started(m))
+            << c.edit1;
+        EXPECT_EQ(std::vector<std::string>{"C:\\windows\\explorer.exe"}, m.processes.started) << c.edit1;
+        EXPECT_EQ(0, m.processes.OpenHandles()) << c.edit1;
     }
 }
 

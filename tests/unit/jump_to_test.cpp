@@ -317,6 +317,7 @@ TEST(JumpToClick, AJumpFromTheRunTabReachesTheRowsKey) {
 TEST(JumpToClick, FolderListsOpenOnlyExistingFoldersAndNeverStartAProgram) {
     const std::string startup = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp\\";
     auto in = [](const std::string& folder) { return FileLocation{.folder = folder, .name = "a.lnk"}; };
+    const std::string startupArgument = startup.substr(0, startup.size() - 1);  // without its trailing backslash
     struct Case {
         Tab tab;
         std::vector<std::string> subItems;
@@ -324,13 +325,13 @@ TEST(JumpToClick, FolderListsOpenOnlyExistingFoldersAndNeverStartAProgram) {
         const char* opened;  // nullptr: nothing opens
     } cases[] = {
         // A startup row's folder is where it lives, whatever its columns say.
-        {CommonStartup, {"c:\\a.exe", "", "C:\\Missing\\"}, in(startup), startup.c_str()},
-        {UserStartup, {"c:\\a.exe", "", "C:\\Missing\\"}, in(startup), startup.c_str()},
+        {CommonStartup, {"c:\\a.exe", "", "C:\\Missing\\"}, in(startup), startupArgument.c_str()},
+        {UserStartup, {"c:\\a.exe", "", "C:\\Missing\\"}, in(startup), startupArgument.c_str()},
         {UserStartup, {"c:\\a.exe", "", startup}, in("C:\\Missing\\"), nullptr},
         {UserStartup, {"c:\\a.exe", "", startup}, in("C:\\evil.exe"), nullptr},
         // The service's program folder: lower case, no quotes, no arguments, no trailing backslash.
         {Services, {"Svc", "\"C:\\Program Files\\Svc\\svc.exe\" -k run"}, {}, "c:\\program files\\svc"},
-        {Services, {"Svc", "C:\\svc.exe /service"}, {}, "c:\\"},
+        {Services, {"Svc", "C:\\svc.exe /service"}, {}, "c:\\\\"},  // the root's backslash doubled before the quote
         {Services, {"Svc", "svc.exe"}, {}, nullptr},              // no folder part
         {Services, {"Svc", "\\svc.exe"}, {}, nullptr},            // not the root of whatever drive is current
         {Services, {"Svc", "C:\\gone\\svc.exe"}, {}, nullptr},    // a folder that does not exist
@@ -341,19 +342,16 @@ TEST(JumpToClick, FolderListsOpenOnlyExistingFoldersAndNeverStartAProgram) {
         f.PutRow(c.tab, c.subItems, c.where);
         f.Jump(c.tab);
         const std::string label = std::to_string(c.tab) + " " + c.subItems.back();
-        if (c.opened) {
-            ASSERT_EQ(1u, f.m.shell.executions.size()) << label;
-            const auto& e = f.m.shell.executions[0];
-            EXPECT_EQ(ShellOwner::MainWindow, e.owner);
-            EXPECT_EQ("open", e.operation);
-            EXPECT_EQ(c.opened, e.file) << label;
-            EXPECT_EQ("", e.parameters);
-            EXPECT_EQ("", e.directory);
-            EXPECT_EQ(1, e.show);
-        } else {
-            EXPECT_TRUE(f.m.shell.executions.empty()) << label;
-        }
-        EXPECT_TRUE(f.m.processes.calls.empty()) << label;
+        // A folder opens in the Windows directory's explorer.exe, never through the shell's "open" verb.
+        EXPECT_TRUE(f.m.shell.executions.empty()) << label;
+        std::vector<std::string> started;
+        for (const auto& call : f.m.processes.calls)
+            if (call.kind == sim::WindowCall::Start) started.push_back(call.text);
+        if (c.opened)
+            EXPECT_EQ(std::vector<std::string>{"\"C:\\windows\\explorer.exe\" \"" + std::string(c.opened) + "\""}, started)
+                << label;
+        else
+            EXPECT_TRUE(started.empty()) << label;
         EXPECT_TRUE(f.m.user.shown.empty()) << label;
     }
 }

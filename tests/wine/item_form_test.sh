@@ -79,11 +79,27 @@ run_probe item-press BitBtn1 >/dev/null
 out=$(run_probe window-title Notepad 3000)
 expect "find target starts no program" "$out" "no window titled Notepad"
 
-# ---- A typed path: the folder of what is in Edit1 now opens
+# ---- A typed path: the folder of what is in Edit1 now opens, in explorer.exe
+# whatever the user's own class registrations say: a "Folder" and "Directory"
+# open command in HKCU\Software\Classes (which the elevated program sees
+# merged into HKEY_CLASSES_ROOT) that would start Notepad is not used.
+classes='HKEY_CURRENT_USER\Software\Classes'
+own_classes=()
+for class in Folder Directory; do
+  wine reg query "$classes\$class" >/dev/null 2>&1 || own_classes+=("$class")
+done
+import_reg <<EOF2
+[$classes\Folder\shell\open\command]
+@="C:\\\\windows\\\\notepad.exe"
+[$classes\Directory\shell\open\command]
+@="C:\\\\windows\\\\notepad.exe"
+EOF2
 run_probe item-set Edit1 '"C:\windows\system32\typed.exe" -a' >/dev/null
 run_probe item-press BitBtn1 >/dev/null
-out=$(run_probe window-title system32 10000)
-expect "find target opens the typed folder" "$out" "window=system32"
+out=$(run_probe window-title system32 10000; run_probe window-title Notepad 3000)
+expect "find target opens the typed folder in explorer.exe" "$out" "window=system32" "no window titled Notepad"
+run_probe close-class Notepad >/dev/null
+for class in "${own_classes[@]}"; do echo "[-$classes\\$class]"; done | import_reg
 # The "Properties" link asks the shell without an error box and leaves the dialog as it was.
 run_probe item-press SpeedButton1 >/dev/null
 out=$(run_probe no-dialog Quellmark 1000; run_probe item-form 0)

@@ -130,11 +130,10 @@ void JumpToClick(TMainForm& form, int tab) {
             break;
         case JumpTarget::Folder:
             if (const auto* at = std::get_if<FileLocation>(&row->Where))
-                OpenFolder(form.platform, at->folder, ShellOwner::MainWindow);
+                OpenFolder(form.platform, at->folder);
             break;
         case JumpTarget::ProgramFolder:
-            OpenFolder(form.platform, ExtractFileDir(ExtractTargetPath(row->SubItems[category.commandColumn], ".exe")),
-                       ShellOwner::MainWindow);
+            OpenFolder(form.platform, ExtractFileDir(ExtractTargetPath(row->SubItems[category.commandColumn], ".exe")));
             break;
     }
 }

@@ -6,11 +6,14 @@
 
 namespace qm {
 
-// Opens `folder` with the shell's "open" verb, the shell's window owned by
-// `owner`, but only when it is an existing folder: for a path that is not a
-// folder "open" would start the program it names ("c:\\evil.exe" derived
-// from "c:\\evil.exe\\x.exe").
-void OpenFolder(Platform& platform, const std::string& folder, ShellOwner owner);
+// Opens `folder` in a window of explorer.exe, started by its full path in
+// the Windows directory with the folder as its argument, but only when it is
+// an existing local folder: a path that is not a folder could name a program
+// ("c:\\evil.exe" derived from "c:\\evil.exe\\x.exe"). The shell's "open"
+// verb is not used: it follows the file-class registrations, and the user's
+// own (HKCU\Software\Classes) apply to this elevated program too, so any
+// program of the user's could have run with its rights.
+void OpenFolder(Platform& platform, const std::string& folder);
 
 // The folder part of a path: up to its last backslash or colon, leaving out
 // that backslash unless a backslash or colon comes right before it ("c:\\a.exe"

@@ -56,7 +56,7 @@ void TItemForm::SpeedButton1Click() {
 }
 
 void TItemForm::BitBtn1Click() {
-    OpenFolder(platform, ExtractFileDir(ExtractTargetPath(Edit1, ".exe")), ShellOwner::ItemProperties);
+    OpenFolder(platform, ExtractFileDir(ExtractTargetPath(Edit1, ".exe")));
 }
 
 }  // namespace qm

@@ -50,8 +50,15 @@ std::string SimProcesses::RegistryEditorPath() const {
     return windows + (!windows.empty() && windows.back() == '\\' ? "" : "\\") + "regedit.exe";
 }
 
+std::string SimProcesses::ExplorerPath() const {
+    std::string windows;
+    if (!system_.GetWindowsDirectory(windows)) return {};
+    return windows + (!windows.empty() && windows.back() == '\\' ? "" : "\\") + "explorer.exe";
+}
+
 bool SimProcesses::ProgramExists(const std::string& path) const {
     if (LowerAscii(path) == LowerAscii(RegistryEditorPath())) return registryEditorInstalled;
+    if (LowerAscii(path) == LowerAscii(ExplorerPath())) return true;
     return files_.Find(path) != nullptr;
 }
 

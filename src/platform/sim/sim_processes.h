@@ -78,6 +78,7 @@ public:
     bool registryEditorInstalled = true;
     std::string currentDirectory = "C:\\users\\anna\\Downloads";
     std::string RegistryEditorPath() const;
+    std::string ExplorerPath() const;  // the shell, a file of the machine's: it runs without a window here
     bool registryEditorTreeIsGrandchild = false;
     std::uint32_t waitForSingleObjectResult = 0;  // WAIT_OBJECT_0
     std::uint32_t exitCode = 0;
