@@ -231,8 +231,14 @@ public:
     virtual bool ShowWindow(WindowHandle window, int show) = 0;
     virtual bool SetForegroundWindow(WindowHandle window) = 0;
     virtual WindowHandle SetFocus(WindowHandle window) = 0;
-    virtual std::intptr_t SendWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-                                            std::intptr_t lParam) = 0;
+    // SendMessageTimeoutA (SMTO_ABORTIFHUNG): false when the window did not
+    // answer within `milliseconds`, is hung, or is gone.
+    virtual bool SendWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                                   std::intptr_t lParam, std::uint32_t milliseconds) = 0;
+    // The full path of the program whose process made `window`
+    // (GetWindowThreadProcessId, then QueryFullProcessImageNameW); false when
+    // it cannot be told.
+    virtual bool GetWindowProgram(WindowHandle window, std::string& path) = 0;
     virtual void Sleep(std::uint32_t milliseconds) = 0;
     virtual std::uint32_t GetLastError() = 0;  // of the last call above that failed
 };

@@ -191,12 +191,55 @@ TEST(JumpToRegistryKey, EndsSilentlyWithoutAnEditorOrItsTree) {
     // An editor window without a key tree is shown, but nothing is typed and
     // the focus stays where it was.
     sim::SimDesktop noTree;
-    const WindowHandle editor = noTree.processes.AddWindow(WindowHandle{}, "RegEdit_RegEdit");
+    const WindowHandle editor = noTree.processes.AddWindow(WindowHandle{}, "RegEdit_RegEdit", "",
+                                                           noTree.processes.RegistryEditorPath());
     noTree.processes.AddWindow(editor, "SysListView32");
     JumpToRegistryKey(noTree.platform, kRunKey);
     EXPECT_EQ((std::vector<std::string>{"Show:5", "Foreground"}), Preamble(noTree.processes));
     EXPECT_EQ(2u, noTree.processes.calls.size());
     EXPECT_EQ(0u, noTree.processes.nowMs);
+}
+
+// Windows of the editor's class made by other programs, already open, some
+// not answering: none is shown, focused or typed into, and none holds the
+// program up; the real editor is started and walked to the key as always.
+TEST(JumpToRegistryKey, AWindowOfTheEditorsClassFromAnotherProgramIsPassedOver) {
+    const char* const impostors[] = {"C:\\users\\anna\\Downloads\\regedit.exe", "C:\\windows\\system32\\regedit.exe",
+                                     "C:\\windows\\regedit.exe.exe"};
+    for (const char* impostor : impostors) {
+        for (const bool hung : {false, true}) {
+            sim::SimDesktop m;
+            const WindowHandle foreign = m.processes.OpenRegistryEditor(false, impostor);
+            if (hung) m.processes.Hang(foreign);
+            JumpToRegistryKey(m.platform, kRunKey);
+            const std::string label = std::string(impostor) + (hung ? " (hung)" : "");
+            EXPECT_EQ(std::vector<std::string>{"C:\\windows\\regedit.exe"}, m.processes.started) << label;
+            for (const auto& call : m.processes.calls)
+                if (call.window) EXPECT_NE(foreign, call.window) << label;
+            EXPECT_FALSE(m.processes.WasSentTo(foreign)) << label;
+            EXPECT_EQ(kClimb + "HKEY_CURRENT_USER>~750Software>~750Microsoft>~750Windows>~750CurrentVersion>~750Run",
+                      Keystrokes(m.processes, m.processes.RegistryEditorTree()))
+                << label;
+            EXPECT_EQ(3750u, m.processes.nowMs) << label;  // no keystroke waited
+        }
+    }
+}
+
+// The real editor found running but not answering: each keystroke waits a
+// bounded time, and the first one not taken ends the typing.
+TEST(JumpToRegistryKey, AnEditorThatDoesNotAnswerEndsTheTypingAfterOneBoundedWait) {
+    sim::SimDesktop m;
+    m.processes.Hang(m.processes.OpenRegistryEditor());
+    JumpToRegistryKey(m.platform, kRunKey);
+    EXPECT_TRUE(m.processes.started.empty());
+    int sends = 0;
+    for (const auto& call : m.processes.calls)
+        if (call.kind == WindowCall::Send) {
+            ++sends;
+            EXPECT_EQ(2000u, call.value);
+        }
+    EXPECT_EQ(1, sends);
+    EXPECT_EQ(2000u, m.processes.nowMs);
 }
 
 TEST(RunProcess, StartsInANewConsoleAndClosesItsHandles) {

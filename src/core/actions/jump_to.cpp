@@ -10,6 +10,7 @@
 #include "core/forms/main_form.h"
 #include "core/model/text.h"
 #include "platform/owner.h"
+#include "platform/text_case.h"
 
 namespace qm {
 
@@ -31,6 +32,12 @@ constexpr std::uint32_t kPauseAfterExpandMs = 750;
 // Far more windows than a Registry Editor has; stops a search in a window
 // tree that keeps growing.
 constexpr int kMaxWindowsSearched = 4096;
+
+// How long one keystroke may take the editor; a window that does not answer
+// in that time ends the typing.
+constexpr std::uint32_t kKeystrokeTimeoutMs = 2000;
+// Far more windows of the editor's class than any desktop has.
+constexpr int kMaxEditorWindows = 256;
 
 const std::string kEditorClass = "RegEdit_RegEdit";
 const std::string kTreeClass = "SysTreeView32";
@@ -80,24 +87,42 @@ std::int32_t RunProcess(Platform& platform, const std::string& commandLine, bool
     return 0;
 }
 
+std::string RegistryEditorPath(Platform& platform) {
+    std::string windows;
+    if (!platform.system.GetWindowsDirectory(windows) || windows.empty()) return {};
+    if (windows.back() != '\\') windows += '\\';
+    return windows + "regedit.exe";
+}
+
 // The Registry Editor by its full path in the Windows directory, quoted: a
 // bare "regedit.exe" would first be looked for in this program's own folder
 // and the current directory, where anyone may have put a program of that
 // name, which would then run with this program's rights.
 std::string RegistryEditorCommandLine(Platform& platform) {
-    std::string windows;
-    if (!platform.system.GetWindowsDirectory(windows) || windows.empty()) return {};
-    if (windows.back() != '\\') windows += '\\';
-    return "\"" + windows + "regedit.exe\"";
+    const std::string editor = RegistryEditorPath(platform);
+    return editor.empty() ? std::string() : "\"" + editor + "\"";
+}
+
+WindowHandle FindRegistryEditor(Platform& platform) {
+    const std::string editor = LowerAscii(RegistryEditorPath(platform));
+    if (editor.empty()) return {};
+    IProcesses& processes = platform.processes;
+    WindowHandle window = processes.FindWindowEx(WindowHandle{}, WindowHandle{}, &kEditorClass, nullptr);
+    for (int seen = 0; window && seen < kMaxEditorWindows; ++seen) {
+        std::string program;
+        if (processes.GetWindowProgram(window, program) && LowerAscii(program) == editor) return window;
+        window = processes.FindWindowEx(WindowHandle{}, window, &kEditorClass, nullptr);
+    }
+    return {};
 }
 
 void JumpToRegistryKey(Platform& platform, const std::string& keyPath) {
     IProcesses& processes = platform.processes;
-    if (!processes.FindWindow(&kEditorClass, nullptr)) {
+    if (!FindRegistryEditor(platform)) {
         const std::string editor = RegistryEditorCommandLine(platform);
         if (editor.empty() || RunProcess(platform, editor, false, true) != 0) return;
     }
-    const WindowHandle editor = processes.FindWindow(&kEditorClass, nullptr);
+    const WindowHandle editor = FindRegistryEditor(platform);
     if (!editor) return;
     processes.ShowWindow(editor, kSwShow);
     processes.SetForegroundWindow(editor);
@@ -107,14 +132,20 @@ void JumpToRegistryKey(Platform& platform, const std::string& keyPath) {
     if (!tree) return;
     processes.SetForegroundWindow(tree);
     processes.SetFocus(tree);
-    for (int i = 0; i < kLeftArrows; ++i) processes.SendWindowMessage(tree, kWmKeyDown, kVkLeft, 0);
-    processes.SendWindowMessage(tree, kWmKeyDown, kVkRight, 0);
+    // Every keystroke waits a bounded time for the editor; one it does not
+    // take in that time ends the typing.
+    const auto send = [&](std::uint32_t message, std::uintptr_t key, std::intptr_t count) {
+        return processes.SendWindowMessage(tree, message, key, count, kKeystrokeTimeoutMs);
+    };
+    for (int i = 0; i < kLeftArrows; ++i)
+        if (!send(kWmKeyDown, kVkLeft, 0)) return;
+    if (!send(kWmKeyDown, kVkRight, 0)) return;
     for (char c : keyPath) {
         if (c == '\\') {
-            processes.SendWindowMessage(tree, kWmKeyDown, kVkRight, 0);
+            if (!send(kWmKeyDown, kVkRight, 0)) return;
             processes.Sleep(kPauseAfterExpandMs);
-        } else {
-            processes.SendWindowMessage(tree, kWmChar, static_cast<unsigned char>(c), kTypedKey);
+        } else if (!send(kWmChar, static_cast<unsigned char>(c), kTypedKey)) {
+            return;
         }
     }
 }

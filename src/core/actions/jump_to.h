@@ -13,9 +13,17 @@ namespace qm {
 // Reports nothing: a missing editor or tree only means the keys are lost.
 void JumpToRegistryKey(Platform& platform, const std::string& keyPath);
 
-// The command line that starts the Registry Editor: its full path in the
-// Windows directory, in quotes; empty when that directory is unknown.
+// The Registry Editor: its full path in the Windows directory; empty when
+// that directory is unknown. The command line that starts it is that path in quotes.
+std::string RegistryEditorPath(Platform& platform);
 std::string RegistryEditorCommandLine(Platform& platform);
+
+// The editor's main window: a top-level window of its class
+// ("RegEdit_RegEdit") whose process runs RegistryEditorPath, whether this
+// program started it or found it running. A window of that class from any
+// other program is passed over: it would get the keys typed, or hang the
+// program by not answering. None when there is no such window.
+WindowHandle FindRegistryEditor(Platform& platform);
 
 // Starts `commandLine` in a new console; -1 when it does not start (also for
 // a command line longer than kMaxCommandLine), else 0 or, with

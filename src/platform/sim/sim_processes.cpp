@@ -17,8 +17,11 @@ bool Matches(const SimWindow& w, const std::string* className, const std::string
 
 }  // namespace
 
-WindowHandle SimProcesses::AddWindow(WindowHandle parent, const std::string& className, const std::string& title) {
-    windows_.push_back({WindowHandle{nextWindow_}, parent, className, title, static_cast<bool>(parent)});
+WindowHandle SimProcesses::AddWindow(WindowHandle parent, const std::string& className, const std::string& title,
+                                     const std::string& program) {
+    const SimWindow* above = parent ? Window(parent) : nullptr;
+    windows_.push_back({WindowHandle{nextWindow_}, parent, className, title, static_cast<bool>(parent),
+                        above ? above->program : program, above ? above->hung : false});
     nextWindow_ += 0x10;
     return windows_.back().handle;
 }
@@ -29,8 +32,9 @@ const SimWindow* SimProcesses::Window(WindowHandle h) const {
     return nullptr;
 }
 
-WindowHandle SimProcesses::OpenRegistryEditor(bool treeIsGrandchild) {
-    WindowHandle main = AddWindow(WindowHandle{}, "RegEdit_RegEdit", "Registry Editor");
+WindowHandle SimProcesses::OpenRegistryEditor(bool treeIsGrandchild, std::string program) {
+    if (program.empty()) program = RegistryEditorPath();
+    WindowHandle main = AddWindow(WindowHandle{}, "RegEdit_RegEdit", "Registry Editor", program);
     WindowHandle treeParent = treeIsGrandchild ? AddWindow(main, "RegEdit_Frame") : main;
     AddWindow(treeParent, "SysTreeView32");
     AddWindow(treeParent, "SysListView32");
@@ -40,8 +44,32 @@ WindowHandle SimProcesses::OpenRegistryEditor(bool treeIsGrandchild) {
 
 WindowHandle SimProcesses::RegistryEditorTree() const {
     for (const SimWindow& w : windows_)
-        if (w.className == "SysTreeView32") return w.handle;
+        if (w.className == "SysTreeView32" && LowerAscii(w.program) == LowerAscii(RegistryEditorPath())) return w.handle;
     return {};
+}
+
+WindowHandle SimProcesses::TopOf(WindowHandle window) const {
+    const SimWindow* w = Window(window);
+    while (w && w->parent) w = Window(w->parent);
+    return w ? w->handle : WindowHandle{};
+}
+
+bool SimProcesses::WasSentTo(WindowHandle top) const {
+    for (const WindowCall& call : calls)
+        if (call.kind == WindowCall::Send && TopOf(call.window) == top) return true;
+    return false;
+}
+
+void SimProcesses::Hang(WindowHandle top) {
+    for (SimWindow& w : windows_)
+        if (TopOf(w.handle) == top) w.hung = true;
+}
+
+bool SimProcesses::GetWindowProgram(WindowHandle window, std::string& path) {
+    const SimWindow* w = Window(window);
+    if (!w || w->program.empty()) return false;
+    path = w->program;
+    return true;
 }
 
 std::string SimProcesses::RegistryEditorPath() const {
@@ -177,15 +205,19 @@ WindowHandle SimProcesses::SetFocus(WindowHandle window) {
     return previous;
 }
 
-std::intptr_t SimProcesses::SendWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-                                              std::intptr_t lParam) {
+bool SimProcesses::SendWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                                     std::intptr_t lParam, std::uint32_t milliseconds) {
     calls.push_back({.kind = WindowCall::Send,
                      .window = window,
                      .message = message,
                      .wParam = wParam,
                      .lParam = lParam,
+                     .value = milliseconds,
                      .atMs = nowMs});
-    return 0;
+    const SimWindow* w = Window(window);
+    if (w && !w->hung) return true;
+    nowMs += milliseconds;  // a hung window keeps the sender waiting its whole time
+    return false;
 }
 
 void SimProcesses::Sleep(std::uint32_t milliseconds) {

@@ -17,6 +17,8 @@ struct SimWindow {
     std::string className;
     std::string title;
     bool visible = false;
+    std::string program;  // the full path of the program that made it (its top-level window's)
+    bool hung = false;    // answers no message
 };
 
 // One call on another program or its windows, in the order made.
@@ -28,7 +30,7 @@ struct WindowCall {
     std::uint32_t message = 0;  // Send
     std::uintptr_t wParam = 0;  // Send; the show command for Show
     std::intptr_t lParam = 0;   // Send
-    std::uint32_t value = 0;    // the milliseconds of Sleep and the waits, the creation flags of Start
+    std::uint32_t value = 0;    // the milliseconds of Sleep, the waits and Send, the creation flags of Start
     std::string text{};         // the command line of Start
     std::uint64_t atMs = 0;     // virtual time when the call was made
 };
@@ -54,18 +56,24 @@ public:
     bool ShowWindow(WindowHandle window, int show) override;
     bool SetForegroundWindow(WindowHandle window) override;
     WindowHandle SetFocus(WindowHandle window) override;
-    std::intptr_t SendWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-                                    std::intptr_t lParam) override;
+    bool SendWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
+                           std::uint32_t milliseconds) override;
+    bool GetWindowProgram(WindowHandle window, std::string& path) override;
     void Sleep(std::uint32_t milliseconds) override;
     std::uint32_t GetLastError() override { return lastError; }
 
     // The Registry Editor: a top-level "RegEdit_RegEdit" window whose key tree
     // ("SysTreeView32") is a direct child as on Windows, or a grandchild
     // under a frame window as in Wine's editor. Returns the main window.
-    WindowHandle OpenRegistryEditor(bool treeIsGrandchild = false);
-    WindowHandle RegistryEditorTree() const;  // none when there is none
+    // `program` is the editor of the Windows directory unless another is named.
+    WindowHandle OpenRegistryEditor(bool treeIsGrandchild = false, std::string program = {});
+    WindowHandle RegistryEditorTree() const;  // the real editor's; none when there is none
+    // Whether any window of `top` (itself or a descendant) was sent a message.
+    bool WasSentTo(WindowHandle top) const;
+    void Hang(WindowHandle top);  // the window and all below it answer nothing
     const SimWindow* Window(WindowHandle h) const;
-    WindowHandle AddWindow(WindowHandle parent, const std::string& className, const std::string& title = "");
+    WindowHandle AddWindow(WindowHandle parent, const std::string& className, const std::string& title = "",
+                           const std::string& program = "");
 
     // What starting a program does. The program is the command line's first
     // word (quoted or not); a bare name is looked for as Windows does, in the
@@ -103,6 +111,7 @@ private:
     int openHandles_ = 0;
     std::vector<std::uintptr_t> liveHandles_;
     bool Close(std::uintptr_t handle);
+    WindowHandle TopOf(WindowHandle window) const;
 };
 
 }  // namespace qm::sim

@@ -93,8 +93,9 @@ public:
     bool ShowWindow(WindowHandle window, int show) override;
     bool SetForegroundWindow(WindowHandle window) override;
     WindowHandle SetFocus(WindowHandle window) override;
-    std::intptr_t SendWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-                                    std::intptr_t lParam) override;
+    bool GetWindowProgram(WindowHandle window, std::string& path) override;
+    bool SendWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
+                           std::uint32_t milliseconds) override;
     void Sleep(std::uint32_t milliseconds) override;
     std::uint32_t GetLastError() override;
 };

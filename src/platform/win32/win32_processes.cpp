@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_text.h"
 
 namespace qm::win32 {
 
@@ -54,9 +55,23 @@ bool Win32Processes::SetForegroundWindow(WindowHandle window) {
 WindowHandle Win32Processes::SetFocus(WindowHandle window) {
     return FromRaw<WindowHandle>(::SetFocus(ToRaw<HWND>(window)));
 }
-std::intptr_t Win32Processes::SendWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-                                                std::intptr_t lParam) {
-    return SendMessageA(ToRaw<HWND>(window), message, wParam, lParam);
+bool Win32Processes::SendWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                                       std::intptr_t lParam, std::uint32_t milliseconds) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(ToRaw<HWND>(window), message, wParam, lParam, SMTO_ABORTIFHUNG, milliseconds, &result) !=
+           0;
+}
+bool Win32Processes::GetWindowProgram(WindowHandle window, std::string& path) {
+    DWORD processId = 0;
+    if (!GetWindowThreadProcessId(ToRaw<HWND>(window), &processId) || !processId) return false;
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!process) return false;
+    wchar_t image[MAX_PATH * 4] = {};
+    DWORD size = static_cast<DWORD>(std::size(image));
+    const bool found = QueryFullProcessImageNameW(process, 0, image, &size) != FALSE;
+    ::CloseHandle(process);
+    if (found) path = AnsiFromWide(image);
+    return found;
 }
 void Win32Processes::Sleep(std::uint32_t ms) { ::Sleep(ms); }
 std::uint32_t Win32Processes::GetLastError() { return ::GetLastError(); }
