@@ -58,6 +58,29 @@ stop_program
 run_probe regedit-close 5000 >/dev/null
 rm -rf "$planted" "$cwd"
 
+# A window of the editor's class made by another program is already open and
+# answers nothing. It is passed over: the jump neither waits on it nor types
+# into it, and walks the Windows directory's editor, started for it, to the key.
+foreign_log="$artifacts/foreign.log"
+run_probe foreign-editor qm-foreign > "$foreign_log" &
+foreign_pid=$!
+for _ in $(seq 50); do grep -q '^foreign=ready' "$foreign_log" 2>/dev/null && break; sleep 0.1; done
+import_reg <<EOF2
+[-$regedit_state]
+EOF2
+start_program
+run_probe wait-main 30000 >/dev/null
+run_probe select-tab 0 >/dev/null
+run_probe select-row 0 0 >/dev/null
+out=$(timeout 40 wine "$probe" jump 0 2>/dev/null | tr -d '\r')
+run_probe release qm-foreign >/dev/null
+wait "$foreign_pid"
+out+=$'\n'$(cat "$foreign_log"; run_probe regedit-selection)
+expect "a foreign window of the editor's class" "$out" "jump done" "foreign=ready" "foreign keys=0" "editors=1" \
+  "selected=My Computer\\$hkcu_run"
+stop_program
+run_probe regedit-close 5000 >/dev/null
+
 import_reg <<EOF2
 [-$regedit_state]
 [-$hkcu_run]

@@ -51,7 +51,7 @@ out=$(timeout 20 wine "$probe" rows 0 2>/dev/null | tr -d '\r' | head -1)
 expect "still answering" "$out" "list 0 rows=$(grep -c '^row=' <<<"$rows")"
 run_probe item-press OK >/dev/null
 
-run_probe release-pipe "$pipe" >/dev/null
+run_probe release "$pipe" >/dev/null
 wait "$pipe_pid"
 expect "the pipe was never opened" "$(cat "$pipe_log")" "pipe=ready" "pipe=untouched"
 stop_program

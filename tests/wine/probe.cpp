@@ -375,7 +375,7 @@ int ItemFormCommand(const std::string& command, int argc, char** argv) {
 // A pipe \\.\pipe\NAME whose server never answers, as a program of the
 // user may offer one: a client that opens it and reads waits for ever.
 // Prints "pipe=ready", then "pipe=connected" as soon as anyone opens it, or
-// "pipe=untouched" once release-pipe NAME (or a minute) ends the wait.
+// "pipe=untouched" once release NAME (or a minute) ends the wait.
 int HoldPipe(const std::string& name) {
     HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, (name + "-stop").c_str());
     HANDLE pipe = CreateNamedPipeA(("\\\\.\\pipe\\" + name).c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
@@ -398,6 +398,59 @@ int HoldPipe(const std::string& name) {
     }
     CloseHandle(pipe);
     CloseHandle(overlapped.hEvent);
+    CloseHandle(stop);
+    return 0;
+}
+
+// A window of the Registry Editor's class, with a key tree, made by this
+// probe as any program of the user could: foreign-editor NAME prints
+// "foreign=ready", then answers no message at all until release NAME
+// (or a minute), then takes what was sent meanwhile and prints how many
+// keystrokes came ("foreign keys=N").
+int gForeignKeys = 0;
+WNDPROC gTreeProc = nullptr;
+LRESULT CALLBACK ForeignTreeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_KEYDOWN || message == WM_CHAR) ++gForeignKeys;
+    return CallWindowProcA(gTreeProc, window, message, wParam, lParam);
+}
+
+void PumpFor(DWORD ms) {
+    const DWORD end = GetTickCount() + ms;
+    MSG msg;
+    do {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        Sleep(20);
+    } while (static_cast<LONG>(end - GetTickCount()) > 0);
+}
+
+int ForeignEditor(const std::string& name) {
+    HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, (name + "-stop").c_str());
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TREEVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = "RegEdit_RegEdit";
+    RegisterClassA(&windowClass);
+    HWND top = CreateWindowA("RegEdit_RegEdit", "Registry Editor", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
+                             nullptr, instance, nullptr);
+    // A real key tree, whose keystrokes are counted on their way in.
+    HWND tree = CreateWindowA(WC_TREEVIEWA, "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100, top, nullptr, instance, nullptr);
+    if (!stop || !top || !tree) {
+        std::printf("foreign=failed\n");
+        return 1;
+    }
+    gTreeProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ForeignTreeProc)));
+    ShowWindow(top, SW_SHOWNOACTIVATE);
+    PumpFor(300);
+    std::printf("foreign=ready\n");
+    std::fflush(stdout);
+    WaitForSingleObject(stop, 60000);
+    PumpFor(1000);
+    std::printf("foreign keys=%d\n", gForeignKeys);
+    DestroyWindow(top);
     CloseHandle(stop);
     return 0;
 }
@@ -969,7 +1022,8 @@ int main(int argc, char** argv) {
     }
     if (command == "make-shortcut" && argc > 3) return MakeShortcut(argv[2], argv[3]);
     if (command == "hold-pipe" && argc > 2) return HoldPipe(argv[2]);
-    if (command == "release-pipe" && argc > 2) {
+    if (command == "foreign-editor" && argc > 2) return ForeignEditor(argv[2]);
+    if (command == "release" && argc > 2) {
         HANDLE stop = OpenEventA(EVENT_MODIFY_STATE, FALSE, (std::string(argv[2]) + "-stop").c_str());
         if (stop) SetEvent(stop), CloseHandle(stop);
         return stop ? 0 : 1;
