@@ -179,7 +179,7 @@ TEST_F(RegistryContract, ListsSubKeyNames) {
     Machine().registry.CloseKey(sub);
     TRegistry reg(Machine().registry);
     reg.SetRootKey(kHkeyCurrentUser);
-    ASSERT_TRUE(reg.OpenKey(std::string("\\") + kScratchKey, false));
+    ASSERT_TRUE(reg.OpenKey(std::string("\\") + kScratchKey, false, kKeyQueryValue | kKeyEnumerateSubKeys));
     std::vector<std::string> names{"stale"};
     reg.GetKeyNames(names);
     EXPECT_EQ((std::vector<std::string>{"Run"}), names);
