@@ -5,6 +5,7 @@
 #include "core/errors.h"
 #include "core/forms/main_form.h"
 #include "ui/sim/sim_desktop.h"
+#include "unit/tabs.h"
 
 namespace qm {
 namespace {
@@ -13,23 +14,7 @@ constexpr const char* kHKCURun = "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVer
 constexpr const char* kHKLMRun = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char* kRunOnceEx = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx";
 
-enum Tab {
-    HKCURun,
-    HKLMRun,
-    CommonStartup,
-    UserStartup,
-    HKCURunOnce,
-    HKLMRunOnce,
-    ShellObject,
-    RunOnceEx,
-    Services,
-    ActiveX,
-    WinLogon,
-    LoadRun,
-    HKLMExplorer,
-    HKCUExplorer,
-    Desktop
-};
+using namespace qm::testing;  // the tabs by position
 
 std::vector<std::string> Captions(const TListView& list) {
     std::vector<std::string> captions;
