@@ -88,6 +88,12 @@ expect "NUL-named value" "$(rows_of 4)" "list 4 rows=2" 'row=Updater|C:\qm\good.
 # Asked about the NUL-named row, answered No: nothing anywhere changes.
 row=$(run_probe rows 4 | grep '^row=' | cut -d'|' -f1 | grep -nxF "row=Updater${nul}evil" | cut -d: -f1)
 run_probe set-rows 4 $((row - 1)) $((row - 1)) >/dev/null
+# Its properties show the whole name and its own command.
+run_probe menu 4 3 >/dev/null
+expect "properties of the NUL-named row" "$(run_probe item-form 5000)" "Label1=Updater${nul}evil" \
+  "Edit2=Updater${nul}evil" 'Edit1=C:\qm\evil.exe'
+run_probe item-press Cancel >/dev/null
+sleep 0.5
 run_probe menu 4 0 >/dev/null
 expect "asked for exactly that row" "$(run_probe dialog Confirm 10000 '&No')" \
   "dialog=Are you sure want to delete autorun \"Updater${nul}evil\" ?"

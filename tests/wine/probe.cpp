@@ -191,9 +191,9 @@ HWND FindVisibleItemForm() {
 }
 
 std::string ControlText(HWND w) {
-    char text[2048] = {};
-    SendMessageA(w, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));  // marshalled across processes
-    return text;
+    wchar_t text[2048] = {};
+    SendMessageW(w, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text));  // marshalled across processes
+    return ShownAnsi(text);
 }
 
 const char* ItemControlName(HWND form, HWND w) {
