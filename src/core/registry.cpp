@@ -68,8 +68,8 @@ constexpr const char* kTypeNames[] = {"REG_NONE",
 }  // namespace
 
 std::string DescribeValueType(std::uint32_t type, std::uint32_t size) {
-    const std::string typeName = type < std::size(kTypeNames) ? std::string(kTypeNames[type])
-                                                              : FormatMessage1("type 0x%X", unsigned{type});
+    const std::string typeName =
+        type < std::size(kTypeNames) ? std::string(kTypeNames[type]) : FormatMessage1("type 0x%X", unsigned{type});
     return "(" + typeName + ", " + std::to_string(size) + (size == 1 ? " byte)" : " bytes)");
 }
 

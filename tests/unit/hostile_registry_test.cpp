@@ -56,8 +56,7 @@ TEST(HostileRegistry, AValueOfEveryTypeThatIsNotTextIsARowShowingItsTypeAndSizeA
         EXPECT_EQ("HKCU / Run (5)", form.TabCaptions[0]) << c.type;
         // The Winlogon row shows it too, and the scan reached every tab.
         EXPECT_EQ(DescribeValueType(c.type, 2), form.logs.Row(2).SubItems[0]) << c.type;
-        for (const std::string& caption : form.TabCaptions)
-            EXPECT_EQ(')', caption.back()) << c.type << ": " << caption;
+        for (const std::string& caption : form.TabCaptions) EXPECT_EQ(')', caption.back()) << c.type << ": " << caption;
         EXPECT_EQ(before, m.registry.Snapshot());
     }
 }
@@ -226,6 +225,36 @@ TEST(HostileRegistry, AKeyThatRefusesReadingIsARowNamingItAndNamesNothingToDelet
     EXPECT_TRUE(m.user.shown.empty());
     EXPECT_EQ(readable, m.registry.Snapshot());
     EXPECT_NE(before, readable);
+}
+
+// A value name with a NUL inside, beside the value its part before the NUL
+// names: each is its own row with its own command, the question names the
+// whole name, and a "&Yes" deletes exactly the one asked about.
+TEST(HostileRegistry, ANameWithANulInsideIsItsOwnRowAndDeletingItDeletesExactlyIt) {
+    constexpr const char* kRunOnce = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+    const std::string hidden("Updater\0evil", 12);
+    sim::SimDesktop m;
+    m.registry.SetString(kRunOnce, "Updater", "C:\\good.exe");
+    m.registry.SetString(kRunOnce, hidden, "C:\\evil.exe");
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
+    form.SelectTab(4);
+    TListView& list = form.ListOf(4);
+    ASSERT_EQ(2, list.Count());
+    EXPECT_EQ("Updater", list.Row(0).Caption);
+    EXPECT_EQ("C:\\good.exe", list.Row(0).SubItems[0]);
+    EXPECT_EQ(hidden, list.Row(1).Caption);
+    EXPECT_EQ("C:\\evil.exe", list.Row(1).SubItems[0]);
+    EXPECT_EQ("HKCU / Run Once (2)", form.TabCaptions[4]);
+    list.SetSelection(1, 1);
+    m.user.answers = {DialogResult::Yes};
+    form.ListCommandClick(4, ListCommand::Delete);
+    ASSERT_EQ(1u, m.user.shown.size());
+    EXPECT_EQ("Are you sure want to delete autorun \"" + hidden + "\" ?", m.user.shown[0].text);
+    EXPECT_FALSE(m.registry.HasValue(kRunOnce, hidden));
+    EXPECT_EQ("C:\\good.exe", m.registry.StringValue(kRunOnce, "Updater"));
+    ASSERT_EQ(1, list.Count());
+    EXPECT_EQ("Updater", list.Row(0).Caption);
 }
 
 TEST(HostileRegistry, ManyValuesAndComponentsAreListedWhole) {

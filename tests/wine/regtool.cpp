@@ -93,10 +93,11 @@ int SetCounted(const char* path, const char* name, const char* text) {
 
 void PrintCounted(const wchar_t* text, size_t chars) {
     for (size_t i = 0; i < chars; ++i) {
-        if (text[i] == L'\0')
+        if (text[i] == L'\0') {
             fputs("\\0", stdout);
-        else
+        } else {
             putchar(text[i] < 0x80 ? static_cast<char>(text[i]) : '?');
+        }
     }
 }
 

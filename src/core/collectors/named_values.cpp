@@ -15,8 +15,8 @@ void ScanNamedValue(const NamedValues& source, const NamedValue& value, ScanCont
         reg.OpenKey("\\" + std::string(source.key), false) ? std::string() : RefusalText(reg.LastOpenError());
     TEntryRow& row = rows.Start();
     row.Caption = value.caption;
-    row.Where = RegistryLocation{
-        .root = source.root, .key = source.key, .value = value.valueName, .refused = !refusal.empty()};
+    row.Where =
+        RegistryLocation{.root = source.root, .key = source.key, .value = value.valueName, .refused = !refusal.empty()};
     row.SubItems.Add(refusal.empty() ? reg.ReadString(value.valueName)
                                      : refusal + ": " + RootKeyName(source.root) + "\\" + source.key);
     if (row.SubItems[0].empty()) row.SubItems[0] = "No Autorun Entry";

@@ -61,8 +61,8 @@ std::vector<std::uint8_t> CountedAnsi(const wchar_t* text, size_t chars) {
     const int n = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(chars), nullptr, 0, nullptr, nullptr);
     std::vector<std::uint8_t> ansi(static_cast<size_t>(n > 0 ? n : 0));
     if (n > 0)
-        WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(chars), reinterpret_cast<char*>(ansi.data()), n,
-                            nullptr, nullptr);
+        WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(chars), reinterpret_cast<char*>(ansi.data()), n, nullptr,
+                            nullptr);
     return ansi;
 }
 
@@ -91,10 +91,11 @@ long NativeQuery(HKEY key, const std::string& name, std::uint32_t& type, std::ve
     }
     const auto* info = reinterpret_cast<const PartialValueInformation*>(buffer.data());
     type = info->Type;
-    if (IsTextType(info->Type))
+    if (IsTextType(info->Type)) {
         data = CountedAnsi(reinterpret_cast<const wchar_t*>(info->Data), info->DataLength / sizeof(wchar_t));
-    else
+    } else {
         data.assign(info->Data, info->Data + info->DataLength);
+    }
     return ERROR_SUCCESS;
 }
 

@@ -93,8 +93,8 @@ DialogResult Win32Dialogs::Show(const DialogRequest& request) {
     }
     HWND owner = GetActiveWindow();
     // Wide, so that a name with a NUL inside is shown whole.
-    switch (MessageBoxW(owner, ShownWide(request.text).c_str(), ShownWide(request.title).c_str(),
-                        type | MB_TASKMODAL)) {
+    switch (
+        MessageBoxW(owner, ShownWide(request.text).c_str(), ShownWide(request.title).c_str(), type | MB_TASKMODAL)) {
         case IDYES:
             return DialogResult::Yes;
         case IDNO:
