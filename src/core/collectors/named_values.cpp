@@ -10,11 +10,15 @@ namespace {
 void ScanNamedValue(const NamedValues& source, const NamedValue& value, ScanContext& context, RowReader& rows) {
     TRegistry reg(context.platform.registry);
     reg.SetRootKey(RootKeyOf(source.root));
-    reg.OpenKey("\\" + std::string(source.key), false);  // a key that cannot be opened reads as empty
+    // A key that is not there reads as empty; one that refuses reading says so.
+    const std::string refusal =
+        reg.OpenKey("\\" + std::string(source.key), false) ? std::string() : RefusalText(reg.LastOpenError());
     TEntryRow& row = rows.Start();
     row.Caption = value.caption;
-    row.Where = RegistryLocation{.root = source.root, .key = source.key, .value = value.valueName};
-    row.SubItems.Add(reg.ReadString(value.valueName));
+    row.Where =
+        RegistryLocation{.root = source.root, .key = source.key, .value = value.valueName, .refused = !refusal.empty()};
+    row.SubItems.Add(refusal.empty() ? reg.ReadString(value.valueName)
+                                     : refusal + ": " + RootKeyName(source.root) + "\\" + source.key);
     if (row.SubItems[0].empty()) row.SubItems[0] = "No Autorun Entry";
     // Commas go before the cut, so "userinit.exe," names userinit.exe.
     const std::string target =

@@ -1,7 +1,10 @@
 // The startup folders of all users and of the current user: one row per
-// program or shortcut lying there, with the path a shortcut points to.
+// file lying there, with the path a shortcut points to. Windows starts every
+// file of these folders, whatever its kind (a script, a batch file, an
+// Internet shortcut), so every file is listed.
 #include "core/collectors/collector.h"
 #include "platform/owner.h"
+#include "platform/text_case.h"
 
 namespace qm {
 
@@ -12,6 +15,10 @@ namespace {
 constexpr std::uint32_t kStartupSearchAttributes = 0x2F;
 constexpr int kPathChars = 260;
 constexpr std::uint32_t kStgmRead = 0;
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
 
 std::string WithSlash(const std::string& folder) { return folder.back() == '\\' ? folder : folder + "\\"; }
 
@@ -25,21 +32,26 @@ FileIdentity IdentityOf(Platform& platform, const std::string& path) {
     return info.identity;
 }
 
-// Appends a row for each file (not folder) of `folder` matching the wildcard `mask`.
-void ScanStartupFolder(ScanContext& context, RowReader& rows, const std::string& folder, const std::string& mask,
-                       const FileIdentity& folderIdentity) {
+// Appends a row for each file (not folder, not the folder's desktop.ini) of
+// `folder`, with the identity of the folder and of each file as listed.
+void ScanStartupFolder(ScanContext& context, RowReader& rows, const std::string& folder) {
     const std::string dir = WithSlash(folder);
+    const FileIdentity folderIdentity = IdentityOf(context.platform, folder);
     std::vector<FoundFile> found;
-    context.platform.files.FindFiles(dir + mask, kStartupSearchAttributes, found);
+    context.platform.files.FindFiles(dir + "*", kStartupSearchAttributes, found);
     for (const FoundFile& file : found) {
         if (file.attributes & kFileAttributeDirectory) continue;
+        const std::string lower = LowerAscii(file.name);
+        if (lower == "desktop.ini") continue;  // the folder's own settings, never started
         TEntryRow& row = rows.Start();
         row.Caption = file.name;
         row.Where = FileLocation{.folder = dir,
                                  .name = file.name,
                                  .folderIdentity = folderIdentity,
                                  .fileIdentity = IdentityOf(context.platform, dir + file.name)};
-        row.SubItems.Add(ResolveShortcut(context.platform, dir + file.name));
+        // A shortcut starts what it points to; any other file is started itself.
+        row.SubItems.Add(EndsWith(lower, ".lnk") ? ResolveShortcut(context.platform, dir + file.name)
+                                                 : dir + file.name);
         row.SubItems.Add("Windows AutoRun");
         row.SubItems.Add(dir);
         row.StateIndex = 4;
@@ -90,16 +102,10 @@ bool ShowFolderLink(ScanContext& context, RowReader& rows, const std::string& fo
 
 }  // namespace
 
-// The folder is asked for again for each mask, as it always was.
 void ScanStartupFolders(const StartupFolder& source, ScanContext& context, RowReader& rows) {
-    bool first = true;
-    for (const char* mask : source.masks) {
-        const std::string folder = GetSpecialFolderPath(context.platform, source.csidl);
-        if (folder.empty()) continue;
-        if (first && ShowFolderLink(context, rows, folder)) return;
-        first = false;
-        ScanStartupFolder(context, rows, folder, mask, IdentityOf(context.platform, folder));
-    }
+    const std::string folder = GetSpecialFolderPath(context.platform, source.csidl);
+    if (folder.empty() || ShowFolderLink(context, rows, folder)) return;
+    ScanStartupFolder(context, rows, folder);
 }
 
 }  // namespace qm

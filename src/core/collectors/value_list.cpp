@@ -10,7 +10,24 @@ void ScanValueList(const ValueList& source, ScanContext& context, RowReader& row
     const std::string subKey = "\\" + std::string(source.key);
     std::vector<std::string> names;
     reg.SetRootKey(RootKeyOf(source.root));
-    if (!reg.OpenKey(subKey, false)) return;
+    if (!reg.OpenKey(subKey, false)) {
+        // A key that exists but refuses reading may hold anything: it is a
+        // row of its own, never an empty list.
+        const std::string refusal = RefusalText(reg.LastOpenError());
+        if (refusal.empty()) return;
+        TEntryRow& row = rows.Start();
+        row.Caption = std::string(RootKeyName(source.root)) + subKey;
+        row.Where = RegistryLocation{.root = source.root, .key = source.key, .refused = true};
+        row.SubItems.Add(refusal);
+        row.SubItems.Add(RootKeyName(source.root));
+        if (source.keyColumns) {
+            row.SubItems.Add(KeyNameOf(source, std::get<RegistryLocation>(row.Where)));
+            row.SubItems.Add(subKey);
+        }
+        row.StateIndex = 3;
+        rows.Finish(context, IconSource{});
+        return;
+    }
     reg.GetValueNames(names);
     // A failure leaves the key open; the next user of the accessor closes it.
     for (const std::string& name : names) {
