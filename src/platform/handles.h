@@ -31,6 +31,6 @@ using ThreadHandle = PlatformHandle<struct ThreadKind>;        // that process's
 using WindowHandle = PlatformHandle<struct WindowKind>;        // a window of another program
 using IconHandle = PlatformHandle<struct IconKind>;            // an icon the shell made for the program
 using ImageListHandle = PlatformHandle<struct ImageListKind>;  // one of the shell's system image lists
-using FileHandle = PlatformHandle<struct FileKind>;            // a file or folder opened as itself, never through a link
+using FileHandle = PlatformHandle<struct FileKind>;  // a file or folder opened as itself, never through a link
 
 }  // namespace qm

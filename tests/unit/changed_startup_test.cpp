@@ -167,9 +167,10 @@ TEST(ChangedStartup, ACaptionEditedToAnotherFilesNameDeletesNeither) {
     EXPECT_TRUE(m.files.Exists(UserFolder(m) + "\\victim.exe"));
     EXPECT_TRUE(m.files.Exists(UserFolder(m) + "\\other.exe"));
     ASSERT_EQ(2u, m.user.shown.size());
-    EXPECT_EQ("\"other.exe\" was not deleted: it is no longer the file that was listed (it was replaced, renamed or "
-              "made a link).",
-              m.user.shown[1].text);
+    EXPECT_EQ(
+        "\"other.exe\" was not deleted: it is no longer the file that was listed (it was replaced, renamed or "
+        "made a link).",
+        m.user.shown[1].text);
 }
 
 // A startup folder that is a link before the list is read is one row that

@@ -176,8 +176,8 @@ TEST(JumpToRegistryKey, EndsSilentlyWithoutAnEditorOrItsTree) {
     // An editor window without a key tree is shown, but nothing is typed and
     // the focus stays where it was.
     sim::SimDesktop noTree;
-    const WindowHandle editor = noTree.processes.AddWindow(WindowHandle{}, "RegEdit_RegEdit", "",
-                                                           noTree.processes.RegistryEditorPath());
+    const WindowHandle editor =
+        noTree.processes.AddWindow(WindowHandle{}, "RegEdit_RegEdit", "", noTree.processes.RegistryEditorPath());
     noTree.processes.AddWindow(editor, "SysListView32");
     JumpToRegistryKey(noTree.platform, kRunKey);
     EXPECT_EQ((std::vector<std::string>{"Show:5", "Foreground"}), Preamble(noTree.processes));
@@ -360,10 +360,10 @@ TEST(JumpToClick, FolderListsOpenOnlyExistingFoldersAndNeverStartAProgram) {
         // The service's program folder: lower case, no quotes, no arguments, no trailing backslash.
         {Services, {"Svc", "\"C:\\Program Files\\Svc\\svc.exe\" -k run"}, {}, "c:\\program files\\svc"},
         {Services, {"Svc", "C:\\svc.exe /service"}, {}, "c:\\\\"},  // the root's backslash doubled before the quote
-        {Services, {"Svc", "svc.exe"}, {}, nullptr},              // no folder part
-        {Services, {"Svc", "\\svc.exe"}, {}, nullptr},            // not the root of whatever drive is current
-        {Services, {"Svc", "C:\\gone\\svc.exe"}, {}, nullptr},    // a folder that does not exist
-        {Services, {"Svc", "c:\\evil.exe\\x.exe"}, {}, nullptr},  // "c:\\evil.exe" is a program, not a folder
+        {Services, {"Svc", "svc.exe"}, {}, nullptr},                // no folder part
+        {Services, {"Svc", "\\svc.exe"}, {}, nullptr},              // not the root of whatever drive is current
+        {Services, {"Svc", "C:\\gone\\svc.exe"}, {}, nullptr},      // a folder that does not exist
+        {Services, {"Svc", "c:\\evil.exe\\x.exe"}, {}, nullptr},    // "c:\\evil.exe" is a program, not a folder
     };
     for (const Case& c : cases) {
         Fixture f;
@@ -376,10 +376,10 @@ TEST(JumpToClick, FolderListsOpenOnlyExistingFoldersAndNeverStartAProgram) {
         for (const auto& call : f.m.processes.calls)
             if (call.kind == sim::WindowCall::Start) started.push_back(call.text);
         if (c.opened)
-            EXPECT_EQ(std::vector<std::string>{"\"C:\\windows\\explorer.exe\" \"" + std::string(c.opened) + "\""}, started)
+            EXPECT_EQ(std::vector<std::string>{"\"C:\\windows\\explorer.exe\" \"" + std::string(c.opened) + "\""},
+                      started)
                 << label;
-        else
-            EXPECT_TRUE(started.empty()) << label;
+        else EXPECT_TRUE(started.empty()) << label;
         EXPECT_TRUE(f.m.user.shown.empty()) << label;
     }
 }

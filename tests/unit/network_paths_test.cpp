@@ -52,12 +52,12 @@ TEST(NetworkPaths, NoCommandOfTheRowReachesTheServerOrThePipe) {
         form.ListCommandClick(0, ListCommand::Properties);
         TItemForm& item = *form.ItemForm;
         ASSERT_TRUE(item.Visible);
-        EXPECT_EQ("", item.Label6) << i;   // company
-        EXPECT_EQ("", item.Label8) << i;   // description
-        EXPECT_EQ("", item.Label10) << i;  // version
+        EXPECT_EQ("", item.Label6) << i;       // company
+        EXPECT_EQ("", item.Label8) << i;       // description
+        EXPECT_EQ("", item.Label10) << i;      // version
         EXPECT_TRUE(item.Image1.Icon()) << i;  // the icon of its type, by name
-        item.SpeedButton1Click();  // the Properties sheet
-        item.BitBtn1Click();       // its folder
+        item.SpeedButton1Click();              // the Properties sheet
+        item.BitBtn1Click();                   // its folder
     }
     for (const std::string& path : m.files.reached) EXPECT_FALSE(IsNetworkOrDevicePath(path)) << path;
     EXPECT_TRUE(m.shell.executions.empty());

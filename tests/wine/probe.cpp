@@ -461,8 +461,8 @@ int ForeignEditor(const std::string& name) {
         std::printf("foreign=failed\n");
         return 1;
     }
-    gTreeProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ForeignTreeProc)));
+    gTreeProc =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ForeignTreeProc)));
     ShowWindow(top, SW_SHOWNOACTIVATE);
     PumpFor(300);
     std::printf("foreign=ready\n");

@@ -160,8 +160,7 @@ void JumpToClick(TMainForm& form, int tab) {
                 JumpToRegistryKey(form.platform, KeyNameOf(category.source, *at));
             break;
         case JumpTarget::Folder:
-            if (const auto* at = std::get_if<FileLocation>(&row->Where))
-                OpenFolder(form.platform, at->folder);
+            if (const auto* at = std::get_if<FileLocation>(&row->Where)) OpenFolder(form.platform, at->folder);
             break;
         case JumpTarget::ProgramFolder:
             OpenFolder(form.platform, ExtractFileDir(ExtractTargetPath(row->SubItems[category.commandColumn], ".exe")));

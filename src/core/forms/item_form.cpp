@@ -55,8 +55,6 @@ void TItemForm::SpeedButton1Click() {
     platform.shell.ShellExecuteEx(info);
 }
 
-void TItemForm::BitBtn1Click() {
-    OpenFolder(platform, ExtractFileDir(ExtractTargetPath(Edit1, ".exe")));
-}
+void TItemForm::BitBtn1Click() { OpenFolder(platform, ExtractFileDir(ExtractTargetPath(Edit1, ".exe"))); }
 
 }  // namespace qm

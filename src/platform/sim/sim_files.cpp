@@ -179,8 +179,7 @@ void SimFileSystem::Rename(const std::string& from, const std::string& to) {
     const std::string old = LowerAscii(StripSlash(from));
     for (Entry& e : entries_) {
         const std::string lower = LowerAscii(e.path);
-        if (lower == old)
-            e.path = StripSlash(to);
+        if (lower == old) e.path = StripSlash(to);
         else if (lower.size() > old.size() && lower.compare(0, old.size(), old) == 0 && lower[old.size()] == '\\')
             e.path = StripSlash(to) + e.path.substr(old.size());
     }
@@ -223,7 +222,7 @@ FileHandle SimFileSystem::OpenEntry(const std::string& path, bool forDeletion, l
     Entry* e = HasWildcard(real) ? nullptr : Lookup(real, false);
     if (!e && !HasWildcard(real)) e = Lookup(real, true);
     if (!e) {
-        error = HasWildcard(path)                ? kErrorInvalidName
+        error = HasWildcard(path)              ? kErrorInvalidName
                 : FolderExists(ParentOf(path)) ? kErrorFileNotFound
                                                : kErrorPathNotFound;
         return FileHandle{};
@@ -278,8 +277,9 @@ bool SimFileSystem::CloseEntry(FileHandle file) {
     const OpenEntryState state = it->second;
     open_.erase(it);
     if (state.deletePending) {
-        entries_.erase(std::remove_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.id == state.id; }),
-                       entries_.end());
+        entries_.erase(
+            std::remove_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.id == state.id; }),
+            entries_.end());
         Reindex();
     }
     return true;

@@ -44,7 +44,8 @@ WindowHandle SimProcesses::OpenRegistryEditor(bool treeIsGrandchild, std::string
 
 WindowHandle SimProcesses::RegistryEditorTree() const {
     for (const SimWindow& w : windows_)
-        if (w.className == "SysTreeView32" && LowerAscii(w.program) == LowerAscii(RegistryEditorPath())) return w.handle;
+        if (w.className == "SysTreeView32" && LowerAscii(w.program) == LowerAscii(RegistryEditorPath()))
+            return w.handle;
     return {};
 }
 

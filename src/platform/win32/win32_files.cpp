@@ -43,8 +43,9 @@ std::string Utf8FromWide(const wchar_t* text) {
 
 FileHandle Win32Files::OpenEntry(const std::string& path, bool forDeletion, long& error) {
     const DWORD access = FILE_READ_ATTRIBUTES | SYNCHRONIZE | (forDeletion ? DELETE : 0);
-    HANDLE file = CreateFileW(WideFromAnsi(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE file =
+        CreateFileW(WideFromAnsi(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         error = static_cast<long>(GetLastError());
         return FileHandle{};
@@ -64,7 +65,8 @@ bool Win32Files::GetEntryInfo(FileHandle file, FileEntryInfo& info) {
 
 bool Win32Files::GetFinalPath(FileHandle file, FinalPath& path) {
     std::wstring buffer(MAX_PATH, L'\0');
-    DWORD n = GetFinalPathNameByHandleW(Native(file), buffer.data(), static_cast<DWORD>(buffer.size()), VOLUME_NAME_DOS);
+    DWORD n =
+        GetFinalPathNameByHandleW(Native(file), buffer.data(), static_cast<DWORD>(buffer.size()), VOLUME_NAME_DOS);
     if (n >= buffer.size()) {
         buffer.assign(n + 1, L'\0');
         n = GetFinalPathNameByHandleW(Native(file), buffer.data(), static_cast<DWORD>(buffer.size()), VOLUME_NAME_DOS);
@@ -72,10 +74,8 @@ bool Win32Files::GetFinalPath(FileHandle file, FinalPath& path) {
     if (n == 0 || n >= buffer.size()) return false;
     buffer.resize(n);
     // "\\?\C:\..." for a drive, "\\?\UNC\server\..." for a share.
-    if (buffer.rfind(L"\\\\?\\UNC\\", 0) == 0)
-        buffer.replace(0, 8, L"\\\\");
-    else if (buffer.rfind(L"\\\\?\\", 0) == 0)
-        buffer.erase(0, 4);
+    if (buffer.rfind(L"\\\\?\\UNC\\", 0) == 0) buffer.replace(0, 8, L"\\\\");
+    else if (buffer.rfind(L"\\\\?\\", 0) == 0) buffer.erase(0, 4);
     path.exact = Utf8FromWide(buffer.c_str());
     path.shown = AnsiFromWide(buffer.c_str());
     return true;
