@@ -11,6 +11,8 @@
 #include "core/model/icons.h"
 #include "core/model/rows.h"
 #include "core/model/text.h"
+#include "platform/owner.h"
+#include "platform/text_case.h"
 
 namespace qm {
 namespace {
@@ -139,6 +141,59 @@ TEST_F(StartupFilesContract, StartupFoldersAreGivenAndUnknownOnesAreEmpty) {
         EXPECT_EQ("\\startup", LowerAscii(path.substr(path.size() - 8))) << path;
     }
     EXPECT_EQ("", GetSpecialFolderPath(Machine(), 0x7F));  // no such folder
+}
+
+// Files opened as themselves, as a deletion checks and deletes them: the
+// same file has the same identity by any handle, another file another one;
+// the final path lies in the folder's own; only a handle opened for deletion
+// deletes, and a read-only file refuses.
+TEST_F(StartupFilesContract, AnEntryOpenedAsItselfIsIdentifiedCheckedAndDeletedByItsHandle) {
+    IFiles& files = Machine().files;
+    contract::PutPlainFile(In("a.exe"), "MZ", kFileAttributeArchive);
+    contract::PutPlainFile(In("b.exe"), "MZ", kFileAttributeArchive);
+    contract::PutPlainFile(In("locked.exe"), "MZ", kFileAttributeReadonly);
+    const auto info = [&](const std::string& path, bool forDeletion, FileEntryInfo& out, FinalPath& final) {
+        long error = -1;
+        const FileOwner entry(files, files.OpenEntry(path, forDeletion, error));
+        EXPECT_TRUE(entry) << path << " error " << error;
+        EXPECT_EQ(kErrorSuccess, error) << path;
+        EXPECT_TRUE(entry && files.GetEntryInfo(entry.Get(), out)) << path;
+        EXPECT_TRUE(entry && files.GetFinalPath(entry.Get(), final)) << path;
+    };
+    FileEntryInfo folder, a, again, b;
+    FinalPath folderPath, aPath, ignored;
+    info(folder_, false, folder, folderPath);
+    info(In("a.exe"), false, a, aPath);
+    info(In("a.exe"), true, again, ignored);
+    info(In("b.exe"), false, b, ignored);
+    EXPECT_NE(0u, folder.attributes & kFileAttributeDirectory);
+    EXPECT_EQ(0u, a.attributes & (kFileAttributeDirectory | kFileAttributeReparsePoint));
+    EXPECT_EQ(a.identity, again.identity);
+    EXPECT_FALSE(a.identity == b.identity);
+    EXPECT_FALSE(a.identity == folder.identity);
+    EXPECT_EQ(LowerAscii(folderPath.exact + "\\a.exe"), LowerAscii(aPath.exact));
+    EXPECT_EQ(aPath.exact, aPath.shown);  // an ASCII path reads the same both ways
+
+    long error = -1;
+    {
+        const FileOwner reading(files, files.OpenEntry(In("a.exe"), false, error));
+        EXPECT_NE(kErrorSuccess, files.DeleteEntry(reading.Get()));
+    }
+    {
+        const FileOwner locked(files, files.OpenEntry(In("locked.exe"), true, error));
+        ASSERT_TRUE(locked);
+        EXPECT_EQ(kErrorAccessDenied, files.DeleteEntry(locked.Get()));
+    }
+    {
+        const FileOwner deleting(files, files.OpenEntry(In("a.exe"), true, error));
+        ASSERT_TRUE(deleting);
+        EXPECT_EQ(kErrorSuccess, files.DeleteEntry(deleting.Get()));
+    }
+    EXPECT_EQ(kInvalidFileAttributes, files.GetFileAttributes(In("a.exe")));
+    EXPECT_NE(kInvalidFileAttributes, files.GetFileAttributes(In("b.exe")));
+    EXPECT_NE(kInvalidFileAttributes, files.GetFileAttributes(In("locked.exe")));
+    EXPECT_FALSE(files.OpenEntry(In("a.exe"), false, error));
+    EXPECT_EQ(kErrorFileNotFound, error);
 }
 
 }  // namespace
