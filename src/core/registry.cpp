@@ -18,7 +18,10 @@ bool TRegistry::OpenKey(const std::string& path, bool canCreate) {
     const std::string relative = fromRoot ? path.substr(1) : path;
     const KeyHandle parent = (fromRoot || !current_) ? root_ : current_;
     KeyHandle opened;
-    if (registry_.OpenKey(parent, relative, kAccess, opened) != kErrorSuccess) return false;
+    const std::uint32_t viewFlag = view_ == RegView::Registry64   ? kKeyWow64_64Key
+                                   : view_ == RegView::Registry32 ? kKeyWow64_32Key
+                                                                  : 0;
+    if (registry_.OpenKey(parent, relative, kAccess | viewFlag, opened) != kErrorSuccess) return false;
     CloseKey();
     current_ = opened;
     return true;

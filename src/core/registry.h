@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/model/location.h"
 #include "platform/platform.h"
 
 namespace qm {
@@ -19,6 +20,9 @@ public:
     KeyHandle CurrentKey() const { return current_; }
 
     void SetRootKey(KeyHandle root);
+    // The registry view the next keys are opened in (the open key stays).
+    void SetView(RegView view) { view_ = view; }
+    RegView View() const { return view_; }
     // A path with a leading backslash is opened below the root; any other
     // below the open key, or below the root when none is open.
     bool OpenKey(const std::string& path, bool canCreate);
@@ -38,6 +42,7 @@ private:
     IRegistry& registry_;
     KeyHandle root_ = kHkeyCurrentUser;
     KeyHandle current_;
+    RegView view_ = RegView::Default;
 };
 
 }  // namespace qm

@@ -10,9 +10,12 @@ namespace {
 // Opens the key that holds the row's value. A component's key is opened
 // below the components key, never by its full path: with a name of 255
 // characters that path is longer than Wine's RegOpenKeyExA takes.
+// The key is opened in the view the row was read in.
 bool OpenEntryKey(TRegistry& reg, const RegistryLocation& at) {
-    if (!reg.OpenKey("\\" + at.key, false)) return false;
-    if (at.subKey.empty() || reg.OpenKey(at.subKey, false)) return true;
+    reg.SetView(at.view);
+    const bool opened = reg.OpenKey("\\" + at.key, false) && (at.subKey.empty() || reg.OpenKey(at.subKey, false));
+    reg.SetView(RegView::Default);
+    if (opened) return true;
     reg.CloseKey();  // the components key itself holds no entry
     return false;
 }

@@ -5,8 +5,12 @@
 
 namespace qm {
 
-void ScanInstalledComponents(const InstalledComponents& source, ScanContext& context, RowReader& rows) {
+namespace {
+
+void ScanInstalledComponentsView(const InstalledComponents& source, RegView view, ScanContext& context,
+                                 RowReader& rows) {
     TRegistry reg(context.platform.registry);
+    reg.SetView(view);
     const std::string componentsKey = std::string(source.key) + "\\";
     std::vector<std::string> names;
     reg.SetRootKey(RootKeyOf(source.root));
@@ -23,7 +27,8 @@ void ScanInstalledComponents(const InstalledComponents& source, ScanContext& con
             continue;
         }
         TEntryRow& row = rows.Start();
-        row.Where = RegistryLocation{.root = source.root, .key = source.key, .subKey = name, .value = "StubPath"};
+        row.Where = RegistryLocation{
+            .root = source.root, .view = view, .key = source.key, .subKey = name, .value = "StubPath"};
         row.Caption = reg.ReadString("");
         row.SubItems.Add(reg.ReadString("ComponentID"));
         row.SubItems.Add(reg.ReadString("StubPath"));
@@ -35,6 +40,13 @@ void ScanInstalledComponents(const InstalledComponents& source, ScanContext& con
         rows.Finish(context, IconSource{target, true});
         reg.CloseKey();
     }
+}
+
+}  // namespace
+
+void ScanInstalledComponents(const InstalledComponents& source, ScanContext& context, RowReader& rows) {
+    for (RegView view : ViewsOf(context.platform, source.root, source.redirected))
+        ScanInstalledComponentsView(source, view, context, rows);
 }
 
 }  // namespace qm

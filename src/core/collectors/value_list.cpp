@@ -5,23 +5,29 @@
 
 namespace qm {
 
-void ScanValueList(const ValueList& source, ScanContext& context, RowReader& rows) {
+namespace {
+
+void ScanValueListView(const ValueList& source, RegView view, ScanContext& context, RowReader& rows) {
     TRegistry& reg = context.sharedRegistry;
+    const RegistryLocation at{.root = source.root, .view = view, .key = source.key};
     const std::string subKey = "\\" + std::string(source.key);
     std::vector<std::string> names;
     reg.SetRootKey(RootKeyOf(source.root));
-    if (!reg.OpenKey(subKey, false)) return;
+    reg.SetView(view);
+    const bool opened = reg.OpenKey(subKey, false);
+    reg.SetView(RegView::Default);
+    if (!opened) return;
     reg.GetValueNames(names);
     // A failure leaves the key open; the next user of the accessor closes it.
     for (const std::string& name : names) {
         TEntryRow& row = rows.Start();
         row.Caption = name;
-        row.Where = RegistryLocation{.root = source.root, .key = source.key, .value = name};
+        row.Where = RegistryLocation{.root = source.root, .view = view, .key = source.key, .value = name};
         row.SubItems.Add(reg.ReadString(name));
         row.SubItems.Add(RootKeyName(source.root));
         if (source.keyColumns) {
             row.SubItems.Add(KeyNameOf(source, std::get<RegistryLocation>(row.Where)));
-            row.SubItems.Add(subKey);
+            row.SubItems.Add("\\" + RealKeyPath(at));
         }
         // The value is read a second time for its target, as it always was.
         const IconSource icon{*source.iconName ? std::string(source.iconName)
@@ -30,6 +36,15 @@ void ScanValueList(const ValueList& source, ScanContext& context, RowReader& row
         rows.Finish(context, icon);
     }
     reg.CloseKey();
+}
+
+}  // namespace
+
+void ScanValueList(const ValueList& source, ScanContext& context, RowReader& rows) {
+    // On 64-bit Windows a redirected key is listed once per view, the 64-bit
+    // view first.
+    for (RegView view : ViewsOf(context.platform, source.root, source.redirected))
+        ScanValueListView(source, view, context, rows);
 }
 
 }  // namespace qm

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "core/model/icons.h"
+#include "core/model/native_path.h"
 
 namespace qm {
 
@@ -112,8 +113,9 @@ void GetFileTypeText(Platform& platform, const TFixedFileInfo& fixed, std::strin
     }
 }
 
-void ReadFileVersionInfo(Platform& platform, const std::string& path, TFileVersionInfo& info) {
+void ReadFileVersionInfo(Platform& platform, const std::string& named, TFileVersionInfo& info) {
     info = TFileVersionInfo{};
+    const std::string path = NativePath(platform, named);
     ShellFileInfo shellInfo;
     if (platform.shell.GetFileInfo(path, 0, shellInfo, kShgfiTypeName) != 0)
         info.ShellTypeName = UpToNul(shellInfo.typeName.data(), shellInfo.typeName.size());

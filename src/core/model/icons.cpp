@@ -1,5 +1,6 @@
 #include "core/model/icons.h"
 
+#include "core/model/native_path.h"
 #include "core/model/rows.h"
 #include "platform/owner.h"
 
@@ -19,13 +20,13 @@ bool EnablePrivilege(Platform& platform, const std::string& name, bool enable) {
 int GetSysIconIndex(Platform& platform, const std::string& pathOrName) {
     EnablePrivilege(platform, "SeDebugPrivilege", true);
     ShellFileInfo info;  // index 0 when the shell does not answer
-    platform.shell.GetFileInfo(pathOrName, 0, info, kShgfiSysIconIndex | kShgfiUseFileAttributes);
+    platform.shell.GetFileInfo(NativePath(platform, pathOrName), 0, info, kShgfiSysIconIndex | kShgfiUseFileAttributes);
     return info.iIcon;
 }
 
 IconHandle GetFileIcon(Platform& platform, const std::string& path, bool small) {
     ShellFileInfo info;  // no icon when the shell does not answer
-    platform.shell.GetFileInfo(path, 0, info, kShgfiIcon | (small ? kShgfiSmallIcon : 0));
+    platform.shell.GetFileInfo(NativePath(platform, path), 0, info, kShgfiIcon | (small ? kShgfiSmallIcon : 0));
     return info.hIcon;
 }
 

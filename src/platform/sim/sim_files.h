@@ -35,6 +35,13 @@ public:
     // The full paths of the files and folders right inside `folder`, names as stored.
     std::vector<std::string> FilesIn(const std::string& folder) const;
     std::set<std::string> undeletable;  // lower-case full paths
+    // A 32-bit program on 64-bit Windows: its calls that look at a file
+    // (attributes, icons, version resources) find <windows>\System32\X in
+    // SysWOW64 and <windows>\Sysnative\X in System32. Fixtures name the
+    // real folders.
+    bool wow64Program = false;
+    std::string windowsDirectory = "C:\\windows";
+    std::string Redirected(const std::string& path) const;
 
 private:
     struct Entry {
