@@ -98,7 +98,8 @@ bool SimRegistry::InView32(const std::vector<std::string>& parts, std::uint32_t 
     if (!windows64 || parts.empty() || !SameName(parts[0], "SOFTWARE")) return false;
     const bool view32 = (access & kKeyWow64_32Key) || (!process64 && !(access & kKeyWow64_64Key));
     if (!view32) return false;
-    if (parts.size() > 1 && SameName(parts[1], "Policies")) return false;
+    // The 32-bit view's own real path names the same key in either view.
+    if (parts.size() > 1 && (SameName(parts[1], "Policies") || SameName(parts[1], "WOW6432Node"))) return false;
     if (parts.size() > 4 && SameName(parts[1], "Microsoft") && SameName(parts[2], "Windows") &&
         SameName(parts[3], "CurrentVersion") && SameName(parts[4], "Policies"))
         return false;
@@ -206,7 +207,9 @@ long SimRegistry::DeleteKey(KeyHandle h, const std::string& subKey) {
 long SimRegistry::CreateKey(KeyHandle parent, const std::string& subKey, KeyHandle& out) {
     auto key = Resolve(parent);
     if (!key) return kErrorInvalidHandle;
-    for (const std::string& part : SplitPath(subKey)) {
+    std::vector<std::string> parts = SplitPath(subKey);
+    if (parent == kHkeyLocalMachine && InView32(parts, 0)) parts.insert(parts.begin() + 1, "WOW6432Node");
+    for (const std::string& part : parts) {
         auto child = key->Child(part);
         if (!child) {
             child = std::make_shared<SimKey>();
