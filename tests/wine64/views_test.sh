@@ -95,6 +95,8 @@ run_probe make-shortcut "$user\\qm-native.lnk" 'C:\windows\system32\qm-native64.
 
 start_program
 run_probe wait-main 30000 >/dev/null
+# The start-up scan is done when every tab shows its count.
+for _ in $(seq 120); do run_probe dump | grep -q '^tab14=HKCU / Desktop (' && break; sleep 0.25; done
 
 # Each list: the 64-bit view's value, then the 32-bit view's under its real
 # key; the count caption counts every row.
