@@ -106,6 +106,7 @@ shown=(SOFTWARE Software Software SOFTWARE)
 i=0
 for key in $lists; do
   t=${tab[$i]}
+  run_probe select-tab 0 >/dev/null
   run_probe select-tab "$t" >/dev/null
   native_row="row=QmView|C:\\qm\\native64.exe|HKEY_LOCAL_MACHINE|HKEY_LOCAL_MACHINE\\${shown[$i]}\\$cv\\$key|\\${shown[$i]}\\$cv\\$key"
   wow_row="row=QmView|C:\\qm\\wow32.exe|HKEY_LOCAL_MACHINE|HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\$cv\\$key|\\SOFTWARE\\WOW6432Node\\$cv\\$key"
