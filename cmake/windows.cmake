@@ -124,6 +124,12 @@ add_dependencies(qm_probe qm_probe_menu)
 add_executable(qm_marker WIN32 tests/wine/marker.cpp)
 add_dependencies(qm_probe qm_marker)
 
+# Puts a deny entry on a key's ACL and writes a value whose name holds a NUL,
+# as a program running as the user can.
+add_executable(qm_regtool tests/wine/regtool.cpp)
+target_link_libraries(qm_regtool PRIVATE advapi32)
+add_dependencies(qm_probe qm_regtool)
+
 # The DLL the Wine tests plant beside the program under the names of system
 # DLLs; it leaves a marker file when loaded.
 add_library(qm_planted SHARED tests/wine/planted_dll.c)

@@ -1,6 +1,7 @@
 #include "core/registry.h"
 
 #include <cstring>
+#include <iterator>
 
 #include "core/errors.h"
 
@@ -12,7 +13,7 @@ void TRegistry::SetRootKey(KeyHandle root) {
     root_ = root;
 }
 
-bool TRegistry::OpenKey(const std::string& path, bool canCreate) {
+bool TRegistry::OpenKey(const std::string& path, bool canCreate, std::uint32_t access) {
     (void)canCreate;  // the program never creates keys
     const bool fromRoot = !path.empty() && path[0] == '\\';
     const std::string relative = fromRoot ? path.substr(1) : path;
@@ -21,7 +22,8 @@ bool TRegistry::OpenKey(const std::string& path, bool canCreate) {
     const std::uint32_t viewFlag = view_ == RegView::Registry64   ? kKeyWow64_64Key
                                    : view_ == RegView::Registry32 ? kKeyWow64_32Key
                                                                   : 0;
-    if (registry_.OpenKey(parent, relative, kAccess | viewFlag, opened) != kErrorSuccess) return false;
+    lastOpenError_ = registry_.OpenKey(parent, relative, access | viewFlag, opened);
+    if (lastOpenError_ != kErrorSuccess) return false;
     CloseKey();
     current_ = opened;
     return true;
@@ -49,15 +51,44 @@ void TRegistry::GetKeyNames(std::vector<std::string>& names) {
     }
 }
 
+namespace {
+
+bool IsText(std::uint32_t type) { return type == kRegSz || type == kRegExpandSz; }
+
+constexpr const char* kTypeNames[] = {"REG_NONE",
+                                      "REG_SZ",
+                                      "REG_EXPAND_SZ",
+                                      "REG_BINARY",
+                                      "REG_DWORD",
+                                      "REG_DWORD_BIG_ENDIAN",
+                                      "REG_LINK",
+                                      "REG_MULTI_SZ",
+                                      "REG_RESOURCE_LIST",
+                                      "REG_FULL_RESOURCE_DESCRIPTOR",
+                                      "REG_RESOURCE_REQUIREMENTS_LIST",
+                                      "REG_QWORD"};
+
+}  // namespace
+
+std::string DescribeValueType(std::uint32_t type, std::uint32_t size) {
+    const std::string typeName =
+        type < std::size(kTypeNames) ? std::string(kTypeNames[type]) : FormatMessage1("type 0x%X", unsigned{type});
+    return "(" + typeName + ", " + std::to_string(size) + (size == 1 ? " byte)" : " bytes)");
+}
+
 std::string TRegistry::ReadString(const std::string& name) {
     if (!current_) return {};
     std::uint32_t type = 0, size = 0;
-    if (registry_.QueryValueInfo(current_, name, type, size) != kErrorSuccess || size == 0) return {};
+    if (registry_.QueryValueInfo(current_, name, type, size) != kErrorSuccess) return {};
+    // Data that is not text is never run as a command, but it is an entry
+    // all the same: its type and size show, and the scan goes on.
+    if (!IsText(type)) return DescribeValueType(type, size);
+    if (size == 0) return {};
     RegValue value;
     if (registry_.QueryValue(current_, name, size, value) != kErrorSuccess)
         throw QuellmarkError(FormatMessage1("Failed to get data for '%s'", name));
-    if (value.type != kRegSz && value.type != kRegExpandSz)
-        throw QuellmarkError(FormatMessage1("Invalid data type for '%s'", name));
+    // Replaced between the two reads by a value of another type.
+    if (!IsText(value.type)) return DescribeValueType(value.type, static_cast<std::uint32_t>(value.data.size()));
     const char* text = reinterpret_cast<const char*>(value.data.data());
     return std::string(text, strnlen(text, value.data.size()));
 }

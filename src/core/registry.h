@@ -1,5 +1,7 @@
 // TRegistry: a registry accessor holding a root key and at most one open key.
-// Every key is opened with full access and never created.
+// A key is opened with only the rights its caller names, reading by default,
+// and never created: a deny entry for a right the program does not use
+// (KEY_CREATE_LINK, KEY_NOTIFY) cannot hide what the key holds.
 #pragma once
 #include <string>
 #include <vector>
@@ -8,6 +10,9 @@
 #include "platform/platform.h"
 
 namespace qm {
+
+// "(REG_BINARY, 8 bytes)": what a value that is not text shows for its command.
+std::string DescribeValueType(std::uint32_t type, std::uint32_t size);
 
 class TRegistry {
 public:
@@ -25,23 +30,25 @@ public:
     RegView View() const { return view_; }
     // A path with a leading backslash is opened below the root; any other
     // below the open key, or below the root when none is open.
-    bool OpenKey(const std::string& path, bool canCreate);
+    // `access` is what the key is opened for: its values read by default.
+    bool OpenKey(const std::string& path, bool canCreate, std::uint32_t access = kKeyQueryValue);
+    // What the last OpenKey failed with; kErrorSuccess after one that worked.
+    long LastOpenError() const { return lastOpenError_; }
     void GetValueNames(std::vector<std::string>& names);
     void GetKeyNames(std::vector<std::string>& names);
     // Text of a REG_SZ or REG_EXPAND_SZ value up to its first NUL, not
-    // expanded; empty for a missing or empty value. Throws "Invalid data type
-    // for '%s'" for any other type with data, "Failed to get data for '%s'"
-    // when the data cannot be read.
+    // expanded; empty for a missing or empty value. A value of any other
+    // type reads as its type and size, "(REG_DWORD, 4 bytes)". Throws
+    // "Failed to get data for '%s'" when the data cannot be read.
     std::string ReadString(const std::string& name);
     bool DeleteValue(const std::string& name);
     void CloseKey();
-
-    static constexpr std::uint32_t kAccess = kKeyAllAccess;
 
 private:
     IRegistry& registry_;
     KeyHandle root_ = kHkeyCurrentUser;
     KeyHandle current_;
+    long lastOpenError_ = kErrorSuccess;
     RegView view_ = RegView::Default;
 };
 

@@ -18,6 +18,10 @@ inline constexpr KeyHandle kHkeyDynData{0x80000006u};
 
 inline constexpr std::uint32_t kKeyAllAccess = 0xF003Fu;
 inline constexpr std::uint32_t kKeyRead = 0x20019u;
+inline constexpr std::uint32_t kKeyQueryValue = 0x1u;
+inline constexpr std::uint32_t kKeySetValue = 0x2u;
+inline constexpr std::uint32_t kKeyEnumerateSubKeys = 0x8u;
+inline constexpr std::uint32_t kKeyCreateLink = 0x20u;
 // The registry view a key is opened in on 64-bit Windows (ignored elsewhere).
 inline constexpr std::uint32_t kKeyWow64_64Key = 0x0100u;
 inline constexpr std::uint32_t kKeyWow64_32Key = 0x0200u;

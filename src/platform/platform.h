@@ -22,6 +22,10 @@ struct RegValue {
     std::vector<std::uint8_t> data;
 };
 
+// Value names are counted: a name may hold NULs (the native registry takes
+// them, and any program running as the user can write one), and every call
+// below names exactly the value of that whole name, never the one named by
+// its part before a NUL.
 class IRegistry {
 public:
     virtual ~IRegistry() = default;
@@ -30,7 +34,8 @@ public:
     virtual long CloseKey(KeyHandle key) = 0;
     // RegQueryInfoKeyA: the number of sub-keys and values.
     virtual long QueryInfoKey(KeyHandle key, std::uint32_t& subKeys, std::uint32_t& values) = 0;
-    // RegEnumValueA / RegEnumKeyExA by index; kErrorNoMoreItems past the end.
+    // RegEnumValueA / RegEnumKeyExA by index, the name as long as the call
+    // counts it; kErrorNoMoreItems past the end.
     virtual long EnumValue(KeyHandle key, std::uint32_t index, std::string& name) = 0;
     virtual long EnumKey(KeyHandle key, std::uint32_t index, std::string& name) = 0;
     // RegQueryValueExA without a buffer: the type and size of the data.

@@ -1,6 +1,8 @@
 // The registry accessor on a scratch key, the same rules on every machine.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "contract/env.h"
 #include "core/errors.h"
 #include "core/registry.h"
@@ -104,24 +106,20 @@ TEST_F(RegistryContract, ReadsTextUpToTheFirstNulWithoutExpandingAndEmptyForMiss
     EXPECT_EQ("%SystemRoot%\\x.exe", reg.ReadString("expand"));
     EXPECT_EQ("first", reg.ReadString("nul"));
     EXPECT_EQ("", reg.ReadString("empty"));
-    EXPECT_EQ("", reg.ReadString("emptyDword"));
+    EXPECT_EQ("(REG_DWORD, 0 bytes)", reg.ReadString("emptyDword"));
     EXPECT_EQ("", reg.ReadString("missing"));
 }
 
-TEST_F(RegistryContract, AValueThatIsNotTextFailsWithItsName) {
+TEST_F(RegistryContract, AValueThatIsNotTextReadsAsItsTypeAndSize) {
     Set("flags", kRegDword, {1, 0, 0, 0});
-    Set("blob", kRegBinary, {1, 2});
+    Set("blob", kRegBinary, {1, 2, 0});
+    Set("list", kRegMultiSz, {'a', 0, 0});
     TRegistry reg(Machine().registry);
     reg.SetRootKey(kHkeyCurrentUser);
     ASSERT_TRUE(reg.OpenKey(std::string("\\") + kScratchKey + "\\Run", false));
-    for (const char* name : {"flags", "blob"}) {
-        try {
-            reg.ReadString(name);
-            ADD_FAILURE() << name << " was read as text";
-        } catch (const QuellmarkError& e) {
-            EXPECT_EQ(std::string("Invalid data type for '") + name + "'", e.what());
-        }
-    }
+    EXPECT_EQ("(REG_DWORD, 4 bytes)", reg.ReadString("flags"));
+    EXPECT_EQ("(REG_BINARY, 3 bytes)", reg.ReadString("blob"));
+    EXPECT_EQ("(REG_MULTI_SZ, 3 bytes)", reg.ReadString("list"));
 }
 
 TEST_F(RegistryContract, ListsValueNamesWithTheDefaultValueUnderTheEmptyNameAndDeletesValues) {
@@ -140,10 +138,39 @@ TEST_F(RegistryContract, ListsValueNamesWithTheDefaultValueUnderTheEmptyNameAndD
         EXPECT_EQ((std::vector<std::string>{"Zeta", "Alpha", ""}), names);
     }
     EXPECT_EQ("default.exe", reg.ReadString(""));
+    EXPECT_FALSE(reg.DeleteValue("zeta"));  // opened for reading only
+    ASSERT_TRUE(reg.OpenKey(std::string("\\") + kScratchKey + "\\Run", false, kKeyQueryValue | kKeySetValue));
     EXPECT_TRUE(reg.DeleteValue("zeta"));
     EXPECT_FALSE(reg.DeleteValue("zeta"));
     reg.GetValueNames(names);
     EXPECT_EQ(2u, names.size());
+}
+
+// Value names are counted: one with a NUL inside is listed whole, its own
+// data is read, and deleting it deletes it alone, never the value named by
+// its part before the NUL.
+TEST_F(RegistryContract, ANameWithANulInsideIsCountedEndToEnd) {
+    const std::string hidden("Updater\0evil", 12);
+    Set("Updater", kRegSz, Text("C:\\good.exe"));
+    Set(hidden, kRegSz, Text("C:\\evil.exe"));
+    Set("Other", kRegSz, Text("C:\\other.exe"));
+    TRegistry reg(Machine().registry);
+    reg.SetRootKey(kHkeyCurrentUser);
+    const std::string key = std::string("\\") + kScratchKey + "\\Run";
+    ASSERT_TRUE(reg.OpenKey(key, false));
+    std::vector<std::string> names;
+    reg.GetValueNames(names);
+    ASSERT_EQ(3u, names.size());
+    EXPECT_EQ(1, std::count(names.begin(), names.end(), hidden));
+    EXPECT_EQ("C:\\evil.exe", reg.ReadString(hidden));
+    EXPECT_EQ("C:\\good.exe", reg.ReadString("Updater"));
+    ASSERT_TRUE(reg.OpenKey(key, false, kKeyQueryValue | kKeySetValue));
+    EXPECT_TRUE(reg.DeleteValue(hidden));
+    reg.GetValueNames(names);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ((std::vector<std::string>{"Other", "Updater"}), names);
+    EXPECT_EQ("C:\\good.exe", reg.ReadString("Updater"));
+    EXPECT_FALSE(reg.DeleteValue(hidden));  // gone
 }
 
 TEST_F(RegistryContract, ListsSubKeyNames) {
@@ -152,7 +179,7 @@ TEST_F(RegistryContract, ListsSubKeyNames) {
     Machine().registry.CloseKey(sub);
     TRegistry reg(Machine().registry);
     reg.SetRootKey(kHkeyCurrentUser);
-    ASSERT_TRUE(reg.OpenKey(std::string("\\") + kScratchKey, false));
+    ASSERT_TRUE(reg.OpenKey(std::string("\\") + kScratchKey, false, kKeyQueryValue | kKeyEnumerateSubKeys));
     std::vector<std::string> names{"stale"};
     reg.GetKeyNames(names);
     EXPECT_EQ((std::vector<std::string>{"Run"}), names);

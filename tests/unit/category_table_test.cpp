@@ -103,14 +103,15 @@ TEST(CategoryTable, ASixteenthCategoryOfAKnownKindNeedsOnlyItsRow) {
 }
 
 TEST(CategoryTable, TheScanReadsTabsInTheirScanPositions) {
-    // Every tab's key holds a value that is not text, so the scan stops at
-    // the first tab it reads; moving a tab's position moves where it stops.
+    // The Run tab's key holds data that cannot be read, so the scan stops
+    // there; moving a tab's position moves where it stops.
     std::vector<Category> table(std::begin(kCategories), std::end(kCategories));
     for (Category& category : table) category.scanPosition += 1;
     table[14].scanPosition = 0;  // the desktop tab first
     for (const bool desktopFirst : {false, true}) {
         sim::SimDesktop m;
-        m.registry.SetDword("HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Bad", 1);
+        m.registry.SetString("HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Bad", "b.exe");
+        m.registry.Key("HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run")->unreadable.insert("bad");
         m.registry.SetString("HKCU\\Control Panel\\Desktop", "SCRNSAVE.EXE", "C:\\s.scr");
         TMainForm form(m.platform, m.toolkit,
                        desktopFirst ? std::span<const Category>(table) : std::span<const Category>(kCategories));

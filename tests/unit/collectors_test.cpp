@@ -98,7 +98,8 @@ TEST(Collectors, EachRowKnowsWhereItLives) {
 TEST(Collectors, AFailureComesBackWithTheRowsBeforeItAndTheRowItCameIn) {
     sim::SimDesktop m;
     m.registry.SetString(kHKCURun, "Alpha", "C:\\alpha.exe");
-    m.registry.SetDword(kHKCURun, "Flags", 1);
+    m.registry.SetString(kHKCURun, "Flags", "C:\\flags.exe");
+    m.registry.Key(kHKCURun)->unreadable.insert("flags");
     m.registry.SetString(kHKCURun, "Omega", "C:\\omega.exe");
     TRegistry registry(m.registry);
     ScanContext context{m.platform, registry};
@@ -111,16 +112,16 @@ TEST(Collectors, AFailureComesBackWithTheRowsBeforeItAndTheRowItCameIn) {
     EXPECT_EQ(0, result.unfinished->SubItems.Count());
     EXPECT_EQ(-1, result.unfinished->StateIndex);
     EXPECT_EQ("Flags", std::get<RegistryLocation>(result.unfinished->Where).value);
-    EXPECT_EQ("Invalid data type for 'Flags'", result.failure.value_or(""));
+    EXPECT_EQ("Failed to get data for 'Flags'", result.failure.value_or(""));
 
     // Without the shell link object the first file's row is never finished.
     m.shell.comAvailable = false;
     sim::SimFile file;
-    m.files.AddFile(m.shell.specialFolders.at(kCsidlStartup) + "\\a.exe", file);
+    m.files.AddFile(m.shell.specialFolders.at(kCsidlStartup) + "\\a.lnk", file);
     const ScanResult folder = Collect(kCategories[3].source, context);
     EXPECT_TRUE(folder.rows.empty());
     ASSERT_TRUE(folder.unfinished);
-    EXPECT_EQ("a.exe", folder.unfinished->Caption);
+    EXPECT_EQ("a.lnk", folder.unfinished->Caption);
     EXPECT_NE(std::string::npos, folder.failure.value_or("").find("CoInitialize"));
 }
 

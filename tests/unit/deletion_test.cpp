@@ -220,10 +220,10 @@ TEST(Deletion, AKeyThatCannotBeOpenedEndsSilentlyBeforeAsking) {
         int tab;
         std::function<void(sim::SimDesktop&, TMainForm&)> spoil;
     } blocks[] = {
-        {0, [](sim::SimDesktop& m, TMainForm&) { m.registry.Key(kHKCURun)->denyFullAccess = true; }},
+        {0, [](sim::SimDesktop& m, TMainForm&) { m.registry.Key(kHKCURun)->deniedAccess = kKeyQueryValue; }},
         {1, [](sim::SimDesktop& m, TMainForm&) { m.registry.RemoveKey(kHKLMRun); }},
         {9, [](sim::SimDesktop& m, TMainForm&) { m.registry.RemoveKey(std::string(kComponents) + "\\{A}"); }},
-        {14, [](sim::SimDesktop& m, TMainForm&) { m.registry.Key(kDesktop)->denyFullAccess = true; }},
+        {14, [](sim::SimDesktop& m, TMainForm&) { m.registry.Key(kDesktop)->deniedAccess = kKeyQueryValue; }},
     };
     for (const Block& b : blocks) {
         sim::SimDesktop m;
@@ -240,6 +240,44 @@ TEST(Deletion, AKeyThatCannotBeOpenedEndsSilentlyBeforeAsking) {
         EXPECT_EQ(before, Snapshot(m)) << b.tab;
         EXPECT_EQ(rows, Names(form.ListOf(b.tab))) << b.tab;
     }
+}
+
+// The right to change a key is asked for only after the user said yes: a
+// "No" leaves no open with more than reading, and a key that refuses the
+// change keeps its value and its row.
+TEST(Deletion, TheRightToChangeAKeyIsAskedForOnlyAfterTheConfirmation) {
+    for (int tab : {0, 9, 11}) {
+        sim::SimDesktop m;
+        PutEntries(m);
+        TMainForm form(m.platform, m.toolkit);
+        form.FormCreate();
+        Choose(form, tab, 0, 0);
+        const MachineState before = Snapshot(m);
+        m.registry.ForgetOpenAccess();
+        m.user.answers = {DialogResult::No};
+        form.ListCommandClick(tab, ListCommand::Delete);
+        ASSERT_EQ(1u, m.user.shown.size()) << tab;
+        EXPECT_EQ(0u, m.registry.AllOpenAccess() & ~(kKeyQueryValue | kKeyEnumerateSubKeys)) << tab;
+        EXPECT_EQ(before, Snapshot(m)) << tab;
+
+        m.user.answers = {DialogResult::Yes};
+        form.ListCommandClick(tab, ListCommand::Delete);
+        EXPECT_EQ(kKeySetValue, m.registry.AllOpenAccess() & ~(kKeyQueryValue | kKeyEnumerateSubKeys)) << tab;
+        EXPECT_NE(before, Snapshot(m)) << tab;
+    }
+    // A deny entry for the change alone: asked, then nothing changes.
+    sim::SimDesktop m;
+    PutEntries(m);
+    m.registry.Key(kHKCURun)->deniedAccess = kKeySetValue;
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
+    Choose(form, 0, 0, 0);
+    const MachineState before = Snapshot(m);
+    m.user.answers = {DialogResult::Yes};
+    form.ListCommandClick(0, ListCommand::Delete);
+    EXPECT_EQ(1u, m.user.shown.size());
+    EXPECT_EQ(before, Snapshot(m));
+    EXPECT_EQ(2, form.hku.Count());
 }
 
 TEST(Deletion, TheValueGoesFromWhereTheRowLivesWhateverItsColumnsSay) {
@@ -366,7 +404,8 @@ TEST(Deletion, AStartupFileAlreadyGoneLosesItsRowAndTheOtherFolderIsUntouched) {
 TEST(Deletion, AFailingRefillEndsAfterTheDeletionWithoutACaption) {
     sim::SimDesktop m;
     PutEntries(m);
-    m.registry.SetDword(kWinlogon, "SaveDumpStart", 1);
+    m.registry.SetString(kWinlogon, "SaveDumpStart", "dump.exe");
+    m.registry.Key(kWinlogon)->unreadable.insert("savedumpstart");
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
     m.user.shown.clear();
@@ -377,7 +416,7 @@ TEST(Deletion, AFailingRefillEndsAfterTheDeletionWithoutACaption) {
     m.user.answers = {DialogResult::Yes};
     form.ListCommandClick(10, ListCommand::Delete);
     ASSERT_EQ(2u, m.user.shown.size());
-    EXPECT_EQ("Invalid data type for 'SaveDumpStart'", m.user.shown[1].text);
+    EXPECT_EQ("Failed to get data for 'SaveDumpStart'", m.user.shown[1].text);
     EXPECT_FALSE(m.registry.HasValue(kWinlogon, "Userinit"));
     EXPECT_EQ(7, form.logs.Count());  // up to the failing row
     EXPECT_EQ(caption, form.TabCaptions[10]);

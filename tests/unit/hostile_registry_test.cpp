@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "core/forms/main_form.h"
+#include "core/registry.h"
 #include "machine_snapshot.h"
 #include "ui/sim/sim_desktop.h"
 
@@ -13,36 +14,50 @@ namespace {
 
 constexpr const char* kHKCURun = "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char* kWinlogon = "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+constexpr const char* kWindowsKey = "HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
 constexpr const char* kComponents = "HKLM\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\";
 
 std::vector<std::uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
 
-TEST(HostileRegistry, EveryTypeThatIsNotTextFailsWithItsNameAndEmptyDataOfAnyTypeDoesNot) {
-    const std::uint32_t types[] = {0 /*NONE*/, 3 /*BINARY*/,   4 /*DWORD*/, 5 /*DWORD_BIG_ENDIAN*/,
-                                   6 /*LINK*/, 7 /*MULTI_SZ*/, 8,           9,
-                                   10,         11 /*QWORD*/,   0x1234};
-    for (std::uint32_t type : types) {
+TEST(HostileRegistry, AValueOfEveryTypeThatIsNotTextIsARowShowingItsTypeAndSizeAndTheScanGoesOn) {
+    struct Case {
+        std::uint32_t type;
+        const char* shown;  // for 8 bytes
+    } cases[] = {
+        {0, "(REG_NONE, 8 bytes)"},
+        {3, "(REG_BINARY, 8 bytes)"},
+        {4, "(REG_DWORD, 8 bytes)"},
+        {5, "(REG_DWORD_BIG_ENDIAN, 8 bytes)"},
+        {6, "(REG_LINK, 8 bytes)"},
+        {7, "(REG_MULTI_SZ, 8 bytes)"},
+        {8, "(REG_RESOURCE_LIST, 8 bytes)"},
+        {9, "(REG_FULL_RESOURCE_DESCRIPTOR, 8 bytes)"},
+        {10, "(REG_RESOURCE_REQUIREMENTS_LIST, 8 bytes)"},
+        {11, "(REG_QWORD, 8 bytes)"},
+        {0x1234, "(type 0x1234, 8 bytes)"},
+    };
+    for (const Case& c : cases) {
         sim::SimDesktop m;
         m.registry.SetString(kHKCURun, "Before", "b.exe");
-        m.registry.SetRaw(kHKCURun, "Typed", type, {1, 0, 0, 0, 0, 0, 0, 0});
-        m.registry.SetRaw(kHKCURun, "Empty", type, {});
+        m.registry.SetRaw(kHKCURun, "Typed", c.type, {1, 0, 0, 0, 0, 0, 0, 0});
+        m.registry.SetRaw(kHKCURun, "Empty", c.type, {});
+        m.registry.SetRaw(kHKCURun, "One", c.type, {1});
+        m.registry.SetString(kHKCURun, "Payload", "C:\\payload.exe");
+        m.registry.SetRaw(kWinlogon, "Shell", c.type, {1, 2});
         const std::string before = m.registry.Snapshot();
         TMainForm form(m.platform, m.toolkit);
         form.FormCreate();
-        ASSERT_EQ(1u, m.user.shown.size()) << type;
-        EXPECT_EQ("Invalid data type for 'Typed'", m.user.shown[0].text) << type;
-        EXPECT_EQ(2, form.hku.Count()) << type;
-        EXPECT_EQ("HKCU / Run (1)", form.TabCaptions[0]) << type;
+        EXPECT_TRUE(m.user.shown.empty()) << c.type;
+        ASSERT_EQ(5, form.hku.Count()) << c.type;
+        EXPECT_EQ(c.shown, form.hku.Row(1).SubItems[0]) << c.type;
+        EXPECT_NE(std::string::npos, form.hku.Row(2).SubItems[0].find(", 0 bytes)")) << c.type;
+        EXPECT_NE(std::string::npos, form.hku.Row(3).SubItems[0].find(", 1 byte)")) << c.type;
+        EXPECT_EQ("C:\\payload.exe", form.hku.Row(4).SubItems[0]) << c.type;
+        EXPECT_EQ("HKCU / Run (5)", form.TabCaptions[0]) << c.type;
+        // The Winlogon row shows it too, and the scan reached every tab.
+        EXPECT_EQ(DescribeValueType(c.type, 2), form.logs.Row(2).SubItems[0]) << c.type;
+        for (const std::string& caption : form.TabCaptions) EXPECT_EQ(')', caption.back()) << c.type << ": " << caption;
         EXPECT_EQ(before, m.registry.Snapshot());
-
-        m.registry.Key(kHKCURun)->EraseValue("Typed");  // without it, the empty value lists as empty text
-        m.user.shown.clear();
-        form.SelectTab(1);
-        form.SelectTab(0);
-        EXPECT_TRUE(m.user.shown.empty()) << type;
-        ASSERT_EQ(2, form.hku.Count()) << type;
-        EXPECT_EQ("", form.hku.Row(1).SubItems[0]) << type;
-        EXPECT_EQ("HKCU / Run (2)", form.TabCaptions[0]);
     }
 }
 
@@ -123,19 +138,123 @@ TEST(HostileRegistry, AValueDeletedBetweenTheEnumerationAndTheReadListsWithEmpty
     EXPECT_EQ("HKCU / Run (3)", form.TabCaptions[0]);
 }
 
-TEST(HostileRegistry, AKeyThatCannotBeQueriedOrOpenedListsNothingAndReportsNothing) {
+TEST(HostileRegistry, AKeyThatCannotBeQueriedListsNothingAndOneThatRefusesOpeningSaysSo) {
     sim::SimDesktop m;
     m.registry.SetString(kHKCURun, "X", "x.exe");
     m.registry.Key(kHKCURun)->failQueryInfo = true;
     m.registry.SetString(kWinlogon, "Shell", "evil.exe");
-    m.registry.Key(kWinlogon)->denyFullAccess = true;
+    m.registry.Key(kWinlogon)->deniedAccess = kKeyQueryValue;
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
     EXPECT_TRUE(m.user.shown.empty());
     EXPECT_EQ(0, form.hku.Count());
     EXPECT_EQ("HKCU / Run (0)", form.TabCaptions[0]);
-    EXPECT_EQ("No Autorun Entry", form.logs.Row(2).SubItems[0]);
+    EXPECT_EQ("access denied: HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon",
+              form.logs.Row(2).SubItems[0]);
     EXPECT_EQ(0, m.registry.OpenHandles());
+}
+
+// Any program running as the user may put a deny entry for one right on the
+// user's keys. Keys are opened for what is read of them only, so a deny of
+// a right the program never uses hides nothing, and no scan asks for a
+// right to change anything.
+TEST(HostileRegistry, ADenyEntryForARightTheProgramDoesNotUseHidesNothing) {
+    for (std::uint32_t denied : {kKeyCreateLink, 0x10u /*KEY_NOTIFY*/, kKeySetValue, 0x10000u /*DELETE*/}) {
+        sim::SimDesktop m;
+        m.registry.SetString(kHKCURun, "Payload", "C:\\payload.exe");
+        m.registry.Key(kHKCURun)->deniedAccess = denied;
+        m.registry.SetString(kWindowsKey, "Load", "C:\\load.exe");
+        m.registry.Key(kWindowsKey)->deniedAccess = denied;
+        const std::string component = std::string(kComponents) + "{evil}";
+        m.registry.SetString(component, "StubPath", "C:\\stub.exe");
+        m.registry.Key(component)->deniedAccess = denied;
+        m.registry.Key(std::string(kComponents))->deniedAccess = denied & ~kKeyQueryValue;
+        m.registry.ForgetOpenAccess();
+        TMainForm form(m.platform, m.toolkit);
+        form.FormCreate();
+        form.FirstShow();
+        ASSERT_EQ(1, form.hku.Count()) << denied;
+        EXPECT_EQ("C:\\payload.exe", form.hku.Row(0).SubItems[0]) << denied;
+        EXPECT_EQ("C:\\load.exe", form.lorun.Row(1).SubItems[0]) << denied;
+        ASSERT_EQ(1, form.actx.Count()) << denied;
+        EXPECT_EQ("C:\\stub.exe", form.actx.Row(0).SubItems[1]) << denied;
+        for (int tab = 0; tab < 15; ++tab) form.SelectTab(tab);  // every tab read again
+        EXPECT_TRUE(m.user.shown.empty()) << denied;
+        EXPECT_EQ(0u, m.registry.AllOpenAccess() & ~(kKeyQueryValue | kKeyEnumerateSubKeys)) << denied;
+    }
+}
+
+// A key that exists but refuses reading may hold anything: its tab says so
+// in a row naming the key, never an empty list.
+TEST(HostileRegistry, AKeyThatRefusesReadingIsARowNamingItAndNamesNothingToDelete) {
+    sim::SimDesktop m;
+    m.registry.SetString(kHKCURun, "Payload", "C:\\payload.exe");
+    m.registry.Key(kHKCURun)->deniedAccess = kKeyQueryValue;
+    m.registry.SetString(kWindowsKey, "Load", "C:\\load.exe");
+    m.registry.Key(kWindowsKey)->deniedAccess = kKeyQueryValue;
+    const std::string component = std::string(kComponents) + "{evil}";
+    m.registry.SetString(component, "StubPath", "C:\\stub.exe");
+    m.registry.Key(component)->deniedAccess = kKeyQueryValue;
+    const std::string before = m.registry.Snapshot();
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
+    EXPECT_TRUE(m.user.shown.empty());
+    ASSERT_EQ(1, form.hku.Count());
+    const TEntryRow& run = form.hku.Row(0);
+    EXPECT_EQ("HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", run.Caption);
+    EXPECT_EQ("access denied", run.SubItems[0]);
+    EXPECT_EQ("HKCU / Run (1)", form.TabCaptions[0]);
+    EXPECT_EQ("access denied: HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\",
+              form.lorun.Row(1).SubItems[0]);
+    ASSERT_EQ(1, form.actx.Count());
+    EXPECT_EQ("access denied", form.actx.Row(0).SubItems[1]);
+    EXPECT_EQ("{evil}", form.actx.Row(0).SubItems[2]);
+    // The rows name no value: deleting one asks nothing and changes nothing,
+    // even once the key can be read again and holds a value of that name.
+    m.registry.Key(kHKCURun)->deniedAccess = 0;
+    m.registry.SetString(kHKCURun, run.Caption, "x");
+    const std::string readable = m.registry.Snapshot();
+    m.user.answers = {DialogResult::Yes, DialogResult::Yes, DialogResult::Yes};
+    for (int tab : {0, 9, 11}) {
+        form.SelectTab(tab);
+        if (tab == 0) form.hku.SetSelection(0, 0);
+        if (tab == 9) form.actx.SetSelection(0, 0);
+        if (tab == 11) form.lorun.SetSelection(1, 1);
+        form.ListCommandClick(tab, ListCommand::Delete);
+    }
+    EXPECT_TRUE(m.user.shown.empty());
+    EXPECT_EQ(readable, m.registry.Snapshot());
+    EXPECT_NE(before, readable);
+}
+
+// A value name with a NUL inside, beside the value its part before the NUL
+// names: each is its own row with its own command, the question names the
+// whole name, and a "&Yes" deletes exactly the one asked about.
+TEST(HostileRegistry, ANameWithANulInsideIsItsOwnRowAndDeletingItDeletesExactlyIt) {
+    constexpr const char* kRunOnce = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+    const std::string hidden("Updater\0evil", 12);
+    sim::SimDesktop m;
+    m.registry.SetString(kRunOnce, "Updater", "C:\\good.exe");
+    m.registry.SetString(kRunOnce, hidden, "C:\\evil.exe");
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
+    form.SelectTab(4);
+    TListView& list = form.ListOf(4);
+    ASSERT_EQ(2, list.Count());
+    EXPECT_EQ("Updater", list.Row(0).Caption);
+    EXPECT_EQ("C:\\good.exe", list.Row(0).SubItems[0]);
+    EXPECT_EQ(hidden, list.Row(1).Caption);
+    EXPECT_EQ("C:\\evil.exe", list.Row(1).SubItems[0]);
+    EXPECT_EQ("HKCU / Run Once (2)", form.TabCaptions[4]);
+    list.SetSelection(1, 1);
+    m.user.answers = {DialogResult::Yes};
+    form.ListCommandClick(4, ListCommand::Delete);
+    ASSERT_EQ(1u, m.user.shown.size());
+    EXPECT_EQ("Are you sure want to delete autorun \"" + hidden + "\" ?", m.user.shown[0].text);
+    EXPECT_FALSE(m.registry.HasValue(kRunOnce, hidden));
+    EXPECT_EQ("C:\\good.exe", m.registry.StringValue(kRunOnce, "Updater"));
+    ASSERT_EQ(1, list.Count());
+    EXPECT_EQ("Updater", list.Row(0).Caption);
 }
 
 TEST(HostileRegistry, ManyValuesAndComponentsAreListedWhole) {
@@ -162,8 +281,9 @@ TEST(HostileRegistry, TheRegistryChangingWhileTheWindowIsOpenShowsOnTheNextShow)
     m.registry.RemoveKey(kHKCURun);
     m.registry.SetDword("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Now", 5);
     form.SelectTab(1);
-    ASSERT_EQ(1u, m.user.shown.size());
-    EXPECT_EQ("Invalid data type for 'Now'", m.user.shown[0].text);
+    EXPECT_TRUE(m.user.shown.empty());
+    ASSERT_EQ(1, form.LV.Count());
+    EXPECT_EQ("(REG_DWORD, 4 bytes)", form.LV.Row(0).SubItems[0]);
     form.SelectTab(0);
     EXPECT_EQ(0, form.hku.Count());
     EXPECT_EQ("HKCU / Run (0)", form.TabCaptions[0]);

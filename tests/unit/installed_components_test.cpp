@@ -87,14 +87,15 @@ TEST(InstalledComponents, AComponentKeyThatCannotBeOpenedIsNeverReadAsItsParent)
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
     EXPECT_EQ(1, form.actx.Count());
-    m.registry.Key(std::string(kComponents) + "{locked}")->denyFullAccess = true;
+    m.registry.Key(std::string(kComponents) + "{locked}")->deniedAccess = kKeyQueryValue;
     form.actx.SetSelection(0, 0);
     m.user.answers = {DialogResult::Yes};
     form.ListCommandClick(kActiveX, ListCommand::Delete);
     EXPECT_TRUE(m.user.shown.empty());  // no key, no question
     EXPECT_TRUE(m.registry.HasValue(kComponents, "StubPath"));
     form.SelectTab(kActiveX);
-    EXPECT_EQ(0, form.actx.Count());
+    ASSERT_EQ(1, form.actx.Count());  // the key that refuses reading, never its parent's value
+    EXPECT_EQ("access denied", form.actx.Row(0).SubItems[1]);
     EXPECT_EQ(0, m.registry.OpenHandles());
 }
 
@@ -108,7 +109,7 @@ TEST(InstalledComponents, NoCommandsMeansNoRowsAndNoImageLists) {
     EXPECT_EQ("ActiveX (0)", form.TabCaptions[kActiveX]);
 }
 
-TEST(InstalledComponents, AValueThatIsNotTextStopsTheScanKeepingEarlierRows) {
+TEST(InstalledComponents, AValueThatIsNotTextShowsItsTypeAndTheScanGoesOn) {
     sim::SimDesktop m;
     Component(m, "{good}", "Good", "G", "C:\\g.exe");
     Component(m, "{bad}", "Bad", nullptr, "C:\\b.exe");
@@ -116,12 +117,13 @@ TEST(InstalledComponents, AValueThatIsNotTextStopsTheScanKeepingEarlierRows) {
     Component(m, "{later}", "Later", "L", "C:\\l.exe");
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
-    ASSERT_EQ(1u, m.user.shown.size());
-    EXPECT_EQ("Invalid data type for 'ComponentID'", m.user.shown[0].text);
-    ASSERT_EQ(2, form.actx.Count());
+    EXPECT_TRUE(m.user.shown.empty());
+    ASSERT_EQ(3, form.actx.Count());
     EXPECT_EQ("Bad", form.actx.Row(1).Caption);
-    EXPECT_EQ(0, form.actx.Row(1).SubItems.Count());
-    EXPECT_EQ("ActiveX", form.TabCaptions[kActiveX]);
+    EXPECT_EQ("(REG_DWORD, 4 bytes)", form.actx.Row(1).SubItems[0]);
+    EXPECT_EQ("C:\\b.exe", form.actx.Row(1).SubItems[1]);
+    EXPECT_EQ("Later", form.actx.Row(2).Caption);
+    EXPECT_EQ("ActiveX (3)", form.TabCaptions[kActiveX]);
 }
 
 TEST(InstalledComponents, RedWhenTheTrimmedIdentifierBeginsWithSuspectMalware) {

@@ -9,27 +9,12 @@
 #include "core/model/icons.h"
 #include "platform/sim/version_block.h"
 #include "ui/sim/sim_desktop.h"
+#include "unit/tabs.h"
 
 namespace qm {
 namespace {
 
-enum Tab {
-    HKCURun,
-    HKLMRun,
-    CommonStartup,
-    UserStartup,
-    HKCURunOnce,
-    HKLMRunOnce,
-    ShellObject,
-    RunOnceEx,
-    Services,
-    ActiveX,
-    WinLogon,
-    LoadRun,
-    HKLMExplorer,
-    HKCUExplorer,
-    Desktop
-};
+using namespace qm::testing;  // the tabs by position
 
 constexpr const char* kHKCURun = "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char* kWinlogonKey = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";

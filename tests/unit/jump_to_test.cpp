@@ -8,29 +8,14 @@
 #include "core/errors.h"
 #include "core/forms/main_form.h"
 #include "ui/sim/sim_desktop.h"
+#include "unit/tabs.h"
 
 namespace qm {
 namespace {
 
 using sim::WindowCall;
 
-enum Tab {
-    HKCURun,
-    HKLMRun,
-    CommonStartup,
-    UserStartup,
-    HKCURunOnce,
-    HKLMRunOnce,
-    ShellObject,
-    RunOnceEx,
-    Services,
-    ActiveX,
-    WinLogon,
-    LoadRun,
-    HKLMExplorer,
-    HKCUExplorer,
-    Desktop
-};
+using namespace qm::testing;  // the tabs by position
 
 // The messages sent to `tree` and the pauses, one token each: "<" a left
 // arrow, ">" a right arrow, a typed character as itself, "~750" a pause.

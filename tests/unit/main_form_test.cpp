@@ -5,6 +5,7 @@
 #include "core/errors.h"
 #include "core/forms/main_form.h"
 #include "ui/sim/sim_desktop.h"
+#include "unit/tabs.h"
 
 namespace qm {
 namespace {
@@ -13,23 +14,7 @@ constexpr const char* kHKCURun = "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVer
 constexpr const char* kHKLMRun = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char* kRunOnceEx = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx";
 
-enum Tab {
-    HKCURun,
-    HKLMRun,
-    CommonStartup,
-    UserStartup,
-    HKCURunOnce,
-    HKLMRunOnce,
-    ShellObject,
-    RunOnceEx,
-    Services,
-    ActiveX,
-    WinLogon,
-    LoadRun,
-    HKLMExplorer,
-    HKCUExplorer,
-    Desktop
-};
+using namespace qm::testing;  // the tabs by position
 
 std::vector<std::string> Captions(const TListView& list) {
     std::vector<std::string> captions;
@@ -166,10 +151,11 @@ TEST(MainForm, ATabIsReadAgainWhenShownAgainButNotWhenClickedWhileSelected) {
     EXPECT_EQ("HKCU / Run (1)", form.TabCaptions[HKCURun]);
 }
 
-TEST(MainForm, AValueThatIsNotTextStopsTheScanWhereItStands) {
+TEST(MainForm, DataThatCannotBeReadStopsTheScanWhereItStands) {
     sim::SimDesktop m;
     m.registry.SetString(kHKCURun, "Alpha", "C:\\alpha.exe");
-    m.registry.SetDword(kHKCURun, "Flags", 1);
+    m.registry.SetString(kHKCURun, "Flags", "C:\\flags.exe");
+    m.registry.Key(kHKCURun)->unreadable.insert("flags");
     m.registry.SetString(kHKCURun, "Omega", "C:\\omega.exe");
     m.registry.SetString(kHKLMRun, "M", "m.exe");
     TMainForm form(m.platform, m.toolkit);
@@ -177,7 +163,7 @@ TEST(MainForm, AValueThatIsNotTextStopsTheScanWhereItStands) {
     ASSERT_EQ(1u, m.user.shown.size());
     EXPECT_EQ(DialogKind::Error, m.user.shown[0].kind);
     EXPECT_EQ("Quellmark", m.user.shown[0].title);
-    EXPECT_EQ("Invalid data type for 'Flags'", m.user.shown[0].text);  // ends in a quote: no "."
+    EXPECT_EQ("Failed to get data for 'Flags'", m.user.shown[0].text);  // ends in a quote: no "."
     // The complete row stays, the failing one keeps only its name, the rest is not read.
     ASSERT_EQ((std::vector<std::string>{"Alpha", "Flags"}), Captions(form.hku));
     EXPECT_EQ(0, form.hku.Row(1).SubItems.Count());
@@ -215,7 +201,8 @@ TEST(ErrorBox, AppendsAFullStopOnlyAfterCharactersThatSortAfterIt) {
 
 TEST(MainForm, AFailingValueAsTheFirstNameLeavesTheDesignCaption) {
     sim::SimDesktop m;
-    m.registry.SetDword(kHKCURun, "AFlags", 1);
+    m.registry.SetString(kHKCURun, "AFlags", "a.exe");
+    m.registry.Key(kHKCURun)->unreadable.insert("aflags");
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
     EXPECT_EQ("HKCU / Run", form.TabCaptions[HKCURun]);
@@ -227,14 +214,15 @@ TEST(MainForm, UnreadableDataAndUnopenableKeysAreHandledAsTheAccessorDefines) {
     m.registry.SetString(kHKCURun, "Locked", "x.exe");
     m.registry.Key(kHKCURun)->unreadable.insert("locked");
     m.registry.SetString(kHKLMRun, "Hidden", "h.exe");
-    m.registry.Key(kHKLMRun)->denyFullAccess = true;
+    m.registry.Key(kHKLMRun)->deniedAccess = kKeyQueryValue;
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
     ASSERT_FALSE(m.user.shown.empty());
     EXPECT_EQ("Failed to get data for 'Locked'", m.user.shown[0].text);
     form.SelectTab(HKLMRun);
-    EXPECT_EQ(0, form.LV.Count());  // a key we may not open fully lists nothing
-    EXPECT_EQ("HKLM / Run (0)", form.TabCaptions[HKLMRun]);
+    ASSERT_EQ(1, form.LV.Count());  // a key we may not read is a row saying so
+    EXPECT_EQ("access denied", form.LV.Row(0).SubItems[0]);
+    EXPECT_EQ("HKLM / Run (1)", form.TabCaptions[HKLMRun]);
 }
 
 TEST(MainForm, AnAbsentKeyListsNothingAndTheCallerWritesZero) {
@@ -266,7 +254,9 @@ TEST(MainForm, AnEditedCaptionStaysUntilTheListIsRefilled) {
 TEST(MainForm, TheStartupScanReadsTheExplorerRunTabsTheOtherWayRound) {
     sim::SimDesktop m;
     // A failure in the user's policy key stops the scan before the machine's is read.
-    m.registry.SetDword("HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run", "Bad", 1);
+    const char* userPolicy = "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run";
+    m.registry.SetString(userPolicy, "Bad", "b.exe");
+    m.registry.Key(userPolicy)->unreadable.insert("bad");
     m.registry.SetString("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run", "Good",
                          "g.exe");
     TMainForm form(m.platform, m.toolkit);

@@ -77,19 +77,21 @@ TEST(NamedValues, ValueTextAndTheIconTargetDerivedFromIt) {
     }
 }
 
-TEST(NamedValues, EmptyOrUnreadablePlacesShowNoAutorunEntry) {
+// An empty text shows "No Autorun Entry"; empty data of another type shows
+// its type, as any value that is not text does.
+TEST(NamedValues, EmptyPlacesShowNoAutorunEntryAndKeysAreReadWhateverElseTheyDeny) {
     sim::SimDesktop m;
     m.registry.SetString(kWinlogon, "Userinit", "");
     m.registry.SetRaw(kWinlogon, "system", kRegBinary, {});
     m.registry.SetString(kWinlogon, "Shell", "   ");  // blanks are text
     m.registry.SetString(kDesktop, "SCRNSAVE.EXE", "x.scr");
-    m.registry.Key(kDesktop)->denyFullAccess = true;  // a key we may not open fully reads as empty
+    m.registry.Key(kDesktop)->deniedAccess = kKeySetValue | kKeyCreateLink;  // read all the same
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
     EXPECT_EQ("No Autorun Entry", form.logs.Row(0).SubItems[0]);
-    EXPECT_EQ("No Autorun Entry", form.logs.Row(1).SubItems[0]);
+    EXPECT_EQ("(REG_BINARY, 0 bytes)", form.logs.Row(1).SubItems[0]);
     EXPECT_EQ("   ", form.logs.Row(2).SubItems[0]);
-    EXPECT_EQ("No Autorun Entry", form.desktop.Row(0).SubItems[0]);
+    EXPECT_EQ("x.scr", form.desktop.Row(0).SubItems[0]);
     EXPECT_EQ(kSilver, Colour(logsAdvancedCustomDrawSubItem, form.logs.Row(0)));
     EXPECT_EQ(kBlack, Colour(logsAdvancedCustomDrawSubItem, form.logs.Row(2)));
 }
@@ -103,21 +105,25 @@ TEST(NamedValues, AMissingWinlogonKeyGivesNineEmptyPlaces) {
     EXPECT_EQ("WinLogon (9)", form.TabCaptions[10]);
 }
 
-TEST(NamedValues, AValueThatIsNotTextStopsTheListAtItsRow) {
+TEST(NamedValues, AValueThatIsNotTextShowsItsTypeAndSizeAndTheListGoesOn) {
     sim::SimDesktop m;
     m.registry.SetDword(kWinlogon, "SaveDumpStart", 1);
+    m.registry.SetString(kWinlogon, "AppSetup", "setup.exe");
+    m.registry.SetRaw(kWindows, "Load", kRegBinary, {1, 2, 3});
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
-    ASSERT_EQ(1u, m.user.shown.size());
-    EXPECT_EQ("Invalid data type for 'SaveDumpStart'", m.user.shown[0].text);
-    ASSERT_EQ(7, form.logs.Count());  // the failing row stays, the two after it are not read
-    const TEntryRow& failed = form.logs.Row(6);
-    EXPECT_EQ("SaveDumpStart", failed.Caption);
-    EXPECT_EQ(0, failed.SubItems.Count());
-    EXPECT_EQ(-1, failed.StateIndex);
-    EXPECT_EQ(kBlack, Colour(logsAdvancedCustomDrawSubItem, failed));
-    EXPECT_EQ("WinLogon", form.TabCaptions[10]);
-    EXPECT_EQ(0, form.lorun.Count());  // the scan ended there
+    EXPECT_TRUE(m.user.shown.empty());
+    ASSERT_EQ(9, form.logs.Count());
+    const TEntryRow& typed = form.logs.Row(6);
+    EXPECT_EQ("SaveDumpStart", typed.Caption);
+    EXPECT_EQ("(REG_DWORD, 4 bytes)", typed.SubItems[0]);
+    EXPECT_EQ(3, typed.StateIndex);
+    EXPECT_EQ(kBlack, Colour(logsAdvancedCustomDrawSubItem, typed));  // not the silver of an empty place
+    EXPECT_EQ("setup.exe", form.logs.Row(7).SubItems[0]);
+    EXPECT_EQ("WinLogon (9)", form.TabCaptions[10]);
+    ASSERT_EQ(2, form.lorun.Count());
+    EXPECT_EQ("(REG_BINARY, 3 bytes)", form.lorun.Row(1).SubItems[0]);
+    EXPECT_EQ("Load - Run (2)", form.TabCaptions[11]);
 }
 
 TEST(NamedValues, SilverWhenTheTrimmedTextBeginsWithNoAutorunEntryInAnyCase) {

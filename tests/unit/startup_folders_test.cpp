@@ -42,9 +42,16 @@ void PutFiles(sim::SimDesktop& m, const std::string& folder) {
     m.files.AddFolder(folder + "\\nested.lnk");  // a folder named like a shortcut
     m.files.AddFile(folder + "\\nested.lnk\\inner.lnk", Shortcut("C:\\i.exe"));
     m.files.AddFile(folder + "\\broken.lnk");  // not a shortcut at all
+    m.files.AddFile(folder + "\\evil.vbs");    // started by the script host
+    m.files.AddFile(folder + "\\Evil.BAT");
+    m.files.AddFile(folder + "\\site.url");
+    m.files.AddFile(folder + "\\Desktop.INI.vbs");  // not the folder's settings
 }
 
-TEST(StartupFolders, EachFolderListsItsMasksInOrderWithHiddenAndSystemFilesButNoFolders) {
+// Windows starts every file of the folders, so every file is listed, in the
+// order the search gives them: hidden and system files too, folders and the
+// folder's desktop.ini never, each file once.
+TEST(StartupFolders, EachFolderListsEveryFileWithHiddenAndSystemFilesButNoFolders) {
     struct Case {
         int tab;
         int csidl;
@@ -53,12 +60,14 @@ TEST(StartupFolders, EachFolderListsItsMasksInOrderWithHiddenAndSystemFilesButNo
     } cases[] = {
         {kCommonTab,
          kCsidlCommonStartup,
-         {"app.exe", "tool.exe.lnk", "b.lnk", "tool.exe.lnk", "Hidden.LNK", "sys.lnk", "broken.lnk"},
-         "Startup (common) - (7)"},
+         {"b.lnk", "app.exe", "tool.exe.lnk", "Hidden.LNK", "sys.lnk", "notes.txt", "broken.lnk", "evil.vbs",
+          "Evil.BAT", "site.url", "Desktop.INI.vbs"},
+         "Startup (common) - (11)"},
         {kUserTab,
          kCsidlStartup,
-         {"b.lnk", "tool.exe.lnk", "Hidden.LNK", "sys.lnk", "broken.lnk", "app.exe", "tool.exe.lnk"},
-         "Startup (user) - (7)"},
+         {"b.lnk", "app.exe", "tool.exe.lnk", "Hidden.LNK", "sys.lnk", "notes.txt", "broken.lnk", "evil.vbs",
+          "Evil.BAT", "site.url", "Desktop.INI.vbs"},
+         "Startup (user) - (11)"},
     };
     for (const Case& c : cases) {
         sim::SimDesktop m;
@@ -101,8 +110,9 @@ TEST(StartupFolders, EachTabIsCaptionedForTheFolderItListsBeforeAndAfterItsCount
     for (const Case& c : cases) {
         sim::SimDesktop m;
         m.files.AddFile(m.shell.specialFolders.at(c.csidl) + "\\mine.lnk", Shortcut("C:\\m.exe"));
-        // A value that is not text stops the start-up scan at the first tab.
-        m.registry.SetDword("HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Flags", 1);
+        // Data that cannot be read stops the start-up scan at the first tab.
+        m.registry.SetString("HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Flags", "f.exe");
+        m.registry.Key("HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run")->unreadable.insert("flags");
         TMainForm form(m.platform, m.toolkit);
         form.FormCreate();
         EXPECT_EQ(c.design, form.TabCaptions[c.tab]);
@@ -113,8 +123,10 @@ TEST(StartupFolders, EachTabIsCaptionedForTheFolderItListsBeforeAndAfterItsCount
     }
 }
 
-TEST(StartupFolders, TargetIsTheShortcutsPathAsStoredAndEmptyForOtherFiles) {
+// A shortcut starts what it points to; any other file is started itself.
+TEST(StartupFolders, TargetIsTheShortcutsPathAsStoredAndTheFileItselfForOtherFiles) {
     sim::SimDesktop m;
+    const std::string folder = m.shell.specialFolders.at(kCsidlCommonStartup) + "\\";
     PutFiles(m, m.shell.specialFolders.at(kCsidlCommonStartup));
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
@@ -123,8 +135,12 @@ TEST(StartupFolders, TargetIsTheShortcutsPathAsStoredAndEmptyForOtherFiles) {
     EXPECT_EQ("C:\\Tools\\t.exe", targets["b.lnk"]);
     EXPECT_EQ("C:\\Program Files\\Tool\\Tool.EXE", targets["tool.exe.lnk"]);  // not lower-cased
     EXPECT_EQ("C:\\h.exe", targets["Hidden.LNK"]);
-    EXPECT_EQ("", targets["app.exe"]);
-    EXPECT_EQ("", targets["broken.lnk"]);
+    EXPECT_EQ(folder + "app.exe", targets["app.exe"]);
+    EXPECT_EQ(folder + "evil.vbs", targets["evil.vbs"]);
+    EXPECT_EQ(folder + "Evil.BAT", targets["Evil.BAT"]);
+    EXPECT_EQ(folder + "site.url", targets["site.url"]);
+    EXPECT_EQ(folder + "notes.txt", targets["notes.txt"]);
+    EXPECT_EQ("", targets["broken.lnk"]);  // a shortcut that points nowhere
 }
 
 TEST(StartupFolders, FolderPathGetsExactlyOneTrailingBackslash) {
@@ -179,8 +195,8 @@ TEST(StartupFolders, ShowingTheTabReadsTheFolderAgain) {
 TEST(StartupFolders, WithoutTheShellLinkObjectTheScanStopsAtTheFirstFileAndReports) {
     sim::SimDesktop m;
     const std::string folder = m.shell.specialFolders.at(kCsidlCommonStartup);
-    m.files.AddFile(folder + "\\a.exe");
-    m.files.AddFile(folder + "\\b.exe");
+    m.files.AddFile(folder + "\\a.lnk", Shortcut("C:\\a.exe"));
+    m.files.AddFile(folder + "\\b.lnk", Shortcut("C:\\b.exe"));
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
     ASSERT_EQ("Startup (common) - (2)", form.TabCaptions[kCommonTab]);
@@ -191,7 +207,7 @@ TEST(StartupFolders, WithoutTheShellLinkObjectTheScanStopsAtTheFirstFileAndRepor
     EXPECT_NE(std::string::npos, m.user.shown[0].text.find("CoInitialize"));
     // The row being filled stays with its name only; the caption is not rewritten.
     ASSERT_EQ(1, form.comon.Count());
-    EXPECT_EQ("a.exe", form.comon.Row(0).Caption);
+    EXPECT_EQ("a.lnk", form.comon.Row(0).Caption);
     EXPECT_EQ(0, form.comon.Row(0).SubItems.Count());
     EXPECT_EQ("Startup (common) - (2)", form.TabCaptions[kCommonTab]);
 }

@@ -81,18 +81,37 @@ std::string TabText(HWND tab, int index) {
     return text.data();
 }
 
+// A wide text in the ANSI code page, with the program's symbol for a NUL
+// inside a name (U+2400) printed as its UTF-8 bytes, so that a test can
+// tell it from a "?".
+std::string ShownAnsi(const wchar_t* text) {
+    std::string out;
+    const wchar_t* part = text;
+    for (const wchar_t* p = text;; ++p) {
+        if (*p != 0x2400 && *p != 0) continue;
+        const std::wstring piece(part, p);
+        char buffer[8192] = {};
+        WideCharToMultiByte(CP_ACP, 0, piece.c_str(), -1, buffer, sizeof(buffer) - 1, nullptr, nullptr);
+        out += buffer;
+        if (*p == 0) break;
+        out += "\xE2\x90\x80";
+        part = p + 1;
+    }
+    return out;
+}
+
 std::string CellText(HWND list, int row, int column) {
-    Remote remote(list, kTextOffset + kTextSize);
+    Remote remote(list, kTextOffset + kTextSize * sizeof(wchar_t));
     if (!remote.Ok()) return "?";
-    LVITEMA item{};
+    LVITEMW item{};
     item.iSubItem = column;
-    item.pszText = remote.At(kTextOffset);
+    item.pszText = reinterpret_cast<wchar_t*>(remote.At(kTextOffset));
     item.cchTextMax = kTextSize;
     remote.Write(0, &item, sizeof(item));
-    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.At(0)));
-    std::vector<char> text(kTextSize, '\0');
-    remote.Read(kTextOffset, text.data(), text.size() - 1);
-    return text.data();
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.At(0)));
+    std::vector<wchar_t> text(kTextSize, L'\0');
+    remote.Read(kTextOffset, text.data(), (text.size() - 1) * sizeof(wchar_t));
+    return ShownAnsi(text.data());
 }
 
 HWND ChildOfClass(HWND parent, const char* cls, int id = -1) {
@@ -135,10 +154,11 @@ HWND FindDialog() {
 std::string DialogText(HWND dialog) {
     std::string text;
     for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        char cls[64] = {}, buffer[2048] = {};
+        char cls[64] = {};
+        wchar_t buffer[2048] = {};
         GetClassNameA(c, cls, sizeof(cls));
-        GetWindowTextA(c, buffer, sizeof(buffer));
-        if (lstrcmpiA(cls, "Static") == 0 && buffer[0]) text = buffer;
+        GetWindowTextW(c, buffer, 2048);
+        if (lstrcmpiA(cls, "Static") == 0 && buffer[0]) text = ShownAnsi(buffer);
     }
     return text;
 }
@@ -171,9 +191,9 @@ HWND FindVisibleItemForm() {
 }
 
 std::string ControlText(HWND w) {
-    char text[2048] = {};
-    SendMessageA(w, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));  // marshalled across processes
-    return text;
+    wchar_t text[2048] = {};
+    SendMessageW(w, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text));  // marshalled across processes
+    return ShownAnsi(text);
 }
 
 const char* ItemControlName(HWND form, HWND w) {

@@ -10,10 +10,13 @@ namespace {
 // Opens the key that holds the row's value. A component's key is opened
 // below the components key, never by its full path: with a name of 255
 // characters that path is longer than Wine's RegOpenKeyExA takes.
-// The key is opened in the view the row was read in.
-bool OpenEntryKey(TRegistry& reg, const RegistryLocation& at) {
+// `access` is what the entry's own key is opened for; the components key
+// above it is only passed through. The key is opened in the view the row
+// was read in.
+bool OpenEntryKey(TRegistry& reg, const RegistryLocation& at, std::uint32_t access) {
     reg.SetView(at.view);
-    const bool opened = reg.OpenKey("\\" + at.key, false) && (at.subKey.empty() || reg.OpenKey(at.subKey, false));
+    const bool opened = reg.OpenKey("\\" + at.key, false, at.subKey.empty() ? access : kKeyQueryValue) &&
+                        (at.subKey.empty() || reg.OpenKey(at.subKey, false, access));
     reg.SetView(RegView::Default);
     if (opened) return true;
     reg.CloseKey();  // the components key itself holds no entry
@@ -54,21 +57,22 @@ void DeleteRegistryEntry(TMainForm& form, int tab, TListView& list, Removal remo
         return;
     }
     const auto* at = std::get_if<RegistryLocation>(&row->Where);
-    if (!at) return;
+    if (!at || at->refused) return;  // a key that refused reading names no value
     TRegistry& reg = *form.SharedRegistry;
     // A collector that failed may have left its key open; every path here is
     // taken from the root.
     reg.CloseKey();
     reg.SetRootKey(RootKeyOf(at->root));
     const std::string value = removal == Removal::CaptionedValue ? row->Caption : at->value;
-    // The key is opened before asking: a key that cannot be opened asks nothing.
-    if (!OpenEntryKey(reg, *at)) return;
-    if (!Confirmed(form, *row)) {
-        reg.CloseKey();
-        return;
-    }
+    // The key is opened for reading before asking: a key that cannot be
+    // opened asks nothing. The right to change it is asked for only once the
+    // user said yes.
+    if (!OpenEntryKey(reg, *at, kKeyQueryValue)) return;
+    reg.CloseKey();
+    if (!Confirmed(form, *row)) return;
     // Whether the value could be deleted shows in the refilled list.
-    reg.DeleteValue(value);
+    reg.SetRootKey(RootKeyOf(at->root));
+    if (OpenEntryKey(reg, *at, kKeySetValue)) reg.DeleteValue(value);
     reg.CloseKey();
     form.Refill(tab);
 }

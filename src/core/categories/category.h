@@ -52,10 +52,10 @@ struct NamedValues {  // ScanNamedValue, once per value, each with an accessor o
     bool redirected = false;   // see ValueList::redirected
 };
 
-// The files of a shell special folder matching its masks, in that order (ScanStartupFolder).
+// Every file of a shell special folder, in the order the search gives them
+// (ScanStartupFolder).
 struct StartupFolder {
     int csidl;
-    std::array<const char*, 2> masks;
 };
 
 // The running services that have a process of their own (ScanServices).

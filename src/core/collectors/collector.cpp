@@ -16,6 +16,12 @@ ScanResult RowReader::Failed(const std::string& message) && {
     return std::move(result_);
 }
 
+std::string RefusalText(long openError) {
+    if (openError == kErrorSuccess || openError == kErrorFileNotFound || openError == kErrorPathNotFound) return {};
+    if (openError == kErrorAccessDenied) return "access denied";
+    return "cannot be read (error " + std::to_string(openError) + ")";
+}
+
 namespace {
 
 struct CollectorOf {

@@ -56,6 +56,10 @@ void ScanStartupFolders(const StartupFolder& source, ScanContext& context, RowRe
 void ScanServices(ScanContext& context, RowReader& rows);
 void ScanInstalledComponents(const InstalledComponents& source, ScanContext& context, RowReader& rows);
 
+// What a row shows for a key that exists but refused to be read: "access
+// denied", or the error it refused with. Empty when the key just is not there.
+std::string RefusalText(long openError);
+
 // The path of a shell special folder; empty when the shell cannot give it.
 std::string GetSpecialFolderPath(Platform& platform, int csidl);
 // The target stored in a shortcut file; empty for any other file. Raises the

@@ -7,22 +7,53 @@ namespace qm {
 
 namespace {
 
+constexpr std::uint32_t kListAccess = kKeyQueryValue | kKeyEnumerateSubKeys;
+
+// A row for a key that exists but refuses reading; `name` is the component's
+// key, empty for the components key itself.
+void RefusedRow(const InstalledComponents& source, RegView view, const std::string& name, const std::string& refusal,
+                ScanContext& context, RowReader& rows) {
+    TEntryRow& row = rows.Start();
+    row.Where = RegistryLocation{.root = source.root, .view = view, .key = source.key, .subKey = name, .refused = true};
+    row.Caption = KeyNameOf(source, std::get<RegistryLocation>(row.Where));
+    row.SubItems.Add("");
+    row.SubItems.Add(refusal);
+    row.SubItems.Add(name);
+    row.StateIndex = 3;
+    rows.Finish(context, IconSource{});
+}
+
 void ScanInstalledComponentsView(const InstalledComponents& source, RegView view, ScanContext& context,
                                  RowReader& rows) {
     TRegistry reg(context.platform.registry);
-    reg.SetView(view);
     const std::string componentsKey = std::string(source.key) + "\\";
     std::vector<std::string> names;
+    reg.SetView(view);
     reg.SetRootKey(RootKeyOf(source.root));
-    if (reg.OpenKey(componentsKey, false)) reg.GetKeyNames(names);
+    if (reg.OpenKey(componentsKey, false, kListAccess)) {
+        reg.GetKeyNames(names);
+    } else if (const std::string refusal = RefusalText(reg.LastOpenError()); !refusal.empty()) {
+        RefusedRow(source, view, "", refusal, context, rows);
+    }
     reg.CloseKey();
     for (const std::string& name : names) {
         reg.SetRootKey(RootKeyOf(source.root));
         // Each component key is opened below the components key, never by
         // its full path: with a name of 255 characters (the most a key name
         // may have) that path is longer than Wine's RegOpenKeyExA takes. A
-        // key that cannot be opened reads as empty: no command, no row.
-        if (!reg.OpenKey(componentsKey, false) || !reg.OpenKey(name, false) || reg.ReadString("StubPath").empty()) {
+        // key that is not there (any more) reads as empty: no command, no
+        // row; one that refuses reading is a row saying so.
+        if (!reg.OpenKey(componentsKey, false, kListAccess)) {
+            reg.CloseKey();
+            continue;
+        }
+        if (!reg.OpenKey(name, false)) {
+            const std::string refusal = RefusalText(reg.LastOpenError());
+            reg.CloseKey();
+            if (!refusal.empty()) RefusedRow(source, view, name, refusal, context, rows);
+            continue;
+        }
+        if (reg.ReadString("StubPath").empty()) {
             reg.CloseKey();
             continue;
         }

@@ -13,12 +13,18 @@ void ScanNamedValue(const NamedValues& source, const NamedValue& value, RegView 
     TRegistry reg(context.platform.registry);
     reg.SetRootKey(RootKeyOf(source.root));
     reg.SetView(view);
-    reg.OpenKey("\\" + std::string(source.key), false);  // a key that cannot be opened reads as empty
-    if (!always && reg.ReadString(value.valueName).empty()) return;
+    // A key that is not there reads as empty; one that refuses reading says so.
+    const std::string refusal =
+        reg.OpenKey("\\" + std::string(source.key), false) ? std::string() : RefusalText(reg.LastOpenError());
+    if (!always && refusal.empty() && reg.ReadString(value.valueName).empty()) return;
     TEntryRow& row = rows.Start();
     row.Caption = value.caption;
-    row.Where = RegistryLocation{.root = source.root, .view = view, .key = source.key, .value = value.valueName};
-    row.SubItems.Add(reg.ReadString(value.valueName));
+    row.Where = RegistryLocation{
+        .root = source.root, .view = view, .key = source.key, .value = value.valueName, .refused = !refusal.empty()};
+    row.SubItems.Add(refusal.empty()
+                         ? reg.ReadString(value.valueName)
+                         : refusal + ": " + RootKeyName(source.root) + "\\" +
+                               RealKeyPath(std::get<RegistryLocation>(row.Where)));
     if (row.SubItems[0].empty()) row.SubItems[0] = "No Autorun Entry";
     // Commas go before the cut, so "userinit.exe," names userinit.exe.
     const std::string target =

@@ -1,6 +1,9 @@
 // The startup folders of all users and of the current user: one row per
-// program or shortcut lying there, with the path a shortcut points to.
+// file lying there, with the path a shortcut points to. Windows starts every
+// file of these folders, whatever its kind (a script, a batch file, an
+// Internet shortcut), so every file is listed.
 #include "core/collectors/collector.h"
+#include "platform/text_case.h"
 
 namespace qm {
 
@@ -12,18 +15,26 @@ constexpr std::uint32_t kStartupSearchAttributes = 0x2F;
 constexpr int kPathChars = 260;
 constexpr std::uint32_t kStgmRead = 0;
 
-// Appends a row for each file (not folder) of `folder` matching the wildcard `mask`.
-void ScanStartupFolder(ScanContext& context, RowReader& rows, const std::string& folder, const std::string& mask) {
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// Appends a row for each file (not folder, not the folder's desktop.ini) of `folder`.
+void ScanStartupFolder(ScanContext& context, RowReader& rows, const std::string& folder) {
     if (folder.empty()) return;
     const std::string dir = folder.back() == '\\' ? folder : folder + "\\";
     std::vector<FoundFile> found;
-    context.platform.files.FindFiles(dir + mask, kStartupSearchAttributes, found);
+    context.platform.files.FindFiles(dir + "*", kStartupSearchAttributes, found);
     for (const FoundFile& file : found) {
         if (file.attributes & kFileAttributeDirectory) continue;
+        const std::string lower = LowerAscii(file.name);
+        if (lower == "desktop.ini") continue;  // the folder's own settings, never started
         TEntryRow& row = rows.Start();
         row.Caption = file.name;
         row.Where = FileLocation{.folder = dir, .name = file.name};
-        row.SubItems.Add(ResolveShortcut(context.platform, dir + file.name));
+        // A shortcut starts what it points to; any other file is started itself.
+        row.SubItems.Add(EndsWith(lower, ".lnk") ? ResolveShortcut(context.platform, dir + file.name)
+                                                 : dir + file.name);
         row.SubItems.Add("Windows AutoRun");
         row.SubItems.Add(dir);
         row.StateIndex = 4;
@@ -51,10 +62,8 @@ std::string ResolveShortcut(Platform& platform, const std::string& path) {
     return target.substr(0, target.find('\0'));
 }
 
-// The folder is asked for again for each mask, as it always was.
 void ScanStartupFolders(const StartupFolder& source, ScanContext& context, RowReader& rows) {
-    for (const char* mask : source.masks)
-        ScanStartupFolder(context, rows, GetSpecialFolderPath(context.platform, source.csidl), mask);
+    ScanStartupFolder(context, rows, GetSpecialFolderPath(context.platform, source.csidl));
 }
 
 }  // namespace qm

@@ -10,13 +10,31 @@ namespace {
 void ScanValueListView(const ValueList& source, RegView view, ScanContext& context, RowReader& rows) {
     TRegistry& reg = context.sharedRegistry;
     const RegistryLocation at{.root = source.root, .view = view, .key = source.key};
-    const std::string subKey = "\\" + std::string(source.key);
+    // The key as the rows show it: where it really is in its view.
+    const std::string subKey = "\\" + RealKeyPath(at);
     std::vector<std::string> names;
     reg.SetRootKey(RootKeyOf(source.root));
     reg.SetView(view);
-    const bool opened = reg.OpenKey(subKey, false);
+    const bool opened = reg.OpenKey("\\" + std::string(source.key), false);
     reg.SetView(RegView::Default);
-    if (!opened) return;
+    if (!opened) {
+        // A key that exists but refuses reading may hold anything: it is a
+        // row of its own, never an empty list.
+        const std::string refusal = RefusalText(reg.LastOpenError());
+        if (refusal.empty()) return;
+        TEntryRow& row = rows.Start();
+        row.Caption = std::string(RootKeyName(source.root)) + subKey;
+        row.Where = RegistryLocation{.root = source.root, .view = view, .key = source.key, .refused = true};
+        row.SubItems.Add(refusal);
+        row.SubItems.Add(RootKeyName(source.root));
+        if (source.keyColumns) {
+            row.SubItems.Add(KeyNameOf(source, std::get<RegistryLocation>(row.Where)));
+            row.SubItems.Add(subKey);
+        }
+        row.StateIndex = 3;
+        rows.Finish(context, IconSource{});
+        return;
+    }
     reg.GetValueNames(names);
     // A failure leaves the key open; the next user of the accessor closes it.
     for (const std::string& name : names) {
@@ -27,7 +45,7 @@ void ScanValueListView(const ValueList& source, RegView view, ScanContext& conte
         row.SubItems.Add(RootKeyName(source.root));
         if (source.keyColumns) {
             row.SubItems.Add(KeyNameOf(source, std::get<RegistryLocation>(row.Where)));
-            row.SubItems.Add("\\" + RealKeyPath(at));
+            row.SubItems.Add(subKey);
         }
         // The value is read a second time for its target, as it always was.
         const IconSource icon{*source.iconName ? std::string(source.iconName)

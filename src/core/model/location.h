@@ -25,6 +25,9 @@ struct RegistryLocation {
     std::string key{};     // below the root, spelled as the category spells it, no leading backslash
     std::string subKey{};  // an installed component's own key below `key`; empty for other entries
     std::string value{};   // the name of the value the entry is
+    // The key exists but refused reading: the row stands for the key, and
+    // names no value to delete.
+    bool refused = false;
 };
 
 struct FileLocation {

@@ -106,9 +106,16 @@ bool SimRegistry::InView32(const std::vector<std::string>& parts, std::uint32_t 
     return true;
 }
 
+bool SimRegistry::Grants(KeyHandle h, std::uint32_t rights) const {
+    if (roots_.count(h)) return true;
+    auto it = granted_.find(h);
+    return it != granted_.end() && (it->second & rights) == rights;
+}
+
 long SimRegistry::OpenKey(KeyHandle parent, const std::string& subKey, std::uint32_t access, KeyHandle& out) {
     ++openCalls_;
     lastAccess_ = access;
+    allAccess_ |= access;
     // Wine's RegOpenKeyExA turns the path into UTF-16 in a buffer of 260
     // characters and refuses a longer one; Windows takes it. The sim keeps
     // the stricter rule.
@@ -121,21 +128,23 @@ long SimRegistry::OpenKey(KeyHandle parent, const std::string& subKey, std::uint
         key = key->Child(part);
         if (!key) return kErrorFileNotFound;
     }
-    if (key->denyFullAccess && (access & kKeyAllAccess & ~kKeyRead)) return kErrorAccessDenied;
+    if (access & key->deniedAccess) return kErrorAccessDenied;
     out = KeyHandle{next_++};
     open_[out] = key;
+    granted_[out] = access;
     return kErrorSuccess;
 }
 
 long SimRegistry::CloseKey(KeyHandle key) {
     if (roots_.count(key)) return kErrorSuccess;
+    granted_.erase(key);
     return open_.erase(key) ? kErrorSuccess : kErrorInvalidHandle;
 }
 
 long SimRegistry::QueryInfoKey(KeyHandle h, std::uint32_t& subKeys, std::uint32_t& values) {
     auto key = Resolve(h);
     if (!key) return kErrorInvalidHandle;
-    if (key->failQueryInfo) return kErrorAccessDenied;
+    if (key->failQueryInfo || !Grants(h, kKeyQueryValue)) return kErrorAccessDenied;
     subKeys = static_cast<std::uint32_t>(key->children.size());
     values = static_cast<std::uint32_t>(key->values.size());
     return kErrorSuccess;
@@ -144,6 +153,7 @@ long SimRegistry::QueryInfoKey(KeyHandle h, std::uint32_t& subKeys, std::uint32_
 long SimRegistry::EnumValue(KeyHandle h, std::uint32_t index, std::string& name) {
     auto key = Resolve(h);
     if (!key) return kErrorInvalidHandle;
+    if (!Grants(h, kKeyQueryValue)) return kErrorAccessDenied;
     if (index >= key->values.size()) return kErrorNoMoreItems;
     name = key->values[index].first;
     return kErrorSuccess;
@@ -152,6 +162,7 @@ long SimRegistry::EnumValue(KeyHandle h, std::uint32_t index, std::string& name)
 long SimRegistry::EnumKey(KeyHandle h, std::uint32_t index, std::string& name) {
     auto key = Resolve(h);
     if (!key) return kErrorInvalidHandle;
+    if (!Grants(h, kKeyEnumerateSubKeys)) return kErrorAccessDenied;
     if (index >= key->children.size()) return kErrorNoMoreItems;
     name = key->children[index]->name;
     return kErrorSuccess;
@@ -161,6 +172,7 @@ long SimRegistry::QueryValueInfo(KeyHandle h, const std::string& name, std::uint
     if (beforeRead) beforeRead(name);
     auto key = Resolve(h);
     if (!key) return kErrorInvalidHandle;
+    if (!Grants(h, kKeyQueryValue)) return kErrorAccessDenied;
     RegValue* value = key->Value(name);
     if (!value) return kErrorFileNotFound;
     type = value->type;
@@ -171,6 +183,7 @@ long SimRegistry::QueryValueInfo(KeyHandle h, const std::string& name, std::uint
 long SimRegistry::QueryValue(KeyHandle h, const std::string& name, std::uint32_t size, RegValue& out) {
     auto key = Resolve(h);
     if (!key) return kErrorInvalidHandle;
+    if (!Grants(h, kKeyQueryValue)) return kErrorAccessDenied;
     RegValue* value = key->Value(name);
     if (!value) return kErrorFileNotFound;
     if (key->unreadable.count(LowerAscii(name))) return kErrorAccessDenied;
@@ -182,6 +195,7 @@ long SimRegistry::QueryValue(KeyHandle h, const std::string& name, std::uint32_t
 long SimRegistry::DeleteValue(KeyHandle h, const std::string& name) {
     auto key = Resolve(h);
     if (!key) return kErrorInvalidHandle;
+    if (!Grants(h, kKeySetValue)) return kErrorAccessDenied;
     if (key->undeletable.count(LowerAscii(name))) return kErrorAccessDenied;
     return key->EraseValue(name) ? kErrorSuccess : kErrorFileNotFound;
 }
@@ -220,6 +234,7 @@ long SimRegistry::CreateKey(KeyHandle parent, const std::string& subKey, KeyHand
     }
     out = KeyHandle{next_++};
     open_[out] = key;
+    granted_[out] = kKeyAllAccess;
     return kErrorSuccess;
 }
 

@@ -20,7 +20,9 @@ struct SimKey {
     std::vector<std::shared_ptr<SimKey>> children;         // in creation order
     std::vector<std::pair<std::string, RegValue>> values;  // in creation order
     bool deleted = false;
-    bool denyFullAccess = false;        // opening with KEY_ALL_ACCESS fails
+    // The rights a deny entry of the key's ACL refuses: an open asking for
+    // any of them fails with access denied, as on Windows.
+    std::uint32_t deniedAccess = 0;
     bool failQueryInfo = false;         // RegQueryInfoKey fails
     std::set<std::string> unreadable;   // values whose data read fails (lower-case names)
     std::set<std::string> undeletable;  // values whose deletion is refused (lower-case names)
@@ -82,6 +84,9 @@ public:
     int OpenHandles() const { return static_cast<int>(open_.size()); }
     int OpenCalls() const { return openCalls_; }
     std::uint32_t LastOpenAccess() const { return lastAccess_; }
+    // Every right any open asked for since the last ForgetOpenAccess.
+    std::uint32_t AllOpenAccess() const { return allAccess_; }
+    void ForgetOpenAccess() { allAccess_ = 0; }
 
 private:
     std::shared_ptr<SimKey> Resolve(KeyHandle h);
@@ -91,6 +96,11 @@ private:
     std::uintptr_t next_ = 0x1000;
     int openCalls_ = 0;
     std::uint32_t lastAccess_ = 0;
+    std::uint32_t allAccess_ = 0;
+    // The rights each open handle was granted; a call needing another fails
+    // with access denied.
+    std::map<KeyHandle, std::uint32_t> granted_;
+    bool Grants(KeyHandle h, std::uint32_t rights) const;
 };
 
 }  // namespace qm::sim

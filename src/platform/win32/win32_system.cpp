@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_text.h"
 
 namespace qm::win32 {
 
@@ -108,7 +109,9 @@ DialogResult Win32Dialogs::Show(const DialogRequest& request) {
             break;
     }
     HWND owner = GetActiveWindow();
-    switch (MessageBoxA(owner, request.text.c_str(), request.title.c_str(), type | MB_TASKMODAL)) {
+    // Wide, so that a name with a NUL inside is shown whole.
+    switch (
+        MessageBoxW(owner, ShownWide(request.text).c_str(), ShownWide(request.title).c_str(), type | MB_TASKMODAL)) {
         case IDYES:
             return DialogResult::Yes;
         case IDNO:

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/forms/item_form.h"
+#include "platform/win32/win32_text.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/win32_toolkit.h"
 #include "ui/win32/window_support.h"
@@ -66,12 +67,13 @@ ItemWindowImpl* gWindow = nullptr;  // the one window of the run, for ShowItemFo
 // The main window of this thread, which owns the dialog.
 HWND FindMainWindow() { return FindThreadWindow(kMainWindowClass); }
 
+// The texts go in and out in UTF-16, so that a name with a NUL inside is
+// shown whole, the NUL made visible.
 std::string WindowText(HWND w) {
-    const int n = GetWindowTextLengthA(w);
-    std::string text(static_cast<size_t>(n) + 1, '\0');
-    GetWindowTextA(w, text.data(), n + 1);
-    text.resize(static_cast<size_t>(n));
-    return text;
+    const int n = GetWindowTextLengthW(w);
+    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+    GetWindowTextW(w, text.data(), n + 1);
+    return AnsiFromShown(text.c_str());
 }
 
 }  // namespace
@@ -203,7 +205,7 @@ HWND ItemWindowImpl::ControlOf(TItemForm::Control c) const {
 
 void ItemWindowImpl::SetText(int id, const std::string& text) {
     HWND control = Control(id);
-    if (WindowText(control) != text) SetWindowTextA(control, text.c_str());
+    if (WindowText(control) != text) SetWindowTextW(control, ShownWide(text).c_str());
 }
 
 // Brings the controls up to what the form holds now.

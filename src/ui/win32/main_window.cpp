@@ -86,6 +86,8 @@ void MainWindow::CreateChildren() {
             column.iSubItem = col;
             SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(col), reinterpret_cast<LPARAM>(&column));
         }
+        // Cells are handed over in UTF-16: LVN_GETDISPINFOW.
+        SendMessageA(list, LVM_SETUNICODEFORMAT, TRUE, 0);
         lists_[static_cast<size_t>(i)] = list;
         SetWindowPos(list, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     }

@@ -3,6 +3,8 @@
 // in-place edits, activation and the popup menu back to the form.
 #include "ui/win32/main_window_class.h"
 
+#include "platform/win32/win32_text.h"
+
 namespace qm::win32 {
 
 int MainWindow::TabFromList(HWND list) const {
@@ -27,20 +29,47 @@ void MainWindow::ApplySelection(int tab) {
     if (model.FocusedIndex() >= 0) ListView_SetItemState(list, model.FocusedIndex(), LVIS_FOCUSED, LVIS_FOCUSED);
 }
 
+namespace {
+
+// The text of a cell: the caption in column 0, then the row's sub-items.
+const std::string& CellText(const TEntryRow& row, int sub) {
+    static const std::string kNone;
+    if (sub == 0) return row.Caption;
+    return sub - 1 < row.SubItems.Count() ? row.SubItems.All()[static_cast<size_t>(sub - 1)] : kNone;
+}
+
+}  // namespace
+
 LRESULT MainWindow::ListNotify(int tab, NMHDR* header) {
     TListView& model = form_.ListOf(tab);
     switch (header->code) {
+        // The lists ask in UTF-16 (LVM_SETUNICODEFORMAT), so that a name with
+        // a NUL inside is shown whole, the NUL made visible.
+        case LVN_GETDISPINFOW: {
+            auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
+            LVITEMW& item = info->item;
+            if (item.iItem < 0 || item.iItem >= model.Count()) return 0;  // a list being refilled
+            const TEntryRow& row = model.Row(item.iItem);
+            if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
+                lstrcpynW(item.pszText, ShownWide(CellText(row, item.iSubItem)).c_str(), item.cchTextMax);
+            if (item.mask & LVIF_IMAGE) item.iImage = row.ImageIndex;
+            return 0;
+        }
+        case LVN_BEGINLABELEDITW:
+            return FALSE;
+        case LVN_ENDLABELEDITW: {
+            auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
+            if (!info->item.pszText) return FALSE;
+            model.EditCaption(info->item.iItem, AnsiFromShown(info->item.pszText));
+            return TRUE;
+        }
         case LVN_GETDISPINFOA: {
             auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
             LVITEMA& item = info->item;
             if (item.iItem < 0 || item.iItem >= model.Count()) return 0;  // a list being refilled
             const TEntryRow& row = model.Row(item.iItem);
             if (item.mask & LVIF_TEXT) {
-                const int sub = item.iSubItem;
-                textBuffer_ = sub == 0
-                                  ? row.Caption
-                                  : (sub - 1 < row.SubItems.Count() ? row.SubItems.All()[static_cast<size_t>(sub - 1)]
-                                                                    : std::string());
+                textBuffer_ = CellText(row, item.iSubItem);
                 lstrcpynA(item.pszText, textBuffer_.c_str(), item.cchTextMax);
             }
             if (item.mask & LVIF_IMAGE) item.iImage = row.ImageIndex;
