@@ -8,6 +8,8 @@ set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 build="$top/build"
 export QM_WINEPREFIX="$build/wineprefix"
+# 64-bit Windows with its 32-bit subsystem, for the tests of both executables there.
+prefix64="$build/wineprefix64"
 export WINEPREFIX="$QM_WINEPREFIX" WINEARCH=win32 WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
 jobs=$(nproc)
@@ -19,10 +21,12 @@ install_packages() {
   command -v cmake >/dev/null || need+=(cmake)
   command -v g++ >/dev/null || need+=(g++)
   command -v i686-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-i686-posix mingw-w64-tools)
+  command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64-posix)
   [ -e /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
   [ -e /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
   command -v wine >/dev/null || need+=(wine)
   dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)
+  [ -x /usr/lib/wine/wine64 ] || need+=(wine64)
   command -v Xvfb >/dev/null || need+=(xvfb)
   command -v xwd >/dev/null || need+=(x11-apps)
   [ -x /usr/bin/convert ] || need+=(imagemagick)
@@ -51,11 +55,17 @@ build_host_sanitized() {
   cmake --build "$build/host-sanitized" -j "$jobs" --target unit_tests contract_tests_sim
 }
 
+# Two executables from one source: build/win32/quellmark.exe (i686, for
+# 32-bit and 64-bit Windows) and build/win64/quellmark.exe (x86_64).
 build_windows() {  # build_windows [TARGET...]
   say "building for Windows (i686)"
   cmake -S "$top" -B "$build/win32" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" >/dev/null
+    -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" -DQM_WINEPREFIX64="$prefix64" >/dev/null
   cmake --build "$build/win32" -j "$jobs" ${1:+--target "$@"}
+  say "building for Windows (x86_64)"
+  cmake -S "$top" -B "$build/win64" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-x86_64.cmake" -DQM_WINEPREFIX64="$prefix64" >/dev/null
+  cmake --build "$build/win64" -j "$jobs" ${1:+--target "$@"}
 }
 
 # Xvfb of our own when there is no display; stopped on exit.
@@ -70,6 +80,7 @@ start_display() {
 
 stop_all() {
   wineserver -k >/dev/null 2>&1 || true
+  [ -n "${server64:-}" ] && { WINEPREFIX="$prefix64" wineserver -k >/dev/null 2>&1 || true; }
   [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
 }
 
@@ -78,6 +89,13 @@ prepare_wine() {
   # One server for the whole run, detached from our output.
   wineserver -p >/dev/null 2>&1 </dev/null &
   wine cmd /c exit >/dev/null 2>&1 || true
+}
+
+prepare_wine64() {
+  "$top/tests/wine/prefix.sh" "$prefix64" win64
+  server64=1
+  WINEPREFIX="$prefix64" WINEARCH=win64 wineserver -p >/dev/null 2>&1 </dev/null &
+  WINEPREFIX="$prefix64" WINEARCH=win64 wine cmd /c exit >/dev/null 2>&1 || true
 }
 
 case "${1:-}" in
@@ -110,10 +128,13 @@ case "${1:-}" in
     trap stop_all EXIT
     start_display
     prepare_wine
+    prepare_wine64
     say "host tests (sanitized)"
     (cd "$build/host-sanitized" && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs")
-    say "Windows tests under Wine"
+    say "Windows tests under Wine (the i686 program; wine64.*: in the 64-bit prefix)"
     (cd "$build/win32" && ctest --output-on-failure)
+    say "Windows tests under Wine (the x86_64 program, in the 64-bit prefix)"
+    (cd "$build/win64" && ctest --output-on-failure)
     ;;
   bench)
     install_packages

@@ -88,9 +88,25 @@ target_link_libraries(contract_tests_win32 PRIVATE qm_core qm_win32 ${QM_SYSTEM_
 add_executable(qm_scratch_service tests/contract/scratch_service.cpp)
 target_link_libraries(qm_scratch_service PRIVATE advapi32)
 add_dependencies(contract_tests_win32 qm_scratch_service qm_planted)
+# 64-bit Windows is a 64-bit Wine prefix (tests/wine/prefix.sh PREFIX win64):
+# there the contract suite and the tests of tests/wine64 run for the 32-bit
+# program under WOW64 and for the 64-bit one. Everything else runs in the
+# 32-bit prefix, for the 32-bit program only.
+set(QM_WINEPREFIX64 ${CMAKE_BINARY_DIR}/../wineprefix64 CACHE PATH "The 64-bit Wine prefix of the tests")
+set(QM_ENV64 "QM_WINEPREFIX=${QM_WINEPREFIX64};QM_WINEARCH=win64")
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(QM_PREFIX_TESTS wine64)
+else()
+  set(QM_PREFIX_TESTS wine wine64)
+endif()
 # One Wine process for the whole suite: each start of Wine costs about a second.
-add_test(NAME wine.contract COMMAND contract_tests_win32)
-set_tests_properties(wine.contract PROPERTIES TIMEOUT 600)
+foreach(prefix ${QM_PREFIX_TESTS})
+  add_test(NAME ${prefix}.contract COMMAND contract_tests_win32)
+  set_tests_properties(${prefix}.contract PROPERTIES TIMEOUT 600)
+endforeach()
+if(TEST wine64.contract)
+  set_tests_properties(wine64.contract PROPERTIES ENVIRONMENT "${QM_ENV64}" RUN_SERIAL TRUE)
+endif()
 
 # The probe that inspects and drives the real program's windows from outside.
 add_executable(qm_probe tests/wine/probe.cpp tests/wine/probe_versions.cpp)
@@ -126,11 +142,21 @@ add_executable(qm_baseline WIN32 bench/baseline.cpp)
 target_link_libraries(qm_baseline PRIVATE comctl32 shell32 ole32 advapi32)
 
 # Each tests/wine/NAME_test.sh drives the real program; they share one Wine
-# prefix and its registry, so they run one at a time.
-file(GLOB QM_WINE_SCRIPTS CONFIGURE_DEPENDS tests/wine/*_test.sh)
-foreach(script ${QM_WINE_SCRIPTS})
+# prefix and its registry, so they run one at a time. tests/wine64 holds
+# those that run in the 64-bit prefix.
+set(QM_WINE_SCRIPTS)
+if(NOT CMAKE_SIZEOF_VOID_P EQUAL 8)
+  file(GLOB QM_WINE_SCRIPTS CONFIGURE_DEPENDS tests/wine/*_test.sh)
+endif()
+file(GLOB QM_WINE64_SCRIPTS CONFIGURE_DEPENDS tests/wine64/*_test.sh)
+foreach(script ${QM_WINE_SCRIPTS} ${QM_WINE64_SCRIPTS})
   get_filename_component(name ${script} NAME_WE)
-  add_test(NAME wine.${name}
+  get_filename_component(folder ${script} DIRECTORY)
+  get_filename_component(prefix ${folder} NAME)
+  add_test(NAME ${prefix}.${name}
     COMMAND bash ${script} $<TARGET_FILE:quellmark> $<TARGET_FILE:qm_probe> ${CMAKE_BINARY_DIR})
-  set_tests_properties(wine.${name} PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
+  set_tests_properties(${prefix}.${name} PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
+  if(prefix STREQUAL wine64)
+    set_tests_properties(${prefix}.${name} PROPERTIES ENVIRONMENT "${QM_ENV64}")
+  endif()
 endforeach()

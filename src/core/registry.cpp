@@ -19,7 +19,10 @@ bool TRegistry::OpenKey(const std::string& path, bool canCreate, std::uint32_t a
     const std::string relative = fromRoot ? path.substr(1) : path;
     const KeyHandle parent = (fromRoot || !current_) ? root_ : current_;
     KeyHandle opened;
-    lastOpenError_ = registry_.OpenKey(parent, relative, access, opened);
+    const std::uint32_t viewFlag = view_ == RegView::Registry64   ? kKeyWow64_64Key
+                                   : view_ == RegView::Registry32 ? kKeyWow64_32Key
+                                                                  : 0;
+    lastOpenError_ = registry_.OpenKey(parent, relative, access | viewFlag, opened);
     if (lastOpenError_ != kErrorSuccess) return false;
     CloseKey();
     current_ = opened;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/model/location.h"
 #include "platform/platform.h"
 
 namespace qm {
@@ -24,6 +25,9 @@ public:
     KeyHandle CurrentKey() const { return current_; }
 
     void SetRootKey(KeyHandle root);
+    // The registry view the next keys are opened in (the open key stays).
+    void SetView(RegView view) { view_ = view; }
+    RegView View() const { return view_; }
     // A path with a leading backslash is opened below the root; any other
     // below the open key, or below the root when none is open.
     // `access` is what the key is opened for: its values read by default.
@@ -45,6 +49,7 @@ private:
     KeyHandle root_ = kHkeyCurrentUser;
     KeyHandle current_;
     long lastOpenError_ = kErrorSuccess;
+    RegView view_ = RegView::Default;
 };
 
 }  // namespace qm

@@ -22,6 +22,9 @@ inline constexpr std::uint32_t kKeyQueryValue = 0x1u;
 inline constexpr std::uint32_t kKeySetValue = 0x2u;
 inline constexpr std::uint32_t kKeyEnumerateSubKeys = 0x8u;
 inline constexpr std::uint32_t kKeyCreateLink = 0x20u;
+// The registry view a key is opened in on 64-bit Windows (ignored elsewhere).
+inline constexpr std::uint32_t kKeyWow64_64Key = 0x0100u;
+inline constexpr std::uint32_t kKeyWow64_32Key = 0x0200u;
 
 // Registry value types.
 inline constexpr std::uint32_t kRegNone = 0;

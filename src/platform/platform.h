@@ -262,6 +262,13 @@ public:
     // The shared Windows directory (GetSystemWindowsDirectoryA: never the
     // per-user directory a terminal session may give GetWindowsDirectory).
     virtual bool GetWindowsDirectory(std::string& path) = 0;
+    // Whether Windows is 64-bit: a 64-bit build, or a 32-bit one that
+    // IsWow64Process finds running under WOW64. There HKLM\SOFTWARE has two
+    // registry views and System32 two folders.
+    virtual bool Is64BitWindows() = 0;
+    // A 32-bit program on 64-bit Windows: the file system shows it SysWOW64
+    // under the name System32, and the real System32 as Sysnative.
+    virtual bool IsWow64Program() = 0;
 };
 
 struct Luid {

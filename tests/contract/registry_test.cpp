@@ -185,5 +185,45 @@ TEST_F(RegistryContract, ListsSubKeyNames) {
     EXPECT_EQ((std::vector<std::string>{"Run"}), names);
 }
 
+// On 64-bit Windows HKLM\SOFTWARE has a 32-bit view below WOW6432Node: the
+// accessor reaches a key of that view by its plain path in the 32-bit view
+// only, from a 32-bit and a 64-bit program alike. On 32-bit Windows there
+// is one view, and asking for either changes nothing.
+TEST(RegistryViews, EachViewReachesItsOwnKeyByThePlainPath) {
+    ISystemInfo& system = Machine().system;
+    EXPECT_EQ(system.IsWow64Program(), system.Is64BitWindows() && sizeof(void*) == 4);
+    IRegistry& r = Machine().registry;
+    KeyHandle key;
+    if (!system.Is64BitWindows()) {
+        const std::string plain = "SOFTWARE\\QuellmarkViewTest";
+        ASSERT_EQ(kErrorSuccess, r.CreateKey(kHkeyLocalMachine, plain, key));
+        r.CloseKey(key);
+        for (RegView view : {RegView::Default, RegView::Registry32, RegView::Registry64}) {
+            TRegistry reg(r);
+            reg.SetRootKey(kHkeyLocalMachine);
+            reg.SetView(view);
+            EXPECT_TRUE(reg.OpenKey("\\" + plain, false));
+        }
+        EXPECT_EQ(kErrorSuccess, r.DeleteKey(kHkeyLocalMachine, plain));
+        return;
+    }
+    const std::string wow = "SOFTWARE\\WOW6432Node\\QuellmarkViewTest";
+    r.DeleteKey(kHkeyLocalMachine, wow);
+    ASSERT_EQ(kErrorSuccess, r.CreateKey(kHkeyLocalMachine, wow, key));
+    EXPECT_EQ(kErrorSuccess, r.SetValue(key, "View", kRegSz, Text("32")));
+    r.CloseKey(key);
+    TRegistry reg(r);
+    reg.SetRootKey(kHkeyLocalMachine);
+    reg.SetView(RegView::Registry32);
+    ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\QuellmarkViewTest", false));
+    EXPECT_EQ("32", reg.ReadString("View"));
+    reg.CloseKey();
+    reg.SetView(RegView::Registry64);
+    EXPECT_FALSE(reg.OpenKey("\\SOFTWARE\\QuellmarkViewTest", false));
+    EXPECT_TRUE(reg.OpenKey("\\SOFTWARE\\WOW6432Node\\QuellmarkViewTest", false));
+    reg.CloseKey();
+    EXPECT_EQ(kErrorSuccess, r.DeleteKey(kHkeyLocalMachine, wow));
+}
+
 }  // namespace
 }  // namespace qm

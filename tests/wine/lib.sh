@@ -5,7 +5,7 @@
 # back, and ends with `finish`.
 set -uo pipefail
 exe=$1 probe=$2 build=$(cd "$3" && pwd)
-export WINEPREFIX="${QM_WINEPREFIX:-$build/../wineprefix}" WINEARCH=win32 WINEDEBUG=-all
+export WINEPREFIX="${QM_WINEPREFIX:-$build/../wineprefix}" WINEARCH="${QM_WINEARCH:-win32}" WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
 artifacts="$build/test-artifacts"
 mkdir -p "$artifacts"

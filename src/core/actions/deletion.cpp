@@ -13,10 +13,14 @@ namespace {
 // below the components key, never by its full path: with a name of 255
 // characters that path is longer than Wine's RegOpenKeyExA takes.
 // `access` is what the entry's own key is opened for; the components key
-// above it is only passed through.
+// above it is only passed through. The key is opened in the view the row
+// was read in.
 bool OpenEntryKey(TRegistry& reg, const RegistryLocation& at, std::uint32_t access) {
-    if (!reg.OpenKey("\\" + at.key, false, at.subKey.empty() ? access : kKeyQueryValue)) return false;
-    if (at.subKey.empty() || reg.OpenKey(at.subKey, false, access)) return true;
+    reg.SetView(at.view);
+    const bool opened = reg.OpenKey("\\" + at.key, false, at.subKey.empty() ? access : kKeyQueryValue) &&
+                        (at.subKey.empty() || reg.OpenKey(at.subKey, false, access));
+    reg.SetView(RegView::Default);
+    if (opened) return true;
     reg.CloseKey();  // the components key itself holds no entry
     return false;
 }

@@ -4,9 +4,15 @@ namespace qm {
 
 std::string KeyNameOf(const Source& source, const RegistryLocation& location) {
     if (const auto* list = std::get_if<ValueList>(&source); list && list->keyName) return list->keyName;
-    std::string name = std::string(RootKeyName(location.root)) + "\\" + location.key;
+    std::string name = std::string(RootKeyName(location.root)) + "\\" + RealKeyPath(location);
     if (!location.subKey.empty()) name += "\\" + location.subKey;
     return name;
+}
+
+std::vector<RegView> ViewsOf(Platform& platform, RegRoot root, bool redirected) {
+    if (root != RegRoot::LocalMachine || !platform.system.Is64BitWindows()) return {RegView::Default};
+    if (redirected) return {RegView::Registry64, RegView::Registry32};
+    return {RegView::Registry64};
 }
 
 }  // namespace qm

@@ -7,8 +7,10 @@
 #include <span>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "core/model/location.h"
+#include "platform/platform.h"
 
 namespace qm {
 
@@ -33,6 +35,8 @@ struct ValueList {
     bool keyColumns = true;
     // Set: every row shows this file type's icon instead of its target's.
     const char* iconName = "";
+    // 64-bit Windows keeps a 32-bit view of this key apart (see ViewsOf).
+    bool redirected = false;
 };
 
 // One fixed value of the key: a row whether it holds anything or not.
@@ -45,6 +49,7 @@ struct NamedValues {  // ScanNamedValue, once per value, each with an accessor o
     const char* key;
     std::span<const NamedValue> values;
     const char* targetMarker;  // where the target path of the value's command ends
+    bool redirected = false;   // see ValueList::redirected
 };
 
 // Every file of a shell special folder, in the order the search gives them
@@ -60,6 +65,7 @@ struct RunningServices {};
 struct InstalledComponents {
     RegRoot root;
     const char* key;
+    bool redirected = false;  // see ValueList::redirected
 };
 
 using Source = std::variant<ValueList, NamedValues, StartupFolder, RunningServices, InstalledComponents>;
@@ -130,5 +136,11 @@ struct Category {
 // Properties dialog and Jump To show it: the root's name and the key path
 // (and a component's own key), or the source's own spelling of them.
 std::string KeyNameOf(const Source& source, const RegistryLocation& location);
+
+// The registry views a key of `root` is read in, in list order. On 64-bit
+// Windows every HKLM key is read in the 64-bit view, whatever the program's
+// own bitness; a `redirected` key (one that is not shared by the two views)
+// is read in the 32-bit view after it.
+std::vector<RegView> ViewsOf(Platform& platform, RegRoot root, bool redirected);
 
 }  // namespace qm

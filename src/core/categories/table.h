@@ -14,6 +14,10 @@ namespace qm {
 
 // The registry keys the program reads, below their roots, each spelled once
 // in the letter case its rows, its Properties dialog and Jump To show.
+// On 64-bit Windows the HKLM keys below SOFTWARE have a 32-bit view of their
+// own, but for the policies keys, which the two views share (Microsoft's
+// list of the keys WOW64 redirects and shares): the categories of those
+// keys are marked `redirected`. The HKCU keys are shared.
 namespace keys {
 // The first design held it in two globals, HKCURunKeyPath and HKLMRunKeyPath.
 inline constexpr const char* kRun = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -71,7 +75,7 @@ inline constexpr Category kCategories[] = {
      .properties = kKeyProperties, .drawSubItem = nullptr},
     {.trace = "TabSheet1 LV hklmrun DeleteItems2Click JumpTo2Click Properties1 LVDblClick ScanHKLMRun",
      .list = "LV", .designCaption = "HKLM / Run", .countPrefix = "HKLM / Run (", .tabImage = 10, .scanPosition = 1,
-     .columns = columns::kRun129, .commandColumn = 0, .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kRun},
+     .columns = columns::kRun129, .commandColumn = 0, .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kRun, .redirected = true},
      .imageListsAtStart = true, .imageListsPerRow = true, .group = kGroupLists, .showClears = kNoGroup,
      .removal = Removal::CaptionedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
      .properties = kKeyPropertiesDots, .drawSubItem = nullptr},
@@ -102,7 +106,7 @@ inline constexpr Category kCategories[] = {
               "ScanHKLMRunOnce",
      .list = "hklmrunonce", .designCaption = "HKLM / Run Once", .countPrefix = "HKLM / Run Once (", .tabImage = 10,
      .scanPosition = 5, .columns = columns::kRun126, .commandColumn = 0,
-     .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kRunOnce},
+     .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kRunOnce, .redirected = true},
      .imageListsAtStart = true, .imageListsPerRow = true, .group = kGroupLists, .showClears = kGroupLists,
      .removal = Removal::CaptionedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
      .properties = kKeyPropertiesDots, .drawSubItem = nullptr},
@@ -110,7 +114,8 @@ inline constexpr Category kCategories[] = {
               "ScanHKLMShellObjects",
      .list = "shellobject", .designCaption = "HKLM / ShellObject", .countPrefix = "HKLM / ShellObject (",
      .tabImage = 10, .scanPosition = 6, .columns = columns::kRun128, .commandColumn = 0,
-     .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kShellServiceObjects, .iconName = ".dll"},
+     .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kShellServiceObjects, .iconName = ".dll",
+                         .redirected = true},
      .imageListsAtStart = true, .imageListsPerRow = false, .group = kGroupLists, .showClears = kGroupLists,
      .removal = Removal::CaptionedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
      .properties = kKeyPropertiesDots, .drawSubItem = nullptr},
@@ -118,7 +123,7 @@ inline constexpr Category kCategories[] = {
               "ScanHKLMRunOnceEx",
      .list = "runoncex", .designCaption = "HKLM / Run OnceEx", .countPrefix = "HKLM / Run OnceEx (", .tabImage = 10,
      .scanPosition = 7, .columns = columns::kRun126, .commandColumn = 0,
-     .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kRunOnceEx},
+     .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kRunOnceEx, .redirected = true},
      .imageListsAtStart = true, .imageListsPerRow = true, .group = kGroupLists, .showClears = kGroupLists,
      .removal = Removal::CaptionedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
      .properties = kKeyProperties, .drawSubItem = nullptr},
@@ -133,7 +138,8 @@ inline constexpr Category kCategories[] = {
               "ScanInstalledComponents actxAdvancedCustomDrawSubItem",
      .list = "actx", .designCaption = "ActiveX", .countPrefix = "ActiveX (", .tabImage = 10, .scanPosition = 9,
      .columns = columns::kComponents, .commandColumn = 1,
-     .source = InstalledComponents{.root = RegRoot::LocalMachine, .key = keys::kInstalledComponents},
+     .source = InstalledComponents{.root = RegRoot::LocalMachine, .key = keys::kInstalledComponents,
+                                   .redirected = true},
      .imageListsAtStart = false, .imageListsPerRow = true, .group = kActxAndLogs,
      .showClears = kGroupLists | kActxAndLogs, .removal = Removal::LocatedValue, .canDisable = false,
      .jump = JumpTarget::RegistryKey, .properties = {"&Properties", false, ShownLocation::KeyName},
@@ -145,7 +151,7 @@ inline constexpr Category kCategories[] = {
      .list = "logs", .designCaption = "WinLogon", .countPrefix = "WinLogon (", .tabImage = 19, .scanPosition = 10,
      .columns = columns::kNamedValues, .commandColumn = 0,
      .source = NamedValues{.root = RegRoot::LocalMachine, .key = keys::kWinlogon, .values = named::kWinlogon,
-                           .targetMarker = ".exe"},
+                           .targetMarker = ".exe", .redirected = true},
      .imageListsAtStart = false, .imageListsPerRow = true, .group = kActxAndLogs,
      .showClears = kGroupLists | kActxAndLogs, .removal = Removal::CaptionedValue, .canDisable = false,
      .jump = JumpTarget::RegistryKey, .properties = {"&Properties", true, ShownLocation::KeyName},

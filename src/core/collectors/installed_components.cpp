@@ -11,10 +11,10 @@ constexpr std::uint32_t kListAccess = kKeyQueryValue | kKeyEnumerateSubKeys;
 
 // A row for a key that exists but refuses reading; `name` is the component's
 // key, empty for the components key itself.
-void RefusedRow(const InstalledComponents& source, const std::string& name, const std::string& refusal,
+void RefusedRow(const InstalledComponents& source, RegView view, const std::string& name, const std::string& refusal,
                 ScanContext& context, RowReader& rows) {
     TEntryRow& row = rows.Start();
-    row.Where = RegistryLocation{.root = source.root, .key = source.key, .subKey = name, .refused = true};
+    row.Where = RegistryLocation{.root = source.root, .view = view, .key = source.key, .subKey = name, .refused = true};
     row.Caption = KeyNameOf(source, std::get<RegistryLocation>(row.Where));
     row.SubItems.Add("");
     row.SubItems.Add(refusal);
@@ -23,17 +23,17 @@ void RefusedRow(const InstalledComponents& source, const std::string& name, cons
     rows.Finish(context, IconSource{});
 }
 
-}  // namespace
-
-void ScanInstalledComponents(const InstalledComponents& source, ScanContext& context, RowReader& rows) {
+void ScanInstalledComponentsView(const InstalledComponents& source, RegView view, ScanContext& context,
+                                 RowReader& rows) {
     TRegistry reg(context.platform.registry);
     const std::string componentsKey = std::string(source.key) + "\\";
     std::vector<std::string> names;
+    reg.SetView(view);
     reg.SetRootKey(RootKeyOf(source.root));
     if (reg.OpenKey(componentsKey, false, kListAccess)) {
         reg.GetKeyNames(names);
     } else if (const std::string refusal = RefusalText(reg.LastOpenError()); !refusal.empty()) {
-        RefusedRow(source, "", refusal, context, rows);
+        RefusedRow(source, view, "", refusal, context, rows);
     }
     reg.CloseKey();
     for (const std::string& name : names) {
@@ -50,7 +50,7 @@ void ScanInstalledComponents(const InstalledComponents& source, ScanContext& con
         if (!reg.OpenKey(name, false)) {
             const std::string refusal = RefusalText(reg.LastOpenError());
             reg.CloseKey();
-            if (!refusal.empty()) RefusedRow(source, name, refusal, context, rows);
+            if (!refusal.empty()) RefusedRow(source, view, name, refusal, context, rows);
             continue;
         }
         if (reg.ReadString("StubPath").empty()) {
@@ -58,7 +58,8 @@ void ScanInstalledComponents(const InstalledComponents& source, ScanContext& con
             continue;
         }
         TEntryRow& row = rows.Start();
-        row.Where = RegistryLocation{.root = source.root, .key = source.key, .subKey = name, .value = "StubPath"};
+        row.Where = RegistryLocation{
+            .root = source.root, .view = view, .key = source.key, .subKey = name, .value = "StubPath"};
         row.Caption = reg.ReadString("");
         row.SubItems.Add(reg.ReadString("ComponentID"));
         row.SubItems.Add(reg.ReadString("StubPath"));
@@ -70,6 +71,13 @@ void ScanInstalledComponents(const InstalledComponents& source, ScanContext& con
         rows.Finish(context, IconSource{target, true});
         reg.CloseKey();
     }
+}
+
+}  // namespace
+
+void ScanInstalledComponents(const InstalledComponents& source, ScanContext& context, RowReader& rows) {
+    for (RegView view : ViewsOf(context.platform, source.root, source.redirected))
+        ScanInstalledComponentsView(source, view, context, rows);
 }
 
 }  // namespace qm

@@ -7,18 +7,24 @@ namespace qm {
 
 namespace {
 
-void ScanNamedValue(const NamedValues& source, const NamedValue& value, ScanContext& context, RowReader& rows) {
+// `always`: a row whether the value holds anything or not.
+void ScanNamedValue(const NamedValues& source, const NamedValue& value, RegView view, bool always,
+                    ScanContext& context, RowReader& rows) {
     TRegistry reg(context.platform.registry);
     reg.SetRootKey(RootKeyOf(source.root));
+    reg.SetView(view);
     // A key that is not there reads as empty; one that refuses reading says so.
     const std::string refusal =
         reg.OpenKey("\\" + std::string(source.key), false) ? std::string() : RefusalText(reg.LastOpenError());
+    if (!always && refusal.empty() && reg.ReadString(value.valueName).empty()) return;
     TEntryRow& row = rows.Start();
     row.Caption = value.caption;
-    row.Where =
-        RegistryLocation{.root = source.root, .key = source.key, .value = value.valueName, .refused = !refusal.empty()};
-    row.SubItems.Add(refusal.empty() ? reg.ReadString(value.valueName)
-                                     : refusal + ": " + RootKeyName(source.root) + "\\" + source.key);
+    row.Where = RegistryLocation{
+        .root = source.root, .view = view, .key = source.key, .value = value.valueName, .refused = !refusal.empty()};
+    row.SubItems.Add(refusal.empty()
+                         ? reg.ReadString(value.valueName)
+                         : refusal + ": " + RootKeyName(source.root) + "\\" +
+                               RealKeyPath(std::get<RegistryLocation>(row.Where)));
     if (row.SubItems[0].empty()) row.SubItems[0] = "No Autorun Entry";
     // Commas go before the cut, so "userinit.exe," names userinit.exe.
     const std::string target =
@@ -31,7 +37,13 @@ void ScanNamedValue(const NamedValues& source, const NamedValue& value, ScanCont
 }  // namespace
 
 void ScanNamedValues(const NamedValues& source, ScanContext& context, RowReader& rows) {
-    for (const NamedValue& value : source.values) ScanNamedValue(source, value, context, rows);
+    // The first view's places are rows whether they hold a value or not; a
+    // second view (the 32-bit one on 64-bit Windows) adds the values it holds.
+    bool first = true;
+    for (RegView view : ViewsOf(context.platform, source.root, source.redirected)) {
+        for (const NamedValue& value : source.values) ScanNamedValue(source, value, view, first, context, rows);
+        first = false;
+    }
 }
 
 }  // namespace qm

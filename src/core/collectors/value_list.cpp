@@ -5,19 +5,26 @@
 
 namespace qm {
 
-void ScanValueList(const ValueList& source, ScanContext& context, RowReader& rows) {
+namespace {
+
+void ScanValueListView(const ValueList& source, RegView view, ScanContext& context, RowReader& rows) {
     TRegistry& reg = context.sharedRegistry;
-    const std::string subKey = "\\" + std::string(source.key);
+    const RegistryLocation at{.root = source.root, .view = view, .key = source.key};
+    // The key as the rows show it: where it really is in its view.
+    const std::string subKey = "\\" + RealKeyPath(at);
     std::vector<std::string> names;
     reg.SetRootKey(RootKeyOf(source.root));
-    if (!reg.OpenKey(subKey, false)) {
+    reg.SetView(view);
+    const bool opened = reg.OpenKey("\\" + std::string(source.key), false);
+    reg.SetView(RegView::Default);
+    if (!opened) {
         // A key that exists but refuses reading may hold anything: it is a
         // row of its own, never an empty list.
         const std::string refusal = RefusalText(reg.LastOpenError());
         if (refusal.empty()) return;
         TEntryRow& row = rows.Start();
         row.Caption = std::string(RootKeyName(source.root)) + subKey;
-        row.Where = RegistryLocation{.root = source.root, .key = source.key, .refused = true};
+        row.Where = RegistryLocation{.root = source.root, .view = view, .key = source.key, .refused = true};
         row.SubItems.Add(refusal);
         row.SubItems.Add(RootKeyName(source.root));
         if (source.keyColumns) {
@@ -33,7 +40,7 @@ void ScanValueList(const ValueList& source, ScanContext& context, RowReader& row
     for (const std::string& name : names) {
         TEntryRow& row = rows.Start();
         row.Caption = name;
-        row.Where = RegistryLocation{.root = source.root, .key = source.key, .value = name};
+        row.Where = RegistryLocation{.root = source.root, .view = view, .key = source.key, .value = name};
         row.SubItems.Add(reg.ReadString(name));
         row.SubItems.Add(RootKeyName(source.root));
         if (source.keyColumns) {
@@ -47,6 +54,15 @@ void ScanValueList(const ValueList& source, ScanContext& context, RowReader& row
         rows.Finish(context, icon);
     }
     reg.CloseKey();
+}
+
+}  // namespace
+
+void ScanValueList(const ValueList& source, ScanContext& context, RowReader& rows) {
+    // On 64-bit Windows a redirected key is listed once per view, the 64-bit
+    // view first.
+    for (RegView view : ViewsOf(context.platform, source.root, source.redirected))
+        ScanValueListView(source, view, context, rows);
 }
 
 }  // namespace qm

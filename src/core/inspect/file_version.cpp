@@ -7,6 +7,7 @@
 
 #include "core/model/icons.h"
 #include "core/model/text.h"
+#include "core/model/native_path.h"
 
 namespace qm {
 
@@ -113,10 +114,11 @@ void GetFileTypeText(Platform& platform, const TFixedFileInfo& fixed, std::strin
     }
 }
 
-void ReadFileVersionInfo(Platform& platform, const std::string& path, TFileVersionInfo& info) {
+void ReadFileVersionInfo(Platform& platform, const std::string& named, TFileVersionInfo& info) {
     info = TFileVersionInfo{};
     // Nothing is read from another machine or a device: its fields stay empty.
-    if (IsNetworkOrDevicePath(path)) return;
+    if (IsNetworkOrDevicePath(named)) return;
+    const std::string path = NativePath(platform, named);
     ShellFileInfo shellInfo;
     if (platform.shell.GetFileInfo(path, 0, shellInfo, kShgfiTypeName) != 0)
         info.ShellTypeName = UpToNul(shellInfo.typeName.data(), shellInfo.typeName.size());

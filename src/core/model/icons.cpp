@@ -1,5 +1,6 @@
 #include "core/model/icons.h"
 
+#include "core/model/native_path.h"
 #include "core/model/rows.h"
 #include "core/model/text.h"
 #include "platform/owner.h"
@@ -20,7 +21,7 @@ bool EnablePrivilege(Platform& platform, const std::string& name, bool enable) {
 int GetSysIconIndex(Platform& platform, const std::string& pathOrName) {
     EnablePrivilege(platform, "SeDebugPrivilege", true);
     ShellFileInfo info;  // index 0 when the shell does not answer
-    platform.shell.GetFileInfo(pathOrName, 0, info, kShgfiSysIconIndex | kShgfiUseFileAttributes);
+    platform.shell.GetFileInfo(NativePath(platform, pathOrName), 0, info, kShgfiSysIconIndex | kShgfiUseFileAttributes);
     return info.iIcon;
 }
 
@@ -29,7 +30,7 @@ IconHandle GetFileIcon(Platform& platform, const std::string& path, bool small) 
     // A network or device path gets the icon of its type by name alone: the
     // shell is not sent to the server or the pipe for it.
     const bool byName = IsNetworkOrDevicePath(path);
-    const std::string name = byName ? path.substr(path.find_last_of("\\/") + 1) : path;
+    const std::string name = byName ? path.substr(path.find_last_of("\\/") + 1) : NativePath(platform, path);
     platform.shell.GetFileInfo(name, byName ? kFileAttributeNormal : 0, info,
                                kShgfiIcon | (small ? kShgfiSmallIcon : 0) | (byName ? kShgfiUseFileAttributes : 0));
     return info.hIcon;

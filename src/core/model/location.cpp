@@ -10,4 +10,11 @@ std::uint32_t RootKeyFromName(const std::string& name) {
     return 0;
 }
 
+std::string RealKeyPath(const RegistryLocation& location) {
+    if (location.view != RegView::Registry32 || location.root != RegRoot::LocalMachine) return location.key;
+    const size_t cut = location.key.find('\\');
+    if (cut == std::string::npos) return location.key;
+    return "SOFTWARE\\WOW6432Node" + location.key.substr(cut);
+}
+
 }  // namespace qm

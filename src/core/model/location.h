@@ -44,6 +44,10 @@ struct ServiceLocation {
     std::string name{};
 };
 
+// The key path below the root where the entry really is: the 32-bit view
+// of HKLM\SOFTWARE\X is HKLM\SOFTWARE\WOW6432Node\X.
+std::string RealKeyPath(const RegistryLocation& location);
+
 // None for a row that no collector made.
 using Location = std::variant<std::monostate, RegistryLocation, FileLocation, ServiceLocation>;
 

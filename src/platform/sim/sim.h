@@ -26,6 +26,14 @@ public:
     SimToken token;
     SimUser user;
     Platform platform{registry, services, shell, files, versions, processes, system, token, user};
+
+    // A 64-bit Windows machine, the program a 32-bit one on it (under WOW64)
+    // or a 64-bit one.
+    void Make64Bit(bool program64 = false) {
+        registry.windows64 = system.windows64 = true;
+        registry.process64 = system.program64 = program64;
+        files.wow64Program = !program64;
+    }
 };
 
 }  // namespace qm::sim

@@ -111,8 +111,19 @@ SimFile& SimFileSystem::AddFile(const std::string& path, SimFile file) {
     return entries_.back().file;
 }
 
+std::string SimFileSystem::Redirected(const std::string& path) const {
+    if (!wow64Program) return path;
+    const auto below = [&](const char* folder) {
+        const std::string prefix = LowerAscii(windowsDirectory + "\\" + folder + "\\");
+        return LowerAscii(path.substr(0, prefix.size())) == prefix ? path.substr(prefix.size()) : std::string();
+    };
+    if (std::string rest = below("System32"); !rest.empty()) return windowsDirectory + "\\SysWOW64\\" + rest;
+    if (std::string rest = below("Sysnative"); !rest.empty()) return windowsDirectory + "\\System32\\" + rest;
+    return path;
+}
+
 SimFile* SimFileSystem::Find(const std::string& path) {
-    Entry* e = Lookup(path, false);
+    Entry* e = Lookup(Redirected(path), false);
     return e ? &e->file : nullptr;
 }
 
@@ -145,7 +156,7 @@ std::uint32_t SimFileSystem::GetFileAttributes(const std::string& path) {
     reached.push_back(path);
     if (HasWildcard(path)) return kInvalidFileAttributes;
     if (SimFile* file = Find(path)) return file->attributes;
-    if (Entry* folder = Lookup(path, true)) return folder->file.attributes;
+    if (Entry* folder = Lookup(Redirected(path), true)) return folder->file.attributes;
     // Every drive exists: "C:" names its current folder, "C:\\" its root,
     // and "\\" the root of the current drive.
     const bool drive = (path.size() == 2 || (path.size() == 3 && path[2] == '\\')) && path[1] == ':' &&

@@ -58,6 +58,13 @@ public:
     // the shell's file details, version resources, shell links, starting
     // a file), as given: a network path here is a request sent to its server.
     std::vector<std::string> reached;
+    // A 32-bit program on 64-bit Windows: its calls that look at a file
+    // (attributes, icons, version resources) find <windows>\System32\X in
+    // SysWOW64 and <windows>\Sysnative\X in System32. Fixtures name the
+    // real folders.
+    bool wow64Program = false;
+    std::string windowsDirectory = "C:\\windows";
+    std::string Redirected(const std::string& path) const;
 
 private:
     struct Entry {

@@ -92,6 +92,20 @@ std::shared_ptr<SimKey> SimRegistry::Resolve(KeyHandle h) {
     return nullptr;
 }
 
+// On 64-bit Windows the 32-bit view of HKLM\SOFTWARE lies below
+// SOFTWARE\WOW6432Node, but for the keys both views share (the policies).
+bool SimRegistry::InView32(const std::vector<std::string>& parts, std::uint32_t access) const {
+    if (!windows64 || parts.empty() || !SameName(parts[0], "SOFTWARE")) return false;
+    const bool view32 = (access & kKeyWow64_32Key) || (!process64 && !(access & kKeyWow64_64Key));
+    if (!view32) return false;
+    // The 32-bit view's own real path names the same key in either view.
+    if (parts.size() > 1 && (SameName(parts[1], "Policies") || SameName(parts[1], "WOW6432Node"))) return false;
+    if (parts.size() > 4 && SameName(parts[1], "Microsoft") && SameName(parts[2], "Windows") &&
+        SameName(parts[3], "CurrentVersion") && SameName(parts[4], "Policies"))
+        return false;
+    return true;
+}
+
 bool SimRegistry::Grants(KeyHandle h, std::uint32_t rights) const {
     if (roots_.count(h)) return true;
     auto it = granted_.find(h);
@@ -108,7 +122,9 @@ long SimRegistry::OpenKey(KeyHandle parent, const std::string& subKey, std::uint
     if (subKey.size() > kMaxOpenPath) return kErrorMoreData;
     auto key = Resolve(parent);
     if (!key) return kErrorInvalidHandle;
-    for (const std::string& part : SplitPath(subKey)) {
+    std::vector<std::string> parts = SplitPath(subKey);
+    if (parent == kHkeyLocalMachine && InView32(parts, access)) parts.insert(parts.begin() + 1, "WOW6432Node");
+    for (const std::string& part : parts) {
         key = key->Child(part);
         if (!key) return kErrorFileNotFound;
     }
@@ -205,7 +221,9 @@ long SimRegistry::DeleteKey(KeyHandle h, const std::string& subKey) {
 long SimRegistry::CreateKey(KeyHandle parent, const std::string& subKey, KeyHandle& out) {
     auto key = Resolve(parent);
     if (!key) return kErrorInvalidHandle;
-    for (const std::string& part : SplitPath(subKey)) {
+    std::vector<std::string> parts = SplitPath(subKey);
+    if (parent == kHkeyLocalMachine && InView32(parts, 0)) parts.insert(parts.begin() + 1, "WOW6432Node");
+    for (const std::string& part : parts) {
         auto child = key->Child(part);
         if (!child) {
             child = std::make_shared<SimKey>();

@@ -75,6 +75,12 @@ public:
     // changes the registry between the enumeration and the read.
     std::function<void(const std::string& valueName)> beforeRead;
 
+    // A 64-bit machine: HKLM\SOFTWARE has a 32-bit view below WOW6432Node,
+    // which a 32-bit program (`process64` false) opens unless it asks for
+    // the 64-bit view. Fixtures write either view by its real path.
+    bool windows64 = false;
+    bool process64 = false;
+
     int OpenHandles() const { return static_cast<int>(open_.size()); }
     int OpenCalls() const { return openCalls_; }
     std::uint32_t LastOpenAccess() const { return lastAccess_; }
@@ -84,6 +90,7 @@ public:
 
 private:
     std::shared_ptr<SimKey> Resolve(KeyHandle h);
+    bool InView32(const std::vector<std::string>& parts, std::uint32_t access) const;
     std::map<KeyHandle, std::shared_ptr<SimKey>> roots_;
     std::map<KeyHandle, std::shared_ptr<SimKey>> open_;
     std::uintptr_t next_ = 0x1000;

@@ -20,6 +20,8 @@ public:
     int LocalYear() override { return year; }
     std::string ModuleFileName() override { return modulePath; }
     bool GetWindowsDirectory(std::string& path) override;
+    bool Is64BitWindows() override { return windows64; }
+    bool IsWow64Program() override { return windows64 && !program64; }
 
     std::string computerName = "DESK7";
     std::string userName = "anna";
@@ -29,6 +31,8 @@ public:
     std::string modulePath = "C:\\Program Files\\Quellmark\\quellmark.exe";
     std::string windowsDirectory = "C:\\windows";
     bool windowsDirectoryFails = false;
+    bool windows64 = false;  // see SimRegistry::windows64 for the registry's half
+    bool program64 = false;
 };
 
 class SimToken : public IToken {

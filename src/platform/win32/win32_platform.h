@@ -107,6 +107,8 @@ public:
     int LocalYear() override;
     std::string ModuleFileName() override;
     bool GetWindowsDirectory(std::string& path) override;
+    bool Is64BitWindows() override;
+    bool IsWow64Program() override;
 };
 
 class Win32Token : public IToken {

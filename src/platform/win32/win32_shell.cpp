@@ -71,10 +71,64 @@ std::string ComErrorText(HRESULT hr) {
     return message;
 }
 
+namespace {
+
+#ifndef _WIN64
+// File-system redirection off for this thread while it lives (a 32-bit
+// program on 64-bit Windows; elsewhere it does nothing).
+class RedirectionOff {
+public:
+    RedirectionOff() : off_(Wow64DisableWow64FsRedirection(&old_)) {}
+    ~RedirectionOff() {
+        if (off_) Wow64RevertWow64FsRedirection(old_);
+    }
+    RedirectionOff(const RedirectionOff&) = delete;
+    RedirectionOff& operator=(const RedirectionOff&) = delete;
+
+private:
+    PVOID old_ = nullptr;
+    BOOL off_;
+};
+
+// The System32 path of a file named by its Sysnative path (the real
+// System32 of a 32-bit program on 64-bit Windows); empty for any other.
+std::string System32PathOf(const std::string& path) {
+    char windows[MAX_PATH] = {};
+    const UINT n = GetSystemWindowsDirectoryA(windows, sizeof(windows));
+    if (n == 0 || n >= sizeof(windows)) return {};
+    std::string prefix(windows, n);
+    if (prefix.back() != '\\') prefix += '\\';
+    const std::string sysnative = prefix + "Sysnative\\";
+    if (path.size() <= sysnative.size() || CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path.c_str(),
+                                                          static_cast<int>(sysnative.size()), sysnative.c_str(),
+                                                          static_cast<int>(sysnative.size())) != CSTR_EQUAL)
+        return {};
+    return prefix + "System32\\" + path.substr(sysnative.size());
+}
+#endif
+
+}  // namespace
+
 std::uintptr_t Win32Shell::GetFileInfo(const std::string& path, std::uint32_t fileAttributes, ShellFileInfo& info,
                                        std::uint32_t flags) {
     SHFILEINFOA record{};
-    DWORD_PTR result = SHGetFileInfoA(path.c_str(), fileAttributes, &record, sizeof(record), flags);
+    DWORD_PTR result = 0;
+#ifndef _WIN64
+    // The shell parses no Sysnative path (Wine answers 0 and leaves the icon
+    // undefined). It is given the System32 path with the redirection off for
+    // this one call, once it is loaded with the DLLs its calls need: with the
+    // redirection off a DLL loaded now would come from the 64-bit System32.
+    if (const std::string system32 = System32PathOf(path); !system32.empty()) {
+        SHFILEINFOA warm{};
+        SHGetFileInfoA(path.c_str(), fileAttributes, &warm, sizeof(warm), flags & ~SHGFI_ICON);
+        const RedirectionOff off;
+        result = SHGetFileInfoA(system32.c_str(), fileAttributes, &record, sizeof(record), flags);
+    } else {
+        result = SHGetFileInfoA(path.c_str(), fileAttributes, &record, sizeof(record), flags);
+    }
+#else
+    result = SHGetFileInfoA(path.c_str(), fileAttributes, &record, sizeof(record), flags);
+#endif
     if (flags & SHGFI_EXETYPE) return result;
     if (result == 0) return 0;  // the record keeps the caller's defaults
     info.hIcon = FromRaw<IconHandle>(record.hIcon);

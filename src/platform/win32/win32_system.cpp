@@ -46,6 +46,23 @@ bool Win32System::GetWindowsDirectory(std::string& path) {
     return true;
 }
 
+bool Win32System::Is64BitWindows() {
+#ifdef _WIN64
+    return true;
+#else
+    return IsWow64Program();
+#endif
+}
+
+bool Win32System::IsWow64Program() {
+#ifdef _WIN64
+    return false;
+#else
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+#endif
+}
+
 bool Win32Token::OpenProcessToken(std::uint32_t access, TokenHandle& token) {
     HANDLE h = nullptr;
     if (!::OpenProcessToken(GetCurrentProcess(), access, &h)) return false;

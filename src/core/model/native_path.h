@@ -1,0 +1,18 @@
+// The path under which a file is really inspected. A 32-bit program on
+// 64-bit Windows that asks for <windows>\System32\X is given SysWOW64\X,
+// another file or none; the autostart entries name the real System32, which
+// such a program reaches as <windows>\Sysnative. Turning the redirection off
+// around the calls instead would also send the DLLs those calls load to the
+// 64-bit System32.
+#pragma once
+#include <string>
+
+#include "platform/platform.h"
+
+namespace qm {
+
+// `path` itself but for a 32-bit program on 64-bit Windows, which is given
+// the Sysnative path of a file in System32 (letter case ignored).
+std::string NativePath(Platform& platform, const std::string& path);
+
+}  // namespace qm
