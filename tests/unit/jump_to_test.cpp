@@ -84,7 +84,7 @@ TEST(JumpToRegistryKey, StartsAClosedEditorWaitsUntilReadyAndWalksTheTree) {
     EXPECT_EQ((std::vector<std::string>{"Start:\"C:\\windows\\regedit.exe\":48", "WaitIdle", "CloseHandle",
                                         "CloseHandle", "Show:5", "Foreground", "Foreground", "Focus"}),
               Preamble(m.processes));
-    EXPECT_EQ(0xFFFFFFFFu, m.processes.calls[1].value);  // the wait for input has no time limit
+    EXPECT_EQ(10000u, m.processes.calls[1].value);  // an editor that never gets ready holds the program ten seconds at most
     EXPECT_EQ(0, m.processes.OpenHandles());
     EXPECT_EQ(editor, m.processes.calls[4].window);
     EXPECT_EQ(editor, m.processes.calls[5].window);

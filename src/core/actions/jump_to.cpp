@@ -63,6 +63,8 @@ WindowHandle FindDescendant(IProcesses& processes, WindowHandle top, const std::
 
 }  // namespace
 
+constexpr std::uint32_t kInputIdleWaitMs = 10000;
+
 std::int32_t RunProcess(Platform& platform, const std::string& commandLine, bool waitForExit, bool waitForIdle) {
     // The command line goes through a writable buffer of 513 characters:
     // a longer one would not fit, and nothing is started for it.
@@ -83,7 +85,10 @@ std::int32_t RunProcess(Platform& platform, const std::string& commandLine, bool
         processes.GetExitCodeProcess(process.Get(), code);
         return static_cast<std::int32_t>(code);
     }
-    if (waitForIdle) processes.WaitForInputIdle(process.Get(), kInfinite);
+    // Bounded: a program that never reports itself ready (a 32-bit program
+    // starting the 64-bit editor under Wine) must not hold this one forever;
+    // after the wait the editor's window is looked for as usual.
+    if (waitForIdle) processes.WaitForInputIdle(process.Get(), kInputIdleWaitMs);
     return 0;
 }
 
