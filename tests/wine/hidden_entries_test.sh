@@ -11,7 +11,6 @@
 
 regtool() { wine "$build/qm_regtool.exe" "$@" 2>/dev/null | tr -d '\r'; }
 
-run_key='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
 once_key='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\RunOnce'
 lmonce_key='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\RunOnce'
 windows_key='HKEY_CURRENT_USER\Software\Microsoft\Windows NT\CurrentVersion\Windows'
@@ -27,9 +26,7 @@ nul=$(printf '\xe2\x90\x80')
 cleanup() {
   regtool undeny "$run" >/dev/null
   regtool undeny "$windows" >/dev/null
-  import_reg <<EOF2
-[-$run_key]
-[$run_key]
+  reset_run_key <<EOF2
 [-$once_key]
 [$once_key]
 [$lmonce_key]

@@ -5,7 +5,6 @@
 # registry as it found it.
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-run_key='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
 
 # The hives the program could touch, as text, for a before/after comparison.
 export_registry() {
@@ -35,9 +34,7 @@ for pair in 'hex(0):01=(REG_NONE, 1 byte)' 'hex:01,02=(REG_BINARY, 2 bytes)' 'dw
             'hex(5):00,00,00,01=(REG_DWORD_BIG_ENDIAN, 4 bytes)' 'hex(6):41,00=(REG_LINK, 2 bytes)' \
             'hex(7):61,00,62,00,00,00=(REG_MULTI_SZ, 6 bytes)' 'hex(b):01,00,00,00,00,00,00,00=(REG_QWORD, 8 bytes)'; do
   typed=${pair%%=*} shown=${pair#*=}
-  import_reg <<EOF2
-[-$run_key]
-[$run_key]
+  reset_run_key <<EOF2
 "A_Text"="C:\\\\ok.exe"
 "B_Typed"=$typed
 "C_After"="C:\\\\after.exe"
@@ -55,9 +52,7 @@ done
 # Empty data that is not text still shows its type.
 long=$(printf 'L%.0s' $(seq 300))
 big=$(head -c 1048576 /dev/zero | tr '\0' 'x')
-import_reg <<EOF2
-[-$run_key]
-[$run_key]
+reset_run_key <<EOF2
 "E_None"=hex(0):
 "E_Binary"=hex:
 "E_Dword"=hex(4):
@@ -77,8 +72,5 @@ if ! grep -q "^row=Big|xxxxxxxxxx" <<<"$out"; then echo "FAIL [big]: the megabyt
 stop_program
 registry_unchanged "empty data and odd names"
 
-import_reg <<EOF2
-[-$run_key]
-[$run_key]
-EOF2
+reset_run_key </dev/null
 finish

@@ -5,14 +5,11 @@
 # "&Find Target..." opens a folder but never starts a program.
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-run_key='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
 key_text='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
 # The program itself is the target: a real file with a known version resource.
 self=$(winepath -w "$exe")
 self_reg=${self//\\/\\\\}
-import_reg <<EOF2
-[-$run_key]
-[$run_key]
+reset_run_key <<EOF2
 "Alpha"="\\"$self_reg\\" /min"
 "Beta"="C:\\\\windows\\\\notepad.exe\\\\x.exe"
 "Gamma"="C:\\\\windows\\\\regedit.exe"
@@ -119,9 +116,6 @@ for how in Esc OK Cancel Close Enter; do
   expect "shown after $how" "$out" "item visible=1" "Label1=Alpha" "focus=Edit1"
 done
 stop_program
-import_reg <<EOF2
-[-$run_key]
-[$run_key]
-EOF2
+reset_run_key </dev/null
 
 finish

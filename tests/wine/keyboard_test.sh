@@ -5,10 +5,7 @@
 # the two buttons, and Enter or Space presses the button with the focus.
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-run_key='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
-import_reg <<EOF2
-[-$run_key]
-[$run_key]
+reset_run_key <<EOF2
 "Alpha"="C:\\\\qm\\\\alpha.exe"
 "Beta"="C:\\\\qm\\\\beta.exe /b"
 EOF2
@@ -88,8 +85,5 @@ expect "OK focused again" "$(run_probe focus)" "focus=OK"
 run_probe keys Enter >/dev/null
 ends "Enter on OK"
 
-import_reg <<EOF2
-[-$run_key]
-[$run_key]
-EOF2
+reset_run_key </dev/null
 finish

@@ -20,6 +20,13 @@ import_reg() {
   wine regedit /s "$(winepath -w "$file")" >/dev/null 2>&1
 }
 
+# The user's Run key, which most scripts fill with values of their own.
+run_key='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
+
+# Empties the user's Run key, then imports the REGEDIT4 lines given on stdin
+# (values for that key, or more keys).
+reset_run_key() { { printf '[-%s]\n[%s]\n' "$run_key" "$run_key"; cat; } | import_reg; }
+
 expect() {  # expect NAME OUTPUT LINE...
   local name=$1 output=$2; shift 2
   local line ok=1

@@ -5,10 +5,7 @@
 # their mnemonics run the list's own commands.
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-run_key='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
-import_reg <<EOF2
-[-$run_key]
-[$run_key]
+reset_run_key <<EOF2
 "Alpha"="C:\\\\qm\\\\alpha.exe"
 EOF2
 
@@ -65,8 +62,5 @@ expect "Delete chosen in the menu" "$(run_probe dialog Confirm 5000 '&No'; wine 
   'dialog=Are you sure want to delete autorun "Alpha" ?' "    Alpha    REG_SZ    C:\\qm\\alpha.exe"
 stop_program
 
-import_reg <<EOF2
-[-$run_key]
-[$run_key]
-EOF2
+reset_run_key </dev/null
 finish

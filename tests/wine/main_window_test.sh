@@ -3,18 +3,8 @@
 # refresh, and the error box for a value that is not text.
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-run_key='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
-clean_run_key() {
-  import_reg <<EOF2
-[-$run_key]
-[$run_key]
-EOF2
-}
-
 # ---- Run keys with quotes, arguments, an environment reference and the default value
-import_reg <<EOF2
-[-$run_key]
-[$run_key]
+reset_run_key <<EOF2
 @="C:\\\\default.exe"
 "Quoted"="\\"C:\\\\Program Files\\\\App\\\\app.exe\\" -min"
 "Tray"="rundll32.exe shell32.dll,Options_RunDLL 0"
@@ -58,9 +48,7 @@ expect "winlogon tab" "$out" "active=10" "list 10 rows=9" "row=Shell|explorer.ex
 stop_program
 
 # ---- A value that is not text is a row with its type and size; no box, the scan goes on
-import_reg <<EOF2
-[-$run_key]
-[$run_key]
+reset_run_key <<EOF2
 "Alpha"="C:\\\\alpha.exe"
 "Flags"=dword:00000001
 "Omega"="C:\\\\omega.exe"
@@ -72,6 +60,6 @@ expect "not text" "$out" \
   "tab14=HKCU / Desktop (1)" "list 0 rows=3" "row=Alpha|C:\\alpha.exe$loc" "row=Flags|(REG_DWORD, 4 bytes)$loc" \
   "row=Omega|C:\\omega.exe$loc"
 stop_program
-clean_run_key
+reset_run_key </dev/null
 
 finish

@@ -28,10 +28,7 @@ app_win=$(winepath -w "$app") cwd_win=$(winepath -w "$cwd")
 self="$app_win\\quellmark.exe"
 self_reg=${self//\\/\\\\}
 
-run_key='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
-import_reg <<EOF2
-[-$run_key]
-[$run_key]
+reset_run_key <<EOF2
 "Alpha"="\\"$self_reg\\" /min"
 "Gamma"="C:\\\\windows\\\\regedit.exe"
 EOF2
@@ -85,8 +82,5 @@ else
   passed=$((passed + 1))
 fi
 
-import_reg <<EOF2
-[-$run_key]
-[$run_key]
-EOF2
+reset_run_key </dev/null
 finish

@@ -65,7 +65,6 @@ fi
 
 # A value that is not text before the folders in the start-up scan is a row
 # of its own; the scan goes on and the folder tabs get their counts.
-run_key='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
 import_reg <<EOF2
 [$run_key]
 "QmNotText"=dword:00000001

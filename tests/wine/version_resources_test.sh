@@ -14,7 +14,6 @@ if [ "$(grep -c '|' <<<"$planted")" -lt 6 ] || grep -q '^cannot' <<<"$planted"; 
   echo "FAIL: the damaged programs could not be written"; echo "$planted"; exit 1
 fi
 
-run_key='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
 {
   echo "[-$run_key]"
   echo "[$run_key]"
@@ -44,8 +43,5 @@ expect "the program goes on" "$(run_probe wait-main 2000; run_probe rows 0 | hea
 screenshot damaged-versions
 stop_program
 
-import_reg <<EOF2
-[-$run_key]
-[$run_key]
-EOF2
+reset_run_key </dev/null
 finish
