@@ -17,15 +17,6 @@ namespace {
 constexpr int kLinkId = 101;
 constexpr COLORREF kNavy = RGB(0, 0, 128);
 
-HFONT MakeFont(const char* face, bool underline) {
-    LOGFONTA lf{};
-    lf.lfHeight = -11;  // 8 points
-    lf.lfUnderline = underline ? TRUE : FALSE;
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(lf.lfFaceName, face, LF_FACESIZE);
-    return CreateFontIndirectA(&lf);
-}
-
 // The main window of this thread, which owns the dialog.
 HWND OwnerWindow() {
     HWND found = FindThreadWindow(kMainWindowClass);

@@ -143,14 +143,8 @@ ItemWindowImpl::~ItemWindowImpl() {
 }
 
 void ItemWindowImpl::CreateChildren() {
-    LOGFONTA lf{};
-    lf.lfHeight = -11;  // Tahoma 8 points
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(lf.lfFaceName, "Tahoma", LF_FACESIZE);
-    font_.Reset(CreateFontIndirectA(&lf));
-    lf.lfUnderline = TRUE;
-    lstrcpynA(lf.lfFaceName, "MS Sans Serif", LF_FACESIZE);
-    linkFont_.Reset(CreateFontIndirectA(&lf));
+    font_.Reset(MakeFont("Tahoma", false));
+    linkFont_.Reset(MakeFont("MS Sans Serif", true));
 
     // The page control with its one page; the page's controls sit in its
     // display area.

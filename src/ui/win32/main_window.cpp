@@ -44,11 +44,7 @@ bool MainWindow::Create() {
 }
 
 void MainWindow::CreateChildren() {
-    LOGFONTA lf{};
-    lf.lfHeight = -11;  // Tahoma 8 points
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(lf.lfFaceName, "Tahoma", LF_FACESIZE);
-    font_.Reset(CreateFontIndirectA(&lf));
+    font_.Reset(MakeFont("Tahoma", false));
     auto setFont = [this](HWND h) { SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE); };
 
     images_ = LoadCommonControls()->ImageList_LoadImageA(instance_, "IMAGELIST1", 16, 0, kMaskColour, IMAGE_BITMAP,

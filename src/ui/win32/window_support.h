@@ -20,6 +20,16 @@ struct DestroyIconOf {
 using FontOwner = Owner<HFONT, DeleteGdiObject>;
 using WindowIconOwner = Owner<HICON, DestroyIconOf>;
 
+// The windows' fonts are all 8 points (11 pixels high).
+inline HFONT MakeFont(const char* face, bool underline) {
+    LOGFONTA lf{};
+    lf.lfHeight = -11;
+    lf.lfUnderline = underline ? TRUE : FALSE;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(lf.lfFaceName, face, LF_FACESIZE);
+    return CreateFontIndirectA(&lf);
+}
+
 // The program's error box over `owner`: "Quellmark", an error icon, OK.
 inline void ReportFailure(HWND owner, const char* message) {
     MessageBoxA(owner, ErrorBoxText(message).c_str(), kAppTitle, MB_OK | MB_ICONERROR);
