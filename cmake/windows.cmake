@@ -54,8 +54,19 @@ qm_layer_view(quellmark PRIVATE app ui core platform)
 # they, not the ordinary import libraries, answer its calls.
 target_link_libraries(quellmark PRIVATE qm_ui_win32 qm_core qm_win32 ${QM_DELAY_LIBRARIES} advapi32)
 add_dependencies(quellmark qm_delay_libraries)
+# The console program that prints every entry as CSV or JSON: the same
+# core and platform, no windows (its layer view holds no ui), the same DLL
+# rules. wmain takes the command line in UTF-16.
+add_executable(quellmark_report src/app/quellmark_report.cpp res/quellmark_report.rc)
+set_target_properties(quellmark_report PROPERTIES OUTPUT_NAME quellmark-report)
+qm_layer_view(quellmark_report PRIVATE app core platform)
+target_link_libraries(quellmark_report PRIVATE qm_core qm_win32 ${QM_DELAY_LIBRARIES} advapi32)
+target_link_options(quellmark_report PRIVATE -municode)
+add_dependencies(quellmark_report qm_delay_libraries)
+set_source_files_properties(res/quellmark_report.rc PROPERTIES
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/quellmark_report.manifest")
 # The executables given to users; the test programs are not among them.
-set(QM_SHIPPED_EXECUTABLES $<TARGET_FILE:quellmark>)
+set(QM_SHIPPED_EXECUTABLES $<TARGET_FILE:quellmark> $<TARGET_FILE:quellmark_report>)
 
 # Every shipped executable imports only DLLs that Windows pins to System32.
 add_test(NAME imports.known_dlls

@@ -4,30 +4,13 @@
 #include "platform/win32/windows_clean.h"
 
 #include "core/forms/main_form.h"
+#include "platform/win32/com_apartment.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/win32/item_window.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/win32_toolkit.h"
 #include "ui/win32/window_support.h"
-
-namespace {
-
-// COM for the main thread, single-threaded apartment, for the whole run.
-class ComApartment {
-public:
-    ComApartment() : ok_(SUCCEEDED(CoInitialize(nullptr))) {}
-    ~ComApartment() {
-        if (ok_) CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-    bool ok_;
-};
-
-}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Before anything can load a DLL by name: System32 only, never the
@@ -44,7 +27,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     icc.dwSize = sizeof(icc);
     icc.dwICC = ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES;
     controls->InitCommonControlsEx(&icc);
-    ComApartment com;
+    qm::win32::ComApartment com;
     qm::win32::Win32Machine machine;
     qm::win32::Win32Toolkit toolkit;
     qm::TMainForm form(machine.platform, toolkit);

@@ -5,15 +5,30 @@
 
 namespace qm {
 
+namespace {
+
+constexpr const char* kNoAutorunEntry = "No Autorun Entry";
+constexpr const char* kSuspectMalware = "Suspect Malware";
+
+// A row whose read failed has no sub-items and keeps the list's colour.
+bool FirstSubItemStartsWith(const TEntryRow& item, const char* mark) {
+    return item.SubItems.Count() > 0 && StartsWithNoCase(TrimControl(item.SubItems[0]), mark);
+}
+
+}  // namespace
+
 void logsAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontColour) {
-    // A row whose read failed has no command and keeps the list's colour.
-    if (item.SubItems.Count() > 0 && StartsWithNoCase(TrimControl(item.SubItems[0]), "No Autorun Entry"))
-        fontColour = 12632256;  // silver
+    if (FirstSubItemStartsWith(item, kNoAutorunEntry)) fontColour = 12632256;  // silver
 }
 
 void actxAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontColour) {
-    if (item.SubItems.Count() > 0 && StartsWithNoCase(TrimControl(item.SubItems[0]), "Suspect Malware"))
-        fontColour = 255;  // red
+    if (FirstSubItemStartsWith(item, kSuspectMalware)) fontColour = 255;  // red
+}
+
+const char* RowMarkOf(CustomDrawSubItemHandler draw, const TEntryRow& item) {
+    if (draw == logsAdvancedCustomDrawSubItem && FirstSubItemStartsWith(item, kNoAutorunEntry)) return kNoAutorunEntry;
+    if (draw == actxAdvancedCustomDrawSubItem && FirstSubItemStartsWith(item, kSuspectMalware)) return kSuspectMalware;
+    return "";
 }
 
 }  // namespace qm

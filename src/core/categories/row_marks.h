@@ -13,4 +13,10 @@ void logsAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontCol
 // Components without an identifier ("Suspect Malware") are drawn in red.
 void actxAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontColour);
 
+using CustomDrawSubItemHandler = void (*)(const TEntryRow& item, std::uint32_t& fontColour);
+
+// The mark a list with this drawing gives the row, in words: "No Autorun
+// Entry", "Suspect Malware", or empty for a row drawn as any other.
+const char* RowMarkOf(CustomDrawSubItemHandler draw, const TEntryRow& item);
+
 }  // namespace qm

@@ -46,8 +46,12 @@ std::vector<ServiceEntry> ListServices(IServices& services, ScManagerHandle mana
 
 std::string GetServiceBinaryPath(Platform& platform, ServiceHandle service) {
     std::string path;
-    if (!service || !platform.services.QueryServiceBinaryPath(service, path)) return "-";
-    return path;
+    return ReadServiceBinaryPath(platform, service, path) ? path : "-";
+}
+
+bool ReadServiceBinaryPath(Platform& platform, ServiceHandle service, std::string& path) {
+    path.clear();
+    return service && platform.services.QueryServiceBinaryPath(service, path);
 }
 
 void ScanServices(ScanContext& context, RowReader& rows) {
@@ -60,9 +64,11 @@ void ScanServices(ScanContext& context, RowReader& rows) {
         const ServiceOwner service(services, services.OpenService(manager.Get(), entry.serviceName, kServiceAllAccess));
         TEntryRow& row = rows.Start();
         row.Caption = entry.serviceName;
-        row.Where = ServiceLocation{entry.serviceName};
+        std::string path;
+        const bool read = ReadServiceBinaryPath(platform, service.Get(), path);
+        row.Where = ServiceLocation{.name = entry.serviceName, .refused = !read};
         row.SubItems.Add(entry.displayName.value_or(""));
-        row.SubItems.Add(GetServiceBinaryPath(platform, service.Get()));
+        row.SubItems.Add(read ? path : "-");
         rows.Finish(context, IconSource{ExtractTargetPath(row.SubItems[1], ".exe")});
     }
 }

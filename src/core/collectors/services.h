@@ -22,5 +22,8 @@ std::vector<ServiceEntry> ListServices(IServices& services, ScManagerHandle mana
 // A service's configured command line, or "-" for no handle or a
 // configuration that cannot be read.
 std::string GetServiceBinaryPath(Platform& platform, ServiceHandle service);
+// The same, telling a configuration that cannot be read from one that reads
+// "-": false, with `path` empty, for no handle or a refused query.
+bool ReadServiceBinaryPath(Platform& platform, ServiceHandle service, std::string& path);
 
 }  // namespace qm

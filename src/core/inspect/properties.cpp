@@ -18,8 +18,17 @@ std::string SubItemOrEmpty(const TEntryRow& row, int index) {
     return index >= 0 && index < row.SubItems.Count() ? row.SubItems[index] : std::string();
 }
 
-// What "Parameters:" shows: where the entry lives, or for a service its description.
-std::string LocationText(const Category& category, const TEntryRow& row) {
+}  // namespace
+
+std::string CommandOf(const Category& category, const TEntryRow& row) {
+    return SubItemOrEmpty(row, category.commandColumn);
+}
+
+std::string TargetPathOf(const Category& category, const std::string& command) {
+    return ExtractTargetPath(category.properties.commasBeforeCut ? ReplaceAll(command, ",", "") : command, ".exe");
+}
+
+std::string LocationTextOf(const Category& category, const TEntryRow& row) {
     switch (category.properties.location) {
         case ShownLocation::KeyName:
             if (const auto* at = std::get_if<RegistryLocation>(&row.Where)) return KeyNameOf(category.source, *at);
@@ -33,8 +42,6 @@ std::string LocationText(const Category& category, const TEntryRow& row) {
     return {};
 }
 
-}  // namespace
-
 void ListPropertiesClick(TMainForm& main, int tab) {
     if (tab < 0 || tab >= main.TabCount()) return;
     const Category& category = main.CategoryOf(tab);
@@ -45,13 +52,12 @@ void ListPropertiesClick(TMainForm& main, int tab) {
     const TEntryRow row = *selected;
     TItemForm& form = *main.ItemForm;
     Platform& platform = main.platform;
-    const std::string command = SubItemOrEmpty(row, category.commandColumn);
-    const std::string target =
-        ExtractTargetPath(category.properties.commasBeforeCut ? ReplaceAll(command, ",", "") : command, ".exe");
+    const std::string command = CommandOf(category, row);
+    const std::string target = TargetPathOf(category, command);
     form.Image1.SetIcon(GetFileIcon(platform, target, false));
     form.Label1 = row.Caption;
     form.Edit1 = command;
-    form.Edit3 = LocationText(category, row);
+    form.Edit3 = LocationTextOf(category, row);
     form.Edit2 = row.Caption;
     TFileVersionInfo info;
     ReadFileVersionInfo(platform, target, info);

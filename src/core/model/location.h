@@ -42,6 +42,9 @@ struct FileLocation {
 
 struct ServiceLocation {
     std::string name{};
+    // The service could not be opened or refused its configuration: the
+    // row shows "-" for its path.
+    bool refused = false;
 };
 
 // The key path below the root where the entry really is: the 32-bit view

@@ -310,6 +310,7 @@ int SimShell::IconIndexOf(const std::string& pathOrName) const {
 std::uintptr_t SimShell::GetFileInfo(const std::string& path, std::uint32_t fileAttributes, ShellFileInfo& info,
                                      std::uint32_t flags) {
     ++fileInfoCalls;
+    fileInfoFlags |= flags;
     (void)fileAttributes;
     const bool byName = flags & kShgfiUseFileAttributes;
     if (!byName) files_.reached.push_back(path);

@@ -128,6 +128,7 @@ public:
     std::map<int, std::string> specialFolders;  // csidl -> path
     bool comAvailable = true;
     int fileInfoCalls = 0;
+    std::uint32_t fileInfoFlags = 0;  // every flag any GetFileInfo call asked with
     int LiveIcons() const { return static_cast<int>(liveIcons_.size()); }
     bool IconIsLive(IconHandle icon) const { return liveIcons_.count(icon) > 0; }
 

@@ -1,0 +1,267 @@
+#include "core/report/compare.h"
+
+#include <cstdio>
+#include <deque>
+#include <unordered_map>
+
+namespace qm::report {
+
+namespace {
+
+// Each part with its length first, so that no text inside a part can make
+// two different locations read alike.
+void AddPart(std::string& key, const std::string& part) {
+    key += std::to_string(part.size());
+    key += ':';
+    key += part;
+}
+
+bool SameDetails(const Record& a, const Record& b) {
+    return a.command == b.command && a.target == b.target && a.targetExists == b.targetExists &&
+           a.company == b.company && a.description == b.description && a.version == b.version;
+}
+
+// ---- Reading a baseline --------------------------------------------------------
+
+class EntryReader {
+public:
+    EntryReader(const JsonValue& entry, size_t index, std::string& error)
+        : entry_(entry), index_(index), error_(error) {}
+
+    bool Text(const JsonValue& object, const char* name, std::string& out) {
+        const JsonValue* value = object.Find(name);
+        if (!value || value->kind == JsonValue::Kind::Null) return true;
+        if (value->kind != JsonValue::Kind::String) return Wrong(name, "a string");
+        out = value->text;
+        return true;
+    }
+    bool Text(const char* name, std::string& out) { return Text(entry_, name, out); }
+
+    bool Read(Record& r) {
+        if (entry_.kind != JsonValue::Kind::Object) return Wrong("entry", "an object");
+        if (!Text("category", r.category) || !Text("tab", r.tab) || !Text("name", r.name) ||
+            !Text("command", r.command) || !Text("location_text", r.locationText) || !Text("target", r.target) ||
+            !Text("company", r.company) || !Text("description", r.description) || !Text("version", r.version) ||
+            !Text("mark", r.mark) || !Text("error", r.error))
+            return false;
+        if (const JsonValue* columns = entry_.Find("columns"); columns && columns->kind != JsonValue::Kind::Null) {
+            if (columns->kind != JsonValue::Kind::Array) return Wrong("columns", "an array");
+            for (const JsonValue& cell : columns->items) {
+                if (cell.kind != JsonValue::Kind::String) return Wrong("columns", "an array of strings");
+                r.columns.push_back(cell.text);
+            }
+        }
+        if (const JsonValue* exists = entry_.Find("target_exists");
+            exists && exists->kind != JsonValue::Kind::Null) {
+            if (exists->kind != JsonValue::Kind::Bool) return Wrong("target_exists", "true, false or null");
+            r.targetExists = exists->boolean;
+        }
+        const JsonValue* location = entry_.Find("location");
+        if (!location || location->kind != JsonValue::Kind::Object) return Wrong("location", "an object");
+        EntryLocation& at = r.location;
+        return Text(*location, "type", at.type) && Text(*location, "root", at.root) &&
+               Text(*location, "view", at.view) && Text(*location, "key", at.key) &&
+               Text(*location, "component", at.component) && Text(*location, "value", at.value) &&
+               Text(*location, "folder", at.folder) && Text(*location, "file", at.file) &&
+               Text(*location, "service", at.service);
+    }
+
+private:
+    bool Wrong(const char* name, const char* what) {
+        error_ = "entry " + std::to_string(index_ + 1) + ": \"" + name + "\" is not " + what;
+        return false;
+    }
+
+    const JsonValue& entry_;
+    size_t index_;
+    std::string& error_;
+};
+
+// ---- Writing the differences ----------------------------------------------------
+
+// A text for a terminal: valid UTF-8, and no control character (C0, DEL or
+// C1) that could move the cursor or recolour what follows; each is written
+// as \xNN instead.
+std::string Printable(const std::string& raw) {
+    const std::string text = ValidUtf8(raw);
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        unsigned code = byte;
+        if (byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0)
+            code = static_cast<unsigned char>(text[++i]);  // U+0080 to U+009F
+        else if (byte >= 0x80) {
+            out += text[i];
+            continue;
+        }
+        if (code < 0x20 || (code >= 0x7F && code < 0xA0)) {
+            char escape[8];
+            std::snprintf(escape, sizeof(escape), "\\x%02X", code);
+            out += escape;
+        } else {
+            out += static_cast<char>(code);
+        }
+    }
+    return out;
+}
+
+std::string Quoted(const std::string& text) { return "\"" + Printable(text) + "\""; }
+
+std::string PlaceOf(const Record& r) {
+    const EntryLocation& at = r.location;
+    if (at.type == "registry") {
+        std::string place = Printable(at.root + "\\" + at.key);
+        if (!at.component.empty()) place += "\\" + Printable(at.component);
+        place += " " + Quoted(ShownText(at.value));
+        if (at.view != "default") place += " (" + Printable(at.view) + "-bit view)";
+        return place;
+    }
+    if (at.type == "file") return Printable(at.folder + at.file);
+    if (at.type == "service") return "service " + Printable(at.service);
+    return "(no location)";
+}
+
+std::string TextLine(const char* change, const Record& r) {
+    std::string line = std::string(change) + " [" + Printable(r.category) + "] " + Quoted(r.name) + " " + Quoted(r.command) +
+                       " at " + PlaceOf(r);
+    if (!r.error.empty()) line += " - " + Printable(r.error);
+    return line;
+}
+
+std::string ExistsText(const std::optional<bool>& exists) {
+    if (!exists) return "not looked at";
+    return *exists ? "exists" : "missing";
+}
+
+void TextChange(std::string& out, const char* field, const std::string& before, const std::string& after) {
+    if (before != after) out += "    " + std::string(field) + ": " + Quoted(before) + " -> " + Quoted(after) + "\n";
+}
+
+void WriteText(const Differences& d, IOutput& output) {
+    for (const Record& r : d.added) output.Write(TextLine("added", r) + "\n");
+    for (const Record& r : d.removed) output.Write(TextLine("removed", r) + "\n");
+    for (const auto& [before, after] : d.changed) {
+        std::string out = TextLine("changed", after) + "\n";
+        TextChange(out, "command", before.command, after.command);
+        TextChange(out, "target", before.target, after.target);
+        TextChange(out, "target file", ExistsText(before.targetExists), ExistsText(after.targetExists));
+        TextChange(out, "company", before.company, after.company);
+        TextChange(out, "description", before.description, after.description);
+        TextChange(out, "version", before.version, after.version);
+        output.Write(out);
+    }
+    const size_t total = d.added.size() + d.removed.size() + d.changed.size();
+    output.Write(total == 0 ? std::string("no differences\n")
+                            : std::to_string(total) + (total == 1 ? " difference: " : " differences: ") +
+                                  std::to_string(d.added.size()) + " added, " + std::to_string(d.removed.size()) +
+                                  " removed, " + std::to_string(d.changed.size()) + " changed\n");
+}
+
+void WriteCsv(const Differences& d, size_t cellColumns, IOutput& output) {
+    output.Write(CsvHeader(cellColumns, true));
+    for (const Record& r : d.added) output.Write(CsvRecord(r, cellColumns, "added"));
+    for (const Record& r : d.removed) output.Write(CsvRecord(r, cellColumns, "removed"));
+    for (const auto& [before, after] : d.changed) {
+        output.Write(CsvRecord(before, cellColumns, "changed from"));
+        output.Write(CsvRecord(after, cellColumns, "changed to"));
+    }
+}
+
+void WriteJsonList(const std::vector<Record>& records, IOutput& output) {
+    for (size_t i = 0; i < records.size(); ++i) output.Write((i ? ",\n" : "\n") + JsonRecord(records[i]));
+}
+
+void WriteJson(const Differences& d, IOutput& output) {
+    output.Write("{\"schema\":" + std::to_string(kSchemaVersion) + ",\"program\":" + JsonString(kProgramName) +
+                 ",\"added\":[");
+    WriteJsonList(d.added, output);
+    output.Write("],\"removed\":[");
+    WriteJsonList(d.removed, output);
+    output.Write("],\"changed\":[");
+    for (size_t i = 0; i < d.changed.size(); ++i)
+        output.Write((i ? ",\n" : "\n") + std::string("{\"before\":") + JsonRecord(d.changed[i].first) +
+                     ",\"after\":" + JsonRecord(d.changed[i].second) + "}");
+    output.Write("]}\n");
+}
+
+}  // namespace
+
+bool ReadBaseline(std::string_view text, std::vector<Record>& records, std::string& error,
+                  const JsonLimits& limits) {
+    records.clear();
+    std::string problem;
+    const std::optional<JsonValue> document = ParseJson(text, problem, limits);
+    if (!document) {
+        error = "not valid JSON: " + problem;
+        return false;
+    }
+    const JsonValue* schema = document->kind == JsonValue::Kind::Object ? document->Find("schema") : nullptr;
+    if (!schema || schema->kind != JsonValue::Kind::Number) {
+        error = "not a report of " + std::string(kProgramName) + " (no schema version)";
+        return false;
+    }
+    if (schema->text != std::to_string(kSchemaVersion)) {
+        error = "a report of schema " + schema->text + "; this program reads schema " +
+                std::to_string(kSchemaVersion);
+        return false;
+    }
+    const JsonValue* entries = document->Find("entries");
+    if (!entries || entries->kind != JsonValue::Kind::Array) {
+        error = "a report without its \"entries\" list";
+        return false;
+    }
+    records.reserve(entries->items.size());
+    for (size_t i = 0; i < entries->items.size(); ++i) {
+        Record record;
+        if (!EntryReader(entries->items[i], i, error).Read(record)) {
+            records.clear();
+            return false;
+        }
+        records.push_back(std::move(record));
+    }
+    return true;
+}
+
+std::string IdentityOf(const Record& r) {
+    std::string key;
+    const EntryLocation& at = r.location;
+    for (const std::string* part : {&r.category, &at.type, &at.root, &at.view, &at.key, &at.component, &at.value,
+                                    &at.folder, &at.file, &at.service})
+        AddPart(key, *part);
+    return key;
+}
+
+Differences Compare(const std::vector<Record>& baseline, const std::vector<Record>& current) {
+    // Entries of the same identity (there should be none) pair up in order.
+    std::unordered_map<std::string, std::deque<size_t>> before;
+    for (size_t i = 0; i < baseline.size(); ++i) before[IdentityOf(baseline[i])].push_back(i);
+    std::vector<bool> matched(baseline.size(), false);
+    Differences d;
+    for (const Record& now : current) {
+        auto found = before.find(IdentityOf(now));
+        if (found == before.end() || found->second.empty()) {
+            d.added.push_back(now);
+            continue;
+        }
+        const size_t index = found->second.front();
+        found->second.pop_front();
+        matched[index] = true;
+        if (!SameDetails(baseline[index], now)) d.changed.emplace_back(baseline[index], now);
+    }
+    for (size_t i = 0; i < baseline.size(); ++i)
+        if (!matched[i]) d.removed.push_back(baseline[i]);
+    return d;
+}
+
+void WriteDifferences(const Differences& differences, Format format, size_t cellColumns, IOutput& output) {
+    switch (format) {
+        case Format::Text:
+            return WriteText(differences, output);
+        case Format::Csv:
+            return WriteCsv(differences, cellColumns, output);
+        case Format::Json:
+            return WriteJson(differences, output);
+    }
+}
+
+}  // namespace qm::report

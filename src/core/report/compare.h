@@ -1,0 +1,37 @@
+// What changed since a saved report: entries added, removed, or changed in
+// their command or in what the program finds about their target file. An
+// entry is the same entry when its category and its typed location are.
+#pragma once
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "core/report/formats.h"
+#include "core/report/json_reader.h"
+#include "core/report/record.h"
+
+namespace qm::report {
+
+// The records of a saved JSON report; false with `error` saying why the
+// text is no report of this program (or of a later schema).
+bool ReadBaseline(std::string_view text, std::vector<Record>& records, std::string& error,
+                  const JsonLimits& limits = {});
+
+// The identity of an entry: its category and its typed location.
+std::string IdentityOf(const Record& record);
+
+struct Differences {
+    std::vector<Record> added;                            // in the current report's order
+    std::vector<Record> removed;                          // in the baseline's order
+    std::vector<std::pair<Record, Record>> changed;       // before, after; in the current report's order
+    bool Any() const { return !added.empty() || !removed.empty() || !changed.empty(); }
+};
+
+Differences Compare(const std::vector<Record>& baseline, const std::vector<Record>& current);
+
+// The differences in a format: one line per difference and a summary as
+// text, a "change" column first in CSV, or one JSON document.
+void WriteDifferences(const Differences& differences, Format format, size_t cellColumns, IOutput& output);
+
+}  // namespace qm::report

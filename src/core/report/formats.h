@@ -1,0 +1,63 @@
+// The report's two formats. CSV as RFC 4180 has it: a header row, every
+// field quoted where it holds a comma, a quote or a line end, quotes doubled,
+// CRLF after every record. JSON: one document, its schema version first, one
+// entry per line. Both are UTF-8; a text that is no valid UTF-8 has each
+// stray byte replaced by U+FFFD, so that every reader takes the document.
+#pragma once
+#include <string>
+#include <string_view>
+
+#include "core/report/record.h"
+
+namespace qm::report {
+
+enum class Format { Json, Csv, Text };
+
+// The version of the JSON document's layout: raised when a field changes
+// meaning or goes away (new fields keep it).
+inline constexpr int kSchemaVersion = 1;
+inline constexpr const char* kProgramName = "quellmark-report";
+
+// Where the formatted bytes go: standard output or the output file.
+class IOutput {
+public:
+    virtual ~IOutput() = default;
+    virtual void Write(std::string_view bytes) = 0;
+};
+
+// `text` as valid UTF-8: each byte that starts no well-formed sequence (an
+// overlong form, a surrogate, past U+10FFFF, cut short) becomes U+FFFD.
+std::string ValidUtf8(std::string_view text);
+
+// A JSON string literal, quotes included; controls and NULs as \u escapes.
+std::string JsonString(std::string_view text);
+// One CSV field: quoted when it must be; a NUL as U+2400.
+std::string CsvField(std::string_view text);
+
+// The number of cell columns the CSV has: the widest list of the table.
+size_t CellColumnCount(std::span<const Category> categories);
+
+// The entry as one JSON object, on one line, without a line end.
+std::string JsonRecord(const Record& record);
+// The CSV header and records; `change`, when given, is a first column
+// ("change") saying what a comparison found.
+std::string CsvHeader(size_t cellColumns, bool withChange);
+std::string CsvRecord(const Record& record, size_t cellColumns, const char* change = nullptr);
+
+// Writes a report entry by entry as the records come.
+class ReportWriter {
+public:
+    ReportWriter(IOutput& output, Format format, size_t cellColumns, std::string computer);
+    void Begin();
+    void Add(const Record& record);
+    void End();
+
+private:
+    IOutput& output_;
+    Format format_;
+    size_t cellColumns_;
+    std::string computer_;
+    bool first_ = true;
+};
+
+}  // namespace qm::report

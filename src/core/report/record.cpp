@@ -1,0 +1,150 @@
+#include "core/report/record.h"
+
+#include "core/categories/row_marks.h"
+#include "core/inspect/file_version.h"
+#include "core/inspect/properties.h"
+#include "core/model/native_path.h"
+#include "core/model/text.h"
+#include "core/registry.h"
+#include "core/report/formats.h"
+
+namespace qm::report {
+
+namespace {
+
+constexpr const char* kShownNul = "\xE2\x90\x80";  // U+2400, SYMBOL FOR NULL
+
+EntryLocation LocationOf(const Location& where) {
+    EntryLocation out;
+    if (const auto* at = std::get_if<RegistryLocation>(&where)) {
+        out.type = "registry";
+        out.root = RootKeyName(at->root);
+        out.view = ViewName(at->view);
+        out.key = RealKeyPath(*at);
+        out.component = at->subKey;
+        out.value = at->value;
+    } else if (const auto* file = std::get_if<FileLocation>(&where)) {
+        out.type = "file";
+        out.folder = file->folder;
+        out.file = file->name;
+    } else if (const auto* service = std::get_if<ServiceLocation>(&where)) {
+        out.type = "service";
+        out.service = service->name;
+    }
+    return out;
+}
+
+// Why the row's location could not be read, as the row itself says it.
+std::string RefusalOf(const Location& where, const std::string& command) {
+    if (const auto* at = std::get_if<RegistryLocation>(&where); at && at->refused) return command;
+    if (const auto* at = std::get_if<ServiceLocation>(&where); at && at->refused)
+        return "the service's configuration cannot be read";
+    return {};
+}
+
+// What the program finds about the row's target: whether it is there and,
+// for a file that is, the details Item Properties shows. A network or device
+// path is never opened.
+void InspectTarget(Platform& platform, Record& record) {
+    if (record.target.empty() || IsNetworkOrDevicePath(record.target)) return;
+    const bool exists = platform.files.GetFileAttributes(NativePath(platform, record.target)) != kInvalidFileAttributes;
+    record.targetExists = exists;
+    if (!exists) return;
+    TFileVersionInfo info;
+    ReadFileVersionInfo(platform, record.target, info);
+    record.company = info.CompanyName;
+    record.description = info.FileDescription;
+    record.version = info.FileVersion;
+}
+
+// Every text as the formats write it, so that an entry read back from a
+// saved report is the same entry.
+void MakeValidUtf8(Record& r) {
+    for (std::string* text : {&r.name, &r.command, &r.locationText, &r.location.root, &r.location.key,
+                              &r.location.component, &r.location.value, &r.location.folder, &r.location.file,
+                              &r.location.service, &r.target, &r.company, &r.description, &r.version, &r.error})
+        *text = ValidUtf8(*text);
+    for (std::string& cell : r.columns) cell = ValidUtf8(cell);
+}
+
+Record RecordOf(Platform& platform, const Category& category, const std::string& tab, const TEntryRow& row) {
+    Record record;
+    record.category = category.list;
+    record.tab = tab;
+    record.name = ShownText(row.Caption);
+    const std::string command = CommandOf(category, row);
+    record.command = ShownText(command);
+    for (size_t column = 0; column < category.columns.size(); ++column) {
+        const int subItem = static_cast<int>(column) - 1;
+        record.columns.push_back(ShownText(column == 0                       ? row.Caption
+                                           : subItem < row.SubItems.Count() ? row.SubItems[subItem]
+                                                                            : std::string()));
+    }
+    record.locationText = ShownText(LocationTextOf(category, row));
+    record.location = LocationOf(row.Where);
+    record.mark = RowMarkOf(category.drawSubItem, row);
+    record.error = ShownText(RefusalOf(row.Where, command));
+    if (record.error.empty()) {
+        record.target = TargetPathOf(category, command);
+        InspectTarget(platform, record);
+    }
+    MakeValidUtf8(record);
+    return record;
+}
+
+}  // namespace
+
+std::string ShownText(const std::string& text) {
+    if (text.find('\0') == std::string::npos) return text;
+    std::string shown;
+    for (char c : text) {
+        if (c == '\0') shown += kShownNul;
+        else shown += c;
+    }
+    return shown;
+}
+
+const char* ViewName(RegView view) {
+    switch (view) {
+        case RegView::Registry32:
+            return "32";
+        case RegView::Registry64:
+            return "64";
+        case RegView::Default:
+            break;
+    }
+    return "default";
+}
+
+std::vector<Record> RecordsOf(Platform& platform, const Category& category, ScanResult&& result) {
+    // The caption the window writes once the tab is read: its rows counted.
+    const std::string tab = category.countPrefix + std::to_string(result.rows.size()) + ")";
+    std::vector<Record> records;
+    records.reserve(result.rows.size() + 1);
+    for (const TEntryRow& row : result.rows) records.push_back(RecordOf(platform, category, tab, row));
+    if (result.failure) {
+        Record failed = result.unfinished ? RecordOf(platform, category, tab, *result.unfinished) : Record{};
+        failed.category = category.list;
+        failed.tab = tab;
+        failed.error = ValidUtf8(ShownText(*result.failure));
+        records.push_back(std::move(failed));
+    }
+    return records;
+}
+
+bool CollectRecords(Platform& platform, std::span<const Category> categories,
+                    const std::function<void(Record&&)>& sink) {
+    // One accessor for the value lists, as the window shares one; no icons.
+    TRegistry registry(platform.registry);
+    bool complete = true;
+    for (const Category& category : categories) {
+        ScanContext context{platform, registry};
+        for (Record& record : RecordsOf(platform, category, Collect(category.source, context))) {
+            complete = complete && record.error.empty();
+            sink(std::move(record));
+        }
+    }
+    return complete;
+}
+
+}  // namespace qm::report

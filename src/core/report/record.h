@@ -1,0 +1,60 @@
+// One entry of the report: what the window's row shows, where the entry
+// lives, and what the program finds about the file it starts. The report
+// reads every category of the table with the window's own collectors, in tab
+// order and row order, without a window and without icons.
+#pragma once
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/categories/category.h"
+#include "core/collectors/collector.h"
+#include "platform/platform.h"
+
+namespace qm::report {
+
+// Where an entry lives, by kind: "registry" (root, view, key below the
+// root as it really is in its view, an installed component's own key, the
+// value), "file" (folder, file), "service" (service), or "none" for a record
+// that stands for a failure no row came with.
+struct EntryLocation {
+    std::string type = "none";
+    std::string root, view, key, component, value;
+    std::string folder, file;
+    std::string service;
+};
+
+struct Record {
+    std::string category;  // the category's stable identifier (its list's name)
+    std::string tab;       // the tab's caption as the window writes it after reading the tab
+    std::string name;
+    std::string command;
+    std::vector<std::string> columns;  // every cell of the row, one per column of its list
+    std::string locationText;          // where the entry lives, as Item Properties shows it
+    EntryLocation location;
+    std::string target;                // the program the command starts, as the program derives it
+    std::optional<bool> targetExists;  // none: not looked at (no target, or a network or device path)
+    std::string company, description, version;
+    std::string mark;   // "No Autorun Entry", "Suspect Malware" or empty
+    std::string error;  // why the location could not be read; empty when it could
+};
+
+// A text as the screen shows it: each NUL inside a name as U+2400.
+std::string ShownText(const std::string& text);
+
+// The registry view's name in the report: "default", "32" or "64".
+const char* ViewName(RegView view);
+
+// The records of one category from its collector's result: its rows, then,
+// when the collector failed, the row it failed in (or a record of its own)
+// carrying the failure's message.
+std::vector<Record> RecordsOf(Platform& platform, const Category& category, ScanResult&& result);
+
+// Reads every category in tab order and hands over each record as soon as
+// its category has been read; true when every location could be read.
+bool CollectRecords(Platform& platform, std::span<const Category> categories,
+                    const std::function<void(Record&&)>& sink);
+
+}  // namespace qm::report

@@ -1,0 +1,701 @@
+// The report program on the simulated machine: the rows it prints are the
+// rows the window lists, in tab and row order; the two formats read back
+// with standard readers' rules; --compare finds what was added, removed and
+// changed; the exit codes; a hostile baseline is refused, never followed.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "core/forms/main_form.h"
+#include "core/report/command_line.h"
+#include "core/report/compare.h"
+#include "core/report/formats.h"
+#include "core/report/json_reader.h"
+#include "core/report/run.h"
+#include "platform/sim/version_block.h"
+#include "tabs.h"
+#include "ui/sim/sim_desktop.h"
+
+namespace qm {
+namespace {
+
+using report::JsonValue;
+using report::Record;
+
+constexpr const char* kHKCURun = "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kHKLMRunOnce = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+constexpr const char* kComponents = "HKLM\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components";
+
+// The host of the report on the simulated machine: standard output and
+// error as texts, files by name, and a commit that can be made to fail.
+class FakeHost : public report::IReportHost {
+public:
+    struct Output : report::IOutput {
+        std::string text;
+        std::function<void()> onWrite;
+        void Write(std::string_view bytes) override {
+            text.append(bytes);
+            if (onWrite) onWrite();
+        }
+    };
+    class File : public report::IOutputFile {
+    public:
+        File(FakeHost& host, std::string path) : host_(host), path_(std::move(path)) {}
+        void Write(std::string_view bytes) override { text_.append(bytes); }
+        bool Commit(std::string& error) override {
+            if (host_.commitFails) {
+                error = "Access denied (error 5)";
+                return false;
+            }
+            host_.files[path_] = text_;
+            return true;
+        }
+
+    private:
+        FakeHost& host_;
+        std::string path_;
+        std::string text_;
+    };
+
+    report::IOutput& StandardOutput() override { return out; }
+    bool StandardOutputOk() override { return true; }
+    void StandardError(std::string_view text) override { err.append(text); }
+    bool ReadFile(const std::string& path, size_t limit, std::string& contents, std::string& error) override {
+        auto it = files.find(path);
+        if (it == files.end()) {
+            error = "The system cannot find the file specified (error 2)";
+            return false;
+        }
+        if (it->second.size() > limit) {
+            error = "too large";
+            return false;
+        }
+        contents = it->second;
+        return true;
+    }
+    std::unique_ptr<report::IOutputFile> CreateOutputFile(const std::string& path, std::string&) override {
+        return std::make_unique<File>(*this, path);
+    }
+
+    Output out;
+    std::string err;
+    std::map<std::string, std::string> files;
+    bool commitFails = false;
+};
+
+int RunProgram(sim::SimMachine& m, FakeHost& host, std::vector<std::string> arguments) {
+    return report::RunReport(m.platform, kCategories, arguments, host);
+}
+
+// One entry in every kind of place the categories read, and a file with
+// version details behind one of them.
+void Populate(sim::SimMachine& m) {
+    m.registry.SetString(kHKCURun, "Tray", "\"C:\\Tools\\Tray.exe\" -q");
+    m.registry.SetString(kHKCURun, "Gone", "C:\\missing\\gone.exe");
+    m.registry.SetString("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run", "Pol",
+                         "C:\\pol.exe");
+    m.registry.SetString("HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "Shell", "explorer.exe");
+    m.registry.SetString("HKCU\\Control Panel\\Desktop", "SCRNSAVE.EXE", "C:\\s.scr");
+    m.registry.SetString(std::string(kComponents) + "\\{c}", "StubPath", "C:\\stub.exe");
+    sim::SimFile link;
+    link.shortcutTarget = "C:\\t.exe";
+    m.files.AddFile(m.shell.specialFolders.at(kCsidlStartup) + "\\t.lnk", link);
+    sim::SimService service;
+    service.name = "Svc";
+    service.displayName = "Service";
+    service.commandLine = "C:\\svc.exe";
+    m.services.Add(service);
+
+    sim::VersionFixture v;
+    v.fixed = sim::FixedFileFixture{};
+    v.translations = {{0x0409, 1252}};
+    v.stringTables = {{"040904E4",
+                       {{"CompanyName", "Tray Makers"}, {"FileDescription", "Tray icon"}, {"FileVersion", "2.5.1"}}}};
+    sim::SimFile tray;
+    tray.exeType = 0x4550;
+    tray.versionResource = sim::BuildVersionResource(v);
+    m.files.AddFile("C:\\Tools\\Tray.exe", tray);
+}
+
+std::vector<Record> Entries(const std::string& json) {
+    std::vector<Record> records;
+    std::string error;
+    EXPECT_TRUE(report::ReadBaseline(json, records, error)) << error << "\n" << json;
+    return records;
+}
+
+report::EntryLocation RegistryAt(const std::string& key, const std::string& value, const char* view = "default") {
+    report::EntryLocation at;
+    at.type = "registry";
+    at.root = "HKEY_CURRENT_USER";
+    at.view = view;
+    at.key = key;
+    at.value = value;
+    return at;
+}
+
+const Record* Find(const std::vector<Record>& records, const std::string& category, const std::string& name) {
+    for (const Record& r : records)
+        if (r.category == category && r.name == name) return &r;
+    return nullptr;
+}
+
+// ---- The rows ------------------------------------------------------------------
+
+TEST(Report, ListsEveryRowTheWindowListsInTabAndRowOrder) {
+    sim::SimDesktop shown;
+    sim::SimMachine machine;
+    Populate(shown);
+    Populate(machine);
+    TMainForm form(shown.platform, shown.toolkit);
+    form.FormCreate();
+    std::vector<std::vector<std::string>> windowRows;
+    std::vector<std::string> windowTabs;
+    for (int tab = 0; tab < form.TabCount(); ++tab) {
+        form.ShowPage(tab);  // each tab as the user sees it when choosing it
+        form.UpdateCountCaption(tab);
+        for (const TEntryRow& row : form.ListOf(tab).Rows()) {
+            std::vector<std::string> cells{row.Caption};
+            for (size_t c = 1; c < form.CategoryOf(tab).columns.size(); ++c)
+                cells.push_back(static_cast<int>(c) - 1 < row.SubItems.Count() ? row.SubItems[static_cast<int>(c) - 1]
+                                                                             : "");
+            windowRows.push_back(cells);
+            windowTabs.push_back(std::string(form.CategoryOf(tab).list) + " " + form.TabCaptions[tab]);
+        }
+    }
+    ASSERT_LT(8u, windowRows.size());
+
+    FakeHost host;
+    EXPECT_EQ(report::kExitOk, RunProgram(machine, host, {}));
+    EXPECT_EQ("", host.err);
+    const std::vector<Record> records = Entries(host.out.text);
+    ASSERT_EQ(windowRows.size(), records.size());
+    for (size_t i = 0; i < records.size(); ++i) {
+        EXPECT_EQ(windowRows[i], records[i].columns) << i;
+        EXPECT_EQ(windowTabs[i], records[i].category + " " + records[i].tab) << i;
+    }
+    // No icon and no image list is asked for: they serve the window only.
+    EXPECT_EQ(0u, machine.shell.fileInfoFlags & (kShgfiIcon | kShgfiSysIconIndex));
+    EXPECT_EQ(0, machine.shell.LiveIcons());
+    EXPECT_EQ(0, machine.registry.OpenHandles());
+    EXPECT_EQ(0, machine.services.OpenHandles());
+}
+
+TEST(Report, EachEntryCarriesItsTypedLocationTargetFileAndMark) {
+    sim::SimMachine m;
+    Populate(m);
+    m.registry.SetString(std::string(kComponents) + "\\{anon}", "StubPath", "C:\\anon.exe");
+    FakeHost host;
+    ASSERT_EQ(report::kExitOk, RunProgram(m, host, {"--format", "json"}));
+    const std::vector<Record> records = Entries(host.out.text);
+
+    const Record* tray = Find(records, "hku", "Tray");
+    ASSERT_TRUE(tray);
+    EXPECT_EQ("HKCU / Run (2)", tray->tab);
+    EXPECT_EQ("\"C:\\Tools\\Tray.exe\" -q", tray->command);
+    EXPECT_EQ("registry", tray->location.type);
+    EXPECT_EQ("HKEY_CURRENT_USER", tray->location.root);
+    EXPECT_EQ("default", tray->location.view);
+    EXPECT_EQ("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", tray->location.key);
+    EXPECT_EQ("Tray", tray->location.value);
+    EXPECT_EQ("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", tray->locationText);
+    EXPECT_EQ("c:\\tools\\tray.exe", tray->target);
+    EXPECT_EQ(std::optional<bool>(true), tray->targetExists);
+    EXPECT_EQ("Tray Makers", tray->company);
+    EXPECT_EQ("Tray icon", tray->description);
+    EXPECT_EQ("2.5.1", tray->version);
+
+    const Record* gone = Find(records, "hku", "Gone");
+    ASSERT_TRUE(gone);
+    EXPECT_EQ(std::optional<bool>(false), gone->targetExists);
+    EXPECT_EQ("", gone->company);
+
+    const Record* link = Find(records, "User", "t.lnk");
+    ASSERT_TRUE(link);
+    EXPECT_EQ("file", link->location.type);
+    EXPECT_EQ(m.shell.specialFolders.at(kCsidlStartup) + "\\", link->location.folder);
+    EXPECT_EQ("t.lnk", link->location.file);
+
+    const Record* svc = Find(records, "InstCompo", "Svc");
+    ASSERT_TRUE(svc);
+    EXPECT_EQ("service", svc->location.type);
+    EXPECT_EQ("Svc", svc->location.service);
+    EXPECT_EQ("C:\\svc.exe", svc->command);
+
+    // Marks as the lists draw them: a component without an identifier, a place without a value.
+    const Record* anon = nullptr;
+    for (const Record& r : records)
+        if (r.location.component == "{anon}") anon = &r;
+    ASSERT_TRUE(anon);
+    EXPECT_EQ("SOFTWARE\\Microsoft\\Active Setup\\Installed Components", anon->location.key);
+    EXPECT_EQ("Suspect Malware", anon->mark);
+    const Record* userinit = Find(records, "logs", "Userinit");
+    ASSERT_TRUE(userinit);
+    EXPECT_EQ("No Autorun Entry", userinit->mark);
+    EXPECT_EQ("", Find(records, "logs", "Shell")->mark);
+    EXPECT_EQ("", tray->mark);
+}
+
+TEST(Report, TheThirtyTwoBitViewIsALocationOfItsOwn) {
+    sim::SimMachine m;
+    m.Make64Bit();
+    m.registry.SetString("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Same", "C:\\64.exe");
+    m.registry.SetString("HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run", "Same",
+                         "C:\\32.exe");
+    FakeHost host;
+    ASSERT_EQ(report::kExitOk, RunProgram(m, host, {}));
+    std::vector<Record> lv;
+    for (Record& r : Entries(host.out.text))
+        if (r.category == "LV") lv.push_back(r);
+    ASSERT_EQ(2u, lv.size());
+    EXPECT_EQ("64", lv[0].location.view);
+    EXPECT_EQ("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", lv[0].location.key);
+    EXPECT_EQ("32", lv[1].location.view);
+    EXPECT_EQ("SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run", lv[1].location.key);
+    EXPECT_NE(report::IdentityOf(lv[0]), report::IdentityOf(lv[1]));
+}
+
+TEST(Report, EntriesAreWrittenAsEachCategoryIsReadNotAllAtTheEnd) {
+    sim::SimMachine m;
+    Populate(m);
+    FakeHost host;
+    // What the output held when the screen saver's tab, the last one, was read.
+    std::string before;
+    m.registry.beforeRead = [&](const std::string& name) {
+        if (name == "Scrnsave.exe" && before.empty()) before = host.out.text;
+    };
+    ASSERT_EQ(report::kExitOk, RunProgram(m, host, {"--format", "csv"}));
+    EXPECT_NE(std::string::npos, before.find("Tray")) << before;
+    EXPECT_NE(std::string::npos, before.find("C:\\svc.exe")) << before;
+}
+
+// ---- Locations that cannot be read: exit 2, everything else reported --------------
+
+TEST(Report, ALocationThatCannotBeReadIsAnEntryWithItsErrorAndTheRestIsReported) {
+    struct Case {
+        const char* what;
+        std::function<void(sim::SimMachine&)> damage;
+        const char* category;
+        const char* error;  // what the error text holds
+    };
+    const Case cases[] = {
+        {"a key that refuses reading",
+         [](sim::SimMachine& m) { m.registry.Key(kHKLMRunOnce)->deniedAccess = kKeyQueryValue; }, "hklmrunonce",
+         "access denied"},
+        {"a service whose configuration is refused",
+         [](sim::SimMachine& m) {
+             sim::SimService locked;
+             locked.name = "Locked";
+             locked.commandLine = "C:\\locked.exe";
+             locked.grantedAccess = kServiceQueryConfig;
+             m.services.Add(locked);
+         },
+         "InstCompo", "configuration cannot be read"},
+        {"a value whose data cannot be read",
+         [](sim::SimMachine& m) {
+             m.registry.SetString(kHKCURun, "Bad", "C:\\bad.exe");
+             m.registry.Key(kHKCURun)->unreadable.insert("bad");
+         },
+         "hku", "Failed to get data for 'Bad'"},
+    };
+    for (const Case& c : cases) {
+        sim::SimMachine m;
+        Populate(m);
+        m.registry.SetString(kHKLMRunOnce, "Once", "C:\\once.exe");
+        c.damage(m);
+        FakeHost host;
+        EXPECT_EQ(report::kExitPartial, RunProgram(m, host, {})) << c.what;
+        EXPECT_NE(std::string::npos, host.err.find("could not be read")) << c.what;
+        const std::vector<Record> records = Entries(host.out.text);
+        int errors = 0;
+        for (const Record& r : records) {
+            if (r.error.empty()) continue;
+            ++errors;
+            EXPECT_EQ(c.category, r.category) << c.what;
+            EXPECT_NE(std::string::npos, r.error.find(c.error)) << c.what << ": " << r.error;
+            EXPECT_EQ("", r.target) << c.what;
+        }
+        EXPECT_EQ(1, errors) << c.what;
+        // Everything else is there, the tabs after the damaged one included.
+        for (const auto& [category, name] : std::vector<std::pair<std::string, std::string>>{
+                 {"hku", "Tray"}, {"User", "t.lnk"}, {"InstCompo", "Svc"}, {"desktop", "Scrnsave"}})
+            EXPECT_TRUE(Find(records, category, name)) << c.what << ": " << name;
+    }
+}
+
+TEST(Report, AValueThatIsNotTextIsAnEntryNamingItsTypeAndSize) {
+    sim::SimMachine m;
+    m.registry.SetDword(kHKCURun, "Counter", 7);
+    m.registry.SetRaw(kHKCURun, "Blob", kRegBinary, {1, 2, 3});
+    m.registry.SetString(kHKCURun, "After", "C:\\after.exe");
+    FakeHost host;
+    EXPECT_EQ(report::kExitOk, RunProgram(m, host, {}));
+    const std::vector<Record> records = Entries(host.out.text);
+    ASSERT_TRUE(Find(records, "hku", "Counter"));
+    EXPECT_EQ("(REG_DWORD, 4 bytes)", Find(records, "hku", "Counter")->command);
+    EXPECT_EQ("(REG_BINARY, 3 bytes)", Find(records, "hku", "Blob")->command);
+    EXPECT_EQ("C:\\after.exe", Find(records, "hku", "After")->command);
+}
+
+// ---- The formats -----------------------------------------------------------------
+
+TEST(ReportFormats, CsvFieldsAreQuotedExactlyWhereRfc4180NeedsIt) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"plain", "plain"},
+        {"C:\\Program Files\\a.exe", "C:\\Program Files\\a.exe"},
+        {"a,b", "\"a,b\""},
+        {"say \"hi\"", "\"say \"\"hi\"\"\""},
+        {"two\r\nlines", "\"two\r\nlines\""},
+        {"lf\nonly", "\"lf\nonly\""},
+        {std::string("nul\0in", 6), "nul\xE2\x90\x80in"},
+        {"bad \xFF byte", "bad \xEF\xBF\xBD byte"},
+        {"", ""},
+    };
+    for (const auto& [text, field] : cases) EXPECT_EQ(field, report::CsvField(text)) << text;
+
+    Record r;
+    r.category = "hku";
+    r.name = "a,b";
+    r.columns = {"a,b", "x"};
+    r.targetExists = false;
+    const std::string line = report::CsvRecord(r, 3);
+    EXPECT_EQ("\r\n", line.substr(line.size() - 2));
+    EXPECT_EQ(std::string::npos, line.substr(0, line.size() - 2).find('\n'));
+    EXPECT_EQ(0u, report::CsvHeader(3, false).find("category,tab,name,command,location_text,column_1,column_2,"
+                                                   "column_3,location_type,"));
+}
+
+TEST(ReportFormats, JsonStringsEscapeWhatJsonForbidsAndStayValidUtf8) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"plain", "\"plain\""},
+        {"C:\\a \"b\"", "\"C:\\\\a \\\"b\\\"\""},
+        {std::string("\0\x01\x1f\x7f", 4), "\"\\u0000\\u0001\\u001f\\u007f\""},
+        {"tab\tline\r\n", "\"tab\\tline\\r\\n\""},
+        {"\xD0\x96 \xF0\x9F\x98\x80", "\"\xD0\x96 \xF0\x9F\x98\x80\""},  // Cyrillic and an emoji pass unchanged
+        {"\xC0\xAF", "\"\xEF\xBF\xBD\xEF\xBF\xBD\""},                    // an overlong form
+        {"\xED\xA0\x80", "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""},    // a surrogate
+        {"cut \xE2\x82", "\"cut \xEF\xBF\xBD\xEF\xBF\xBD\""},
+        {"\xF4\x90\x80\x80", "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""},  // past U+10FFFF
+    };
+    for (const auto& [text, literal] : cases) EXPECT_EQ(literal, report::JsonString(text)) << text;
+}
+
+TEST(ReportFormats, AnEntryReadsBackFromItsJsonExactly) {
+    Record r;
+    r.category = "runonce";
+    r.tab = "HKCU / Run Once (1)";
+    r.name = "Updater\xE2\x90\x80" "evil";
+    r.command = "\"C:\\qm\\a b.exe\" /x,\"y\"\ttab";
+    r.columns = {r.name, r.command, "", "line\nbreak"};
+    r.locationText = "HKEY_CURRENT_USER\\Software";
+    r.location = RegistryAt("Software\\K", std::string("Updater\0evil", 12));
+    r.target = "c:\\qm\\a b.exe";
+    r.targetExists = true;
+    r.company = "\xE4\xB8\xAD\xE6\x96\x87";
+    r.description = "d";
+    r.version = "1.2";
+    r.mark = "Suspect Malware";
+    r.error = "";
+    const std::string document = "{\"schema\":1,\"entries\":[" + report::JsonRecord(r) + "]}";
+    const std::vector<Record> back = Entries(document);
+    ASSERT_EQ(1u, back.size());
+    const Record& b = back[0];
+    EXPECT_EQ(r.category, b.category);
+    EXPECT_EQ(r.tab, b.tab);
+    EXPECT_EQ(r.name, b.name);
+    EXPECT_EQ(r.command, b.command);
+    EXPECT_EQ(r.columns, b.columns);
+    EXPECT_EQ(r.locationText, b.locationText);
+    EXPECT_EQ(r.location.value, b.location.value);
+    EXPECT_EQ(report::IdentityOf(r), report::IdentityOf(b));
+    EXPECT_EQ(r.target, b.target);
+    EXPECT_EQ(r.targetExists, b.targetExists);
+    EXPECT_EQ(r.company, b.company);
+    EXPECT_EQ(r.mark, b.mark);
+    EXPECT_FALSE(report::Compare({r}, back).Any());
+}
+
+// ---- --compare ---------------------------------------------------------------------
+
+TEST(ReportCompare, FindsWhatWasAddedRemovedAndChangedAndExitsOneOnlyThen) {
+    sim::SimMachine m;
+    Populate(m);
+    FakeHost host;
+    ASSERT_EQ(report::kExitOk, RunProgram(m, host, {"--output", "base.json"}));
+    EXPECT_EQ("", host.out.text);
+    ASSERT_TRUE(host.files.count("base.json"));
+
+    FakeHost same;
+    same.files = host.files;
+    EXPECT_EQ(report::kExitOk, RunProgram(m, same, {"--compare", "base.json"}));
+    EXPECT_EQ("no differences\n", same.out.text);
+
+    m.registry.SetString(kHKCURun, "QmNew", "C:\\qm\\new.exe");
+    m.registry.Key(kHKCURun)->EraseValue("Gone");
+    m.registry.SetString("HKCU\\Control Panel\\Desktop", "SCRNSAVE.EXE", "C:\\other.scr");
+    // The file behind an entry changed, its command did not.
+    m.files.Find("C:\\Tools\\Tray.exe")->versionResource.clear();
+    FakeHost changed;
+    changed.files = host.files;
+    EXPECT_EQ(report::kExitDifferent, RunProgram(m, changed, {"--compare", "base.json"}));
+    const std::string& text = changed.out.text;
+    EXPECT_NE(std::string::npos, text.find("added [hku] \"QmNew\" \"C:\\qm\\new.exe\"")) << text;
+    EXPECT_NE(std::string::npos, text.find("removed [hku] \"Gone\" \"C:\\missing\\gone.exe\"")) << text;
+    EXPECT_NE(std::string::npos, text.find("command: \"C:\\s.scr\" -> \"C:\\other.scr\"")) << text;
+    EXPECT_NE(std::string::npos, text.find("company: \"Tray Makers\" -> \"\"")) << text;
+    EXPECT_NE(std::string::npos, text.find("4 differences: 1 added, 1 removed, 2 changed")) << text;
+    // The tabs' counts changed too: a caption is no part of an entry's identity.
+    EXPECT_EQ(std::string::npos, text.find("Userinit")) << text;
+
+    FakeHost json;
+    json.files = host.files;
+    EXPECT_EQ(report::kExitDifferent, RunProgram(m, json, {"--compare", "base.json", "--format=json"}));
+    std::string error;
+    const std::optional<JsonValue> doc = report::ParseJson(json.out.text, error);
+    ASSERT_TRUE(doc) << error;
+    ASSERT_EQ(1u, doc->Find("added")->items.size());
+    EXPECT_EQ("QmNew", doc->Find("added")->items[0].Find("name")->text);
+    ASSERT_EQ(1u, doc->Find("removed")->items.size());
+    EXPECT_EQ("Gone", doc->Find("removed")->items[0].Find("name")->text);
+    ASSERT_EQ(2u, doc->Find("changed")->items.size());
+    EXPECT_EQ("C:\\s.scr", doc->Find("changed")->items[1].Find("before")->Find("command")->text);
+    EXPECT_EQ("C:\\other.scr", doc->Find("changed")->items[1].Find("after")->Find("command")->text);
+
+    FakeHost csv;
+    csv.files = host.files;
+    EXPECT_EQ(report::kExitDifferent, RunProgram(m, csv, {"--format", "csv", "--compare", "base.json"}));
+    EXPECT_EQ(0u, csv.out.text.find("change,category,"));
+    EXPECT_NE(std::string::npos, csv.out.text.find("\r\nadded,hku,HKCU / Run (2),QmNew,"));
+    EXPECT_NE(std::string::npos, csv.out.text.find("\r\nremoved,hku,HKCU / Run (2),Gone,"));
+    EXPECT_NE(std::string::npos, csv.out.text.find("\r\nchanged from,desktop,"));
+    EXPECT_NE(std::string::npos, csv.out.text.find("\r\nchanged to,desktop,"));
+}
+
+TEST(ReportCompare, IdentityIsCategoryAndTypedLocationNotTheShownTexts) {
+    Record a;
+    a.category = "hku";
+    a.name = "X";
+    a.command = "C:\\x.exe";
+    a.location = RegistryAt("K", "X");
+    struct Case {
+        const char* what;
+        std::function<void(Record&)> change;
+        int added, removed, changed;
+    };
+    const Case cases[] = {
+        {"caption of the tab", [](Record& r) { r.tab = "HKCU / Run (9)"; }, 0, 0, 0},
+        {"shown name", [](Record& r) { r.name = "Y"; }, 0, 0, 0},
+        {"command", [](Record& r) { r.command = "C:\\y.exe"; }, 0, 0, 1},
+        {"target file appeared", [](Record& r) { r.targetExists = true; }, 0, 0, 1},
+        {"version", [](Record& r) { r.version = "2"; }, 0, 0, 1},
+        {"description", [](Record& r) { r.description = "new"; }, 0, 0, 1},
+        {"value", [](Record& r) { r.location.value = "Y"; }, 1, 1, 0},
+        {"view", [](Record& r) { r.location.view = "32"; }, 1, 1, 0},
+        {"category", [](Record& r) { r.category = "runonce"; }, 1, 1, 0},
+        // Parts that only read alike when joined are different places.
+        {"key and value split elsewhere",
+         [](Record& r) {
+             r.location.key = "K3:X";
+             r.location.value = "";
+         },
+         1, 1, 0},
+    };
+    for (const Case& c : cases) {
+        Record b = a;
+        c.change(b);
+        const report::Differences d = report::Compare({a}, {b});
+        EXPECT_EQ(c.added, static_cast<int>(d.added.size())) << c.what;
+        EXPECT_EQ(c.removed, static_cast<int>(d.removed.size())) << c.what;
+        EXPECT_EQ(c.changed, static_cast<int>(d.changed.size())) << c.what;
+    }
+}
+
+TEST(ReportCompare, TextOutputWritesNoControlCharacterOfAnEntry) {
+    Record a;
+    a.category = "hku";
+    a.name = "evil\x1b[2Jname";
+    a.command = "C:\\x.exe\r\x07\xC2\x9B" "31m";
+    a.location = RegistryAt("K", "evil\x1b[2Jname");
+    report::Differences d;
+    d.added.push_back(a);
+    FakeHost::Output out;
+    report::WriteDifferences(d, report::Format::Text, 5, out);
+    EXPECT_EQ(std::string::npos, out.text.find('\x1b')) << out.text;
+    EXPECT_EQ(std::string::npos, out.text.find('\r')) << out.text;
+    EXPECT_EQ(std::string::npos, out.text.find('\x07')) << out.text;
+    EXPECT_EQ(std::string::npos, out.text.find("\xC2\x9B")) << out.text;
+    EXPECT_NE(std::string::npos, out.text.find("evil\\x1B[2Jname")) << out.text;
+}
+
+// ---- Hostile baselines ----------------------------------------------------------------
+
+TEST(ReportBaseline, RefusesWhatIsNoReportWithAMessage) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "not valid JSON"},
+        {"{", "not valid JSON"},
+        {"[1,2]", "no schema version"},
+        {"{\"entries\":[]}", "no schema version"},
+        {"{\"schema\":\"1\",\"entries\":[]}", "no schema version"},
+        {"{\"schema\":2,\"entries\":[]}", "schema 2"},
+        {"{\"schema\":1}", "\"entries\""},
+        {"{\"schema\":1,\"entries\":{}}", "\"entries\""},
+        {"{\"schema\":1,\"entries\":[7]}", "entry 1"},
+        {"{\"schema\":1,\"entries\":[{\"location\":{\"type\":\"file\"}},{\"name\":5,\"location\":{}}]}",
+         "entry 2: \"name\""},
+        {"{\"schema\":1,\"entries\":[{\"category\":\"hku\"}]}", "\"location\""},
+        {"{\"schema\":1,\"entries\":[{\"columns\":[1],\"location\":{}}]}", "\"columns\""},
+        {"{\"schema\":1,\"entries\":[]} x", "text after the document"},
+        {"{\"schema\":1,\"entries\":[\"\x01\"]}", "control character"},
+        {"{\"schema\":1,\"entries\":[\"\\x\"]}", "unknown escape"},
+        {"{\"schema\":1,\"entries\":[\"\\u12\"]}", "hex digit"},
+        {"{\"schema\":1,\"entries\":[01]}", "not valid JSON"},
+        {"{\"schema\":1,\"entries\":[-]}", "not valid JSON"},
+        {"{\"schema\":1,\"entries\":[1.]}", "not valid JSON"},
+        {"{\"schema\":1,\"entries\":[tru]}", "unknown word"},
+    };
+    for (const auto& [text, message] : cases) {
+        std::vector<Record> records;
+        std::string error;
+        EXPECT_FALSE(report::ReadBaseline(text, records, error)) << text;
+        EXPECT_NE(std::string::npos, error.find(message)) << text << ": " << error;
+        EXPECT_TRUE(records.empty()) << text;
+    }
+}
+
+TEST(ReportBaseline, LimitsDepthSizeStringsAndValues) {
+    std::string error;
+    // Nesting far past the limit: refused, not followed down the stack.
+    const std::string deep = std::string(100000, '[') + std::string(100000, ']');
+    EXPECT_FALSE(report::ParseJson(deep, error));
+    EXPECT_NE(std::string::npos, error.find("nesting")) << error;
+    const std::string deepObjects = [] {
+        std::string s;
+        for (int i = 0; i < 50000; ++i) s += "{\"a\":";
+        return s + "1" + std::string(50000, '}');
+    }();
+    EXPECT_FALSE(report::ParseJson(deepObjects, error));
+    EXPECT_NE(std::string::npos, error.find("nesting")) << error;
+    // Within the limit: read.
+    EXPECT_TRUE(report::ParseJson(std::string(32, '[') + std::string(32, ']'), error)) << error;
+    EXPECT_FALSE(report::ParseJson(std::string(33, '[') + std::string(33, ']'), error));
+
+    report::JsonLimits small;
+    small.maxBytes = 100;
+    small.maxStringBytes = 10;
+    small.maxValues = 5;
+    EXPECT_FALSE(report::ParseJson(std::string(101, ' ') + "1", error, small));
+    EXPECT_NE(std::string::npos, error.find("larger")) << error;
+    EXPECT_FALSE(report::ParseJson("\"" + std::string(20, 'a') + "\"", error, small));
+    EXPECT_NE(std::string::npos, error.find("string longer")) << error;
+    EXPECT_FALSE(report::ParseJson("[1,2,3,4,5,6]", error, small));
+    EXPECT_NE(std::string::npos, error.find("more values")) << error;
+    EXPECT_TRUE(report::ParseJson("[1,2,3,4]", error, small)) << error;
+
+    // Escapes: pairs join, lone surrogates become U+FFFD.
+    const std::optional<JsonValue> s = report::ParseJson("\"\\ud83d\\ude00 \\ud800 \\udc00x \\u0416\"", error);
+    ASSERT_TRUE(s) << error;
+    EXPECT_EQ("\xF0\x9F\x98\x80 \xEF\xBF\xBD \xEF\xBF\xBDx \xD0\x96", s->text);
+}
+
+TEST(ReportBaseline, EveryCutAndEveryByteChangeOfAReportIsReadOrRefusedNeverACrash) {
+    sim::SimMachine m;
+    m.registry.SetString(kHKCURun, "Quote\"Back\\slash", "\"C:\\a b\\c.exe\" \xD0\x96");
+    FakeHost host;
+    ASSERT_EQ(report::kExitOk, RunProgram(m, host, {}));
+    const std::string document = host.out.text;
+    ASSERT_LT(3000u, document.size());
+    std::vector<Record> records;
+    std::string error;
+    ASSERT_TRUE(report::ReadBaseline(document, records, error)) << error;
+    // Every cut before the document's last brace, the first entries' bytes one by one.
+    const size_t end = document.find_last_of('}');
+    for (size_t cut = 0; cut < end; cut += cut < 1500 ? 1 : 17)
+        EXPECT_FALSE(report::ReadBaseline(document.substr(0, cut), records, error)) << cut;
+    const char replacements[] = {'"', '\\', '{', '[', ']', '}', ',', ':', '\0', '\x80', 'u', '0'};
+    for (size_t i = 0; i < document.size(); i += i < 1500 ? 1 : 17) {
+        std::string damaged = document;
+        damaged[i] = replacements[i % sizeof(replacements)];
+        report::ReadBaseline(damaged, records, error);  // read or refused: both fine, under the sanitizers
+    }
+}
+
+// ---- The command line and the exit codes -------------------------------------------------
+
+TEST(ReportCommandLine, BadUsageIsExit64WithAMessageOnStandardErrorAndNothingRead) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"--format", "xml"},
+        {"--format"},
+        {"--format", "text"},  // text is for comparisons only
+        {"--format", "csv", "--format", "json"},
+        {"--output"},
+        {"--output", ""},
+        {"--output", "a", "--output", "b"},
+        {"--compare"},
+        {"--bogus"},
+        {"-x"},
+        {"stray"},
+        {"--help=yes"},
+    };
+    for (const std::vector<std::string>& arguments : cases) {
+        sim::SimMachine m;
+        FakeHost host;
+        EXPECT_EQ(report::kExitUsage, RunProgram(m, host, arguments)) << arguments[0];
+        EXPECT_EQ("", host.out.text) << arguments[0];
+        EXPECT_EQ(0u, host.err.find("quellmark-report: ")) << host.err;
+        EXPECT_NE(std::string::npos, host.err.find("--help")) << host.err;
+        EXPECT_EQ(0, m.registry.OpenCalls()) << arguments[0];
+    }
+    std::string error;
+    const std::optional<report::Options> options =
+        report::ParseArguments({"--format=csv", "--output=C:\\out dir\\r.csv"}, error);
+    ASSERT_TRUE(options) << error;
+    EXPECT_EQ(report::Format::Csv, options->format);
+    EXPECT_EQ("C:\\out dir\\r.csv", options->output.value_or(""));
+    EXPECT_EQ(report::Format::Text, report::ParseArguments({"--compare", "b.json"}, error)->format);
+    EXPECT_EQ(report::Format::Json, report::ParseArguments({}, error)->format);
+}
+
+TEST(ReportCommandLine, HelpAndVersionFromTheProgramsOwnVersionResource) {
+    sim::SimMachine m;
+    sim::VersionFixture v;
+    v.fixed = sim::FixedFileFixture{};
+    v.fixed->fileVersionMS = (3u << 16) | 1u;
+    v.fixed->fileVersionLS = (4u << 16) | 15u;
+    v.translations = {{0x0409, 1252}};
+    v.stringTables = {{"040904E4", {{"ProductVersion", "3.1"}}}};
+    sim::SimFile self;
+    self.versionResource = sim::BuildVersionResource(v);
+    m.files.AddFile(m.system.modulePath, self);
+    FakeHost version;
+    EXPECT_EQ(report::kExitOk, RunProgram(m, version, {"--version"}));
+    EXPECT_EQ("quellmark-report 3.1 (Build 3.1.4.15)\n", version.out.text);
+    FakeHost help;
+    EXPECT_EQ(report::kExitOk, RunProgram(m, help, {"--help"}));
+    EXPECT_EQ(0u, help.out.text.find("Usage: quellmark-report"));
+    EXPECT_EQ(0, m.registry.OpenCalls());
+}
+
+TEST(ReportCommandLine, BaselineAndOutputFailuresHaveCodesOfTheirOwn) {
+    sim::SimMachine m;
+    Populate(m);
+    FakeHost missing;
+    EXPECT_EQ(report::kExitNoBaseline, RunProgram(m, missing, {"--compare", "none.json"}));
+    EXPECT_NE(std::string::npos, missing.err.find("cannot read the baseline none.json")) << missing.err;
+    FakeHost bad;
+    bad.files["bad.json"] = "{\"schema\":1,\"entries\":[";
+    EXPECT_EQ(report::kExitBadBaseline, RunProgram(m, bad, {"--compare", "bad.json"}));
+    EXPECT_NE(std::string::npos, bad.err.find("bad.json is no baseline")) << bad.err;
+    EXPECT_EQ("", bad.out.text);
+    EXPECT_EQ(0, m.registry.OpenCalls());  // nothing read for a comparison that cannot be made
+
+    FakeHost locked;
+    locked.files["out.csv"] = "old";
+    locked.commitFails = true;
+    EXPECT_EQ(report::kExitCannotWrite, RunProgram(m, locked, {"--format", "csv", "--output", "out.csv"}));
+    EXPECT_EQ("old", locked.files["out.csv"]);
+    EXPECT_EQ("", locked.out.text);
+    EXPECT_NE(std::string::npos, locked.err.find("cannot write out.csv: Access denied")) << locked.err;
+}
+
+}  // namespace
+}  // namespace qm
