@@ -30,6 +30,7 @@ install_packages() {
   command -v Xvfb >/dev/null || need+=(xvfb)
   command -v xwd >/dev/null || need+=(x11-apps)
   [ -x /usr/bin/convert ] || need+=(imagemagick)
+  command -v python3 >/dev/null || need+=(python3)
   [ ${#need[@]} -eq 0 ] && return
   say "installing ${need[*]}"
   local sudo=""

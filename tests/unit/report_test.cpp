@@ -185,13 +185,14 @@ TEST(Report, EachEntryCarriesItsTypedLocationTargetFileAndMark) {
     sim::SimMachine m;
     Populate(m);
     m.registry.SetString(std::string(kComponents) + "\\{anon}", "StubPath", "C:\\anon.exe");
+    m.registry.SetString(kHKCURun, "Net", "\\\\server\\share\\net.exe");
     FakeHost host;
     ASSERT_EQ(report::kExitOk, RunProgram(m, host, {"--format", "json"}));
     const std::vector<Record> records = Entries(host.out.text);
 
     const Record* tray = Find(records, "hku", "Tray");
     ASSERT_TRUE(tray);
-    EXPECT_EQ("HKCU / Run (2)", tray->tab);
+    EXPECT_EQ("HKCU / Run (3)", tray->tab);
     EXPECT_EQ("\"C:\\Tools\\Tray.exe\" -q", tray->command);
     EXPECT_EQ("registry", tray->location.type);
     EXPECT_EQ("HKEY_CURRENT_USER", tray->location.root);
@@ -209,6 +210,21 @@ TEST(Report, EachEntryCarriesItsTypedLocationTargetFileAndMark) {
     ASSERT_TRUE(gone);
     EXPECT_EQ(std::optional<bool>(false), gone->targetExists);
     EXPECT_EQ("", gone->company);
+
+    // Only a full local path is looked at: not a bare name (the current
+    // folder is no place to look for it), not a path on another machine.
+    const Record* shell = Find(records, "logs", "Shell");
+    ASSERT_TRUE(shell);
+    EXPECT_EQ("explorer.exe", shell->target);
+    EXPECT_EQ(std::nullopt, shell->targetExists);
+    const Record* net = Find(records, "hku", "Net");
+    ASSERT_TRUE(net);
+    EXPECT_EQ("\\\\server\\share\\net.exe", net->target);
+    EXPECT_EQ(std::nullopt, net->targetExists);
+    for (const std::string& path : m.files.reached) {
+        EXPECT_EQ(std::string::npos, path.find("server")) << path;
+        EXPECT_NE("explorer.exe", path);
+    }
 
     const Record* link = Find(records, "User", "t.lnk");
     ASSERT_TRUE(link);
@@ -232,6 +248,8 @@ TEST(Report, EachEntryCarriesItsTypedLocationTargetFileAndMark) {
     const Record* userinit = Find(records, "logs", "Userinit");
     ASSERT_TRUE(userinit);
     EXPECT_EQ("No Autorun Entry", userinit->mark);
+    EXPECT_EQ("", userinit->target);  // a place without a value starts nothing
+    EXPECT_EQ(std::nullopt, userinit->targetExists);
     EXPECT_EQ("", Find(records, "logs", "Shell")->mark);
     EXPECT_EQ("", tray->mark);
 }

@@ -422,6 +422,24 @@ int HoldPipe(const std::string& name) {
     return 0;
 }
 
+// Holds a file open and shared with no one, as another program may hold the
+// file a report is to replace: prints "file=held", then waits for release
+// NAME (or a minute).
+int HoldFile(const char* path, const std::string& name) {
+    HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, (name + "-stop").c_str());
+    HANDLE file = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (!stop || file == INVALID_HANDLE_VALUE) {
+        std::printf("file=failed\n");
+        return 1;
+    }
+    std::printf("file=held\n");
+    std::fflush(stdout);
+    WaitForSingleObject(stop, 60000);
+    CloseHandle(file);
+    CloseHandle(stop);
+    return 0;
+}
+
 // A window of the Registry Editor's class, with a key tree, made by this
 // probe as any program of the user could: foreign-editor NAME prints
 // "foreign=ready", then answers no message at all until release NAME
@@ -1042,6 +1060,7 @@ int main(int argc, char** argv) {
     }
     if (command == "make-shortcut" && argc > 3) return MakeShortcut(argv[2], argv[3]);
     if (command == "hold-pipe" && argc > 2) return HoldPipe(argv[2]);
+    if (command == "hold-file" && argc > 3) return HoldFile(argv[2], argv[3]);
     if (command == "foreign-editor" && argc > 2) return ForeignEditor(argv[2]);
     if (command == "release" && argc > 2) {
         HANDLE stop = OpenEventA(EVENT_MODIFY_STATE, FALSE, (std::string(argv[2]) + "-stop").c_str());

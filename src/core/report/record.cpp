@@ -42,11 +42,19 @@ std::string RefusalOf(const Location& where, const std::string& command) {
     return {};
 }
 
+// A full local path: a drive letter, a colon and a separator.
+bool IsFullLocalPath(const std::string& path) {
+    return path.size() >= 3 && ((path[0] >= 'a' && path[0] <= 'z') || (path[0] >= 'A' && path[0] <= 'Z')) &&
+           path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+}
+
 // What the program finds about the row's target: whether it is there and,
-// for a file that is, the details Item Properties shows. A network or device
-// path is never opened.
+// for a file that is, the details Item Properties shows. Only a full local
+// path is looked at: a bare name is found by a search that is no business
+// of this program's current folder, and a network or device path is never
+// opened.
 void InspectTarget(Platform& platform, Record& record) {
-    if (record.target.empty() || IsNetworkOrDevicePath(record.target)) return;
+    if (!IsFullLocalPath(record.target)) return;
     const bool exists = platform.files.GetFileAttributes(NativePath(platform, record.target)) != kInvalidFileAttributes;
     record.targetExists = exists;
     if (!exists) return;
@@ -84,7 +92,8 @@ Record RecordOf(Platform& platform, const Category& category, const std::string&
     record.location = LocationOf(row.Where);
     record.mark = RowMarkOf(category.drawSubItem, row);
     record.error = ShownText(RefusalOf(row.Where, command));
-    if (record.error.empty()) {
+    // A place without a value and a location that cannot be read start nothing.
+    if (record.error.empty() && record.mark != "No Autorun Entry") {
         record.target = TargetPathOf(category, command);
         InspectTarget(platform, record);
     }

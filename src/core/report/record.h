@@ -35,7 +35,8 @@ struct Record {
     std::string locationText;          // where the entry lives, as Item Properties shows it
     EntryLocation location;
     std::string target;                // the program the command starts, as the program derives it
-    std::optional<bool> targetExists;  // none: not looked at (no target, or a network or device path)
+    // None: not looked at (no target, a bare name, a network or device path).
+    std::optional<bool> targetExists;
     std::string company, description, version;
     std::string mark;   // "No Autorun Entry", "Suspect Malware" or empty
     std::string error;  // why the location could not be read; empty when it could

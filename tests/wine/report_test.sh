@@ -1,0 +1,220 @@
+#!/usr/bin/env bash
+# quellmark-report.exe against the real program in the same prefix: its
+# entries are exactly the rows the window lists, tab by tab (read through
+# the probe); the CSV and the JSON parse with Python's csv and json readers
+# and agree; --output replaces a file whole or leaves it alone; --compare
+# after one value was added and another deleted names both and exits 1; a
+# key that refuses reading is an entry with its error, exit 2, everything
+# else reported; a REG_DWORD value is an entry naming its type.
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+report="$(dirname "$exe")/quellmark-report.exe"
+regtool() { wine "$build/qm_regtool.exe" "$@" 2>/dev/null | tr -d '\r'; }
+# Runs the report with its arguments; its standard output goes to $1, the
+# exit code is echoed.
+run_report() {
+  local out=$1; shift
+  timeout 120 wine "$report" "$@" >"$out" 2>"$out.err"
+  echo $?
+}
+check() {  # check NAME CONDITION-OUTPUT: passes when the output is "ok"
+  if [ "$2" = ok ]; then passed=$((passed + 1)); else echo "FAIL [$1]: $2"; failures=$((failures + 1)); fi
+}
+
+run='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+lmonce_key='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\RunOnce'
+windows_key='HKEY_CURRENT_USER\Software\Microsoft\Windows NT\CurrentVersion\Windows'
+user=$(run_probe special-folder 7)
+user_u=$(winepath -u "$user" 2>/dev/null)
+if [ -z "$user" ] || [ ! -d "$user_u" ]; then echo "FAIL: no startup folder"; exit 1; fi
+work="$artifacts/report"
+rm -rf "$work"
+mkdir -p "$work"
+work_w=$(winepath -w "$work")
+
+cleanup() {
+  regtool undeny "$run" >/dev/null
+  reset_run_key <<EOF2
+[$lmonce_key]
+"QmMachine"=-
+[$windows_key]
+"load"=-
+EOF2
+  rm -f "$user_u"/qm-report*
+}
+cleanup
+reset_run_key <<EOF2
+"QmPlain"="C:\\\\windows\\\\system32\\\\notepad.exe"
+"Quote \\"me\\", please"="\\"C:\\\\qm\\\\a b.exe\\" /x,\\"y\\""
+"QmCounter"=dword:00000007
+"QmGone"="C:\\\\qm\\\\gone.exe"
+[$lmonce_key]
+"QmMachine"="C:\\\\qm\\\\machine.exe"
+[$windows_key]
+"load"="C:\\\\qm\\\\load.exe"
+EOF2
+printf '@echo off\r\n' > "$user_u/qm-report.bat"
+
+# ---- The window's rows, tab by tab, each tab shown (which reads it again)
+start_program
+run_probe wait-main 30000 >/dev/null
+window="$work/window.txt"
+: >"$window"
+for tab in $(seq 0 14); do
+  run_probe select-tab "$tab" >/dev/null
+  caption=$(run_probe dump | grep "^tab$tab=" | cut -d= -f2-)
+  run_probe rows "$tab" | grep '^row=' | sed "s|^row=|$caption\t|" >>"$window"
+  echo "$caption" >>"$work/captions.txt"
+done
+stop_program
+
+# ---- The report: JSON and CSV, standard output and a file
+code=$(run_report "$work/report.json")
+check "JSON report exits 0" "$([ "$code" = 0 ] && echo ok || echo "exit $code: $(cat "$work/report.json.err")")"
+code=$(run_report "$work/report.csv" --format csv)
+check "CSV report exits 0" "$([ "$code" = 0 ] && echo ok || echo "exit $code")"
+code=$(run_report "$work/stdout.txt" --format csv --output "$work_w\\out.csv")
+check "--output writes the file, nothing on standard output" \
+  "$([ "$code" = 0 ] && [ ! -s "$work/stdout.txt" ] && cmp -s "$work/out.csv" "$work/report.csv" && echo ok ||
+     echo "exit $code, $(wc -c <"$work/stdout.txt") bytes on standard output, files differ: $(cmp "$work/out.csv" "$work/report.csv")")"
+
+python3 - "$work" <<'EOF' >"$work/python.txt" 2>&1
+import csv, json, sys, collections
+work = sys.argv[1]
+problems = []
+with open(f"{work}/report.json", "rb") as f:
+    raw = f.read()
+doc = json.loads(raw.decode("utf-8"))
+if doc.get("schema") != 1: problems.append(f"schema {doc.get('schema')}")
+entries = doc["entries"]
+
+# The window's rows by tab caption, each row its cells joined by "|".
+window = collections.OrderedDict()
+for caption in open(f"{work}/captions.txt", encoding="utf-8").read().splitlines():
+    window[caption] = []
+for line in open(f"{work}/window.txt", encoding="utf-8").read().splitlines():
+    caption, cells = line.split("\t", 1)
+    window[caption].append(cells)
+reported = collections.OrderedDict()
+for e in entries:
+    reported.setdefault(e["tab"], []).append("|".join(e["columns"]))
+for caption, rows in window.items():
+    got = reported.get(caption, [])
+    if got != rows: problems.append(f"tab {caption}: window {rows} report {got}")
+for caption in reported:
+    if caption not in window: problems.append(f"report has a tab the window does not: {caption}")
+# The report's tab order is the window's.
+order = [c for c in window if c in reported]
+if list(reported) != order: problems.append(f"tab order {list(reported)} != {order}")
+
+# The CSV: the same entries, field by field.
+with open(f"{work}/report.csv", newline="", encoding="utf-8") as f:
+    rows = list(csv.DictReader(f))
+if raw.count(b"\r\n") and b"\r\n" in raw: problems.append("CRLF inside the JSON")
+csv_bytes = open(f"{work}/report.csv", "rb").read()
+if csv_bytes.count(b"\n") != csv_bytes.count(b"\r\n"): problems.append("a CSV line end that is no CRLF")
+if len(rows) != len(entries): problems.append(f"{len(rows)} CSV rows, {len(entries)} JSON entries")
+for row, e in zip(rows, entries):
+    for field in ("category", "tab", "name", "command", "location_text", "target", "company", "description",
+                  "version", "mark", "error"):
+        if row[field] != e[field]: problems.append(f"{field}: CSV {row[field]!r} JSON {e[field]!r}")
+    for field, value in e["location"].items():
+        key = "location_type" if field == "type" else field
+        if row[key] != value: problems.append(f"location {field}: CSV {row[key]!r} JSON {value!r}")
+    cells = [row[f"column_{i}"] for i in range(1, len(e["columns"]) + 1)]
+    if cells != e["columns"]: problems.append(f"columns: CSV {cells} JSON {e['columns']}")
+    exists = {True: "yes", False: "no", None: ""}[e["target_exists"]]
+    if row["target_exists"] != exists: problems.append(f"target_exists: CSV {row['target_exists']} JSON {exists}")
+
+by_name = {(e["category"], e["name"]): e for e in entries}
+def entry(category, name):
+    e = by_name.get((category, name))
+    if e is None: problems.append(f"no entry {category} {name}")
+    return e or {}
+quoted = entry("hku", 'Quote "me", please')
+if quoted.get("command") != '"C:\\qm\\a b.exe" /x,"y"': problems.append(f"quoted command {quoted.get('command')!r}")
+counter = entry("hku", "QmCounter")
+if counter.get("command") != "(REG_DWORD, 4 bytes)": problems.append(f"REG_DWORD entry {counter}")
+plain = entry("hku", "QmPlain")
+if plain.get("location") != {"type": "registry", "root": "HKEY_CURRENT_USER", "view": "default",
+                             "key": "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "component": "",
+                             "value": "QmPlain"}: problems.append(f"typed location {plain.get('location')}")
+if plain.get("target") != "c:\\windows\\system32\\notepad.exe" or plain.get("target_exists") is not True:
+    problems.append(f"notepad target {plain.get('target')} {plain.get('target_exists')}")
+if entry("hku", "QmGone").get("target_exists") is not False: problems.append("a missing target said to exist")
+bat = entry("User", "qm-report.bat")
+if bat.get("location", {}).get("type") != "file" or bat["location"].get("file") != "qm-report.bat":
+    problems.append(f"startup file {bat}")
+if entry("logs", "Userinit").get("mark") != "No Autorun Entry": problems.append("Userinit mark")
+if any(e["error"] for e in entries): problems.append("an error in a report of readable keys")
+print("\n".join(problems) if problems else "ok")
+EOF
+check "report = window rows; CSV and JSON parse and agree" "$(cat "$work/python.txt")"
+
+# ---- --output leaves an old file alone when the new one cannot replace it:
+# another program holds it open, shared with no one
+printf 'old' >"$work/locked.json"
+wine "$probe" hold-file "$work_w\\locked.json" qm-report-hold >"$work/hold.txt" 2>/dev/null &
+holder=$!
+for _ in $(seq 100); do grep -q 'file=' "$work/hold.txt" 2>/dev/null && break; sleep 0.1; done
+code=$(run_report "$work/locked.out" --output "$work_w\\locked.json")
+run_probe release qm-report-hold >/dev/null
+wait "$holder" 2>/dev/null
+leftovers=$(ls "$work" | grep -c '\.tmp$')
+check "an output that cannot be replaced" \
+  "$([ "$code" = 74 ] && [ "$(cat "$work/locked.json")" = old ] && [ "$leftovers" = 0 ] &&
+     grep -q 'cannot write' "$work/locked.out.err" && echo ok ||
+     echo "exit $code, file: $(head -c 100 "$work/locked.json"), $leftovers temporary files, $(cat "$work/hold.txt" "$work/locked.out.err")")"
+code=$(run_report "$work/usage.out" --format xml)
+check "bad usage exits 64" \
+  "$([ "$code" = 64 ] && grep -q 'unknown format xml' "$work/usage.out.err" && echo ok || echo "exit $code")"
+
+# ---- --compare: one value added, another deleted
+run_report "$work/base.out" --output "$work_w\\base.json" >/dev/null
+code=$(run_report "$work/same.txt" --compare "$work_w\\base.json")
+check "--compare against itself" \
+  "$([ "$code" = 0 ] && grep -qx 'no differences' "$work/same.txt" && echo ok || echo "exit $code: $(cat "$work/same.txt")")"
+reset_run_key <<EOF2
+"QmPlain"="C:\\\\windows\\\\system32\\\\notepad.exe"
+"Quote \\"me\\", please"="\\"C:\\\\qm\\\\a b.exe\\" /x,\\"y\\""
+"QmCounter"=dword:00000007
+"QmNew"="C:\\\\qm\\\\new.exe"
+EOF2
+code=$(run_report "$work/compare.txt" --compare "$work_w\\base.json")
+out=$(tr -d '\r' <"$work/compare.txt")
+expect "--compare names both" "$out" \
+  'added [hku] "QmNew" "C:\qm\new.exe" at HKEY_CURRENT_USER\SOFTWARE\Microsoft\Windows\CurrentVersion\Run "QmNew"' \
+  'removed [hku] "QmGone" "C:\qm\gone.exe" at HKEY_CURRENT_USER\SOFTWARE\Microsoft\Windows\CurrentVersion\Run "QmGone"' \
+  '2 differences: 1 added, 1 removed, 0 changed'
+check "--compare exits 1" "$([ "$code" = 1 ] && echo ok || echo "exit $code")"
+code=$(run_report "$work/compare.json" --compare "$work_w\\base.json" --format json)
+check "--compare as JSON" "$([ "$code" = 1 ] && python3 -c '
+import json, sys
+d = json.load(open(sys.argv[1], encoding="utf-8"))
+assert [e["name"] for e in d["added"]] == ["QmNew"], d["added"]
+assert [e["name"] for e in d["removed"]] == ["QmGone"], d["removed"]
+assert d["changed"] == [], d["changed"]
+print("ok")' "$work/compare.json" 2>&1 | tail -1 || echo "exit $code")"
+
+# ---- A key that refuses reading: exit 2, an entry with its error, the rest reported
+regtool deny "$run" 1 || echo "FAIL: RegSetKeySecurity"
+code=$(run_report "$work/refused.json")
+regtool undeny "$run" >/dev/null
+check "a refused key is exit 2" "$([ "$code" = 2 ] && grep -q 'could not be read' "$work/refused.json.err" && echo ok ||
+  echo "exit $code")"
+check "a refused key is an entry, the rest is reported" "$(python3 -c '
+import json, sys
+entries = json.load(open(sys.argv[1], encoding="utf-8"))["entries"]
+errors = [e for e in entries if e["error"]]
+assert len(errors) == 1, errors
+e = errors[0]
+assert e["category"] == "hku" and e["error"] == "access denied", e
+assert e["location"]["key"] == "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", e
+names = {(e["category"], e["name"]) for e in entries}
+for want in [("hklmrunonce", "QmMachine"), ("User", "qm-report.bat"), ("lorun", "Load")]:
+    assert want in names, want
+assert not any(e["category"] == "hku" and e["name"] == "QmPlain" for e in entries)
+print("ok")' "$work/refused.json" 2>&1 | tail -1)"
+
+cleanup
+finish
