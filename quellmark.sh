@@ -141,13 +141,13 @@ case "${1:-}" in
     install_packages
     dpkg -s libbenchmark-dev >/dev/null 2>&1 || { [ "$(id -u)" -eq 0 ] && apt-get install -y -qq libbenchmark-dev >/dev/null; }
     build_host
-    build_windows quellmark qm_probe qm_baseline
+    build_windows quellmark qm_probe qm_baseline quellmark_report qm_report_baseline
     trap stop_all EXIT
     start_display
     prepare_wine
     say "the simulated machine (Google Benchmark)"
     "$build/host/quellmark_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
-    say "the real program under Wine against the bare baseline"
+    say "the real programs under Wine against their bare baselines"
     "$top/bench/wine_bench.sh" "$build/win32" "${QM_BENCH_RUNS:-5}"
     ;;
   *)

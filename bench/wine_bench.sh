@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Start-up of the real quellmark.exe under Wine against a bare program that
 # makes only the calls the Run key needs, with 0, 1,000 and 10,000 values in
-# HKCU Run. Prints min / median / max of several runs, the ratio of the
-# medians and the peak working set. Called by ./quellmark.sh bench.
+# HKCU Run; then quellmark-report.exe, start to end, against a bare program
+# that only enumerates and reads those values. Prints min / median / max of
+# several runs, the ratio of the medians and the peak working set (for the
+# report: the largest resident set of the Wine process, Wine's own share
+# included). Called by ./quellmark.sh bench.
 #   wine_bench.sh WIN32_BUILD_DIR [RUNS]
 set -uo pipefail
 build=$(cd "$1" && pwd)
 runs=${2:-5}
 exe="$build/quellmark.exe" baseline="$build/qm_baseline.exe" probe="$build/qm_probe.exe"
+report="$build/quellmark-report.exe" report_baseline="$build/qm_report_baseline.exe"
 work="$build/bench"
 mkdir -p "$work"
 run_key='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
@@ -48,6 +52,31 @@ for count in 0 1000 10000; do
   for ((r = 0; r < runs; r++)); do
     read -r ms peak < <(measure "$exe" TMainForm); q+=("$ms"); qpeak=$peak
     read -r ms peak < <(measure "$baseline" TBaseline); b+=("$ms"); bpeak=$peak
+  done
+  read -r qmin qmed qmax < <(printf '%s\n' "${q[@]}" | stats)
+  read -r bmin bmed bmax < <(printf '%s\n' "${b[@]}" | stats)
+  ratio=$(awk -v a="$qmed" -v b="$bmed" 'BEGIN {printf "%.2f", b ? a / b : 0}')
+  printf '%-8s %-24s %-24s %s  %s/%s\n' "$count" "$qmin $qmed $qmax" "$bmin $bmed $bmax" "$ratio" "$qpeak" "$bpeak"
+done
+# run_once PROGRAM [ARG...]: prints "milliseconds peakKiB" for one run to its
+# end, its output thrown away; each run in a Python of its own, whose
+# children's largest resident set is that run's.
+run_once() {
+  python3 -c '
+import resource, subprocess, sys, time
+start = time.monotonic()
+subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+print(int((time.monotonic() - start) * 1000), resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)' wine "$@"
+}
+
+echo
+printf '%-8s %-24s %-24s %s\n' values "report ms (min med max)" "bare read ms (min med max)" "ratio  peak KiB (report/bare)"
+for count in 0 1000 10000; do
+  fill_run_key "$count"
+  q=() b=() qpeak="" bpeak=""
+  for ((r = 0; r < runs; r++)); do
+    read -r ms peak < <(run_once "$report" --format json); q+=("$ms"); qpeak=$peak
+    read -r ms peak < <(run_once "$report_baseline"); b+=("$ms"); bpeak=$peak
   done
   read -r qmin qmed qmax < <(printf '%s\n' "${q[@]}" | stats)
   read -r bmin bmed bmax < <(printf '%s\n' "${b[@]}" | stats)

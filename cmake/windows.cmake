@@ -151,6 +151,9 @@ add_dependencies(qm_probe qm_planted)
 # The bare program the Wine benchmark measures quellmark.exe against.
 add_executable(qm_baseline WIN32 bench/baseline.cpp)
 target_link_libraries(qm_baseline PRIVATE comctl32 shell32 ole32 advapi32)
+# ... and the bare program the report is measured against.
+add_executable(qm_report_baseline bench/report_baseline.cpp)
+target_link_libraries(qm_report_baseline PRIVATE advapi32)
 
 # Each tests/wine/NAME_test.sh drives the real program; they share one Wine
 # prefix and its registry, so they run one at a time. tests/wine64 holds

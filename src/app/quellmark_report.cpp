@@ -76,15 +76,44 @@ bool WriteAll(HANDLE handle, std::string_view bytes) {
     return true;
 }
 
+// Writes in pieces of 64 KiB, not one call per entry: every call is a trip
+// to the Wine server and the kernel.
+class BufferedOutput : public qm::report::IOutput {
+public:
+    void Write(std::string_view bytes) override {
+        buffer_.append(bytes);
+        if (buffer_.size() >= kPiece) Flush();
+    }
+    void Flush() override {
+        if (!buffer_.empty()) WriteThrough(buffer_);
+        buffer_.clear();
+    }
+
+protected:
+    ~BufferedOutput() override = default;
+    virtual void WriteThrough(std::string_view bytes) = 0;
+
+private:
+    static constexpr size_t kPiece = 64 * 1024;
+    std::string buffer_;
+};
+
 // Standard output or error: a console gets UTF-16, anything else (a file,
 // a pipe) the bytes unchanged, with no line ends rewritten.
-class StandardStream : public qm::report::IOutput {
+class StandardStream final : public BufferedOutput {
 public:
     explicit StandardStream(DWORD which) : handle_(GetStdHandle(which)) {
         DWORD mode = 0;
         console_ = handle_ && handle_ != INVALID_HANDLE_VALUE && GetConsoleMode(handle_, &mode);
     }
-    void Write(std::string_view bytes) override {
+    ~StandardStream() override { Flush(); }
+    bool Ok() {
+        Flush();
+        return ok_;
+    }
+
+private:
+    void WriteThrough(std::string_view bytes) override {
         if (!ok_ || bytes.empty()) return;
         if (!handle_ || handle_ == INVALID_HANDLE_VALUE) {
             ok_ = false;
@@ -98,9 +127,7 @@ public:
         DWORD written = 0;
         ok_ = WriteConsoleW(handle_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) != 0;
     }
-    bool Ok() const { return ok_; }
 
-private:
     HANDLE handle_;
     bool console_ = false;
     bool ok_ = true;
@@ -109,7 +136,7 @@ private:
 // The output file: a new file of a name of its own in the same folder
 // (created, never opened if it is there), then MoveFileEx over the final
 // name, so that a reader sees the old file or the new one, never a part.
-class ReplacingFile : public qm::report::IOutputFile {
+class ReplacingFile final : public qm::report::IOutputFile {
 public:
     static std::unique_ptr<ReplacingFile> Create(const std::string& path, std::string& error) {
         auto file = std::unique_ptr<ReplacingFile>(new ReplacingFile(Wide(path)));
@@ -136,10 +163,16 @@ public:
     }
 
     void Write(std::string_view bytes) override {
-        if (writeError_ == ERROR_SUCCESS && !WriteAll(handle_->Get(), bytes)) writeError_ = GetLastError();
+        buffer_.append(bytes);
+        if (buffer_.size() >= 64 * 1024) Flush();
+    }
+    void Flush() override {
+        if (writeError_ == ERROR_SUCCESS && !WriteAll(handle_->Get(), buffer_)) writeError_ = GetLastError();
+        buffer_.clear();
     }
 
     bool Commit(std::string& error) override {
+        Flush();
         if (writeError_ == ERROR_SUCCESS && !FlushFileBuffers(handle_->Get())) writeError_ = GetLastError();
         if (writeError_ == ERROR_SUCCESS && !handle_->Close()) writeError_ = GetLastError();
         if (writeError_ != ERROR_SUCCESS) {
@@ -159,6 +192,7 @@ private:
     std::wstring path_;
     std::wstring temporary_;
     std::unique_ptr<Handle> handle_;
+    std::string buffer_;
     DWORD writeError_ = ERROR_SUCCESS;
 };
 
@@ -166,7 +200,10 @@ class ConsoleHost : public qm::report::IReportHost {
 public:
     qm::report::IOutput& StandardOutput() override { return out_; }
     bool StandardOutputOk() override { return out_.Ok(); }
-    void StandardError(std::string_view text) override { err_.Write(text); }
+    void StandardError(std::string_view text) override {
+        err_.Write(text);
+        err_.Flush();
+    }
 
     bool ReadFile(const std::string& path, size_t limit, std::string& contents, std::string& error) override {
         Handle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

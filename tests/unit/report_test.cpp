@@ -273,6 +273,23 @@ TEST(Report, TheThirtyTwoBitViewIsALocationOfItsOwn) {
     EXPECT_NE(report::IdentityOf(lv[0]), report::IdentityOf(lv[1]));
 }
 
+TEST(Report, ReadsEachValueOnceWhereTheWindowReadsItAgainForItsIcon) {
+    const auto readsOfTray = [](sim::SimMachine& m, const std::function<void()>& run) {
+        int reads = 0;
+        m.registry.SetString(kHKCURun, "Tray", "C:\\tray.exe");
+        m.registry.beforeRead = [&](const std::string& name) { reads += name == "Tray"; };
+        run();
+        return reads;
+    };
+    sim::SimMachine m;
+    FakeHost host;
+    EXPECT_EQ(1, readsOfTray(m, [&] { RunProgram(m, host, {}); }));
+    EXPECT_NE(std::string::npos, host.out.text.find("C:\\\\tray.exe"));
+    sim::SimDesktop shown;
+    TMainForm form(shown.platform, shown.toolkit);
+    EXPECT_EQ(2, readsOfTray(shown, [&] { form.FormCreate(); }));
+}
+
 TEST(Report, EntriesAreWrittenAsEachCategoryIsReadNotAllAtTheEnd) {
     sim::SimMachine m;
     Populate(m);

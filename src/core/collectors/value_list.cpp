@@ -47,9 +47,11 @@ void ScanValueListView(const ValueList& source, RegView view, ScanContext& conte
             row.SubItems.Add(KeyNameOf(source, std::get<RegistryLocation>(row.Where)));
             row.SubItems.Add(subKey);
         }
-        // The value is read a second time for its target, as it always was.
-        const IconSource icon{*source.iconName ? std::string(source.iconName)
-                                               : ExtractTargetPath(reg.ReadString(name), ".exe")};
+        // The value is read a second time for its icon's target, as it
+        // always was; a program without icons has no use for that read.
+        IconSource icon;
+        if (context.icons)
+            icon.name = *source.iconName ? std::string(source.iconName) : ExtractTargetPath(reg.ReadString(name), ".exe");
         row.StateIndex = 3;
         rows.Finish(context, icon);
     }

@@ -23,6 +23,8 @@ class IOutput {
 public:
     virtual ~IOutput() = default;
     virtual void Write(std::string_view bytes) = 0;
+    // Hands on what a buffering output holds; called when everything is written.
+    virtual void Flush() {}
 };
 
 // `text` as valid UTF-8: each byte that starts no well-formed sequence (an

@@ -81,6 +81,7 @@ int RunReport(Platform& platform, std::span<const Category> categories, const st
         writer.End();
     }
 
+    output.Flush();
     if (file && !file->Commit(error))
         return Fail(host, kExitCannotWrite, "cannot write " + *options->output + ": " + error);
     if (!file && !host.StandardOutputOk()) return Fail(host, kExitCannotWrite, "cannot write to standard output");
