@@ -63,6 +63,23 @@ screenshot() {
 # The location columns every HKCU Run row carries after its name and command.
 loc='|HKEY_CURRENT_USER|HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run|\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
 
+# Every tab's rows as the running window shows them, each tab chosen (which
+# reads it again): DIR/window.txt holds one line per row, the tab's caption,
+# a tab and the row's cells joined by "|"; DIR/captions.txt every caption in
+# tab order. tests/wine/report_rows.py compares them with a report.
+window_rows() {  # window_rows DIR
+  local tab caption count
+  : >"$1/window.txt"
+  : >"$1/captions.txt"
+  count=$(run_probe dump | grep -c '^tab[0-9]*=')
+  for ((tab = 0; tab < count; tab++)); do
+    run_probe select-tab "$tab" >/dev/null
+    caption=$(run_probe dump | grep "^tab$tab=" | cut -d= -f2-)
+    run_probe rows "$tab" | grep '^row=' | sed "s|^row=|$caption\t|" >>"$1/window.txt"
+    echo "$caption" >>"$1/captions.txt"
+  done
+}
+
 finish() {
   echo "$passed passed, $failures failed"
   [ $failures -eq 0 ]

@@ -55,17 +55,10 @@ reset_run_key <<EOF2
 EOF2
 printf '@echo off\r\n' > "$user_u/qm-report.bat"
 
-# ---- The window's rows, tab by tab, each tab shown (which reads it again)
+# ---- The window's rows, tab by tab
 start_program
 run_probe wait-main 30000 >/dev/null
-window="$work/window.txt"
-: >"$window"
-for tab in $(seq 0 14); do
-  run_probe select-tab "$tab" >/dev/null
-  caption=$(run_probe dump | grep "^tab$tab=" | cut -d= -f2-)
-  run_probe rows "$tab" | grep '^row=' | sed "s|^row=|$caption\t|" >>"$window"
-  echo "$caption" >>"$work/captions.txt"
-done
+window_rows "$work"
 stop_program
 
 # ---- The report: JSON and CSV, standard output and a file
@@ -78,54 +71,7 @@ check "--output writes the file, nothing on standard output" \
   "$([ "$code" = 0 ] && [ ! -s "$work/stdout.txt" ] && cmp -s "$work/out.csv" "$work/report.csv" && echo ok ||
      echo "exit $code, $(wc -c <"$work/stdout.txt") bytes on standard output, files differ: $(cmp "$work/out.csv" "$work/report.csv")")"
 
-python3 - "$work" <<'EOF' >"$work/python.txt" 2>&1
-import csv, json, sys, collections
-work = sys.argv[1]
-problems = []
-with open(f"{work}/report.json", "rb") as f:
-    raw = f.read()
-doc = json.loads(raw.decode("utf-8"))
-if doc.get("schema") != 1: problems.append(f"schema {doc.get('schema')}")
-entries = doc["entries"]
-
-# The window's rows by tab caption, each row its cells joined by "|".
-window = collections.OrderedDict()
-for caption in open(f"{work}/captions.txt", encoding="utf-8").read().splitlines():
-    window[caption] = []
-for line in open(f"{work}/window.txt", encoding="utf-8").read().splitlines():
-    caption, cells = line.split("\t", 1)
-    window[caption].append(cells)
-reported = collections.OrderedDict()
-for e in entries:
-    reported.setdefault(e["tab"], []).append("|".join(e["columns"]))
-for caption, rows in window.items():
-    got = reported.get(caption, [])
-    if got != rows: problems.append(f"tab {caption}: window {rows} report {got}")
-for caption in reported:
-    if caption not in window: problems.append(f"report has a tab the window does not: {caption}")
-# The report's tab order is the window's.
-order = [c for c in window if c in reported]
-if list(reported) != order: problems.append(f"tab order {list(reported)} != {order}")
-
-# The CSV: the same entries, field by field.
-with open(f"{work}/report.csv", newline="", encoding="utf-8") as f:
-    rows = list(csv.DictReader(f))
-if raw.count(b"\r\n") and b"\r\n" in raw: problems.append("CRLF inside the JSON")
-csv_bytes = open(f"{work}/report.csv", "rb").read()
-if csv_bytes.count(b"\n") != csv_bytes.count(b"\r\n"): problems.append("a CSV line end that is no CRLF")
-if len(rows) != len(entries): problems.append(f"{len(rows)} CSV rows, {len(entries)} JSON entries")
-for row, e in zip(rows, entries):
-    for field in ("category", "tab", "name", "command", "location_text", "target", "company", "description",
-                  "version", "mark", "error"):
-        if row[field] != e[field]: problems.append(f"{field}: CSV {row[field]!r} JSON {e[field]!r}")
-    for field, value in e["location"].items():
-        key = "location_type" if field == "type" else field
-        if row[key] != value: problems.append(f"location {field}: CSV {row[key]!r} JSON {value!r}")
-    cells = [row[f"column_{i}"] for i in range(1, len(e["columns"]) + 1)]
-    if cells != e["columns"]: problems.append(f"columns: CSV {cells} JSON {e['columns']}")
-    exists = {True: "yes", False: "no", None: ""}[e["target_exists"]]
-    if row["target_exists"] != exists: problems.append(f"target_exists: CSV {row['target_exists']} JSON {exists}")
-
+cat >"$work/checks.py" <<'EOF'
 by_name = {(e["category"], e["name"]): e for e in entries}
 def entry(category, name):
     e = by_name.get((category, name))
@@ -147,8 +93,8 @@ if bat.get("location", {}).get("type") != "file" or bat["location"].get("file") 
     problems.append(f"startup file {bat}")
 if entry("logs", "Userinit").get("mark") != "No Autorun Entry": problems.append("Userinit mark")
 if any(e["error"] for e in entries): problems.append("an error in a report of readable keys")
-print("\n".join(problems) if problems else "ok")
 EOF
+python3 "$(dirname "${BASH_SOURCE[0]}")/report_rows.py" "$work" "$work/checks.py" >"$work/python.txt" 2>&1
 check "report = window rows; CSV and JSON parse and agree" "$(cat "$work/python.txt")"
 
 # ---- --output leaves an old file alone when the new one cannot replace it:
