@@ -71,6 +71,8 @@ window_rows() {  # window_rows DIR
   local tab caption count
   : >"$1/window.txt"
   : >"$1/captions.txt"
+  # The window answers once its start-up scan is done and its loop runs.
+  run_probe wait-idle TMainForm 30000 >/dev/null
   count=$(run_probe dump | grep -c '^tab[0-9]*=')
   for ((tab = 0; tab < count; tab++)); do
     run_probe select-tab "$tab" >/dev/null
