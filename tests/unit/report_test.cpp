@@ -369,6 +369,9 @@ TEST(Report, AValueThatIsNotTextIsAnEntryNamingItsTypeAndSize) {
     ASSERT_TRUE(Find(records, "hku", "Counter"));
     EXPECT_EQ("(REG_DWORD, 4 bytes)", Find(records, "hku", "Counter")->command);
     EXPECT_EQ("(REG_BINARY, 3 bytes)", Find(records, "hku", "Blob")->command);
+    EXPECT_EQ("", Find(records, "hku", "Counter")->target);  // it starts nothing
+    EXPECT_EQ(std::nullopt, Find(records, "hku", "Counter")->targetExists);
+    EXPECT_EQ("c:\\after.exe", Find(records, "hku", "After")->target);
     EXPECT_EQ("C:\\after.exe", Find(records, "hku", "After")->command);
 }
 

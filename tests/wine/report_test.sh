@@ -80,7 +80,8 @@ def entry(category, name):
 quoted = entry("hku", 'Quote "me", please')
 if quoted.get("command") != '"C:\\qm\\a b.exe" /x,"y"': problems.append(f"quoted command {quoted.get('command')!r}")
 counter = entry("hku", "QmCounter")
-if counter.get("command") != "(REG_DWORD, 4 bytes)": problems.append(f"REG_DWORD entry {counter}")
+if counter.get("command") != "(REG_DWORD, 4 bytes)" or counter.get("target") != "":
+    problems.append(f"REG_DWORD entry {counter}")
 plain = entry("hku", "QmPlain")
 if plain.get("location") != {"type": "registry", "root": "HKEY_CURRENT_USER", "view": "default",
                              "key": "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "component": "",

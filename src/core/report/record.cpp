@@ -42,6 +42,17 @@ std::string RefusalOf(const Location& where, const std::string& command) {
     return {};
 }
 
+// What a value that is not text shows for its command, "(REG_DWORD, 4
+// bytes)": no program to start.
+bool NamesAValueType(const std::string& command) {
+    const auto endsWith = [&](const char* end) {
+        const std::string tail = end;
+        return command.size() >= tail.size() && command.compare(command.size() - tail.size(), tail.size(), tail) == 0;
+    };
+    return (command.rfind("(REG_", 0) == 0 || command.rfind("(type 0x", 0) == 0) &&
+           (endsWith(" bytes)") || endsWith(" byte)"));
+}
+
 // A full local path: a drive letter, a colon and a separator.
 bool IsFullLocalPath(const std::string& path) {
     return path.size() >= 3 && ((path[0] >= 'a' && path[0] <= 'z') || (path[0] >= 'A' && path[0] <= 'Z')) &&
@@ -92,8 +103,9 @@ Record RecordOf(Platform& platform, const Category& category, const std::string&
     record.location = LocationOf(row.Where);
     record.mark = RowMarkOf(category.drawSubItem, row);
     record.error = ShownText(RefusalOf(row.Where, command));
-    // A place without a value and a location that cannot be read start nothing.
-    if (record.error.empty() && record.mark != "No Autorun Entry") {
+    // A place without a value, a value that is not text and a location that
+    // cannot be read start nothing.
+    if (record.error.empty() && record.mark != "No Autorun Entry" && !NamesAValueType(command)) {
         record.target = TargetPathOf(category, command);
         InspectTarget(platform, record);
     }
