@@ -109,8 +109,8 @@ void Populate(sim::SimMachine& m) {
     sim::VersionFixture v;
     v.fixed = sim::FixedFileFixture{};
     v.translations = {{0x0409, 1252}};
-    v.stringTables = {{"040904E4",
-                       {{"CompanyName", "Tray Makers"}, {"FileDescription", "Tray icon"}, {"FileVersion", "2.5.1"}}}};
+    v.stringTables = {
+        {"040904E4", {{"CompanyName", "Tray Makers"}, {"FileDescription", "Tray icon"}, {"FileVersion", "2.5.1"}}}};
     sim::SimFile tray;
     tray.exeType = 0x4550;
     tray.versionResource = sim::BuildVersionResource(v);
@@ -158,7 +158,7 @@ TEST(Report, ListsEveryRowTheWindowListsInTabAndRowOrder) {
             std::vector<std::string> cells{row.Caption};
             for (size_t c = 1; c < form.CategoryOf(tab).columns.size(); ++c)
                 cells.push_back(static_cast<int>(c) - 1 < row.SubItems.Count() ? row.SubItems[static_cast<int>(c) - 1]
-                                                                             : "");
+                                                                               : "");
             windowRows.push_back(cells);
             windowTabs.push_back(std::string(form.CategoryOf(tab).list) + " " + form.TabCaptions[tab]);
         }
@@ -258,8 +258,7 @@ TEST(Report, TheThirtyTwoBitViewIsALocationOfItsOwn) {
     sim::SimMachine m;
     m.Make64Bit();
     m.registry.SetString("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Same", "C:\\64.exe");
-    m.registry.SetString("HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run", "Same",
-                         "C:\\32.exe");
+    m.registry.SetString("HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run", "Same", "C:\\32.exe");
     FakeHost host;
     ASSERT_EQ(report::kExitOk, RunProgram(m, host, {}));
     std::vector<Record> lv;
@@ -422,7 +421,9 @@ TEST(ReportFormats, AnEntryReadsBackFromItsJsonExactly) {
     Record r;
     r.category = "runonce";
     r.tab = "HKCU / Run Once (1)";
-    r.name = "Updater\xE2\x90\x80" "evil";
+    r.name =
+        "Updater\xE2\x90\x80"
+        "evil";
     r.command = "\"C:\\qm\\a b.exe\" /x,\"y\"\ttab";
     r.columns = {r.name, r.command, "", "line\nbreak"};
     r.locationText = "HKEY_CURRENT_USER\\Software";
@@ -552,7 +553,9 @@ TEST(ReportCompare, TextOutputWritesNoControlCharacterOfAnEntry) {
     Record a;
     a.category = "hku";
     a.name = "evil\x1b[2Jname";
-    a.command = "C:\\x.exe\r\x07\xC2\x9B" "31m";
+    a.command =
+        "C:\\x.exe\r\x07\xC2\x9B"
+        "31m";
     a.location = RegistryAt("K", "evil\x1b[2Jname");
     report::Differences d;
     d.added.push_back(a);

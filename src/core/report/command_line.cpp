@@ -51,7 +51,7 @@ std::optional<Options> ParseArguments(const std::vector<std::string>& arguments,
             }
             value = arguments[++i];
         }
-        const bool set = name == "--format"    ? SetOnce(format, name, *value, error)
+        const bool set = name == "--format"   ? SetOnce(format, name, *value, error)
                          : name == "--output" ? SetOnce(options.output, name, *value, error)
                                               : SetOnce(options.compare, name, *value, error);
         if (!set) return std::nullopt;

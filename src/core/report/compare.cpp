@@ -51,8 +51,7 @@ public:
                 r.columns.push_back(cell.text);
             }
         }
-        if (const JsonValue* exists = entry_.Find("target_exists");
-            exists && exists->kind != JsonValue::Kind::Null) {
+        if (const JsonValue* exists = entry_.Find("target_exists"); exists && exists->kind != JsonValue::Kind::Null) {
             if (exists->kind != JsonValue::Kind::Bool) return Wrong("target_exists", "true, false or null");
             r.targetExists = exists->boolean;
         }
@@ -122,8 +121,8 @@ std::string PlaceOf(const Record& r) {
 }
 
 std::string TextLine(const char* change, const Record& r) {
-    std::string line = std::string(change) + " [" + Printable(r.category) + "] " + Quoted(r.name) + " " + Quoted(r.command) +
-                       " at " + PlaceOf(r);
+    std::string line = std::string(change) + " [" + Printable(r.category) + "] " + Quoted(r.name) + " " +
+                       Quoted(r.command) + " at " + PlaceOf(r);
     if (!r.error.empty()) line += " - " + Printable(r.error);
     return line;
 }
@@ -186,8 +185,7 @@ void WriteJson(const Differences& d, IOutput& output) {
 
 }  // namespace
 
-bool ReadBaseline(std::string_view text, std::vector<Record>& records, std::string& error,
-                  const JsonLimits& limits) {
+bool ReadBaseline(std::string_view text, std::vector<Record>& records, std::string& error, const JsonLimits& limits) {
     records.clear();
     std::string problem;
     const std::optional<JsonValue> document = ParseJson(text, problem, limits);
@@ -201,8 +199,7 @@ bool ReadBaseline(std::string_view text, std::vector<Record>& records, std::stri
         return false;
     }
     if (schema->text != std::to_string(kSchemaVersion)) {
-        error = "a report of schema " + schema->text + "; this program reads schema " +
-                std::to_string(kSchemaVersion);
+        error = "a report of schema " + schema->text + "; this program reads schema " + std::to_string(kSchemaVersion);
         return false;
     }
     const JsonValue* entries = document->Find("entries");

@@ -22,9 +22,9 @@ bool ReadBaseline(std::string_view text, std::vector<Record>& records, std::stri
 std::string IdentityOf(const Record& record);
 
 struct Differences {
-    std::vector<Record> added;                            // in the current report's order
-    std::vector<Record> removed;                          // in the baseline's order
-    std::vector<std::pair<Record, Record>> changed;       // before, after; in the current report's order
+    std::vector<Record> added;                       // in the current report's order
+    std::vector<Record> removed;                     // in the baseline's order
+    std::vector<std::pair<Record, Record>> changed;  // before, after; in the current report's order
     bool Any() const { return !added.empty() || !removed.empty() || !changed.empty(); }
 };
 

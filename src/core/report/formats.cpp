@@ -179,8 +179,9 @@ std::string CsvHeader(size_t cellColumns, bool withChange) {
     std::string out = withChange ? "change," : "";
     out += "category,tab,name,command,location_text";
     for (size_t i = 1; i <= cellColumns; ++i) out += ",column_" + std::to_string(i);
-    out += ",location_type,root,view,key,component,value,folder,file,service,target,target_exists,company,"
-           "description,version,mark,error\r\n";
+    out +=
+        ",location_type,root,view,key,component,value,folder,file,service,target,target_exists,company,"
+        "description,version,mark,error\r\n";
     return out;
 }
 

@@ -95,7 +95,7 @@ Record RecordOf(Platform& platform, const Category& category, const std::string&
     record.command = ShownText(command);
     for (size_t column = 0; column < category.columns.size(); ++column) {
         const int subItem = static_cast<int>(column) - 1;
-        record.columns.push_back(ShownText(column == 0                       ? row.Caption
+        record.columns.push_back(ShownText(column == 0                      ? row.Caption
                                            : subItem < row.SubItems.Count() ? row.SubItems[subItem]
                                                                             : std::string()));
     }

@@ -34,7 +34,7 @@ struct Record {
     std::vector<std::string> columns;  // every cell of the row, one per column of its list
     std::string locationText;          // where the entry lives, as Item Properties shows it
     EntryLocation location;
-    std::string target;                // the program the command starts, as the program derives it
+    std::string target;  // the program the command starts, as the program derives it
     // None: not looked at (no target, a bare name, a network or device path).
     std::optional<bool> targetExists;
     std::string company, description, version;

@@ -35,8 +35,7 @@ int RunReport(Platform& platform, std::span<const Category> categories, const st
               IReportHost& host) {
     std::string error;
     const std::optional<Options> options = ParseArguments(arguments, error);
-    if (!options)
-        return Fail(host, kExitUsage, error + "\nTry '" + std::string(kProgramName) + " --help' for more.");
+    if (!options) return Fail(host, kExitUsage, error + "\nTry '" + std::string(kProgramName) + " --help' for more.");
     if (options->help) {
         host.StandardOutput().Write(HelpText());
         return host.StandardOutputOk() ? kExitOk : kExitCannotWrite;
