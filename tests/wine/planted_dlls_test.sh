@@ -74,6 +74,24 @@ grep -iqxF 'module=C:\windows\system32\comctl32.dll' <<<"$modules"
 check "no comctl32 version 5" $((1 - $?))
 stop_program
 
+# The report program beside it, started the same way: the same details
+# through System32's version.dll, its own version from its own resource.
+report_rc="$(dirname "${BASH_SOURCE[0]}")/../../res/quellmark_report.rc"
+report_build=$(sed -n 's/^FILEVERSION \([0-9]*\),\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1.\2.\3.\4/p' "$report_rc")
+report_product=$(sed -n 's/.*VALUE "ProductVersion", "\([^"]*\)".*/\1/p' "$report_rc")
+cp "$(dirname "$exe")/quellmark-report.exe" "$app/quellmark-report.exe"
+planted_report() {
+  ( cd "$cwd" && WINEDLLOVERRIDES="$WINEDLLOVERRIDES;version=n,b;comctl32=n,b" exec timeout 120 wine \
+      "$app/quellmark-report.exe" "$@" ) 2>/dev/null | tr -d '\r'
+}
+expect "the report's own version" "$(planted_report --version)" \
+  "quellmark-report $report_product (Build $report_build)"
+expect "the report's version details" "$(planted_report --format csv | python3 -c '
+import csv, sys
+for row in csv.DictReader(sys.stdin):
+    print(",".join(row[f] for f in ("name", "company", "description", "version")))')" \
+  "Alpha,Quellmark,$description,$file_version" "Gamma,Microsoft Corporation,Wine Registry Editor,5.2.3790.0"
+
 markers=$(find "$base" -name '*.loaded')
 if [ -n "$markers" ]; then
   echo "FAIL [planted DLLs stay unloaded]: $markers"
