@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <regex>
 
 #include "core/forms/main_form.h"
 #include "core/report/command_line.h"
@@ -160,7 +161,9 @@ TEST(Report, ListsEveryRowTheWindowListsInTabAndRowOrder) {
                 cells.push_back(static_cast<int>(c) - 1 < row.SubItems.Count() ? row.SubItems[static_cast<int>(c) - 1]
                                                                                : "");
             windowRows.push_back(cells);
-            windowTabs.push_back(std::string(form.CategoryOf(tab).list) + " " + form.TabCaptions[tab]);
+            // The caption without its count: "HKCU / Run (2)", "Startup (user) - (1)".
+            windowTabs.push_back(std::string(form.CategoryOf(tab).list) + " " +
+                                 std::regex_replace(form.TabCaptions[tab], std::regex("( -)? \\([0-9]+\\)$"), ""));
         }
     }
     ASSERT_LT(8u, windowRows.size());
@@ -192,7 +195,8 @@ TEST(Report, EachEntryCarriesItsTypedLocationTargetFileAndMark) {
 
     const Record* tray = Find(records, "hku", "Tray");
     ASSERT_TRUE(tray);
-    EXPECT_EQ("HKCU / Run (3)", tray->tab);
+    EXPECT_EQ("HKCU / Run", tray->tab);
+    EXPECT_EQ("Startup (user)", Find(records, "User", "t.lnk")->tab);
     EXPECT_EQ("\"C:\\Tools\\Tray.exe\" -q", tray->command);
     EXPECT_EQ("registry", tray->location.type);
     EXPECT_EQ("HKEY_CURRENT_USER", tray->location.root);
@@ -289,18 +293,21 @@ TEST(Report, ReadsEachValueOnceWhereTheWindowReadsItAgainForItsIcon) {
     EXPECT_EQ(2, readsOfTray(shown, [&] { form.FormCreate(); }));
 }
 
-TEST(Report, EntriesAreWrittenAsEachCategoryIsReadNotAllAtTheEnd) {
+TEST(Report, EachEntryIsWrittenAsItsRowIsReadNotAllAtTheEnd) {
     sim::SimMachine m;
     Populate(m);
     FakeHost host;
-    // What the output held when the screen saver's tab, the last one, was read.
-    std::string before;
+    // What the output held when the Run key's second value was read, and
+    // when the screen saver's tab, the last one, was.
+    std::string atSecondValue, atLastTab;
     m.registry.beforeRead = [&](const std::string& name) {
-        if (name == "Scrnsave.exe" && before.empty()) before = host.out.text;
+        if (name == "Gone" && atSecondValue.empty()) atSecondValue = host.out.text + " ";
+        if (name == "Scrnsave.exe" && atLastTab.empty()) atLastTab = host.out.text + " ";
     };
     ASSERT_EQ(report::kExitOk, RunProgram(m, host, {"--format", "csv"}));
-    EXPECT_NE(std::string::npos, before.find("Tray")) << before;
-    EXPECT_NE(std::string::npos, before.find("C:\\svc.exe")) << before;
+    EXPECT_NE(std::string::npos, atSecondValue.find("Tray")) << atSecondValue;
+    EXPECT_EQ(std::string::npos, atSecondValue.find("Gone")) << atSecondValue;
+    EXPECT_NE(std::string::npos, atLastTab.find("C:\\svc.exe")) << atLastTab;
 }
 
 // ---- Locations that cannot be read: exit 2, everything else reported --------------
@@ -504,8 +511,8 @@ TEST(ReportCompare, FindsWhatWasAddedRemovedAndChangedAndExitsOneOnlyThen) {
     csv.files = host.files;
     EXPECT_EQ(report::kExitDifferent, RunProgram(m, csv, {"--format", "csv", "--compare", "base.json"}));
     EXPECT_EQ(0u, csv.out.text.find("change,category,"));
-    EXPECT_NE(std::string::npos, csv.out.text.find("\r\nadded,hku,HKCU / Run (2),QmNew,"));
-    EXPECT_NE(std::string::npos, csv.out.text.find("\r\nremoved,hku,HKCU / Run (2),Gone,"));
+    EXPECT_NE(std::string::npos, csv.out.text.find("\r\nadded,hku,HKCU / Run,QmNew,"));
+    EXPECT_NE(std::string::npos, csv.out.text.find("\r\nremoved,hku,HKCU / Run,Gone,"));
     EXPECT_NE(std::string::npos, csv.out.text.find("\r\nchanged from,desktop,"));
     EXPECT_NE(std::string::npos, csv.out.text.find("\r\nchanged to,desktop,"));
 }

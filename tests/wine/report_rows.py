@@ -5,7 +5,7 @@ row, captions.txt: every tab's caption in tab order) and the report as
 report.json and report.csv. Prints "ok" or each problem; with a Python
 file of further checks as second argument, runs it with `entries` and
 `problems` bound."""
-import csv, json, sys, collections
+import csv, json, re, sys, collections
 work = sys.argv[1]
 problems = []
 with open(f"{work}/report.json", "rb") as f:
@@ -16,11 +16,13 @@ entries = doc["entries"]
 
 # The window's rows by tab caption, each row its cells joined by "|".
 window = collections.OrderedDict()
+# The report names a tab by its caption without the count the window shows.
+def without_count(caption): return re.sub(r"( -)? \([0-9]+\)$", "", caption)
 for caption in open(f"{work}/captions.txt", encoding="utf-8").read().splitlines():
-    window[caption] = []
+    window[without_count(caption)] = []
 for line in open(f"{work}/window.txt", encoding="utf-8").read().splitlines():
     caption, cells = line.split("\t", 1)
-    window[caption].append(cells)
+    window[without_count(caption)].append(cells)
 reported = collections.OrderedDict()
 for e in entries:
     reported.setdefault(e["tab"], []).append("|".join(e["columns"]))

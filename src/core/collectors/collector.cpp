@@ -6,7 +6,8 @@ namespace qm {
 
 void RowReader::Finish(ScanContext& context, const IconSource& icon) {
     if (context.icons) context.icons->RowRead(*current_, icon);
-    result_.rows.push_back(std::move(*current_));
+    if (context.sink) context.sink->RowDone(std::move(*current_));
+    else result_.rows.push_back(std::move(*current_));
     current_.reset();
 }
 

@@ -17,9 +17,16 @@ namespace qm {
 class TRegistry;
 
 struct ScanResult {
-    std::vector<TEntryRow> rows;          // complete rows, in the order read
+    std::vector<TEntryRow> rows;          // complete rows, in the order read (none with a sink)
     std::optional<TEntryRow> unfinished;  // the row being read when the failure came, as far as it got
     std::optional<std::string> failure;   // the message of the failure that stopped the collector
+};
+
+// Where a program that prints rows as they come takes each complete row.
+class IRowSink {
+public:
+    virtual ~IRowSink() = default;
+    virtual void RowDone(TEntryRow&& row) = 0;
 };
 
 struct ScanContext {
@@ -28,6 +35,7 @@ struct ScanContext {
     // a failure leaves its key open, and the next user closes it.
     TRegistry& sharedRegistry;
     IRowIcons* icons = nullptr;  // none: the rows keep image 0
+    IRowSink* sink = nullptr;    // set: complete rows go there, not into the result
 };
 
 // Runs the collector of `source`. Failures the collector raises end it and

@@ -86,10 +86,35 @@ void MakeValidUtf8(Record& r) {
     for (std::string& cell : r.columns) cell = ValidUtf8(cell);
 }
 
-Record RecordOf(Platform& platform, const Category& category, const std::string& tab, const TEntryRow& row) {
+// Each complete row becomes a record the moment it is read.
+class RecordSink : public IRowSink {
+public:
+    RecordSink(Platform& platform, const Category& category, const std::function<void(Record&&)>& sink)
+        : platform_(platform), category_(category), sink_(sink) {}
+    void RowDone(TEntryRow&& row) override { sink_(RecordOf(platform_, category_, row)); }
+
+private:
+    Platform& platform_;
+    const Category& category_;
+    const std::function<void(Record&&)>& sink_;
+};
+
+}  // namespace
+
+std::string TabCaptionOf(const Category& category) {
+    std::string caption = category.countPrefix;
+    const auto trim = [&](const char* what) {
+        while (!caption.empty() && std::string(what).find(caption.back()) != std::string::npos) caption.pop_back();
+    };
+    trim(" (");
+    trim(" -");
+    return caption;
+}
+
+Record RecordOf(Platform& platform, const Category& category, const TEntryRow& row) {
     Record record;
     record.category = category.list;
-    record.tab = tab;
+    record.tab = TabCaptionOf(category);
     record.name = ShownText(row.Caption);
     const std::string command = CommandOf(category, row);
     record.command = ShownText(command);
@@ -113,8 +138,6 @@ Record RecordOf(Platform& platform, const Category& category, const std::string&
     return record;
 }
 
-}  // namespace
-
 std::string ShownText(const std::string& text) {
     if (text.find('\0') == std::string::npos) return text;
     std::string shown;
@@ -137,33 +160,27 @@ const char* ViewName(RegView view) {
     return "default";
 }
 
-std::vector<Record> RecordsOf(Platform& platform, const Category& category, ScanResult&& result) {
-    // The caption the window writes once the tab is read: its rows counted.
-    const std::string tab = category.countPrefix + std::to_string(result.rows.size()) + ")";
-    std::vector<Record> records;
-    records.reserve(result.rows.size() + 1);
-    for (const TEntryRow& row : result.rows) records.push_back(RecordOf(platform, category, tab, row));
-    if (result.failure) {
-        Record failed = result.unfinished ? RecordOf(platform, category, tab, *result.unfinished) : Record{};
-        failed.category = category.list;
-        failed.tab = tab;
-        failed.error = ValidUtf8(ShownText(*result.failure));
-        records.push_back(std::move(failed));
-    }
-    return records;
-}
-
 bool CollectRecords(Platform& platform, std::span<const Category> categories,
                     const std::function<void(Record&&)>& sink) {
     // One accessor for the value lists, as the window shares one; no icons.
     TRegistry registry(platform.registry);
     bool complete = true;
+    const std::function<void(Record &&)> counted = [&](Record&& record) {
+        complete = complete && record.error.empty();
+        sink(std::move(record));
+    };
     for (const Category& category : categories) {
-        ScanContext context{platform, registry};
-        for (Record& record : RecordsOf(platform, category, Collect(category.source, context))) {
-            complete = complete && record.error.empty();
-            sink(std::move(record));
-        }
+        RecordSink rows(platform, category, counted);
+        ScanContext context{platform, registry, nullptr, &rows};
+        ScanResult result = Collect(category.source, context);
+        if (!result.failure) continue;
+        Record failed = result.unfinished ? RecordOf(platform, category, *result.unfinished) : Record{};
+        failed.category = category.list;
+        failed.tab = TabCaptionOf(category);
+        failed.error = ValidUtf8(ShownText(*result.failure));
+        failed.target.clear();
+        failed.targetExists.reset();
+        counted(std::move(failed));
     }
     return complete;
 }

@@ -28,7 +28,7 @@ struct EntryLocation {
 
 struct Record {
     std::string category;  // the category's stable identifier (its list's name)
-    std::string tab;       // the tab's caption as the window writes it after reading the tab
+    std::string tab;       // the tab's caption without its count ("HKCU / Run")
     std::string name;
     std::string command;
     std::vector<std::string> columns;  // every cell of the row, one per column of its list
@@ -48,13 +48,17 @@ std::string ShownText(const std::string& text);
 // The registry view's name in the report: "default", "32" or "64".
 const char* ViewName(RegView view);
 
-// The records of one category from its collector's result: its rows, then,
-// when the collector failed, the row it failed in (or a record of its own)
-// carrying the failure's message.
-std::vector<Record> RecordsOf(Platform& platform, const Category& category, ScanResult&& result);
+// The tab's caption without the count the window appends: "HKCU / Run",
+// "Startup (common)".
+std::string TabCaptionOf(const Category& category);
+
+// The record of one row of the category.
+Record RecordOf(Platform& platform, const Category& category, const TEntryRow& row);
 
 // Reads every category in tab order and hands over each record as soon as
-// its category has been read; true when every location could be read.
+// its row has been read; when a collector fails, the row it failed in (or
+// a record of its own) carries the failure's message, and the next
+// category is read. True when every location could be read.
 bool CollectRecords(Platform& platform, std::span<const Category> categories,
                     const std::function<void(Record&&)>& sink);
 
