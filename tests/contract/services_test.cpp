@@ -71,7 +71,7 @@ TEST_F(ServicesContract, AnOwnProcessServiceIsListedWhileItRunsWithItsCommandLin
     EXPECT_EQ("Quellmark scratch one", row->SubItems[0]);
     EXPECT_EQ(commandLine, row->SubItems[1]);
     EXPECT_EQ('"', commandLine.front());
-    EXPECT_EQ(GetSysIconIndex(Machine(), ExtractTargetPath(commandLine, ".exe")), row->ImageIndex);
+    EXPECT_EQ(GetSysIconIndex(Machine(), ExtractTargetPath(Machine().system, commandLine, ".exe")), row->ImageIndex);
 
     ASSERT_TRUE(contract::StopScratchService(kFirst));
     EXPECT_EQ(nullptr, Named(Active(), kFirst));

@@ -49,7 +49,7 @@ void ScanValueListView(const ValueList& source, RegView view, ScanContext& conte
         }
         // The value is read a second time for its target, as it always was.
         const IconSource icon{*source.iconName ? std::string(source.iconName)
-                                               : ExtractTargetPath(reg.ReadString(name), ".exe")};
+                                               : ExtractTargetPath(context.platform.system, reg.ReadString(name), ".exe")};
         row.StateIndex = 3;
         rows.Finish(context, icon);
     }

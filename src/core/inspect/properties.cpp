@@ -47,7 +47,7 @@ void ListPropertiesClick(TMainForm& main, int tab) {
     Platform& platform = main.platform;
     const std::string command = SubItemOrEmpty(row, category.commandColumn);
     const std::string target =
-        ExtractTargetPath(category.properties.commasBeforeCut ? ReplaceAll(command, ",", "") : command, ".exe");
+        ExtractTargetPath(platform.system, category.properties.commasBeforeCut ? ReplaceAll(command, ",", "") : command, ".exe");
     form.Image1.SetIcon(GetFileIcon(platform, target, false));
     form.Label1 = row.Caption;
     form.Edit1 = command;
