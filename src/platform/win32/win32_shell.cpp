@@ -170,6 +170,19 @@ public:
         WIN32_FIND_DATAW data{};
         HRESULT hr = link_->GetPath(buffer.data(), bufferChars, &data, 0);
         path = FromWide(buffer.data(), wcsnlen(buffer.data(), buffer.size()));
+        // The target as the file system names it, from the link's item list
+        // when it has one: Wine keeps the path of a link's location
+        // information in the ANSI code page only, where a character outside
+        // it reads '?'.
+        PIDLIST_ABSOLUTE items = nullptr;
+        if (hr == S_OK && SUCCEEDED(link_->GetIDList(&items)) && items) {
+            std::vector<wchar_t> exact(std::max<size_t>(static_cast<size_t>(bufferChars), MAX_PATH), L'\0');
+            if (SHGetPathFromIDListW(items, exact.data())) {
+                const size_t length = wcsnlen(exact.data(), exact.size());
+                if (length > 0 && length < static_cast<size_t>(bufferChars)) path = FromWide(exact.data(), length);
+            }
+            CoTaskMemFree(items);
+        }
         return hr;
     }
 
