@@ -61,7 +61,7 @@ inline constexpr TextQuery kMixedCaseQueries[] = {
     {"\\StringFileInfo\\040904E4\\Accented", "Caf\u00E9"},
     // Cyrillic, CJK, an emoji beyond the Basic Multilingual Plane, a right-to-left mark: every one whole.
     {"\\StringFileInfo\\040904E4\\Unicode", "\u0416\u0443\u043A \u4E2D\u6587 \U0001F600 \u200F\u05D0"},
-    {"\\StringFileInfo\\040904E4\\Company", nullptr},     // a prefix is no match
+    {"\\StringFileInfo\\040904E4\\Company", nullptr},  // a prefix is no match
     {"\\StringFileInfo\\040904E4\\CompanyNameX", nullptr},
     {"\\StringFileInfo\\040904B0\\CompanyName", nullptr},  // no such table
     {"\\NoSuchBlock", nullptr},

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "platform/win32/windows_clean.h"
-#include "platform/win32/win32_text.h"
 #include "contract/env.h"
 #include "contract/version_blocks.h"
 #include "core/inspect/file_version.h"
 #include "core/inspect/version_resource.h"
+#include "platform/win32/win32_text.h"
 
 namespace qm {
 namespace {

@@ -117,8 +117,8 @@ TEST(ChangedStartup, TheListedFileIsDeletedThroughItsOwnHandle) {
 TEST(ChangedStartup, ANameThatIsAPathIsRefused) {
     // U+FF3C FULLWIDTH REVERSE SOLIDUS, in UTF-8.
     const std::string fw = "\xEF\xBC\xBC";
-    const std::string held = "qm" + fw + ".." + fw + ".." + fw + ".." + fw + "Program Files" + fw + "Victim" + fw +
-                             "victim.exe";
+    const std::string held =
+        "qm" + fw + ".." + fw + ".." + fw + ".." + fw + "Program Files" + fw + "Victim" + fw + "victim.exe";
     struct Case {
         std::string caption;  // the row's name when "&Delete Items..." is chosen
         bool edited;

@@ -92,7 +92,7 @@ TEST(HostileRegistry, OddNamesAreListedReadAndDeletedAsStored) {
     sim::SimDesktop m;
     const std::string longName(300, 'N');
     const std::string latin1 = "\u00DCber Caf\u00E9";  // accented letters at both ends, where a trim acts
-    const std::string utf8 = "\u041F\u0440\u043E";      // Cyrillic
+    const std::string utf8 = "\u041F\u0440\u043E";     // Cyrillic
     const std::string control = "tab\there\x01";
     const std::vector<std::string> names{longName, latin1, utf8, control, "", "Uber Cafe"};
     for (const std::string& name : names)

@@ -115,8 +115,8 @@ TEST(Unicode, ThroughTheAnsiCallsTheNamesAreLostAndTheLookAlikeIsDeleted) {
 }
 
 TEST(Unicode, StartupFilesInAnyScriptAreListedWholeAndDeletedExactly) {
-    const std::vector<std::string> names{"\u4E2D\u03B1.lnk", "\u4E2Da.lnk", "\u0416\u0443\u043A.lnk",
-                                         "\U0001F600.lnk", "\u200F\u05D0.lnk"};
+    const std::vector<std::string> names{"\u4E2D\u03B1.lnk", "\u4E2Da.lnk", "\u0416\u0443\u043A.lnk", "\U0001F600.lnk",
+                                         "\u200F\u05D0.lnk"};
     for (const bool ansi : {false, true}) {
         sim::SimDesktop m;
         std::string folder;

@@ -33,9 +33,9 @@
 
 #include <cctype>
 #include <cstdio>
-#include <fstream>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -1012,9 +1012,9 @@ int MachineCommand(const std::string& command, int argc, char** argv) {
     if (command == "display-name" && argc > 3) {
         SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
         SC_HANDLE service = manager ? OpenServiceW(manager, WideOf(argv[2]).c_str(), SERVICE_CHANGE_CONFIG) : nullptr;
-        const BOOL changed = service && ChangeServiceConfigW(service, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
-                                                             SERVICE_NO_CHANGE, nullptr, nullptr, nullptr, nullptr,
-                                                             nullptr, nullptr, WideOf(argv[3]).c_str());
+        const BOOL changed =
+            service && ChangeServiceConfigW(service, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, nullptr,
+                                            nullptr, nullptr, nullptr, nullptr, nullptr, WideOf(argv[3]).c_str());
         if (service) CloseServiceHandle(service);
         if (manager) CloseServiceHandle(manager);
         return changed ? 0 : 1;
@@ -1027,8 +1027,9 @@ int MachineCommand(const std::string& command, int argc, char** argv) {
         if (RegCreateKeyExW(root, WideOf(path).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr))
             return 1;
         const std::wstring text = WideOf(argv[4]);
-        const LONG rc = RegSetValueExW(key, WideOf(argv[3]).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+        const LONG rc =
+            RegSetValueExW(key, WideOf(argv[3]).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
         RegCloseKey(key);
         return rc == ERROR_SUCCESS ? 0 : 1;
     }

@@ -68,7 +68,8 @@ int PlantVersion(const std::string& path, const std::string& company, const std:
     qm::sim::VersionFixture f;
     f.fixed = qm::sim::FixedFileFixture{};
     f.translations = {{0x0409, 0x04B0}};
-    f.stringTables = {{"040904B0", {{"CompanyName", company}, {"FileDescription", description}, {"FileVersion", version}}}};
+    f.stringTables = {
+        {"040904B0", {{"CompanyName", company}, {"FileDescription", description}, {"FileVersion", version}}}};
     return Plant(path, qm::sim::BuildVersionResource(f)) ? 0 : 1;
 }
 

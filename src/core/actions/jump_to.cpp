@@ -174,7 +174,8 @@ void JumpToClick(TMainForm& form, int tab) {
             if (const auto* at = std::get_if<FileLocation>(&row->Where)) OpenFolder(form.platform, at->folder);
             break;
         case JumpTarget::ProgramFolder:
-            OpenFolder(form.platform, ExtractFileDir(ExtractTargetPath(form.platform.system, row->SubItems[category.commandColumn], ".exe")));
+            OpenFolder(form.platform, ExtractFileDir(ExtractTargetPath(form.platform.system,
+                                                                       row->SubItems[category.commandColumn], ".exe")));
             break;
     }
 }

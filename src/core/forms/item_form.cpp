@@ -55,6 +55,8 @@ void TItemForm::SpeedButton1Click() {
     platform.shell.ShellExecuteEx(info);
 }
 
-void TItemForm::BitBtn1Click() { OpenFolder(platform, ExtractFileDir(ExtractTargetPath(platform.system, Edit1, ".exe"))); }
+void TItemForm::BitBtn1Click() {
+    OpenFolder(platform, ExtractFileDir(ExtractTargetPath(platform.system, Edit1, ".exe")));
+}
 
 }  // namespace qm

@@ -46,8 +46,8 @@ void ListPropertiesClick(TMainForm& main, int tab) {
     TItemForm& form = *main.ItemForm;
     Platform& platform = main.platform;
     const std::string command = SubItemOrEmpty(row, category.commandColumn);
-    const std::string target =
-        ExtractTargetPath(platform.system, category.properties.commasBeforeCut ? ReplaceAll(command, ",", "") : command, ".exe");
+    const std::string target = ExtractTargetPath(
+        platform.system, category.properties.commasBeforeCut ? ReplaceAll(command, ",", "") : command, ".exe");
     form.Image1.SetIcon(GetFileIcon(platform, target, false));
     form.Label1 = row.Caption;
     form.Edit1 = command;

@@ -22,10 +22,10 @@ namespace qm::sim {
 
 inline std::uint32_t LowerLetter(std::uint32_t c) {
     if (c >= 'A' && c <= 'Z') return c + 0x20;
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;      // Latin-1 capitals
-    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 0x20;   // Greek capitals
-    if (c >= 0x410 && c <= 0x42F) return c + 0x20;                 // Cyrillic А to Я
-    if (c >= 0x400 && c <= 0x40F) return c + 0x50;                 // Cyrillic Ѐ to Џ
+    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;     // Latin-1 capitals
+    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 0x20;  // Greek capitals
+    if (c >= 0x410 && c <= 0x42F) return c + 0x20;                // Cyrillic А to Я
+    if (c >= 0x400 && c <= 0x40F) return c + 0x50;                // Cyrillic Ѐ to Џ
     return c;
 }
 
@@ -44,17 +44,18 @@ inline std::string SimLowerCase(const std::string& text) {
     return out;
 }
 
-// The best-fit Latin letter the code page gives a character it lacks, or 0.
+// The best-fit Latin letter the code page gives a character it lacks, or 0:
+// the Cyrillic and Greek letters the tests use as look-alikes.
 inline char BestFit(std::uint32_t c) {
-    switch (c) {
-        case 0x410: case 0x430: case 0x391: case 0x3B1: return c >= 0x430 || c == 0x3B1 ? 'a' : 'A';
-        case 0x415: case 0x435: return c == 0x435 ? 'e' : 'E';
-        case 0x41E: case 0x43E: case 0x39F: case 0x3BF: return c == 0x43E || c == 0x3BF ? 'o' : 'O';
-        case 0x420: case 0x440: return c == 0x440 ? 'p' : 'P';
-        case 0x421: case 0x441: return c == 0x441 ? 'c' : 'C';
-        case 0x425: case 0x445: return c == 0x445 ? 'x' : 'X';
-        default: return 0;
-    }
+    static constexpr struct {
+        std::uint32_t code;
+        char letter;
+    } kFits[] = {{0x410, 'A'}, {0x430, 'a'}, {0x391, 'A'}, {0x3B1, 'a'}, {0x415, 'E'}, {0x435, 'e'},
+                 {0x41E, 'O'}, {0x43E, 'o'}, {0x39F, 'O'}, {0x3BF, 'o'}, {0x420, 'P'}, {0x440, 'p'},
+                 {0x421, 'C'}, {0x441, 'c'}, {0x425, 'X'}, {0x445, 'x'}};
+    for (const auto& fit : kFits)
+        if (fit.code == c) return fit.letter;
+    return 0;
 }
 
 // `text` after a trip through the code page, as the A calls hand it over.

@@ -47,9 +47,8 @@ FileHandle Win32Files::OpenEntry(const std::string& path, bool forDeletion, long
         error = kErrorNoUnicodeTranslation;
         return FileHandle{};
     }
-    HANDLE file =
-        CreateFileW(wide.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE file = CreateFileW(wide.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         error = static_cast<long>(GetLastError());
         return FileHandle{};
@@ -87,9 +86,9 @@ bool Win32Files::GetFinalPath(FileHandle file, FinalPath& path) {
 bool Win32Files::GetLinkTarget(const std::string& path, FinalPath& target) {
     std::wstring wide;
     if (!ToWide(path, wide)) return false;
-    HANDLE file = CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE file =
+        CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     const bool found = GetFinalPath(FileHandle{reinterpret_cast<std::uintptr_t>(file)}, target);
     CloseHandle(file);

@@ -99,9 +99,9 @@ std::wstring System32PathOf(const std::wstring& path) {
     std::wstring prefix(windows, n);
     if (prefix.back() != L'\\') prefix += L'\\';
     const std::wstring sysnative = prefix + L"Sysnative\\";
-    if (path.size() <= sysnative.size() || CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, path.c_str(),
-                                                          static_cast<int>(sysnative.size()), sysnative.c_str(),
-                                                          static_cast<int>(sysnative.size())) != CSTR_EQUAL)
+    if (path.size() <= sysnative.size() ||
+        CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, path.c_str(), static_cast<int>(sysnative.size()),
+                       sysnative.c_str(), static_cast<int>(sysnative.size())) != CSTR_EQUAL)
         return {};
     return prefix + L"System32\\" + path.substr(sysnative.size());
 }
@@ -199,9 +199,9 @@ std::uintptr_t Win32Shell::ShellExecute(ShellOwner owner, const std::string& ope
     std::wstring op, target, args, folder;
     if (!ToWide(operation, op) || !ToWide(file, target) || !ToWide(parameters, args) || !ToWide(directory, folder))
         return SE_ERR_FNF;
-    return reinterpret_cast<std::uintptr_t>(
-        ShellExecuteW(OwnerWindow(owner), op.empty() ? nullptr : op.c_str(), target.c_str(),
-                      args.empty() ? nullptr : args.c_str(), folder.empty() ? nullptr : folder.c_str(), show));
+    return reinterpret_cast<std::uintptr_t>(ShellExecuteW(OwnerWindow(owner), op.empty() ? nullptr : op.c_str(),
+                                                          target.c_str(), args.empty() ? nullptr : args.c_str(),
+                                                          folder.empty() ? nullptr : folder.c_str(), show));
 }
 
 bool Win32Shell::ShellExecuteEx(const ShellExecuteInfo& info) {

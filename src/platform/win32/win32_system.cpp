@@ -36,7 +36,8 @@ std::string Win32System::ModuleFileName() {
     std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
         const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (n < buffer.size() || buffer.size() >= 32768) return FromWide(buffer.data(), std::min<size_t>(n, buffer.size()));
+        if (n < buffer.size() || buffer.size() >= 32768)
+            return FromWide(buffer.data(), std::min<size_t>(n, buffer.size()));
         buffer.resize(buffer.size() * 2);
     }
 }

@@ -33,7 +33,8 @@ public:
 private:
     INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp);
     void Create();
-    HWND Child(const wchar_t* cls, const std::string& text, DWORD style, int x, int y, int w, int h, int id, HFONT font);
+    HWND Child(const wchar_t* cls, const std::string& text, DWORD style, int x, int y, int w, int h, int id,
+               HFONT font);
     int TextWidth(HFONT font, const std::string& text) const;
     void DrawLink(const DRAWITEMSTRUCT& item);
     void Close();
@@ -44,8 +45,8 @@ private:
     WindowIconOwner icon_;
 };
 
-HWND AboutWindow::Child(const wchar_t* cls, const std::string& text, DWORD style, int x, int y, int w, int h,
-                        int id, HFONT font) {
+HWND AboutWindow::Child(const wchar_t* cls, const std::string& text, DWORD style, int x, int y, int w, int h, int id,
+                        HFONT font) {
     HWND child = CreateWindowExW(0, cls, ShownWide(text).c_str(), WS_CHILD | WS_VISIBLE | style, x, y, w, h, hwnd_,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (child && font) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -79,9 +80,8 @@ void AboutWindow::Create() {
     font_.Reset(MakeFont(L"Tahoma", false));
     linkFont_.Reset(MakeFont(L"MS Sans Serif", true));
     const int size = TAboutDialog::IconSize;
-    icon_.Reset(static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), ShownWide(TAboutDialog::IconResource).c_str(), IMAGE_ICON, size, size,
-                   LR_DEFAULTCOLOR)));
+    icon_.Reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), ShownWide(TAboutDialog::IconResource).c_str(),
+                                              IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
     HWND image = Child(L"STATIC", "", SS_ICON | SS_REALSIZEIMAGE, 16, 17, size, size, -1, nullptr);
     if (icon_.Get()) SendMessageW(image, STM_SETICON, reinterpret_cast<WPARAM>(icon_.Get()), 0);
 
@@ -107,7 +107,8 @@ void AboutWindow::DrawLink(const DRAWITEMSTRUCT& item) {
     SetBkMode(item.hDC, TRANSPARENT);
     SetTextColor(item.hDC, kNavy);
     RECT r = item.rcItem;
-    DrawTextW(item.hDC, ShownWide(dialog_.SpeedButton1).c_str(), -1, &r, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    DrawTextW(item.hDC, ShownWide(dialog_.SpeedButton1).c_str(), -1, &r,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(item.hDC, old);
     if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &item.rcItem);
 }

@@ -125,8 +125,8 @@ ItemWindowImpl::ItemWindowImpl(TItemForm& f, HINSTANCE instance) : form(f), inst
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
     RECT r{0, 0, kClientSize, kClientSize};
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
-    hwnd = CreateWindowExW(exStyle, kItemWindowClass, ShownWide(TItemForm::Caption).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
-                           r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance_, this);
+    hwnd = CreateWindowExW(exStyle, kItemWindowClass, ShownWide(TItemForm::Caption).c_str(), style, CW_USEDEFAULT,
+                           CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance_, this);
     // Tab, Enter and Esc reach the dialog's keyboard handling whatever loop
     // the messages come through.
     hook_ = SetWindowsHookExW(WH_GETMESSAGE, KeyboardHook, nullptr, GetCurrentThreadId());

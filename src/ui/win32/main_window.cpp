@@ -39,8 +39,8 @@ bool MainWindow::Create() {
     RECT desk{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &desk, 0);
     const int x = desk.left + ((desk.right - desk.left) - w) / 2, y = desk.top + ((desk.bottom - desk.top) - h) / 2;
-    hwnd_ = CreateWindowExW(exStyle, kMainWindowClass, ShownWide(form_.Caption).c_str(), style, x, y, w, h, nullptr, nullptr,
-                            instance_, this);
+    hwnd_ = CreateWindowExW(exStyle, kMainWindowClass, ShownWide(form_.Caption).c_str(), style, x, y, w, h, nullptr,
+                            nullptr, instance_, this);
     return hwnd_ != nullptr;
 }
 
