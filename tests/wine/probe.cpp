@@ -812,7 +812,7 @@ int PrintMenuItems(DWORD ms) {
         CloseHandle(process);
     }
     HMODULE program = LoadLibraryExA(exe, nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    HIMAGELIST images = program ? ImageList_LoadImageA(program, "IMAGELIST1", 16, 0, RGB(255, 0, 255), IMAGE_BITMAP,
+    HIMAGELIST images = program ? ImageList_LoadImageW(program, L"IMAGELIST1", 16, 0, RGB(255, 0, 255), IMAGE_BITMAP,
                                                        LR_CREATEDIBSECTION)
                                 : nullptr;
     size_t from = 0;

@@ -48,7 +48,7 @@ void MainWindow::CreateChildren() {
     font_.Reset(MakeFont(L"Tahoma", false));
     auto setFont = [this](HWND h) { SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE); };
 
-    images_ = LoadCommonControls()->ImageList_LoadImageA(instance_, "IMAGELIST1", 16, 0, kMaskColour, IMAGE_BITMAP,
+    images_ = LoadCommonControls()->ImageList_LoadImageW(instance_, L"IMAGELIST1", 16, 0, kMaskColour, IMAGE_BITMAP,
                                                          LR_CREATEDIBSECTION);
 
     tab_ = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | TCS_MULTILINE,
