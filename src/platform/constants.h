@@ -45,6 +45,7 @@ inline constexpr long kErrorInsufficientBuffer = 122;
 inline constexpr long kErrorInvalidName = 123;
 inline constexpr long kErrorMoreData = 234;
 inline constexpr long kErrorNoMoreItems = 259;
+inline constexpr long kErrorNoUnicodeTranslation = 1113;  // a text no UTF-16 spells
 
 // SHGetFileInfoA flags.
 inline constexpr std::uint32_t kShgfiIcon = 0x100;

@@ -69,7 +69,7 @@ void ScanServices(ScanContext& context, RowReader& rows) {
         row.Where = ServiceLocation{.name = entry.serviceName, .refused = !read};
         row.SubItems.Add(entry.displayName.value_or(""));
         row.SubItems.Add(read ? path : "-");
-        rows.Finish(context, IconSource{ExtractTargetPath(row.SubItems[1], ".exe")});
+        rows.Finish(context, IconSource{ExtractTargetPath(platform.system, row.SubItems[1], ".exe")});
     }
 }
 

@@ -51,8 +51,8 @@ void ScanValueListView(const ValueList& source, RegView view, ScanContext& conte
         // always was; a program without icons has no use for that read.
         IconSource icon;
         if (context.icons)
-            icon.name =
-                *source.iconName ? std::string(source.iconName) : ExtractTargetPath(reg.ReadString(name), ".exe");
+            icon.name = *source.iconName ? std::string(source.iconName)
+                                         : ExtractTargetPath(context.platform.system, reg.ReadString(name), ".exe");
         row.StateIndex = 3;
         rows.Finish(context, icon);
     }

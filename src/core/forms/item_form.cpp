@@ -48,13 +48,15 @@ void TItemForm::SpeedButton1Click() {
     info.owner = ShellOwner::MainWindow;  // the application's window, not the dialog
     info.mask = kPropertiesMask;
     info.verb = "properties";
-    info.file = ExtractTargetPath(ReplaceAll(Edit1, ",", ""), ".exe");
+    info.file = ExtractTargetPath(platform.system, ReplaceAll(Edit1, ",", ""), ".exe");
     info.show = 0;
     // The shell would open a network or device path to show its sheet.
     if (IsNetworkOrDevicePath(info.file)) return;
     platform.shell.ShellExecuteEx(info);
 }
 
-void TItemForm::BitBtn1Click() { OpenFolder(platform, ExtractFileDir(ExtractTargetPath(Edit1, ".exe"))); }
+void TItemForm::BitBtn1Click() {
+    OpenFolder(platform, ExtractFileDir(ExtractTargetPath(platform.system, Edit1, ".exe")));
+}
 
 }  // namespace qm

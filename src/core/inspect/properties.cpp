@@ -24,8 +24,9 @@ std::string CommandOf(const Category& category, const TEntryRow& row) {
     return SubItemOrEmpty(row, category.commandColumn);
 }
 
-std::string TargetPathOf(const Category& category, const std::string& command) {
-    return ExtractTargetPath(category.properties.commasBeforeCut ? ReplaceAll(command, ",", "") : command, ".exe");
+std::string TargetPathOf(Platform& platform, const Category& category, const std::string& command) {
+    return ExtractTargetPath(platform.system,
+                             category.properties.commasBeforeCut ? ReplaceAll(command, ",", "") : command, ".exe");
 }
 
 std::string LocationTextOf(const Category& category, const TEntryRow& row) {
@@ -53,7 +54,7 @@ void ListPropertiesClick(TMainForm& main, int tab) {
     TItemForm& form = *main.ItemForm;
     Platform& platform = main.platform;
     const std::string command = CommandOf(category, row);
-    const std::string target = TargetPathOf(category, command);
+    const std::string target = TargetPathOf(platform, category, command);
     form.Image1.SetIcon(GetFileIcon(platform, target, false));
     form.Label1 = row.Caption;
     form.Edit1 = command;
