@@ -54,6 +54,11 @@ reset_run_key <<EOF2
 "load"="C:\\\\qm\\\\load.exe"
 EOF2
 printf '@echo off\r\n' > "$user_u/qm-report.bat"
+# A name and a command no code page holds, set through a file so that no
+# locale stands between them and the probe.
+unicode_name='Qm-Жук-中😀' unicode_command='C:\Прог\жук😀.exe /х'
+printf '%s\n' set-value "$run_key" "$unicode_name" "$unicode_command" >"$work/probe-args.txt"
+run_probe args-from "$(winepath -w "$work/probe-args.txt")" >/dev/null
 
 # ---- The window's rows, tab by tab
 start_program
@@ -94,6 +99,9 @@ if bat.get("location", {}).get("type") != "file" or bat["location"].get("file") 
     problems.append(f"startup file {bat}")
 if entry("logs", "Userinit").get("mark") != "No Autorun Entry": problems.append("Userinit mark")
 if any(e["error"] for e in entries): problems.append("an error in a report of readable keys")
+named = entry("hku", "Qm-Жук-中😀")
+if named.get("command") != "C:\\Прог\\жук😀.exe /х" or named.get("location", {}).get("value") != "Qm-Жук-中😀":
+    problems.append(f"a name no code page holds: {named}")
 EOF
 python3 "$(dirname "${BASH_SOURCE[0]}")/report_rows.py" "$work" "$work/checks.py" >"$work/python.txt" 2>&1
 check "report = window rows; CSV and JSON parse and agree" "$(cat "$work/python.txt")"
@@ -127,6 +135,7 @@ reset_run_key <<EOF2
 "QmCounter"=dword:00000007
 "QmNew"="C:\\\\qm\\\\new.exe"
 EOF2
+run_probe args-from "$(winepath -w "$work/probe-args.txt")" >/dev/null
 code=$(run_report "$work/compare.txt" --compare "$work_w\\base.json")
 out=$(tr -d '\r' <"$work/compare.txt")
 expect "--compare names both" "$out" \

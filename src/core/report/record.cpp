@@ -131,7 +131,7 @@ Record RecordOf(Platform& platform, const Category& category, const TEntryRow& r
     // A place without a value, a value that is not text and a location that
     // cannot be read start nothing.
     if (record.error.empty() && record.mark != "No Autorun Entry" && !NamesAValueType(command)) {
-        record.target = TargetPathOf(category, command);
+        record.target = TargetPathOf(platform, category, command);
         InspectTarget(platform, record);
     }
     MakeValidUtf8(record);
