@@ -120,6 +120,10 @@ check "an output that cannot be replaced" \
   "$([ "$code" = 74 ] && [ "$(cat "$work/locked.json")" = old ] && [ "$leftovers" = 0 ] &&
      grep -q 'cannot write' "$work/locked.out.err" && echo ok ||
      echo "exit $code, file: $(head -c 100 "$work/locked.json"), $leftovers temporary files, $(cat "$work/hold.txt" "$work/locked.out.err")")"
+code=$(run_report "$work/nofolder.out" --output "$work_w\\missing\\r.json")
+check "an output into a folder that is not there" \
+  "$([ "$code" = 74 ] && [ ! -e "$work/missing" ] && grep -q 'cannot write .*r.json: cannot create a temporary file' \
+     "$work/nofolder.out.err" && echo ok || echo "exit $code: $(cat "$work/nofolder.out.err")")"
 code=$(run_report "$work/usage.out" --format xml)
 check "bad usage exits 64" \
   "$([ "$code" = 64 ] && grep -q 'unknown format xml' "$work/usage.out.err" && echo ok || echo "exit $code")"
