@@ -61,6 +61,13 @@ struct ServiceEntry {  // one ENUM_SERVICE_STATUSA
     std::uint32_t currentState = 0;
 };
 
+// QUERY_SERVICE_CONFIG, the parts the program shows.
+struct ServiceConfig {
+    std::uint32_t serviceType = 0;
+    std::uint32_t startType = 0;
+    std::string binaryPath;  // lpBinaryPathName as the manager keeps it
+};
+
 class IServices {
 public:
     virtual ~IServices() = default;
@@ -75,6 +82,8 @@ public:
     virtual ServiceHandle OpenService(ScManagerHandle scm, const std::string& name, std::uint32_t access) = 0;
     // QueryServiceConfigA: the configured command line (lpBinaryPathName).
     virtual bool QueryServiceBinaryPath(ServiceHandle service, std::string& path) = 0;
+    // QueryServiceConfigW: type, start type and command line.
+    virtual bool ReadServiceConfig(ServiceHandle service, ServiceConfig& config) = 0;
     virtual bool DeleteService(ServiceHandle service) = 0;
     // ChangeServiceConfigA with every argument "no change" but the start type.
     virtual bool ChangeServiceStartType(ServiceHandle service, std::uint32_t startType) = 0;

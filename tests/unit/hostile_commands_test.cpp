@@ -42,6 +42,7 @@ void Populate(sim::SimDesktop& m) {
         s.name = name;
         s.displayName = std::string(name) + " display";
         s.commandLine = "C:\\svc\\" + std::string(name) + ".exe -k";
+        s.startType = kServiceAutoStart;  // listed on both services tabs
         m.services.Add(s);
     }
 }
@@ -82,9 +83,10 @@ TEST(HostileCommands, NothingChangesWithoutAYesAndNoFailureEscapes) {
                 const std::string servicesBefore = Services(m);
                 m.user.shown.clear();
                 form.ListCommandClick(tab, command);  // every dialog is answered "&No" or "OK"
-                if (command == ListCommand::Delete && tab == 8) form.ListCommandClick(tab, ListCommand::Disable);
+                const bool disables = form.CategoryOf(tab).canDisable;
+                if (command == ListCommand::Delete && disables) form.ListCommandClick(tab, ListCommand::Disable);
                 EXPECT_EQ(before, testing::Snapshot(m)) << what;
-                if (!(command == ListCommand::Delete && tab == 8 && selection != Selection::None)) {
+                if (!(command == ListCommand::Delete && disables && selection != Selection::None)) {
                     EXPECT_EQ(servicesBefore, Services(m)) << what;
                 }
                 for (const DialogRequest& shown : m.user.shown) {

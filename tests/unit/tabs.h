@@ -18,7 +18,8 @@ enum Tab {
     LoadRun,
     HKLMExplorer,
     HKCUExplorer,
-    Desktop
+    Desktop,
+    ServicesAndDrivers
 };
 
 }  // namespace qm::testing

@@ -168,7 +168,7 @@ void JumpToClick(TMainForm& form, int tab) {
             if (const auto* at = std::get_if<FileLocation>(&row->Where)) OpenFolder(form.platform, at->folder);
             break;
         case JumpTarget::ProgramFolder:
-            OpenFolder(form.platform, ExtractFileDir(ExtractTargetPath(row->SubItems[category.commandColumn], ".exe")));
+            OpenFolder(form.platform, ExtractFileDir(TargetFileOf(category, row->SubItems[category.commandColumn])));
             break;
     }
 }

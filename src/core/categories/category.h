@@ -68,7 +68,12 @@ struct InstalledComponents {
     bool redirected = false;  // see ValueList::redirected
 };
 
-using Source = std::variant<ValueList, NamedValues, StartupFolder, RunningServices, InstalledComponents>;
+// Every service and driver the system starts by itself: start type boot,
+// system or automatic, whatever its state (ScanAutoStartServices).
+struct AutoStartServices {};
+
+using Source =
+    std::variant<ValueList, NamedValues, StartupFolder, RunningServices, InstalledComponents, AutoStartServices>;
 
 // ---- What the popup menu does with a row -----------------------------------
 
@@ -130,7 +135,14 @@ struct Category {
     JumpTarget jump;
     PropertiesView properties;
     CustomDrawSubItem drawSubItem;  // null: the list draws every cell itself
+    // The command column holds the file itself, already resolved, rather
+    // than a command line whose program ends at ".exe".
+    bool commandIsFile = false;
 };
+
+// The file a row's command names, as Properties, Jump To and the Item
+// Properties dialog inspect it.
+std::string TargetFileOf(const Category& category, const std::string& command);
 
 // The full key name of a registry entry of `source`, as its rows, the
 // Properties dialog and Jump To show it: the root's name and the key path

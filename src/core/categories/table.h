@@ -47,6 +47,9 @@ inline constexpr std::array<TColumn, 5> kUserStartup = Run(126, "Name", "Locatio
 inline constexpr TColumn kServices[] = {{"Service Name", 145}, {"Description", 180}, {"Path", 300}};
 inline constexpr TColumn kComponents[] = {{"Name", 200}, {"ComponentID", 110}, {"Path", 330}};
 inline constexpr TColumn kNamedValues[] = {{"Name", 200}, {"Target Value", 340}};
+inline constexpr TColumn kAutoStartServices[] = {{"Service Name", 120}, {"Display Name", 160}, {"Type", 100},
+                                                 {"Start", 70},         {"State", 70},          {"File", 260},
+                                                 {"Command Line", 300}};
 }  // namespace columns
 
 // The tables below are laid out by hand, a category's facts read as one block.
@@ -191,6 +194,17 @@ inline constexpr Category kCategories[] = {
      .imageListsAtStart = false, .imageListsPerRow = true, .group = kNoGroup, .showClears = kNoGroup,
      .removal = Removal::LocatedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
      .properties = kKeyProperties, .drawSubItem = logsAdvancedCustomDrawSubItem},
+    // Every service and driver that starts by itself, running or not; its
+    // rows name the file each one loads, resolved from the form the system
+    // keeps it in.
+    {.trace = "ScanAutoStartServices",
+     .list = "autoservices", .designCaption = "Services and Drivers", .countPrefix = "Services and Drivers (",
+     .tabImage = 16, .scanPosition = 15, .columns = columns::kAutoStartServices, .commandColumn = 4,
+     .source = AutoStartServices{},
+     .imageListsAtStart = true, .imageListsPerRow = false, .group = kNoGroup, .showClears = kNoGroup,
+     .removal = Removal::Service, .canDisable = true, .jump = JumpTarget::ProgramFolder,
+     .properties = {"&Properties", false, ShownLocation::Description}, .drawSubItem = nullptr,
+     .commandIsFile = true},
 };
 
 // clang-format on

@@ -46,15 +46,16 @@ void ListPropertiesClick(TMainForm& main, int tab) {
     TItemForm& form = *main.ItemForm;
     Platform& platform = main.platform;
     const std::string command = SubItemOrEmpty(row, category.commandColumn);
-    const std::string target =
-        ExtractTargetPath(category.properties.commasBeforeCut ? ReplaceAll(command, ",", "") : command, ".exe");
+    const std::string target = TargetFileOf(category, command);
     form.Image1.SetIcon(GetFileIcon(platform, target, false));
     form.Label1 = row.Caption;
     form.Edit1 = command;
+    form.Edit1IsFile = category.commandIsFile;
     form.Edit3 = LocationText(category, row);
     form.Edit2 = row.Caption;
     TFileVersionInfo info;
-    ReadFileVersionInfo(platform, target, info);
+    // A file the row names itself is inspected whatever its kind: a driver is no program.
+    ReadFileVersionInfo(platform, target, info, !category.commandIsFile);
     form.Label6 = info.CompanyName;
     form.Label8 = info.FileDescription;
     form.Label10 = info.FileVersion;

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_text.h"
 
 namespace qm::win32 {
 
@@ -64,6 +65,21 @@ bool Win32Services::QueryServiceBinaryPath(ServiceHandle service, std::string& p
     auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
     if (!QueryServiceConfigA(ToRaw<SC_HANDLE>(service), config, needed, &needed)) return false;
     path = config->lpBinaryPathName ? config->lpBinaryPathName : "";
+    return true;
+}
+
+bool Win32Services::ReadServiceConfig(ServiceHandle service, ServiceConfig& config) {
+    DWORD needed = 0;
+    QueryServiceConfigW(ToRaw<SC_HANDLE>(service), nullptr, 0, &needed);
+    if (needed == 0) return false;
+    // Held in QUERY_SERVICE_CONFIGW's own alignment, its strings after it.
+    std::vector<QUERY_SERVICE_CONFIGW> buffer(needed / sizeof(QUERY_SERVICE_CONFIGW) + 1);
+    const DWORD size = static_cast<DWORD>(buffer.size() * sizeof(QUERY_SERVICE_CONFIGW));
+    if (!QueryServiceConfigW(ToRaw<SC_HANDLE>(service), buffer.data(), size, &needed)) return false;
+    const QUERY_SERVICE_CONFIGW& c = buffer[0];
+    config.serviceType = c.dwServiceType;
+    config.startType = c.dwStartType;
+    config.binaryPath = c.lpBinaryPathName ? AnsiFromWide(c.lpBinaryPathName) : std::string();
     return true;
 }
 
