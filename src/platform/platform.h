@@ -46,7 +46,8 @@ public:
     virtual long DeleteValue(KeyHandle key, const std::string& name) = 0;
     // RegDeleteKeyA: a key without sub-keys.
     virtual long DeleteKey(KeyHandle key, const std::string& subKey) = 0;
-    // Writing, used by tests and fixtures only.
+    // CreateKey is used by tests and fixtures only; SetValue also writes
+    // back a list value an entry was removed from.
     virtual long CreateKey(KeyHandle parent, const std::string& subKey, KeyHandle& out) = 0;
     virtual long SetValue(KeyHandle key, const std::string& name, std::uint32_t type,
                           const std::vector<std::uint8_t>& data) = 0;

@@ -37,6 +37,11 @@ void Populate(sim::SimDesktop& m) {
         m.files.AddFile(folder + "\\tool.lnk", link);
     }
     m.files.AddFile("C:\\Tools\\t.exe");
+    m.registry.SetString("HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows", "AppInit_DLLs",
+                         "C:\\one.dll, C:\\two.dll");
+    m.registry.SetString(
+        "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options\\calc.exe", "Debugger",
+        "C:\\Tools\\t.exe -x");
     for (const char* name : {"AlphaSvc", "BetaSvc"}) {
         sim::SimService s;
         s.name = name;

@@ -141,6 +141,52 @@ void DeleteRegistryEntry(TMainForm& form, int tab, TListView& list, Removal remo
     form.Refill(tab);
 }
 
+// Exactly the entry the selected row's location names, of the value as it
+// was listed. After "&Yes" the value is read again through the key opened
+// for the change: a value that another program changed while the question
+// was open is left alone, and the user told so. Otherwise the entry alone
+// goes, the rest of the value written back as it was (type, order,
+// separators), or the value when it is the entry.
+void DeleteListItem(TMainForm& form, int tab, TListView& list) {
+    const TEntryRow* row = list.Selected();
+    if (!row) {
+        form.platform.dialogs.Show({DialogKind::Error, "Error", "No item selected for deletion!!!"});
+        return;
+    }
+    const auto* where = std::get_if<ListItemLocation>(&row->Where);
+    if (!where || !where->removable || where->at.refused) return;  // names no entry to remove
+    const ListItemLocation entry = *where;
+    TRegistry& reg = *form.SharedRegistry;
+    reg.CloseKey();
+    reg.SetRootKey(RootKeyOf(entry.at.root));
+    if (!OpenEntryKey(reg, entry.at, kKeyQueryValue)) return;
+    reg.CloseKey();
+    const DialogRequest question{DialogKind::Confirmation, "Confirm",
+                                 "Are you sure want to delete autorun \"" + entry.text + "\" ?"};
+    if (form.platform.dialogs.Show(question) != DialogResult::Yes) return;
+    reg.SetRootKey(RootKeyOf(entry.at.root));
+    if (!OpenEntryKey(reg, entry.at, kKeyQueryValue | kKeySetValue)) {
+        form.Refill(tab);
+        return;
+    }
+    RegValue now;
+    const long error = reg.ReadValue(entry.at.value, now);
+    if (error != kErrorSuccess || now.type != entry.listed.type || now.data != entry.listed.data) {
+        reg.CloseKey();
+        form.platform.dialogs.Show(
+            {DialogKind::Error, "Error",
+             "\"" + entry.text + "\" was not deleted: the value " + entry.at.value + " changed since it was listed."});
+        form.Refill(tab);
+        return;
+    }
+    if (entry.item < 0) reg.DeleteValue(entry.at.value);
+    else
+        reg.WriteValue(entry.at.value,
+                       RegValue{now.type, WithoutEntry(now.type, now.data, static_cast<size_t>(entry.item))});
+    reg.CloseKey();
+    form.Refill(tab);
+}
+
 }  // namespace
 
 void DeleteItemsClick(TMainForm& form, int tab) {
@@ -155,6 +201,9 @@ void DeleteItemsClick(TMainForm& form, int tab) {
             break;
         case Removal::Service:
             DeleteItems9Click(form, tab);
+            break;
+        case Removal::ListItem:
+            DeleteListItem(form, tab, list);
             break;
     }
 }

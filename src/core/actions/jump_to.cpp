@@ -161,7 +161,7 @@ void JumpToClick(TMainForm& form, int tab) {
     const Category& category = form.CategoryOf(tab);
     switch (category.jump) {
         case JumpTarget::RegistryKey:
-            if (const auto* at = std::get_if<RegistryLocation>(&row->Where))
+            if (const RegistryLocation* at = RegistryOf(row->Where))
                 JumpToRegistryKey(form.platform, KeyNameOf(category.source, *at));
             break;
         case JumpTarget::Folder:

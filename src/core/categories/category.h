@@ -9,6 +9,7 @@
 #include <variant>
 #include <vector>
 
+#include "core/model/hook_list.h"
 #include "core/model/location.h"
 #include "platform/platform.h"
 
@@ -68,12 +69,32 @@ struct InstalledComponents {
     bool redirected = false;  // see ValueList::redirected
 };
 
+// One place where the system loads a program or DLL into its own start or
+// into other programs (ScanSystemHooks): a value of a key, or of each of
+// its sub-keys.
+struct HookPlace {
+    const char* kind;  // what the row's Kind column names it
+    RegRoot root;
+    const char* key;
+    const char* value;
+    bool perSubKey;   // the value is read in every sub-key of `key` (a program, a print monitor)
+    bool list;        // the value holds a list of entries, each a row; else the value is one entry
+    HookFile file;    // how an entry names its file
+    bool redirected;  // see ValueList::redirected
+    // A DWORD value of the key that must be 1 for the entries to be loaded;
+    // otherwise their rows are marked as not loaded.
+    const char* enabledBy = nullptr;
+};
+struct SystemHooks {
+    std::span<const HookPlace> places;
+};
+
 // Every service and driver the system starts by itself: start type boot,
 // system or automatic, whatever its state (ScanAutoStartServices).
 struct AutoStartServices {};
 
-using Source =
-    std::variant<ValueList, NamedValues, StartupFolder, RunningServices, InstalledComponents, AutoStartServices>;
+using Source = std::variant<ValueList, NamedValues, StartupFolder, RunningServices, InstalledComponents,
+                            AutoStartServices, SystemHooks>;
 
 // ---- What the popup menu does with a row -----------------------------------
 
@@ -82,6 +103,7 @@ enum class Removal {
     LocatedValue,    // exactly the registry value the row's location names, whatever the caption
     File,            // the file named by the caption in the row's folder
     Service,         // the row's service, reported by Timer1
+    ListItem,        // exactly the entry the row's location names, the rest of its value left as it was
 };
 
 enum class JumpTarget {

@@ -16,4 +16,9 @@ void actxAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontCol
         fontColour = 255;  // red
 }
 
+void hooksAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontColour) {
+    if (item.SubItems.Count() > 0 && item.SubItems[0].find(" (not loaded: ") != std::string::npos)
+        fontColour = 12632256;  // silver
+}
+
 }  // namespace qm

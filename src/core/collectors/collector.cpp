@@ -33,6 +33,7 @@ struct CollectorOf {
     void operator()(const RunningServices&) const { ScanServices(context, rows); }
     void operator()(const InstalledComponents& source) const { ScanInstalledComponents(source, context, rows); }
     void operator()(const AutoStartServices&) const { ScanAutoStartServices(context, rows); }
+    void operator()(const SystemHooks& source) const { ScanSystemHooks(source, context, rows); }
 };
 
 }  // namespace

@@ -6,8 +6,8 @@
 #include <optional>
 
 #include "core/model/icons.h"
-#include "core/model/text.h"
 #include "core/model/native_path.h"
+#include "core/model/text.h"
 
 namespace qm {
 

@@ -22,7 +22,7 @@ std::string SubItemOrEmpty(const TEntryRow& row, int index) {
 std::string LocationText(const Category& category, const TEntryRow& row) {
     switch (category.properties.location) {
         case ShownLocation::KeyName:
-            if (const auto* at = std::get_if<RegistryLocation>(&row.Where)) return KeyNameOf(category.source, *at);
+            if (const RegistryLocation* at = RegistryOf(row.Where)) return KeyNameOf(category.source, *at);
             return {};
         case ShownLocation::Folder:
             if (const auto* at = std::get_if<FileLocation>(&row.Where)) return at->folder;

@@ -24,19 +24,20 @@ bool HasDrive(const std::string& path) { return path.size() >= 2 && IsDriveLette
 
 }  // namespace
 
+std::string CommandProgram(const std::string& commandLine) {
+    const std::string text = TrimControl(commandLine);
+    if (text.empty() || text[0] != '"') return text.substr(0, ProgramEnd(text));
+    const size_t close = text.find('"', 1);
+    return text.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+}
+
 std::string ServiceImageFile(const std::string& commandLine, const std::string& windows, const std::string& serviceName,
                              bool driver) {
     std::string root = windows;
     while (!root.empty() && root.back() == '\\') root.pop_back();
     std::string text = TrimControl(commandLine);
     if (text.empty()) return driver ? root + "\\System32\\drivers\\" + serviceName + ".sys" : std::string();
-    std::string path;
-    if (text[0] == '"') {
-        const size_t close = text.find('"', 1);
-        path = text.substr(1, close == std::string::npos ? std::string::npos : close - 1);
-    } else {
-        path = text.substr(0, ProgramEnd(text));
-    }
+    std::string path = CommandProgram(text);
     path = TrimControl(path);
     if (StartsWithNoCase(path, "\\??\\UNC\\") || StartsWithNoCase(path, "\\\\?\\UNC\\")) return "\\\\" + path.substr(8);
     if (StartsWithNoCase(path, "\\??\\") || StartsWithNoCase(path, "\\\\?\\")) path = path.substr(4);

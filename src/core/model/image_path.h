@@ -6,6 +6,11 @@
 
 namespace qm {
 
+// The program part of a command line: inside its quotes, or up to the
+// first extension of a program or driver that a blank or the end follows,
+// or all of it.
+std::string CommandProgram(const std::string& commandLine);
+
 // `windows` is the Windows directory ("C:\Windows"). Handled:
 //   "C:\Program Files\x\x.exe" -k arg  the quoted path
 //   C:\Program Files\x\x.exe -k arg    an unquoted path, cut after its program's extension

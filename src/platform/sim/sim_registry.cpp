@@ -242,6 +242,7 @@ long SimRegistry::SetValue(KeyHandle h, const std::string& name, std::uint32_t t
                            const std::vector<std::uint8_t>& data) {
     auto key = Resolve(h);
     if (!key) return kErrorInvalidHandle;
+    if (!Grants(h, kKeySetValue)) return kErrorAccessDenied;
     key->PutValue(name, RegValue{type, data});
     return kErrorSuccess;
 }
