@@ -44,6 +44,7 @@ inline constexpr long kErrorInvalidParameter = 87;
 inline constexpr long kErrorInsufficientBuffer = 122;
 inline constexpr long kErrorInvalidName = 123;
 inline constexpr long kErrorMoreData = 234;
+inline constexpr long kErrorFileTooLarge = 223;
 inline constexpr long kErrorNoMoreItems = 259;
 
 // SHGetFileInfoA flags.

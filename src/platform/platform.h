@@ -207,6 +207,37 @@ public:
     // its last handle is closed. kErrorSuccess or the error.
     virtual long DeleteEntry(FileHandle file) = 0;
     virtual bool CloseEntry(FileHandle file) = 0;
+    // The whole content of a file of at most `limit` bytes (CreateFileW for
+    // reading, every sharing mode). kErrorSuccess, kErrorFileTooLarge for a
+    // larger file (nothing read), or the error the open or read failed with.
+    virtual long ReadFileBytes(const std::string& path, std::uint32_t limit, std::vector<std::uint8_t>& out) = 0;
+};
+
+// ---- Scheduled tasks -------------------------------------------------------------
+
+// One node of an XML document, in document order: an element's start and
+// end (its local name), or the value of a text or CDATA node.
+struct XmlEvent {
+    enum Kind { Start, End, Text };
+    Kind kind = Start;
+    int depth = 0;  // 0 for the root element
+    std::string name;
+    std::string text;
+};
+
+class ITasks {
+public:
+    virtual ~ITasks() = default;
+    // The nodes of an XML document, read by the system's own reader
+    // (XmlLite, loaded from System32), no DTD processed and the nesting
+    // bounded. False with `error` saying why when the document is not
+    // well-formed or cannot be read; the nodes before the fault stay.
+    virtual bool ReadXml(const std::vector<std::uint8_t>& document, std::vector<XmlEvent>& events,
+                         std::string& error) = 0;
+    // Deletes the task `name` of the task folder `folder` ("\\" for the
+    // root, "\\Sub" below it) through the Task Scheduler (ITaskService,
+    // ITaskFolder::DeleteTask). The HRESULT.
+    virtual long DeleteTask(const std::string& folder, const std::string& name) = 0;
 };
 
 // ---- Version resources --------------------------------------------------------
@@ -326,6 +357,7 @@ struct Platform {
     ISystemInfo& system;
     IToken& token;
     IDialogs& dialogs;
+    ITasks& tasks;
 };
 
 }  // namespace qm

@@ -42,6 +42,11 @@ void Populate(sim::SimDesktop& m) {
     m.registry.SetString(
         "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options\\calc.exe", "Debugger",
         "C:\\Tools\\t.exe -x");
+    for (const char* task : {"C:\\windows\\System32\\Tasks\\First", "C:\\windows\\System32\\Tasks\\Second"}) {
+        sim::SimFile file;
+        file.content = "<Task><Actions><Exec><Command>C:\\Tools\\t.exe</Command></Exec></Actions></Task>";
+        m.files.AddFile(task, file);
+    }
     for (const char* name : {"AlphaSvc", "BetaSvc"}) {
         sim::SimService s;
         s.name = name;

@@ -19,6 +19,7 @@ enum Tab {
     HKLMExplorer,
     HKCUExplorer,
     Desktop,
+    ScheduledTasks,
     SystemHooks,
     ServicesAndDrivers
 };

@@ -1,7 +1,11 @@
 // "&Delete Items..." of every list: DeleteItems1Click ... DeleteItems15Click,
 // one routine over what each category's row says its entries are.
+#include <cstdio>
+
 #include "core/actions/actions.h"
+#include "core/collectors/scheduled_tasks.h"
 #include "core/forms/main_form.h"
+#include "core/model/native_path.h"
 #include "platform/owner.h"
 #include "platform/text_case.h"
 
@@ -187,6 +191,36 @@ void DeleteListItem(TMainForm& form, int tab, TListView& list) {
     form.Refill(tab);
 }
 
+// The selected row's task, through the Task Scheduler (deleting only its
+// file would leave the scheduler's own record of it). After "&Yes" the file
+// is read again: a task that another program rewrote while the question was
+// open is not the task the user confirmed, and is left alone.
+void DeleteTaskEntry(TMainForm& form, int tab, TListView& list) {
+    const TEntryRow* row = list.Selected();
+    if (!row) return;
+    const auto* where = std::get_if<TaskLocation>(&row->Where);
+    if (!where || !where->read) return;  // a file that could not be read names nothing confirmed
+    const TaskLocation task = *where;
+    const std::string path = (task.taskFolder == "\\" ? "" : task.taskFolder) + "\\" + task.name;
+    const DialogRequest question{DialogKind::Confirmation, "Confirm",
+                                 "Are you sure want to delete autorun \"" + path + "\" ?"};
+    if (form.platform.dialogs.Show(question) != DialogResult::Yes) return;
+    std::vector<std::uint8_t> now;
+    const long error =
+        form.platform.files.ReadFileBytes(NativePath(form.platform, task.folder + task.name), kMaxTaskFileBytes, now);
+    std::string refused;
+    if (error != kErrorSuccess || now != task.listed) {
+        refused = "\"" + path + "\" was not deleted: its task file changed since it was listed.";
+    } else if (const long hr = form.platform.tasks.DeleteTask(task.taskFolder, task.name);
+               static_cast<std::uint32_t>(hr) & 0x80000000u) {  // an HRESULT's failure bit
+        char code[16];
+        std::snprintf(code, sizeof(code), "0x%08lX", static_cast<unsigned long>(hr));
+        refused = "\"" + path + "\" was not deleted: the Task Scheduler refused (error " + code + ").";
+    }
+    if (!refused.empty()) form.platform.dialogs.Show({DialogKind::Error, "Error", refused});
+    form.Refill(tab);
+}
+
 }  // namespace
 
 void DeleteItemsClick(TMainForm& form, int tab) {
@@ -204,6 +238,9 @@ void DeleteItemsClick(TMainForm& form, int tab) {
             break;
         case Removal::ListItem:
             DeleteListItem(form, tab, list);
+            break;
+        case Removal::Task:
+            DeleteTaskEntry(form, tab, list);
             break;
     }
 }

@@ -166,6 +166,7 @@ void JumpToClick(TMainForm& form, int tab) {
             break;
         case JumpTarget::Folder:
             if (const auto* at = std::get_if<FileLocation>(&row->Where)) OpenFolder(form.platform, at->folder);
+            if (const auto* task = std::get_if<TaskLocation>(&row->Where)) OpenFolder(form.platform, task->folder);
             break;
         case JumpTarget::ProgramFolder:
             OpenFolder(form.platform, ExtractFileDir(TargetFileOf(category, row->SubItems[category.commandColumn])));

@@ -93,8 +93,12 @@ struct SystemHooks {
 // system or automatic, whatever its state (ScanAutoStartServices).
 struct AutoStartServices {};
 
+// Every task of the Task Scheduler, read from its XML file below the Tasks
+// folder, in every task folder (ScanScheduledTasks).
+struct ScheduledTasks {};
+
 using Source = std::variant<ValueList, NamedValues, StartupFolder, RunningServices, InstalledComponents,
-                            AutoStartServices, SystemHooks>;
+                            AutoStartServices, SystemHooks, ScheduledTasks>;
 
 // ---- What the popup menu does with a row -----------------------------------
 
@@ -104,6 +108,7 @@ enum class Removal {
     File,            // the file named by the caption in the row's folder
     Service,         // the row's service, reported by Timer1
     ListItem,        // exactly the entry the row's location names, the rest of its value left as it was
+    Task,            // the row's task, through the Task Scheduler
 };
 
 enum class JumpTarget {

@@ -21,4 +21,8 @@ void hooksAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontCo
         fontColour = 12632256;  // silver
 }
 
+void tasksAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontColour) {
+    if (item.SubItems.Count() > 2 && item.SubItems[2] == "no") fontColour = 12632256;  // silver
+}
+
 }  // namespace qm

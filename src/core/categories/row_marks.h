@@ -14,5 +14,7 @@ void logsAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontCol
 void actxAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontColour);
 // Hooks the system does not load (AppInit DLLs while LoadAppInit_DLLs is not 1) are drawn in silver.
 void hooksAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontColour);
+// Disabled tasks (their "Enabled" column "no") are drawn in silver.
+void tasksAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontColour);
 
 }  // namespace qm

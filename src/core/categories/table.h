@@ -57,6 +57,8 @@ inline constexpr TColumn kNamedValues[] = {{"Name", 200}, {"Target Value", 340}}
 inline constexpr TColumn kAutoStartServices[] = {{"Service Name", 120}, {"Display Name", 160}, {"Type", 100},
                                                  {"Start", 70},         {"State", 70},         {"File", 260},
                                                  {"Command Line", 300}};
+inline constexpr TColumn kScheduledTasks[] = {{"Task", 200},   {"Actions", 280}, {"Triggers", 90},
+                                              {"Enabled", 60}, {"File", 240},    {"Task File", 330}};
 inline constexpr TColumn kSystemHooks[] = {{"Entry", 170}, {"Kind", 200}, {"File", 240}, {"Key", 330}, {"Value", 130}};
 }  // namespace columns
 
@@ -223,11 +225,20 @@ inline constexpr Category kCategories[] = {
      .imageListsAtStart = false, .imageListsPerRow = true, .group = kNoGroup, .showClears = kNoGroup,
      .removal = Removal::LocatedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
      .properties = kKeyProperties, .drawSubItem = logsAdvancedCustomDrawSubItem},
+    // Every scheduled task with the programs it runs and what starts it.
+    {.trace = "ScanScheduledTasks",
+     .list = "tasks", .designCaption = "Scheduled Tasks", .countPrefix = "Scheduled Tasks (", .tabImage = 3,
+     .scanPosition = 15, .columns = columns::kScheduledTasks, .commandColumn = 3,
+     .source = ScheduledTasks{},
+     .imageListsAtStart = true, .imageListsPerRow = false, .group = kNoGroup, .showClears = kNoGroup,
+     .removal = Removal::Task, .canDisable = false, .jump = JumpTarget::Folder,
+     .properties = {"&Properties", false, ShownLocation::Folder}, .drawSubItem = tasksAdvancedCustomDrawSubItem,
+     .commandIsFile = true},
     // The places where the system itself starts a program or loads a DLL,
     // one row per entry of each.
     {.trace = "ScanSystemHooks",
      .list = "hooks", .designCaption = "System Hooks", .countPrefix = "System Hooks (", .tabImage = 10,
-     .scanPosition = 15, .columns = columns::kSystemHooks, .commandColumn = 1,
+     .scanPosition = 16, .columns = columns::kSystemHooks, .commandColumn = 1,
      .source = SystemHooks{hooks::kPlaces},
      .imageListsAtStart = true, .imageListsPerRow = false, .group = kNoGroup, .showClears = kNoGroup,
      .removal = Removal::ListItem, .canDisable = false, .jump = JumpTarget::RegistryKey,
@@ -237,7 +248,7 @@ inline constexpr Category kCategories[] = {
     // keeps it in.
     {.trace = "ScanAutoStartServices",
      .list = "autoservices", .designCaption = "Services and Drivers", .countPrefix = "Services and Drivers (",
-     .tabImage = 16, .scanPosition = 16, .columns = columns::kAutoStartServices, .commandColumn = 4,
+     .tabImage = 16, .scanPosition = 17, .columns = columns::kAutoStartServices, .commandColumn = 4,
      .source = AutoStartServices{},
      .imageListsAtStart = true, .imageListsPerRow = false, .group = kNoGroup, .showClears = kNoGroup,
      .removal = Removal::Service, .canDisable = true, .jump = JumpTarget::ProgramFolder,

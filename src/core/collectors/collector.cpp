@@ -34,6 +34,7 @@ struct CollectorOf {
     void operator()(const InstalledComponents& source) const { ScanInstalledComponents(source, context, rows); }
     void operator()(const AutoStartServices&) const { ScanAutoStartServices(context, rows); }
     void operator()(const SystemHooks& source) const { ScanSystemHooks(source, context, rows); }
+    void operator()(const ScheduledTasks&) const { ScanScheduledTasks(context, rows); }
 };
 
 }  // namespace

@@ -26,6 +26,7 @@ std::string LocationText(const Category& category, const TEntryRow& row) {
             return {};
         case ShownLocation::Folder:
             if (const auto* at = std::get_if<FileLocation>(&row.Where)) return at->folder;
+            if (const auto* task = std::get_if<TaskLocation>(&row.Where)) return task->folder;
             return {};
         case ShownLocation::Description:
             return SubItemOrEmpty(row, 0);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "platform/handles.h"
 #include "platform/platform.h"
@@ -62,7 +63,19 @@ struct ListItemLocation {
 std::string RealKeyPath(const RegistryLocation& location);
 
 // None for a row that no collector made.
-using Location = std::variant<std::monostate, RegistryLocation, FileLocation, ServiceLocation, ListItemLocation>;
+// A scheduled task: its file below the Tasks folder and its path in the
+// Task Scheduler. A deletion goes ahead only while the file holds what was
+// listed.
+struct TaskLocation {
+    std::string folder{};                // the file's folder, with its trailing backslash
+    std::string taskFolder{};            // the root folder "\\", or "\\Sub\\Folder" below it
+    std::string name{};                  // the task's name, its file's name
+    std::vector<std::uint8_t> listed{};  // the file's content as it was read
+    bool read = false;                   // false: the file could not be read, and names nothing to delete
+};
+
+using Location =
+    std::variant<std::monostate, RegistryLocation, FileLocation, ServiceLocation, ListItemLocation, TaskLocation>;
 
 // The registry value a row lives in, for a row of a key or of a list entry; null otherwise.
 inline const RegistryLocation* RegistryOf(const Location& where) {

@@ -60,6 +60,7 @@ public:
     bool GetLinkTarget(const std::string& path, FinalPath& target) override;
     long DeleteEntry(FileHandle file) override;
     bool CloseEntry(FileHandle file) override;
+    long ReadFileBytes(const std::string& path, std::uint32_t limit, std::vector<std::uint8_t>& out) override;
 };
 
 // The version functions come from version.dll of System32, loaded on first
@@ -127,6 +128,13 @@ public:
     DialogResult Show(const DialogRequest& request) override;
 };
 
+// XmlLite from System32 and the Task Scheduler's COM interface.
+class Win32Tasks : public ITasks {
+public:
+    bool ReadXml(const std::vector<std::uint8_t>& document, std::vector<XmlEvent>& events, std::string& error) override;
+    long DeleteTask(const std::string& folder, const std::string& name) override;
+};
+
 class Win32Machine {
 public:
     Win32Registry registry;
@@ -138,7 +146,8 @@ public:
     Win32System system;
     Win32Token token;
     Win32Dialogs dialogs;
-    Platform platform{registry, services, shell, files, versions, processes, system, token, dialogs};
+    Win32Tasks tasks;
+    Platform platform{registry, services, shell, files, versions, processes, system, token, dialogs, tasks};
 };
 
 }  // namespace qm::win32
