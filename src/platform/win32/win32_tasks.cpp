@@ -123,32 +123,35 @@ bool Win32Tasks::ReadXml(const std::vector<std::uint8_t>& document, std::vector<
         error = "the document cannot be read (" + HresultText(hr) + ")";
         return false;
     }
+    // The depth is counted here: the reader's own depth of an end element
+    // is that of the element's content, on Windows as in Wine.
     XmlNodeType type = XmlNodeType_None;
+    int open = 0;
     while ((hr = reader->Read(&type)) == S_OK) {
         if (events.size() >= kMaxNodes) {
             error = "more nodes than a task holds";
             return false;
         }
-        UINT depth = 0;
-        reader->GetDepth(&depth);
         const wchar_t* text = nullptr;
         UINT length = 0;
         switch (type) {
             case XmlNodeType_Element: {
                 reader->GetLocalName(&text, &length);
                 const std::string name = Text(text, length);
-                events.push_back({XmlEvent::Start, static_cast<int>(depth), name, ""});
-                if (reader->IsEmptyElement()) events.push_back({XmlEvent::End, static_cast<int>(depth), name, ""});
+                events.push_back({XmlEvent::Start, open, name, ""});
+                if (reader->IsEmptyElement()) events.push_back({XmlEvent::End, open, name, ""});
+                else ++open;
                 break;
             }
             case XmlNodeType_EndElement:
                 reader->GetLocalName(&text, &length);
-                events.push_back({XmlEvent::End, static_cast<int>(depth), Text(text, length), ""});
+                if (open > 0) --open;
+                events.push_back({XmlEvent::End, open, Text(text, length), ""});
                 break;
             case XmlNodeType_Text:
             case XmlNodeType_CDATA:
                 reader->GetValue(&text, &length);
-                events.push_back({XmlEvent::Text, static_cast<int>(depth), "", Text(text, length)});
+                events.push_back({XmlEvent::Text, open, "", Text(text, length)});
                 break;
             default:
                 break;
