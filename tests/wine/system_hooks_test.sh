@@ -145,6 +145,11 @@ expect "changed meanwhile" "$out" 'dialog="qmboot /x" was not deleted: the value
 same "changed meanwhile: nothing written" '7:autocheck autochk *\0evil.exe\0qmboot /x\0\0' "$(value "$session" BootExecute)"
 expect "changed meanwhile: the list shows it" "$(run_probe rows "$tab")" \
   "row=evil.exe|BootExecute|$sys\\evil.exe|$session|BootExecute"
+# Asked again, the extra program goes, and the stock one and the other stay as stored.
+delete_yes 'qmboot /x'
+same "one BootExecute program removed" '7:autocheck autochk *\0evil.exe\0\0' "$(value "$session" BootExecute)"
+delete_yes 'C:\qm\mon.exe'
+same "the monitor value removed" 'absent (2)' "$(value "$silent" MonitorProcess)"
 stop_program
 
 put_back
