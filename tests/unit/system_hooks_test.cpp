@@ -100,7 +100,7 @@ TEST(HookFileOf, EachKindOfEntryNamesTheFileTheSystemLoads) {
 }
 
 // A machine with one entry or more at every kind of place.
-void Seed(sim::SimMachine& m) {
+void Populate(sim::SimMachine& m) {
     m.registry.SetString(std::string(kIfeo) + "\\notepad.exe", "Debugger", "\"C:\\dbg\\dbg.exe\" -p");
     m.registry.SetDword(std::string(kIfeo) + "\\calc.exe", "GlobalFlag", 2);  // no Debugger: no row
     m.registry.SetString(std::string(kSilent) + "\\notepad.exe", "MonitorProcess", "C:\\mon\\mon.exe /q");
@@ -119,7 +119,7 @@ const std::string kIfeoName =
 
 TEST(SystemHooks, EveryEntryIsARowWithItsKindFileKeyAndValue) {
     sim::SimDesktop m;
-    Seed(m);
+    Populate(m);
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
     const TListView& list = form.ListOf(kTab);
@@ -208,10 +208,10 @@ TEST(SystemHooks, OnSixtyFourBitWindowsTheRedirectedPlacesAreReadInBothViews) {
 
 class SystemHooksDeletion : public ::testing::Test {
 protected:
-    // Each run starts from the seeded machine again, with no dialog shown.
+    // Each run starts from the populated machine again, with no dialog shown.
     void SetUp() override {
         m.user.shown.clear();
-        Seed(m);
+        Populate(m);
         form = std::make_unique<TMainForm>(m.platform, m.toolkit);
         form->FormCreate();
         form->SelectTab(kTab);

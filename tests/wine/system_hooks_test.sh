@@ -62,7 +62,7 @@ import_reg <<EOF2
 [$monitor]
 "Driver"="qmmon.dll"
 EOF2
-same "seeded BootExecute" '7:autocheck autochk *\0qmboot /x\0\0' "$(value "$session" BootExecute)"
+same "BootExecute as written" '7:autocheck autochk *\0qmboot /x\0\0' "$(value "$session" BootExecute)"
 
 start_program
 run_probe wait-main 30000 >/dev/null

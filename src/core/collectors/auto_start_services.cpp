@@ -3,7 +3,6 @@
 // running services of their own process, while a stopped automatic service
 // or a boot driver starts all the same at the next start of the machine.
 #include <cstdio>
-#include <iterator>
 
 #include "core/collectors/collector.h"
 #include "core/collectors/services.h"
@@ -22,45 +21,31 @@ std::string Hex(std::uint32_t value) {
     return text;
 }
 
+struct Named {
+    std::uint32_t value;
+    const char* text;
+};
+constexpr Named kTypes[] = {{kServiceWin32OwnProcess, "own process"},
+                            {kServiceWin32ShareProcess, "shared process"},
+                            {kServiceKernelDriver, "kernel driver"},
+                            {kServiceFileSystemDriver, "file-system driver"}};
+constexpr Named kStarts[] = {
+    {kServiceBootStart, "boot"}, {kServiceSystemStart, "system"}, {kServiceAutoStart, "automatic"}};
+constexpr Named kStates[] = {{1, "stopped"},          {2, "start pending"}, {3, "stop pending"}, {4, "running"},
+                             {5, "continue pending"}, {6, "pause pending"}, {7, "paused"}};
+
+// The value's name in `names`, or `other` and the value in hex.
+template <size_t N>
+std::string NameOf(const Named (&names)[N], std::uint32_t value, const char* other) {
+    for (const Named& n : names)
+        if (n.value == value) return n.text;
+    return std::string(other) + " " + Hex(value);
+}
+
 std::string TypeText(std::uint32_t type) {
-    std::string text;
-    switch (type & ~kInteractiveProcess) {
-        case kServiceWin32OwnProcess:
-            text = "own process";
-            break;
-        case kServiceWin32ShareProcess:
-            text = "shared process";
-            break;
-        case kServiceKernelDriver:
-            text = "kernel driver";
-            break;
-        case kServiceFileSystemDriver:
-            text = "file-system driver";
-            break;
-        default:
-            return "type " + Hex(type);
-    }
+    const std::string text = NameOf(kTypes, type & ~kInteractiveProcess, "type");
+    if (text.rfind("type ", 0) == 0) return "type " + Hex(type);
     return type & kInteractiveProcess ? text + ", interactive" : text;
-}
-
-std::string StartText(std::uint32_t start) {
-    switch (start) {
-        case kServiceBootStart:
-            return "boot";
-        case kServiceSystemStart:
-            return "system";
-        case kServiceAutoStart:
-            return "automatic";
-        default:
-            return "start " + Hex(start);
-    }
-}
-
-std::string StateText(std::uint32_t state) {
-    static constexpr const char* kStates[] = {"stopped",          "start pending", "stop pending", "running",
-                                              "continue pending", "pause pending", "paused"};
-    if (state >= 1 && state <= std::size(kStates)) return kStates[state - 1];
-    return "state " + Hex(state);
 }
 
 bool StartsByItself(std::uint32_t start) {
@@ -93,8 +78,8 @@ void ScanAutoStartServices(ScanContext& context, RowReader& rows) {
         row.Where = ServiceLocation{entry.serviceName};
         row.SubItems.Add(entry.displayName.value_or(""));
         row.SubItems.Add(TypeText(type));
-        row.SubItems.Add(read ? StartText(config.startType) : "(configuration cannot be read)");
-        row.SubItems.Add(StateText(entry.currentState));
+        row.SubItems.Add(read ? NameOf(kStarts, config.startType, "start") : "(configuration cannot be read)");
+        row.SubItems.Add(NameOf(kStates, entry.currentState, "state"));
         row.SubItems.Add(read ? ServiceImageFile(config.binaryPath, windows, entry.serviceName, driver) : "");
         row.SubItems.Add(read ? config.binaryPath : "-");
         rows.Finish(context, IconSource{row.SubItems[4]});
