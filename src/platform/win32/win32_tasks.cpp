@@ -80,7 +80,7 @@ std::string HresultText(HRESULT hr) {
 
 std::string Text(const wchar_t* text, UINT length) { return AnsiFromWide(std::wstring(text, length).c_str()); }
 
-using CreateXmlReaderFn = HRESULT(WINAPI)(REFIID, void**, IMalloc*);
+using CreateXmlReaderFn = decltype(::CreateXmlReader);
 
 }  // namespace
 
