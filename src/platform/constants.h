@@ -46,6 +46,7 @@ inline constexpr long kErrorInvalidName = 123;
 inline constexpr long kErrorMoreData = 234;
 inline constexpr long kErrorFileTooLarge = 223;
 inline constexpr long kErrorNoMoreItems = 259;
+inline constexpr long kErrorNoUnicodeTranslation = 1113;  // a text no UTF-16 spells
 
 // SHGetFileInfoA flags.
 inline constexpr std::uint32_t kShgfiIcon = 0x100;

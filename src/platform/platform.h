@@ -3,6 +3,12 @@
 // platform/sim with an in-memory machine. Signatures follow the Win32 calls
 // they stand for closely, so that the logic above keeps their flags, orders
 // and failure rules. The platform knows nothing of the program's forms.
+//
+// Every text here is UTF-8 (WTF-8 where the machine's UTF-16 holds an
+// unpaired surrogate: platform/text_utf.h), and every call it stands for is
+// the wide (W) one: a name outside any ANSI code page is read, shown and
+// named back exactly. A text that is no valid UTF-8 names nothing: the call
+// fails with kErrorNoUnicodeTranslation.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -29,22 +35,24 @@ struct RegValue {
 class IRegistry {
 public:
     virtual ~IRegistry() = default;
-    // RegOpenKeyExA. `parent` is a root key or a key opened before.
+    // RegOpenKeyExW. `parent` is a root key or a key opened before.
     virtual long OpenKey(KeyHandle parent, const std::string& subKey, std::uint32_t access, KeyHandle& out) = 0;
     virtual long CloseKey(KeyHandle key) = 0;
-    // RegQueryInfoKeyA: the number of sub-keys and values.
+    // RegQueryInfoKeyW: the number of sub-keys and values.
     virtual long QueryInfoKey(KeyHandle key, std::uint32_t& subKeys, std::uint32_t& values) = 0;
-    // RegEnumValueA / RegEnumKeyExA by index, the name as long as the call
+    // RegEnumValueW / RegEnumKeyExW by index, the name as long as the call
     // counts it; kErrorNoMoreItems past the end.
     virtual long EnumValue(KeyHandle key, std::uint32_t index, std::string& name) = 0;
     virtual long EnumKey(KeyHandle key, std::uint32_t index, std::string& name) = 0;
-    // RegQueryValueExA without a buffer: the type and size of the data.
+    // RegQueryValueExW without a buffer: the type and size of the data as
+    // QueryValue hands it over (text in UTF-8, so its size in UTF-8 bytes).
     // kErrorFileNotFound when the value is absent.
     virtual long QueryValueInfo(KeyHandle key, const std::string& name, std::uint32_t& type, std::uint32_t& size) = 0;
-    // RegQueryValueExA with a buffer of `size` bytes: the type and the data.
+    // RegQueryValueExW with a buffer of `size` bytes: the type and the data,
+    // text (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) in UTF-8 with its NULs.
     virtual long QueryValue(KeyHandle key, const std::string& name, std::uint32_t size, RegValue& out) = 0;
     virtual long DeleteValue(KeyHandle key, const std::string& name) = 0;
-    // RegDeleteKeyA: a key without sub-keys.
+    // RegDeleteKeyW: a key without sub-keys.
     virtual long DeleteKey(KeyHandle key, const std::string& subKey) = 0;
     // CreateKey is used by tests and fixtures only; SetValue also writes
     // back a list value an entry was removed from.
@@ -55,7 +63,7 @@ public:
 
 // ---- Service control manager ----------------------------------------------
 
-struct ServiceEntry {  // one ENUM_SERVICE_STATUSA
+struct ServiceEntry {  // one ENUM_SERVICE_STATUSW
     std::string serviceName;
     std::optional<std::string> displayName;  // Wine lists a service created without one as NULL
     std::uint32_t serviceType = 0;
@@ -73,7 +81,7 @@ class IServices {
 public:
     virtual ~IServices() = default;
     virtual ScManagerHandle OpenSCManager(std::uint32_t access) = 0;  // none on failure
-    // EnumServicesStatusA with a buffer of `bufferSize` bytes. Appends the
+    // EnumServicesStatusW with a buffer of `bufferSize` bytes. Appends the
     // entries the call returned to `out`; returns false with `lastError`
     // kErrorMoreData when more entries remain, to be fetched with the updated
     // `resume` handle, and `bytesNeeded` the size the call asked for.
@@ -81,12 +89,12 @@ public:
                                     std::uint32_t bufferSize, std::uint32_t& resume, std::vector<ServiceEntry>& out,
                                     std::uint32_t& bytesNeeded, long& lastError) = 0;
     virtual ServiceHandle OpenService(ScManagerHandle scm, const std::string& name, std::uint32_t access) = 0;
-    // QueryServiceConfigA: the configured command line (lpBinaryPathName).
+    // QueryServiceConfigW: the configured command line (lpBinaryPathName).
     virtual bool QueryServiceBinaryPath(ServiceHandle service, std::string& path) = 0;
     // QueryServiceConfigW: type, start type and command line.
     virtual bool ReadServiceConfig(ServiceHandle service, ServiceConfig& config) = 0;
     virtual bool DeleteService(ServiceHandle service) = 0;
-    // ChangeServiceConfigA with every argument "no change" but the start type.
+    // ChangeServiceConfigW with every argument "no change" but the start type.
     virtual bool ChangeServiceStartType(ServiceHandle service, std::uint32_t startType) = 0;
     virtual bool CloseServiceHandle(ScManagerHandle manager) = 0;
     virtual bool CloseServiceHandle(ServiceHandle service) = 0;
@@ -94,7 +102,7 @@ public:
 
 // ---- Shell and COM shell links ---------------------------------------------
 
-struct ShellFileInfo {  // SHFILEINFOA
+struct ShellFileInfo {  // SHFILEINFOW
     IconHandle hIcon;
     int iIcon = 0;
     std::uint32_t attributes = 0;
@@ -102,7 +110,7 @@ struct ShellFileInfo {  // SHFILEINFOA
     std::string typeName;
 };
 
-// The shell link object (IShellLinkA with its IPersistFile).
+// The shell link object (IShellLinkW with its IPersistFile).
 class IShellLinkObject {
 public:
     virtual ~IShellLinkObject() = default;
@@ -114,7 +122,7 @@ public:
 // shell parents whatever it shows for the call (an error box, a sheet) to it.
 enum class ShellOwner { None, MainWindow, ItemProperties };
 
-struct ShellExecuteInfo {  // SHELLEXECUTEINFOA
+struct ShellExecuteInfo {  // SHELLEXECUTEINFOW
     ShellOwner owner = ShellOwner::None;
     std::uint32_t mask = 0;
     std::string verb;
@@ -127,17 +135,17 @@ struct ShellExecuteInfo {  // SHELLEXECUTEINFOA
 class IShell {
 public:
     virtual ~IShell() = default;
-    // SHGetFileInfoA; returns what the API returns (an image list handle for
+    // SHGetFileInfoW; returns what the API returns (an image list handle for
     // SHGFI_SYSICONINDEX, the executable type for SHGFI_EXETYPE, else nonzero
     // on success).
     virtual std::uintptr_t GetFileInfo(const std::string& path, std::uint32_t fileAttributes, ShellFileInfo& info,
                                        std::uint32_t flags) = 0;
     virtual bool DestroyIcon(IconHandle icon) = 0;
-    // SHGetSpecialFolderPathA.
+    // SHGetSpecialFolderPathW.
     virtual bool GetSpecialFolderPath(int csidl, bool create, std::string& path) = 0;
     // CoCreateInstance of the shell link object; throws the COM error when it fails.
     virtual std::unique_ptr<IShellLinkObject> CreateShellLink() = 0;
-    // ShellExecuteA: above 32 when the shell took the request.
+    // ShellExecuteW: above 32 when the shell took the request.
     virtual std::uintptr_t ShellExecute(ShellOwner owner, const std::string& operation, const std::string& file,
                                         const std::string& parameters, const std::string& directory, int show) = 0;
     virtual bool ShellExecuteEx(const ShellExecuteInfo& info) = 0;
@@ -173,22 +181,19 @@ struct FileEntryInfo {  // BY_HANDLE_FILE_INFORMATION, the parts the program use
 // GetFinalPathNameByHandleW (VOLUME_NAME_DOS) without its "\\?\" prefix:
 // where the file really is, every link on the way followed.
 struct FinalPath {
-    std::string exact;  // UTF-8, so that no two paths read the same
-    std::string shown;  // the same path in the ANSI code page, '?' for what it lacks
+    std::string exact;
 };
 
 class IFiles {
 public:
     virtual ~IFiles() = default;
-    // FindFirstFileA/FindNextFileA over `pattern`, keeping entries whose
+    // FindFirstFileW/FindNextFileW over `pattern`, keeping entries whose
     // attributes fit `attributeMask` as the classic search did (directories
-    // only when the mask has the directory bit). Names come in the ANSI code
-    // page; a character it lacks reads '?', never a best-fit look-alike
-    // letter that could name another file.
+    // only when the mask has the directory bit). Names come whole, as stored.
     virtual void FindFiles(const std::string& pattern, std::uint32_t attributeMask, std::vector<FoundFile>& out) = 0;
-    // DeleteFileA: kErrorSuccess, or the error it failed with (GetLastError).
+    // DeleteFileW: kErrorSuccess, or the error it failed with (GetLastError).
     virtual long DeleteFile(const std::string& path) = 0;
-    // GetFileAttributesA: kInvalidFileAttributes when the path does not exist.
+    // GetFileAttributesW: kInvalidFileAttributes when the path does not exist.
     virtual std::uint32_t GetFileAttributes(const std::string& path) = 0;
 
     // CreateFileW of the entry itself (FILE_FLAG_OPEN_REPARSE_POINT and
@@ -246,12 +251,10 @@ class IVersionResources {
 public:
     virtual ~IVersionResources() = default;
     virtual std::uint32_t GetFileVersionInfoSize(const std::string& path) = 0;
-    virtual bool GetFileVersionInfo(const std::string& path, std::uint32_t size, std::vector<std::uint8_t>& block) = 0;
-    // A text of a version resource, stored as UTF-16, in the ANSI code page
-    // (the conversion VerQueryValueA makes). The resource itself is read by
+    // GetFileVersionInfoSizeW / GetFileVersionInfoW. The block is read by
     // the program's own bounded reader (inspect/version_resource.h), never
     // by the system's query, which trusts the lengths inside the block.
-    virtual std::string ToAnsi(const std::u16string& text) = 0;
+    virtual bool GetFileVersionInfo(const std::string& path, std::uint32_t size, std::vector<std::uint8_t>& block) = 0;
 };
 
 // ---- Processes and other programs' windows -----------------------------------
@@ -277,8 +280,9 @@ public:
     virtual bool ShowWindow(WindowHandle window, int show) = 0;
     virtual bool SetForegroundWindow(WindowHandle window) = 0;
     virtual WindowHandle SetFocus(WindowHandle window) = 0;
-    // SendMessageTimeoutA (SMTO_ABORTIFHUNG): false when the window did not
-    // answer within `milliseconds`, is hung, or is gone.
+    // SendMessageTimeoutW (SMTO_ABORTIFHUNG): false when the window did not
+    // answer within `milliseconds`, is hung, or is gone. A WM_CHAR carries
+    // one UTF-16 unit.
     virtual bool SendWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                                    std::intptr_t lParam, std::uint32_t milliseconds) = 0;
     // The full path of the program whose process made `window`
@@ -294,13 +298,13 @@ public:
 class ISystemInfo {
 public:
     virtual ~ISystemInfo() = default;
-    // GetComputerNameA with a buffer of `size` bytes.
+    // GetComputerNameW with a buffer of `size` characters.
     virtual bool GetComputerName(std::uint32_t size, std::string& name) = 0;
-    // GetUserNameA with a buffer of `size` characters; `sizeOut` counts the NUL.
+    // GetUserNameW with a buffer of `size` characters; `sizeOut` counts the NUL.
     virtual bool GetUserName(std::uint32_t size, std::string& buffer, std::uint32_t& sizeOut) = 0;
     virtual int LocalYear() = 0;
     virtual std::string ModuleFileName() = 0;  // the running program's own path
-    // The shared Windows directory (GetSystemWindowsDirectoryA: never the
+    // The shared Windows directory (GetSystemWindowsDirectoryW: never the
     // per-user directory a terminal session may give GetWindowsDirectory).
     virtual bool GetWindowsDirectory(std::string& path) = 0;
     // Whether Windows is 64-bit: a 64-bit build, or a 32-bit one that
@@ -310,6 +314,10 @@ public:
     // A 32-bit program on 64-bit Windows: the file system shows it SysWOW64
     // under the name System32, and the real System32 as Sysnative.
     virtual bool IsWow64Program() = 0;
+    // `text` with its letters in lower case as the system's own rules have
+    // them (CharLowerBuffW): A to Z as always, and every other alphabet's
+    // capitals too (Cyrillic, Greek, accented Latin ...).
+    virtual std::string LowerCase(const std::string& text) = 0;
 };
 
 struct Luid {

@@ -21,14 +21,13 @@ using contract::Machine;
 std::vector<std::uint8_t> Bytes(std::span<const std::uint8_t> value) { return {value.begin(), value.end()}; }
 
 TEST(VersionQueryContract, BlockNamesMatchWithoutRegardToCase) {
-    IVersionResources& versions = Machine().versions;
     const std::vector<std::uint8_t> block =
         contract::AsReadBlock(sim::BuildVersionResource(contract::MixedCaseFixture()));
     for (const contract::TextQuery& c : contract::kMixedCaseQueries) {
         const std::optional<VersionValue> value = QueryVersionValue(block, c.subBlock);
         EXPECT_EQ(c.text != nullptr, value.has_value()) << c.subBlock;
         if (value && c.text) {
-            EXPECT_EQ(c.text, VersionValueText(versions, *value)) << c.subBlock;
+            EXPECT_EQ(c.text, VersionValueText(*value)) << c.subBlock;
         }
     }
 }
@@ -62,15 +61,6 @@ TEST(VersionQueryContract, AResourceWithoutTablesAnswersOnlyItsRoot) {
     EXPECT_TRUE(QueryVersionValue(block, "\\"));
     EXPECT_FALSE(QueryVersionValue(block, "\\VarFileInfo\\Translation"));
     EXPECT_FALSE(QueryVersionValue(block, "\\StringFileInfo\\040904B0\\CompanyName"));
-}
-
-// Texts of a resource reach the program in the ANSI code page: characters
-// of Latin-1 as their byte, others as the default character.
-TEST(VersionQueryContract, TextsAreConvertedToTheAnsiCodePage) {
-    IVersionResources& versions = Machine().versions;
-    EXPECT_EQ("Caf\xE9 (c)", versions.ToAnsi(u"Caf\u00E9 (c)"));
-    EXPECT_EQ("x?y", versions.ToAnsi(u"x\u4E2Dy"));  // CJK: in no Latin code page
-    EXPECT_EQ("", versions.ToAnsi(u""));
 }
 
 TEST(FileVersionContract, SystemLibraryHasAVersionResourceButIsNoProgramToTheShell) {

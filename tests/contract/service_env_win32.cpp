@@ -3,6 +3,8 @@
 
 #include <vector>
 
+#include "platform/win32/win32_text.h"
+
 namespace qm::contract {
 
 namespace {
@@ -22,12 +24,18 @@ private:
     SC_HANDLE h_;
 };
 
-ScHandle Manager() { return ScHandle(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)); }
+ScHandle Manager() { return ScHandle(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)); }
+
+std::wstring Wide(const std::string& text) {
+    std::wstring wide;
+    win32::ToWide(text, wide);
+    return wide;
+}
 
 std::string ProgramPath() {
-    char self[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string path(self);
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::string path = win32::FromWide(self);
     return path.substr(0, path.find_last_of('\\') + 1) + "qm_scratch_service.exe";
 }
 
@@ -49,21 +57,22 @@ std::string CreateScratchService(const std::string& name, const std::string& dis
     std::string commandLine = ProgramPath();
     commandLine.insert(0, 1, '"');
     commandLine += "\" " + arguments;
-    ScHandle service(CreateServiceA(manager.Get(), name.c_str(), displayName.c_str(), SERVICE_ALL_ACCESS,
-                                    SERVICE_WIN32_OWN_PROCESS, startType, SERVICE_ERROR_IGNORE, commandLine.c_str(),
-                                    nullptr, nullptr, nullptr, nullptr, nullptr));
+    // Wide: a display name may be in any script.
+    ScHandle service(CreateServiceW(manager.Get(), Wide(name).c_str(), Wide(displayName).c_str(), SERVICE_ALL_ACCESS,
+                                    SERVICE_WIN32_OWN_PROCESS, startType, SERVICE_ERROR_IGNORE,
+                                    Wide(commandLine).c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
     return service ? commandLine : std::string();
 }
 
 bool StartScratchService(const std::string& name) {
     ScHandle manager = Manager();
-    ScHandle service(OpenServiceA(manager.Get(), name.c_str(), SERVICE_START | SERVICE_QUERY_STATUS));
+    ScHandle service(OpenServiceW(manager.Get(), Wide(name).c_str(), SERVICE_START | SERVICE_QUERY_STATUS));
     return service && StartServiceA(service.Get(), 0, nullptr) && WaitForState(service.Get(), SERVICE_RUNNING);
 }
 
 bool StopScratchService(const std::string& name) {
     ScHandle manager = Manager();
-    ScHandle service(OpenServiceA(manager.Get(), name.c_str(), SERVICE_STOP | SERVICE_QUERY_STATUS));
+    ScHandle service(OpenServiceW(manager.Get(), Wide(name).c_str(), SERVICE_STOP | SERVICE_QUERY_STATUS));
     SERVICE_STATUS status{};
     return service && ControlService(service.Get(), SERVICE_CONTROL_STOP, &status) &&
            WaitForState(service.Get(), SERVICE_STOPPED);
@@ -72,7 +81,7 @@ bool StopScratchService(const std::string& name) {
 void RemoveScratchService(const std::string& name) {
     {
         ScHandle manager = Manager();
-        ScHandle service(OpenServiceA(manager.Get(), name.c_str(), SERVICE_ALL_ACCESS));
+        ScHandle service(OpenServiceW(manager.Get(), Wide(name).c_str(), SERVICE_ALL_ACCESS));
         if (!service) return;
         SERVICE_STATUS status{};
         if (ControlService(service.Get(), SERVICE_CONTROL_STOP, &status)) WaitForState(service.Get(), SERVICE_STOPPED);
@@ -83,13 +92,13 @@ void RemoveScratchService(const std::string& name) {
 
 bool ScratchServiceExists(const std::string& name) {
     ScHandle manager = Manager();
-    ScHandle service(OpenServiceA(manager.Get(), name.c_str(), SERVICE_QUERY_STATUS));
+    ScHandle service(OpenServiceW(manager.Get(), Wide(name).c_str(), SERVICE_QUERY_STATUS));
     return static_cast<bool>(service);
 }
 
 std::uint32_t ScratchServiceStartType(const std::string& name) {
     ScHandle manager = Manager();
-    ScHandle service(OpenServiceA(manager.Get(), name.c_str(), SERVICE_QUERY_CONFIG));
+    ScHandle service(OpenServiceW(manager.Get(), Wide(name).c_str(), SERVICE_QUERY_CONFIG));
     DWORD needed = 0;
     QueryServiceConfigA(service.Get(), nullptr, 0, &needed);
     if (!service || needed == 0) return 0;

@@ -44,16 +44,21 @@ protected:
     }
 };
 
+// The display name is in several scripts (Cyrillic, CJK, an emoji, a
+// right-to-left mark): it is listed whole.
+constexpr const char* kUnicodeDisplayName =
+    "Quellmark scratch one \u0421\u043B\u0443\u0436\u0431\u0430 \u4E2D\u6587 \U0001F600 \u200F\u05D0";
+
 TEST_F(ServicesContract, AnOwnProcessServiceIsListedWhileItRunsWithItsCommandLine) {
     const std::string commandLine =
-        contract::CreateScratchService(kFirst, "Quellmark scratch one", kServiceAutoStart, "-run now");
+        contract::CreateScratchService(kFirst, kUnicodeDisplayName, kServiceAutoStart, "-run now");
     ASSERT_FALSE(commandLine.empty());
     EXPECT_EQ(nullptr, Named(Active(), kFirst));  // stopped, however it starts
     ASSERT_TRUE(contract::StartScratchService(kFirst));
     const std::vector<ServiceEntry> running = Active();
     const ServiceEntry* entry = Named(running, kFirst);
     ASSERT_NE(nullptr, entry);
-    EXPECT_EQ("Quellmark scratch one", entry->displayName.value_or("(none)"));
+    EXPECT_EQ(kUnicodeDisplayName, entry->displayName.value_or("(none)"));
     EXPECT_EQ(kServiceWin32OwnProcess, entry->serviceType & kServiceWin32OwnProcess);
     EXPECT_EQ(kServiceRunning, entry->currentState);
 
@@ -68,10 +73,10 @@ TEST_F(ServicesContract, AnOwnProcessServiceIsListedWhileItRunsWithItsCommandLin
     for (const TEntryRow& r : result.rows)
         if (r.Caption == kFirst) row = &r;
     ASSERT_NE(nullptr, row);
-    EXPECT_EQ("Quellmark scratch one", row->SubItems[0]);
+    EXPECT_EQ(kUnicodeDisplayName, row->SubItems[0]);
     EXPECT_EQ(commandLine, row->SubItems[1]);
     EXPECT_EQ('"', commandLine.front());
-    EXPECT_EQ(GetSysIconIndex(Machine(), ExtractTargetPath(commandLine, ".exe")), row->ImageIndex);
+    EXPECT_EQ(GetSysIconIndex(Machine(), ExtractTargetPath(Machine().system, commandLine, ".exe")), row->ImageIndex);
 
     ASSERT_TRUE(contract::StopScratchService(kFirst));
     EXPECT_EQ(nullptr, Named(Active(), kFirst));

@@ -40,7 +40,8 @@ inline sim::VersionFixture MixedCaseFixture() {
                         {"LegalCopyright", "(c) Acme"},
                         {"Comments", std::string("shown\0hidden", 12)},
                         {"Empty", ""},
-                        {"Accented", "Caf\xE9"}}},
+                        {"Accented", "Caf\u00E9"},
+                        {"Unicode", "\u0416\u0443\u043A \u4E2D\u6587 \U0001F600 \u200F\u05D0"}}},
                       {"040704B0", {{"CompanyName", "Acme GmbH"}}}};
     return f;
 }
@@ -57,8 +58,10 @@ inline constexpr TextQuery kMixedCaseQueries[] = {
     {"StringFileInfo\\\\040704b0\\CompanyName\\", "Acme GmbH"},  // runs of backslashes count as one
     {"\\StringFileInfo\\040904E4\\Comments", "shown"},           // cut at its NUL
     {"\\StringFileInfo\\040904E4\\Empty", ""},
-    {"\\StringFileInfo\\040904E4\\Accented", "Caf\xE9"},  // U+00E9, the same byte in every Latin code page
-    {"\\StringFileInfo\\040904E4\\Company", nullptr},     // a prefix is no match
+    {"\\StringFileInfo\\040904E4\\Accented", "Caf\u00E9"},
+    // Cyrillic, CJK, an emoji beyond the Basic Multilingual Plane, a right-to-left mark: every one whole.
+    {"\\StringFileInfo\\040904E4\\Unicode", "\u0416\u0443\u043A \u4E2D\u6587 \U0001F600 \u200F\u05D0"},
+    {"\\StringFileInfo\\040904E4\\Company", nullptr},  // a prefix is no match
     {"\\StringFileInfo\\040904E4\\CompanyNameX", nullptr},
     {"\\StringFileInfo\\040904B0\\CompanyName", nullptr},  // no such table
     {"\\NoSuchBlock", nullptr},

@@ -1,6 +1,6 @@
 // Only where the system's own version functions exist: the program's
-// version-block reader answers as VerQueryValueA does on well-formed blocks.
-// The program never asks VerQueryValueA itself, which trusts the lengths
+// version-block reader answers as VerQueryValueW does on well-formed blocks.
+// The program never asks VerQueryValue itself, which trusts the lengths
 // written in the block.
 #include <gtest/gtest.h>
 
@@ -12,24 +12,29 @@
 #include "contract/version_blocks.h"
 #include "core/inspect/file_version.h"
 #include "core/inspect/version_resource.h"
+#include "platform/win32/win32_text.h"
 
 namespace qm {
 namespace {
 
-// What VerQueryValueA gives for a sub-block: the text up to its NUL (the
-// system's reported length counts characters), or nothing.
+// What VerQueryValueW gives for a sub-block: the text up to its NUL (the
+// system's reported length counts characters), in UTF-8, or nothing.
 std::optional<std::string> SystemText(std::vector<std::uint8_t>& block, const std::string& subBlock) {
     void* data = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(block.data(), subBlock.c_str(), &data, &length) || !data) return std::nullopt;
-    const char* text = static_cast<const char*>(data);
-    return std::string(text, strnlen(text, length));
+    std::wstring wide;
+    if (!win32::ToWide(subBlock, wide) || !VerQueryValueW(block.data(), wide.c_str(), &data, &length) || !data)
+        return std::nullopt;
+    const auto* text = static_cast<const wchar_t*>(data);
+    return win32::FromWide(text, wcsnlen(text, length));
 }
 
 std::optional<std::vector<std::uint8_t>> SystemBinary(std::vector<std::uint8_t>& block, const std::string& subBlock) {
     void* data = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(block.data(), subBlock.c_str(), &data, &length) || !data) return std::nullopt;
+    std::wstring wide;
+    if (!win32::ToWide(subBlock, wide) || !VerQueryValueW(block.data(), wide.c_str(), &data, &length) || !data)
+        return std::nullopt;
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     return std::vector<std::uint8_t>(bytes, bytes + length);
 }
@@ -37,7 +42,7 @@ std::optional<std::vector<std::uint8_t>> SystemBinary(std::vector<std::uint8_t>&
 std::optional<std::string> OwnText(std::vector<std::uint8_t>& block, const std::string& subBlock) {
     const std::optional<VersionValue> value = QueryVersionValue(block, subBlock);
     if (!value) return std::nullopt;
-    return VersionValueText(contract::Machine().versions, *value);
+    return VersionValueText(*value);
 }
 
 std::optional<std::vector<std::uint8_t>> OwnBinary(std::vector<std::uint8_t>& block, const std::string& subBlock) {

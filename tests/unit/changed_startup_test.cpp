@@ -112,13 +112,19 @@ TEST(ChangedStartup, TheListedFileIsDeletedThroughItsOwnHandle) {
 }
 
 // A row's name is a name in its folder, never a path: neither one the file
-// system holds (a fullwidth backslash, listed as "?") nor one edited in place.
+// system holds (fullwidth backslashes between ".." parts, which a best-fit
+// mapping would make real ones) nor one edited in place.
 TEST(ChangedStartup, ANameThatIsAPathIsRefused) {
+    // U+FF3C FULLWIDTH REVERSE SOLIDUS, in UTF-8.
+    const std::string fw = "\xEF\xBC\xBC";
+    const std::string held =
+        "qm" + fw + ".." + fw + ".." + fw + ".." + fw + "Program Files" + fw + "Victim" + fw + "victim.exe";
     struct Case {
-        const char* caption;  // the row's name when "&Delete Items..." is chosen
+        std::string caption;  // the row's name when "&Delete Items..." is chosen
         bool edited;
     } cases[] = {
-        {"qm?..?..?..?Program Files?Victim?victim.exe", false},
+        {held, false},
+        {"qm?..?..?..?Program Files?Victim?victim.exe", true},
         {"..\\..\\..\\Program Files\\Victim\\victim.exe", true},
         {"C:\\Program Files\\Victim\\victim.exe", true},
         {"../victim.exe", true},
@@ -128,15 +134,12 @@ TEST(ChangedStartup, ANameThatIsAPathIsRefused) {
     for (const Case& c : cases) {
         sim::SimDesktop m;
         PutVictims(m);
-        // U+FF3C FULLWIDTH REVERSE SOLIDUS, in UTF-8, which a best-fit mapping makes a backslash.
-        const std::string fw = "\xEF\xBC\xBC";
-        m.files.AddFile(UserFolder(m) + "\\qm" + fw + ".." + fw + ".." + fw + ".." + fw + "Program Files" + fw +
-                        "Victim" + fw + "victim.exe");
+        m.files.AddFile(UserFolder(m) + "\\" + held);
         TMainForm form(m.platform, m.toolkit);
         form.FormCreate();
         form.SelectTab(kUserTab);
         const int row = form.User.Row(0).Caption == "victim.exe" ? 1 : 0;
-        ASSERT_EQ("qm?..?..?..?Program Files?Victim?victim.exe", form.User.Row(row).Caption);
+        ASSERT_EQ(held, form.User.Row(row).Caption);  // listed as it is held
         if (c.edited) form.User.EditCaption(row, c.caption);
         form.User.SetSelection(row, row);
         m.user.answers = {DialogResult::Yes};
@@ -145,8 +148,7 @@ TEST(ChangedStartup, ANameThatIsAPathIsRefused) {
         EXPECT_EQ(3u, m.files.FilesIn(UserFolder(m)).size() + m.files.FilesIn("C:\\Program Files\\Victim").size())
             << c.caption;
         ASSERT_EQ(2u, m.user.shown.size()) << c.caption;
-        EXPECT_EQ("\"" + std::string(c.caption) + "\" was not deleted: its name is not a plain file name.",
-                  m.user.shown[1].text);
+        EXPECT_EQ("\"" + c.caption + "\" was not deleted: its name is not a plain file name.", m.user.shown[1].text);
         EXPECT_EQ(2, form.User.Count()) << c.caption;
     }
 }

@@ -363,28 +363,6 @@ TEST(Deletion, AStartupFileThatStaysKeepsItsRow) {
     }
 }
 
-// A name with a letter the ANSI code page lacks is listed with "?" in its
-// place; that name cannot be opened ("invalid name"), and the file stays.
-TEST(Deletion, AStartupFileWhoseNameTheAnsiCallsCannotSpellStaysListed) {
-    sim::SimDesktop m;
-    sim::SimFile link;
-    link.shortcutTarget = "C:\\hostile.exe";
-    m.files.AddFile(Startup(m, kCsidlCommonStartup, "qm-\xE4\xB8\xAD.lnk"), link);  // a CJK letter, in UTF-8
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
-    Choose(form, 2, 0, 0);
-    ASSERT_EQ(std::vector<std::string>{"qm-?.lnk"}, Names(form.comon));
-    const MachineState before = Snapshot(m);
-    m.user.answers = {DialogResult::Yes};
-    form.ListCommandClick(2, ListCommand::Delete);
-    ASSERT_EQ(2u, m.user.shown.size());
-    EXPECT_EQ("Are you sure want to delete autorun \"qm-?.lnk\" ?", m.user.shown[0].text);
-    EXPECT_EQ("\"qm-?.lnk\" was not deleted: it could not be opened (error 123).", m.user.shown[1].text);
-    EXPECT_EQ(before, Snapshot(m));
-    EXPECT_EQ(std::vector<std::string>{"qm-?.lnk"}, Names(form.comon));
-    EXPECT_EQ("Startup (common) - (1)", form.TabCaptions[2]);
-}
-
 TEST(Deletion, AStartupFileAlreadyGoneLosesItsRowAndTheOtherFolderIsUntouched) {
     sim::SimDesktop m;
     PutEntries(m);

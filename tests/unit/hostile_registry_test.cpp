@@ -86,15 +86,13 @@ TEST(HostileRegistry, TextWithoutATerminatorWithEmbeddedNulsAndOfAnySizeReadsUpT
 
 // Names the program must carry byte for byte from the enumeration back to
 // the registry: each row reads its own value's command, and deleting a row
-// removes exactly its value, not a look-alike. (What the ANSI calls make of a
-// character outside the code page is for the Wine test to show.)
+// removes exactly its value, not a look-alike. (Names in other scripts:
+// unicode_test.cpp.)
 TEST(HostileRegistry, OddNamesAreListedReadAndDeletedAsStored) {
     sim::SimDesktop m;
     const std::string longName(300, 'N');
-    const std::string latin1 =
-        "\xdc"
-        "ber Caf\xe9";                                    // 8-bit letters at both ends, where a trim acts
-    const std::string utf8 = "\xd0\x9f\xd1\x80\xd0\xbe";  // bytes of a UTF-8 name, kept as bytes
+    const std::string latin1 = "\u00DCber Caf\u00E9";  // accented letters at both ends, where a trim acts
+    const std::string utf8 = "\u041F\u0440\u043E";     // Cyrillic
     const std::string control = "tab\there\x01";
     const std::vector<std::string> names{longName, latin1, utf8, control, "", "Uber Cafe"};
     for (const std::string& name : names)

@@ -152,10 +152,11 @@ TEST(JumpToRegistryKey, TypesEveryCharacterOfThePathAsItIs) {
         {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT",
          kClimb + "HKEY_LOCAL_MACHINE>~750SOFTWARE>~750Microsoft>~750Windows NT"},
         {"A\\\\B", kClimb + "A>~750>~750B"},
-        // 8-bit characters go as their unsigned code.
-        {"HKEY_CURRENT_USER\\M\xFC"
-         "nchen",
-         kClimb + "HKEY_CURRENT_USER>~750M[258 252 1]nchen"},
+        // Every character goes as its UTF-16 unit; one beyond the Basic
+        // Multilingual Plane as its two surrogates.
+        {"HKEY_CURRENT_USER\\M\u00FCnchen", kClimb + "HKEY_CURRENT_USER>~750M[258 252 1]nchen"},
+        {"HKEY_CURRENT_USER\\\u0416\u4E2D", kClimb + "HKEY_CURRENT_USER>~750[258 1046 1][258 20013 1]"},
+        {"HKEY_CURRENT_USER\\\U0001F600", kClimb + "HKEY_CURRENT_USER>~750[258 55357 1][258 56832 1]"},
     };
     for (const Case& c : cases) {
         sim::SimDesktop m;

@@ -35,10 +35,19 @@ TEST(ExtractTargetPath, CutsAfterTheMarkerAndOneMoreCharacter) {
         {"%SystemRoot%\\x.exe -y", ".exe", "%systemroot%\\x.exe"},
         {"ab", ".exe", "ab"},
         {"\\SystemRoot\\System32\\smss.exe", ".exe", "\\systemroot\\system32\\smss.exe"},
-        // Only A to Z are lowered; an 8-bit letter after the marker is no control character to trim.
-        {"C:\\\xC9T\xC9\\\xC0.EXE\xC9 /x", ".exe", "c:\\\xC9t\xC9\\\xC0.exe\xC9"},
+        // Every alphabet's capitals are lowered as the system lowers them,
+        // and the one character after the marker is a whole character,
+        // however many bytes it takes.
+        {"C:\\\u00C9T\u00C9\\\u00C0.EXE\u00C9 /x", ".exe", "c:\\\u00E9t\u00E9\\\u00E0.exe\u00E9"},
+        {"C:\\\u041F\u0440\u043E\u0433\\\u0416\u0423\u041A.EXE\u0416 /x", ".exe",
+         "c:\\\u043F\u0440\u043E\u0433\\\u0436\u0443\u043A.exe\u0436"},
+        {"C:\\\U0001F600\\A.exe\U0001F600x", ".exe", "c:\\\U0001F600\\a.exe\U0001F600"},
+        {"\u0416\u0423\u041A\u0416\u0423\u041A.dll", ".exe", "\u0436\u0443\u043A\u0436"},  // no marker: four characters
+        {"\u039A\u0391\u039B\u039F.EXE", ".exe", "\u03BA\u03B1\u03BB\u03BF.exe"},
     };
-    for (const TargetCase& c : cases) EXPECT_EQ(c.target, ExtractTargetPath(c.commandLine, c.marker)) << c.commandLine;
+    sim::SimMachine m;
+    for (const TargetCase& c : cases)
+        EXPECT_EQ(c.target, ExtractTargetPath(m.system, c.commandLine, c.marker)) << c.commandLine;
 }
 
 TEST(ReplaceAll, RemovesEveryOccurrenceAndLeavesOtherTextAlone) {
@@ -52,7 +61,7 @@ TEST(ReplaceAll, RemovesEveryOccurrenceAndLeavesOtherTextAlone) {
 TEST(TrimControl, DropsBlanksAndControlCharactersAtBothEndsOnly) {
     EXPECT_EQ("a b", TrimControl(" \t\r\na b\x01 "));
     EXPECT_EQ("", TrimControl("\x1f\x20"));
-    EXPECT_EQ("\xe9t\xe9", TrimControl("\xe9t\xe9"));  // 8-bit letters are no control characters
+    EXPECT_EQ("\u00E9t\u00E9", TrimControl("\u00E9t\u00E9"));  // letters outside ASCII are no control characters
 }
 
 TEST(EntryRow, StartsEmptyAndFailsOnAMissingSubItem) {

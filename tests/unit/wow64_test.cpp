@@ -7,6 +7,7 @@
 #include "core/forms/main_form.h"
 #include "machine_snapshot.h"
 #include "platform/sim/version_block.h"
+#include "platform/text_utf.h"
 #include "ui/sim/sim_desktop.h"
 
 namespace qm {
@@ -183,12 +184,12 @@ TEST(Wow64, DeletingARowRemovesItsOwnViewsValueOnly) {
 
 // The characters Jump To typed into the Registry Editor's key tree.
 std::string Typed(const sim::SimProcesses& p) {
-    std::string out;
+    std::u16string out;
     for (const sim::WindowCall& c : p.calls) {
-        if (c.kind == sim::WindowCall::Send && c.message == 0x102) out += static_cast<char>(c.wParam);
-        if (c.kind == sim::WindowCall::Sleep && c.value == 750) out += '\\';
+        if (c.kind == sim::WindowCall::Send && c.message == 0x102) out += static_cast<char16_t>(c.wParam);
+        if (c.kind == sim::WindowCall::Sleep && c.value == 750) out += u'\\';
     }
-    return out;
+    return Utf8FromUtf16(out);
 }
 
 TEST(Wow64, JumpToAndPropertiesNameTheKeyOfTheRowsView) {

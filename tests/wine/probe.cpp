@@ -17,7 +17,15 @@
 //   qm_probe cancel-menu           close the popup menu that is open
 //   qm_probe edit-caption TAB ROW TEXT  rename a row in place, as typing would
 //   qm_probe close                 close the main window
-//   qm_probe modules | plant-versions DIR   see probe_versions.cpp
+//   qm_probe modules | plant-versions DIR | plant-version ...   see probe_versions.cpp
+//   qm_probe set-value KEY NAME TEXT    write a REG_SZ value (the key made if missing)
+//   qm_probe values KEY            print each value of KEY as value=NAME|TEXT
+//   qm_probe delete-value KEY NAME | delete-key KEY   (a key without sub-keys)
+//   qm_probe display-name SERVICE TEXT  give a service another display name
+//   qm_probe args-from FILE        run the command whose arguments are the lines of FILE
+// Texts go in and out in UTF-8: what the probe prints is the program's text
+// whole, in any script, and `args-from` takes arguments in any script
+// whatever the locale Wine turns a command line into characters with.
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
@@ -27,6 +35,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -67,37 +76,37 @@ private:
 
 constexpr size_t kTextOffset = 1024, kTextSize = 4096;
 
-std::string TabText(HWND tab, int index) {
-    Remote remote(tab, kTextOffset + kTextSize);
-    if (!remote.Ok()) return "?";
-    TCITEMA item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = remote.At(kTextOffset);
-    item.cchTextMax = kTextSize;
-    remote.Write(0, &item, sizeof(item));
-    SendMessageA(tab, TCM_GETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(remote.At(0)));
-    std::vector<char> text(kTextSize, '\0');
-    remote.Read(kTextOffset, text.data(), text.size() - 1);
-    return text.data();
+// A wide text in UTF-8, every character as it is (the program's symbol for
+// a NUL inside a name, U+2400, included).
+std::string ShownUtf8(const wchar_t* text) {
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1) return {};
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
+    out.resize(static_cast<size_t>(n - 1));
+    return out;
 }
 
-// A wide text in the ANSI code page, with the program's symbol for a NUL
-// inside a name (U+2400) printed as its UTF-8 bytes, so that a test can
-// tell it from a "?".
-std::string ShownAnsi(const wchar_t* text) {
-    std::string out;
-    const wchar_t* part = text;
-    for (const wchar_t* p = text;; ++p) {
-        if (*p != 0x2400 && *p != 0) continue;
-        const std::wstring piece(part, p);
-        char buffer[8192] = {};
-        WideCharToMultiByte(CP_ACP, 0, piece.c_str(), -1, buffer, sizeof(buffer) - 1, nullptr, nullptr);
-        out += buffer;
-        if (*p == 0) break;
-        out += "\xE2\x90\x80";
-        part = p + 1;
-    }
-    return out;
+std::wstring WideOf(const std::string& utf8) {
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n > 0 ? n : 1), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide.data(), n);
+    wide.resize(wcslen(wide.c_str()));
+    return wide;
+}
+
+std::string TabText(HWND tab, int index) {
+    Remote remote(tab, kTextOffset + kTextSize * sizeof(wchar_t));
+    if (!remote.Ok()) return "?";
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = reinterpret_cast<wchar_t*>(remote.At(kTextOffset));
+    item.cchTextMax = kTextSize;
+    remote.Write(0, &item, sizeof(item));
+    SendMessageW(tab, TCM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(remote.At(0)));
+    std::vector<wchar_t> text(kTextSize, L'\0');
+    remote.Read(kTextOffset, text.data(), (text.size() - 1) * sizeof(wchar_t));
+    return ShownUtf8(text.data());
 }
 
 std::string CellText(HWND list, int row, int column) {
@@ -111,7 +120,7 @@ std::string CellText(HWND list, int row, int column) {
     SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.At(0)));
     std::vector<wchar_t> text(kTextSize, L'\0');
     remote.Read(kTextOffset, text.data(), (text.size() - 1) * sizeof(wchar_t));
-    return ShownAnsi(text.data());
+    return ShownUtf8(text.data());
 }
 
 HWND ChildOfClass(HWND parent, const char* cls, int id = -1) {
@@ -158,7 +167,7 @@ std::string DialogText(HWND dialog) {
         wchar_t buffer[2048] = {};
         GetClassNameA(c, cls, sizeof(cls));
         GetWindowTextW(c, buffer, 2048);
-        if (lstrcmpiA(cls, "Static") == 0 && buffer[0]) text = ShownAnsi(buffer);
+        if (lstrcmpiA(cls, "Static") == 0 && buffer[0]) text = ShownUtf8(buffer);
     }
     return text;
 }
@@ -193,7 +202,7 @@ HWND FindVisibleItemForm() {
 std::string ControlText(HWND w) {
     wchar_t text[2048] = {};
     SendMessageW(w, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text));  // marshalled across processes
-    return ShownAnsi(text);
+    return ShownUtf8(text);
 }
 
 const char* ItemControlName(HWND form, HWND w) {
@@ -478,15 +487,13 @@ int ForeignEditor(const std::string& name) {
 int MakeShortcut(const char* lnk, const char* target) {
     if (FAILED(CoInitialize(nullptr))) return 1;
     HRESULT hr = E_FAIL;
-    IShellLinkA* link = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    IShellLinkW* link = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                    reinterpret_cast<void**>(&link)))) {
         IPersistFile* file = nullptr;
-        if (SUCCEEDED(link->SetPath(target)) &&
+        if (SUCCEEDED(link->SetPath(WideOf(target).c_str())) &&
             SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-            wchar_t wide[MAX_PATH] = {};
-            MultiByteToWideChar(CP_ACP, 0, lnk, -1, wide, MAX_PATH);
-            hr = file->Save(wide, TRUE);
+            hr = file->Save(WideOf(lnk).c_str(), TRUE);
             file->Release();
         }
         link->Release();
@@ -554,18 +561,18 @@ HWND FindDescendant(HWND top, const char* cls) {
 }
 
 std::string TreeItemText(HWND tree, HTREEITEM item) {
-    Remote remote(tree, kTextOffset + kTextSize);
+    Remote remote(tree, kTextOffset + kTextSize * sizeof(wchar_t));
     if (!remote.Ok()) return "?";
-    TVITEMA tv{};
+    TVITEMW tv{};
     tv.mask = TVIF_TEXT;
     tv.hItem = item;
-    tv.pszText = remote.At(kTextOffset);
+    tv.pszText = reinterpret_cast<wchar_t*>(remote.At(kTextOffset));
     tv.cchTextMax = kTextSize;
     remote.Write(0, &tv, sizeof(tv));
-    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote.At(0)));
-    std::vector<char> text(kTextSize, '\0');
-    remote.Read(kTextOffset, text.data(), text.size() - 1);
-    return text.data();
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote.At(0)));
+    std::vector<wchar_t> text(kTextSize, L'\0');
+    remote.Read(kTextOffset, text.data(), (text.size() - 1) * sizeof(wchar_t));
+    return ShownUtf8(text.data());
 }
 
 BOOL CALLBACK CountEditors(HWND w, LPARAM count) {
@@ -805,7 +812,7 @@ int PrintMenuItems(DWORD ms) {
         CloseHandle(process);
     }
     HMODULE program = LoadLibraryExA(exe, nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    HIMAGELIST images = program ? ImageList_LoadImageA(program, "IMAGELIST1", 16, 0, RGB(255, 0, 255), IMAGE_BITMAP,
+    HIMAGELIST images = program ? ImageList_LoadImageW(program, L"IMAGELIST1", 16, 0, RGB(255, 0, 255), IMAGE_BITMAP,
                                                        LR_CREATEDIBSECTION)
                                 : nullptr;
     size_t from = 0;
@@ -991,15 +998,101 @@ int KeyboardCommand(const std::string& command, int argc, char** argv) {
     return 2;
 }
 
+// ---- The machine, written and read by the wide calls, names in any script.
+HKEY RootOf(const std::string& key, std::string& rest) {
+    const size_t slash = key.find('\\');
+    const std::string root = key.substr(0, slash);
+    rest = slash == std::string::npos ? std::string() : key.substr(slash + 1);
+    if (root == "HKEY_CURRENT_USER" || root == "HKCU") return HKEY_CURRENT_USER;
+    if (root == "HKEY_LOCAL_MACHINE" || root == "HKLM") return HKEY_LOCAL_MACHINE;
+    return nullptr;
+}
+
+int MachineCommand(const std::string& command, int argc, char** argv) {
+    if (command == "display-name" && argc > 3) {
+        SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+        SC_HANDLE service = manager ? OpenServiceW(manager, WideOf(argv[2]).c_str(), SERVICE_CHANGE_CONFIG) : nullptr;
+        const BOOL changed =
+            service && ChangeServiceConfigW(service, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, nullptr,
+                                            nullptr, nullptr, nullptr, nullptr, nullptr, WideOf(argv[3]).c_str());
+        if (service) CloseServiceHandle(service);
+        if (manager) CloseServiceHandle(manager);
+        return changed ? 0 : 1;
+    }
+    std::string path;
+    HKEY root = argc > 2 ? RootOf(argv[2], path) : nullptr;
+    if (!root) return 2;
+    HKEY key = nullptr;
+    if (command == "set-value" && argc > 4) {
+        if (RegCreateKeyExW(root, WideOf(path).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr))
+            return 1;
+        const std::wstring text = WideOf(argv[4]);
+        const LONG rc =
+            RegSetValueExW(key, WideOf(argv[3]).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(key);
+        return rc == ERROR_SUCCESS ? 0 : 1;
+    }
+    if (command == "delete-value" && argc > 3) {
+        if (RegOpenKeyExW(root, WideOf(path).c_str(), 0, KEY_SET_VALUE, &key)) return 1;
+        const LONG rc = RegDeleteValueW(key, WideOf(argv[3]).c_str());
+        RegCloseKey(key);
+        return rc == ERROR_SUCCESS ? 0 : 1;
+    }
+    if (command == "delete-key") {
+        return RegDeleteKeyW(root, WideOf(path).c_str()) == ERROR_SUCCESS ? 0 : 1;
+    }
+    if (command == "values") {
+        if (RegOpenKeyExW(root, WideOf(path).c_str(), 0, KEY_READ, &key)) return 1;
+        for (DWORD i = 0;; ++i) {
+            wchar_t name[16384];
+            DWORD chars = 16384, type = 0, bytes = 0;
+            if (RegEnumValueW(key, i, name, &chars, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS) break;
+            std::vector<wchar_t> data(bytes / sizeof(wchar_t) + 1, L'\0');
+            RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &bytes);
+            std::printf("value=%s|%s\n", ShownUtf8(name).c_str(), type == REG_SZ ? ShownUtf8(data.data()).c_str() : "");
+        }
+        RegCloseKey(key);
+        return 0;
+    }
+    return 2;
+}
+
 }  // namespace
 
 // probe_versions.cpp: modules, plant-versions.
 int VersionProbeCommand(const std::string& command, int argc, char** argv);
 
-int main(int argc, char** argv) {
+int Main(int argc, char** argv);
+
+// The arguments in UTF-8: from the wide command line, or from the lines of
+// a file for `args-from`.
+int main() {
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 0; i < count; ++i) args.push_back(ShownUtf8(wide[i]));
+    LocalFree(wide);
+    if (args.size() > 2 && args[1] == "args-from") {
+        std::ifstream file(args[2], std::ios::binary);
+        args.resize(1);
+        for (std::string line; std::getline(file, line);) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            args.push_back(line);
+        }
+    }
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    return Main(static_cast<int>(args.size()), argv.data());
+}
+
+int Main(int argc, char** argv) {
     if (argc < 2) return 2;
     const std::string command = argv[1];
-    if (command == "modules" || command == "plant-versions") return VersionProbeCommand(command, argc, argv);
+    if (command == "modules" || command.rfind("plant-version", 0) == 0) return VersionProbeCommand(command, argc, argv);
+    if (command == "set-value" || command == "values" || command == "display-name" || command.rfind("delete-", 0) == 0)
+        return MachineCommand(command, argc, argv);
     if (command.rfind("about", 0) == 0 || command == "jump" || command.rfind("regedit-", 0) == 0)
         return AboutJumpCommand(command, argc, argv);
     if (command.rfind("item-", 0) == 0 || command == "select-row" || command == "dblclick" || command == "menu" ||
@@ -1049,9 +1142,9 @@ int main(int argc, char** argv) {
         return stop ? 0 : 1;
     }
     if (command == "special-folder" && argc > 2) {
-        char path[MAX_PATH] = {};
-        if (!SHGetSpecialFolderPathA(nullptr, path, std::atoi(argv[2]), FALSE)) return 1;
-        std::printf("%s\n", path);
+        wchar_t path[MAX_PATH] = {};
+        if (!SHGetSpecialFolderPathW(nullptr, path, std::atoi(argv[2]), FALSE)) return 1;
+        std::printf("%s\n", ShownUtf8(path).c_str());
         return 0;
     }
     if (command == "close-class" && argc > 2) {
@@ -1084,9 +1177,9 @@ int main(int argc, char** argv) {
     }
     HWND tab = ChildOfClass(main, "SysTabControl32");
     if (command == "dump") {
-        char caption[512] = {};
-        GetWindowTextA(main, caption, sizeof(caption));
-        std::printf("caption=%s\n", caption);
+        wchar_t caption[512] = {};
+        GetWindowTextW(main, caption, 512);
+        std::printf("caption=%s\n", ShownUtf8(caption).c_str());
         int count = static_cast<int>(SendMessageA(tab, TCM_GETITEMCOUNT, 0, 0));
         for (int i = 0; i < count; ++i) std::printf("tab%d=%s\n", i, TabText(tab, i).c_str());
         int active = static_cast<int>(SendMessageA(tab, TCM_GETCURSEL, 0, 0));
@@ -1110,9 +1203,9 @@ int main(int argc, char** argv) {
         if (command == "edit-caption") {
             if (argc < 5) return 2;
             SetForegroundWindow(main);
-            HWND edit = reinterpret_cast<HWND>(SendMessageA(list, LVM_EDITLABELA, static_cast<WPARAM>(row), 0));
+            HWND edit = reinterpret_cast<HWND>(SendMessageW(list, LVM_EDITLABELW, static_cast<WPARAM>(row), 0));
             if (!edit) return 1;
-            SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]));
+            SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WideOf(argv[4]).c_str()));
             // Enter ends the edit and hands the text to the list's owner.
             SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 1);
             return 0;

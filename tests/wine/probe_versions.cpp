@@ -3,6 +3,9 @@
 //   qm_probe plant-versions DIR    copies of the probe in DIR, one per damaged version resource
 //                                  (tests/fixtures/damaged_versions.h), each written in with
 //                                  UpdateResource; prints name|path|company|description|version
+//   qm_probe plant-version PATH COMPANY DESCRIPTION VERSION
+//                                  a copy of the probe at PATH whose version resource holds
+//                                  the three texts (UTF-8 arguments, stored as UTF-16)
 #include <windows.h>
 #include <psapi.h>
 
@@ -12,6 +15,7 @@
 #include <vector>
 
 #include "fixtures/damaged_versions.h"
+#include "platform/sim/version_block.h"
 
 namespace {
 
@@ -40,16 +44,33 @@ int PrintModules() {
     return listed ? 0 : 1;
 }
 
+std::wstring Wide(const std::string& utf8) {
+    std::u16string units;
+    qm::Utf16FromUtf8(utf8, units, true);
+    return std::wstring(units.begin(), units.end());
+}
+
+// By the wide calls: the path may be in any script.
 bool Plant(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    char self[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    if (!CopyFileA(self, path.c_str(), FALSE)) return false;
-    HANDLE update = BeginUpdateResourceA(path.c_str(), FALSE);
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    if (!CopyFileW(self, Wide(path).c_str(), FALSE)) return false;
+    HANDLE update = BeginUpdateResourceW(Wide(path).c_str(), FALSE);
     if (!update) return false;
-    const BOOL written = UpdateResourceA(update, MAKEINTRESOURCEA(16) /* RT_VERSION */, MAKEINTRESOURCEA(1),
+    const BOOL written = UpdateResourceW(update, MAKEINTRESOURCEW(16) /* RT_VERSION */, MAKEINTRESOURCEW(1),
                                          MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
                                          const_cast<std::uint8_t*>(bytes.data()), static_cast<DWORD>(bytes.size()));
-    return EndUpdateResourceA(update, !written) && written;
+    return EndUpdateResourceW(update, !written) && written;
+}
+
+int PlantVersion(const std::string& path, const std::string& company, const std::string& description,
+                 const std::string& version) {
+    qm::sim::VersionFixture f;
+    f.fixed = qm::sim::FixedFileFixture{};
+    f.translations = {{0x0409, 0x04B0}};
+    f.stringTables = {
+        {"040904B0", {{"CompanyName", company}, {"FileDescription", description}, {"FileVersion", version}}}};
+    return Plant(path, qm::sim::BuildVersionResource(f)) ? 0 : 1;
 }
 
 int PlantVersions(const std::string& folder) {
@@ -72,6 +93,7 @@ int PlantVersions(const std::string& folder) {
 int VersionProbeCommand(const std::string& command, int argc, char** argv) {
     if (command == "modules") return PrintModules();
     if (command == "plant-versions" && argc > 2) return PlantVersions(argv[2]);
+    if (command == "plant-version" && argc > 5) return PlantVersion(argv[2], argv[3], argv[4], argv[5]);
     std::printf("usage: modules | plant-versions DIR\n");
     return 2;
 }

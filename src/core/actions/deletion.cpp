@@ -85,8 +85,8 @@ std::string DeleteListedFile(Platform& platform, const FileLocation& at, const s
         (fileInfo.attributes & (kFileAttributeReparsePoint | kFileAttributeDirectory)) ||
         !(fileInfo.identity == at.fileIdentity))
         return quoted + "it is no longer the file that was listed (it was replaced, renamed or made a link).";
-    if (LowerAscii(ParentOf(fileFinal.exact)) != LowerAscii(folderFinal.exact))
-        return quoted + "it now lies outside " + folderPath + " (at " + fileFinal.shown + ").";
+    if (platform.system.LowerCase(ParentOf(fileFinal.exact)) != platform.system.LowerCase(folderFinal.exact))
+        return quoted + "it now lies outside " + folderPath + " (at " + fileFinal.exact + ").";
     // A file that refuses (read-only, in use) keeps its row; the list shows it.
     if (files.DeleteEntry(file.Get()) != kErrorSuccess) return std::string();
     gone = true;

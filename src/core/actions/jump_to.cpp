@@ -11,6 +11,7 @@
 #include "core/model/text.h"
 #include "platform/owner.h"
 #include "platform/text_case.h"
+#include "platform/text_utf.h"
 
 namespace qm {
 
@@ -109,13 +110,13 @@ std::string RegistryEditorCommandLine(Platform& platform) {
 }
 
 WindowHandle FindRegistryEditor(Platform& platform) {
-    const std::string editor = LowerAscii(RegistryEditorPath(platform));
+    const std::string editor = platform.system.LowerCase(RegistryEditorPath(platform));
     if (editor.empty()) return {};
     IProcesses& processes = platform.processes;
     WindowHandle window = processes.FindWindowEx(WindowHandle{}, WindowHandle{}, &kEditorClass, nullptr);
     for (int seen = 0; window && seen < kMaxEditorWindows; ++seen) {
         std::string program;
-        if (processes.GetWindowProgram(window, program) && LowerAscii(program) == editor) return window;
+        if (processes.GetWindowProgram(window, program) && platform.system.LowerCase(program) == editor) return window;
         window = processes.FindWindowEx(WindowHandle{}, window, &kEditorClass, nullptr);
     }
     return {};
@@ -142,14 +143,19 @@ void JumpToRegistryKey(Platform& platform, const std::string& keyPath) {
     const auto send = [&](std::uint32_t message, std::uintptr_t key, std::intptr_t count) {
         return processes.SendWindowMessage(tree, message, key, count, kKeystrokeTimeoutMs);
     };
+    // The key's name is typed as the tree compares it: in UTF-16 units, one
+    // WM_CHAR each (a character beyond the Basic Multilingual Plane is its
+    // two surrogates). A name no UTF-16 spells is not typed at all.
+    std::u16string units;
+    if (!Utf16FromUtf8(keyPath, units)) return;
     for (int i = 0; i < kLeftArrows; ++i)
         if (!send(kWmKeyDown, kVkLeft, 0)) return;
     if (!send(kWmKeyDown, kVkRight, 0)) return;
-    for (char c : keyPath) {
-        if (c == '\\') {
+    for (char16_t c : units) {
+        if (c == u'\\') {
             if (!send(kWmKeyDown, kVkRight, 0)) return;
             processes.Sleep(kPauseAfterExpandMs);
-        } else if (!send(kWmChar, static_cast<unsigned char>(c), kTypedKey)) {
+        } else if (!send(kWmChar, c, kTypedKey)) {
             return;
         }
     }
@@ -169,7 +175,8 @@ void JumpToClick(TMainForm& form, int tab) {
             if (const auto* task = std::get_if<TaskLocation>(&row->Where)) OpenFolder(form.platform, task->folder);
             break;
         case JumpTarget::ProgramFolder:
-            OpenFolder(form.platform, ExtractFileDir(TargetFileOf(category, row->SubItems[category.commandColumn])));
+            OpenFolder(form.platform, ExtractFileDir(TargetFileOf(form.platform.system, category,
+                                                                  row->SubItems[category.commandColumn])));
             break;
     }
 }

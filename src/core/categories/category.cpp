@@ -11,9 +11,10 @@ std::string KeyNameOf(const Source& source, const RegistryLocation& location) {
     return name;
 }
 
-std::string TargetFileOf(const Category& category, const std::string& command) {
+std::string TargetFileOf(ISystemInfo& system, const Category& category, const std::string& command) {
     if (category.commandIsFile) return command;
-    return ExtractTargetPath(category.properties.commasBeforeCut ? ReplaceAll(command, ",", "") : command, ".exe");
+    return ExtractTargetPath(system, category.properties.commasBeforeCut ? ReplaceAll(command, ",", "") : command,
+                             ".exe");
 }
 
 std::vector<RegView> ViewsOf(Platform& platform, RegRoot root, bool redirected) {

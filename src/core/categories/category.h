@@ -169,7 +169,7 @@ struct Category {
 
 // The file a row's command names, as Properties, Jump To and the Item
 // Properties dialog inspect it.
-std::string TargetFileOf(const Category& category, const std::string& command);
+std::string TargetFileOf(ISystemInfo& system, const Category& category, const std::string& command);
 
 // The full key name of a registry entry of `source`, as its rows, the
 // Properties dialog and Jump To show it: the root's name and the key path

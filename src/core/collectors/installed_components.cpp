@@ -66,7 +66,7 @@ void ScanInstalledComponentsView(const InstalledComponents& source, RegView view
         row.SubItems.Add(name);
         if (row.SubItems[0].empty()) row.SubItems[0] = "Suspect Malware";
         if (row.Caption.empty() || row.Caption == "Active Directory Service Interface") row.Caption = "n/a";
-        const std::string target = ExtractTargetPath(reg.ReadString("StubPath"), ".exe");
+        const std::string target = ExtractTargetPath(context.platform.system, reg.ReadString("StubPath"), ".exe");
         row.StateIndex = 3;
         rows.Finish(context, IconSource{target, true});
         reg.CloseKey();

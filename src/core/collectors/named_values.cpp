@@ -27,8 +27,8 @@ void ScanNamedValue(const NamedValues& source, const NamedValue& value, RegView 
                                RealKeyPath(std::get<RegistryLocation>(row.Where)));
     if (row.SubItems[0].empty()) row.SubItems[0] = "No Autorun Entry";
     // Commas go before the cut, so "userinit.exe," names userinit.exe.
-    const std::string target =
-        ExtractTargetPath(ReplaceAll(reg.ReadString(value.valueName), ",", ""), source.targetMarker);
+    const std::string target = ExtractTargetPath(
+        context.platform.system, ReplaceAll(reg.ReadString(value.valueName), ",", ""), source.targetMarker);
     row.StateIndex = 3;
     rows.Finish(context, IconSource{target, true});
     reg.CloseKey();

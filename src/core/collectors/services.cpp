@@ -63,7 +63,7 @@ void ScanServices(ScanContext& context, RowReader& rows) {
         row.Where = ServiceLocation{entry.serviceName};
         row.SubItems.Add(entry.displayName.value_or(""));
         row.SubItems.Add(GetServiceBinaryPath(platform, service.Get()));
-        rows.Finish(context, IconSource{ExtractTargetPath(row.SubItems[1], ".exe")});
+        rows.Finish(context, IconSource{ExtractTargetPath(platform.system, row.SubItems[1], ".exe")});
     }
 }
 

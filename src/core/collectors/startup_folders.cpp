@@ -91,8 +91,8 @@ bool ShowFolderLink(ScanContext& context, RowReader& rows, const std::string& fo
     FinalPath target;
     const bool leads = context.platform.files.GetLinkTarget(folder, target);
     TEntryRow& row = rows.Start();
-    row.Caption = "Folder is a link to " + (leads ? target.shown : std::string("a missing folder"));
-    row.SubItems.Add(leads ? target.shown : std::string());
+    row.Caption = "Folder is a link to " + (leads ? target.exact : std::string("a missing folder"));
+    row.SubItems.Add(leads ? target.exact : std::string());
     row.SubItems.Add("Windows AutoRun");
     row.SubItems.Add(WithSlash(folder));
     row.StateIndex = 4;

@@ -48,8 +48,9 @@ void ScanValueListView(const ValueList& source, RegView view, ScanContext& conte
             row.SubItems.Add(subKey);
         }
         // The value is read a second time for its target, as it always was.
-        const IconSource icon{*source.iconName ? std::string(source.iconName)
-                                               : ExtractTargetPath(reg.ReadString(name), ".exe")};
+        const IconSource icon{*source.iconName
+                                  ? std::string(source.iconName)
+                                  : ExtractTargetPath(context.platform.system, reg.ReadString(name), ".exe")};
         row.StateIndex = 3;
         rows.Finish(context, icon);
     }

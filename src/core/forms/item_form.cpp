@@ -40,7 +40,7 @@ namespace {
 // c:\mytools\a.exe).
 std::string FileOfEdit1(const TItemForm& form, bool commasOut) {
     if (form.Edit1IsFile) return TrimControl(ReplaceAll(form.Edit1, "\"", ""));
-    return ExtractTargetPath(commasOut ? ReplaceAll(form.Edit1, ",", "") : form.Edit1, ".exe");
+    return ExtractTargetPath(form.platform.system, commasOut ? ReplaceAll(form.Edit1, ",", "") : form.Edit1, ".exe");
 }
 
 // The shell's flags for the Properties sheet: SEE_MASK_INVOKEIDLIST,

@@ -42,8 +42,9 @@ std::string UserNameText(ISystemInfo& system) {
     std::string buffer;
     std::uint32_t size = 255;
     if (!system.GetUserName(255, buffer, size)) return "Unknown";
-    // The size returned counts the terminating NUL.
-    return buffer.substr(0, size > 0 ? size - 1 : 0);
+    // The size returned counts the terminating NUL, in characters; the name
+    // is the text before it.
+    return size > 0 ? buffer.substr(0, buffer.find('\0')) : std::string();
 }
 
 }  // namespace

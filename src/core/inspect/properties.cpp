@@ -47,7 +47,7 @@ void ListPropertiesClick(TMainForm& main, int tab) {
     TItemForm& form = *main.ItemForm;
     Platform& platform = main.platform;
     const std::string command = SubItemOrEmpty(row, category.commandColumn);
-    const std::string target = TargetFileOf(category, command);
+    const std::string target = TargetFileOf(platform.system, category, command);
     form.Image1.SetIcon(GetFileIcon(platform, target, false));
     form.Label1 = row.Caption;
     form.Edit1 = command;

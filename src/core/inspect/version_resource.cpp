@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/text_utf.h"
+
 namespace qm {
 
 namespace {
@@ -113,7 +115,7 @@ std::optional<VersionValue> QueryVersionValue(std::span<const std::uint8_t> bloc
     return value;
 }
 
-std::string VersionValueText(IVersionResources& versions, const VersionValue& value) {
+std::string VersionValueText(const VersionValue& value) {
     if (value.statedBytes == 0) return {};  // the block says it holds no value
     if (value.wide && value.text) {
         std::u16string text;
@@ -122,13 +124,14 @@ std::string VersionValueText(IVersionResources& versions, const VersionValue& va
             if (c == 0) break;
             text.push_back(c);
         }
-        return versions.ToAnsi(text);
+        return Utf8FromUtf16(text);
     }
     // 8-bit texts of 16-bit resources run to their NUL like UTF-16 ones;
     // a binary value read as text ends at its stated length as well.
     const Bytes bytes = value.wide ? value.Binary() : value.data;
-    const auto nul = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
-    return std::string(bytes.begin(), nul);
+    std::string text;
+    for (auto at = bytes.begin(); at != bytes.end() && *at != 0; ++at) AppendUtf8(text, *at);
+    return text;
 }
 
 VersionResource::VersionResource(IVersionResources& versions, std::string path)
@@ -167,7 +170,7 @@ std::optional<std::uint32_t> VersionResource::FirstTranslation() const {
 std::optional<std::string> VersionResource::Text(std::string_view subBlock) const {
     const std::optional<VersionValue> value = QueryVersionValue(buffer_, subBlock);
     if (!value) return std::nullopt;
-    return VersionValueText(versions_, *value);
+    return VersionValueText(*value);
 }
 
 }  // namespace qm

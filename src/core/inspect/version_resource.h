@@ -54,10 +54,11 @@ struct VersionValue {
 // of PE files and the 16-bit one of NE files.
 std::optional<VersionValue> QueryVersionValue(std::span<const std::uint8_t> block, std::string_view subBlock);
 
-// A value read as text: 8-bit characters up to the first NUL. UTF-16 texts
-// are converted to the ANSI code page by `versions` (as VerQueryValueA
-// does); a binary value gives its bytes up to the first NUL.
-std::string VersionValueText(IVersionResources& versions, const VersionValue& value);
+// A value read as text, in UTF-8 up to the first NUL: a UTF-16 text
+// whole, whatever its characters; the 8-bit text of a 16-bit resource, and
+// a binary value read as text, byte by byte as Latin-1 (each byte the
+// character of that number).
+std::string VersionValueText(const VersionValue& value);
 
 // One file's version resource, read through the platform into a buffer of
 // its own and then queried only within that buffer.

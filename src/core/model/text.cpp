@@ -1,5 +1,7 @@
 #include "core/model/text.h"
 
+#include "platform/text_utf.h"
+
 namespace qm {
 
 std::string ReplaceAll(const std::string& text, const std::string& sub, const std::string& replacement) {
@@ -28,12 +30,29 @@ bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
     return text.size() >= prefix.size() && LowerAscii(text.substr(0, prefix.size())) == LowerAscii(prefix);
 }
 
-std::string ExtractTargetPath(const std::string& commandLine, const std::string& marker) {
-    std::string text = ReplaceAll(LowerAscii(commandLine), "\"", "");
-    size_t found = text.find(marker);
-    size_t p = found == std::string::npos ? 0 : found + 1;  // 1-based, 0 when absent
-    // The marker and the one character after it: p + 4 characters.
-    return TrimControl(text.substr(0, p + 4));
+namespace {
+
+// The bytes of the first `count` characters of `text` from `from` on (a
+// byte of no valid sequence counts as one character).
+size_t BytesOfCharacters(const std::string& text, size_t from, size_t count) {
+    size_t at = from;
+    for (; count > 0 && at < text.size(); --count) {
+        const size_t length = Utf8CharAt(text, at).length;
+        at += length ? length : 1;
+    }
+    return at;
+}
+
+}  // namespace
+
+std::string ExtractTargetPath(ISystemInfo& system, const std::string& commandLine, const std::string& marker) {
+    std::string text = ReplaceAll(system.LowerCase(commandLine), "\"", "");
+    const size_t found = text.find(marker);
+    // The characters up to the marker, then the marker and the one character
+    // after it, counted in characters (p + 4 of them, p the 1-based position
+    // of the marker, 0 when absent), so that no character is cut in two.
+    const size_t end = found == std::string::npos ? BytesOfCharacters(text, 0, 4) : BytesOfCharacters(text, found, 5);
+    return TrimControl(text.substr(0, end));
 }
 
 }  // namespace qm

@@ -3,6 +3,7 @@
 #pragma once
 #include <string>
 
+#include "platform/platform.h"
 #include "platform/text_case.h"
 
 namespace qm {
@@ -11,8 +12,9 @@ std::string ReplaceAll(const std::string& text, const std::string& sub, const st
 std::string TrimControl(const std::string& text);  // drops leading/trailing chars <= 32
 bool StartsWithNoCase(const std::string& text, const std::string& prefix);
 // The lower-case path of the program a command line starts: quotes removed,
-// cut after `marker` and the one character that follows, trimmed.
-std::string ExtractTargetPath(const std::string& commandLine, const std::string& marker);
+// cut after `marker` and the one character that follows, trimmed. Letters
+// are lowered by the system's rules (`system`), every alphabet's.
+std::string ExtractTargetPath(ISystemInfo& system, const std::string& commandLine, const std::string& marker);
 
 // A path on another machine or a device rather than a local file:
 // \\server\share\..., \\.\pipe\..., \\?\UNC\... (any path that starts with

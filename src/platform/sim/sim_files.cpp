@@ -3,7 +3,7 @@
 
 #include "platform/failure.h"
 #include "platform/sim/sim.h"
-#include "platform/text_case.h"
+#include "platform/sim/sim_text.h"
 
 namespace qm::sim {
 
@@ -25,40 +25,15 @@ std::string StripSlash(std::string path) {
 }
 
 bool SamePath(const std::string& a, const std::string& b) {
-    return LowerAscii(StripSlash(a)) == LowerAscii(StripSlash(b));
+    return SimLowerCase(StripSlash(a)) == SimLowerCase(StripSlash(b));
 }
 
 bool HasWildcard(const std::string& path) { return path.find_first_of("?*") != std::string::npos; }
 
-// The length of the UTF-8 sequence of two or more bytes at `at`, 0 when
-// there is none.
-size_t Utf8SequenceAt(const std::string& s, size_t at) {
-    const auto byte = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
-    const unsigned char lead = byte(at);
-    const size_t n = lead >= 0xC2 && lead <= 0xDF   ? 2
-                     : lead >= 0xE0 && lead <= 0xEF ? 3
-                     : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                    : 0;
-    if (n == 0 || at + n > s.size()) return 0;
-    for (size_t i = at + 1; i < at + n; ++i)
-        if ((byte(i) & 0xC0) != 0x80) return 0;
-    return n;
-}
-
 }  // namespace
 
-std::string AnsiName(const std::string& name) {
-    std::string out;
-    for (size_t i = 0; i < name.size();) {
-        const size_t n = Utf8SequenceAt(name, i);
-        out += n ? '?' : name[i];
-        i += n ? n : 1;
-    }
-    return out;
-}
-
 bool WildcardMatch(const std::string& pattern, const std::string& name) {
-    const std::string p = LowerAscii(pattern), n = LowerAscii(name);
+    const std::string p = SimLowerCase(pattern), n = SimLowerCase(name);
     size_t pi = 0, ni = 0, star = std::string::npos, mark = 0;
     while (ni < n.size()) {
         if (pi < p.size() && (p[pi] == '?' || p[pi] == n[ni])) {
@@ -80,7 +55,7 @@ bool WildcardMatch(const std::string& pattern, const std::string& name) {
 
 namespace {
 std::string IndexKey(const std::string& path, bool folder) {
-    return (folder ? "d:" : "f:") + LowerAscii(StripSlash(path));
+    return (folder ? "d:" : "f:") + SimLowerCase(StripSlash(path));
 }
 }  // namespace
 
@@ -114,8 +89,8 @@ SimFile& SimFileSystem::AddFile(const std::string& path, SimFile file) {
 std::string SimFileSystem::Redirected(const std::string& path) const {
     if (!wow64Program) return path;
     const auto below = [&](const char* folder) {
-        const std::string prefix = LowerAscii(windowsDirectory + "\\" + folder + "\\");
-        return LowerAscii(path.substr(0, prefix.size())) == prefix ? path.substr(prefix.size()) : std::string();
+        const std::string prefix = SimLowerCase(windowsDirectory + "\\" + folder + "\\");
+        return SimLowerCase(path.substr(0, prefix.size())) == prefix ? path.substr(prefix.size()) : std::string();
     };
     if (std::string rest = below("System32"); !rest.empty()) return windowsDirectory + "\\SysWOW64\\" + rest;
     if (std::string rest = below("Sysnative"); !rest.empty()) return windowsDirectory + "\\System32\\" + rest;
@@ -160,7 +135,7 @@ void SimFileSystem::FindFiles(const std::string& pattern, std::uint32_t attribut
     for (const auto& e : entries_) {
         if (!SamePath(ParentOf(e.path), folder) || !WildcardMatch(mask, NameOf(e.path))) continue;
         if (e.file.attributes & excluded) continue;
-        out.push_back({AnsiName(NameOf(e.path)), e.file.attributes});
+        out.push_back({ansiCalls ? ThroughCodePage(NameOf(e.path)) : NameOf(e.path), e.file.attributes});
     }
 }
 
@@ -177,9 +152,12 @@ std::uint32_t SimFileSystem::GetFileAttributes(const std::string& path) {
 }
 
 long SimFileSystem::DeleteFile(const std::string& path) {
-    // "?" and "*" name no file: a name the ANSI calls could not spell.
+    // "?" and "*" are wildcards and name no file; a text no UTF-16 spells
+    // names nothing.
+    std::u16string units;
+    if (!Utf16FromUtf8(path, units)) return kErrorNoUnicodeTranslation;
     if (HasWildcard(path)) return kErrorInvalidName;
-    if (undeletable.count(LowerAscii(path))) return kErrorAccessDenied;
+    if (undeletable.count(SimLowerCase(path))) return kErrorAccessDenied;
     const std::string real = links_ ? ResolveParent(path) : path;
     auto it = std::find_if(entries_.begin(), entries_.end(),
                            [&](const Entry& e) { return !e.folder && SamePath(e.path, real); });
@@ -199,9 +177,9 @@ void SimFileSystem::AddFolderLink(const std::string& path, const std::string& ta
 }
 
 void SimFileSystem::Rename(const std::string& from, const std::string& to) {
-    const std::string old = LowerAscii(StripSlash(from));
+    const std::string old = SimLowerCase(StripSlash(from));
     for (Entry& e : entries_) {
-        const std::string lower = LowerAscii(e.path);
+        const std::string lower = SimLowerCase(e.path);
         if (lower == old) e.path = StripSlash(to);
         else if (lower.size() > old.size() && lower.compare(0, old.size(), old) == 0 && lower[old.size()] == '\\')
             e.path = StripSlash(to) + e.path.substr(old.size());
@@ -270,7 +248,6 @@ bool SimFileSystem::GetFinalPath(FileHandle file, FinalPath& path) {
     Entry* e = it == open_.end() ? nullptr : ById(it->second.id);
     if (!e) return false;
     path.exact = e->path;
-    path.shown = AnsiName(e->path);
     return true;
 }
 
@@ -278,7 +255,6 @@ bool SimFileSystem::GetLinkTarget(const std::string& path, FinalPath& target) {
     const std::string real = Resolve(path);
     if (!Lookup(real, true) && !Lookup(real, false)) return false;
     target.exact = real;
-    target.shown = AnsiName(real);
     return true;
 }
 
@@ -288,7 +264,7 @@ long SimFileSystem::DeleteEntry(FileHandle file) {
     Entry* e = ById(it->second.id);
     if (!e) return kErrorFileNotFound;
     if (!it->second.forDeletion || e->folder || (e->file.attributes & kFileAttributeReadonly) ||
-        undeletable.count(LowerAscii(e->path)))
+        undeletable.count(SimLowerCase(e->path)))
         return kErrorAccessDenied;
     it->second.deletePending = true;
     return kErrorSuccess;
@@ -315,7 +291,7 @@ int SimShell::IconIndexOf(const std::string& pathOrName) const {
     const std::string name = NameOf(pathOrName);
     size_t dot = name.find_last_of('.');
     if (dot == std::string::npos) return kUnknownIcon;
-    auto it = kTypes.find(LowerAscii(name.substr(dot)));
+    auto it = kTypes.find(SimLowerCase(name.substr(dot)));
     return it == kTypes.end() ? kUnknownIcon : it->second;
 }
 

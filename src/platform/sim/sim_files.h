@@ -48,6 +48,9 @@ public:
     // Wine 8 opens what a link points to even when asked for the link
     // itself (it still reports the link's attribute); Windows opens the link.
     bool openFollowsLinks = false;
+    // The search goes through the ANSI functions (sim_text.h): the names it
+    // finds pass the code page.
+    bool ansiCalls = false;
     int OpenEntries() const { return static_cast<int>(open_.size()); }
     SimFile& AddFile(const std::string& path, SimFile file = {});
     SimFile* Find(const std::string& path);
@@ -95,12 +98,6 @@ private:
     Entry* Lookup(const std::string& path, bool folder);
     void Reindex();
 };
-
-// A name as the ANSI calls see it. Names are kept as given; a valid UTF-8
-// sequence of two or more bytes in one stands for a character that the ANSI
-// code page does not hold, which the A calls return as '?' (and no best-fit
-// letter, so that such a name never turns into another file's name).
-std::string AnsiName(const std::string& name);
 
 // Matches a name against a FindFirstFile pattern: '*' any run, '?' one character,
 // letters without regard to case.

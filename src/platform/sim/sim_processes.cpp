@@ -3,7 +3,7 @@
 #include "platform/sim/sim.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_system.h"
-#include "platform/text_case.h"
+#include "platform/sim/sim_text.h"
 
 namespace qm::sim {
 
@@ -11,7 +11,7 @@ namespace {
 
 bool Matches(const SimWindow& w, const std::string* className, const std::string* title) {
     // Window class names are compared without regard to case, titles exactly.
-    if (className && LowerAscii(*className) != LowerAscii(w.className)) return false;
+    if (className && SimLowerCase(*className) != SimLowerCase(w.className)) return false;
     return !title || *title == w.title;
 }
 
@@ -44,7 +44,7 @@ WindowHandle SimProcesses::OpenRegistryEditor(bool treeIsGrandchild, std::string
 
 WindowHandle SimProcesses::RegistryEditorTree() const {
     for (const SimWindow& w : windows_)
-        if (w.className == "SysTreeView32" && LowerAscii(w.program) == LowerAscii(RegistryEditorPath()))
+        if (w.className == "SysTreeView32" && SimLowerCase(w.program) == SimLowerCase(RegistryEditorPath()))
             return w.handle;
     return {};
 }
@@ -86,8 +86,8 @@ std::string SimProcesses::ExplorerPath() const {
 }
 
 bool SimProcesses::ProgramExists(const std::string& path) const {
-    if (LowerAscii(path) == LowerAscii(RegistryEditorPath())) return registryEditorInstalled;
-    if (LowerAscii(path) == LowerAscii(ExplorerPath())) return true;
+    if (SimLowerCase(path) == SimLowerCase(RegistryEditorPath())) return registryEditorInstalled;
+    if (SimLowerCase(path) == SimLowerCase(ExplorerPath())) return true;
     return files_.Find(path) != nullptr;
 }
 
@@ -121,7 +121,7 @@ bool SimProcesses::CreateProcess(const std::string& commandLine, std::uint32_t c
         return false;
     }
     started.push_back(program);
-    if (LowerAscii(program) == LowerAscii(RegistryEditorPath())) OpenRegistryEditor(registryEditorTreeIsGrandchild);
+    if (SimLowerCase(program) == SimLowerCase(RegistryEditorPath())) OpenRegistryEditor(registryEditorTreeIsGrandchild);
     info.process = ProcessHandle{nextHandle_++};
     info.thread = ThreadHandle{nextHandle_++};
     info.processId = 4242;

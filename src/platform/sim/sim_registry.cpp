@@ -1,7 +1,7 @@
 #include <algorithm>
 
 #include "platform/sim/sim.h"
-#include "platform/text_case.h"
+#include "platform/sim/sim_text.h"
 
 namespace qm::sim {
 
@@ -22,16 +22,7 @@ std::vector<std::string> SplitPath(const std::string& path) {
     return parts;
 }
 
-bool SameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
+bool SameName(const std::string& a, const std::string& b) { return SimLowerCase(a) == SimLowerCase(b); }
 
 }  // namespace
 
@@ -43,18 +34,18 @@ std::shared_ptr<SimKey> SimKey::Child(const std::string& childName) const {
 
 void SimKey::Reindex() {
     valueIndex_.clear();
-    for (size_t i = 0; i < values.size(); ++i) valueIndex_[LowerAscii(values[i].first)] = i;
+    for (size_t i = 0; i < values.size(); ++i) valueIndex_[SimLowerCase(values[i].first)] = i;
     indexedCount_ = values.size();
 }
 
 RegValue* SimKey::Value(const std::string& valueName) {
     if (indexedCount_ != values.size()) Reindex();
-    auto it = valueIndex_.find(LowerAscii(valueName));
+    auto it = valueIndex_.find(SimLowerCase(valueName));
     if (it != valueIndex_.end() && it->second < values.size() && SameName(values[it->second].first, valueName))
         return &values[it->second].second;
     if (it == valueIndex_.end()) return nullptr;
     Reindex();  // the vector was changed in place
-    it = valueIndex_.find(LowerAscii(valueName));
+    it = valueIndex_.find(SimLowerCase(valueName));
     return it == valueIndex_.end() ? nullptr : &values[it->second].second;
 }
 
@@ -64,13 +55,13 @@ void SimKey::PutValue(const std::string& valueName, RegValue value) {
         return;
     }
     values.emplace_back(valueName, std::move(value));
-    valueIndex_[LowerAscii(valueName)] = values.size() - 1;
+    valueIndex_[SimLowerCase(valueName)] = values.size() - 1;
     indexedCount_ = values.size();
 }
 
 bool SimKey::EraseValue(const std::string& valueName) {
     if (!Value(valueName)) return false;
-    size_t at = valueIndex_[LowerAscii(valueName)];
+    size_t at = valueIndex_[SimLowerCase(valueName)];
     values.erase(values.begin() + static_cast<std::ptrdiff_t>(at));
     Reindex();
     return true;
@@ -84,6 +75,22 @@ SimRegistry::SimRegistry() {
         root->name = names[i];
         roots_[KeyHandle{kHkeyClassesRoot.Value() + i}] = root;
     }
+}
+
+// Whether UTF-16 spells `text`: a name that it does not names nothing.
+static bool Spelled(const std::string& text) {
+    std::u16string units;
+    return Utf16FromUtf8(text, units);
+}
+
+std::string SimRegistry::Passed(const std::string& name) const { return ansiCalls ? ThroughCodePage(name) : name; }
+
+RegValue SimRegistry::Passed(RegValue value) const {
+    if (ansiCalls && (value.type == kRegSz || value.type == kRegExpandSz || value.type == kRegMultiSz)) {
+        const std::string text = ThroughCodePage(std::string(value.data.begin(), value.data.end()));
+        value.data.assign(text.begin(), text.end());
+    }
+    return value;
 }
 
 std::shared_ptr<SimKey> SimRegistry::Resolve(KeyHandle h) {
@@ -112,14 +119,17 @@ bool SimRegistry::Grants(KeyHandle h, std::uint32_t rights) const {
     return it != granted_.end() && (it->second & rights) == rights;
 }
 
-long SimRegistry::OpenKey(KeyHandle parent, const std::string& subKey, std::uint32_t access, KeyHandle& out) {
+long SimRegistry::OpenKey(KeyHandle parent, const std::string& given, std::uint32_t access, KeyHandle& out) {
+    const std::string subKey = Passed(given);
     ++openCalls_;
     lastAccess_ = access;
     allAccess_ |= access;
-    // Wine's RegOpenKeyExA turns the path into UTF-16 in a buffer of 260
-    // characters and refuses a longer one; Windows takes it. The sim keeps
-    // the stricter rule.
-    if (subKey.size() > kMaxOpenPath) return kErrorMoreData;
+    // A text no UTF-16 spells names no key. Wine's RegOpenKeyExA turns the
+    // path into UTF-16 in a buffer of 260 characters and refuses a longer
+    // one; the wide call takes it, as Windows does.
+    std::u16string units;
+    if (!Utf16FromUtf8(subKey, units)) return kErrorNoUnicodeTranslation;
+    if (ansiCalls && units.size() > kMaxOpenPath) return kErrorMoreData;
     auto key = Resolve(parent);
     if (!key) return kErrorInvalidHandle;
     std::vector<std::string> parts = SplitPath(subKey);
@@ -155,7 +165,7 @@ long SimRegistry::EnumValue(KeyHandle h, std::uint32_t index, std::string& name)
     if (!key) return kErrorInvalidHandle;
     if (!Grants(h, kKeyQueryValue)) return kErrorAccessDenied;
     if (index >= key->values.size()) return kErrorNoMoreItems;
-    name = key->values[index].first;
+    name = Passed(key->values[index].first);
     return kErrorSuccess;
 }
 
@@ -164,39 +174,46 @@ long SimRegistry::EnumKey(KeyHandle h, std::uint32_t index, std::string& name) {
     if (!key) return kErrorInvalidHandle;
     if (!Grants(h, kKeyEnumerateSubKeys)) return kErrorAccessDenied;
     if (index >= key->children.size()) return kErrorNoMoreItems;
-    name = key->children[index]->name;
+    name = Passed(key->children[index]->name);
     return kErrorSuccess;
 }
 
-long SimRegistry::QueryValueInfo(KeyHandle h, const std::string& name, std::uint32_t& type, std::uint32_t& size) {
-    if (beforeRead) beforeRead(name);
+long SimRegistry::QueryValueInfo(KeyHandle h, const std::string& given, std::uint32_t& type, std::uint32_t& size) {
+    if (beforeRead) beforeRead(given);
+    if (!Spelled(given)) return kErrorNoUnicodeTranslation;
+    const std::string name = Passed(given);
     auto key = Resolve(h);
     if (!key) return kErrorInvalidHandle;
     if (!Grants(h, kKeyQueryValue)) return kErrorAccessDenied;
     RegValue* value = key->Value(name);
     if (!value) return kErrorFileNotFound;
     type = value->type;
-    size = static_cast<std::uint32_t>(value->data.size());
+    size = static_cast<std::uint32_t>(Passed(*value).data.size());
     return kErrorSuccess;
 }
 
-long SimRegistry::QueryValue(KeyHandle h, const std::string& name, std::uint32_t size, RegValue& out) {
+long SimRegistry::QueryValue(KeyHandle h, const std::string& given, std::uint32_t size, RegValue& out) {
+    if (!Spelled(given)) return kErrorNoUnicodeTranslation;
+    const std::string name = Passed(given);
     auto key = Resolve(h);
     if (!key) return kErrorInvalidHandle;
     if (!Grants(h, kKeyQueryValue)) return kErrorAccessDenied;
     RegValue* value = key->Value(name);
     if (!value) return kErrorFileNotFound;
-    if (key->unreadable.count(LowerAscii(name))) return kErrorAccessDenied;
-    if (value->data.size() > size) return kErrorMoreData;
-    out = *value;
+    if (key->unreadable.count(SimLowerCase(name))) return kErrorAccessDenied;
+    RegValue passed = Passed(*value);
+    if (passed.data.size() > size) return kErrorMoreData;
+    out = std::move(passed);
     return kErrorSuccess;
 }
 
-long SimRegistry::DeleteValue(KeyHandle h, const std::string& name) {
+long SimRegistry::DeleteValue(KeyHandle h, const std::string& given) {
+    if (!Spelled(given)) return kErrorNoUnicodeTranslation;
+    const std::string name = Passed(given);
     auto key = Resolve(h);
     if (!key) return kErrorInvalidHandle;
     if (!Grants(h, kKeySetValue)) return kErrorAccessDenied;
-    if (key->undeletable.count(LowerAscii(name))) return kErrorAccessDenied;
+    if (key->undeletable.count(SimLowerCase(name))) return kErrorAccessDenied;
     return key->EraseValue(name) ? kErrorSuccess : kErrorFileNotFound;
 }
 
@@ -240,6 +257,7 @@ long SimRegistry::CreateKey(KeyHandle parent, const std::string& subKey, KeyHand
 
 long SimRegistry::SetValue(KeyHandle h, const std::string& name, std::uint32_t type,
                            const std::vector<std::uint8_t>& data) {
+    if (!Spelled(name)) return kErrorNoUnicodeTranslation;
     auto key = Resolve(h);
     if (!key) return kErrorInvalidHandle;
     if (!Grants(h, kKeySetValue)) return kErrorAccessDenied;

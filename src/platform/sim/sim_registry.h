@@ -43,8 +43,8 @@ private:
 class SimRegistry : public IRegistry {
 public:
     SimRegistry();
-    // The longest sub-key path OpenKey takes, in characters.
-    static constexpr size_t kMaxOpenPath = 260;
+    // The longest sub-key path the ANSI OpenKey takes under Wine.
+    static constexpr size_t kMaxOpenPath = 260;  // UTF-16 units
     long OpenKey(KeyHandle parent, const std::string& subKey, std::uint32_t access, KeyHandle& out) override;
     long CloseKey(KeyHandle key) override;
     long QueryInfoKey(KeyHandle key, std::uint32_t& subKeys, std::uint32_t& values) override;
@@ -80,6 +80,11 @@ public:
     // the 64-bit view. Fixtures write either view by its real path.
     bool windows64 = false;
     bool process64 = false;
+    // The calls go through the ANSI functions (sim_text.h): every key and
+    // value name and every text value passes the code page on its way in
+    // and out, so a name the code page lacks is looked up by its '?' or
+    // best-fit spelling.
+    bool ansiCalls = false;
 
     int OpenHandles() const { return static_cast<int>(open_.size()); }
     int OpenCalls() const { return openCalls_; }
@@ -90,6 +95,8 @@ public:
 
 private:
     std::shared_ptr<SimKey> Resolve(KeyHandle h);
+    std::string Passed(const std::string& name) const;
+    RegValue Passed(RegValue value) const;
     bool InView32(const std::vector<std::string>& parts, std::uint32_t access) const;
     std::map<KeyHandle, std::shared_ptr<SimKey>> roots_;
     std::map<KeyHandle, std::shared_ptr<SimKey>> open_;

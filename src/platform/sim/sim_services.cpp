@@ -1,6 +1,6 @@
 #include "platform/sim/sim_services.h"
 
-#include "platform/text_case.h"
+#include "platform/sim/sim_text.h"
 
 namespace qm::sim {
 
@@ -8,7 +8,7 @@ namespace {
 
 constexpr std::uint32_t kGenericRead = 0x80000000u;
 constexpr std::uint32_t kGenericAll = 0x10000000u;
-constexpr std::uint32_t kEnumStatusBytes = 36;  // sizeof(ENUM_SERVICE_STATUSA) in a 32-bit process
+constexpr std::uint32_t kEnumStatusBytes = 36;  // sizeof(ENUM_SERVICE_STATUSW) in a 32-bit process
 
 // The manager rights an open handle carries, its generic rights mapped as
 // the service control manager maps them.
@@ -25,9 +25,16 @@ bool StateMatches(std::uint32_t filter, std::uint32_t state) {
 
 }  // namespace
 
+namespace {
+std::uint32_t WideBytes(const std::string& text) {
+    std::u16string units;
+    Utf16FromUtf8(text, units, true);
+    return static_cast<std::uint32_t>((units.size() + 1) * sizeof(char16_t));
+}
+}  // namespace
+
 std::uint32_t SimServices::EntryBytes(const SimService& s) {
-    return kEnumStatusBytes + static_cast<std::uint32_t>(s.name.size() + 1) +
-           static_cast<std::uint32_t>(s.displayName ? s.displayName->size() + 1 : 0);
+    return kEnumStatusBytes + WideBytes(s.name) + (s.displayName ? WideBytes(*s.displayName) : 0);
 }
 
 ScManagerHandle SimServices::OpenSCManager(std::uint32_t access) {
@@ -72,7 +79,12 @@ bool SimServices::EnumServicesStatus(ScManagerHandle scm, std::uint32_t type, st
         const std::uint32_t need = EntryBytes(s);
         if (!full && used + need <= bufferSize) {
             used += need;
-            out.push_back({s.name, s.displayName, s.type, s.state});
+            ServiceEntry entry{s.name, s.displayName, s.type, s.state};
+            if (ansiCalls) {
+                entry.serviceName = ThroughCodePage(entry.serviceName);
+                if (entry.displayName) entry.displayName = ThroughCodePage(*entry.displayName);
+            }
+            out.push_back(std::move(entry));
             continue;
         }
         if (!full) resume = it->first;
@@ -91,8 +103,9 @@ bool SimServices::EnumServicesStatus(ScManagerHandle scm, std::uint32_t type, st
 ServiceHandle SimServices::OpenService(ScManagerHandle scm, const std::string& name, std::uint32_t access) {
     if (beforeOpen) beforeOpen(name);
     if (!Lookup(scm.Value(), true)) return {};
+    const std::string sought = SimLowerCase(ansiCalls ? ThroughCodePage(name) : name);
     for (auto& [id, s] : services_) {
-        if (LowerAscii(s.name) != LowerAscii(name)) continue;
+        if (SimLowerCase(s.name) != sought) continue;
         if (access & ~s.grantedAccess) return {};
         handles_[next_] = {id, access};
         return ServiceHandle{next_++};
@@ -155,13 +168,13 @@ SimService& SimServices::Add(SimService service) {
 
 SimService* SimServices::Find(const std::string& name) {
     for (auto& [id, s] : services_)
-        if (LowerAscii(s.name) == LowerAscii(name)) return &s;
+        if (SimLowerCase(s.name) == SimLowerCase(name)) return &s;
     return nullptr;
 }
 
 void SimServices::Stop(const std::string& name) {
     for (auto& [id, s] : services_) {
-        if (LowerAscii(s.name) != LowerAscii(name)) continue;
+        if (SimLowerCase(s.name) != SimLowerCase(name)) continue;
         s.state = kServiceStopped;
         RemoveIfGone(id);
         return;

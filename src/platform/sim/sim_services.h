@@ -56,6 +56,9 @@ public:
     int OpenHandles() const { return static_cast<int>(handles_.size()); }
 
     bool managerAvailable = true;
+    // The calls go through the ANSI functions (sim_text.h): names and
+    // display names pass the code page.
+    bool ansiCalls = false;
     // Runs before every OpenService: lets a test play another program that
     // removes a service between the enumeration and the open.
     std::function<void(const std::string& name)> beforeOpen;
@@ -66,7 +69,7 @@ public:
     std::vector<std::uint32_t> enumBufferSizes;
 
     // The bytes one entry takes in the caller's buffer: a 32-bit
-    // ENUM_SERVICE_STATUSA followed by its two strings.
+    // ENUM_SERVICE_STATUSW followed by its two strings in UTF-16.
     static std::uint32_t EntryBytes(const SimService& service);
 
 private:

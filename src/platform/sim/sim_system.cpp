@@ -1,20 +1,32 @@
 #include <algorithm>
 
 #include "platform/sim/sim.h"
+#include "platform/sim/sim_text.h"
 #include "platform/text_case.h"
 
 namespace qm::sim {
 
+namespace {
+// The characters of a name as the wide calls count them: UTF-16 units.
+std::uint32_t Units(const std::string& text) {
+    std::u16string units;
+    Utf16FromUtf8(text, units, true);
+    return static_cast<std::uint32_t>(units.size());
+}
+}  // namespace
+
+std::string SimSystem::LowerCase(const std::string& text) { return SimLowerCase(text); }
+
 bool SimSystem::GetComputerName(std::uint32_t size, std::string& name) {
-    if (computerNameFails || computerName.size() + 1 > size) return false;
+    if (computerNameFails || Units(computerName) + 1 > size) return false;
     name = computerName;
     return true;
 }
 
 bool SimSystem::GetUserName(std::uint32_t size, std::string& buffer, std::uint32_t& sizeOut) {
-    if (userNameFails || userName.size() + 1 > size) return false;
+    if (userNameFails || Units(userName) + 1 > size) return false;
     buffer = userName + '\0';
-    sizeOut = static_cast<std::uint32_t>(userName.size() + 1);
+    sizeOut = Units(userName) + 1;
     return true;
 }
 

@@ -22,6 +22,7 @@ public:
     bool GetWindowsDirectory(std::string& path) override;
     bool Is64BitWindows() override { return windows64; }
     bool IsWow64Program() override { return windows64 && !program64; }
+    std::string LowerCase(const std::string& text) override;
 
     std::string computerName = "DESK7";
     std::string userName = "anna";

@@ -25,10 +25,4 @@ bool SimVersions::GetFileVersionInfo(const std::string& path, std::uint32_t size
     return true;
 }
 
-std::string SimVersions::ToAnsi(const std::u16string& text) {
-    std::string out;
-    for (char16_t c : text) out.push_back(c < 256 ? static_cast<char>(c) : '?');
-    return out;
-}
-
 }  // namespace qm::sim

@@ -18,9 +18,6 @@ public:
     explicit SimVersions(SimFileSystem& files) : files_(files) {}
     std::uint32_t GetFileVersionInfoSize(const std::string& path) override;
     bool GetFileVersionInfo(const std::string& path, std::uint32_t size, std::vector<std::uint8_t>& block) override;
-    // Latin-1, the part of every ANSI code page the simulated machine knows;
-    // other characters become '?', as WideCharToMultiByte's default character.
-    std::string ToAnsi(const std::u16string& text) override;
 
     int reads = 0;                             // GetFileVersionInfo calls on a file with a resource
     bool failReads = false;                    // every such read fails

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/text_utf.h"
+
 namespace qm::sim {
 
 // The members of VS_FIXEDFILEINFO a fixture chooses; the signature and
@@ -46,9 +48,16 @@ inline void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
 inline void Pad4(std::vector<std::uint8_t>& out) {
     while (out.size() % 4) out.push_back(0);
 }
-// 8-bit text widened byte by byte (the Latin-1 part of UTF-16).
+// UTF-8 text as UTF-16 units; other bytes widened one by one (Latin-1).
+inline std::u16string TextUnits(const std::string& text) {
+    std::u16string units;
+    if (Utf16FromUtf8(text, units)) return units;
+    units.clear();
+    for (char c : text) units.push_back(static_cast<unsigned char>(c));
+    return units;
+}
 inline void PutText(std::vector<std::uint8_t>& out, const std::string& text) {
-    for (char c : text) Put16(out, static_cast<unsigned char>(c));
+    for (char16_t c : TextUnits(text)) Put16(out, c);
 }
 
 // One block: header, key, value, children. The block starts at offset
@@ -125,7 +134,7 @@ inline std::vector<std::uint8_t> BuildVersionResource(const VersionFixture& fixt
                 PutText(wide, value);
                 Put16(wide, 0);
                 // A text value's length counts characters, its NUL included.
-                strings.push_back(Block(key, true, wide, static_cast<std::uint16_t>(value.size() + 1)));
+                strings.push_back(Block(key, true, wide, static_cast<std::uint16_t>(TextUnits(value).size() + 1)));
             }
             tables.push_back(Block(table.block, true, {}, 0, strings));
         }

@@ -46,11 +46,11 @@ const CommonControls* LoadCommonControls() {
     static const SystemLibrary library(L"comctl32.dll");
     static const CommonControls functions{
         library.Find<std::remove_pointer_t<decltype(CommonControls::InitCommonControlsEx)>>("InitCommonControlsEx"),
-        library.Find<std::remove_pointer_t<decltype(CommonControls::ImageList_LoadImageA)>>("ImageList_LoadImageA"),
+        library.Find<std::remove_pointer_t<decltype(CommonControls::ImageList_LoadImageW)>>("ImageList_LoadImageW"),
         library.Find<std::remove_pointer_t<decltype(CommonControls::ImageList_Destroy)>>("ImageList_Destroy"),
         library.Find<std::remove_pointer_t<decltype(CommonControls::ImageList_Draw)>>("ImageList_Draw"),
     };
-    const bool complete = functions.InitCommonControlsEx && functions.ImageList_LoadImageA &&
+    const bool complete = functions.InitCommonControlsEx && functions.ImageList_LoadImageW &&
                           functions.ImageList_Destroy && functions.ImageList_Draw;
     return complete ? &functions : nullptr;
 }

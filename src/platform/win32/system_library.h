@@ -43,7 +43,7 @@ private:
 // the whole run (its window classes must outlive every window).
 struct CommonControls {
     decltype(&::InitCommonControlsEx) InitCommonControlsEx = nullptr;
-    decltype(&::ImageList_LoadImageA) ImageList_LoadImageA = nullptr;
+    decltype(&::ImageList_LoadImageW) ImageList_LoadImageW = nullptr;
     decltype(&::ImageList_Destroy) ImageList_Destroy = nullptr;
     decltype(&::ImageList_Draw) ImageList_Draw = nullptr;
 };

@@ -9,7 +9,9 @@ namespace qm::win32 {
 
 void Win32Files::FindFiles(const std::string& pattern, std::uint32_t attributeMask, std::vector<FoundFile>& out) {
     WIN32_FIND_DATAW data{};
-    HANDLE search = FindFirstFileW(WideFromAnsi(pattern).c_str(), &data);
+    std::wstring wide;
+    if (!ToWide(pattern, wide)) return;
+    HANDLE search = FindFirstFileW(wide.c_str(), &data);
     if (search == INVALID_HANDLE_VALUE) return;
     // The classic search leaves out hidden, system and directory entries
     // unless the mask asks for them.
@@ -17,35 +19,36 @@ void Win32Files::FindFiles(const std::string& pattern, std::uint32_t attributeMa
         ~attributeMask & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8 | FILE_ATTRIBUTE_DIRECTORY);
     do {
         if (data.dwFileAttributes & excluded) continue;
-        out.push_back({AnsiFromWide(data.cFileName), data.dwFileAttributes});
+        out.push_back({FromWide(data.cFileName), data.dwFileAttributes});
     } while (FindNextFileW(search, &data));
     FindClose(search);
 }
 
 long Win32Files::DeleteFile(const std::string& path) {
-    return DeleteFileA(path.c_str()) ? kErrorSuccess : static_cast<long>(GetLastError());
+    std::wstring wide;
+    if (!ToWide(path, wide)) return kErrorNoUnicodeTranslation;
+    return DeleteFileW(wide.c_str()) ? kErrorSuccess : static_cast<long>(GetLastError());
 }
 
-std::uint32_t Win32Files::GetFileAttributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
+std::uint32_t Win32Files::GetFileAttributes(const std::string& path) {
+    std::wstring wide;
+    if (!ToWide(path, wide)) return INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(wide.c_str());
+}
 
 namespace {
 HANDLE Native(FileHandle file) { return reinterpret_cast<HANDLE>(file.Value()); }
-
-std::string Utf8FromWide(const wchar_t* text) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return {};
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
-    out.resize(static_cast<size_t>(n - 1));
-    return out;
-}
 }  // namespace
 
 FileHandle Win32Files::OpenEntry(const std::string& path, bool forDeletion, long& error) {
     const DWORD access = FILE_READ_ATTRIBUTES | SYNCHRONIZE | (forDeletion ? DELETE : 0);
-    HANDLE file =
-        CreateFileW(WideFromAnsi(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    std::wstring wide;
+    if (!ToWide(path, wide)) {
+        error = kErrorNoUnicodeTranslation;
+        return FileHandle{};
+    }
+    HANDLE file = CreateFileW(wide.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         error = static_cast<long>(GetLastError());
         return FileHandle{};
@@ -76,15 +79,16 @@ bool Win32Files::GetFinalPath(FileHandle file, FinalPath& path) {
     // "\\?\C:\..." for a drive, "\\?\UNC\server\..." for a share.
     if (buffer.rfind(L"\\\\?\\UNC\\", 0) == 0) buffer.replace(0, 8, L"\\\\");
     else if (buffer.rfind(L"\\\\?\\", 0) == 0) buffer.erase(0, 4);
-    path.exact = Utf8FromWide(buffer.c_str());
-    path.shown = AnsiFromWide(buffer.c_str());
+    path.exact = FromWide(buffer);
     return true;
 }
 
 bool Win32Files::GetLinkTarget(const std::string& path, FinalPath& target) {
-    HANDLE file = CreateFileW(WideFromAnsi(path).c_str(), FILE_READ_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    std::wstring wide;
+    if (!ToWide(path, wide)) return false;
+    HANDLE file =
+        CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     const bool found = GetFinalPath(FileHandle{reinterpret_cast<std::uintptr_t>(file)}, target);
     CloseHandle(file);
@@ -103,9 +107,10 @@ bool Win32Files::CloseEntry(FileHandle file) { return CloseHandle(Native(file)) 
 
 long Win32Files::ReadFileBytes(const std::string& path, std::uint32_t limit, std::vector<std::uint8_t>& out) {
     out.clear();
-    HANDLE file =
-        CreateFileW(WideFromAnsi(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::wstring wide;
+    if (!ToWide(path, wide)) return kErrorNoUnicodeTranslation;
+    HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return static_cast<long>(GetLastError());
     long result = kErrorSuccess;
     LARGE_INTEGER size{};

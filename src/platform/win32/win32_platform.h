@@ -72,7 +72,6 @@ public:
     ~Win32Versions() override;
     std::uint32_t GetFileVersionInfoSize(const std::string& path) override;
     bool GetFileVersionInfo(const std::string& path, std::uint32_t size, std::vector<std::uint8_t>& block) override;
-    std::string ToAnsi(const std::u16string& text) override;
 
 private:
     struct Library;
@@ -111,6 +110,7 @@ public:
     bool GetWindowsDirectory(std::string& path) override;
     bool Is64BitWindows() override;
     bool IsWow64Program() override;
+    std::string LowerCase(const std::string& text) override;
 };
 
 class Win32Token : public IToken {

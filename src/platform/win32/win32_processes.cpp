@@ -10,12 +10,15 @@
 namespace qm::win32 {
 
 bool Win32Processes::CreateProcess(const std::string& commandLine, std::uint32_t creationFlags, ProcessInfo& info) {
-    std::vector<char> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back('\0');
-    STARTUPINFOA startup{};
+    std::wstring buffer;
+    if (!ToWide(commandLine, buffer)) {
+        SetLastError(kErrorNoUnicodeTranslation);
+        return false;
+    }
+    STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, creationFlags, nullptr, nullptr, &startup,
+    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, creationFlags, nullptr, nullptr, &startup,
                         &pi))
         return false;
     info = {FromRaw<ProcessHandle>(pi.hProcess), FromRaw<ThreadHandle>(pi.hThread), pi.dwProcessId};
@@ -36,15 +39,30 @@ bool Win32Processes::GetExitCodeProcess(ProcessHandle process, std::uint32_t& co
 }
 bool Win32Processes::CloseHandle(ProcessHandle process) { return ::CloseHandle(ToRaw<HANDLE>(process)) != FALSE; }
 bool Win32Processes::CloseHandle(ThreadHandle thread) { return ::CloseHandle(ToRaw<HANDLE>(thread)) != FALSE; }
+namespace {
+// A text to look for, or none (any). False when the text is no valid UTF-8:
+// then no window has it.
+bool Sought(const std::string* text, std::wstring& wide, const wchar_t*& out) {
+    out = nullptr;
+    if (!text) return true;
+    if (!ToWide(*text, wide)) return false;
+    out = wide.c_str();
+    return true;
+}
+}  // namespace
+
 WindowHandle Win32Processes::FindWindow(const std::string* className, const std::string* title) {
-    return FromRaw<WindowHandle>(
-        FindWindowA(className ? className->c_str() : nullptr, title ? title->c_str() : nullptr));
+    std::wstring cls, caption;
+    const wchar_t *c, *t;
+    if (!Sought(className, cls, c) || !Sought(title, caption, t)) return {};
+    return FromRaw<WindowHandle>(FindWindowW(c, t));
 }
 WindowHandle Win32Processes::FindWindowEx(WindowHandle parent, WindowHandle after, const std::string* className,
                                           const std::string* title) {
-    return FromRaw<WindowHandle>(FindWindowExA(ToRaw<HWND>(parent), ToRaw<HWND>(after),
-                                               className ? className->c_str() : nullptr,
-                                               title ? title->c_str() : nullptr));
+    std::wstring cls, caption;
+    const wchar_t *c, *t;
+    if (!Sought(className, cls, c) || !Sought(title, caption, t)) return {};
+    return FromRaw<WindowHandle>(FindWindowExW(ToRaw<HWND>(parent), ToRaw<HWND>(after), c, t));
 }
 bool Win32Processes::ShowWindow(WindowHandle window, int show) {
     return ::ShowWindow(ToRaw<HWND>(window), show) != FALSE;
@@ -58,7 +76,7 @@ WindowHandle Win32Processes::SetFocus(WindowHandle window) {
 bool Win32Processes::SendWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                                        std::intptr_t lParam, std::uint32_t milliseconds) {
     DWORD_PTR result = 0;
-    return SendMessageTimeoutA(ToRaw<HWND>(window), message, wParam, lParam, SMTO_ABORTIFHUNG, milliseconds, &result) !=
+    return SendMessageTimeoutW(ToRaw<HWND>(window), message, wParam, lParam, SMTO_ABORTIFHUNG, milliseconds, &result) !=
            0;
 }
 bool Win32Processes::GetWindowProgram(WindowHandle window, std::string& path) {
@@ -70,7 +88,7 @@ bool Win32Processes::GetWindowProgram(WindowHandle window, std::string& path) {
     DWORD size = static_cast<DWORD>(std::size(image));
     const bool found = QueryFullProcessImageNameW(process, 0, image, &size) != FALSE;
     ::CloseHandle(process);
-    if (found) path = AnsiFromWide(image);
+    if (found) path = FromWide(image, std::min<size_t>(size, std::size(image)));
     return found;
 }
 void Win32Processes::Sleep(std::uint32_t ms) { ::Sleep(ms); }

@@ -5,14 +5,15 @@
 #include <cstring>
 
 #include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_text.h"
 
 namespace qm::win32 {
 
 namespace {
 
 // Value names are counted: the native registry takes any character in a
-// name, NUL included, and RegEnumValueA hands such a name over whole. The
-// other A calls end a name at its first NUL and so would name another
+// name, NUL included, and RegEnumValueW hands such a name over whole. The
+// other W calls end a name at its first NUL and so would name another
 // value; a name with a NUL inside goes through the native calls, which
 // take counted names.
 bool HasNul(const std::string& name) { return name.find('\0') != std::string::npos; }
@@ -48,34 +49,35 @@ long ErrorOf(LONG status) {
     return convert ? static_cast<long>(convert(status)) : ERROR_INVALID_FUNCTION;
 }
 
-std::wstring CountedWide(const char* text, size_t size) {
-    if (size == 0) return {};
-    const int n = MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(size), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(size), wide.data(), n);
-    return wide;
-}
-
-std::vector<std::uint8_t> CountedAnsi(const wchar_t* text, size_t chars) {
-    if (chars == 0) return {};
-    const int n = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(chars), nullptr, 0, nullptr, nullptr);
-    std::vector<std::uint8_t> ansi(static_cast<size_t>(n > 0 ? n : 0));
-    if (n > 0)
-        WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(chars), reinterpret_cast<char*>(ansi.data()), n, nullptr,
-                            nullptr);
-    return ansi;
+CountedName Counted(std::wstring& wide) {
+    const auto bytes = static_cast<USHORT>(wide.size() * sizeof(wchar_t));
+    return {bytes, bytes, wide.data()};
 }
 
 bool IsTextType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
 
-// The type and data of the value of that counted name, text in the ANSI code
-// page as RegQueryValueExA gives it.
+// Text data as the program holds it: the UTF-16 units in UTF-8, NULs kept
+// (an odd last byte is no unit and is dropped).
+std::vector<std::uint8_t> TextData(const std::uint8_t* data, size_t bytes) {
+    std::u16string units(bytes / 2, u'\0');
+    std::memcpy(units.data(), data, units.size() * 2);
+    const std::string text = Utf8FromUtf16(units);
+    return {text.begin(), text.end()};
+}
+
+// The data of a value as it is read: text in UTF-8, anything else as stored.
+std::vector<std::uint8_t> DataAsRead(DWORD type, const std::uint8_t* data, size_t bytes) {
+    if (IsTextType(type)) return TextData(data, bytes);
+    return {data, data + bytes};
+}
+
+// The type and data of the value of that counted name, text in UTF-8.
 long NativeQuery(HKEY key, const std::string& name, std::uint32_t& type, std::vector<std::uint8_t>& data) {
     const auto query = Native<NtQueryValueKeyFn>("NtQueryValueKey");
     if (!query) return ERROR_INVALID_FUNCTION;
-    std::wstring wide = CountedWide(name.data(), name.size());
-    CountedName counted{static_cast<USHORT>(wide.size() * sizeof(wchar_t)),
-                        static_cast<USHORT>(wide.size() * sizeof(wchar_t)), wide.data()};
+    std::wstring wide;
+    if (!ToWide(name, wide)) return kErrorNoUnicodeTranslation;
+    CountedName counted = Counted(wide);
     std::vector<std::uint8_t> buffer(256);
     for (;;) {
         ULONG needed = 0;
@@ -91,19 +93,41 @@ long NativeQuery(HKEY key, const std::string& name, std::uint32_t& type, std::ve
     }
     const auto* info = reinterpret_cast<const PartialValueInformation*>(buffer.data());
     type = info->Type;
-    if (IsTextType(info->Type)) {
-        data = CountedAnsi(reinterpret_cast<const wchar_t*>(info->Data), info->DataLength / sizeof(wchar_t));
-    } else {
-        data.assign(info->Data, info->Data + info->DataLength);
-    }
+    data = DataAsRead(info->Type, info->Data, info->DataLength);
     return ERROR_SUCCESS;
+}
+
+// The type and data of the value of a name without NULs: RegQueryValueExW,
+// asked again with a larger buffer while the value grows between the calls.
+long WideQuery(HKEY key, const std::string& name, std::uint32_t& type, std::vector<std::uint8_t>& data) {
+    std::wstring wide;
+    if (!ToWide(name, wide)) return kErrorNoUnicodeTranslation;
+    std::vector<std::uint8_t> buffer(256);
+    for (;;) {
+        DWORD t = 0, size = static_cast<DWORD>(buffer.size());
+        const long rc = RegQueryValueExW(key, wide.c_str(), nullptr, &t, buffer.data(), &size);
+        if (rc == ERROR_MORE_DATA && size > buffer.size()) {
+            buffer.resize(size);
+            continue;
+        }
+        if (rc != ERROR_SUCCESS) return rc;
+        type = t;
+        data = DataAsRead(t, buffer.data(), std::min<size_t>(size, buffer.size()));
+        return ERROR_SUCCESS;
+    }
+}
+
+long Query(HKEY key, const std::string& name, std::uint32_t& type, std::vector<std::uint8_t>& data) {
+    return HasNul(name) ? NativeQuery(key, name, type, data) : WideQuery(key, name, type, data);
 }
 
 }  // namespace
 
 long Win32Registry::OpenKey(KeyHandle parent, const std::string& subKey, std::uint32_t access, KeyHandle& out) {
+    std::wstring wide;
+    if (!ToWide(subKey, wide)) return kErrorNoUnicodeTranslation;
     HKEY key = nullptr;
-    long rc = RegOpenKeyExA(AsKey(parent), subKey.c_str(), 0, access, &key);
+    long rc = RegOpenKeyExW(AsKey(parent), wide.c_str(), 0, access, &key);
     if (rc == ERROR_SUCCESS) out = FromRaw<KeyHandle>(key);
     return rc;
 }
@@ -112,7 +136,7 @@ long Win32Registry::CloseKey(KeyHandle key) { return RegCloseKey(AsKey(key)); }
 
 long Win32Registry::QueryInfoKey(KeyHandle key, std::uint32_t& subKeys, std::uint32_t& values) {
     DWORD k = 0, v = 0;
-    long rc = RegQueryInfoKeyA(AsKey(key), nullptr, nullptr, nullptr, &k, nullptr, nullptr, &v, nullptr, nullptr,
+    long rc = RegQueryInfoKeyW(AsKey(key), nullptr, nullptr, nullptr, &k, nullptr, nullptr, &v, nullptr, nullptr,
                                nullptr, nullptr);
     subKeys = k;
     values = v;
@@ -121,96 +145,84 @@ long Win32Registry::QueryInfoKey(KeyHandle key, std::uint32_t& subKeys, std::uin
 
 long Win32Registry::EnumValue(KeyHandle key, std::uint32_t index, std::string& name) {
     // Value names are at most 16,383 characters; one buffer of that size
-    // saves asking the key for its longest name on every call.
-    char buffer[16384];
-    DWORD size = sizeof(buffer);
-    long rc = RegEnumValueA(AsKey(key), index, buffer, &size, nullptr, nullptr, nullptr, nullptr);
-    if (rc == ERROR_SUCCESS) name.assign(buffer, size);
+    // saves asking the key for its longest name on every call. The size is
+    // counted in characters, whatever they are.
+    std::wstring buffer(16384, L'\0');
+    DWORD size = static_cast<DWORD>(buffer.size());
+    long rc = RegEnumValueW(AsKey(key), index, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
+    if (rc == ERROR_SUCCESS) name = FromWide(buffer.data(), std::min<size_t>(size, buffer.size()));
     return rc;
 }
 
 long Win32Registry::EnumKey(KeyHandle key, std::uint32_t index, std::string& name) {
-    char buffer[256];  // key names are at most 255 characters
-    DWORD size = sizeof(buffer);
-    long rc = RegEnumKeyExA(AsKey(key), index, buffer, &size, nullptr, nullptr, nullptr, nullptr);
-    if (rc == ERROR_SUCCESS) name.assign(buffer, size);
+    wchar_t buffer[256];  // key names are at most 255 characters
+    DWORD size = static_cast<DWORD>(std::size(buffer));
+    long rc = RegEnumKeyExW(AsKey(key), index, buffer, &size, nullptr, nullptr, nullptr, nullptr);
+    if (rc == ERROR_SUCCESS) name = FromWide(buffer, std::min<size_t>(size, std::size(buffer)));
     return rc;
 }
 
+// The sizes are those of the data as the program holds it: text in UTF-8.
 long Win32Registry::QueryValueInfo(KeyHandle key, const std::string& name, std::uint32_t& type, std::uint32_t& size) {
-    if (HasNul(name)) {
-        std::vector<std::uint8_t> data;
-        const long rc = NativeQuery(AsKey(key), name, type, data);
-        size = static_cast<std::uint32_t>(data.size());
-        return rc;
-    }
-    DWORD t = 0, s = 0;
-    long rc = RegQueryValueExA(AsKey(key), name.c_str(), nullptr, &t, nullptr, &s);
-    type = t;
-    size = s;
+    std::vector<std::uint8_t> data;
+    const long rc = Query(AsKey(key), name, type, data);
+    size = static_cast<std::uint32_t>(data.size());
     return rc;
 }
 
 long Win32Registry::QueryValue(KeyHandle key, const std::string& name, std::uint32_t size, RegValue& out) {
-    if (HasNul(name)) {
-        RegValue value;
-        const long rc = NativeQuery(AsKey(key), name, value.type, value.data);
-        if (rc != ERROR_SUCCESS) return rc;
-        if (value.data.size() > size) return ERROR_MORE_DATA;
-        out = std::move(value);
-        return rc;
-    }
-    std::vector<std::uint8_t> data(size);
-    DWORD t = 0, s = size;
-    long rc = RegQueryValueExA(AsKey(key), name.c_str(), nullptr, &t, data.data(), &s);
+    RegValue value;
+    const long rc = Query(AsKey(key), name, value.type, value.data);
     if (rc != ERROR_SUCCESS) return rc;
-    data.resize(s);
-    out.type = t;
-    out.data = std::move(data);
+    if (value.data.size() > size) return ERROR_MORE_DATA;
+    out = std::move(value);
     return rc;
 }
 
 long Win32Registry::DeleteValue(KeyHandle key, const std::string& name) {
+    std::wstring wide;
+    if (!ToWide(name, wide)) return kErrorNoUnicodeTranslation;
     if (HasNul(name)) {
         const auto erase = Native<NtDeleteValueKeyFn>("NtDeleteValueKey");
         if (!erase) return ERROR_INVALID_FUNCTION;
-        std::wstring wide = CountedWide(name.data(), name.size());
-        CountedName counted{static_cast<USHORT>(wide.size() * sizeof(wchar_t)),
-                            static_cast<USHORT>(wide.size() * sizeof(wchar_t)), wide.data()};
+        CountedName counted = Counted(wide);
         return ErrorOf(erase(AsKey(key), &counted));
     }
-    return RegDeleteValueA(AsKey(key), name.c_str());
+    return RegDeleteValueW(AsKey(key), wide.c_str());
 }
 
 long Win32Registry::DeleteKey(KeyHandle key, const std::string& subKey) {
-    return RegDeleteKeyA(AsKey(key), subKey.c_str());
+    std::wstring wide;
+    if (!ToWide(subKey, wide)) return kErrorNoUnicodeTranslation;
+    return RegDeleteKeyW(AsKey(key), wide.c_str());
 }
 
 long Win32Registry::CreateKey(KeyHandle parent, const std::string& subKey, KeyHandle& out) {
+    std::wstring wide;
+    if (!ToWide(subKey, wide)) return kErrorNoUnicodeTranslation;
     HKEY key = nullptr;
-    long rc = RegCreateKeyExA(AsKey(parent), subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    long rc = RegCreateKeyExW(AsKey(parent), wide.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
     if (rc == ERROR_SUCCESS) out = FromRaw<KeyHandle>(key);
     return rc;
 }
 
 long Win32Registry::SetValue(KeyHandle key, const std::string& name, std::uint32_t type,
                              const std::vector<std::uint8_t>& data) {
+    std::wstring wide, text;
+    if (!ToWide(name, wide)) return kErrorNoUnicodeTranslation;
+    std::vector<std::uint8_t> bytes = data;
+    if (IsTextType(type)) {
+        if (!ToWide(std::string(data.begin(), data.end()), text)) return kErrorNoUnicodeTranslation;
+        bytes.assign(reinterpret_cast<const std::uint8_t*>(text.data()),
+                     reinterpret_cast<const std::uint8_t*>(text.data() + text.size()));
+    }
     if (HasNul(name)) {
         const auto set = Native<NtSetValueKeyFn>("NtSetValueKey");
         if (!set) return ERROR_INVALID_FUNCTION;
-        std::wstring wide = CountedWide(name.data(), name.size());
-        CountedName counted{static_cast<USHORT>(wide.size() * sizeof(wchar_t)),
-                            static_cast<USHORT>(wide.size() * sizeof(wchar_t)), wide.data()};
-        std::wstring text;
-        std::vector<std::uint8_t> bytes = data;
-        if (IsTextType(type)) {
-            text = CountedWide(reinterpret_cast<const char*>(data.data()), data.size());
-            bytes.assign(reinterpret_cast<const std::uint8_t*>(text.data()),
-                         reinterpret_cast<const std::uint8_t*>(text.data() + text.size()));
-        }
+        CountedName counted = Counted(wide);
         return ErrorOf(set(AsKey(key), &counted, 0, type, bytes.data(), static_cast<ULONG>(bytes.size())));
     }
-    return RegSetValueExA(AsKey(key), name.c_str(), 0, type, data.data(), static_cast<DWORD>(data.size()));
+    return RegSetValueExW(AsKey(key), wide.c_str(), 0, type, bytes.data(), static_cast<DWORD>(bytes.size()));
 }
 
 }  // namespace qm::win32

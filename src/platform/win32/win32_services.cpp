@@ -11,18 +11,19 @@
 namespace qm::win32 {
 
 ScManagerHandle Win32Services::OpenSCManager(std::uint32_t access) {
-    return FromRaw<ScManagerHandle>(OpenSCManagerA(nullptr, nullptr, access));
+    return FromRaw<ScManagerHandle>(OpenSCManagerW(nullptr, nullptr, access));
 }
 
 namespace {
 
 // A text of an enumeration entry, only when it lies inside the buffer: a
 // failed call may leave entries it never filled in.
-std::optional<std::string> TextInBuffer(const char* text, const std::vector<std::uint8_t>& buffer) {
-    const char* begin = reinterpret_cast<const char*>(buffer.data());
-    const char* end = begin + buffer.size();
-    if (!text || text < begin || text >= end) return std::nullopt;
-    return std::string(text, strnlen(text, static_cast<size_t>(end - text)));
+std::optional<std::string> TextInBuffer(const wchar_t* text, const std::vector<std::uint8_t>& buffer) {
+    const auto* begin = reinterpret_cast<const std::uint8_t*>(buffer.data());
+    const auto* end = begin + buffer.size();
+    const auto* at = reinterpret_cast<const std::uint8_t*>(text);
+    if (!text || at < begin || at + sizeof(wchar_t) > end) return std::nullopt;
+    return FromWide(text, wcsnlen(text, static_cast<size_t>(end - at) / sizeof(wchar_t)));
 }
 
 }  // namespace
@@ -33,15 +34,15 @@ bool Win32Services::EnumServicesStatus(ScManagerHandle scm, std::uint32_t type, 
     std::vector<std::uint8_t> buffer(bufferSize);
     DWORD needed = 0, returned = 0, resumeHandle = resume;
     BOOL ok =
-        EnumServicesStatusA(ToRaw<SC_HANDLE>(scm), type, state, reinterpret_cast<ENUM_SERVICE_STATUSA*>(buffer.data()),
+        EnumServicesStatusW(ToRaw<SC_HANDLE>(scm), type, state, reinterpret_cast<ENUM_SERVICE_STATUSW*>(buffer.data()),
                             bufferSize, &needed, &returned, &resumeHandle);
     lastError = ok ? 0 : static_cast<long>(GetLastError());
     bytesNeeded = needed;
     resume = resumeHandle;
-    // Wine's ANSI call may count entries that do not fit the caller's buffer.
-    returned = std::min<DWORD>(returned, bufferSize / sizeof(ENUM_SERVICE_STATUSA));
+    // Never more entries than the buffer can hold, whatever the call counted.
+    returned = std::min<DWORD>(returned, bufferSize / sizeof(ENUM_SERVICE_STATUSW));
     if (!ok && lastError != ERROR_MORE_DATA) returned = 0;
-    const auto* entries = reinterpret_cast<const ENUM_SERVICE_STATUSA*>(buffer.data());
+    const auto* entries = reinterpret_cast<const ENUM_SERVICE_STATUSW*>(buffer.data());
     for (DWORD i = 0; i < returned; ++i) {
         ServiceEntry e;
         e.serviceName = TextInBuffer(entries[i].lpServiceName, buffer).value_or("");
@@ -54,17 +55,19 @@ bool Win32Services::EnumServicesStatus(ScManagerHandle scm, std::uint32_t type, 
 }
 
 ServiceHandle Win32Services::OpenService(ScManagerHandle scm, const std::string& name, std::uint32_t access) {
-    return FromRaw<ServiceHandle>(OpenServiceA(ToRaw<SC_HANDLE>(scm), name.c_str(), access));
+    std::wstring wide;
+    if (!ToWide(name, wide)) return ServiceHandle{};
+    return FromRaw<ServiceHandle>(OpenServiceW(ToRaw<SC_HANDLE>(scm), wide.c_str(), access));
 }
 
 bool Win32Services::QueryServiceBinaryPath(ServiceHandle service, std::string& path) {
     DWORD needed = 0;
-    QueryServiceConfigA(ToRaw<SC_HANDLE>(service), nullptr, 0, &needed);
+    QueryServiceConfigW(ToRaw<SC_HANDLE>(service), nullptr, 0, &needed);
     if (needed == 0) return false;
     std::vector<std::uint8_t> buffer(needed);
-    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
-    if (!QueryServiceConfigA(ToRaw<SC_HANDLE>(service), config, needed, &needed)) return false;
-    path = config->lpBinaryPathName ? config->lpBinaryPathName : "";
+    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
+    if (!QueryServiceConfigW(ToRaw<SC_HANDLE>(service), config, needed, &needed)) return false;
+    path = FromWide(config->lpBinaryPathName);
     return true;
 }
 
@@ -79,14 +82,14 @@ bool Win32Services::ReadServiceConfig(ServiceHandle service, ServiceConfig& conf
     const QUERY_SERVICE_CONFIGW& c = buffer[0];
     config.serviceType = c.dwServiceType;
     config.startType = c.dwStartType;
-    config.binaryPath = c.lpBinaryPathName ? AnsiFromWide(c.lpBinaryPathName) : std::string();
+    config.binaryPath = FromWide(c.lpBinaryPathName);
     return true;
 }
 
 bool Win32Services::DeleteService(ServiceHandle service) { return ::DeleteService(ToRaw<SC_HANDLE>(service)) != FALSE; }
 
 bool Win32Services::ChangeServiceStartType(ServiceHandle service, std::uint32_t startType) {
-    return ChangeServiceConfigA(ToRaw<SC_HANDLE>(service), SERVICE_NO_CHANGE, startType, SERVICE_NO_CHANGE, nullptr,
+    return ChangeServiceConfigW(ToRaw<SC_HANDLE>(service), SERVICE_NO_CHANGE, startType, SERVICE_NO_CHANGE, nullptr,
                                 nullptr, nullptr, nullptr, nullptr, nullptr, nullptr) != FALSE;
 }
 

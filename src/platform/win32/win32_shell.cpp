@@ -35,7 +35,7 @@ HWND OwnerWindow(ShellOwner owner) {
 // A BSTR freed on every path out, and a VARIANT holding one or nothing.
 class Bstr {
 public:
-    explicit Bstr(const std::string& text) : b_(SysAllocString(WideFromAnsi(text).c_str())) {}
+    explicit Bstr(const std::wstring& text) : b_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
     ~Bstr() { SysFreeString(b_); }
     Bstr(const Bstr&) = delete;
     Bstr& operator=(const Bstr&) = delete;
@@ -58,13 +58,13 @@ private:
 }  // namespace
 
 std::string ComErrorText(HRESULT hr) {
-    char* text = nullptr;
+    wchar_t* text = nullptr;
     DWORD n =
-        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     char code[32];
     std::snprintf(code, sizeof(code), "COM error 0x%08lX", static_cast<unsigned long>(hr));
-    std::string message = n ? std::string(text, n) : std::string(code);
+    std::string message = n && text ? FromWide(text, n) : std::string(code);
     if (text) LocalFree(text);
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.'))
         message.pop_back();
@@ -92,18 +92,18 @@ private:
 
 // The System32 path of a file named by its Sysnative path (the real
 // System32 of a 32-bit program on 64-bit Windows); empty for any other.
-std::string System32PathOf(const std::string& path) {
-    char windows[MAX_PATH] = {};
-    const UINT n = GetSystemWindowsDirectoryA(windows, sizeof(windows));
-    if (n == 0 || n >= sizeof(windows)) return {};
-    std::string prefix(windows, n);
-    if (prefix.back() != '\\') prefix += '\\';
-    const std::string sysnative = prefix + "Sysnative\\";
-    if (path.size() <= sysnative.size() || CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path.c_str(),
-                                                          static_cast<int>(sysnative.size()), sysnative.c_str(),
-                                                          static_cast<int>(sysnative.size())) != CSTR_EQUAL)
+std::wstring System32PathOf(const std::wstring& path) {
+    wchar_t windows[MAX_PATH] = {};
+    const UINT n = GetSystemWindowsDirectoryW(windows, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return {};
+    std::wstring prefix(windows, n);
+    if (prefix.back() != L'\\') prefix += L'\\';
+    const std::wstring sysnative = prefix + L"Sysnative\\";
+    if (path.size() <= sysnative.size() ||
+        CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, path.c_str(), static_cast<int>(sysnative.size()),
+                       sysnative.c_str(), static_cast<int>(sysnative.size())) != CSTR_EQUAL)
         return {};
-    return prefix + "System32\\" + path.substr(sysnative.size());
+    return prefix + L"System32\\" + path.substr(sysnative.size());
 }
 #endif
 
@@ -111,40 +111,42 @@ std::string System32PathOf(const std::string& path) {
 
 std::uintptr_t Win32Shell::GetFileInfo(const std::string& path, std::uint32_t fileAttributes, ShellFileInfo& info,
                                        std::uint32_t flags) {
-    SHFILEINFOA record{};
+    SHFILEINFOW record{};
     DWORD_PTR result = 0;
+    std::wstring wide;
+    if (!ToWide(path, wide)) return 0;
 #ifndef _WIN64
     // The shell parses no Sysnative path (Wine answers 0 and leaves the icon
     // undefined). It is given the System32 path with the redirection off for
     // this one call, once it is loaded with the DLLs its calls need: with the
     // redirection off a DLL loaded now would come from the 64-bit System32.
-    if (const std::string system32 = System32PathOf(path); !system32.empty()) {
-        SHFILEINFOA warm{};
-        SHGetFileInfoA(path.c_str(), fileAttributes, &warm, sizeof(warm), flags & ~SHGFI_ICON);
+    if (const std::wstring system32 = System32PathOf(wide); !system32.empty()) {
+        SHFILEINFOW warm{};
+        SHGetFileInfoW(wide.c_str(), fileAttributes, &warm, sizeof(warm), flags & ~SHGFI_ICON);
         const RedirectionOff off;
-        result = SHGetFileInfoA(system32.c_str(), fileAttributes, &record, sizeof(record), flags);
+        result = SHGetFileInfoW(system32.c_str(), fileAttributes, &record, sizeof(record), flags);
     } else {
-        result = SHGetFileInfoA(path.c_str(), fileAttributes, &record, sizeof(record), flags);
+        result = SHGetFileInfoW(wide.c_str(), fileAttributes, &record, sizeof(record), flags);
     }
 #else
-    result = SHGetFileInfoA(path.c_str(), fileAttributes, &record, sizeof(record), flags);
+    result = SHGetFileInfoW(wide.c_str(), fileAttributes, &record, sizeof(record), flags);
 #endif
     if (flags & SHGFI_EXETYPE) return result;
     if (result == 0) return 0;  // the record keeps the caller's defaults
     info.hIcon = FromRaw<IconHandle>(record.hIcon);
     info.iIcon = record.iIcon;
     info.attributes = record.dwAttributes;
-    info.displayName.assign(record.szDisplayName, strnlen(record.szDisplayName, sizeof(record.szDisplayName)));
-    info.typeName.assign(record.szTypeName, strnlen(record.szTypeName, sizeof(record.szTypeName)));
+    info.displayName = FromWide(record.szDisplayName, wcsnlen(record.szDisplayName, std::size(record.szDisplayName)));
+    info.typeName = FromWide(record.szTypeName, wcsnlen(record.szTypeName, std::size(record.szTypeName)));
     return result;
 }
 
 bool Win32Shell::DestroyIcon(IconHandle icon) { return ::DestroyIcon(ToRaw<HICON>(icon)) != FALSE; }
 
 bool Win32Shell::GetSpecialFolderPath(int csidl, bool create, std::string& path) {
-    char buffer[MAX_PATH] = {};
-    if (!SHGetSpecialFolderPathA(nullptr, buffer, csidl, create)) return false;
-    path.assign(buffer, strnlen(buffer, sizeof(buffer)));
+    wchar_t buffer[MAX_PATH] = {};
+    if (!SHGetSpecialFolderPathW(nullptr, buffer, csidl, create)) return false;
+    path = FromWide(buffer, wcsnlen(buffer, MAX_PATH));
     return true;
 }
 
@@ -153,27 +155,39 @@ class Win32ShellLink : public IShellLinkObject {
 public:
     Win32ShellLink() {
         HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                      IID_IShellLinkA, reinterpret_cast<void**>(link_.Out()));
+                                      IID_IShellLinkW, reinterpret_cast<void**>(link_.Out()));
         if (FAILED(hr)) throw QuellmarkError(ComErrorText(hr));
         hr = link_->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file_.Out()));
         if (FAILED(hr)) throw QuellmarkError(ComErrorText(hr));
     }
     long Load(const std::string& path, std::uint32_t mode) override {
-        int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-        std::wstring wide(static_cast<size_t>(n > 0 ? n : 1), L'\0');
-        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), n);
+        std::wstring wide;
+        if (!ToWide(path, wide)) return HRESULT_FROM_WIN32(kErrorNoUnicodeTranslation);
         return file_->Load(wide.c_str(), mode);
     }
     long GetPath(std::string& path, int bufferChars) override {
-        std::vector<char> buffer(static_cast<size_t>(bufferChars), '\0');
-        WIN32_FIND_DATAA data{};
+        std::vector<wchar_t> buffer(static_cast<size_t>(bufferChars), L'\0');
+        WIN32_FIND_DATAW data{};
         HRESULT hr = link_->GetPath(buffer.data(), bufferChars, &data, 0);
-        path.assign(buffer.data(), strnlen(buffer.data(), buffer.size()));
+        path = FromWide(buffer.data(), wcsnlen(buffer.data(), buffer.size()));
+        // The target as the file system names it, from the link's item list
+        // when it has one: Wine keeps the path of a link's location
+        // information in the ANSI code page only, where a character outside
+        // it reads '?'.
+        PIDLIST_ABSOLUTE items = nullptr;
+        if (hr == S_OK && SUCCEEDED(link_->GetIDList(&items)) && items) {
+            std::vector<wchar_t> exact(std::max<size_t>(static_cast<size_t>(bufferChars), MAX_PATH), L'\0');
+            if (SHGetPathFromIDListW(items, exact.data())) {
+                const size_t length = wcsnlen(exact.data(), exact.size());
+                if (length > 0 && length < static_cast<size_t>(bufferChars)) path = FromWide(exact.data(), length);
+            }
+            CoTaskMemFree(items);
+        }
         return hr;
     }
 
 private:
-    ComPtr<IShellLinkA> link_;
+    ComPtr<IShellLinkW> link_;
     ComPtr<IPersistFile> file_;
 };
 }  // namespace
@@ -182,22 +196,29 @@ std::unique_ptr<IShellLinkObject> Win32Shell::CreateShellLink() { return std::ma
 
 std::uintptr_t Win32Shell::ShellExecute(ShellOwner owner, const std::string& operation, const std::string& file,
                                         const std::string& parameters, const std::string& directory, int show) {
-    return reinterpret_cast<std::uintptr_t>(ShellExecuteA(
-        OwnerWindow(owner), operation.empty() ? nullptr : operation.c_str(), file.c_str(),
-        parameters.empty() ? nullptr : parameters.c_str(), directory.empty() ? nullptr : directory.c_str(), show));
+    std::wstring op, target, args, folder;
+    if (!ToWide(operation, op) || !ToWide(file, target) || !ToWide(parameters, args) || !ToWide(directory, folder))
+        return SE_ERR_FNF;
+    return reinterpret_cast<std::uintptr_t>(ShellExecuteW(OwnerWindow(owner), op.empty() ? nullptr : op.c_str(),
+                                                          target.c_str(), args.empty() ? nullptr : args.c_str(),
+                                                          folder.empty() ? nullptr : folder.c_str(), show));
 }
 
 bool Win32Shell::ShellExecuteEx(const ShellExecuteInfo& info) {
-    SHELLEXECUTEINFOA sei{};
+    std::wstring verb, file, parameters, directory;
+    if (!ToWide(info.verb, verb) || !ToWide(info.file, file) || !ToWide(info.parameters, parameters) ||
+        !ToWide(info.directory, directory))
+        return false;
+    SHELLEXECUTEINFOW sei{};
     sei.cbSize = sizeof(sei);
     sei.fMask = info.mask;
     sei.hwnd = OwnerWindow(info.owner);
-    sei.lpVerb = info.verb.empty() ? nullptr : info.verb.c_str();
-    sei.lpFile = info.file.c_str();
-    sei.lpParameters = info.parameters.empty() ? nullptr : info.parameters.c_str();
-    sei.lpDirectory = info.directory.empty() ? nullptr : info.directory.c_str();
+    sei.lpVerb = verb.empty() ? nullptr : verb.c_str();
+    sei.lpFile = file.c_str();
+    sei.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
+    sei.lpDirectory = directory.empty() ? nullptr : directory.c_str();
     sei.nShow = info.show;
-    BOOL ok = ShellExecuteExA(&sei);
+    BOOL ok = ShellExecuteExW(&sei);
     if (sei.hProcess) ::CloseHandle(sei.hProcess);
     return ok != FALSE;
 }
@@ -207,6 +228,9 @@ bool Win32Shell::ShellExecuteEx(const ShellExecuteInfo& info) {
 // background object and the application behind it.
 bool Win32Shell::ShellExecuteByDesktop(const std::string& operation, const std::string& file,
                                        const std::string& parameters, const std::string& directory, int show) {
+    std::wstring op, target, args, folder;
+    if (!ToWide(operation, op) || !ToWide(file, target) || !ToWide(parameters, args) || !ToWide(directory, folder))
+        return false;
     ComPtr<IShellWindows> windows;
     if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
                                 reinterpret_cast<void**>(windows.Out()))))
@@ -234,7 +258,7 @@ bool Win32Shell::ShellExecuteByDesktop(const std::string& operation, const std::
         FAILED(folderView->get_Application(application.Out())) || !application.Get() ||
         FAILED(application->QueryInterface(IID_IShellDispatch2, reinterpret_cast<void**>(shell.Out()))))
         return false;
-    const Bstr fileText(file), parametersText(parameters), directoryText(directory), operationText(operation);
+    const Bstr fileText(target), parametersText(args), directoryText(folder), operationText(op);
     VARIANT showValue;
     VariantInit(&showValue);
     showValue.vt = VT_I4;

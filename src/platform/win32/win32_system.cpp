@@ -10,18 +10,18 @@
 namespace qm::win32 {
 
 bool Win32System::GetComputerName(std::uint32_t size, std::string& name) {
-    std::vector<char> buffer(size, '\0');
+    std::vector<wchar_t> buffer(size, L'\0');
     DWORD n = size;
-    if (!GetComputerNameA(buffer.data(), &n)) return false;
-    name.assign(buffer.data(), strnlen(buffer.data(), buffer.size()));
+    if (!GetComputerNameW(buffer.data(), &n)) return false;
+    name = FromWide(buffer.data(), wcsnlen(buffer.data(), buffer.size()));
     return true;
 }
 
 bool Win32System::GetUserName(std::uint32_t size, std::string& buffer, std::uint32_t& sizeOut) {
-    std::vector<char> data(size, '\0');
+    std::vector<wchar_t> data(size, L'\0');
     DWORD n = size;
-    if (!GetUserNameA(data.data(), &n)) return false;
-    buffer.assign(data.data(), std::min<size_t>(n, data.size()));
+    if (!GetUserNameW(data.data(), &n)) return false;
+    buffer = FromWide(data.data(), std::min<size_t>(n, data.size()));
     sizeOut = n;
     return true;
 }
@@ -33,16 +33,20 @@ int Win32System::LocalYear() {
 }
 
 std::string Win32System::ModuleFileName() {
-    char buffer[MAX_PATH] = {};
-    DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof(buffer));
-    return std::string(buffer, n);
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n < buffer.size() || buffer.size() >= 32768)
+            return FromWide(buffer.data(), std::min<size_t>(n, buffer.size()));
+        buffer.resize(buffer.size() * 2);
+    }
 }
 
 bool Win32System::GetWindowsDirectory(std::string& path) {
-    char buffer[MAX_PATH] = {};
-    const UINT n = GetSystemWindowsDirectoryA(buffer, sizeof(buffer));
-    if (n == 0 || n >= sizeof(buffer)) return false;
-    path.assign(buffer, n);
+    wchar_t buffer[MAX_PATH] = {};
+    const UINT n = GetSystemWindowsDirectoryW(buffer, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return false;
+    path = FromWide(buffer, n);
     return true;
 }
 
@@ -63,6 +67,19 @@ bool Win32System::IsWow64Program() {
 #endif
 }
 
+std::string Win32System::LowerCase(const std::string& text) {
+    std::wstring wide;
+    // A text no UTF-16 spells names nothing; it keeps its letters as they are.
+    if (!ToWide(text, wide)) return text;
+    const std::wstring given = wide;
+    if (!wide.empty()) CharLowerBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+    // A to Z by the program's own rule, whatever the system's locale makes
+    // of them (a Turkish 'I').
+    for (size_t i = 0; i < wide.size(); ++i)
+        if (given[i] < 0x80) wide[i] = given[i] >= L'A' && given[i] <= L'Z' ? given[i] - L'A' + L'a' : given[i];
+    return FromWide(wide);
+}
+
 bool Win32Token::OpenProcessToken(std::uint32_t access, TokenHandle& token) {
     HANDLE h = nullptr;
     if (!::OpenProcessToken(GetCurrentProcess(), access, &h)) return false;
@@ -72,7 +89,8 @@ bool Win32Token::OpenProcessToken(std::uint32_t access, TokenHandle& token) {
 
 bool Win32Token::LookupPrivilegeValue(const std::string& name, Luid& luid) {
     LUID l{};
-    if (!LookupPrivilegeValueA(nullptr, name.c_str(), &l)) return false;
+    std::wstring wide;
+    if (!ToWide(name, wide) || !LookupPrivilegeValueW(nullptr, wide.c_str(), &l)) return false;
     luid = {l.LowPart, l.HighPart};
     return true;
 }
@@ -109,7 +127,7 @@ DialogResult Win32Dialogs::Show(const DialogRequest& request) {
             break;
     }
     HWND owner = GetActiveWindow();
-    // Wide, so that a name with a NUL inside is shown whole.
+    // A name with a NUL inside is shown whole.
     switch (
         MessageBoxW(owner, ShownWide(request.text).c_str(), ShownWide(request.title).c_str(), type | MB_TASKMODAL)) {
         case IDYES:

@@ -78,7 +78,7 @@ std::string HresultText(HRESULT hr) {
     return text;
 }
 
-std::string Text(const wchar_t* text, UINT length) { return AnsiFromWide(std::wstring(text, length).c_str()); }
+std::string Text(const wchar_t* text, UINT length) { return text ? FromWide(text, length) : std::string(); }
 
 using CreateXmlReaderFn = decltype(::CreateXmlReader);
 
@@ -173,10 +173,13 @@ long Win32Tasks::DeleteTask(const std::string& folder, const std::string& name) 
     VARIANT none;
     VariantInit(&none);
     if (FAILED(hr = service->Connect(none, none, none, none))) return hr;
+    // A name that is no valid text names no task: nothing is deleted.
+    std::wstring folderWide, nameWide;
+    if (!ToWide(folder, folderWide) || !ToWide(name, nameWide)) return HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
     ComPtr<ITaskFolder> taskFolder;
-    const Bstr folderPath(WideFromAnsi(folder));
+    const Bstr folderPath(folderWide);
     if (FAILED(hr = service->GetFolder(folderPath.Get(), taskFolder.Put()))) return hr;
-    const Bstr taskName(WideFromAnsi(name));
+    const Bstr taskName(nameWide);
     return taskFolder->DeleteTask(taskName.Get(), 0);
 }
 

@@ -1,64 +1,55 @@
-// Text between the program's ANSI strings and the wide strings of the W
-// calls the adapters use where the A calls lose text.
+// Text between the program's UTF-8 and the UTF-16 of the W calls: the one
+// pair of routines of src/platform/text_utf.h, for wchar_t. Every adapter
+// and window goes through these; no text passes an ANSI code page.
 #pragma once
 #include "platform/win32/windows_clean.h"
 
-#include <cstring>
 #include <cwchar>
 #include <string>
 
+#include "platform/constants.h"
+#include "platform/text_utf.h"
+
 namespace qm::win32 {
 
-inline std::wstring WideFromAnsi(const std::string& text) {
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n > 0 ? n : 1), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), n);
-    wide.resize(wcslen(wide.c_str()));
-    return wide;
+// The UTF-16 of `text` (NULs inside kept); false when the text is no valid
+// WTF-8, and then the caller names nothing rather than some other name.
+inline bool ToWide(const std::string& text, std::wstring& out) {
+    std::u16string units;
+    const bool valid = Utf16FromUtf8(text, units);
+    out.assign(units.begin(), units.end());
+    return valid;
 }
 
-// A file name in the ANSI code page without best-fit letters: a character
-// the code page lacks becomes '?', which names no file, instead of a look-alike
-// letter that may name another file ("x\u03b1.lnk" would read "xa.lnk").
-inline std::string AnsiFromWide(const wchar_t* text) {
-    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return {};
-    std::string ansi(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, ansi.data(), n, nullptr, nullptr);
-    ansi.resize(strnlen(ansi.data(), ansi.size()));
-    return ansi;
+inline std::string FromWide(const wchar_t* text, size_t units) {
+    const std::u16string copy(text, text + units);
+    return Utf8FromUtf16(copy);
 }
+inline std::string FromWide(const wchar_t* text) { return text ? FromWide(text, wcslen(text)) : std::string(); }
+inline std::string FromWide(const std::wstring& text) { return FromWide(text.data(), text.size()); }
 
 // The symbol a NUL inside a name is shown as (U+2400, SYMBOL FOR NULL): a
 // value name may hold NULs, and the user must see the whole name.
 inline constexpr wchar_t kShownNul = 0x2400;
 
-// A counted ANSI text as the screen shows it: all of it, each NUL inside
-// made visible.
+// A text as the screen shows it: all of it, each NUL inside made visible.
+// Only shown, so a broken sequence (none comes from the machine) is U+FFFD.
 inline std::wstring ShownWide(const std::string& text) {
-    if (text.empty()) return {};
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+    std::u16string units;
+    Utf16FromUtf8(text, units, true);
+    std::wstring wide(units.begin(), units.end());
     for (wchar_t& c : wide)
         if (c == L'\0') c = kShownNul;
     return wide;
 }
 
 // Back from what the screen showed (an edited caption): each shown NUL is a
-// NUL again, the rest as AnsiFromWide.
-inline std::string AnsiFromShown(const wchar_t* text) {
-    std::string ansi;
-    const wchar_t* part = text;
-    for (const wchar_t* p = text;; ++p) {
-        if (*p == kShownNul || *p == L'\0') {
-            ansi += AnsiFromWide(std::wstring(part, p).c_str());
-            if (*p == L'\0') break;
-            ansi.push_back('\0');
-            part = p + 1;
-        }
-    }
-    return ansi;
+// NUL again.
+inline std::string FromShown(const wchar_t* text) {
+    std::wstring wide(text ? text : L"");
+    for (wchar_t& c : wide)
+        if (c == kShownNul) c = L'\0';
+    return FromWide(wide);
 }
 
 }  // namespace qm::win32

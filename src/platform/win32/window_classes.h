@@ -4,27 +4,29 @@
 #pragma once
 #include "platform/win32/windows_clean.h"
 
+#include <iterator>
+
 namespace qm::win32 {
 
-inline constexpr const char* kMainWindowClass = "TMainForm";
-inline constexpr const char* kItemWindowClass = "TItemForm";
+inline constexpr const wchar_t* kMainWindowClass = L"TMainForm";
+inline constexpr const wchar_t* kItemWindowClass = L"TItemForm";
 
 struct WindowClassSearch {
-    const char* className;
+    const wchar_t* className;
     HWND found;
 };
 
 inline BOOL CALLBACK MatchWindowClass(HWND window, LPARAM lp) {
     auto* search = reinterpret_cast<WindowClassSearch*>(lp);
-    char cls[64] = {};
-    GetClassNameA(window, cls, sizeof(cls));
-    if (lstrcmpA(cls, search->className) != 0) return TRUE;
+    wchar_t cls[64] = {};
+    GetClassNameW(window, cls, static_cast<int>(std::size(cls)));
+    if (lstrcmpW(cls, search->className) != 0) return TRUE;
     search->found = window;
     return FALSE;
 }
 
 // This thread's top-level window of `className`; null when it has none.
-inline HWND FindThreadWindow(const char* className) {
+inline HWND FindThreadWindow(const wchar_t* className) {
     WindowClassSearch search{className, nullptr};
     EnumThreadWindows(GetCurrentThreadId(), MatchWindowClass, reinterpret_cast<LPARAM>(&search));
     return search.found;

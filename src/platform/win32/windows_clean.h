@@ -1,7 +1,7 @@
 // <windows.h> and the shell headers without the A/W macros whose names the
 // platform interface uses for its own methods. Every win32 unit includes
-// this instead of <windows.h>; the code calls the ANSI functions by their
-// full names (ShellExecuteA ...).
+// this instead of <windows.h>; the code calls the wide functions by their
+// full names (ShellExecuteW ...).
 #pragma once
 #include <windows.h>
 #include <commctrl.h>

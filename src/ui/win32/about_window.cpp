@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/forms/about_form.h"
+#include "platform/win32/win32_text.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/win32_toolkit.h"
 #include "ui/win32/window_support.h"
@@ -32,7 +33,8 @@ public:
 private:
     INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp);
     void Create();
-    HWND Child(const char* cls, const std::string& text, DWORD style, int x, int y, int w, int h, int id, HFONT font);
+    HWND Child(const wchar_t* cls, const std::string& text, DWORD style, int x, int y, int w, int h, int id,
+               HFONT font);
     int TextWidth(HFONT font, const std::string& text) const;
     void DrawLink(const DRAWITEMSTRUCT& item);
     void Close();
@@ -43,11 +45,11 @@ private:
     WindowIconOwner icon_;
 };
 
-HWND AboutWindow::Child(const char* cls, const std::string& text, DWORD style, int x, int y, int w, int h, int id,
+HWND AboutWindow::Child(const wchar_t* cls, const std::string& text, DWORD style, int x, int y, int w, int h, int id,
                         HFONT font) {
-    HWND child = CreateWindowExA(0, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, w, h, hwnd_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
-    if (child && font) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    HWND child = CreateWindowExW(0, cls, ShownWide(text).c_str(), WS_CHILD | WS_VISIBLE | style, x, y, w, h, hwnd_,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    if (child && font) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return child;
 }
 
@@ -55,44 +57,45 @@ int AboutWindow::TextWidth(HFONT font, const std::string& text) const {
     HDC dc = GetDC(hwnd_);
     HGDIOBJ old = SelectObject(dc, font);
     SIZE size{};
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    const std::wstring wide = ShownWide(text);
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
     SelectObject(dc, old);
     ReleaseDC(hwnd_, dc);
     return size.cx;
 }
 
 void AboutWindow::Create() {
-    SetWindowTextA(hwnd_, dialog_.Caption.c_str());
+    SetWindowTextW(hwnd_, ShownWide(dialog_.Caption).c_str());
     // Client area of the design size, centred on the owner (or the screen).
     RECT frame{0, 0, TAboutDialog::ClientWidth, TAboutDialog::ClientHeight};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_EXSTYLE)));
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
     const int w = frame.right - frame.left, h = frame.bottom - frame.top;
     RECT around{};
     HWND owner = GetWindow(hwnd_, GW_OWNER);
-    if (!owner || !GetWindowRect(owner, &around)) SystemParametersInfoA(SPI_GETWORKAREA, 0, &around, 0);
+    if (!owner || !GetWindowRect(owner, &around)) SystemParametersInfoW(SPI_GETWORKAREA, 0, &around, 0);
     SetWindowPos(hwnd_, nullptr, around.left + ((around.right - around.left) - w) / 2,
                  around.top + ((around.bottom - around.top) - h) / 2, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 
-    font_.Reset(MakeFont("Tahoma", false));
-    linkFont_.Reset(MakeFont("MS Sans Serif", true));
+    font_.Reset(MakeFont(L"Tahoma", false));
+    linkFont_.Reset(MakeFont(L"MS Sans Serif", true));
     const int size = TAboutDialog::IconSize;
-    icon_.Reset(static_cast<HICON>(
-        LoadImageA(GetModuleHandleA(nullptr), TAboutDialog::IconResource, IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
-    HWND image = Child("STATIC", "", SS_ICON | SS_REALSIZEIMAGE, 16, 17, size, size, -1, nullptr);
-    if (icon_.Get()) SendMessageA(image, STM_SETICON, reinterpret_cast<WPARAM>(icon_.Get()), 0);
+    icon_.Reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), ShownWide(TAboutDialog::IconResource).c_str(),
+                                              IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+    HWND image = Child(L"STATIC", "", SS_ICON | SS_REALSIZEIMAGE, 16, 17, size, size, -1, nullptr);
+    if (icon_.Get()) SendMessageW(image, STM_SETICON, reinterpret_cast<WPARAM>(icon_.Get()), 0);
 
     // Name and version sit beside the OK button; the copyright line and the
     // link below it may use the full width.
     const int besideOk = 276 - 6 - 80, fullWidth = TAboutDialog::ClientWidth - 8 - 80;
-    Child("STATIC", dialog_.lblName, SS_LEFT | SS_NOPREFIX, 80, 9, besideOk, 16, -1, font_.Get());
-    Child("STATIC", dialog_.lblVersion, SS_LEFT | SS_NOPREFIX, 80, 29, besideOk, 16, -1, font_.Get());
-    Child("STATIC", dialog_.lblCopyright, SS_LEFT | SS_NOPREFIX, 80, 48, fullWidth, 16, -1, font_.Get());
+    Child(L"STATIC", dialog_.lblName, SS_LEFT | SS_NOPREFIX, 80, 9, besideOk, 16, -1, font_.Get());
+    Child(L"STATIC", dialog_.lblVersion, SS_LEFT | SS_NOPREFIX, 80, 29, besideOk, 16, -1, font_.Get());
+    Child(L"STATIC", dialog_.lblCopyright, SS_LEFT | SS_NOPREFIX, 80, 48, fullWidth, 16, -1, font_.Get());
     const int linkWidth = std::min(fullWidth, std::max(161, TextWidth(linkFont_.Get(), dialog_.SpeedButton1) + 4));
-    link_ = Child("BUTTON", dialog_.SpeedButton1, BS_OWNERDRAW | WS_TABSTOP, 80, 66, linkWidth, 22, kLinkId,
+    link_ = Child(L"BUTTON", dialog_.SpeedButton1, BS_OWNERDRAW | WS_TABSTOP, 80, 66, linkWidth, 22, kLinkId,
                   linkFont_.Get());
     // OK is the default button (Enter) and the dialog manager turns Esc into IDCANCEL.
-    HWND ok = Child("BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 276, 10, 75, 25, IDOK, font_.Get());
+    HWND ok = Child(L"BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 276, 10, 75, 25, IDOK, font_.Get());
     SetFocus(ok);
     // FormShow: above every other window while open.
     SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, TAboutDialog::TopmostFlags);
@@ -104,7 +107,8 @@ void AboutWindow::DrawLink(const DRAWITEMSTRUCT& item) {
     SetBkMode(item.hDC, TRANSPARENT);
     SetTextColor(item.hDC, kNavy);
     RECT r = item.rcItem;
-    DrawTextA(item.hDC, dialog_.SpeedButton1.c_str(), -1, &r, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    DrawTextW(item.hDC, ShownWide(dialog_.SpeedButton1).c_str(), -1, &r,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(item.hDC, old);
     if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &item.rcItem);
 }
@@ -128,7 +132,7 @@ INT_PTR AboutWindow::OnMessage(UINT msg, WPARAM wp, LPARAM) {
         case WM_SETCURSOR:
             if (reinterpret_cast<HWND>(wp) != link_) return FALSE;
             SetCursor(LoadCursor(nullptr, IDC_HAND));
-            SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, TRUE);
+            SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, TRUE);
             return TRUE;
     }
     return FALSE;
@@ -138,9 +142,9 @@ INT_PTR CALLBACK AboutWindow::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_INITDIALOG) {
         auto* self = reinterpret_cast<AboutWindow*>(lp);
         self->hwnd_ = hwnd;
-        SetWindowLongPtrA(hwnd, DWLP_USER, lp);
+        SetWindowLongPtrW(hwnd, DWLP_USER, lp);
     }
-    auto* self = reinterpret_cast<AboutWindow*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+    auto* self = reinterpret_cast<AboutWindow*>(GetWindowLongPtrW(hwnd, DWLP_USER));
     if (!self) return FALSE;
     return AtCallbackBoundary<INT_PTR>(hwnd, FALSE, [&]() -> INT_PTR {
         if (msg == WM_DRAWITEM) {
@@ -163,7 +167,7 @@ void Win32Toolkit::ShowAboutModal(TAboutDialog& dialog) {
     auto* frame = reinterpret_cast<DLGTEMPLATE*>(form.data());
     frame->style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
     frame->dwExtendedStyle = WS_EX_DLGMODALFRAME;
-    DialogBoxIndirectParamA(GetModuleHandleA(nullptr), frame, OwnerWindow(), AboutWindow::Proc,
+    DialogBoxIndirectParamW(GetModuleHandleW(nullptr), frame, OwnerWindow(), AboutWindow::Proc,
                             reinterpret_cast<LPARAM>(&window));
 }
 

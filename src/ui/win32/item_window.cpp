@@ -24,8 +24,8 @@ enum class On { Page, Form };
 
 struct ControlDef {
     int id;
-    const char* className;
-    const char* text;
+    const wchar_t* className;
+    const wchar_t* text;
     DWORD style;
     DWORD exStyle;
     On on;
@@ -39,27 +39,27 @@ constexpr DWORD kEdit = ES_AUTOHSCROLL | WS_TABSTOP;
 // BitBtn1, then OK and Cancel. The link is created before the picture it
 // overlaps, so it stays on top of it.
 constexpr std::array<ControlDef, 21> kControls{{
-    {kItemImage1, "STATIC", "", SS_ICON | SS_CENTERIMAGE | SS_REALSIZECONTROL, 0, On::Page, 8, 8, 32, 32},
-    {kItemLabel1, "STATIC", "<name>", kLabel, 0, On::Page, 52, 16, 300, 13},
-    {0, "STATIC", "", SS_ETCHEDHORZ, 0, On::Page, 8, 52, 345, 2},
-    {0, "STATIC", "Start In:", kLabel, 0, On::Page, 8, 72, 80, 13},
-    {kItemEdit1, "EDIT", "", kEdit, WS_EX_CLIENTEDGE, On::Page, 92, 68, 261, 21},
-    {0, "STATIC", "Target:", kLabel, 0, On::Page, 8, 100, 80, 13},
-    {kItemEdit2, "EDIT", "", kEdit, WS_EX_CLIENTEDGE, On::Page, 92, 96, 261, 21},
-    {0, "STATIC", "Parameters:", kLabel, 0, On::Page, 8, 128, 80, 13},
-    {kItemEdit3, "EDIT", "", kEdit, WS_EX_CLIENTEDGE, On::Page, 92, 124, 261, 21},
-    {kItemBitBtn1, "BUTTON", "&Find Target...", BS_PUSHBUTTON | WS_TABSTOP, 0, On::Page, 264, 151, 87, 25},
-    {0, "STATIC", "", SS_ETCHEDHORZ, 0, On::Page, 8, 192, 345, 2},
-    {0, "STATIC", "Company:", kLabel, 0, On::Page, 8, 212, 80, 13},
-    {kItemLabel6, "STATIC", "<root>", kLabel, 0, On::Page, 92, 212, 261, 13},
-    {0, "STATIC", "Description:", kLabel, 0, On::Page, 10, 240, 80, 13},
-    {kItemLabel8, "STATIC", "<key>", kLabel, 0, On::Page, 92, 240, 261, 13},
-    {0, "STATIC", "Version:", kLabel, 0, On::Page, 10, 268, 80, 13},
-    {kItemLabel10, "STATIC", "<type>", kLabel, 0, On::Page, 92, 268, 180, 13},
-    {kItemSpeedButton1, "STATIC", "Properties", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 0, On::Page, 307, 294, 51, 13},
-    {kItemImage2, "STATIC", "", SS_ICON | SS_REALSIZECONTROL | WS_CLIPSIBLINGS, 0, On::Page, 282, 281, 34, 33},
-    {kItemOk, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, On::Form, 221, 352, 75, 25},
-    {kItemCancel, "BUTTON", "&Cancel", BS_PUSHBUTTON | WS_TABSTOP, 0, On::Form, 302, 352, 75, 25},
+    {kItemImage1, L"STATIC", L"", SS_ICON | SS_CENTERIMAGE | SS_REALSIZECONTROL, 0, On::Page, 8, 8, 32, 32},
+    {kItemLabel1, L"STATIC", L"<name>", kLabel, 0, On::Page, 52, 16, 300, 13},
+    {0, L"STATIC", L"", SS_ETCHEDHORZ, 0, On::Page, 8, 52, 345, 2},
+    {0, L"STATIC", L"Start In:", kLabel, 0, On::Page, 8, 72, 80, 13},
+    {kItemEdit1, L"EDIT", L"", kEdit, WS_EX_CLIENTEDGE, On::Page, 92, 68, 261, 21},
+    {0, L"STATIC", L"Target:", kLabel, 0, On::Page, 8, 100, 80, 13},
+    {kItemEdit2, L"EDIT", L"", kEdit, WS_EX_CLIENTEDGE, On::Page, 92, 96, 261, 21},
+    {0, L"STATIC", L"Parameters:", kLabel, 0, On::Page, 8, 128, 80, 13},
+    {kItemEdit3, L"EDIT", L"", kEdit, WS_EX_CLIENTEDGE, On::Page, 92, 124, 261, 21},
+    {kItemBitBtn1, L"BUTTON", L"&Find Target...", BS_PUSHBUTTON | WS_TABSTOP, 0, On::Page, 264, 151, 87, 25},
+    {0, L"STATIC", L"", SS_ETCHEDHORZ, 0, On::Page, 8, 192, 345, 2},
+    {0, L"STATIC", L"Company:", kLabel, 0, On::Page, 8, 212, 80, 13},
+    {kItemLabel6, L"STATIC", L"<root>", kLabel, 0, On::Page, 92, 212, 261, 13},
+    {0, L"STATIC", L"Description:", kLabel, 0, On::Page, 10, 240, 80, 13},
+    {kItemLabel8, L"STATIC", L"<key>", kLabel, 0, On::Page, 92, 240, 261, 13},
+    {0, L"STATIC", L"Version:", kLabel, 0, On::Page, 10, 268, 80, 13},
+    {kItemLabel10, L"STATIC", L"<type>", kLabel, 0, On::Page, 92, 268, 180, 13},
+    {kItemSpeedButton1, L"STATIC", L"Properties", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 0, On::Page, 307, 294, 51, 13},
+    {kItemImage2, L"STATIC", L"", SS_ICON | SS_REALSIZECONTROL | WS_CLIPSIBLINGS, 0, On::Page, 282, 281, 34, 33},
+    {kItemOk, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, On::Form, 221, 352, 75, 25},
+    {kItemCancel, L"BUTTON", L"&Cancel", BS_PUSHBUTTON | WS_TABSTOP, 0, On::Form, 302, 352, 75, 25},
 }};
 
 ItemWindowImpl* gWindow = nullptr;  // the one window of the run, for ShowItemForm
@@ -73,7 +73,7 @@ std::string WindowText(HWND w) {
     const int n = GetWindowTextLengthW(w);
     std::wstring text(static_cast<size_t>(n) + 1, L'\0');
     GetWindowTextW(w, text.data(), n + 1);
-    return AnsiFromShown(text.c_str());
+    return FromShown(text.c_str());
 }
 
 }  // namespace
@@ -113,23 +113,23 @@ private:
 };
 
 ItemWindowImpl::ItemWindowImpl(TItemForm& f, HINSTANCE instance) : form(f), instance_(instance) {
-    WNDCLASSEXA wc{};
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = ObjectWindowProc<ItemWindowImpl>;
     wc.hInstance = instance_;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kItemWindowClass;
-    RegisterClassExA(&wc);
+    RegisterClassExW(&wc);
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
     RECT r{0, 0, kClientSize, kClientSize};
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
-    hwnd = CreateWindowExA(exStyle, kItemWindowClass, TItemForm::Caption, style, CW_USEDEFAULT, CW_USEDEFAULT,
-                           r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance_, this);
+    hwnd = CreateWindowExW(exStyle, kItemWindowClass, ShownWide(TItemForm::Caption).c_str(), style, CW_USEDEFAULT,
+                           CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance_, this);
     // Tab, Enter and Esc reach the dialog's keyboard handling whatever loop
     // the messages come through.
-    hook_ = SetWindowsHookExA(WH_GETMESSAGE, KeyboardHook, nullptr, GetCurrentThreadId());
+    hook_ = SetWindowsHookExW(WH_GETMESSAGE, KeyboardHook, nullptr, GetCurrentThreadId());
     gWindow = this;
 }
 
@@ -137,46 +137,46 @@ ItemWindowImpl::~ItemWindowImpl() {
     gWindow = nullptr;
     if (hook_) UnhookWindowsHookEx(hook_);
     if (hwnd) {
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         DestroyWindow(hwnd);
     }
 }
 
 void ItemWindowImpl::CreateChildren() {
-    font_.Reset(MakeFont("Tahoma", false));
-    linkFont_.Reset(MakeFont("MS Sans Serif", true));
+    font_.Reset(MakeFont(L"Tahoma", false));
+    linkFont_.Reset(MakeFont(L"MS Sans Serif", true));
 
     // The page control with its one page; the page's controls sit in its
     // display area.
-    HWND pages = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, kPagesRect.left,
+    HWND pages = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, kPagesRect.left,
                                  kPagesRect.top, kPagesRect.right - kPagesRect.left, kPagesRect.bottom - kPagesRect.top,
                                  hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kItemPages)), instance_, nullptr);
-    SendMessageA(pages, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
-    TCITEMA page{};
+    SendMessageW(pages, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+    TCITEMW page{};
     page.mask = TCIF_TEXT;
-    std::string caption = TItemForm::PageCaption;
+    std::wstring caption = ShownWide(TItemForm::PageCaption);
     page.pszText = caption.data();
-    SendMessageA(pages, TCM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&page));
+    SendMessageW(pages, TCM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&page));
     RECT display{0, 0, kPagesRect.right - kPagesRect.left, kPagesRect.bottom - kPagesRect.top};
     TabCtrl_AdjustRect(pages, FALSE, &display);
     const int pageX = kPagesRect.left + display.left, pageY = kPagesRect.top + display.top;
 
     for (const ControlDef& c : kControls) {
         const int x = c.on == On::Page ? pageX + c.x : c.x, y = c.on == On::Page ? pageY + c.y : c.y;
-        HWND control = CreateWindowExA(c.exStyle, c.className, c.text, WS_CHILD | WS_VISIBLE | c.style, x, y, c.w, c.h,
+        HWND control = CreateWindowExW(c.exStyle, c.className, c.text, WS_CHILD | WS_VISIBLE | c.style, x, y, c.w, c.h,
                                        hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance_, nullptr);
         const bool link = c.id == kItemSpeedButton1;
-        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>((link ? linkFont_ : font_).Get()), FALSE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>((link ? linkFont_ : font_).Get()), FALSE);
     }
     // The page paints its own plain face, as the labels on it do, over the
     // page control's body; both lie under everything on the page.
     HWND face =
-        CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, pageX, pageY,
+        CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, pageX, pageY,
                         display.right - display.left, display.bottom - display.top, hwnd, nullptr, instance_, nullptr);
     SetWindowPos(face, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetWindowPos(pages, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    picture_.Reset(static_cast<HICON>(LoadImageA(nullptr, MAKEINTRESOURCEA(32516), IMAGE_ICON, 32, 32, 0)));
-    SendMessageA(Control(kItemImage2), STM_SETICON, reinterpret_cast<WPARAM>(picture_.Get()), 0);
+    picture_.Reset(static_cast<HICON>(LoadImageW(nullptr, MAKEINTRESOURCEW(32516), IMAGE_ICON, 32, 32, 0)));
+    SendMessageW(Control(kItemImage2), STM_SETICON, reinterpret_cast<WPARAM>(picture_.Get()), 0);
 }
 
 HWND ItemWindowImpl::ControlOf(TItemForm::Control c) const {
@@ -213,7 +213,7 @@ void ItemWindowImpl::Sync() {
     SetText(kItemLabel8, form.Label8);
     SetText(kItemLabel10, form.Label10);
     // The form owns the icon; the control only shows it.
-    SendMessageA(Control(kItemImage1), STM_SETICON, static_cast<WPARAM>(form.Image1.Icon().Value()), 0);
+    SendMessageW(Control(kItemImage1), STM_SETICON, static_cast<WPARAM>(form.Image1.Icon().Value()), 0);
     InvalidateRect(Control(kItemImage1), nullptr, TRUE);
     syncing_ = false;
 }
@@ -221,7 +221,7 @@ void ItemWindowImpl::Sync() {
 void ItemWindowImpl::CentreOnMainWindow(HWND main) {
     RECT frame{}, over{};
     GetWindowRect(hwnd, &frame);
-    if (!main || !GetWindowRect(main, &over)) SystemParametersInfoA(SPI_GETWORKAREA, 0, &over, 0);
+    if (!main || !GetWindowRect(main, &over)) SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
     const int w = frame.right - frame.left, h = frame.bottom - frame.top;
     SetWindowPos(hwnd, nullptr, over.left + ((over.right - over.left) - w) / 2,
                  over.top + ((over.bottom - over.top) - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -232,7 +232,7 @@ void ItemWindowImpl::Show() {
     if (!IsWindowVisible(hwnd)) {
         HWND main = FindMainWindow();
         // Owned by the main window, so it stays above it and goes with it.
-        SetWindowLongPtrA(hwnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(main));
+        SetWindowLongPtrW(hwnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(main));
         CentreOnMainWindow(main);
         ShowWindow(hwnd, SW_SHOW);
         lastFocus_ = ControlOf(form.ActiveControl);
@@ -242,7 +242,7 @@ void ItemWindowImpl::Show() {
     if (lastFocus_) SetFocus(lastFocus_);
     // A double-click on a list hands the focus back to the list once its
     // notification returns; come to the front again after that.
-    PostMessageA(hwnd, kReassertFront, 0, 0);
+    PostMessageW(hwnd, kReassertFront, 0, 0);
 }
 
 void ItemWindowImpl::ApplyVisibility() {
@@ -318,14 +318,14 @@ LRESULT ItemWindowImpl::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             }
             break;
     }
-    return DefWindowProcA(hwnd, msg, wp, lp);
+    return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 LRESULT CALLBACK ItemWindowImpl::KeyboardHook(int code, WPARAM wp, LPARAM lp) {
     auto* msg = reinterpret_cast<MSG*>(lp);
     if (code >= 0 && wp == PM_REMOVE && gWindow && gWindow->hwnd && msg->message >= WM_KEYFIRST &&
         msg->message <= WM_KEYLAST && (msg->hwnd == gWindow->hwnd || IsChild(gWindow->hwnd, msg->hwnd)) &&
-        IsDialogMessageA(gWindow->hwnd, msg)) {
+        IsDialogMessageW(gWindow->hwnd, msg)) {
         // Handled: the loop that fetched it gets nothing to dispatch.
         msg->message = WM_NULL;
         msg->wParam = msg->lParam = 0;

@@ -1,6 +1,7 @@
 #include "ui/win32/main_window.h"
 
 #include "platform/win32/system_library.h"
+#include "platform/win32/win32_text.h"
 #include "ui/win32/main_window_class.h"
 
 namespace qm::win32 {
@@ -19,16 +20,16 @@ constexpr COLORREF kMaskColour = RGB(255, 0, 255);
 }  // namespace
 
 bool MainWindow::Create() {
-    WNDCLASSEXA wc{};
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = ObjectWindowProc<MainWindow>;
     wc.hInstance = instance_;
-    wc.hIcon = LoadIconA(instance_, "MAINICON");
-    wc.hIconSm = static_cast<HICON>(LoadImageA(instance_, "MAINICON", IMAGE_ICON, 16, 16, 0));
+    wc.hIcon = LoadIconW(instance_, L"MAINICON");
+    wc.hIconSm = static_cast<HICON>(LoadImageW(instance_, L"MAINICON", IMAGE_ICON, 16, 16, 0));
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kMainWindowClass;
-    RegisterClassExA(&wc);
+    RegisterClassExW(&wc);
 
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_APPWINDOW;  // the window carries the program's taskbar button
@@ -36,37 +37,38 @@ bool MainWindow::Create() {
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
     const int w = r.right - r.left, h = r.bottom - r.top;
     RECT desk{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &desk, 0);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &desk, 0);
     const int x = desk.left + ((desk.right - desk.left) - w) / 2, y = desk.top + ((desk.bottom - desk.top) - h) / 2;
-    hwnd_ = CreateWindowExA(exStyle, kMainWindowClass, form_.Caption.c_str(), style, x, y, w, h, nullptr, nullptr,
-                            instance_, this);
+    hwnd_ = CreateWindowExW(exStyle, kMainWindowClass, ShownWide(form_.Caption).c_str(), style, x, y, w, h, nullptr,
+                            nullptr, instance_, this);
     return hwnd_ != nullptr;
 }
 
 void MainWindow::CreateChildren() {
-    font_.Reset(MakeFont("Tahoma", false));
-    auto setFont = [this](HWND h) { SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE); };
+    font_.Reset(MakeFont(L"Tahoma", false));
+    auto setFont = [this](HWND h) { SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE); };
 
-    images_ = LoadCommonControls()->ImageList_LoadImageA(instance_, "IMAGELIST1", 16, 0, kMaskColour, IMAGE_BITMAP,
+    images_ = LoadCommonControls()->ImageList_LoadImageW(instance_, L"IMAGELIST1", 16, 0, kMaskColour, IMAGE_BITMAP,
                                                          LR_CREATEDIBSECTION);
 
-    tab_ = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | TCS_MULTILINE,
+    tab_ = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | TCS_MULTILINE,
                            0, 0, kClientWidth, kTabHeight, hwnd_, reinterpret_cast<HMENU>(kTabId), instance_, nullptr);
     setFont(tab_);
     TabCtrl_SetImageList(tab_, images_);
     for (int i = 0; i < form_.TabCount(); ++i) {
-        TCITEMA item{};
+        TCITEMW item{};
         item.mask = TCIF_TEXT | TCIF_IMAGE;
-        std::string caption = form_.TabCaptions[static_cast<size_t>(i)];
-        item.pszText = caption.data();
+        const std::string& caption = form_.TabCaptions[static_cast<size_t>(i)];
+        std::wstring text = ShownWide(caption);
+        item.pszText = text.data();
         item.iImage = form_.CategoryOf(i).tabImage;
-        SendMessageA(tab_, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+        SendMessageW(tab_, TCM_INSERTITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
         shownCaption_[static_cast<size_t>(i)] = caption;
     }
 
     for (int i = 0; i < form_.TabCount(); ++i) {
         const Category& c = form_.CategoryOf(i);
-        HWND list = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+        HWND list = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                                     WS_CHILD | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT | LVS_SINGLESEL |
                                         LVS_OWNERDATA | LVS_EDITLABELS | LVS_SHAREIMAGELISTS,
                                     0, 0, 10, 10, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListIdBase + i)),
@@ -74,25 +76,25 @@ void MainWindow::CreateChildren() {
         setFont(list);
         ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
         for (int col = 0; col < static_cast<int>(c.columns.size()); ++col) {
-            LVCOLUMNA column{};
+            LVCOLUMNW column{};
             column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-            std::string caption = c.columns[static_cast<size_t>(col)].Caption;
+            std::wstring caption = ShownWide(c.columns[static_cast<size_t>(col)].Caption);
             column.pszText = caption.data();
             column.cx = c.columns[static_cast<size_t>(col)].Width;
             column.iSubItem = col;
-            SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(col), reinterpret_cast<LPARAM>(&column));
+            SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(col), reinterpret_cast<LPARAM>(&column));
         }
         // Cells are handed over in UTF-16: LVN_GETDISPINFOW.
-        SendMessageA(list, LVM_SETUNICODEFORMAT, TRUE, 0);
+        SendMessageW(list, LVM_SETUNICODEFORMAT, TRUE, 0);
         lists_[static_cast<size_t>(i)] = list;
         SetWindowPos(list, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     }
 
-    ok_ = CreateWindowExA(0, "BUTTON", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, kButtonWidth,
+    ok_ = CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, kButtonWidth,
                           kButtonHeight, hwnd_, reinterpret_cast<HMENU>(kOkId), instance_, nullptr);
-    about_ = CreateWindowExA(0, "BUTTON", "About", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0,
+    about_ = CreateWindowExW(0, L"BUTTON", L"About", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0,
                              kButtonWidth, kButtonHeight, hwnd_, reinterpret_cast<HMENU>(kAboutId), instance_, nullptr);
-    bevel_ = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_ETCHEDHORZ, 0, 0, kClientWidth, 2, hwnd_,
+    bevel_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_ETCHEDHORZ, 0, 0, kClientWidth, 2, hwnd_,
                              nullptr, instance_, nullptr);
     setFont(ok_);
     setFont(about_);
@@ -125,7 +127,7 @@ void MainWindow::ShowActiveList() {
 void MainWindow::Sync() {
     syncing_ = true;
     if (form_.Caption != shownTitle_) {
-        SetWindowTextA(hwnd_, form_.Caption.c_str());
+        SetWindowTextW(hwnd_, ShownWide(form_.Caption).c_str());
         shownTitle_ = form_.Caption;
     }
     bool captionsChanged = false;
@@ -148,11 +150,12 @@ void MainWindow::Sync() {
             shownVersion_[k] = model.Version();
         }
         if (form_.TabCaptions[k] != shownCaption_[k]) {
-            TCITEMA item{};
+            TCITEMW item{};
             item.mask = TCIF_TEXT;
-            std::string caption = form_.TabCaptions[k];
-            item.pszText = caption.data();
-            SendMessageA(tab_, TCM_SETITEMA, k, reinterpret_cast<LPARAM>(&item));
+            const std::string& caption = form_.TabCaptions[k];
+            std::wstring text = ShownWide(caption);
+            item.pszText = text.data();
+            SendMessageW(tab_, TCM_SETITEMW, k, reinterpret_cast<LPARAM>(&item));
             shownCaption_[k] = caption;
             captionsChanged = true;
         }
@@ -243,7 +246,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             PostQuitMessage(0);
             return 0;
     }
-    return DefWindowProcA(hwnd_, msg, wp, lp);
+    return DefWindowProcW(hwnd_, msg, wp, lp);
 }
 
 int MainWindow::Run() {
@@ -253,10 +256,10 @@ int MainWindow::Run() {
     Sync();
     UpdateWindow(hwnd_);
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (IsWindow(hwnd_) && (OwnKey(msg) || IsDialogMessageA(hwnd_, &msg))) continue;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (IsWindow(hwnd_) && (OwnKey(msg) || IsDialogMessageW(hwnd_, &msg))) continue;
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     return static_cast<int>(msg.wParam);
 }

@@ -27,17 +27,17 @@ bool MainWindow::OwnKey(MSG& msg) {
         const bool back = GetKeyState(VK_SHIFT) < 0;
         const int from = at != stops.end() ? static_cast<int>(at - stops.begin()) : back ? 0 : n - 1;
         SetFocus(stops[static_cast<size_t>((from + (back ? n - 1 : 1)) % n)]);
-        SendMessageA(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+        SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
         return true;
     }
     if (msg.wParam != VK_RETURN) return false;
     if (msg.hwnd == ok_ || msg.hwnd == about_) {
-        SendMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(msg.hwnd), BN_CLICKED),
+        SendMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(msg.hwnd), BN_CLICKED),
                      reinterpret_cast<LPARAM>(msg.hwnd));
         return true;
     }
     if (TabFromList(msg.hwnd) < 0) return false;
-    DispatchMessageA(&msg);  // the list reports the activation of its row
+    DispatchMessageW(&msg);  // the list reports the activation of its row
     return true;
 }
 

@@ -43,8 +43,8 @@ const std::string& CellText(const TEntryRow& row, int sub) {
 LRESULT MainWindow::ListNotify(int tab, NMHDR* header) {
     TListView& model = form_.ListOf(tab);
     switch (header->code) {
-        // The lists ask in UTF-16 (LVM_SETUNICODEFORMAT), so that a name with
-        // a NUL inside is shown whole, the NUL made visible.
+        // The lists ask in UTF-16, every character as stored; a NUL inside a
+        // name is made visible.
         case LVN_GETDISPINFOW: {
             auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
             LVITEMW& item = info->item;
@@ -60,20 +60,8 @@ LRESULT MainWindow::ListNotify(int tab, NMHDR* header) {
         case LVN_ENDLABELEDITW: {
             auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
             if (!info->item.pszText) return FALSE;
-            model.EditCaption(info->item.iItem, AnsiFromShown(info->item.pszText));
+            model.EditCaption(info->item.iItem, FromShown(info->item.pszText));
             return TRUE;
-        }
-        case LVN_GETDISPINFOA: {
-            auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
-            LVITEMA& item = info->item;
-            if (item.iItem < 0 || item.iItem >= model.Count()) return 0;  // a list being refilled
-            const TEntryRow& row = model.Row(item.iItem);
-            if (item.mask & LVIF_TEXT) {
-                textBuffer_ = CellText(row, item.iSubItem);
-                lstrcpynA(item.pszText, textBuffer_.c_str(), item.cchTextMax);
-            }
-            if (item.mask & LVIF_IMAGE) item.iImage = row.ImageIndex;
-            return 0;
         }
         case NM_CUSTOMDRAW: {
             auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(header);
@@ -94,14 +82,6 @@ LRESULT MainWindow::ListNotify(int tab, NMHDR* header) {
         case LVN_ODSTATECHANGED:
             ReadSelection(tab);
             return 0;
-        case LVN_BEGINLABELEDITA:
-            return FALSE;
-        case LVN_ENDLABELEDITA: {
-            auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
-            if (!info->item.pszText) return FALSE;
-            model.EditCaption(info->item.iItem, info->item.pszText);
-            return TRUE;
-        }
         case LVN_ITEMACTIVATE:
             // A double-click on a row and Enter on the list both activate it.
             ReadSelection(tab);

@@ -3,6 +3,7 @@
 #include "ui/win32/main_window_class.h"
 
 #include "platform/win32/system_library.h"
+#include "platform/win32/win32_text.h"
 
 namespace qm::win32 {
 
@@ -21,15 +22,16 @@ void MainWindow::CreateMenus() {
                                    {c.properties.menuCaption, ListCommand::Properties, 14}}};
         for (const Item& item : items) {
             if (item.command == ListCommand::Disable && !c.canDisable) continue;
-            if (item.command == ListCommand::JumpTo) AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-            MENUITEMINFOA mi{};
+            if (item.command == ListCommand::JumpTo) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+            MENUITEMINFOW mi{};
             mi.cbSize = sizeof(mi);
             mi.fMask = MIIM_ID | MIIM_STRING | MIIM_BITMAP | MIIM_DATA;
             mi.wID = kMenuIdBase + static_cast<UINT>(i) * 8 + static_cast<UINT>(item.command);
-            mi.dwTypeData = const_cast<char*>(item.caption);
+            std::wstring caption = ShownWide(item.caption);
+            mi.dwTypeData = caption.data();
             mi.hbmpItem = HBMMENU_CALLBACK;
             mi.dwItemData = static_cast<ULONG_PTR>(item.image);
-            InsertMenuItemA(menu, GetMenuItemCount(menu), TRUE, &mi);
+            InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &mi);
         }
         menus_[static_cast<size_t>(i)] = menu;
     }

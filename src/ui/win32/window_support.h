@@ -7,6 +7,7 @@
 
 #include "core/errors.h"
 #include "platform/owner.h"
+#include "platform/win32/win32_text.h"
 
 namespace qm::win32 {
 
@@ -21,18 +22,18 @@ using FontOwner = Owner<HFONT, DeleteGdiObject>;
 using WindowIconOwner = Owner<HICON, DestroyIconOf>;
 
 // The windows' fonts are all 8 points (11 pixels high).
-inline HFONT MakeFont(const char* face, bool underline) {
-    LOGFONTA lf{};
+inline HFONT MakeFont(const wchar_t* face, bool underline) {
+    LOGFONTW lf{};
     lf.lfHeight = -11;
     lf.lfUnderline = underline ? TRUE : FALSE;
     lf.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(lf.lfFaceName, face, LF_FACESIZE);
-    return CreateFontIndirectA(&lf);
+    lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+    return CreateFontIndirectW(&lf);
 }
 
 // The program's error box over `owner`: "Quellmark", an error icon, OK.
 inline void ReportFailure(HWND owner, const char* message) {
-    MessageBoxA(owner, ErrorBoxText(message).c_str(), kAppTitle, MB_OK | MB_ICONERROR);
+    MessageBoxW(owner, ShownWide(ErrorBoxText(message)).c_str(), ShownWide(kAppTitle).c_str(), MB_OK | MB_ICONERROR);
 }
 
 // Runs one message of a window procedure, keeping every exception inside:
@@ -56,12 +57,12 @@ Result AtCallbackBoundary(HWND hwnd, Result onFailure, Handler&& handler) {
 template <class Window>
 LRESULT CALLBACK ObjectWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE) {
-        auto* created = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+        auto* created = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
         created->Attach(hwnd);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
     }
-    auto* self = reinterpret_cast<Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+    auto* self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
     return AtCallbackBoundary<LRESULT>(hwnd, 0, [&] { return self->OnMessage(msg, wp, lp); });
 }
 

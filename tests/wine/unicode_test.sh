@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# Names in any script in the real program: values of HKCU Run and HKLM Run
+# named and holding commands in Cyrillic, CJK, with an emoji (beyond the
+# Basic Multilingual Plane) and with a right-to-left mark, beside a Latin
+# look-alike of the Cyrillic one; a startup shortcut and a service display
+# name in such scripts. Every row reads back whole through the list (the
+# probe asks in UTF-16 and prints UTF-8); deleting the Cyrillic value removes
+# exactly it and leaves the look-alike; Jump To walks the Registry Editor to
+# a key named in such a script; Item Properties shows version texts no
+# Western code page holds.
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+hkcu_run='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
+hklm_run='HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
+components='HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Active Setup\Installed Components'
+regedit_state='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Applets\Regedit'
+common=$(run_probe special-folder 24)
+common_u=$(winepath -u "$common" 2>/dev/null)
+if [ -z "$common" ] || [ ! -d "$common_u" ]; then echo "FAIL: no common startup folder"; exit 1; fi
+service_exe=$(winepath -w "$build/qm_scratch_service.exe" 2>/dev/null)
+programs_u="$WINEPREFIX/drive_c/qm-unicode"
+
+# The Cyrillic name: a capital Es and a small a (U+0421, U+0430) that
+# best-fit mapping turns into the Latin "Calc" lying beside it.
+cyrillic='Сalc' lookalike='Calc'
+cjk='中文更新' emoji='Up😀date' rlm=$'\u200fעדכון'
+names=("$cyrillic" "$lookalike" "$cjk" "$emoji" "$rlm")
+# The command of each name, for the key given as "user" or "machine".
+command_of() {
+  case $1 in
+    "$cyrillic") echo "C:\\Прог\\$2-жук.exe /х" ;;
+    "$lookalike") echo "C:\\calc-$2.exe" ;;
+    "$cjk") echo "C:\\中\\$2.exe" ;;
+    "$emoji") echo "C:\\😀\\$2.exe" ;;
+    "$rlm") echo $'C:\\\u200f'"\\$2.exe" ;;
+  esac
+}
+component="{QmКлюч中😀}"
+shortcut="qm-Ярлык-中😀.lnk" shortcut_target='C:\qm-unicode\Цель 中.exe'
+display_name=$'Qm Служба 中文 😀 \u200fא'
+program='C:\qm-unicode\Жук.exe'
+company='ООО Жук' description='中文工具 😀' version='1.0 бета'
+
+# qm_probe with arguments in any script: through a file, so that no locale
+# stands between them and the probe.
+probe_u() {
+  local file="$artifacts/probe-args.txt"
+  printf '%s\n' "$@" > "$file"
+  run_probe args-from "$(winepath -w "$file")"
+}
+
+cleanup() {
+  local name
+  for name in "${names[@]}" QmVersion; do
+    probe_u delete-value "$hkcu_run" "$name" >/dev/null
+    probe_u delete-value "$hklm_run" "$name" >/dev/null
+  done
+  probe_u delete-key "$components\\$component" >/dev/null
+  rm -f "$common_u/$shortcut"
+  rm -rf "$programs_u"
+  wine sc stop QmScratchUni >/dev/null 2>&1
+  wine sc delete QmScratchUni >/dev/null 2>&1
+}
+cleanup
+import_reg <<EOF2
+[-$regedit_state]
+EOF2
+run_probe regedit-close 5000 >/dev/null
+for name in "${names[@]}"; do
+  probe_u set-value "$hkcu_run" "$name" "$(command_of "$name" user)"
+  probe_u set-value "$hklm_run" "$name" "$(command_of "$name" machine)"
+done
+probe_u set-value "$components\\$component" "" "Qm Компонент"
+probe_u set-value "$components\\$component" StubPath 'C:\qm-unicode\stub.exe'
+# The target exists, so the shortcut holds it as the file system names it.
+mkdir -p "$programs_u"
+printf 'MZ' > "$programs_u/Цель 中.exe"
+probe_u make-shortcut "$common\\$shortcut" "$shortcut_target" >/dev/null
+wine sc create QmScratchUni binpath= "\"$service_exe\" -run QmScratchUni" displayname= "Qm" start= demand >/dev/null 2>&1
+probe_u display-name QmScratchUni "$display_name"
+wine sc start QmScratchUni >/dev/null 2>&1
+probe_u plant-version "$program" "$company" "$description" "$version"
+probe_u set-value "$hkcu_run" QmVersion "\"$program\" /x"
+
+start_program
+run_probe wait-main 30000 >/dev/null
+
+# ---- Every row whole, in both Run keys.
+hkcu_loc="|HKEY_CURRENT_USER|$hkcu_run|\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"
+out=$(run_probe rows 0)
+lines=("list 0 rows=6" "row=QmVersion|\"$program\" /x$hkcu_loc")
+for name in "${names[@]}"; do lines+=("row=$name|$(command_of "$name" user)$hkcu_loc"); done
+expect "HKCU Run in any script" "$out" "${lines[@]}"
+run_probe select-tab 1 >/dev/null
+out=$(run_probe rows 1)
+lines=()
+hklm_loc="|HKEY_LOCAL_MACHINE|$hklm_run|\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"
+for name in "${names[@]}"; do lines+=("row=$name|$(command_of "$name" machine)$hklm_loc"); done
+expect "HKLM Run in any script" "$out" "${lines[@]}"
+
+# ---- The startup shortcut and the service.
+run_probe select-tab 2 >/dev/null
+expect "startup shortcut in any script" "$(run_probe rows 2)" \
+  "row=$shortcut|$shortcut_target|Windows AutoRun|$common\\|"
+run_probe select-tab 8 >/dev/null
+out=$(run_probe rows 8)
+expect "service display name in any script" "$out" \
+  "row=QmScratchUni|$display_name|\"$service_exe\" -run QmScratchUni"
+
+# ---- Deleting the Cyrillic value deletes it alone, in either key.
+row_of() { run_probe rows "$1" | grep '^row=' | sed 's/^row=//; s/|.*//' | grep -nxF -- "$2" | cut -d: -f1 | { read -r n && echo $((n - 1)); }; }
+for tab in 0 1; do
+  key=$hkcu_run where=user
+  [ $tab -eq 1 ] && key=$hklm_run where=machine
+  run_probe select-tab $tab >/dev/null
+  row=$(row_of $tab "$cyrillic")
+  run_probe set-rows $tab "$row" "$row" >/dev/null
+  run_probe menu $tab 0 >/dev/null
+  out=$(run_probe dialog Confirm 10000 "&Yes"; sleep 1; probe_u values "$key")
+  expect "delete the Cyrillic value ($where)" "$out" \
+    "dialog=Are you sure want to delete autorun \"$cyrillic\" ?" \
+    "value=$lookalike|$(command_of "$lookalike" $where)" "value=$cjk|$(command_of "$cjk" $where)" \
+    "value=$emoji|$(command_of "$emoji" $where)" "value=$rlm|$(command_of "$rlm" $where)"
+  if grep -qF "value=$cyrillic|" <<<"$out"; then
+    echo "FAIL [delete the Cyrillic value ($where)]: still there"; failures=$((failures + 1))
+  fi
+done
+screenshot unicode-names
+
+# ---- Item Properties: version texts in any script.
+run_probe select-tab 0 >/dev/null
+row=$(row_of 0 QmVersion)
+run_probe select-row 0 "$row" >/dev/null
+run_probe dblclick 0 "$row" >/dev/null
+sleep 0.3
+expect "version texts in any script" "$(run_probe item-form 3000)" "item visible=1" "Label1=QmVersion" \
+  "Label6=$company" "Label8=$description" "Label10=$version"
+run_probe item-press Cancel >/dev/null
+
+# ---- Jump To a component whose key is named in any script.
+run_probe select-tab 9 >/dev/null
+row=$(row_of 9 "Qm Компонент")
+run_probe select-row 9 "$row" >/dev/null
+out=$(run_probe jump 9; run_probe regedit-selection)
+expect "jump to a key in any script" "$out" "jump done" "editors=1" \
+  "selected=My Computer\\HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Active Setup\\Installed Components\\$component"
+screenshot unicode-jump
+stop_program
+run_probe regedit-close 5000 >/dev/null
+
+cleanup
+finish
