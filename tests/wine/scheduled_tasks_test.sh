@@ -30,6 +30,8 @@ task_file "$tasks/QmSub/Qm Logon" true '<LogonTrigger><Enabled>true</Enabled></L
 task_file "$tasks/QmSub/Deeper/Qm Keep" true '<BootTrigger/>' "$(exec_action 'C:\windows\notepad.exe')"
 task_file "$tasks/Qm Off" false '<TimeTrigger/><EventTrigger/>' "$(exec_action 'C:\qm\off.exe')"
 printf 'MZ this is no task' > "$tasks/Qm Broken"
+# A name and a program in letters no ANSI code page holds together.
+task_file "$tasks/QmSub/Deeper/Qm Ωmega ζ" true '<LogonTrigger/>' "$(exec_action 'C:\qm\ωmega.exe' 'ζ')"
 
 start_program
 run_probe wait-main 30000 >/dev/null
@@ -38,7 +40,8 @@ tab=$(tab_of "Scheduled Tasks")
 run_probe select-tab "$tab" >/dev/null
 out=$(run_probe dump)
 t='C:\windows\System32\Tasks'
-expect "every task" "$out" "tab$tab=Scheduled Tasks (4)" \
+expect "every task" "$out" "tab$tab=Scheduled Tasks (5)" \
+  "row=\\QmSub\\Deeper\\Qm Ωmega ζ|C:\\qm\\ωmega.exe ζ|logon|yes|C:\\qm\\ωmega.exe|$t\\QmSub\\Deeper\\Qm Ωmega ζ" \
   "row=\\QmSub\\Qm Logon|$self /min & more; C:\\windows\\regedit.exe|logon|yes|$self|$t\\QmSub\\Qm Logon" \
   "row=\\QmSub\\Deeper\\Qm Keep|C:\\windows\\notepad.exe|boot|yes|C:\\windows\\notepad.exe|$t\\QmSub\\Deeper\\Qm Keep" \
   "row=\\Qm Off|C:\\qm\\off.exe|time, event|no|C:\\qm\\off.exe|$t\\Qm Off"
@@ -71,12 +74,20 @@ expect "answer yes" "$(run_probe dialog Confirm 10000 "&Yes")" 'dialog=Are you s
 no_error=$(run_probe no-dialog Error 2000) && check "deleted without an error" ok || check "deleted without an error" "$no_error"
 [ -f "$tasks/QmSub/Qm Logon" ] && check "answer yes: task deleted" "the task file is still there" ||
   check "answer yes: task deleted" ok
-for f in "QmSub/Deeper/Qm Keep" "Qm Off" "Qm Broken"; do
+for f in "QmSub/Deeper/Qm Keep" "QmSub/Deeper/Qm Ωmega ζ" "Qm Off" "Qm Broken"; do
   [ -f "$tasks/$f" ] && check "$f stays" ok || check "$f stays" "gone"
 done
 out=$(run_probe dump)
-expect "refreshed" "$out" "tab$tab=Scheduled Tasks (3)"
+expect "refreshed" "$out" "tab$tab=Scheduled Tasks (4)"
 grep -qF 'row=\QmSub\Qm Logon|' <<<"$out" && check "deleted row" "still listed"
+# The task of the name in other letters is named and deleted whole.
+run_probe select-row "$tab" "$(row_of '\QmSub\Deeper\Qm Ωmega ζ')" >/dev/null
+run_probe menu "$tab" $delete_command >/dev/null
+expect "other letters: answer yes" "$(run_probe dialog Confirm 10000 "&Yes")" \
+  'dialog=Are you sure want to delete autorun "\QmSub\Deeper\Qm Ωmega ζ" ?'
+sleep 0.5
+[ -f "$tasks/QmSub/Deeper/Qm Ωmega ζ" ] && check "other letters: deleted" "still there" || check "other letters: deleted" ok
+[ -f "$tasks/QmSub/Deeper/Qm Keep" ] && check "other letters: the other stays" ok || check "other letters: the other stays" "gone"
 
 # ---- A task file rewritten while the question is open is left alone
 run_probe select-row "$tab" "$(row_of '\Qm Off')" >/dev/null
