@@ -11,8 +11,8 @@
 //   qm_regtool list KEY              every value as NAME=TEXT, a NUL in a
 //                                    name or text shown as "\0"
 //   qm_regtool value KEY NAME        one value's type and all of its data as
-//                                    stored: "7:one\0two\0\0" for text types,
-//                                    the bytes in hex for others
+//                                    stored: "7:one\0two\0\0" for text types
+//                                    (in UTF-8), the bytes in hex for others
 //
 // KEY is below HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE ("HKCU\..." or
 // "HKLM\..."). The exit code is 0 on success.
@@ -127,6 +127,24 @@ int List(const char* path) {
     return 0;
 }
 
+// Text as stored, in UTF-8, a NUL shown as "\0".
+void PrintUtf8(const wchar_t* text, size_t chars) {
+    for (size_t i = 0; i < chars;) {
+        size_t run = i;
+        while (run < chars && text[run] != L'\0') ++run;
+        if (run > i) {
+            const int n =
+                WideCharToMultiByte(CP_UTF8, 0, text + i, static_cast<int>(run - i), nullptr, 0, nullptr, nullptr);
+            std::string utf8(static_cast<size_t>(n > 0 ? n : 0), '\0');
+            if (n > 0)
+                WideCharToMultiByte(CP_UTF8, 0, text + i, static_cast<int>(run - i), utf8.data(), n, nullptr, nullptr);
+            fputs(utf8.c_str(), stdout);
+        }
+        if (run < chars) fputs("\\0", stdout);
+        i = run + 1;
+    }
+}
+
 int Value(const char* path, const char* name) {
     HKEY key;
     if (!OpenKey(path, KEY_QUERY_VALUE, key)) return 1;
@@ -141,7 +159,7 @@ int Value(const char* path, const char* name) {
     }
     printf("%lu:", type);
     if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ)
-        PrintCounted(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
+        PrintUtf8(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
     else
         for (DWORD i = 0; i < size; ++i) printf("%02x", data[i]);
     putchar('\n');

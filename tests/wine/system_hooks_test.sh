@@ -150,6 +150,18 @@ delete_yes 'qmboot /x'
 same "one BootExecute program removed" '7:autocheck autochk *\0evil.exe\0\0' "$(value "$session" BootExecute)"
 delete_yes 'C:\qm\mon.exe'
 same "the monitor value removed" 'absent (2)' "$(value "$silent" MonitorProcess)"
+
+# ---- DLLs named in letters no ANSI code page holds together: one goes, the other stays as stored
+args="$artifacts/probe-args.txt"
+printf '%s\n' set-value "$windows" AppInit_DLLs 'C:\qm\Жук.dll  C:\qm\中文😀.dll' > "$args"
+run_probe args-from "$(winepath -w "$args")" >/dev/null
+run_probe select-tab 0 >/dev/null
+run_probe select-tab "$tab" >/dev/null
+expect "other letters listed" "$(run_probe rows "$tab")" \
+  "row=C:\\qm\\Жук.dll|AppInit DLL$not_loaded|C:\\qm\\Жук.dll|$windows|AppInit_DLLs" \
+  "row=C:\\qm\\中文😀.dll|AppInit DLL$not_loaded|C:\\qm\\中文😀.dll|$windows|AppInit_DLLs"
+delete_yes 'C:\qm\Жук.dll'
+same "other letters: one DLL removed" '1:C:\qm\中文😀.dll\0' "$(value "$windows" AppInit_DLLs)"
 stop_program
 
 put_back
