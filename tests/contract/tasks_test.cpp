@@ -6,6 +6,7 @@
 
 #include "contract/env.h"
 #include "contract/env_files.h"
+#include "core/model/native_path.h"
 
 namespace qm {
 namespace {
@@ -82,8 +83,10 @@ TEST(TasksContract, TheXmlReaderRefusesWhatIsNotWellFormedOrHoldsADtd) {
 TEST(TasksContract, ATaskIsDeletedThroughTheSchedulerAndNoOtherWithIt) {
     std::string windows;
     ASSERT_TRUE(Machine().system.GetWindowsDirectory(windows));
-    const std::string folder = windows + "\\System32\\Tasks\\QmContract";
-    contract::MakeFolder(windows + "\\System32\\Tasks");
+    // The scheduler's own folder: a 32-bit program on 64-bit Windows reaches it as Sysnative.
+    const std::string tasks = NativePath(Machine(), windows + "\\System32\\Tasks");
+    const std::string folder = tasks + "\\QmContract";
+    contract::MakeFolder(tasks);
     contract::MakeFolder(folder);
     const std::string task =
         "<?xml version=\"1.0\"?><Task xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\"><Actions>"
