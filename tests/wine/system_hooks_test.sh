@@ -12,6 +12,10 @@ delete_command=0
 regtool() { wine "$build/qm_regtool.exe" "$@" 2>/dev/null | tr -d '\r'; }
 nt='HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows NT\CurrentVersion'
 ifeo="$nt\\Image File Execution Options\\qmtarget.exe"
+ifeo_other="$nt\\Image File Execution Options\\qmother.exe"
+# A debugger that is a real file with a known version resource: the program itself.
+self=$(winepath -w "$exe")
+self_reg=${self//\\/\\\\}
 silent="$nt\\SilentProcessExit\\qmtarget.exe"
 windows="$nt\\Windows"
 session='HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Control\Session Manager'
@@ -32,6 +36,7 @@ same() {  # same NAME EXPECTED ACTUAL
 lsa_auth=$(value "$lsa" "Authentication Packages")
 put_back() {
   wine reg delete "$ifeo" /f >/dev/null 2>&1
+  wine reg delete "$ifeo_other" /f >/dev/null 2>&1
   wine reg delete "$nt\\SilentProcessExit" /f >/dev/null 2>&1
   wine reg delete "$monitor" /f >/dev/null 2>&1
   wine reg delete "$windows" /v AppInit_DLLs /f >/dev/null 2>&1
@@ -49,6 +54,8 @@ multi() { local out="" item; for item in "$@"; do out+="$(bytes "$item"),00,"; d
 import_reg <<EOF2
 [$ifeo]
 "Debugger"="C:\\\\qm\\\\dbg.exe -p"
+[$ifeo_other]
+"Debugger"="$self_reg"
 [$silent]
 "MonitorProcess"="C:\\\\qm\\\\mon.exe"
 [$windows]
@@ -93,6 +100,13 @@ colours=$(run_probe row-colours "$tab" "$(row_of 'C:\qm\a.dll')")
 grep -q 'silver=[1-9]' <<<"$colours" && check "not loaded: silver" ok || check "not loaded: silver" "$colours"
 colours=$(run_probe row-colours "$tab" "$(row_of 'C:\qm\dbg.exe -p')")
 grep -q 'silver=0 ' <<<"$colours" && check "loaded: not silver" ok || check "loaded: not silver" "$colours"
+
+# ---- Properties of a debugger's row: its program's file, icon and version
+run_probe select-row "$tab" "$(row_of "$self")" >/dev/null
+run_probe menu "$tab" 3 >/dev/null
+expect "debugger properties" "$(run_probe item-form 5000)" "item visible=1" "Label1=$self" "Edit1=$self" \
+  "Edit3=$ifeo_other" "Label6=Quellmark" "Label10=1.0.0.1" "Image1 icon=1"
+run_probe item-press Esc >/dev/null
 
 # ---- "&No" changes nothing
 before=$(for v in BootExecute; do value "$session" $v; done; value "$lsa" "Notification Packages"
