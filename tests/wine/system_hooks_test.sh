@@ -108,6 +108,14 @@ expect "debugger properties" "$(run_probe item-form 5000)" "item visible=1" "Lab
   "Edit3=$ifeo_other" "Label6=Quellmark" "Label10=1.0.0.1" "Image1 icon=1"
 run_probe item-press Esc >/dev/null
 
+# ---- Jump To walks the Registry Editor to the key of the row (the Lsa key: Wine's
+# editor takes no typed blank, so the keys with one cannot be reached there)
+run_probe regedit-close 5000 >/dev/null
+run_probe select-row "$tab" "$(row_of scecli)" >/dev/null
+expect "jump to the package's key" "$(run_probe jump "$tab"; run_probe regedit-selection)" "jump done" \
+  "selected=My Computer\\HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Lsa"  # as the editor spells it
+run_probe regedit-close 5000 >/dev/null
+
 # ---- "&No" changes nothing
 before=$(for v in BootExecute; do value "$session" $v; done; value "$lsa" "Notification Packages"
   value "$windows" AppInit_DLLs; value "$ifeo" Debugger)
