@@ -93,6 +93,20 @@ std::string TRegistry::ReadString(const std::string& name) {
     return std::string(text, strnlen(text, value.data.size()));
 }
 
+long TRegistry::ReadValue(const std::string& name, RegValue& value) {
+    value = RegValue{};
+    if (!current_) return kErrorInvalidHandle;
+    std::uint32_t type = 0, size = 0;
+    if (const long error = registry_.QueryValueInfo(current_, name, type, size); error != kErrorSuccess) return error;
+    value.type = type;
+    if (size == 0) return kErrorSuccess;
+    return registry_.QueryValue(current_, name, size, value);
+}
+
+bool TRegistry::WriteValue(const std::string& name, const RegValue& value) {
+    return current_ && registry_.SetValue(current_, name, value.type, value.data) == kErrorSuccess;
+}
+
 bool TRegistry::DeleteValue(const std::string& name) {
     return current_ && registry_.DeleteValue(current_, name) == kErrorSuccess;
 }

@@ -41,6 +41,10 @@ public:
     // type reads as its type and size, "(REG_DWORD, 4 bytes)". Throws
     // "Failed to get data for '%s'" when the data cannot be read.
     std::string ReadString(const std::string& name);
+    // The value's type and data as stored: kErrorSuccess, kErrorFileNotFound
+    // when absent, or the error its read failed with.
+    long ReadValue(const std::string& name, RegValue& value);
+    bool WriteValue(const std::string& name, const RegValue& value);
     bool DeleteValue(const std::string& name);
     void CloseKey();
 

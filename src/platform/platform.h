@@ -54,7 +54,8 @@ public:
     virtual long DeleteValue(KeyHandle key, const std::string& name) = 0;
     // RegDeleteKeyW: a key without sub-keys.
     virtual long DeleteKey(KeyHandle key, const std::string& subKey) = 0;
-    // Writing, used by tests and fixtures only.
+    // CreateKey is used by tests and fixtures only; SetValue also writes
+    // back a list value an entry was removed from.
     virtual long CreateKey(KeyHandle parent, const std::string& subKey, KeyHandle& out) = 0;
     virtual long SetValue(KeyHandle key, const std::string& name, std::uint32_t type,
                           const std::vector<std::uint8_t>& data) = 0;
@@ -67,6 +68,13 @@ struct ServiceEntry {  // one ENUM_SERVICE_STATUSW
     std::optional<std::string> displayName;  // Wine lists a service created without one as NULL
     std::uint32_t serviceType = 0;
     std::uint32_t currentState = 0;
+};
+
+// QUERY_SERVICE_CONFIG, the parts the program shows.
+struct ServiceConfig {
+    std::uint32_t serviceType = 0;
+    std::uint32_t startType = 0;
+    std::string binaryPath;  // lpBinaryPathName as the manager keeps it
 };
 
 class IServices {
@@ -83,6 +91,8 @@ public:
     virtual ServiceHandle OpenService(ScManagerHandle scm, const std::string& name, std::uint32_t access) = 0;
     // QueryServiceConfigW: the configured command line (lpBinaryPathName).
     virtual bool QueryServiceBinaryPath(ServiceHandle service, std::string& path) = 0;
+    // QueryServiceConfigW: type, start type and command line.
+    virtual bool ReadServiceConfig(ServiceHandle service, ServiceConfig& config) = 0;
     virtual bool DeleteService(ServiceHandle service) = 0;
     // ChangeServiceConfigW with every argument "no change" but the start type.
     virtual bool ChangeServiceStartType(ServiceHandle service, std::uint32_t startType) = 0;
@@ -202,6 +212,37 @@ public:
     // its last handle is closed. kErrorSuccess or the error.
     virtual long DeleteEntry(FileHandle file) = 0;
     virtual bool CloseEntry(FileHandle file) = 0;
+    // The whole content of a file of at most `limit` bytes (CreateFileW for
+    // reading, every sharing mode). kErrorSuccess, kErrorFileTooLarge for a
+    // larger file (nothing read), or the error the open or read failed with.
+    virtual long ReadFileBytes(const std::string& path, std::uint32_t limit, std::vector<std::uint8_t>& out) = 0;
+};
+
+// ---- Scheduled tasks -------------------------------------------------------------
+
+// One node of an XML document, in document order: an element's start and
+// end (its local name), or the value of a text or CDATA node.
+struct XmlEvent {
+    enum Kind { Start, End, Text };
+    Kind kind = Start;
+    int depth = 0;  // 0 for the root element
+    std::string name;
+    std::string text;
+};
+
+class ITasks {
+public:
+    virtual ~ITasks() = default;
+    // The nodes of an XML document, read by the system's own reader
+    // (XmlLite, loaded from System32), no DTD processed and the nesting
+    // bounded. False with `error` saying why when the document is not
+    // well-formed or cannot be read; the nodes before the fault stay.
+    virtual bool ReadXml(const std::vector<std::uint8_t>& document, std::vector<XmlEvent>& events,
+                         std::string& error) = 0;
+    // Deletes the task `name` of the task folder `folder` ("\\" for the
+    // root, "\\Sub" below it) through the Task Scheduler (ITaskService,
+    // ITaskFolder::DeleteTask). The HRESULT.
+    virtual long DeleteTask(const std::string& folder, const std::string& name) = 0;
 };
 
 // ---- Version resources --------------------------------------------------------
@@ -324,6 +365,7 @@ struct Platform {
     ISystemInfo& system;
     IToken& token;
     IDialogs& dialogs;
+    ITasks& tasks;
 };
 
 }  // namespace qm

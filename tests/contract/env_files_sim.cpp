@@ -33,9 +33,10 @@ void RemoveScratchFolder() { Empty(kScratch); }
 
 void MakeFolder(const std::string& path) { Files().AddFolder(path); }
 
-void PutPlainFile(const std::string& path, const std::string&, std::uint32_t attributes) {
+void PutPlainFile(const std::string& path, const std::string& contents, std::uint32_t attributes) {
     sim::SimFile file;
     file.attributes = attributes;
+    file.content = contents;
     Files().AddFile(path, file);
 }
 

@@ -154,5 +154,44 @@ TEST_F(ServicesContract, DisablingChangesTheStartTypeAndNothingElse) {
     EXPECT_FALSE(services.OpenService(manager.Get(), "QmScratchMissing", kServiceQueryConfig));
 }
 
+// The configuration the "Services and Drivers" tab reads: type, start type
+// and command line, of a stopped service too; a handle without the right to
+// read it reads nothing.
+TEST_F(ServicesContract, TheConfigurationGivesTypeStartTypeAndCommandLineOfAStoppedService) {
+    const std::string automatic = contract::CreateScratchService(kFirst, "One", kServiceAutoStart, "-a b");
+    const std::string manual = contract::CreateScratchService(kSecond, "Two", kServiceDemandStart, "-m");
+    ASSERT_FALSE(automatic.empty());
+    ASSERT_FALSE(manual.empty());
+    IServices& services = Machine().services;
+    const ScManagerOwner manager(services, services.OpenSCManager(kScManagerEnumerateService));
+    ASSERT_TRUE(manager);
+    struct Case {
+        const char* name;
+        std::uint32_t startType;
+        std::string commandLine;
+    } cases[] = {{kFirst, kServiceAutoStart, automatic}, {kSecond, kServiceDemandStart, manual}};
+    for (const Case& c : cases) {
+        const ServiceOwner service(services, services.OpenService(manager.Get(), c.name, kServiceQueryConfig));
+        ASSERT_TRUE(service) << c.name;
+        ServiceConfig config;
+        ASSERT_TRUE(services.ReadServiceConfig(service.Get(), config)) << c.name;
+        EXPECT_EQ(kServiceWin32OwnProcess, config.serviceType & ~0x100u) << c.name;
+        EXPECT_EQ(c.startType, config.startType) << c.name;
+        EXPECT_EQ(c.commandLine, config.binaryPath) << c.name;
+    }
+    // Both are listed by an enumeration of every state, stopped as they are.
+    const std::vector<ServiceEntry> all =
+        ListServices(services, manager.Get(), kServiceDriver | kServiceWin32, kServiceStateAll);
+    for (const char* name : {kFirst, kSecond}) {
+        const ServiceEntry* entry = Named(all, name);
+        ASSERT_NE(nullptr, entry) << name;
+        EXPECT_EQ(kServiceStopped, entry->currentState) << name;
+    }
+    const ServiceOwner deleteOnly(services, services.OpenService(manager.Get(), kFirst, kServiceDelete));
+    ASSERT_TRUE(deleteOnly);
+    ServiceConfig config;
+    EXPECT_FALSE(services.ReadServiceConfig(deleteOnly.Get(), config));
+}
+
 }  // namespace
 }  // namespace qm

@@ -21,8 +21,8 @@ TEST(SystemLibraries, AMissingOrDamagedVersionLibraryMeansNoVersionInformation) 
     for (const wchar_t* library : {L"qm_no_such_library.dll", L"gdi32.dll" /* without the version functions */}) {
         win32::Win32Machine machine;
         win32::Win32Versions versions(library);
-        Platform platform{machine.registry,  machine.services, machine.shell, machine.files,  versions,
-                          machine.processes, machine.system,   machine.token, machine.dialogs};
+        Platform platform{machine.registry,  machine.services, machine.shell, machine.files,   versions,
+                          machine.processes, machine.system,   machine.token, machine.dialogs, machine.tasks};
         EXPECT_EQ(0u, versions.GetFileVersionInfoSize(contract::VersionedProgram()));
         std::vector<std::uint8_t> block;
         EXPECT_FALSE(versions.GetFileVersionInfo(contract::VersionedProgram(), 100, block));

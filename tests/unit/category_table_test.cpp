@@ -1,6 +1,6 @@
 // The category table decides everything a tab does: a category of a known
 // kind added as one more row is scanned, counted, refreshed, deleted from,
-// jumped from and inspected like the fifteen, with no other change.
+// jumped from and inspected like the others, with no other change.
 #include <gtest/gtest.h>
 
 #include <iterator>
@@ -16,7 +16,7 @@ namespace {
 
 constexpr const char* kRunServices = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServices";
 
-// The fifteen and a sixteenth: the user's RunServices key, listed like Run.
+// The table and one more row: the user's RunServices key, listed like Run.
 std::vector<Category> WithRunServices() {
     std::vector<Category> table(std::begin(kCategories), std::end(kCategories));
     table.push_back({.trace = "a category of a known kind",
@@ -47,7 +47,7 @@ std::vector<std::string> Captions(const TListView& list) {
     return captions;
 }
 
-TEST(CategoryTable, ASixteenthCategoryOfAKnownKindNeedsOnlyItsRow) {
+TEST(CategoryTable, OneMoreCategoryOfAKnownKindNeedsOnlyItsRow) {
     const std::vector<Category> table = WithRunServices();
     const int tab = kCategoryCount;
     sim::SimDesktop m;
@@ -55,7 +55,7 @@ TEST(CategoryTable, ASixteenthCategoryOfAKnownKindNeedsOnlyItsRow) {
     m.registry.SetString(kRunServices, "Beta", "\"C:\\Program Files\\Beta\\beta.exe\" -s");
     m.registry.SetString("HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Tray", "tray.exe");
     TMainForm form(m.platform, m.toolkit, table);
-    ASSERT_EQ(16, form.TabCount());
+    ASSERT_EQ(kCategoryCount + 1, form.TabCount());
     EXPECT_EQ("HKCU / RunServices", form.TabCaptions[tab]);
     form.FormCreate();
 
@@ -71,7 +71,7 @@ TEST(CategoryTable, ASixteenthCategoryOfAKnownKindNeedsOnlyItsRow) {
     EXPECT_EQ(m.shell.IconIndexOf(".exe"), beta.ImageIndex);
     EXPECT_EQ(sim::SimShell::kSmallImageList, list.SmallImages());
     EXPECT_EQ("HKCU / RunServices (2)", form.TabCaptions[tab]);
-    EXPECT_EQ("HKCU / Run (1)", form.TabCaptions[0]);  // the fifteen as before
+    EXPECT_EQ("HKCU / Run (1)", form.TabCaptions[0]);  // the others as before
 
     // Shown again: read again.
     m.registry.SetString(kRunServices, "Gamma", "C:\\gamma.exe");

@@ -37,11 +37,22 @@ void Populate(sim::SimDesktop& m) {
         m.files.AddFile(folder + "\\tool.lnk", link);
     }
     m.files.AddFile("C:\\Tools\\t.exe");
+    m.registry.SetString("HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows", "AppInit_DLLs",
+                         "C:\\one.dll, C:\\two.dll");
+    m.registry.SetString(
+        "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options\\calc.exe", "Debugger",
+        "C:\\Tools\\t.exe -x");
+    for (const char* task : {"C:\\windows\\System32\\Tasks\\First", "C:\\windows\\System32\\Tasks\\Second"}) {
+        sim::SimFile file;
+        file.content = "<Task><Actions><Exec><Command>C:\\Tools\\t.exe</Command></Exec></Actions></Task>";
+        m.files.AddFile(task, file);
+    }
     for (const char* name : {"AlphaSvc", "BetaSvc"}) {
         sim::SimService s;
         s.name = name;
         s.displayName = std::string(name) + " display";
         s.commandLine = "C:\\svc\\" + std::string(name) + ".exe -k";
+        s.startType = kServiceAutoStart;  // listed on both services tabs
         m.services.Add(s);
     }
 }
@@ -82,9 +93,10 @@ TEST(HostileCommands, NothingChangesWithoutAYesAndNoFailureEscapes) {
                 const std::string servicesBefore = Services(m);
                 m.user.shown.clear();
                 form.ListCommandClick(tab, command);  // every dialog is answered "&No" or "OK"
-                if (command == ListCommand::Delete && tab == 8) form.ListCommandClick(tab, ListCommand::Disable);
+                const bool disables = form.CategoryOf(tab).canDisable;
+                if (command == ListCommand::Delete && disables) form.ListCommandClick(tab, ListCommand::Disable);
                 EXPECT_EQ(before, testing::Snapshot(m)) << what;
-                if (!(command == ListCommand::Delete && tab == 8 && selection != Selection::None)) {
+                if (!(command == ListCommand::Delete && disables && selection != Selection::None)) {
                     EXPECT_EQ(servicesBefore, Services(m)) << what;
                 }
                 for (const DialogRequest& shown : m.user.shown) {

@@ -174,7 +174,8 @@ TEST(MainForm, DataThatCannotBeReadStopsTheScanWhereItStands) {
     const std::vector<std::string> design{
         "HKLM / Run",         "Startup (comon)",     "Startup (User)",      "HKCU / Run Once", "HKLM / Run Once",
         "HKLM / ShellObject", "HKLM / Run OnceEx",   "Startup (services)",  "ActiveX",         "WinLogon",
-        "Load - Run",         "HKLM / Explorer-Run", "HKCU / Explorer-Run", "HKCU / Deskstop"};
+        "Load - Run",         "HKLM / Explorer-Run", "HKCU / Explorer-Run", "HKCU / Deskstop", "Scheduled Tasks",
+        "System Hooks",       "Services and Drivers"};
     EXPECT_EQ(design, std::vector<std::string>(form.TabCaptions.begin() + 1, form.TabCaptions.end()));
     EXPECT_EQ(0, form.LV.Count());
     EXPECT_FALSE(form.LV.SmallImages());  // the scan never reached the image lists

@@ -18,7 +18,10 @@ enum Tab {
     LoadRun,
     HKLMExplorer,
     HKCUExplorer,
-    Desktop
+    Desktop,
+    ScheduledTasks,
+    SystemHooks,
+    ServicesAndDrivers
 };
 
 }  // namespace qm::testing

@@ -103,7 +103,8 @@ TEST(VersionResource, AFailedReadKeepsTheLastResourceRead) {
     sim::SimMachine m;
     m.files.AddFile(kTool, ProgramWith(fixtures::IntactVersion()));
     FailingAfterOne versions(m.files);
-    Platform platform{m.registry, m.services, m.shell, m.files, versions, m.processes, m.system, m.token, m.user};
+    Platform platform{m.registry,  m.services, m.shell, m.files, versions,
+                      m.processes, m.system,   m.token, m.user,  m.tasks};
     TFileVersionInfo v;
     ReadFileVersionInfo(platform, kTool, v);
     EXPECT_EQ("Acme", v.CompanyName);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # DLLs planted beside the real program and in its current folder under the
 # names of the system DLLs it uses that are no known DLLs (version,
-# comctl32), with Wine told to prefer such native copies, as Windows prefers
+# comctl32, xmllite, which reads the scheduled tasks), with Wine told to
+# prefer such native copies, as Windows prefers
 # a copy beside the program for any DLL outside its KnownDLLs list: none is
 # loaded (each would leave a marker file), and the program still shows the
 # version information of its targets and of itself, with the common
@@ -20,7 +21,7 @@ app="$base/app" cwd="$base/cwd"
 rm -rf "$base"
 mkdir -p "$app" "$cwd"
 cp "$exe" "$app/quellmark.exe"
-for dll in version comctl32; do
+for dll in version comctl32 xmllite; do
   cp "$planted_dll" "$app/$dll.dll"
   cp "$planted_dll" "$cwd/$dll.dll"
 done
@@ -28,16 +29,25 @@ app_win=$(winepath -w "$app") cwd_win=$(winepath -w "$cwd")
 self="$app_win\\quellmark.exe"
 self_reg=${self//\\/\\\\}
 
+# A task, so that the start-up scan reads an XML file.
+task="$WINEPREFIX/drive_c/windows/system32/tasks/Qm Planted"
+mkdir -p "$(dirname "$task")"
+printf '<Task><Actions><Exec><Command>C:\\windows\\notepad.exe</Command></Exec></Actions></Task>' > "$task"
+
 reset_run_key <<EOF2
 "Alpha"="\\"$self_reg\\" /min"
 "Gamma"="C:\\\\windows\\\\regedit.exe"
 EOF2
 
 # Started from the folder that holds the other planted copies.
-( cd "$cwd" && WINEDLLOVERRIDES="$WINEDLLOVERRIDES;version=n,b;comctl32=n,b" exec wine "$app/quellmark.exe" ) \
+( cd "$cwd" && WINEDLLOVERRIDES="$WINEDLLOVERRIDES;version=n,b;comctl32=n,b;xmllite=n,b" exec wine "$app/quellmark.exe" ) \
   >/dev/null 2>&1 &
 program_pid=$!
 run_probe wait-main 30000 >/dev/null
+tasks_tab=$(run_probe dump | sed -n 's/^tab\([0-9]*\)=Scheduled Tasks.*/\1/p')
+# The task is read through System32's XmlLite.
+expect "the task read" "$(run_probe rows "$tasks_tab")" \
+  'row=\Qm Planted|C:\windows\notepad.exe||yes|C:\windows\notepad.exe|C:\windows\System32\Tasks\Qm Planted'
 
 # Item Properties of both rows: the version strings come through System32's version.dll.
 run_probe select-row 0 0 >/dev/null
@@ -67,6 +77,8 @@ grep -iqF "module=$cwd_win\\" <<<"$modules"
 check "no module from the current folder" $((1 - $?))
 grep -iqxF 'module=C:\windows\system32\version.dll' <<<"$modules"
 check "version.dll from System32" $?
+grep -iqxF 'module=C:\windows\system32\xmllite.dll' <<<"$modules"
+check "xmllite.dll from System32" $?
 # comctl32 comes in version 6, through the manifest's activation context.
 grep -iqE '^module=C:\\windows\\winsxs\\x86_microsoft\.windows\.common-controls_[^\\]*_6\.[^\\]*\\comctl32\.dll$' <<<"$modules"
 check "comctl32 version 6 from the side-by-side store" $?
@@ -100,5 +112,6 @@ else
   passed=$((passed + 1))
 fi
 
+rm -f "$task"
 reset_run_key </dev/null
 finish

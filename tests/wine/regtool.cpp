@@ -10,6 +10,9 @@
 //   qm_regtool try-open KEY MASK     prints what opening with MASK (hex) gives
 //   qm_regtool list KEY              every value as NAME=TEXT, a NUL in a
 //                                    name or text shown as "\0"
+//   qm_regtool value KEY NAME        one value's type and all of its data as
+//                                    stored: "7:one\0two\0\0" for text types
+//                                    (in UTF-8), the bytes in hex for others
 //
 // KEY is below HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE ("HKCU\..." or
 // "HKLM\..."). The exit code is 0 on success.
@@ -124,6 +127,45 @@ int List(const char* path) {
     return 0;
 }
 
+// Text as stored, in UTF-8, a NUL shown as "\0".
+void PrintUtf8(const wchar_t* text, size_t chars) {
+    for (size_t i = 0; i < chars;) {
+        size_t run = i;
+        while (run < chars && text[run] != L'\0') ++run;
+        if (run > i) {
+            const int n =
+                WideCharToMultiByte(CP_UTF8, 0, text + i, static_cast<int>(run - i), nullptr, 0, nullptr, nullptr);
+            std::string utf8(static_cast<size_t>(n > 0 ? n : 0), '\0');
+            if (n > 0)
+                WideCharToMultiByte(CP_UTF8, 0, text + i, static_cast<int>(run - i), utf8.data(), n, nullptr, nullptr);
+            fputs(utf8.c_str(), stdout);
+        }
+        if (run < chars) fputs("\\0", stdout);
+        i = run + 1;
+    }
+}
+
+int Value(const char* path, const char* name) {
+    HKEY key;
+    if (!OpenKey(path, KEY_QUERY_VALUE, key)) return 1;
+    std::vector<BYTE> data(65536);
+    DWORD size = static_cast<DWORD>(data.size()), type = 0;
+    const std::wstring wideName = Wide(name);
+    const LONG rc = RegQueryValueExW(key, wideName.c_str(), nullptr, &type, data.data(), &size);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS) {
+        printf("absent (%ld)\n", rc);
+        return 0;
+    }
+    printf("%lu:", type);
+    if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ)
+        PrintUtf8(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
+    else
+        for (DWORD i = 0; i < size; ++i) printf("%02x", data[i]);
+    putchar('\n');
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -131,6 +173,7 @@ int main(int argc, char** argv) {
     if (argc == 3 && !strcmp(argv[1], "undeny")) return SetAcl(argv[2], 0);
     if (argc == 5 && !strcmp(argv[1], "set-counted")) return SetCounted(argv[2], argv[3], argv[4]);
     if (argc == 3 && !strcmp(argv[1], "list")) return List(argv[2]);
+    if (argc == 4 && !strcmp(argv[1], "value")) return Value(argv[2], argv[3]);
     if (argc == 4 && !strcmp(argv[1], "try-open")) {
         HKEY root = !strncmp(argv[2], "HKLM\\", 5) ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, key = nullptr;
         const LONG rc = RegOpenKeyExA(root, argv[2] + 5, 0, strtoul(argv[3], nullptr, 16), &key);
@@ -138,6 +181,6 @@ int main(int argc, char** argv) {
         printf("open %s: %ld\n", argv[3], rc);
         return 0;
     }
-    fputs("usage: qm_regtool deny|undeny|set-counted|list KEY ...\n", stderr);
+    fputs("usage: qm_regtool deny|undeny|set-counted|list|value KEY ...\n", stderr);
     return 2;
 }

@@ -1,7 +1,11 @@
 // "&Delete Items..." of every list: DeleteItems1Click ... DeleteItems15Click,
 // one routine over what each category's row says its entries are.
+#include <cstdio>
+
 #include "core/actions/actions.h"
+#include "core/collectors/scheduled_tasks.h"
 #include "core/forms/main_form.h"
+#include "core/model/native_path.h"
 #include "platform/owner.h"
 #include "platform/text_case.h"
 
@@ -141,6 +145,82 @@ void DeleteRegistryEntry(TMainForm& form, int tab, TListView& list, Removal remo
     form.Refill(tab);
 }
 
+// Exactly the entry the selected row's location names, of the value as it
+// was listed. After "&Yes" the value is read again through the key opened
+// for the change: a value that another program changed while the question
+// was open is left alone, and the user told so. Otherwise the entry alone
+// goes, the rest of the value written back as it was (type, order,
+// separators), or the value when it is the entry.
+void DeleteListItem(TMainForm& form, int tab, TListView& list) {
+    const TEntryRow* row = list.Selected();
+    if (!row) {
+        form.platform.dialogs.Show({DialogKind::Error, "Error", "No item selected for deletion!!!"});
+        return;
+    }
+    const auto* where = std::get_if<ListItemLocation>(&row->Where);
+    if (!where || !where->removable || where->at.refused) return;  // names no entry to remove
+    const ListItemLocation entry = *where;
+    TRegistry& reg = *form.SharedRegistry;
+    reg.CloseKey();
+    reg.SetRootKey(RootKeyOf(entry.at.root));
+    if (!OpenEntryKey(reg, entry.at, kKeyQueryValue)) return;
+    reg.CloseKey();
+    const DialogRequest question{DialogKind::Confirmation, "Confirm",
+                                 "Are you sure want to delete autorun \"" + entry.text + "\" ?"};
+    if (form.platform.dialogs.Show(question) != DialogResult::Yes) return;
+    reg.SetRootKey(RootKeyOf(entry.at.root));
+    if (!OpenEntryKey(reg, entry.at, kKeyQueryValue | kKeySetValue)) {
+        form.Refill(tab);
+        return;
+    }
+    RegValue now;
+    const long error = reg.ReadValue(entry.at.value, now);
+    if (error != kErrorSuccess || now.type != entry.listed.type || now.data != entry.listed.data) {
+        reg.CloseKey();
+        form.platform.dialogs.Show(
+            {DialogKind::Error, "Error",
+             "\"" + entry.text + "\" was not deleted: the value " + entry.at.value + " changed since it was listed."});
+        form.Refill(tab);
+        return;
+    }
+    if (entry.item < 0) reg.DeleteValue(entry.at.value);
+    else
+        reg.WriteValue(entry.at.value,
+                       RegValue{now.type, WithoutEntry(now.type, now.data, static_cast<size_t>(entry.item))});
+    reg.CloseKey();
+    form.Refill(tab);
+}
+
+// The selected row's task, through the Task Scheduler (deleting only its
+// file would leave the scheduler's own record of it). After "&Yes" the file
+// is read again: a task that another program rewrote while the question was
+// open is not the task the user confirmed, and is left alone.
+void DeleteTaskEntry(TMainForm& form, int tab, TListView& list) {
+    const TEntryRow* row = list.Selected();
+    if (!row) return;
+    const auto* where = std::get_if<TaskLocation>(&row->Where);
+    if (!where || !where->read) return;  // a file that could not be read names nothing confirmed
+    const TaskLocation task = *where;
+    const std::string path = (task.taskFolder == "\\" ? "" : task.taskFolder) + "\\" + task.name;
+    const DialogRequest question{DialogKind::Confirmation, "Confirm",
+                                 "Are you sure want to delete autorun \"" + path + "\" ?"};
+    if (form.platform.dialogs.Show(question) != DialogResult::Yes) return;
+    std::vector<std::uint8_t> now;
+    const long error =
+        form.platform.files.ReadFileBytes(NativePath(form.platform, task.folder + task.name), kMaxTaskFileBytes, now);
+    std::string refused;
+    if (error != kErrorSuccess || now != task.listed) {
+        refused = "\"" + path + "\" was not deleted: its task file changed since it was listed.";
+    } else if (const long hr = form.platform.tasks.DeleteTask(task.taskFolder, task.name);
+               static_cast<std::uint32_t>(hr) & 0x80000000u) {  // an HRESULT's failure bit
+        char code[16];
+        std::snprintf(code, sizeof(code), "0x%08lX", static_cast<unsigned long>(hr));
+        refused = "\"" + path + "\" was not deleted: the Task Scheduler refused (error " + code + ").";
+    }
+    if (!refused.empty()) form.platform.dialogs.Show({DialogKind::Error, "Error", refused});
+    form.Refill(tab);
+}
+
 }  // namespace
 
 void DeleteItemsClick(TMainForm& form, int tab) {
@@ -155,6 +235,12 @@ void DeleteItemsClick(TMainForm& form, int tab) {
             break;
         case Removal::Service:
             DeleteItems9Click(form, tab);
+            break;
+        case Removal::ListItem:
+            DeleteListItem(form, tab, list);
+            break;
+        case Removal::Task:
+            DeleteTaskEntry(form, tab, list);
             break;
     }
 }

@@ -167,15 +167,16 @@ void JumpToClick(TMainForm& form, int tab) {
     const Category& category = form.CategoryOf(tab);
     switch (category.jump) {
         case JumpTarget::RegistryKey:
-            if (const auto* at = std::get_if<RegistryLocation>(&row->Where))
+            if (const RegistryLocation* at = RegistryOf(row->Where))
                 JumpToRegistryKey(form.platform, KeyNameOf(category.source, *at));
             break;
         case JumpTarget::Folder:
             if (const auto* at = std::get_if<FileLocation>(&row->Where)) OpenFolder(form.platform, at->folder);
+            if (const auto* task = std::get_if<TaskLocation>(&row->Where)) OpenFolder(form.platform, task->folder);
             break;
         case JumpTarget::ProgramFolder:
-            OpenFolder(form.platform, ExtractFileDir(ExtractTargetPath(form.platform.system,
-                                                                       row->SubItems[category.commandColumn], ".exe")));
+            OpenFolder(form.platform, ExtractFileDir(TargetFileOf(form.platform.system, category,
+                                                                  row->SubItems[category.commandColumn])));
             break;
     }
 }

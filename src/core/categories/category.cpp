@@ -1,5 +1,7 @@
 #include "core/categories/category.h"
 
+#include "core/model/text.h"
+
 namespace qm {
 
 std::string KeyNameOf(const Source& source, const RegistryLocation& location) {
@@ -7,6 +9,12 @@ std::string KeyNameOf(const Source& source, const RegistryLocation& location) {
     std::string name = std::string(RootKeyName(location.root)) + "\\" + RealKeyPath(location);
     if (!location.subKey.empty()) name += "\\" + location.subKey;
     return name;
+}
+
+std::string TargetFileOf(ISystemInfo& system, const Category& category, const std::string& command) {
+    if (category.commandIsFile) return command;
+    return ExtractTargetPath(system, category.properties.commasBeforeCut ? ReplaceAll(command, ",", "") : command,
+                             ".exe");
 }
 
 std::vector<RegView> ViewsOf(Platform& platform, RegRoot root, bool redirected) {

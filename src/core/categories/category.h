@@ -9,6 +9,7 @@
 #include <variant>
 #include <vector>
 
+#include "core/model/hook_list.h"
 #include "core/model/location.h"
 #include "platform/platform.h"
 
@@ -68,7 +69,36 @@ struct InstalledComponents {
     bool redirected = false;  // see ValueList::redirected
 };
 
-using Source = std::variant<ValueList, NamedValues, StartupFolder, RunningServices, InstalledComponents>;
+// One place where the system loads a program or DLL into its own start or
+// into other programs (ScanSystemHooks): a value of a key, or of each of
+// its sub-keys.
+struct HookPlace {
+    const char* kind;  // what the row's Kind column names it
+    RegRoot root;
+    const char* key;
+    const char* value;
+    bool perSubKey;   // the value is read in every sub-key of `key` (a program, a print monitor)
+    bool list;        // the value holds a list of entries, each a row; else the value is one entry
+    HookFile file;    // how an entry names its file
+    bool redirected;  // see ValueList::redirected
+    // A DWORD value of the key that must be 1 for the entries to be loaded;
+    // otherwise their rows are marked as not loaded.
+    const char* enabledBy = nullptr;
+};
+struct SystemHooks {
+    std::span<const HookPlace> places;
+};
+
+// Every service and driver the system starts by itself: start type boot,
+// system or automatic, whatever its state (ScanAutoStartServices).
+struct AutoStartServices {};
+
+// Every task of the Task Scheduler, read from its XML file below the Tasks
+// folder, in every task folder (ScanScheduledTasks).
+struct ScheduledTasks {};
+
+using Source = std::variant<ValueList, NamedValues, StartupFolder, RunningServices, InstalledComponents,
+                            AutoStartServices, SystemHooks, ScheduledTasks>;
 
 // ---- What the popup menu does with a row -----------------------------------
 
@@ -77,6 +107,8 @@ enum class Removal {
     LocatedValue,    // exactly the registry value the row's location names, whatever the caption
     File,            // the file named by the caption in the row's folder
     Service,         // the row's service, reported by Timer1
+    ListItem,        // exactly the entry the row's location names, the rest of its value left as it was
+    Task,            // the row's task, through the Task Scheduler
 };
 
 enum class JumpTarget {
@@ -130,7 +162,14 @@ struct Category {
     JumpTarget jump;
     PropertiesView properties;
     CustomDrawSubItem drawSubItem;  // null: the list draws every cell itself
+    // The command column holds the file itself, already resolved, rather
+    // than a command line whose program ends at ".exe".
+    bool commandIsFile = false;
 };
+
+// The file a row's command names, as Properties, Jump To and the Item
+// Properties dialog inspect it.
+std::string TargetFileOf(ISystemInfo& system, const Category& category, const std::string& command);
 
 // The full key name of a registry entry of `source`, as its rows, the
 // Properties dialog and Jump To show it: the root's name and the key path

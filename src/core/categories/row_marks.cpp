@@ -31,4 +31,13 @@ const char* RowMarkOf(CustomDrawSubItemHandler draw, const TEntryRow& item) {
     return "";
 }
 
+void hooksAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontColour) {
+    if (item.SubItems.Count() > 0 && item.SubItems[0].find(" (not loaded: ") != std::string::npos)
+        fontColour = 12632256;  // silver
+}
+
+void tasksAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontColour) {
+    if (item.SubItems.Count() > 2 && item.SubItems[2] == "no") fontColour = 12632256;  // silver
+}
+
 }  // namespace qm

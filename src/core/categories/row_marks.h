@@ -12,6 +12,10 @@ struct TEntryRow;
 void logsAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontColour);
 // Components without an identifier ("Suspect Malware") are drawn in red.
 void actxAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontColour);
+// Hooks the system does not load (AppInit DLLs while LoadAppInit_DLLs is not 1) are drawn in silver.
+void hooksAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontColour);
+// Disabled tasks (their "Enabled" column "no") are drawn in silver.
+void tasksAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontColour);
 
 using CustomDrawSubItemHandler = void (*)(const TEntryRow& item, std::uint32_t& fontColour);
 

@@ -31,6 +31,13 @@ inline constexpr const char* kWinlogon = "SOFTWARE\\Microsoft\\Windows NT\\Curre
 // With a trailing backslash: the Load - Run rows have always shown it so.
 inline constexpr const char* kWindows = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\";
 inline constexpr const char* kDesktop = "Control Panel\\Desktop";
+inline constexpr const char* kImageFileExecutionOptions =
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options";
+inline constexpr const char* kSilentProcessExit = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\SilentProcessExit";
+inline constexpr const char* kWindowsNtWindows = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
+inline constexpr const char* kSessionManager = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+inline constexpr const char* kLsa = "SYSTEM\\CurrentControlSet\\Control\\Lsa";
+inline constexpr const char* kPrintMonitors = "SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors";
 }  // namespace keys
 
 namespace columns {
@@ -47,10 +54,37 @@ inline constexpr std::array<TColumn, 5> kUserStartup = Run(126, "Name", "Locatio
 inline constexpr TColumn kServices[] = {{"Service Name", 145}, {"Description", 180}, {"Path", 300}};
 inline constexpr TColumn kComponents[] = {{"Name", 200}, {"ComponentID", 110}, {"Path", 330}};
 inline constexpr TColumn kNamedValues[] = {{"Name", 200}, {"Target Value", 340}};
+inline constexpr TColumn kAutoStartServices[] = {{"Service Name", 120}, {"Display Name", 160}, {"Type", 100},
+                                                 {"Start", 70},         {"State", 70},         {"File", 260},
+                                                 {"Command Line", 300}};
+inline constexpr TColumn kScheduledTasks[] = {{"Task", 200},   {"Actions", 280}, {"Triggers", 90},
+                                              {"Enabled", 60}, {"File", 240},    {"Task File", 330}};
+inline constexpr TColumn kSystemHooks[] = {{"Entry", 170}, {"Kind", 200}, {"File", 240}, {"Key", 330}, {"Value", 130}};
 }  // namespace columns
 
 // The tables below are laid out by hand, a category's facts read as one block.
 // clang-format off
+
+// Where the system itself starts programs and loads DLLs. The keys below
+// SOFTWARE have a 32-bit view of their own, which 32-bit programs follow:
+// a debugger or an AppInit DLL there applies to 32-bit programs.
+namespace hooks {
+using enum RegRoot;
+inline constexpr HookPlace kPlaces[] = {
+    {"Debugger", LocalMachine, keys::kImageFileExecutionOptions, "Debugger", true, false, HookFile::CommandLine, true},
+    {"SilentProcessExit monitor", LocalMachine, keys::kSilentProcessExit, "MonitorProcess", true, false,
+     HookFile::CommandLine, true},
+    {"AppInit DLL", LocalMachine, keys::kWindowsNtWindows, "AppInit_DLLs", false, true, HookFile::SystemDll, true,
+     "LoadAppInit_DLLs"},
+    {"BootExecute", LocalMachine, keys::kSessionManager, "BootExecute", false, true, HookFile::BootProgram, false},
+    {"LSA authentication package", LocalMachine, keys::kLsa, "Authentication Packages", false, true,
+     HookFile::SystemDll, false},
+    {"LSA notification package", LocalMachine, keys::kLsa, "Notification Packages", false, true, HookFile::SystemDll,
+     false},
+    {"LSA security package", LocalMachine, keys::kLsa, "Security Packages", false, true, HookFile::SystemDll, false},
+    {"Print monitor", LocalMachine, keys::kPrintMonitors, "Driver", true, false, HookFile::SystemDll, false},
+};
+}  // namespace hooks
 namespace named {
 inline constexpr NamedValue kWinlogon[] = {
     {"Userinit", "Userinit"},   {"system", "system"},           {"Shell", "Shell"},
@@ -191,6 +225,35 @@ inline constexpr Category kCategories[] = {
      .imageListsAtStart = false, .imageListsPerRow = true, .group = kNoGroup, .showClears = kNoGroup,
      .removal = Removal::LocatedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
      .properties = kKeyProperties, .drawSubItem = logsAdvancedCustomDrawSubItem},
+    // Every scheduled task with the programs it runs and what starts it.
+    {.trace = "ScanScheduledTasks",
+     .list = "tasks", .designCaption = "Scheduled Tasks", .countPrefix = "Scheduled Tasks (", .tabImage = 3,
+     .scanPosition = 15, .columns = columns::kScheduledTasks, .commandColumn = 3,
+     .source = ScheduledTasks{},
+     .imageListsAtStart = true, .imageListsPerRow = false, .group = kNoGroup, .showClears = kNoGroup,
+     .removal = Removal::Task, .canDisable = false, .jump = JumpTarget::Folder,
+     .properties = {"&Properties", false, ShownLocation::Folder}, .drawSubItem = tasksAdvancedCustomDrawSubItem,
+     .commandIsFile = true},
+    // The places where the system itself starts a program or loads a DLL,
+    // one row per entry of each.
+    {.trace = "ScanSystemHooks",
+     .list = "hooks", .designCaption = "System Hooks", .countPrefix = "System Hooks (", .tabImage = 10,
+     .scanPosition = 16, .columns = columns::kSystemHooks, .commandColumn = 1,
+     .source = SystemHooks{hooks::kPlaces},
+     .imageListsAtStart = true, .imageListsPerRow = false, .group = kNoGroup, .showClears = kNoGroup,
+     .removal = Removal::ListItem, .canDisable = false, .jump = JumpTarget::RegistryKey,
+     .properties = kKeyProperties, .drawSubItem = hooksAdvancedCustomDrawSubItem, .commandIsFile = true},
+    // Every service and driver that starts by itself, running or not; its
+    // rows name the file each one loads, resolved from the form the system
+    // keeps it in.
+    {.trace = "ScanAutoStartServices",
+     .list = "autoservices", .designCaption = "Services and Drivers", .countPrefix = "Services and Drivers (",
+     .tabImage = 16, .scanPosition = 17, .columns = columns::kAutoStartServices, .commandColumn = 4,
+     .source = AutoStartServices{},
+     .imageListsAtStart = true, .imageListsPerRow = false, .group = kNoGroup, .showClears = kNoGroup,
+     .removal = Removal::Service, .canDisable = true, .jump = JumpTarget::ProgramFolder,
+     .properties = {"&Properties", false, ShownLocation::Description}, .drawSubItem = nullptr,
+     .commandIsFile = true},
 };
 
 // clang-format on

@@ -33,6 +33,9 @@ struct CollectorOf {
     void operator()(const StartupFolder& source) const { ScanStartupFolders(source, context, rows); }
     void operator()(const RunningServices&) const { ScanServices(context, rows); }
     void operator()(const InstalledComponents& source) const { ScanInstalledComponents(source, context, rows); }
+    void operator()(const AutoStartServices&) const { ScanAutoStartServices(context, rows); }
+    void operator()(const SystemHooks& source) const { ScanSystemHooks(source, context, rows); }
+    void operator()(const ScheduledTasks&) const { ScanScheduledTasks(context, rows); }
 };
 
 }  // namespace

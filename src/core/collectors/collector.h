@@ -63,6 +63,9 @@ void ScanNamedValues(const NamedValues& source, ScanContext& context, RowReader&
 void ScanStartupFolders(const StartupFolder& source, ScanContext& context, RowReader& rows);
 void ScanServices(ScanContext& context, RowReader& rows);
 void ScanInstalledComponents(const InstalledComponents& source, ScanContext& context, RowReader& rows);
+void ScanAutoStartServices(ScanContext& context, RowReader& rows);
+void ScanSystemHooks(const SystemHooks& source, ScanContext& context, RowReader& rows);
+void ScanScheduledTasks(ScanContext& context, RowReader& rows);
 
 // What a row shows for a key that exists but refused to be read: "access
 // denied", or the error it refused with. Empty when the key just is not there.

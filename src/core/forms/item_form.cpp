@@ -35,6 +35,14 @@ void TItemForm::FormShow() { ActiveControl = Control::Edit1; }
 
 namespace {
 
+// The file Edit1 names: itself, or the program of its command line, which
+// ends at ".exe" (commas go before the cut, so "c:\my,tools\a.exe" asks for
+// c:\mytools\a.exe).
+std::string FileOfEdit1(const TItemForm& form, bool commasOut) {
+    if (form.Edit1IsFile) return TrimControl(ReplaceAll(form.Edit1, "\"", ""));
+    return ExtractTargetPath(form.platform.system, commasOut ? ReplaceAll(form.Edit1, ",", "") : form.Edit1, ".exe");
+}
+
 // The shell's flags for the Properties sheet: SEE_MASK_INVOKEIDLIST,
 // SEE_MASK_NOCLOSEPROCESS (the platform closes any process handle it gets)
 // and SEE_MASK_FLAG_NO_UI, so a missing file shows no error box.
@@ -43,20 +51,17 @@ constexpr std::uint32_t kPropertiesMask = 0x44C;
 }  // namespace
 
 void TItemForm::SpeedButton1Click() {
-    // Commas go before the cut, so "c:\my,tools\a.exe" asks for c:\mytools\a.exe.
     ShellExecuteInfo info;
     info.owner = ShellOwner::MainWindow;  // the application's window, not the dialog
     info.mask = kPropertiesMask;
     info.verb = "properties";
-    info.file = ExtractTargetPath(platform.system, ReplaceAll(Edit1, ",", ""), ".exe");
+    info.file = FileOfEdit1(*this, true);
     info.show = 0;
     // The shell would open a network or device path to show its sheet.
     if (IsNetworkOrDevicePath(info.file)) return;
     platform.shell.ShellExecuteEx(info);
 }
 
-void TItemForm::BitBtn1Click() {
-    OpenFolder(platform, ExtractFileDir(ExtractTargetPath(platform.system, Edit1, ".exe")));
-}
+void TItemForm::BitBtn1Click() { OpenFolder(platform, ExtractFileDir(FileOfEdit1(*this, false))); }
 
 }  // namespace qm

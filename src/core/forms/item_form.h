@@ -54,6 +54,8 @@ public:
     // The edit boxes hold what the user sees and types; the toolkit writes
     // every change back here.
     std::string Edit1, Edit2, Edit3;
+    // Edit1 holds a file (a driver's), not a command line whose program ends at ".exe".
+    bool Edit1IsFile = false;
     std::string Label6 = "<root>";   // company
     std::string Label8 = "<key>";    // description
     std::string Label10 = "<type>";  // version

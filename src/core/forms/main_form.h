@@ -42,7 +42,7 @@ public:
     bool Timer1Enabled = false;
     static constexpr int Timer1Interval = 5000;
 
-    // The category lists by tab position, and the fifteen under the names
+    // The category lists by tab position, and the first fifteen under the names
     // the first design gave them.
     std::vector<TListView> Lists;
     TListView &hku, &LV, &comon, &User, &runonce, &hklmrunonce, &shellobject, &runoncex, &InstCompo, &actx, &logs,

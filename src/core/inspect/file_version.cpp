@@ -6,8 +6,8 @@
 #include <optional>
 
 #include "core/model/icons.h"
-#include "core/model/text.h"
 #include "core/model/native_path.h"
+#include "core/model/text.h"
 
 namespace qm {
 
@@ -114,7 +114,7 @@ void GetFileTypeText(Platform& platform, const TFixedFileInfo& fixed, std::strin
     }
 }
 
-void ReadFileVersionInfo(Platform& platform, const std::string& named, TFileVersionInfo& info) {
+void ReadFileVersionInfo(Platform& platform, const std::string& named, TFileVersionInfo& info, bool programsOnly) {
     info = TFileVersionInfo{};
     // Nothing is read from another machine or a device: its fields stay empty.
     if (IsNetworkOrDevicePath(named)) return;
@@ -125,7 +125,7 @@ void ReadFileVersionInfo(Platform& platform, const std::string& named, TFileVers
     // Files the shell does not count as programs get no version details,
     // whatever resources they carry.
     ShellFileInfo exeInfo;
-    if (platform.shell.GetFileInfo(path, 0, exeInfo, kShgfiExeType) == 0) return;
+    if (programsOnly && platform.shell.GetFileInfo(path, 0, exeInfo, kShgfiExeType) == 0) return;
     VersionResource resource(platform.versions, path);
     if (resource.Size() == 0) return;
     for (const VersionKey& key : kVersionKeys) info.*key.Field = ReadVersionString(resource, key.Key);

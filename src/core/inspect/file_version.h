@@ -40,8 +40,10 @@ inline constexpr std::uint32_t kVsFfInfoInferred = 0x10;
 inline constexpr std::uint32_t kVsFfSpecialBuild = 0x20;
 
 // Resets every field of `info`, then fills what the file yields. Failures
-// only leave fields empty or false.
-void ReadFileVersionInfo(Platform& platform, const std::string& path, TFileVersionInfo& info);
+// only leave fields empty or false. With `programsOnly`, a file the shell
+// does not count as a program (SHGFI_EXETYPE) gets no version details;
+// without it (a driver's .sys file, a DLL) every file's resource is read.
+void ReadFileVersionInfo(Platform& platform, const std::string& path, TFileVersionInfo& info, bool programsOnly = true);
 
 // The text for the file's type and subtype; `text` is left alone where the
 // type table has no entry.

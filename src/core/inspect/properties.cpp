@@ -24,18 +24,14 @@ std::string CommandOf(const Category& category, const TEntryRow& row) {
     return SubItemOrEmpty(row, category.commandColumn);
 }
 
-std::string TargetPathOf(Platform& platform, const Category& category, const std::string& command) {
-    return ExtractTargetPath(platform.system,
-                             category.properties.commasBeforeCut ? ReplaceAll(command, ",", "") : command, ".exe");
-}
-
 std::string LocationTextOf(const Category& category, const TEntryRow& row) {
     switch (category.properties.location) {
         case ShownLocation::KeyName:
-            if (const auto* at = std::get_if<RegistryLocation>(&row.Where)) return KeyNameOf(category.source, *at);
+            if (const RegistryLocation* at = RegistryOf(row.Where)) return KeyNameOf(category.source, *at);
             return {};
         case ShownLocation::Folder:
             if (const auto* at = std::get_if<FileLocation>(&row.Where)) return at->folder;
+            if (const auto* task = std::get_if<TaskLocation>(&row.Where)) return task->folder;
             return {};
         case ShownLocation::Description:
             return SubItemOrEmpty(row, 0);
@@ -54,14 +50,16 @@ void ListPropertiesClick(TMainForm& main, int tab) {
     TItemForm& form = *main.ItemForm;
     Platform& platform = main.platform;
     const std::string command = CommandOf(category, row);
-    const std::string target = TargetPathOf(platform, category, command);
+    const std::string target = TargetFileOf(platform.system, category, command);
     form.Image1.SetIcon(GetFileIcon(platform, target, false));
     form.Label1 = row.Caption;
     form.Edit1 = command;
+    form.Edit1IsFile = category.commandIsFile;
     form.Edit3 = LocationTextOf(category, row);
     form.Edit2 = row.Caption;
     TFileVersionInfo info;
-    ReadFileVersionInfo(platform, target, info);
+    // A file the row names itself is inspected whatever its kind: a driver is no program.
+    ReadFileVersionInfo(platform, target, info, !category.commandIsFile);
     form.Label6 = info.CompanyName;
     form.Label8 = info.FileDescription;
     form.Label10 = info.FileVersion;

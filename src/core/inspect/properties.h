@@ -13,8 +13,6 @@ class TMainForm;
 // The command of a row as its category shows it; empty when a collector
 // failed before the row had it.
 std::string CommandOf(const Category& category, const TEntryRow& row);
-// The program a row's command starts, as Item Properties inspects it.
-std::string TargetPathOf(Platform& platform, const Category& category, const std::string& command);
 // Where the row's entry lives as "Parameters:" shows it: the full key name,
 // the folder, or for a service its description.
 std::string LocationTextOf(const Category& category, const TEntryRow& row);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "platform/handles.h"
 #include "platform/platform.h"
@@ -47,12 +48,44 @@ struct ServiceLocation {
     bool refused = false;
 };
 
+// One entry of a registry value that may hold a list of them (a DLL of
+// AppInit_DLLs, a program of BootExecute), or a value that is one entry
+// (a Debugger). A deletion goes ahead only while the value still holds what
+// was listed.
+struct ListItemLocation {
+    RegistryLocation at{};  // the value; `subKey` the program or monitor key it lies in
+    // Which entry of the list; -1: the whole value is the entry.
+    int item = -1;
+    std::string text{};     // the entry as listed, which the confirmation names
+    RegValue listed{};      // the value as it was read
+    bool removable = true;  // false for a value of a type that holds no entry
+};
+
 // The key path below the root where the entry really is: the 32-bit view
 // of HKLM\SOFTWARE\X is HKLM\SOFTWARE\WOW6432Node\X.
 std::string RealKeyPath(const RegistryLocation& location);
 
 // None for a row that no collector made.
-using Location = std::variant<std::monostate, RegistryLocation, FileLocation, ServiceLocation>;
+// A scheduled task: its file below the Tasks folder and its path in the
+// Task Scheduler. A deletion goes ahead only while the file holds what was
+// listed.
+struct TaskLocation {
+    std::string folder{};                // the file's folder, with its trailing backslash
+    std::string taskFolder{};            // the root folder "\\", or "\\Sub\\Folder" below it
+    std::string name{};                  // the task's name, its file's name
+    std::vector<std::uint8_t> listed{};  // the file's content as it was read
+    bool read = false;                   // false: the file could not be read, and names nothing to delete
+};
+
+using Location =
+    std::variant<std::monostate, RegistryLocation, FileLocation, ServiceLocation, ListItemLocation, TaskLocation>;
+
+// The registry value a row lives in, for a row of a key or of a list entry; null otherwise.
+inline const RegistryLocation* RegistryOf(const Location& where) {
+    if (const auto* at = std::get_if<RegistryLocation>(&where)) return at;
+    if (const auto* entry = std::get_if<ListItemLocation>(&where)) return &entry->at;
+    return nullptr;
+}
 
 // The registry root key names; entry i stands for the predefined key 0x80000000 + i.
 inline constexpr std::array<const char*, 7> RootKeyNames{

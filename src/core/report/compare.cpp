@@ -61,8 +61,9 @@ public:
         return Text(*location, "type", at.type) && Text(*location, "root", at.root) &&
                Text(*location, "view", at.view) && Text(*location, "key", at.key) &&
                Text(*location, "component", at.component) && Text(*location, "value", at.value) &&
-               Text(*location, "folder", at.folder) && Text(*location, "file", at.file) &&
-               Text(*location, "service", at.service);
+               Text(*location, "item", at.item) && Text(*location, "folder", at.folder) &&
+               Text(*location, "file", at.file) && Text(*location, "service", at.service) &&
+               Text(*location, "task", at.task);
     }
 
 private:
@@ -112,11 +113,13 @@ std::string PlaceOf(const Record& r) {
         std::string place = Printable(at.root + "\\" + at.key);
         if (!at.component.empty()) place += "\\" + Printable(at.component);
         place += " " + Quoted(ShownText(at.value));
+        if (!at.item.empty()) place += " item " + Quoted(at.item);
         if (at.view != "default") place += " (" + Printable(at.view) + "-bit view)";
         return place;
     }
     if (at.type == "file") return Printable(at.folder + at.file);
     if (at.type == "service") return "service " + Printable(at.service);
+    if (at.type == "task") return "task " + Printable(at.task);
     return "(no location)";
 }
 
@@ -223,7 +226,7 @@ std::string IdentityOf(const Record& r) {
     std::string key;
     const EntryLocation& at = r.location;
     for (const std::string* part : {&r.category, &at.type, &at.root, &at.view, &at.key, &at.component, &at.value,
-                                    &at.folder, &at.file, &at.service})
+                                    &at.item, &at.folder, &at.file, &at.service, &at.task})
         AddPart(key, *part);
     return key;
 }

@@ -146,7 +146,8 @@ std::string JsonRecord(const Record& r) {
                                           {"view", &at.view},
                                           {"key", &at.key},
                                           {"component", &at.component},
-                                          {"value", &at.value}}) {
+                                          {"value", &at.value},
+                                          {"item", &at.item}}) {
             out += ',';
             Member(out, name, *value);
         }
@@ -158,6 +159,13 @@ std::string JsonRecord(const Record& r) {
     } else if (at.type == "service") {
         out += ',';
         Member(out, "service", at.service);
+    } else if (at.type == "task") {
+        out += ',';
+        Member(out, "task", at.task);
+        out += ',';
+        Member(out, "folder", at.folder);
+        out += ',';
+        Member(out, "file", at.file);
     }
     out += "},";
     Member(out, "target", r.target);
@@ -180,7 +188,7 @@ std::string CsvHeader(size_t cellColumns, bool withChange) {
     out += "category,tab,name,command,location_text";
     for (size_t i = 1; i <= cellColumns; ++i) out += ",column_" + std::to_string(i);
     out +=
-        ",location_type,root,view,key,component,value,folder,file,service,target,target_exists,company,"
+        ",location_type,root,view,key,component,value,item,folder,file,service,task,target,target_exists,company,"
         "description,version,mark,error\r\n";
     return out;
 }
@@ -192,8 +200,8 @@ std::string CsvRecord(const Record& r, size_t cellColumns, const char* change) {
         out += CsvField(*field) + ',';
     for (size_t i = 0; i < cellColumns; ++i) out += (i < r.columns.size() ? CsvField(r.columns[i]) : "") + ',';
     const EntryLocation& at = r.location;
-    for (const std::string* field : {&at.type, &at.root, &at.view, &at.key, &at.component, &at.value, &at.folder,
-                                     &at.file, &at.service, &r.target})
+    for (const std::string* field : {&at.type, &at.root, &at.view, &at.key, &at.component, &at.value, &at.item,
+                                     &at.folder, &at.file, &at.service, &at.task, &r.target})
         out += CsvField(*field) + ',';
     out += BoolText(r.targetExists);
     for (const std::string* field : {&r.company, &r.description, &r.version, &r.mark, &r.error})

@@ -23,6 +23,14 @@ EntryLocation LocationOf(const Location& where) {
         out.key = RealKeyPath(*at);
         out.component = at->subKey;
         out.value = at->value;
+    } else if (const auto* entry = std::get_if<ListItemLocation>(&where)) {
+        out = LocationOf(entry->at);
+        if (entry->item >= 0) out.item = entry->text;
+    } else if (const auto* task = std::get_if<TaskLocation>(&where)) {
+        out.type = "task";
+        out.task = (task->taskFolder == "\\" ? std::string() : task->taskFolder) + "\\" + task->name;
+        out.folder = task->folder;
+        out.file = task->name;
     } else if (const auto* file = std::get_if<FileLocation>(&where)) {
         out.type = "file";
         out.folder = file->folder;
@@ -39,6 +47,7 @@ std::string RefusalOf(const Location& where, const std::string& command) {
     if (const auto* at = std::get_if<RegistryLocation>(&where); at && at->refused) return command;
     if (const auto* at = std::get_if<ServiceLocation>(&where); at && at->refused)
         return "the service's configuration cannot be read";
+    if (const auto* at = std::get_if<TaskLocation>(&where); at && !at->read) return command;
     return {};
 }
 
@@ -70,7 +79,7 @@ void InspectTarget(Platform& platform, Record& record) {
     record.targetExists = exists;
     if (!exists) return;
     TFileVersionInfo info;
-    ReadFileVersionInfo(platform, record.target, info);
+    ReadFileVersionInfo(platform, record.target, info, programsOnly);
     record.company = info.CompanyName;
     record.description = info.FileDescription;
     record.version = info.FileVersion;
@@ -80,8 +89,8 @@ void InspectTarget(Platform& platform, Record& record) {
 // saved report is the same entry.
 void MakeValidUtf8(Record& r) {
     for (std::string* text : {&r.name, &r.command, &r.locationText, &r.location.root, &r.location.key,
-                              &r.location.component, &r.location.value, &r.location.folder, &r.location.file,
-                              &r.location.service, &r.target, &r.company, &r.description, &r.version, &r.error})
+                              &r.location.component, &r.location.value, &r.location.item, &r.location.folder,
+                              &r.location.file, &r.location.service, &r.location.task, &r.target, &r.company, &r.description, &r.version, &r.error})
         *text = ValidUtf8(*text);
     for (std::string& cell : r.columns) cell = ValidUtf8(cell);
 }
@@ -131,7 +140,7 @@ Record RecordOf(Platform& platform, const Category& category, const TEntryRow& r
     // A place without a value, a value that is not text and a location that
     // cannot be read start nothing.
     if (record.error.empty() && record.mark != "No Autorun Entry" && !NamesAValueType(command)) {
-        record.target = TargetPathOf(platform, category, command);
+        record.target = TargetFileOf(platform.system, category, command);
         InspectTarget(platform, record);
     }
     MakeValidUtf8(record);

@@ -16,14 +16,19 @@
 namespace qm::report {
 
 // Where an entry lives, by kind: "registry" (root, view, key below the
-// root as it really is in its view, an installed component's own key, the
-// value), "file" (folder, file), "service" (service), or "none" for a record
-// that stands for a failure no row came with.
+// root as it really is in its view, the sub-key the entry lies in (an
+// installed component's own key, a program's key of Image File Execution
+// Options, a print monitor's key), the value, and for one entry of a value
+// that holds a list of them, that entry), "file" (folder, file), "service"
+// (service), "task" (the task's path in the Task Scheduler, the folder and
+// file that define it), or "none" for a record that stands for a failure no
+// row came with.
 struct EntryLocation {
     std::string type = "none";
-    std::string root, view, key, component, value;
+    std::string root, view, key, component, value, item;
     std::string folder, file;
     std::string service;
+    std::string task;
 };
 
 struct Record {

@@ -9,6 +9,7 @@
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_services.h"
 #include "platform/sim/sim_system.h"
+#include "platform/sim/sim_tasks.h"
 #include "platform/sim/sim_versions.h"
 
 namespace qm::sim {
@@ -25,7 +26,8 @@ public:
     SimSystem system;
     SimToken token;
     SimUser user;
-    Platform platform{registry, services, shell, files, versions, processes, system, token, user};
+    SimTasks tasks{files};
+    Platform platform{registry, services, shell, files, versions, processes, system, token, user, tasks};
 
     // A 64-bit Windows machine, the program a 32-bit one on it (under WOW64)
     // or a 64-bit one.

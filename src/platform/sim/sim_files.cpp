@@ -97,6 +97,17 @@ std::string SimFileSystem::Redirected(const std::string& path) const {
     return path;
 }
 
+long SimFileSystem::ReadFileBytes(const std::string& path, std::uint32_t limit, std::vector<std::uint8_t>& out) {
+    reached.push_back(path);
+    out.clear();
+    if (HasWildcard(path)) return kErrorInvalidName;
+    SimFile* file = Find(links_ ? Resolve(path) : path);
+    if (!file) return FolderExists(path) ? kErrorAccessDenied : kErrorFileNotFound;
+    if (file->content.size() > limit) return kErrorFileTooLarge;
+    out.assign(file->content.begin(), file->content.end());
+    return kErrorSuccess;
+}
+
 SimFile* SimFileSystem::Find(const std::string& path) {
     Entry* e = Lookup(Redirected(path), false);
     return e ? &e->file : nullptr;
@@ -115,7 +126,8 @@ std::vector<std::string> SimFileSystem::FilesIn(const std::string& folder) const
 }
 
 void SimFileSystem::FindFiles(const std::string& pattern, std::uint32_t attributeMask, std::vector<FoundFile>& out) {
-    const std::string folder = links_ ? Resolve(ParentOf(pattern)) : ParentOf(pattern), mask = NameOf(pattern);
+    const std::string parent = Redirected(ParentOf(pattern));
+    const std::string folder = links_ ? Resolve(parent) : parent, mask = NameOf(pattern);
     // The classic search leaves out hidden, system and directory entries
     // unless the mask asks for them.
     const std::uint32_t excluded =

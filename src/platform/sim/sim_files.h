@@ -19,6 +19,7 @@ struct SimFile {
     std::string typeName;                       // what the shell calls the type
     std::uint32_t exeType = 0;                  // SHGFI_EXETYPE answer
     std::vector<std::uint8_t> versionResource;  // a VS_VERSIONINFO block, empty when none
+    std::string content;                        // what reading the file gives
 };
 
 class SimFileSystem : public IFiles {
@@ -32,6 +33,7 @@ public:
     bool GetLinkTarget(const std::string& path, FinalPath& target) override;
     long DeleteEntry(FileHandle file) override;
     bool CloseEntry(FileHandle file) override;
+    long ReadFileBytes(const std::string& path, std::uint32_t limit, std::vector<std::uint8_t>& out) override;
 
     void AddFolder(const std::string& path);
     // A folder that is a link (a junction or a symbolic link) to `target`:

@@ -260,6 +260,7 @@ long SimRegistry::SetValue(KeyHandle h, const std::string& name, std::uint32_t t
     if (!Spelled(name)) return kErrorNoUnicodeTranslation;
     auto key = Resolve(h);
     if (!key) return kErrorInvalidHandle;
+    if (!Grants(h, kKeySetValue)) return kErrorAccessDenied;
     key->PutValue(name, RegValue{type, data});
     return kErrorSuccess;
 }

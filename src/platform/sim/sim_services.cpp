@@ -120,6 +120,13 @@ bool SimServices::QueryServiceBinaryPath(ServiceHandle service, std::string& pat
     return true;
 }
 
+bool SimServices::ReadServiceConfig(ServiceHandle service, ServiceConfig& config) {
+    SimService* s = ServiceOf(service, kServiceQueryConfig);
+    if (!s) return false;
+    config = {s->type, s->startType, s->commandLine};
+    return true;
+}
+
 bool SimServices::DeleteService(ServiceHandle service) {
     SimService* s = ServiceOf(service, kServiceDelete);
     if (!s || s->markedForDelete) return false;  // a second deletion is refused

@@ -39,6 +39,7 @@ public:
                             long& lastError) override;
     ServiceHandle OpenService(ScManagerHandle scm, const std::string& name, std::uint32_t access) override;
     bool QueryServiceBinaryPath(ServiceHandle service, std::string& path) override;
+    bool ReadServiceConfig(ServiceHandle service, ServiceConfig& config) override;
     bool DeleteService(ServiceHandle service) override;
     bool ChangeServiceStartType(ServiceHandle service, std::uint32_t startType) override;
     bool CloseServiceHandle(ScManagerHandle manager) override;

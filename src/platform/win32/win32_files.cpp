@@ -105,4 +105,29 @@ long Win32Files::DeleteEntry(FileHandle file) {
 
 bool Win32Files::CloseEntry(FileHandle file) { return CloseHandle(Native(file)) != FALSE; }
 
+long Win32Files::ReadFileBytes(const std::string& path, std::uint32_t limit, std::vector<std::uint8_t>& out) {
+    out.clear();
+    std::wstring wide;
+    if (!ToWide(path, wide)) return kErrorNoUnicodeTranslation;
+    HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return static_cast<long>(GetLastError());
+    long result = kErrorSuccess;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size)) {
+        result = static_cast<long>(GetLastError());
+    } else if (size.QuadPart > limit) {
+        result = kErrorFileTooLarge;
+    } else {
+        out.resize(static_cast<size_t>(size.QuadPart));
+        DWORD read = 0;
+        if (!out.empty() && !::ReadFile(file, out.data(), static_cast<DWORD>(out.size()), &read, nullptr))
+            result = static_cast<long>(GetLastError());
+        out.resize(read);  // a file that shrank meanwhile gives what was there
+    }
+    CloseHandle(file);
+    if (result != kErrorSuccess) out.clear();
+    return result;
+}
+
 }  // namespace qm::win32

@@ -28,6 +28,7 @@ public:
                             long& lastError) override;
     ServiceHandle OpenService(ScManagerHandle scm, const std::string& name, std::uint32_t access) override;
     bool QueryServiceBinaryPath(ServiceHandle service, std::string& path) override;
+    bool ReadServiceConfig(ServiceHandle service, ServiceConfig& config) override;
     bool DeleteService(ServiceHandle service) override;
     bool ChangeServiceStartType(ServiceHandle service, std::uint32_t startType) override;
     bool CloseServiceHandle(ScManagerHandle manager) override;
@@ -59,6 +60,7 @@ public:
     bool GetLinkTarget(const std::string& path, FinalPath& target) override;
     long DeleteEntry(FileHandle file) override;
     bool CloseEntry(FileHandle file) override;
+    long ReadFileBytes(const std::string& path, std::uint32_t limit, std::vector<std::uint8_t>& out) override;
 };
 
 // The version functions come from version.dll of System32, loaded on first
@@ -126,6 +128,13 @@ public:
     DialogResult Show(const DialogRequest& request) override;
 };
 
+// XmlLite from System32 and the Task Scheduler's COM interface.
+class Win32Tasks : public ITasks {
+public:
+    bool ReadXml(const std::vector<std::uint8_t>& document, std::vector<XmlEvent>& events, std::string& error) override;
+    long DeleteTask(const std::string& folder, const std::string& name) override;
+};
+
 class Win32Machine {
 public:
     Win32Registry registry;
@@ -137,7 +146,8 @@ public:
     Win32System system;
     Win32Token token;
     Win32Dialogs dialogs;
-    Platform platform{registry, services, shell, files, versions, processes, system, token, dialogs};
+    Win32Tasks tasks;
+    Platform platform{registry, services, shell, files, versions, processes, system, token, dialogs, tasks};
 };
 
 }  // namespace qm::win32

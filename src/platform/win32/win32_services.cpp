@@ -71,6 +71,21 @@ bool Win32Services::QueryServiceBinaryPath(ServiceHandle service, std::string& p
     return true;
 }
 
+bool Win32Services::ReadServiceConfig(ServiceHandle service, ServiceConfig& config) {
+    DWORD needed = 0;
+    QueryServiceConfigW(ToRaw<SC_HANDLE>(service), nullptr, 0, &needed);
+    if (needed == 0) return false;
+    // Held in QUERY_SERVICE_CONFIGW's own alignment, its strings after it.
+    std::vector<QUERY_SERVICE_CONFIGW> buffer(needed / sizeof(QUERY_SERVICE_CONFIGW) + 1);
+    const DWORD size = static_cast<DWORD>(buffer.size() * sizeof(QUERY_SERVICE_CONFIGW));
+    if (!QueryServiceConfigW(ToRaw<SC_HANDLE>(service), buffer.data(), size, &needed)) return false;
+    const QUERY_SERVICE_CONFIGW& c = buffer[0];
+    config.serviceType = c.dwServiceType;
+    config.startType = c.dwStartType;
+    config.binaryPath = FromWide(c.lpBinaryPathName);
+    return true;
+}
+
 bool Win32Services::DeleteService(ServiceHandle service) { return ::DeleteService(ToRaw<SC_HANDLE>(service)) != FALSE; }
 
 bool Win32Services::ChangeServiceStartType(ServiceHandle service, std::uint32_t startType) {

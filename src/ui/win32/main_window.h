@@ -1,4 +1,4 @@
-// The main window in Win32: a tab control over fifteen virtual report lists,
+// The main window in Win32: a tab control over one virtual report list per category,
 // OK and About buttons. It draws what TMainForm holds and reports the user's
 // events back to it.
 #pragma once

@@ -1,0 +1,32 @@
+// The simulated Task Scheduler: the XML reader the system offers (a small
+// reader of well-formed documents that, as the system's, refuses a DTD and
+// a nesting deeper than its bound) and task deletion, which removes the
+// task's file below the Tasks folder as the scheduler does.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/sim/sim_files.h"
+
+namespace qm::sim {
+
+class SimTasks : public ITasks {
+public:
+    explicit SimTasks(SimFileSystem& files) : files_(files) {}
+    bool ReadXml(const std::vector<std::uint8_t>& document, std::vector<XmlEvent>& events, std::string& error) override;
+    long DeleteTask(const std::string& folder, const std::string& name) override;
+
+    static constexpr int kMaxDepth = 64;
+    // The folder the scheduler keeps its task files in.
+    std::string tasksFolder = "C:\\windows\\System32\\Tasks";
+    // Every deletion asked for, as "folder|name".
+    std::vector<std::string> deletions;
+    long deleteResult = 0;  // an HRESULT other than S_OK: the scheduler refuses and changes nothing
+    bool available = true;  // false: the scheduler cannot be reached (REGDB_E_CLASSNOTREG)
+
+private:
+    SimFileSystem& files_;
+};
+
+}  // namespace qm::sim

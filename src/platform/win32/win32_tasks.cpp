@@ -1,0 +1,186 @@
+// Scheduled tasks: their XML files read by XmlLite, which MinGW declares
+// but offers no import library for, loaded from System32 by name (a copy
+// beside the program is never loaded); deletion through the Task
+// Scheduler's COM interface.
+#include "platform/win32/windows_clean.h"
+#include "platform/win32/win32_platform.h"
+
+#include <objbase.h>
+#include <oleauto.h>
+#include <taskschd.h>
+#include <xmllite.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/win32/system_library.h"
+#include "platform/win32/win32_text.h"
+
+namespace qm::win32 {
+
+namespace {
+
+// The interfaces' identifiers, spelled here: MinGW's libraries define only some of them.
+constexpr GUID kIidXmlReader{0x7279fc81, 0x709d, 0x4095, {0xb6, 0x3d, 0x69, 0xfe, 0x4b, 0x0d, 0x90, 0x30}};
+constexpr GUID kClsidTaskScheduler{0x0f87369f, 0xa4e5, 0x4cfc, {0xbd, 0x3e, 0x73, 0xe6, 0x15, 0x45, 0x72, 0xdd}};
+constexpr GUID kIidTaskService{0x2faba4c7, 0x4da9, 0x4013, {0x96, 0x97, 0x20, 0xcc, 0x3f, 0xd4, 0x0f, 0x85}};
+constexpr UINT kMaxElementDepth = 64;
+// A task file has a few hundred nodes; a document with more is not read on.
+constexpr size_t kMaxNodes = 100000;
+
+template <class T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ~ComPtr() {
+        if (p_) p_->Release();
+    }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    T** Put() { return &p_; }
+    T* operator->() const { return p_; }
+    T* Get() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+
+private:
+    T* p_ = nullptr;
+};
+
+class Bstr {
+public:
+    explicit Bstr(const std::wstring& text) : b_(SysAllocString(text.c_str())) {}
+    ~Bstr() { SysFreeString(b_); }
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    BSTR Get() const { return b_; }
+
+private:
+    BSTR b_;
+};
+
+// COM for the calling thread, for the length of one call.
+class ComForCall {
+public:
+    ComForCall() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComForCall() {
+        if (ok_) CoUninitialize();
+    }
+    ComForCall(const ComForCall&) = delete;
+    ComForCall& operator=(const ComForCall&) = delete;
+
+private:
+    bool ok_;
+};
+
+std::string HresultText(HRESULT hr) {
+    char text[32];
+    std::snprintf(text, sizeof(text), "error 0x%08lX", static_cast<unsigned long>(hr));
+    return text;
+}
+
+std::string Text(const wchar_t* text, UINT length) { return text ? FromWide(text, length) : std::string(); }
+
+using CreateXmlReaderFn = decltype(::CreateXmlReader);
+
+}  // namespace
+
+bool Win32Tasks::ReadXml(const std::vector<std::uint8_t>& document, std::vector<XmlEvent>& events, std::string& error) {
+    static const SystemLibrary xmllite(L"xmllite.dll");
+    auto* create = xmllite.Find<CreateXmlReaderFn>("CreateXmlReader");
+    if (!create) {
+        error = "the system's XML reader (xmllite.dll) is missing";
+        return false;
+    }
+    ComForCall com;
+    ComPtr<IXmlReader> reader;
+    HRESULT hr = create(kIidXmlReader, reinterpret_cast<void**>(reader.Put()), nullptr);
+    if (FAILED(hr) || !reader) {
+        error = "the XML reader cannot be made (" + HresultText(hr) + ")";
+        return false;
+    }
+    reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit);
+    reader->SetProperty(XmlReaderProperty_MaxElementDepth, kMaxElementDepth);
+    // The document in a stream of its own memory.
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, document.empty() ? 1 : document.size());
+    if (!memory) {
+        error = "out of memory";
+        return false;
+    }
+    if (void* bytes = GlobalLock(memory)) {
+        if (!document.empty()) std::memcpy(bytes, document.data(), document.size());
+        GlobalUnlock(memory);
+    }
+    ComPtr<IStream> stream;
+    if (FAILED(hr = CreateStreamOnHGlobal(memory, TRUE, stream.Put()))) {
+        GlobalFree(memory);
+        error = "the document cannot be read (" + HresultText(hr) + ")";
+        return false;
+    }
+    ULARGE_INTEGER size{};
+    size.QuadPart = document.size();
+    stream->SetSize(size);
+    if (FAILED(hr = reader->SetInput(stream.Get()))) {
+        error = "the document cannot be read (" + HresultText(hr) + ")";
+        return false;
+    }
+    // The depth is counted here: the reader's own depth of an end element
+    // is that of the element's content, on Windows as in Wine.
+    XmlNodeType type = XmlNodeType_None;
+    int open = 0;
+    while ((hr = reader->Read(&type)) == S_OK) {
+        if (events.size() >= kMaxNodes) {
+            error = "more nodes than a task holds";
+            return false;
+        }
+        const wchar_t* text = nullptr;
+        UINT length = 0;
+        switch (type) {
+            case XmlNodeType_Element: {
+                reader->GetLocalName(&text, &length);
+                const std::string name = Text(text, length);
+                events.push_back({XmlEvent::Start, open, name, ""});
+                if (reader->IsEmptyElement()) events.push_back({XmlEvent::End, open, name, ""});
+                else ++open;
+                break;
+            }
+            case XmlNodeType_EndElement:
+                reader->GetLocalName(&text, &length);
+                if (open > 0) --open;
+                events.push_back({XmlEvent::End, open, Text(text, length), ""});
+                break;
+            case XmlNodeType_Text:
+            case XmlNodeType_CDATA:
+                reader->GetValue(&text, &length);
+                events.push_back({XmlEvent::Text, open, "", Text(text, length)});
+                break;
+            default:
+                break;
+        }
+    }
+    if (FAILED(hr)) {
+        error = "not well-formed XML (" + HresultText(hr) + ")";
+        return false;
+    }
+    return true;
+}
+
+long Win32Tasks::DeleteTask(const std::string& folder, const std::string& name) {
+    ComForCall com;
+    ComPtr<ITaskService> service;
+    HRESULT hr = CoCreateInstance(kClsidTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, kIidTaskService,
+                                  reinterpret_cast<void**>(service.Put()));
+    if (FAILED(hr)) return hr;
+    VARIANT none;
+    VariantInit(&none);
+    if (FAILED(hr = service->Connect(none, none, none, none))) return hr;
+    // A name that is no valid text names no task: nothing is deleted.
+    std::wstring folderWide, nameWide;
+    if (!ToWide(folder, folderWide) || !ToWide(name, nameWide)) return HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
+    ComPtr<ITaskFolder> taskFolder;
+    const Bstr folderPath(folderWide);
+    if (FAILED(hr = service->GetFolder(folderPath.Get(), taskFolder.Put()))) return hr;
+    const Bstr taskName(nameWide);
+    return taskFolder->DeleteTask(taskName.Get(), 0);
+}
+
+}  // namespace qm::win32

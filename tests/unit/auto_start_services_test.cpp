@@ -1,0 +1,254 @@
+// The "Services and Drivers" tab: every service and driver that starts by
+// itself, running or not, with the file it loads; Delete and Disable as on
+// the services tab; Properties, Jump To and the Item Properties dialog
+// inspect the driver's or program's own file.
+#include <gtest/gtest.h>
+
+#include "core/forms/item_form.h"
+#include "core/forms/main_form.h"
+#include "core/model/image_path.h"
+#include "platform/sim/version_block.h"
+#include "ui/sim/sim_desktop.h"
+#include "unit/tabs.h"
+
+namespace qm {
+namespace {
+
+constexpr int kTab = testing::ServicesAndDrivers;
+constexpr std::uint32_t kStartPending = 2, kPaused = 7;
+constexpr std::uint32_t kInteractiveOwnProcess = 0x110;
+constexpr std::uint32_t kRecognizerDriver = 0x8;
+
+sim::SimService Service(std::string name, std::uint32_t type, std::uint32_t state, std::uint32_t startType,
+                        std::string commandLine) {
+    sim::SimService s;
+    s.displayName = name + " display";
+    s.name = std::move(name);
+    s.type = type;
+    s.state = state;
+    s.startType = startType;
+    s.commandLine = std::move(commandLine);
+    return s;
+}
+
+std::vector<std::string> Captions(const TListView& list) {
+    std::vector<std::string> captions;
+    for (const TEntryRow& row : list.Rows()) captions.push_back(row.Caption);
+    return captions;
+}
+
+std::vector<std::string> Started(sim::SimDesktop& m) {
+    std::vector<std::string> lines;
+    for (const auto& call : m.processes.calls)
+        if (call.kind == sim::WindowCall::Start) lines.push_back(call.text);
+    return lines;
+}
+
+TEST(ServiceImageFile, EveryFormTheSystemLoadsFromIsAPlainPath) {
+    struct Case {
+        const char* commandLine;
+        bool driver;
+        const char* file;
+    } cases[] = {
+        {"\"C:\\Program Files\\Svc\\svc.exe\" -k run", false, "C:\\Program Files\\Svc\\svc.exe"},
+        {"\"C:\\Program Files\\Svc\\svc.exe", false, "C:\\Program Files\\Svc\\svc.exe"},  // no closing quote
+        {"C:\\Program Files\\Svc\\svc.exe -k run", false, "C:\\Program Files\\Svc\\svc.exe"},
+        {"C:\\Windows\\system32\\svchost.exe -k netsvcs -p", false, "C:\\Windows\\system32\\svchost.exe"},
+        {"C:\\tools\\my.service.exe /run", false, "C:\\tools\\my.service.exe"},  // a dot inside the name
+        {"C:\\tools\\plain", false, "C:\\tools\\plain"},
+        {"\\SystemRoot\\System32\\drivers\\qmdrv.sys", true, "C:\\windows\\System32\\drivers\\qmdrv.sys"},
+        {"\\systemroot\\system32\\smss.exe", false, "C:\\windows\\system32\\smss.exe"},
+        {"%SystemRoot%\\System32\\svchost.exe -k LocalService", false, "C:\\windows\\System32\\svchost.exe"},
+        {"%windir%\\system32\\spoolsv.exe", false, "C:\\windows\\system32\\spoolsv.exe"},
+        {"System32\\drivers\\null.sys", true, "C:\\windows\\System32\\drivers\\null.sys"},
+        {"system32\\DRIVERS\\disk.sys", true, "C:\\windows\\system32\\DRIVERS\\disk.sys"},
+        {"\\??\\C:\\Drivers\\qm.sys", true, "C:\\Drivers\\qm.sys"},
+        {"\\\\?\\D:\\Drivers\\qm.sys", true, "D:\\Drivers\\qm.sys"},
+        {"\\??\\UNC\\server\\share\\qm.sys", true, "\\\\server\\share\\qm.sys"},
+        {"\\\\server\\share\\svc.exe -x", false, "\\\\server\\share\\svc.exe"},
+        {"\\Drivers\\root.sys", true, "C:\\Drivers\\root.sys"},
+        {"", true, "C:\\windows\\System32\\drivers\\QmDrv.sys"},  // the kernel's own default
+        {"", false, ""},
+        {"  \"C:\\a b\\c.exe\"  ", false, "C:\\a b\\c.exe"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.file, ServiceImageFile(c.commandLine, "C:\\windows\\", "QmDrv", c.driver)) << c.commandLine;
+}
+
+TEST(ServicesAndDrivers, EveryServiceAndDriverThatStartsByItselfIsListedRunningOrNot) {
+    sim::SimDesktop m;
+    struct Case {
+        const char* name;
+        std::uint32_t type, state, startType;
+        bool listed;
+    } cases[] = {
+        {"AutoStopped", kServiceWin32OwnProcess, kServiceStopped, kServiceAutoStart, true},
+        {"AutoRunning", kServiceWin32OwnProcess, kServiceRunning, kServiceAutoStart, true},
+        {"SharedAuto", kServiceWin32ShareProcess, kServiceStopped, kServiceAutoStart, true},
+        {"BootDriver", kServiceKernelDriver, kServiceRunning, kServiceBootStart, true},
+        {"SystemFsDriver", kServiceFileSystemDriver, kServiceStopped, kServiceSystemStart, true},
+        {"Recognizer", kRecognizerDriver, kServiceRunning, kServiceSystemStart, true},
+        {"InteractiveAuto", kInteractiveOwnProcess, kPaused, kServiceAutoStart, true},
+        {"ManualRunning", kServiceWin32OwnProcess, kServiceRunning, kServiceDemandStart, false},
+        {"ManualDriver", kServiceKernelDriver, kServiceRunning, kServiceDemandStart, false},
+        {"DisabledAuto", kServiceWin32OwnProcess, kServiceStopped, kServiceDisabled, false},
+    };
+    std::vector<std::string> expected;
+    for (const Case& c : cases) {
+        m.services.Add(Service(c.name, c.type, c.state, c.startType, "C:\\svc\\x.exe"));
+        if (c.listed) expected.push_back(c.name);
+    }
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
+    EXPECT_EQ(expected, Captions(form.ListOf(kTab)));
+    EXPECT_EQ("Services and Drivers (7)", form.TabCaptions[kTab]);
+    // The services tab keeps to the running ones of their own process.
+    EXPECT_EQ((std::vector<std::string>{"AutoRunning", "InteractiveAuto", "ManualRunning"}), Captions(form.InstCompo));
+    EXPECT_EQ(0, m.services.OpenHandles());
+    EXPECT_TRUE(m.user.shown.empty());
+}
+
+TEST(ServicesAndDrivers, RowsNameTypeStartStateTheFileAndTheCommandLine) {
+    sim::SimDesktop m;
+    m.services.Add(Service("QmAuto", kServiceWin32OwnProcess, kServiceStopped, kServiceAutoStart,
+                           "\"C:\\Program Files\\Qm\\qm svc.exe\" -run"));
+    m.services.Add(Service("QmShared", kServiceWin32ShareProcess, kStartPending, kServiceAutoStart,
+                           "%SystemRoot%\\System32\\svchost.exe -k qm"));
+    m.services.Add(Service("QmDrv", kServiceKernelDriver, kServiceRunning, kServiceBootStart,
+                           "\\SystemRoot\\System32\\drivers\\qm.sys"));
+    sim::SimService fs = Service("QmFs", kServiceFileSystemDriver, kServiceStopped, kServiceSystemStart, "");
+    fs.displayName.reset();  // listed without a display name
+    m.services.Add(fs);
+    m.services.Add(Service("QmOdd", kRecognizerDriver, 9, kServiceAutoStart, "C:\\odd.exe"));
+    // May be listed, not read: whether it starts by itself is unknown, so it stays.
+    sim::SimService locked =
+        Service("QmLocked", kServiceWin32OwnProcess, kServiceRunning, kServiceDemandStart, "C:\\locked.exe");
+    locked.grantedAccess = kServiceAllAccess & ~kServiceQueryConfig;
+    m.services.Add(locked);
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
+    const TListView& list = form.ListOf(kTab);
+    ASSERT_EQ(6, list.Count());
+    const std::vector<std::vector<std::string>> rows{
+        {"QmAuto display", "own process", "automatic", "stopped", "C:\\Program Files\\Qm\\qm svc.exe",
+         "\"C:\\Program Files\\Qm\\qm svc.exe\" -run"},
+        {"QmShared display", "shared process", "automatic", "start pending", "C:\\windows\\System32\\svchost.exe",
+         "%SystemRoot%\\System32\\svchost.exe -k qm"},
+        {"QmDrv display", "kernel driver", "boot", "running", "C:\\windows\\System32\\drivers\\qm.sys",
+         "\\SystemRoot\\System32\\drivers\\qm.sys"},
+        {"", "file-system driver", "system", "stopped", "C:\\windows\\System32\\drivers\\QmFs.sys", ""},
+        {"QmOdd display", "type 0x8", "automatic", "state 0x9", "C:\\odd.exe", "C:\\odd.exe"},
+        {"QmLocked display", "own process", "(configuration cannot be read)", "running", "", "-"},
+    };
+    for (int i = 0; i < list.Count(); ++i) {
+        EXPECT_EQ(rows[static_cast<size_t>(i)], list.Row(i).SubItems.All()) << list.Row(i).Caption;
+        ASSERT_TRUE(std::holds_alternative<ServiceLocation>(list.Row(i).Where));
+        EXPECT_EQ(list.Row(i).Caption, std::get<ServiceLocation>(list.Row(i).Where).name);
+    }
+    EXPECT_EQ(m.shell.IconIndexOf(".sys"), list.Row(2).ImageIndex);  // the driver file's own icon
+    EXPECT_EQ(m.shell.IconIndexOf(".exe"), list.Row(0).ImageIndex);
+    EXPECT_EQ(sim::SimShell::kSmallImageList, list.SmallImages());
+    EXPECT_EQ(0, m.services.OpenHandles());
+}
+
+class ServicesAndDriversActions : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m.services.Add(Service("QmAlpha", kServiceWin32OwnProcess, kServiceStopped, kServiceAutoStart,
+                               "\"C:\\svc\\alpha.exe\" -service"));
+        m.services.Add(Service("QmDrv", kServiceKernelDriver, kServiceRunning, kServiceSystemStart,
+                               "\\SystemRoot\\System32\\drivers\\qmdrv.sys"));
+        m.services.Add(
+            Service("QmGamma", kServiceWin32ShareProcess, kServiceRunning, kServiceAutoStart, "C:\\svc\\gamma.exe"));
+        form = std::make_unique<TMainForm>(m.platform, m.toolkit);
+        form->FormCreate();
+        m.clock.Attach(*form);
+        form->SelectTab(kTab);
+        ASSERT_EQ(3, form->ListOf(kTab).Count());
+    }
+    void Choose(int row, ListCommand command, int focused = -2) {
+        form->ListOf(kTab).SetSelection(row, focused == -2 ? row : focused);
+        form->ListCommandClick(kTab, command);
+    }
+    std::vector<std::uint32_t> StartTypes() {
+        return {m.services.Find("QmAlpha")->startType, m.services.Find("QmDrv")->startType,
+                m.services.Find("QmGamma")->startType};
+    }
+
+    sim::SimDesktop m;
+    std::unique_ptr<TMainForm> form;
+};
+
+TEST_F(ServicesAndDriversActions, NoChangesNothingAndYesDeletesExactlyTheSelectedService) {
+    m.user.answers = {DialogResult::No};
+    Choose(1, ListCommand::Delete, 2);
+    ASSERT_EQ(1u, m.user.shown.size());
+    EXPECT_EQ(DialogKind::Confirmation, m.user.shown[0].kind);
+    EXPECT_EQ("Are you sure want to delete autorun \"QmDrv\" ?", m.user.shown[0].text);
+    for (const char* name : {"QmAlpha", "QmDrv", "QmGamma"}) EXPECT_FALSE(m.services.Find(name)->markedForDelete);
+    m.clock.Advance(60000);
+    EXPECT_EQ(1u, m.user.shown.size());
+
+    m.user.answers = {DialogResult::Yes};
+    Choose(1, ListCommand::Delete, 2);  // the focused row is another
+    ASSERT_EQ(2u, m.user.shown.size());
+    EXPECT_EQ("Are you sure want to delete autorun \"QmDrv\" ?", m.user.shown[1].text);
+    EXPECT_TRUE(m.services.Find("QmDrv")->markedForDelete);
+    EXPECT_FALSE(m.services.Find("QmAlpha")->markedForDelete);
+    EXPECT_FALSE(m.services.Find("QmGamma")->markedForDelete);
+    // Reported by the timer, as on the services tab; the driver leaves once it stops.
+    m.services.Stop("QmDrv");
+    m.clock.Advance(5000);
+    ASSERT_EQ(3u, m.user.shown.size());
+    EXPECT_EQ("Successful Delete...", m.user.shown[2].text);
+    EXPECT_EQ((std::vector<std::string>{"QmAlpha", "QmGamma"}), Captions(form->ListOf(kTab)));
+    EXPECT_EQ("Services and Drivers (2)", form->TabCaptions[kTab]);
+    EXPECT_EQ(0, m.services.OpenHandles());
+}
+
+TEST_F(ServicesAndDriversActions, DisableChangesOnlyTheSelectedOnesStartType) {
+    const std::vector<std::uint32_t> before = StartTypes();
+    Choose(-1, ListCommand::Disable, 0);  // nothing selected: nothing changes
+    EXPECT_EQ(before, StartTypes());
+    Choose(1, ListCommand::Disable, 0);
+    EXPECT_EQ((std::vector<std::uint32_t>{kServiceAutoStart, kServiceDisabled, kServiceAutoStart}), StartTypes());
+    EXPECT_TRUE(m.user.shown.empty());
+    // Disabled, it no longer starts by itself: the next show leaves it out.
+    form->SelectTab(0);
+    form->SelectTab(kTab);
+    EXPECT_EQ((std::vector<std::string>{"QmAlpha", "QmGamma"}), Captions(form->ListOf(kTab)));
+    EXPECT_EQ(0, m.services.OpenHandles());
+}
+
+TEST_F(ServicesAndDriversActions, PropertiesJumpToAndTheItemDialogInspectTheDriverFileItself) {
+    sim::VersionFixture v;
+    v.fixed = sim::FixedFileFixture{};
+    v.translations = {{0x0409, 0x04B0}};
+    v.stringTables = {{"040904B0", {{"CompanyName", "Qm Drivers"}, {"FileDescription", "Qm filter"}}}};
+    sim::SimFile file;
+    file.versionResource = sim::BuildVersionResource(v);
+    m.files.AddFolder("C:\\windows\\System32\\drivers");
+    m.files.AddFile("C:\\windows\\System32\\drivers\\qmdrv.sys", file);
+
+    Choose(1, ListCommand::Properties);
+    const TItemForm& item = *form->ItemForm;
+    EXPECT_EQ("QmDrv", item.Label1);
+    EXPECT_EQ("C:\\windows\\System32\\drivers\\qmdrv.sys", item.Edit1);
+    EXPECT_EQ("QmDrv display", item.Edit3);
+    EXPECT_EQ("Qm Drivers", item.Label6);
+    EXPECT_EQ("Qm filter", item.Label8);
+    EXPECT_TRUE(item.Image1.Icon());
+
+    Choose(1, ListCommand::JumpTo);
+    form->ItemForm->BitBtn1Click();
+    form->ItemForm->SpeedButton1Click();
+    const std::string opened = "\"C:\\windows\\explorer.exe\" \"C:\\windows\\System32\\drivers\"";
+    EXPECT_EQ((std::vector<std::string>{opened, opened}), Started(m));
+    ASSERT_EQ(1u, m.shell.executions.size());
+    EXPECT_EQ("properties", m.shell.executions[0].operation);
+    EXPECT_EQ("C:\\windows\\System32\\drivers\\qmdrv.sys", m.shell.executions[0].file);
+    EXPECT_TRUE(m.user.shown.empty());
+}
+
+}  // namespace
+}  // namespace qm
