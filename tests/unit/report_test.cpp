@@ -106,6 +106,18 @@ void Populate(sim::SimMachine& m) {
     service.displayName = "Service";
     service.commandLine = "C:\\svc.exe";
     m.services.Add(service);
+    // The places beyond the Run keys: a list value of two DLLs, a program's
+    // debugger and a task file.
+    m.registry.SetString("HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows", "AppInit_DLLs",
+                         "C:\\hooks\\a.dll C:\\hooks\\b.dll");
+    m.registry.SetString(
+        "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options\\notepad.exe",
+        "Debugger", "C:\\dbg.exe");
+    sim::SimFile task;
+    task.content =
+        "<?xml version=\"1.0\"?><Task xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">"
+        "<Triggers><LogonTrigger/></Triggers><Actions><Exec><Command>C:\\task.exe</Command></Exec></Actions></Task>";
+    m.files.AddFile("C:\\windows\\System32\\Tasks\\Qm\\Nightly", task);
 
     sim::VersionFixture v;
     v.fixed = sim::FixedFileFixture{};
@@ -517,6 +529,48 @@ TEST(ReportCompare, FindsWhatWasAddedRemovedAndChangedAndExitsOneOnlyThen) {
     EXPECT_NE(std::string::npos, csv.out.text.find("\r\nchanged to,desktop,"));
 }
 
+TEST(Report, AListEntryAndATaskAreLocatedAsTheWindowActsOnThem) {
+    sim::SimMachine m;
+    Populate(m);
+    FakeHost host;
+    EXPECT_EQ(report::kExitOk, RunProgram(m, host, {}));
+    const std::vector<Record> records = Entries(host.out.text);
+    const Record* second = Find(records, "hooks", "C:\\hooks\\b.dll");
+    ASSERT_TRUE(second) << host.out.text;
+    EXPECT_EQ("registry", second->location.type);
+    EXPECT_EQ("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows", second->location.key);
+    EXPECT_EQ("AppInit_DLLs", second->location.value);
+    EXPECT_EQ("C:\\hooks\\b.dll", second->location.item);
+    const Record* first = Find(records, "hooks", "C:\\hooks\\a.dll");
+    ASSERT_TRUE(first);
+    EXPECT_NE(report::IdentityOf(*first), report::IdentityOf(*second));
+    // A debugger is its whole value: no item, the program's key below the options.
+    const Record* debugger = Find(records, "hooks", "C:\\dbg.exe");
+    ASSERT_TRUE(debugger) << host.out.text;
+    EXPECT_EQ("notepad.exe", debugger->location.component);
+    EXPECT_EQ("Debugger", debugger->location.value);
+    EXPECT_EQ("", debugger->location.item);
+    const Record* task = Find(records, "tasks", "\\Qm\\Nightly");
+    ASSERT_TRUE(task) << host.out.text;
+    EXPECT_EQ("task", task->location.type);
+    EXPECT_EQ("\\Qm\\Nightly", task->location.task);
+    EXPECT_EQ("C:\\windows\\System32\\Tasks\\Qm\\", task->location.folder);
+    EXPECT_EQ("Nightly", task->location.file);
+    EXPECT_EQ("C:\\task.exe", task->target);
+
+    // One DLL taken out of the list is one entry removed, the other stays the same entry.
+    FakeHost base;
+    ASSERT_EQ(report::kExitOk, RunProgram(m, base, {"--output", "base.json"}));
+    m.registry.SetString("HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows", "AppInit_DLLs",
+                         "C:\\hooks\\b.dll");
+    FakeHost after;
+    after.files = base.files;
+    EXPECT_EQ(report::kExitDifferent, RunProgram(m, after, {"--compare", "base.json"}));
+    EXPECT_NE(std::string::npos, after.out.text.find("removed [hooks] \"C:\\hooks\\a.dll\"")) << after.out.text;
+    EXPECT_NE(std::string::npos, after.out.text.find("1 difference: 0 added, 1 removed, 0 changed"))
+        << after.out.text;
+}
+
 TEST(ReportCompare, IdentityIsCategoryAndTypedLocationNotTheShownTexts) {
     Record a;
     a.category = "hku";
@@ -538,6 +592,8 @@ TEST(ReportCompare, IdentityIsCategoryAndTypedLocationNotTheShownTexts) {
         {"value", [](Record& r) { r.location.value = "Y"; }, 1, 1, 0},
         {"view", [](Record& r) { r.location.view = "32"; }, 1, 1, 0},
         {"category", [](Record& r) { r.category = "runonce"; }, 1, 1, 0},
+        {"entry of a list value", [](Record& r) { r.location.item = "C:\\other.dll"; }, 1, 1, 0},
+        {"task path", [](Record& r) { r.location.task = "\\Other"; }, 1, 1, 0},
         // Parts that only read alike when joined are different places.
         {"key and value split elsewhere",
          [](Record& r) {

@@ -73,7 +73,8 @@ bool IsFullLocalPath(const std::string& path) {
 // path is looked at: a bare name is found by a search that is no business
 // of this program's current folder, and a network or device path is never
 // opened.
-void InspectTarget(Platform& platform, Record& record) {
+// A file the row names itself (a driver) is inspected whatever its kind.
+void InspectTarget(Platform& platform, Record& record, bool programsOnly) {
     if (!IsFullLocalPath(record.target)) return;
     const bool exists = platform.files.GetFileAttributes(NativePath(platform, record.target)) != kInvalidFileAttributes;
     record.targetExists = exists;
@@ -141,7 +142,7 @@ Record RecordOf(Platform& platform, const Category& category, const TEntryRow& r
     // cannot be read start nothing.
     if (record.error.empty() && record.mark != "No Autorun Entry" && !NamesAValueType(command)) {
         record.target = TargetFileOf(platform.system, category, command);
-        InspectTarget(platform, record);
+        InspectTarget(platform, record, !category.commandIsFile);
     }
     MakeValidUtf8(record);
     return record;
