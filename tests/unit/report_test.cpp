@@ -344,6 +344,12 @@ TEST(Report, ALocationThatCannotBeReadIsAnEntryWithItsErrorAndTheRestIsReported)
              m.services.Add(locked);
          },
          "InstCompo", "configuration cannot be read"},
+        {"a key of hooks that refuses reading",
+         [](sim::SimMachine& m) {
+             m.registry.Key("HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows")->deniedAccess =
+                 kKeyQueryValue;
+         },
+         "hooks", "access denied"},
         {"a value whose data cannot be read",
          [](sim::SimMachine& m) {
              m.registry.SetString(kHKCURun, "Bad", "C:\\bad.exe");

@@ -75,7 +75,7 @@ void ScanAutoStartServices(ScanContext& context, RowReader& rows) {
         const bool driver = (type & kServiceDriver) != 0;
         TEntryRow& row = rows.Start();
         row.Caption = entry.serviceName;
-        row.Where = ServiceLocation{entry.serviceName};
+        row.Where = ServiceLocation{.name = entry.serviceName, .refused = !read};
         row.SubItems.Add(entry.displayName.value_or(""));
         row.SubItems.Add(TypeText(type));
         row.SubItems.Add(read ? NameOf(kStarts, config.startType, "start") : "(configuration cannot be read)");

@@ -43,8 +43,11 @@ EntryLocation LocationOf(const Location& where) {
 }
 
 // Why the row's location could not be read, as the row itself says it.
-std::string RefusalOf(const Location& where, const std::string& command) {
+std::string RefusalOf(const TEntryRow& row, const std::string& command) {
+    const Location& where = row.Where;
     if (const auto* at = std::get_if<RegistryLocation>(&where); at && at->refused) return command;
+    // A key of hooks that refuses reading is named by its row's caption.
+    if (const auto* at = std::get_if<ListItemLocation>(&where); at && at->at.refused) return row.Caption;
     if (const auto* at = std::get_if<ServiceLocation>(&where); at && at->refused)
         return "the service's configuration cannot be read";
     if (const auto* at = std::get_if<TaskLocation>(&where); at && !at->read) return command;
@@ -137,7 +140,7 @@ Record RecordOf(Platform& platform, const Category& category, const TEntryRow& r
     record.locationText = ShownText(LocationTextOf(category, row));
     record.location = LocationOf(row.Where);
     record.mark = RowMarkOf(category.drawSubItem, row);
-    record.error = ShownText(RefusalOf(row.Where, command));
+    record.error = ShownText(RefusalOf(row, command));
     // A place without a value, a value that is not text and a location that
     // cannot be read start nothing.
     if (record.error.empty() && record.mark != "No Autorun Entry" && !NamesAValueType(command)) {
