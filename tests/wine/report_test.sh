@@ -32,6 +32,8 @@ rm -rf "$work"
 mkdir -p "$work"
 work_w=$(winepath -w "$work")
 
+tasks=$WINEPREFIX/drive_c/windows/system32/tasks
+hook_key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\Windows'
 cleanup() {
   regtool undeny "$run" >/dev/null
   reset_run_key <<EOF2
@@ -41,6 +43,8 @@ cleanup() {
 "load"=-
 EOF2
   rm -f "$user_u"/qm-report*
+  rm -rf "$tasks/QmReport"
+  wine reg delete "$hook_key" /v AppInit_DLLs /f >/dev/null 2>&1
 }
 cleanup
 reset_run_key <<EOF2
@@ -54,6 +58,12 @@ reset_run_key <<EOF2
 "load"="C:\\\\qm\\\\load.exe"
 EOF2
 printf '@echo off\r\n' > "$user_u/qm-report.bat"
+# Entries of the tabs beyond the Run keys: two DLLs of one list value and a
+# task in a task folder.
+wine reg add "$hook_key" /v AppInit_DLLs /t REG_SZ /d 'C:\qm\one.dll C:\qm\two.dll' /f >/dev/null 2>&1
+mkdir -p "$tasks/QmReport"
+printf '<?xml version="1.0" encoding="UTF-16"?>\r\n<Task version="1.2" xmlns="http://schemas.microsoft.com/windows/2004/02/mit/task"><Triggers><LogonTrigger/></Triggers><Actions Context="Author"><Exec><Command>C:\\qm\\nightly.exe</Command></Exec></Actions></Task>\r\n' |
+  iconv -f UTF-8 -t UTF-16 > "$tasks/QmReport/Nightly"
 # A name and a command no code page holds, set through a file so that no
 # locale stands between them and the probe.
 unicode_name='Qm-Жук-中😀' unicode_command='C:\Прог\жук😀.exe /х'
@@ -90,7 +100,7 @@ if counter.get("command") != "(REG_DWORD, 4 bytes)" or counter.get("target") != 
 plain = entry("hku", "QmPlain")
 if plain.get("location") != {"type": "registry", "root": "HKEY_CURRENT_USER", "view": "default",
                              "key": "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "component": "",
-                             "value": "QmPlain"}: problems.append(f"typed location {plain.get('location')}")
+                             "value": "QmPlain", "item": ""}: problems.append(f"typed location {plain.get('location')}")
 if plain.get("target") != "c:\\windows\\system32\\notepad.exe" or plain.get("target_exists") is not True:
     problems.append(f"notepad target {plain.get('target')} {plain.get('target_exists')}")
 if entry("hku", "QmGone").get("target_exists") is not False: problems.append("a missing target said to exist")
@@ -98,6 +108,14 @@ bat = entry("User", "qm-report.bat")
 if bat.get("location", {}).get("type") != "file" or bat["location"].get("file") != "qm-report.bat":
     problems.append(f"startup file {bat}")
 if entry("logs", "Userinit").get("mark") != "No Autorun Entry": problems.append("Userinit mark")
+two = entry("hooks", "C:\\qm\\two.dll").get("location", {})
+if two.get("value") != "AppInit_DLLs" or two.get("item") != "C:\\qm\\two.dll" or two.get("root") != "HKEY_LOCAL_MACHINE":
+    problems.append(f"an AppInit DLL's location {two}")
+if entry("hooks", "C:\\qm\\one.dll").get("location", {}).get("item") != "C:\\qm\\one.dll":
+    problems.append("the other AppInit DLL")
+nightly = entry("tasks", "\\QmReport\\Nightly")
+if nightly.get("location", {}).get("task") != "\\QmReport\\Nightly" or "C:\\qm\\nightly.exe" not in nightly.get("command", ""):
+    problems.append(f"a task {nightly}")
 if any(e["error"] for e in entries): problems.append("an error in a report of readable keys")
 named = entry("hku", "Qm-Жук-中😀")
 if named.get("command") != "C:\\Прог\\жук😀.exe /х" or named.get("location", {}).get("value") != "Qm-Жук-中😀":
