@@ -1,5 +1,6 @@
-// COM for the main thread, single-threaded apartment, for the whole run:
-// the shell link object that reads shortcuts needs it.
+// COM in a single-threaded apartment for the calling thread while the
+// object lives: for the whole run on the main thread (the shell link object
+// that reads shortcuts needs it), or for one call (the Task Scheduler).
 #pragma once
 #include "platform/win32/windows_clean.h"
 

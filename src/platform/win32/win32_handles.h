@@ -33,6 +33,7 @@ public:
     T** Out() { return &p_; }
     T* operator->() const { return p_; }
     T* Get() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
 
 private:
     T* p_ = nullptr;

@@ -13,7 +13,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/win32/com_apartment.h"
 #include "platform/win32/system_library.h"
+#include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_text.h"
 
 namespace qm::win32 {
@@ -28,24 +30,6 @@ constexpr UINT kMaxElementDepth = 64;
 // A task file has a few hundred nodes; a document with more is not read on.
 constexpr size_t kMaxNodes = 100000;
 
-template <class T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr() {
-        if (p_) p_->Release();
-    }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    T** Put() { return &p_; }
-    T* operator->() const { return p_; }
-    T* Get() const { return p_; }
-    explicit operator bool() const { return p_ != nullptr; }
-
-private:
-    T* p_ = nullptr;
-};
-
 class Bstr {
 public:
     explicit Bstr(const std::wstring& text) : b_(SysAllocString(text.c_str())) {}
@@ -56,20 +40,6 @@ public:
 
 private:
     BSTR b_;
-};
-
-// COM for the calling thread, for the length of one call.
-class ComForCall {
-public:
-    ComForCall() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~ComForCall() {
-        if (ok_) CoUninitialize();
-    }
-    ComForCall(const ComForCall&) = delete;
-    ComForCall& operator=(const ComForCall&) = delete;
-
-private:
-    bool ok_;
 };
 
 std::string HresultText(HRESULT hr) {
@@ -91,9 +61,9 @@ bool Win32Tasks::ReadXml(const std::vector<std::uint8_t>& document, std::vector<
         error = "the system's XML reader (xmllite.dll) is missing";
         return false;
     }
-    ComForCall com;
+    ComApartment com;  // for the length of this call
     ComPtr<IXmlReader> reader;
-    HRESULT hr = create(kIidXmlReader, reinterpret_cast<void**>(reader.Put()), nullptr);
+    HRESULT hr = create(kIidXmlReader, reinterpret_cast<void**>(reader.Out()), nullptr);
     if (FAILED(hr) || !reader) {
         error = "the XML reader cannot be made (" + HresultText(hr) + ")";
         return false;
@@ -111,7 +81,7 @@ bool Win32Tasks::ReadXml(const std::vector<std::uint8_t>& document, std::vector<
         GlobalUnlock(memory);
     }
     ComPtr<IStream> stream;
-    if (FAILED(hr = CreateStreamOnHGlobal(memory, TRUE, stream.Put()))) {
+    if (FAILED(hr = CreateStreamOnHGlobal(memory, TRUE, stream.Out()))) {
         GlobalFree(memory);
         error = "the document cannot be read (" + HresultText(hr) + ")";
         return false;
@@ -165,10 +135,10 @@ bool Win32Tasks::ReadXml(const std::vector<std::uint8_t>& document, std::vector<
 }
 
 long Win32Tasks::DeleteTask(const std::string& folder, const std::string& name) {
-    ComForCall com;
+    ComApartment com;  // for the length of this call
     ComPtr<ITaskService> service;
     HRESULT hr = CoCreateInstance(kClsidTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, kIidTaskService,
-                                  reinterpret_cast<void**>(service.Put()));
+                                  reinterpret_cast<void**>(service.Out()));
     if (FAILED(hr)) return hr;
     VARIANT none;
     VariantInit(&none);
@@ -178,7 +148,7 @@ long Win32Tasks::DeleteTask(const std::string& folder, const std::string& name) 
     if (!ToWide(folder, folderWide) || !ToWide(name, nameWide)) return HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
     ComPtr<ITaskFolder> taskFolder;
     const Bstr folderPath(folderWide);
-    if (FAILED(hr = service->GetFolder(folderPath.Get(), taskFolder.Put()))) return hr;
+    if (FAILED(hr = service->GetFolder(folderPath.Get(), taskFolder.Out()))) return hr;
     const Bstr taskName(nameWide);
     return taskFolder->DeleteTask(taskName.Get(), 0);
 }
