@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/inspect/version_resource.h"
+#include "core/model/native_path.h"
 #include "platform/platform.h"
 
 namespace qm {
@@ -42,6 +43,9 @@ inline constexpr std::uint32_t kVsFfSpecialBuild = 0x20;
 // Resets every field of `info`, then fills what the file yields. Failures
 // only leave fields empty or false.
 void ReadFileVersionInfo(Platform& platform, const std::string& path, TFileVersionInfo& info);
+// The same, the path made native by `native`, which asks for the Windows
+// folder once for many files.
+void ReadFileVersionInfo(NativePaths& native, Platform& platform, const std::string& path, TFileVersionInfo& info);
 
 // The text for the file's type and subtype; `text` is left alone where the
 // type table has no entry.
