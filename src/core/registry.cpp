@@ -76,8 +76,26 @@ std::string DescribeValueType(std::uint32_t type, std::uint32_t size) {
     return "(" + typeName + ", " + std::to_string(size) + (size == 1 ? " byte)" : " bytes)");
 }
 
+namespace {
+
+std::string TextOf(const RegValue& value) {
+    if (value.data.empty()) return {};
+    const char* text = reinterpret_cast<const char*>(value.data.data());
+    return std::string(text, strnlen(text, value.data.size()));
+}
+
+}  // namespace
+
 std::string TRegistry::ReadString(const std::string& name) {
     if (!current_) return {};
+    if (readOnce_) {
+        RegValue value;
+        if (registry_.QueryValue(current_, name, kOneReadBytes, value) == kErrorSuccess)
+            return IsText(value.type) ? TextOf(value)
+                                      : DescribeValueType(value.type, static_cast<std::uint32_t>(value.data.size()));
+        // Too large, refused or gone: the two reads below say which, as
+        // they always have.
+    }
     std::uint32_t type = 0, size = 0;
     if (registry_.QueryValueInfo(current_, name, type, size) != kErrorSuccess) return {};
     // Data that is not text is never run as a command, but it is an entry
@@ -89,8 +107,7 @@ std::string TRegistry::ReadString(const std::string& name) {
         throw QuellmarkError(FormatMessage1("Failed to get data for '%s'", name));
     // Replaced between the two reads by a value of another type.
     if (!IsText(value.type)) return DescribeValueType(value.type, static_cast<std::uint32_t>(value.data.size()));
-    const char* text = reinterpret_cast<const char*>(value.data.data());
-    return std::string(text, strnlen(text, value.data.size()));
+    return TextOf(value);
 }
 
 long TRegistry::ReadValue(const std::string& name, RegValue& value) {

@@ -45,6 +45,13 @@ public:
     // when absent, or the error its read failed with.
     long ReadValue(const std::string& name, RegValue& value);
     bool WriteValue(const std::string& name, const RegValue& value);
+    // Whether ReadString asks for the data at once, into a buffer of
+    // kOneReadBytes, and asks for the type and size first only when that
+    // read does not answer (larger data, a refusal, no such value). The
+    // window keeps reading the size first; a program that only prints the
+    // rows saves a registry call per value. The text read is the same.
+    void ReadInOneCall(bool once) { readOnce_ = once; }
+    static constexpr std::uint32_t kOneReadBytes = 64 * 1024;
     bool DeleteValue(const std::string& name);
     void CloseKey();
 
@@ -54,6 +61,7 @@ private:
     KeyHandle current_;
     long lastOpenError_ = kErrorSuccess;
     RegView view_ = RegView::Default;
+    bool readOnce_ = false;
 };
 
 }  // namespace qm

@@ -8,6 +8,7 @@
 #include <regex>
 
 #include "core/forms/main_form.h"
+#include "core/registry.h"
 #include "core/report/command_line.h"
 #include "core/report/compare.h"
 #include "core/report/formats.h"
@@ -296,13 +297,108 @@ TEST(Report, ReadsEachValueOnceWhereTheWindowReadsItAgainForItsIcon) {
         run();
         return reads;
     };
+    // The report asks for the data at once; the window asks for the type
+    // and size first, then the data, and all that again for the icon.
     sim::SimMachine m;
     FakeHost host;
     EXPECT_EQ(1, readsOfTray(m, [&] { RunProgram(m, host, {}); }));
     EXPECT_NE(std::string::npos, host.out.text.find("C:\\\\tray.exe"));
     sim::SimDesktop shown;
     TMainForm form(shown.platform, shown.toolkit);
-    EXPECT_EQ(2, readsOfTray(shown, [&] { form.FormCreate(); }));
+    EXPECT_EQ(4, readsOfTray(shown, [&] { form.FormCreate(); }));
+}
+
+TEST(Report, AValueReadInOneCallReadsAsTheWindowShowsItWhateverItHolds) {
+    // Where the single read cannot answer (more data than its buffer, data
+    // that refuses reading, a value gone since the enumeration) the type
+    // and size are asked for first, as the window does.
+    std::vector<std::uint8_t> big(TRegistry::kOneReadBytes + 2, 'x');
+    big.back() = big[big.size() - 2] = 0;
+    struct Case {
+        const char* name;
+        std::uint32_t type;
+        std::vector<std::uint8_t> data;
+        int reads;  // by the report
+    } cases[] = {
+        {"Text", kRegSz, {'a', '.', 'e', 'x', 'e', 0}, 1},
+        {"Expand", kRegExpandSz, {'%', 'X', '%', 0}, 1},
+        {"Empty", kRegSz, {}, 1},
+        {"Cut", kRegSz, {'a', 0, 'b', 0}, 1},
+        {"Number", kRegDword, {1, 0, 0, 0}, 1},
+        {"Bytes", kRegBinary, {1}, 1},
+        {"Large", kRegSz, big, 3},
+        {"LargeBytes", kRegBinary, std::vector<std::uint8_t>(TRegistry::kOneReadBytes + 1, 7), 2},
+        {"Refused", kRegBinary, {1, 2, 3}, 2},
+        {"Vanishes", kRegSz, {'v', 0}, 2},
+    };
+    const auto fill = [&](sim::SimMachine& m) {
+        for (const Case& c : cases) m.registry.SetRaw(kHKCURun, c.name, c.type, c.data);
+        m.registry.Key(kHKCURun)->unreadable.insert("refused");
+    };
+    const auto vanish = [](sim::SimMachine& m) {
+        bool gone = false;
+        m.registry.beforeRead = [&m, gone](const std::string& name) mutable {
+            if (name == "Vanishes" && !gone) gone = m.registry.Key(kHKCURun)->EraseValue("Vanishes");
+        };
+    };
+    sim::SimMachine m;
+    fill(m);
+    vanish(m);
+    std::map<std::string, int> reads;
+    const auto erase = m.registry.beforeRead;
+    m.registry.beforeRead = [&](const std::string& name) {
+        ++reads[name];
+        erase(name);
+    };
+    FakeHost host;
+    ASSERT_EQ(report::kExitOk, RunProgram(m, host, {}));
+    const std::vector<Record> records = Entries(host.out.text);
+
+    sim::SimDesktop shown;
+    fill(shown);
+    vanish(shown);
+    TMainForm form(shown.platform, shown.toolkit);
+    form.FormCreate();
+    ASSERT_EQ(static_cast<int>(std::size(cases)), form.hku.Count());
+    for (int i = 0; i < form.hku.Count(); ++i) {
+        const std::string name = form.hku.Row(i).Caption;
+        const Record* r = Find(records, "hku", name);
+        ASSERT_TRUE(r) << name;
+        EXPECT_EQ(report::ShownText(form.hku.Row(i).SubItems[0]), r->command) << name;
+        for (const Case& c : cases)
+            if (name == c.name) {
+                EXPECT_EQ(c.reads, reads[name]) << name;
+            }
+    }
+}
+
+TEST(Report, TheWindowsFolderIsAskedForOnceForAllSystem32Targets) {
+    sim::SimMachine m;
+    m.Make64Bit();
+    sim::SimFile program;
+    m.files.AddFile("C:\\windows\\System32\\native.exe", program);
+    for (int i = 0; i < 5; ++i)
+        m.registry.SetString(kHKCURun, "N" + std::to_string(i), "C:\\WINDOWS\\system32\\native.exe /" + std::to_string(i));
+    m.registry.SetString(kHKCURun, "Other", "C:\\windows\\SysWOW64\\native.exe");
+    m.registry.SetString(kHKCURun, "Short", "C:\\x.exe");
+    FakeHost host;
+    ASSERT_EQ(report::kExitOk, RunProgram(m, host, {}));
+    const std::vector<Record> records = Entries(host.out.text);
+    for (int i = 0; i < 5; ++i) {
+        const Record* r = Find(records, "hku", "N" + std::to_string(i));
+        ASSERT_TRUE(r);
+        EXPECT_EQ(std::optional<bool>(true), r->targetExists) << i;  // the real System32, through Sysnative
+    }
+    ASSERT_TRUE(Find(records, "hku", "Other"));
+    EXPECT_EQ(std::optional<bool>(false), Find(records, "hku", "Other")->targetExists);
+    EXPECT_EQ(std::optional<bool>(false), Find(records, "hku", "Short")->targetExists);
+    // The other tabs ask for the folder once each, whatever they hold; the
+    // five targets of the Run key add one question for all of them.
+    sim::SimMachine empty;
+    empty.Make64Bit();
+    FakeHost emptyHost;
+    ASSERT_EQ(report::kExitOk, RunProgram(empty, emptyHost, {}));
+    EXPECT_EQ(empty.system.windowsDirectoryCalls + 1, m.system.windowsDirectoryCalls);
 }
 
 TEST(Report, EachEntryIsWrittenAsItsRowIsReadNotAllAtTheEnd) {

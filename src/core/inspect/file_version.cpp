@@ -114,11 +114,10 @@ void GetFileTypeText(Platform& platform, const TFixedFileInfo& fixed, std::strin
     }
 }
 
-void ReadFileVersionInfo(Platform& platform, const std::string& named, TFileVersionInfo& info, bool programsOnly) {
-    info = TFileVersionInfo{};
-    // Nothing is read from another machine or a device: its fields stay empty.
-    if (IsNetworkOrDevicePath(named)) return;
-    const std::string path = NativePath(platform, named);
+namespace {
+
+// `path`: the file `named` as NativePath gives it.
+void ReadFileVersionInfoAt(Platform& platform, const std::string& path, TFileVersionInfo& info, bool programsOnly) {
     ShellFileInfo shellInfo;
     if (platform.shell.GetFileInfo(path, 0, shellInfo, kShgfiTypeName) != 0)
         info.ShellTypeName = UpToNul(shellInfo.typeName.data(), shellInfo.typeName.size());
@@ -133,6 +132,22 @@ void ReadFileVersionInfo(Platform& platform, const std::string& named, TFileVers
     if (!fixed) return;  // no root block: the flags stay false, the type text empty
     for (const FileFlag& flag : kFileFlags) info.*flag.Field = HasFileFlag(*fixed, flag.Flag);
     GetFileTypeText(platform, *fixed, info.FileTypeText);
+}
+
+}  // namespace
+
+void ReadFileVersionInfo(Platform& platform, const std::string& named, TFileVersionInfo& info, bool programsOnly) {
+    info = TFileVersionInfo{};
+    // Nothing is read from another machine or a device: its fields stay empty.
+    if (IsNetworkOrDevicePath(named)) return;
+    ReadFileVersionInfoAt(platform, NativePath(platform, named), info, programsOnly);
+}
+
+void ReadFileVersionInfo(NativePaths& native, Platform& platform, const std::string& named, TFileVersionInfo& info,
+                         bool programsOnly) {
+    info = TFileVersionInfo{};
+    if (IsNetworkOrDevicePath(named)) return;
+    ReadFileVersionInfoAt(platform, native(named), info, programsOnly);
 }
 
 }  // namespace qm

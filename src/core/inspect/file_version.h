@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/inspect/version_resource.h"
+#include "core/model/native_path.h"
 #include "platform/platform.h"
 
 namespace qm {
@@ -44,6 +45,10 @@ inline constexpr std::uint32_t kVsFfSpecialBuild = 0x20;
 // does not count as a program (SHGFI_EXETYPE) gets no version details;
 // without it (a driver's .sys file, a DLL) every file's resource is read.
 void ReadFileVersionInfo(Platform& platform, const std::string& path, TFileVersionInfo& info, bool programsOnly = true);
+// The same, the path made native by `native`, which asks for the Windows
+// folder once for many files.
+void ReadFileVersionInfo(NativePaths& native, Platform& platform, const std::string& path, TFileVersionInfo& info,
+                         bool programsOnly = true);
 
 // The text for the file's type and subtype; `text` is left alone where the
 // type table has no entry.

@@ -15,4 +15,19 @@ std::string NativePath(Platform& platform, const std::string& path) {
     return windows + "\\Sysnative\\" + path.substr(system32.size());
 }
 
+std::string NativePaths::operator()(const std::string& path) {
+    if (!known_) {
+        known_ = true;
+        redirected_ = platform_.system.IsWow64Program() && platform_.system.GetWindowsDirectory(windows_) &&
+                      !windows_.empty();
+        if (redirected_) {
+            if (windows_.back() == '\\') windows_.pop_back();
+            system32_ = LowerAscii(windows_ + "\\System32\\");
+        }
+    }
+    if (!redirected_ || path.size() <= system32_.size() || LowerAscii(path.substr(0, system32_.size())) != system32_)
+        return path;
+    return windows_ + "\\Sysnative\\" + path.substr(system32_.size());
+}
+
 }  // namespace qm

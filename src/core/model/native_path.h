@@ -15,4 +15,20 @@ namespace qm {
 // the Sysnative path of a file in System32 (letter case ignored).
 std::string NativePath(Platform& platform, const std::string& path);
 
+// The same answer for many paths, the program's bitness and the Windows
+// folder asked for once, at the first path: a report inspects a target per
+// entry, and neither changes while it runs.
+class NativePaths {
+public:
+    explicit NativePaths(Platform& platform) : platform_(platform) {}
+    std::string operator()(const std::string& path);
+
+private:
+    Platform& platform_;
+    bool known_ = false;
+    bool redirected_ = false;  // a 32-bit program on 64-bit Windows
+    std::string windows_;      // without its trailing backslash
+    std::string system32_;  // <windows>\System32\, lower case
+};
+
 }  // namespace qm

@@ -77,13 +77,13 @@ bool IsFullLocalPath(const std::string& path) {
 // of this program's current folder, and a network or device path is never
 // opened.
 // A file the row names itself (a driver) is inspected whatever its kind.
-void InspectTarget(Platform& platform, Record& record, bool programsOnly) {
+void InspectTarget(Platform& platform, NativePaths& native, Record& record, bool programsOnly) {
     if (!IsFullLocalPath(record.target)) return;
-    const bool exists = platform.files.GetFileAttributes(NativePath(platform, record.target)) != kInvalidFileAttributes;
+    const bool exists = platform.files.GetFileAttributes(native(record.target)) != kInvalidFileAttributes;
     record.targetExists = exists;
     if (!exists) return;
     TFileVersionInfo info;
-    ReadFileVersionInfo(platform, record.target, info, programsOnly);
+    ReadFileVersionInfo(native, platform, record.target, info, programsOnly);
     record.company = info.CompanyName;
     record.description = info.FileDescription;
     record.version = info.FileVersion;
@@ -102,12 +102,14 @@ void MakeValidUtf8(Record& r) {
 // Each complete row becomes a record the moment it is read.
 class RecordSink : public IRowSink {
 public:
-    RecordSink(Platform& platform, const Category& category, const std::function<void(Record&&)>& sink)
-        : platform_(platform), category_(category), sink_(sink) {}
-    void RowDone(TEntryRow&& row) override { sink_(RecordOf(platform_, category_, row)); }
+    RecordSink(Platform& platform, NativePaths& native, const Category& category,
+               const std::function<void(Record&&)>& sink)
+        : platform_(platform), native_(native), category_(category), sink_(sink) {}
+    void RowDone(TEntryRow&& row) override { sink_(RecordOf(platform_, native_, category_, row)); }
 
 private:
     Platform& platform_;
+    NativePaths& native_;
     const Category& category_;
     const std::function<void(Record&&)>& sink_;
 };
@@ -124,7 +126,7 @@ std::string TabCaptionOf(const Category& category) {
     return caption;
 }
 
-Record RecordOf(Platform& platform, const Category& category, const TEntryRow& row) {
+Record RecordOf(Platform& platform, NativePaths& native, const Category& category, const TEntryRow& row) {
     Record record;
     record.category = category.list;
     record.tab = TabCaptionOf(category);
@@ -145,7 +147,7 @@ Record RecordOf(Platform& platform, const Category& category, const TEntryRow& r
     // cannot be read start nothing.
     if (record.error.empty() && record.mark != "No Autorun Entry" && !NamesAValueType(command)) {
         record.target = TargetFileOf(platform.system, category, command);
-        InspectTarget(platform, record, !category.commandIsFile);
+        InspectTarget(platform, native, record, !category.commandIsFile);
     }
     MakeValidUtf8(record);
     return record;
@@ -177,17 +179,20 @@ bool CollectRecords(Platform& platform, std::span<const Category> categories,
                     const std::function<void(Record&&)>& sink) {
     // One accessor for the value lists, as the window shares one; no icons.
     TRegistry registry(platform.registry);
+    // Only the rows are printed: each value is read in one call where it can be.
+    registry.ReadInOneCall(true);
+    NativePaths native(platform);
     bool complete = true;
     const std::function<void(Record &&)> counted = [&](Record&& record) {
         complete = complete && record.error.empty();
         sink(std::move(record));
     };
     for (const Category& category : categories) {
-        RecordSink rows(platform, category, counted);
+        RecordSink rows(platform, native, category, counted);
         ScanContext context{platform, registry, nullptr, &rows};
         ScanResult result = Collect(category.source, context);
         if (!result.failure) continue;
-        Record failed = result.unfinished ? RecordOf(platform, category, *result.unfinished) : Record{};
+        Record failed = result.unfinished ? RecordOf(platform, native, category, *result.unfinished) : Record{};
         failed.category = category.list;
         failed.tab = TabCaptionOf(category);
         failed.error = ValidUtf8(ShownText(*result.failure));

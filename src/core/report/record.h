@@ -11,6 +11,7 @@
 
 #include "core/categories/category.h"
 #include "core/collectors/collector.h"
+#include "core/model/native_path.h"
 #include "platform/platform.h"
 
 namespace qm::report {
@@ -58,7 +59,7 @@ const char* ViewName(RegView view);
 std::string TabCaptionOf(const Category& category);
 
 // The record of one row of the category.
-Record RecordOf(Platform& platform, const Category& category, const TEntryRow& row);
+Record RecordOf(Platform& platform, NativePaths& native, const Category& category, const TEntryRow& row);
 
 // Reads every category in tab order and hands over each record as soon as
 // its row has been read; when a collector fails, the row it failed in (or

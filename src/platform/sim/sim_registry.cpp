@@ -193,6 +193,7 @@ long SimRegistry::QueryValueInfo(KeyHandle h, const std::string& given, std::uin
 }
 
 long SimRegistry::QueryValue(KeyHandle h, const std::string& given, std::uint32_t size, RegValue& out) {
+    if (beforeRead) beforeRead(given);
     if (!Spelled(given)) return kErrorNoUnicodeTranslation;
     const std::string name = Passed(given);
     auto key = Resolve(h);

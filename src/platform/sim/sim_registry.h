@@ -71,8 +71,9 @@ public:
 
     // The whole tree as text, to show that nothing changed.
     std::string Snapshot();
-    // Runs before every value read: lets a test play another program that
-    // changes the registry between the enumeration and the read.
+    // Runs before every value read, of its type and size or of its data:
+    // lets a test play another program that changes the registry between
+    // the enumeration and the read, and count the reads.
     std::function<void(const std::string& valueName)> beforeRead;
 
     // A 64-bit machine: HKLM\SOFTWARE has a 32-bit view below WOW6432Node,

@@ -31,6 +31,7 @@ bool SimSystem::GetUserName(std::uint32_t size, std::string& buffer, std::uint32
 }
 
 bool SimSystem::GetWindowsDirectory(std::string& path) {
+    ++windowsDirectoryCalls;
     if (windowsDirectoryFails) return false;
     path = windowsDirectory;
     return true;

@@ -32,6 +32,7 @@ public:
     std::string modulePath = "C:\\Program Files\\Quellmark\\quellmark.exe";
     std::string windowsDirectory = "C:\\windows";
     bool windowsDirectoryFails = false;
+    int windowsDirectoryCalls = 0;
     bool windows64 = false;  // see SimRegistry::windows64 for the registry's half
     bool program64 = false;
 };
