@@ -141,31 +141,21 @@ std::string JsonRecord(const Record& r) {
     out += ",\"location\":{";
     const EntryLocation& at = r.location;
     Member(out, "type", at.type);
-    if (at.type == "registry") {
-        for (const auto& [name, value] : {std::pair<const char*, const std::string*>{"root", &at.root},
-                                          {"view", &at.view},
-                                          {"key", &at.key},
-                                          {"component", &at.component},
-                                          {"value", &at.value},
-                                          {"item", &at.item}}) {
-            out += ',';
-            Member(out, name, *value);
-        }
-    } else if (at.type == "file") {
+    // The members of each kind of location, in the order they are written.
+    using Field = std::pair<const char*, const std::string*>;
+    std::vector<Field> fields;
+    if (at.type == "registry")
+        fields = {{"root", &at.root},           {"view", &at.view},   {"key", &at.key},
+                  {"component", &at.component}, {"value", &at.value}, {"item", &at.item}};
+    else if (at.type == "file")
+        fields = {{"folder", &at.folder}, {"file", &at.file}};
+    else if (at.type == "service")
+        fields = {{"service", &at.service}};
+    else if (at.type == "task")
+        fields = {{"task", &at.task}, {"folder", &at.folder}, {"file", &at.file}};
+    for (const auto& [name, value] : fields) {
         out += ',';
-        Member(out, "folder", at.folder);
-        out += ',';
-        Member(out, "file", at.file);
-    } else if (at.type == "service") {
-        out += ',';
-        Member(out, "service", at.service);
-    } else if (at.type == "task") {
-        out += ',';
-        Member(out, "task", at.task);
-        out += ',';
-        Member(out, "folder", at.folder);
-        out += ',';
-        Member(out, "file", at.file);
+        Member(out, name, *value);
     }
     out += "},";
     Member(out, "target", r.target);
