@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <initializer_list>
+#include <utility>
 
 namespace qm::report {
 
@@ -125,15 +127,24 @@ size_t CellColumnCount(std::span<const Category> categories) {
     return count;
 }
 
+namespace {
+
+using Field = std::pair<const char*, const std::string*>;
+
+// Each member after a comma, in the order given.
+void Members(std::string& out, std::initializer_list<Field> fields) {
+    for (const auto& [name, value] : fields) {
+        out += ',';
+        Member(out, name, *value);
+    }
+}
+
+}  // namespace
+
 std::string JsonRecord(const Record& r) {
     std::string out = "{";
     Member(out, "category", r.category);
-    out += ',';
-    Member(out, "tab", r.tab);
-    out += ',';
-    Member(out, "name", r.name);
-    out += ',';
-    Member(out, "command", r.command);
+    Members(out, {{"tab", &r.tab}, {"name", &r.name}, {"command", &r.command}});
     out += ",\"columns\":[";
     for (size_t i = 0; i < r.columns.size(); ++i) out += (i ? "," : "") + JsonString(r.columns[i]);
     out += "],";
@@ -142,33 +153,27 @@ std::string JsonRecord(const Record& r) {
     const EntryLocation& at = r.location;
     Member(out, "type", at.type);
     // The members of each kind of location, in the order they are written.
-    using Field = std::pair<const char*, const std::string*>;
-    std::vector<Field> fields;
     if (at.type == "registry")
-        fields = {{"root", &at.root},           {"view", &at.view},   {"key", &at.key},
-                  {"component", &at.component}, {"value", &at.value}, {"item", &at.item}};
+        Members(out, {{"root", &at.root},
+                      {"view", &at.view},
+                      {"key", &at.key},
+                      {"component", &at.component},
+                      {"value", &at.value},
+                      {"item", &at.item}});
     else if (at.type == "file")
-        fields = {{"folder", &at.folder}, {"file", &at.file}};
+        Members(out, {{"folder", &at.folder}, {"file", &at.file}});
     else if (at.type == "service")
-        fields = {{"service", &at.service}};
+        Members(out, {{"service", &at.service}});
     else if (at.type == "task")
-        fields = {{"task", &at.task}, {"folder", &at.folder}, {"file", &at.file}};
-    for (const auto& [name, value] : fields) {
-        out += ',';
-        Member(out, name, *value);
-    }
+        Members(out, {{"task", &at.task}, {"folder", &at.folder}, {"file", &at.file}});
     out += "},";
     Member(out, "target", r.target);
-    out += ",\"target_exists\":" + JsonBool(r.targetExists) + ',';
-    Member(out, "company", r.company);
-    out += ',';
-    Member(out, "description", r.description);
-    out += ',';
-    Member(out, "version", r.version);
-    out += ',';
-    Member(out, "mark", r.mark);
-    out += ',';
-    Member(out, "error", r.error);
+    out += ",\"target_exists\":" + JsonBool(r.targetExists);
+    Members(out, {{"company", &r.company},
+                  {"description", &r.description},
+                  {"version", &r.version},
+                  {"mark", &r.mark},
+                  {"error", &r.error}});
     out += '}';
     return out;
 }
