@@ -10,6 +10,7 @@
 // named back exactly. A text that is no valid UTF-8 names nothing: the call
 // fails with kErrorNoUnicodeTranslation.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -165,6 +166,13 @@ struct FoundFile {
     std::uint32_t attributes = 0;
 };
 
+// One entry of a folder's listing.
+struct FolderEntry {
+    std::string name;       // as stored
+    std::string shortName;  // its 8.3 name; empty when it has none
+    std::uint32_t attributes = 0;
+};
+
 // Which file an open handle is: the same volume and file ID are the same
 // file, whatever name it has now.
 struct FileIdentity {
@@ -195,6 +203,14 @@ public:
     virtual long DeleteFile(const std::string& path) = 0;
     // GetFileAttributesW: kInvalidFileAttributes when the path does not exist.
     virtual std::uint32_t GetFileAttributes(const std::string& path) = 0;
+    // Every entry of `folder` (FindFirstFileExW of "<folder>\*" with the 8.3
+    // names, in large fetches; FindNextFileW), "." and ".." left out, in the
+    // file system's order. kErrorSuccess; kErrorMoreData when the folder
+    // holds more than `limit` entries (nothing kept then); or the error the
+    // listing failed with (a folder that is not there or refuses listing;
+    // on Windows also a drive's root without any entry, where the search
+    // finds nothing).
+    virtual long ListFolder(const std::string& folder, std::size_t limit, std::vector<FolderEntry>& out) = 0;
 
     // CreateFileW of the entry itself (FILE_FLAG_OPEN_REPARSE_POINT and
     // FILE_FLAG_BACKUP_SEMANTICS, every sharing mode), a folder too: a link

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 #include "contract/env.h"
 #include "contract/env_files.h"
@@ -158,6 +159,59 @@ TEST_F(StartupFilesContract, StartupFoldersAreGivenAndUnknownOnesAreEmpty) {
         EXPECT_EQ("\\startup", LowerAscii(path.substr(path.size() - 8))) << path;
     }
     EXPECT_EQ("", GetSpecialFolderPath(Machine(), 0x7F));  // no such folder
+}
+
+// A folder listed whole, as the report lists the folders its targets lie in
+// to tell which are absent: every entry once with its attributes (a
+// sub-folder as a folder, nothing of what it holds), "." and ".." left out;
+// an 8.3 name, where the system keeps one, reaches the same entry; a folder
+// that is not there and one with more entries than asked for list nothing.
+TEST_F(StartupFilesContract, AFolderIsListedWholeOrNotAtAll) {
+    IFiles& files = Machine().files;
+    const std::string folder = In("listing");
+    contract::MakeFolder(folder);
+    contract::PutPlainFile(folder + "\\a.exe", "MZ", kFileAttributeArchive);
+    contract::PutPlainFile(folder + "\\Mixed Case.TXT", "x", kFileAttributeReadonly);
+    contract::PutPlainFile(folder + "\\a rather long name.text", "x", kFileAttributeHidden);
+    contract::MakeFolder(folder + "\\Sub Folder");
+    contract::PutPlainFile(folder + "\\Sub Folder\\inner.exe", "MZ", kFileAttributeArchive);
+
+    std::vector<FolderEntry> entries{{"stale", "", 0}};
+    ASSERT_EQ(kErrorSuccess, files.ListFolder(folder, 100, entries));
+    std::map<std::string, FolderEntry> byName;
+    for (const FolderEntry& e : entries) byName[e.name] = e;
+    EXPECT_EQ(entries.size(), byName.size());
+    std::vector<std::string> names;
+    for (const auto& [name, e] : byName) names.push_back(name);
+    EXPECT_EQ((std::vector<std::string>{"Mixed Case.TXT", "Sub Folder", "a rather long name.text", "a.exe"}), names);
+    EXPECT_NE(0u, byName["Sub Folder"].attributes & kFileAttributeDirectory);
+    EXPECT_EQ(0u, byName["a.exe"].attributes & kFileAttributeDirectory);
+    EXPECT_NE(0u, byName["Mixed Case.TXT"].attributes & kFileAttributeReadonly);
+    EXPECT_NE(0u, byName["a rather long name.text"].attributes & kFileAttributeHidden);
+    for (const FolderEntry& e : entries) {
+        if (e.shortName.empty()) continue;
+        EXPECT_EQ(e.attributes, files.GetFileAttributes(folder + "\\" + e.shortName)) << e.name << " " << e.shortName;
+    }
+    // Wine makes an 8.3 name for a name that is none.
+    if (contract::IsWine()) EXPECT_NE("", byName["a rather long name.text"].shortName);
+
+    // With a trailing backslash, the same entries.
+    std::vector<FolderEntry> again;
+    ASSERT_EQ(kErrorSuccess, files.ListFolder(folder + "\\", 100, again));
+    EXPECT_EQ(entries.size(), again.size());
+
+    // Exactly as many entries as asked for, and one more.
+    EXPECT_EQ(kErrorSuccess, files.ListFolder(folder, 4, again));
+    EXPECT_EQ(4u, again.size());
+    EXPECT_EQ(kErrorMoreData, files.ListFolder(folder, 3, again));
+    EXPECT_TRUE(again.empty());
+
+    again = entries;
+    EXPECT_EQ(kErrorPathNotFound, files.ListFolder(folder + "\\no such folder", 100, again));
+    EXPECT_TRUE(again.empty());
+    again = entries;
+    EXPECT_NE(kErrorSuccess, files.ListFolder(folder + "\\a.exe", 100, again));
+    EXPECT_TRUE(again.empty());
 }
 
 // Files opened as themselves, as a deletion checks and deletes them: the

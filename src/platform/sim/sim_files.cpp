@@ -151,6 +151,30 @@ std::uint32_t SimFileSystem::GetFileAttributes(const std::string& path) {
     return drive || path == "\\" ? kFileAttributeDirectory : kInvalidFileAttributes;
 }
 
+long SimFileSystem::ListFolder(const std::string& folder, std::size_t limit, std::vector<FolderEntry>& out) {
+    listed.push_back(folder);
+    out.clear();
+    std::u16string units;
+    if (!Utf16FromUtf8(folder, units)) return kErrorNoUnicodeTranslation;
+    if (HasWildcard(folder)) return kErrorInvalidName;
+    std::string real = Redirected(folder);
+    if (links_) real = Resolve(real);
+    while (!real.empty() && real.back() == '\\') real.pop_back();
+    // The simulated machine keeps no 8.3 names.
+    if (!FolderExists(real)) return kErrorPathNotFound;
+    if (unlistable.count(SimLowerCase(real))) return kErrorAccessDenied;
+    const std::string key = SimLowerCase(real);
+    for (const Entry& e : entries_) {
+        if (SimLowerCase(ParentOf(e.path)) != key) continue;
+        if (out.size() == limit) {
+            out.clear();
+            return kErrorMoreData;
+        }
+        out.push_back({NameOf(e.path), std::string(), e.file.attributes});
+    }
+    return kErrorSuccess;
+}
+
 long SimFileSystem::DeleteFile(const std::string& path) {
     // "?" and "*" are wildcards and name no file; a text no UTF-16 spells
     // names nothing.

@@ -27,6 +27,7 @@ public:
     void FindFiles(const std::string& pattern, std::uint32_t attributeMask, std::vector<FoundFile>& out) override;
     long DeleteFile(const std::string& path) override;
     std::uint32_t GetFileAttributes(const std::string& path) override;
+    long ListFolder(const std::string& folder, std::size_t limit, std::vector<FolderEntry>& out) override;
     FileHandle OpenEntry(const std::string& path, bool forDeletion, long& error) override;
     bool GetEntryInfo(FileHandle file, FileEntryInfo& info) override;
     bool GetFinalPath(FileHandle file, FinalPath& path) override;
@@ -59,6 +60,11 @@ public:
     // The full paths of the files and folders right inside `folder`, names as stored.
     std::vector<std::string> FilesIn(const std::string& folder) const;
     std::set<std::string> undeletable;  // lower-case full paths
+    // Folders whose listing is refused (access denied), lower-case full
+    // paths; the files in them are found all the same.
+    std::set<std::string> unlistable;
+    // Every folder a listing was asked for, as given.
+    std::vector<std::string> listed;
     // Every path a call reached for on the machine (attributes, opening,
     // the shell's file details, version resources, shell links, starting
     // a file), as given: a network path here is a request sent to its server.

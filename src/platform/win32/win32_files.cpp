@@ -5,14 +5,34 @@
 
 #include "platform/win32/win32_text.h"
 
+#include <cwchar>
+
 namespace qm::win32 {
+
+namespace {
+// A search handle, closed on every way out.
+class FileSearch {
+public:
+    explicit FileSearch(HANDLE search) : search_(search) {}
+    ~FileSearch() {
+        if (*this) FindClose(search_);
+    }
+    FileSearch(const FileSearch&) = delete;
+    FileSearch& operator=(const FileSearch&) = delete;
+    HANDLE Get() const { return search_; }
+    explicit operator bool() const { return search_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE search_;
+};
+}  // namespace
 
 void Win32Files::FindFiles(const std::string& pattern, std::uint32_t attributeMask, std::vector<FoundFile>& out) {
     WIN32_FIND_DATAW data{};
     std::wstring wide;
     if (!ToWide(pattern, wide)) return;
-    HANDLE search = FindFirstFileW(wide.c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE) return;
+    const FileSearch search(FindFirstFileW(wide.c_str(), &data));
+    if (!search) return;
     // The classic search leaves out hidden, system and directory entries
     // unless the mask asks for them.
     const DWORD excluded =
@@ -20,8 +40,36 @@ void Win32Files::FindFiles(const std::string& pattern, std::uint32_t attributeMa
     do {
         if (data.dwFileAttributes & excluded) continue;
         out.push_back({FromWide(data.cFileName), data.dwFileAttributes});
-    } while (FindNextFileW(search, &data));
-    FindClose(search);
+    } while (FindNextFileW(search.Get(), &data));
+}
+
+long Win32Files::ListFolder(const std::string& folder, std::size_t limit, std::vector<FolderEntry>& out) {
+    out.clear();
+    std::wstring pattern;
+    if (!ToWide(folder, pattern)) return kErrorNoUnicodeTranslation;
+    if (pattern.empty() || pattern.back() != L'\\') pattern += L'\\';
+    pattern += L'*';
+    WIN32_FIND_DATAW data{};
+    const auto first = [&](DWORD flags) {
+        return FindFirstFileExW(pattern.c_str(), FindExInfoStandard, &data, FindExSearchNameMatch, nullptr, flags);
+    };
+    HANDLE opened = first(FIND_FIRST_EX_LARGE_FETCH);
+    // Windows before 7 refuses the large fetch.
+    if (opened == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER) opened = first(0);
+    if (opened == INVALID_HANDLE_VALUE) return static_cast<long>(GetLastError());
+    const FileSearch search(opened);
+    do {
+        if (std::wcscmp(data.cFileName, L".") == 0 || std::wcscmp(data.cFileName, L"..") == 0) continue;
+        if (out.size() >= limit) {
+            out.clear();
+            return kErrorMoreData;
+        }
+        out.push_back({FromWide(data.cFileName), FromWide(data.cAlternateFileName), data.dwFileAttributes});
+    } while (FindNextFileW(search.Get(), &data));
+    const DWORD error = GetLastError();
+    if (error == ERROR_NO_MORE_FILES) return kErrorSuccess;
+    out.clear();
+    return static_cast<long>(error);
 }
 
 long Win32Files::DeleteFile(const std::string& path) {

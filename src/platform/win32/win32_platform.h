@@ -54,6 +54,7 @@ public:
     void FindFiles(const std::string& pattern, std::uint32_t attributeMask, std::vector<FoundFile>& out) override;
     long DeleteFile(const std::string& path) override;
     std::uint32_t GetFileAttributes(const std::string& path) override;
+    long ListFolder(const std::string& folder, std::size_t limit, std::vector<FolderEntry>& out) override;
     FileHandle OpenEntry(const std::string& path, bool forDeletion, long& error) override;
     bool GetEntryInfo(FileHandle file, FileEntryInfo& info) override;
     bool GetFinalPath(FileHandle file, FinalPath& path) override;
