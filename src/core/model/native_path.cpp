@@ -15,16 +15,23 @@ std::string NativePath(Platform& platform, const std::string& path) {
     return windows + "\\Sysnative\\" + path.substr(system32.size());
 }
 
+void NativePaths::Learn() {
+    if (known_) return;
+    known_ = true;
+    windowsKnown_ = platform_.system.GetWindowsDirectory(windows_) && !windows_.empty();
+    if (!windowsKnown_) return;
+    if (windows_.back() == '\\') windows_.pop_back();
+    redirected_ = platform_.system.IsWow64Program();
+    if (redirected_) system32_ = LowerAscii(windows_ + "\\System32\\");
+}
+
+std::optional<std::string> NativePaths::WindowsFolder() {
+    Learn();
+    return windowsKnown_ ? std::optional<std::string>(windows_) : std::nullopt;
+}
+
 std::string NativePaths::operator()(const std::string& path) {
-    if (!known_) {
-        known_ = true;
-        redirected_ = platform_.system.IsWow64Program() && platform_.system.GetWindowsDirectory(windows_) &&
-                      !windows_.empty();
-        if (redirected_) {
-            if (windows_.back() == '\\') windows_.pop_back();
-            system32_ = LowerAscii(windows_ + "\\System32\\");
-        }
-    }
+    Learn();
     if (!redirected_ || path.size() <= system32_.size() || LowerAscii(path.substr(0, system32_.size())) != system32_)
         return path;
     return windows_ + "\\Sysnative\\" + path.substr(system32_.size());

@@ -5,6 +5,7 @@
 // around the calls instead would also send the DLLs those calls load to the
 // 64-bit System32.
 #pragma once
+#include <optional>
 #include <string>
 
 #include "platform/platform.h"
@@ -22,10 +23,15 @@ class NativePaths {
 public:
     explicit NativePaths(Platform& platform) : platform_(platform) {}
     std::string operator()(const std::string& path);
+    // The Windows folder without its trailing backslash; none when the
+    // system does not say.
+    std::optional<std::string> WindowsFolder();
 
 private:
+    void Learn();
     Platform& platform_;
     bool known_ = false;
+    bool windowsKnown_ = false;
     bool redirected_ = false;  // a 32-bit program on 64-bit Windows
     std::string windows_;      // without its trailing backslash
     std::string system32_;  // <windows>\System32\, lower case

@@ -6,6 +6,7 @@
 #include "core/model/native_path.h"
 #include "core/model/text.h"
 #include "core/registry.h"
+#include "core/report/existence.h"
 #include "core/report/formats.h"
 
 namespace qm::report {
@@ -77,9 +78,10 @@ bool IsFullLocalPath(const std::string& path) {
 // of this program's current folder, and a network or device path is never
 // opened.
 // A file the row names itself (a driver) is inspected whatever its kind.
-void InspectTarget(Platform& platform, NativePaths& native, Record& record, bool programsOnly) {
+void InspectTarget(Platform& platform, TargetFinder& finder, Record& record, bool programsOnly) {
     if (!IsFullLocalPath(record.target)) return;
-    const bool exists = platform.files.GetFileAttributes(native(record.target)) != kInvalidFileAttributes;
+    NativePaths& native = finder.native;
+    const bool exists = finder.existence.Exists(native(record.target));
     record.targetExists = exists;
     if (!exists) return;
     TFileVersionInfo info;
@@ -102,14 +104,14 @@ void MakeValidUtf8(Record& r) {
 // Each complete row becomes a record the moment it is read.
 class RecordSink : public IRowSink {
 public:
-    RecordSink(Platform& platform, NativePaths& native, const Category& category,
+    RecordSink(Platform& platform, TargetFinder& finder, const Category& category,
                const std::function<void(Record&&)>& sink)
-        : platform_(platform), native_(native), category_(category), sink_(sink) {}
-    void RowDone(TEntryRow&& row) override { sink_(RecordOf(platform_, native_, category_, row)); }
+        : platform_(platform), finder_(finder), category_(category), sink_(sink) {}
+    void RowDone(TEntryRow&& row) override { sink_(RecordOf(platform_, finder_, category_, row)); }
 
 private:
     Platform& platform_;
-    NativePaths& native_;
+    TargetFinder& finder_;
     const Category& category_;
     const std::function<void(Record&&)>& sink_;
 };
@@ -126,7 +128,7 @@ std::string TabCaptionOf(const Category& category) {
     return caption;
 }
 
-Record RecordOf(Platform& platform, NativePaths& native, const Category& category, const TEntryRow& row) {
+Record RecordOf(Platform& platform, TargetFinder& finder, const Category& category, const TEntryRow& row) {
     Record record;
     record.category = category.list;
     record.tab = TabCaptionOf(category);
@@ -147,7 +149,7 @@ Record RecordOf(Platform& platform, NativePaths& native, const Category& categor
     // cannot be read start nothing.
     if (record.error.empty() && record.mark != "No Autorun Entry" && !NamesAValueType(command)) {
         record.target = TargetFileOf(platform.system, category, command);
-        InspectTarget(platform, native, record, !category.commandIsFile);
+        InspectTarget(platform, finder, record, !category.commandIsFile);
     }
     MakeValidUtf8(record);
     return record;
@@ -182,17 +184,19 @@ bool CollectRecords(Platform& platform, std::span<const Category> categories,
     // Only the rows are printed: each value is read in one call where it can be.
     registry.ReadInOneCall(true);
     NativePaths native(platform);
+    ExistenceCache existence(platform.files, native);
+    TargetFinder finder{native, existence};
     bool complete = true;
     const std::function<void(Record &&)> counted = [&](Record&& record) {
         complete = complete && record.error.empty();
         sink(std::move(record));
     };
     for (const Category& category : categories) {
-        RecordSink rows(platform, native, category, counted);
+        RecordSink rows(platform, finder, category, counted);
         ScanContext context{platform, registry, nullptr, &rows};
         ScanResult result = Collect(category.source, context);
         if (!result.failure) continue;
-        Record failed = result.unfinished ? RecordOf(platform, native, category, *result.unfinished) : Record{};
+        Record failed = result.unfinished ? RecordOf(platform, finder, category, *result.unfinished) : Record{};
         failed.category = category.list;
         failed.tab = TabCaptionOf(category);
         failed.error = ValidUtf8(ShownText(*result.failure));

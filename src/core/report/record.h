@@ -58,8 +58,17 @@ const char* ViewName(RegView view);
 // "Startup (common)".
 std::string TabCaptionOf(const Category& category);
 
+class ExistenceCache;
+
+// What a report keeps to look at its targets: where each file really is,
+// and which are known to be absent.
+struct TargetFinder {
+    NativePaths& native;
+    ExistenceCache& existence;
+};
+
 // The record of one row of the category.
-Record RecordOf(Platform& platform, NativePaths& native, const Category& category, const TEntryRow& row);
+Record RecordOf(Platform& platform, TargetFinder& finder, const Category& category, const TEntryRow& row);
 
 // Reads every category in tab order and hands over each record as soon as
 // its row has been read; when a collector fails, the row it failed in (or
