@@ -103,9 +103,9 @@ TEST(TargetExistence, ListingsAndTheDirectCallAgreeAndListingsAnswerOnlyPlainPat
     EXPECT_EQ(4u, m.files.listed.size());
 }
 
-// A folder holding more entries than a listing keeps, and a machine that
-// does not tell its Windows folder: every target is asked about, and the
-// large folder is tried once.
+// A folder holding more entries than a listing keeps, and a machine whose
+// Windows folder is not known as it is named: every target is asked about,
+// and the large folder is tried once.
 TEST(TargetExistence, WhatCannotBeListedIsAskedAboutTargetByTarget) {
     sim::SimMachine m;
     for (size_t i = 0; i <= ExistenceCache::kMaxListing; ++i) m.files.AddFile("C:\\Big\\f" + std::to_string(i));
@@ -115,13 +115,18 @@ TEST(TargetExistence, WhatCannotBeListedIsAskedAboutTargetByTarget) {
     EXPECT_EQ((std::vector<std::string>{"c:\\", "c:\\big\\"}), m.files.listed);
     EXPECT_EQ(3 * kVisits, AttributeCalls(m));
 
-    sim::SimMachine unknown;
-    unknown.system.windowsDirectoryFails = true;
-    NativePaths nowhere(unknown.platform);
-    ExistenceCache blind(unknown.files, nowhere);
-    for (int i = 0; i < 2 * kVisits; ++i) EXPECT_FALSE(blind.Exists("C:\\none.exe"));
-    EXPECT_TRUE(unknown.files.listed.empty());
-    EXPECT_EQ(2 * kVisits, AttributeCalls(unknown));
+    // The Windows folder unknown, or known by its 8.3 name only (which a
+    // target need not use): nothing is listed.
+    for (const bool fails : {true, false}) {
+        sim::SimMachine other;
+        other.system.windowsDirectoryFails = fails;
+        other.system.windowsDirectory = "C:\\WINDOW~1";
+        NativePaths nowhere(other.platform);
+        ExistenceCache blind(other.files, nowhere);
+        for (int i = 0; i < 2 * kVisits; ++i) EXPECT_FALSE(blind.Exists("C:\\none.exe"));
+        EXPECT_TRUE(other.files.listed.empty()) << fails;
+        EXPECT_EQ(2 * kVisits, AttributeCalls(other)) << fails;
+    }
 }
 
 struct Output : report::IOutput {

@@ -5,7 +5,9 @@
 # and agree; --output replaces a file whole or leaves it alone; --compare
 # after one value was added and another deleted names both and exits 1; a
 # key that refuses reading is an entry with its error, exit 2, everything
-# else reported; a REG_DWORD value is an entry naming its type.
+# else reported; a REG_DWORD value is an entry naming its type; whether
+# each target exists is right for many targets in one folder, where the
+# folder's listing answers for the missing ones.
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 report="$(dirname "$exe")/quellmark-report.exe"
@@ -33,6 +35,7 @@ mkdir -p "$work"
 work_w=$(winepath -w "$work")
 
 tasks=$WINEPREFIX/drive_c/windows/system32/tasks
+exists_dir=$WINEPREFIX/drive_c/qm-exists
 hook_key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\Windows'
 cleanup() {
   regtool undeny "$run" >/dev/null
@@ -43,7 +46,7 @@ cleanup() {
 "load"=-
 EOF2
   rm -f "$user_u"/qm-report*
-  rm -rf "$tasks/QmReport"
+  rm -rf "$tasks/QmReport" "$exists_dir"
   wine reg delete "$hook_key" /v AppInit_DLLs /f >/dev/null 2>&1
 }
 cleanup
@@ -193,6 +196,39 @@ for want in [("hklmrunonce", "QmMachine"), ("User", "qm-report.bat"), ("lorun", 
     assert want in names, want
 assert not any(e["category"] == "hku" and e["name"] == "QmPlain" for e in entries)
 print("ok")' "$work/refused.json" 2>&1 | tail -1)"
+
+# ---- Whether targets exist, for twenty-eight in one folder: past the first
+# visits the folders on the way are listed and the missing ones are told
+# from the listing. Files there in other letter case, missing files, a
+# missing sub-folder, a file named as a folder.
+mkdir -p "$exists_dir/Sub"
+: >"$exists_dir/Tool.EXE"
+: >"$exists_dir/other.exe"
+: >"$exists_dir/Sub/Inner.Exe"
+{
+  for i in $(seq -w 1 20); do printf '"QmA%s"="C:\\\\qm-exists\\\\gone%s.exe"\n' "$i" "$i"; done
+  cat <<'EOF2'
+"QmB1"="C:\\qm-exists\\tool.exe"
+"QmB2"="\"C:\\QM-EXISTS\\OTHER.EXE\" /x"
+"QmB3"="C:\\qm-exists\\gone.exe"
+"QmB4"="C:\\qm-exists\\NoSuchFolder\\x.exe"
+"QmB5"="C:\\Qm-Exists\\sub\\inner.exe"
+"QmB6"="C:\\qm-exists\\Tool.exe\\x.exe"
+"QmB7"="C:\\qm-exists\\sub\\gone.exe"
+"QmB8"="C:\\QM-EXISTS\\SUB\\INNER.EXE /q"
+EOF2
+} | reset_run_key
+code=$(run_report "$work/exists.json")
+check "targets that exist and that do not, many in one folder" "$([ "$code" = 0 ] && python3 -c '
+import json, sys
+entries = json.load(open(sys.argv[1], encoding="utf-8"))["entries"]
+seen = {e["name"]: e["target_exists"] for e in entries if e["category"] == "hku"}
+want = {f"QmA{i:02d}": False for i in range(1, 21)}
+want.update({"QmB1": True, "QmB2": True, "QmB3": False, "QmB4": False, "QmB5": True, "QmB6": False,
+             "QmB7": False, "QmB8": True})
+wrong = {name: seen.get(name) for name in want if seen.get(name) != want[name]}
+assert not wrong, f"wrong answers {wrong}"
+print("ok")' "$work/exists.json" 2>&1 | tail -1 || echo "exit $code: $(cat "$work/exists.json.err")")"
 
 cleanup
 finish

@@ -36,14 +36,14 @@ bool PlainName(const std::string& name) {
 }
 
 // Whether the listings can answer for `path`: "X:\a\...\name" of plain
-// names below MAX_PATH, not below the Windows folder `windows` (a 32-bit
-// program's listings and lookups are redirected apart there).
+// names below MAX_PATH, not in `windows` (the Windows folder in lower case
+// with its backslash), where a 32-bit program's listings and lookups are
+// redirected apart.
 bool ListingCanAnswer(const std::string& path, const std::string& windows) {
     if (path.size() < 4 || path.size() >= ExistenceCache::kMaxPath || path[1] != ':' || path[2] != '\\') return false;
     const char drive = path[0];
     if (!((drive >= 'a' && drive <= 'z') || (drive >= 'A' && drive <= 'Z'))) return false;
-    const std::string below = LowerAscii(windows) + "\\";
-    if (LowerAscii(path.substr(0, below.size())) == below) return false;
+    if (LowerAscii(path.substr(0, windows.size())) == windows) return false;
     for (size_t start = 3;;) {
         const size_t end = path.find('\\', start);
         if (!PlainName(path.substr(start, end == std::string::npos ? std::string::npos : end - start))) return false;
@@ -83,8 +83,14 @@ bool ExistenceCache::Exists(const std::string& path) {
 }
 
 bool ExistenceCache::ProvedAbsent(const std::string& path) {
-    const std::optional<std::string> windows = native_.WindowsFolder();
-    if (!windows || !ListingCanAnswer(path, *windows)) return false;
+    if (!windowsKnown_) {
+        windowsKnown_ = true;
+        // A Windows folder the system names by its 8.3 name could be named
+        // otherwise by a target: then nothing is listed.
+        const std::optional<std::string> windows = native_.WindowsFolder();
+        if (windows && windows->find('~') == std::string::npos) windows_ = LowerAscii(*windows) + "\\";
+    }
+    if (windows_.empty() || !ListingCanAnswer(path, windows_)) return false;
     // From the drive's root, one name at a time.
     std::string key = LowerAscii(path.substr(0, 3));
     for (size_t start = 3;;) {

@@ -71,6 +71,8 @@ private:
 
     IFiles& files_;
     NativePaths& native_;
+    bool windowsKnown_ = false;
+    std::string windows_;  // "<windows>\" in lower case; empty: nothing is listed
     std::unordered_map<std::string, Folder> folders_;
     std::size_t names_ = 0;
 };
