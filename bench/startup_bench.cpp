@@ -2,7 +2,9 @@
 // on the simulated machine. Run: build/host/quellmark_bench
 #include <benchmark/benchmark.h>
 
+#include "core/categories/table.h"
 #include "core/forms/main_form.h"
+#include "core/report/run.h"
 #include "ui/sim/sim_desktop.h"
 
 namespace qm {
@@ -62,6 +64,39 @@ void BM_ActiveXTabRefresh(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_ActiveXTabRefresh)->Arg(2000)->Unit(benchmark::kMillisecond);
+
+// The report as JSON, written to an output that only counts the bytes: the
+// work per entry of quellmark-report.exe beside the machine's answers.
+class CountingHost : public report::IReportHost {
+public:
+    struct Counter : report::IOutput {
+        size_t bytes = 0;
+        void Write(std::string_view text) override { bytes += text.size(); }
+    } out;
+    report::IOutput& StandardOutput() override { return out; }
+    bool StandardOutputOk() override { return true; }
+    void StandardError(std::string_view) override {}
+    bool ReadFile(const std::string&, size_t, std::string&, std::string& error) override {
+        error = "no files here";
+        return false;
+    }
+    std::unique_ptr<report::IOutputFile> CreateOutputFile(const std::string&, std::string& error) override {
+        error = "no files here";
+        return nullptr;
+    }
+};
+
+void BM_ReportWithRunValues(benchmark::State& state) {
+    sim::SimDesktop m;
+    FillRun(m, state.range(0));
+    for (auto _ : state) {
+        CountingHost host;
+        benchmark::DoNotOptimize(report::RunReport(m.platform, kCategories, {"--format", "json"}, host));
+        benchmark::DoNotOptimize(host.out.bytes);
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_ReportWithRunValues)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace qm

@@ -84,18 +84,46 @@ std::string TextOf(const RegValue& value) {
     return std::string(text, strnlen(text, value.data.size()));
 }
 
+// What ReadString gives for a value read whole.
+std::string TextOrType(const RegValue& value) {
+    return IsText(value.type) ? TextOf(value)
+                              : DescribeValueType(value.type, static_cast<std::uint32_t>(value.data.size()));
+}
+
 }  // namespace
 
 std::string TRegistry::ReadString(const std::string& name) {
     if (!current_) return {};
     if (readOnce_) {
         RegValue value;
-        if (registry_.QueryValue(current_, name, kOneReadBytes, value) == kErrorSuccess)
-            return IsText(value.type) ? TextOf(value)
-                                      : DescribeValueType(value.type, static_cast<std::uint32_t>(value.data.size()));
+        if (registry_.QueryValue(current_, name, kOneReadBytes, value) == kErrorSuccess) return TextOrType(value);
         // Too large, refused or gone: the two reads below say which, as
         // they always have.
     }
+    return ReadStringInTwoReads(name);
+}
+
+void TRegistry::ForEachValueText(
+    const std::function<void(const std::string& name, const std::string& text)>& each) {
+    std::uint32_t subKeys = 0, values = 0;
+    if (!current_ || registry_.QueryInfoKey(current_, subKeys, values) != kErrorSuccess) return;
+    for (std::uint32_t i = 0; i < values; ++i) {
+        std::string name;
+        RegValue value;
+        const long read = registry_.EnumValueData(current_, i, kOneReadBytes, name, value);
+        if (read == kErrorSuccess) {
+            each(name, TextOrType(value));
+            continue;
+        }
+        if (read == kErrorNoMoreItems) break;  // removed meanwhile
+        // Larger than the buffer or refused: the name alone, then the reads
+        // that say which, as ReadString's do.
+        if (registry_.EnumValue(current_, i, name) != kErrorSuccess) break;
+        each(name, ReadStringInTwoReads(name));
+    }
+}
+
+std::string TRegistry::ReadStringInTwoReads(const std::string& name) {
     std::uint32_t type = 0, size = 0;
     if (registry_.QueryValueInfo(current_, name, type, size) != kErrorSuccess) return {};
     // Data that is not text is never run as a command, but it is an entry

@@ -3,6 +3,7 @@
 // and never created: a deny entry for a right the program does not use
 // (KEY_CREATE_LINK, KEY_NOTIFY) cannot hide what the key holds.
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -51,11 +52,22 @@ public:
     // window keeps reading the size first; a program that only prints the
     // rows saves a registry call per value. The text read is the same.
     void ReadInOneCall(bool once) { readOnce_ = once; }
+    bool ReadsInOneCall() const { return readOnce_; }
     static constexpr std::uint32_t kOneReadBytes = 64 * 1024;
+    // Each value of the open key in the order GetValueNames lists them,
+    // with its text as ReadString gives it, handed over the moment it is
+    // read: the call that enumerates a value brings its data along where
+    // it fits in kOneReadBytes, so a value costs one registry round trip,
+    // not two or three. Where it does not fit, or refuses that read, the
+    // name is enumerated alone and the text read as ReadString reads it.
+    // Stops, as GetValueNames does, where the enumeration fails.
+    void ForEachValueText(const std::function<void(const std::string& name, const std::string& text)>& each);
     bool DeleteValue(const std::string& name);
     void CloseKey();
 
 private:
+    std::string ReadStringInTwoReads(const std::string& name);
+
     IRegistry& registry_;
     KeyHandle root_ = kHkeyCurrentUser;
     KeyHandle current_;

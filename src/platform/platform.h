@@ -44,6 +44,12 @@ public:
     // RegEnumValueW / RegEnumKeyExW by index, the name as long as the call
     // counts it; kErrorNoMoreItems past the end.
     virtual long EnumValue(KeyHandle key, std::uint32_t index, std::string& name) = 0;
+    // RegEnumValueW by index with the value's type and data in the same
+    // call, the data as QueryValue hands it over: one registry round trip
+    // for name and data. kErrorMoreData when the data is larger than `size`
+    // bytes; the name is then not known from this call (enumerate it alone).
+    virtual long EnumValueData(KeyHandle key, std::uint32_t index, std::uint32_t size, std::string& name,
+                               RegValue& out) = 0;
     virtual long EnumKey(KeyHandle key, std::uint32_t index, std::string& name) = 0;
     // RegQueryValueExW without a buffer: the type and size of the data as
     // QueryValue hands it over (text in UTF-8, so its size in UTF-8 bytes).

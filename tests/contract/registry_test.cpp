@@ -213,6 +213,53 @@ TEST_F(RegistryContract, NamesAndTextsInAnyScriptAreReadAndDeletedExactly) {
     EXPECT_EQ(values.size() - 2, names.size());
 }
 
+// A value enumerated with its data is the value listed by that index and
+// read by that name: the same name (NULs and any script kept), type and
+// data, text in UTF-8. Data larger than the caller's bound is refused whole.
+TEST_F(RegistryContract, EnumeratingAValueWithItsDataGivesWhatItsNameAndReadGive) {
+    const std::string counted("Up\0date", 7);
+    Set("", kRegSz, Text("C:\\default.exe"));
+    Set(counted, kRegSz, Text("C:\\counted.exe"));
+    Set("\u041A\u043B\U0001F600", kRegExpandSz, Text("%SystemRoot%\\\u4E2D.exe"));
+    Set("Empty", kRegSz, {});
+    Set("Flags", kRegDword, {1, 2, 3, 4});
+    Set("List", kRegMultiSz, {'a', 0, 'b', 0, 0});
+    Set("Long", kRegSz, Text(std::string(300, 'x')));
+    IRegistry& r = Machine().registry;
+    std::vector<std::string> listed;
+    for (std::uint32_t i = 0;; ++i) {
+        std::string name, alone;
+        RegValue withName, byName;
+        const long rc = r.EnumValueData(key_, i, 1024, name, withName);
+        if (rc == kErrorNoMoreItems) break;
+        ASSERT_EQ(kErrorSuccess, rc) << i;
+        ASSERT_EQ(kErrorSuccess, r.EnumValue(key_, i, alone));
+        EXPECT_EQ(alone, name) << i;
+        ASSERT_EQ(kErrorSuccess, r.QueryValue(key_, name, 1024, byName)) << name;
+        EXPECT_EQ(byName.type, withName.type) << name;
+        EXPECT_EQ(byName.data, withName.data) << name;
+        listed.push_back(name);
+        // The same value with a bound below its data's size.
+        RegValue small;
+        std::string ignored;
+        EXPECT_EQ(withName.data.size() > 4 ? kErrorMoreData : kErrorSuccess,
+                  r.EnumValueData(key_, i, 4, ignored, small))
+            << name;
+    }
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ((std::vector<std::string>{"", "Empty", "Flags", "List", "Long", counted, "\u041A\u043B\U0001F600"}),
+              listed);
+
+    // The accessor hands over each value's text as its two reads give it.
+    TRegistry reg(Machine().registry);
+    reg.SetRootKey(kHkeyCurrentUser);
+    ASSERT_TRUE(reg.OpenKey(std::string("\\") + kScratchKey + "\\Run", false));
+    std::vector<std::pair<std::string, std::string>> texts;
+    reg.ForEachValueText([&](const std::string& name, const std::string& text) { texts.emplace_back(name, text); });
+    ASSERT_EQ(listed.size(), texts.size());
+    for (const auto& [name, text] : texts) EXPECT_EQ(reg.ReadString(name), text) << name;
+}
+
 // Key names in any script: a sub-key is listed by its whole name and opened
 // by it, from its parent and by its full path.
 TEST_F(RegistryContract, KeyNamesInAnyScriptAreListedAndOpened) {

@@ -308,10 +308,34 @@ TEST(Report, ReadsEachValueOnceWhereTheWindowReadsItAgainForItsIcon) {
     EXPECT_EQ(4, readsOfTray(shown, [&] { form.FormCreate(); }));
 }
 
+TEST(Report, EachRunValueCostsOneRegistryCallNameAndDataTogether) {
+    // What 50 more values in the Run key add to the report's value calls,
+    // and to the window's.
+    const auto addedCalls = [](const std::function<void(sim::SimMachine&)>& run) {
+        sim::SimDesktop few, many;
+        for (int i = 0; i < 50; ++i)
+            many.registry.SetString(kHKCURun, "V" + std::to_string(i), "\"C:\\App" + std::to_string(i) + "\\a.exe\" -x");
+        run(few);
+        run(many);
+        return many.registry.ValueCalls() - few.registry.ValueCalls();
+    };
+    EXPECT_EQ(50, addedCalls([](sim::SimMachine& m) {
+                  FakeHost host;
+                  RunProgram(m, host, {});
+              }));
+    // The window lists the names, then reads each value's size, its data,
+    // and both again for its icon.
+    EXPECT_EQ(250, addedCalls([](sim::SimMachine& m) {
+                  TMainForm form(m.platform, static_cast<sim::SimDesktop&>(m).toolkit);
+                  form.FormCreate();
+              }));
+}
+
 TEST(Report, AValueReadInOneCallReadsAsTheWindowShowsItWhateverItHolds) {
-    // Where the single read cannot answer (more data than its buffer, data
-    // that refuses reading, a value gone since the enumeration) the type
-    // and size are asked for first, as the window does.
+    // The report reads each value in the call that enumerates it. Where
+    // that read cannot answer (more data than its buffer, data that refuses
+    // reading) the type and size are asked for first, as the window does,
+    // and a value gone since then reads as the window shows it.
     std::vector<std::uint8_t> big(TRegistry::kOneReadBytes + 2, 'x');
     big.back() = big[big.size() - 2] = 0;
     struct Case {
@@ -329,21 +353,23 @@ TEST(Report, AValueReadInOneCallReadsAsTheWindowShowsItWhateverItHolds) {
         {"Large", kRegSz, big, 3},
         {"LargeBytes", kRegBinary, std::vector<std::uint8_t>(TRegistry::kOneReadBytes + 1, 7), 2},
         {"Refused", kRegBinary, {1, 2, 3}, 2},
-        {"Vanishes", kRegSz, {'v', 0}, 2},
+        {"Vanishes", kRegSz, big, 2},
     };
     const auto fill = [&](sim::SimMachine& m) {
         for (const Case& c : cases) m.registry.SetRaw(kHKCURun, c.name, c.type, c.data);
         m.registry.Key(kHKCURun)->unreadable.insert("refused");
     };
-    const auto vanish = [](sim::SimMachine& m) {
-        bool gone = false;
-        m.registry.beforeRead = [&m, gone](const std::string& name) mutable {
-            if (name == "Vanishes" && !gone) gone = m.registry.Key(kHKCURun)->EraseValue("Vanishes");
+    // Another program removes "Vanishes" just before its read by name: the
+    // report's second read of it, the window's first.
+    const auto vanish = [](sim::SimMachine& m, int atRead) {
+        int reads = 0;
+        m.registry.beforeRead = [&m, reads, atRead](const std::string& name) mutable {
+            if (name == "Vanishes" && ++reads == atRead) m.registry.Key(kHKCURun)->EraseValue("Vanishes");
         };
     };
     sim::SimMachine m;
     fill(m);
-    vanish(m);
+    vanish(m, 2);
     std::map<std::string, int> reads;
     const auto erase = m.registry.beforeRead;
     m.registry.beforeRead = [&](const std::string& name) {
@@ -356,7 +382,7 @@ TEST(Report, AValueReadInOneCallReadsAsTheWindowShowsItWhateverItHolds) {
 
     sim::SimDesktop shown;
     fill(shown);
-    vanish(shown);
+    vanish(shown, 1);
     TMainForm form(shown.platform, shown.toolkit);
     form.FormCreate();
     ASSERT_EQ(static_cast<int>(std::size(cases)), form.hku.Count());
@@ -534,6 +560,11 @@ TEST(ReportFormats, JsonStringsEscapeWhatJsonForbidsAndStayValidUtf8) {
         {"\xED\xA0\x80", "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""},    // a surrogate
         {"cut \xE2\x82", "\"cut \xEF\xBF\xBD\xEF\xBF\xBD\""},
         {"\xF4\x90\x80\x80", "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""},  // past U+10FFFF
+        // Escapes first, last and side by side, and a bad byte between them.
+        {"\"", "\"\\\"\""},
+        {"\\\\x\\", "\"\\\\\\\\x\\\\\""},
+        {"\"\xFF\n", "\"\\\"\xEF\xBF\xBD\\n\""},
+        {"", "\"\""},
     };
     for (const auto& [text, literal] : cases) EXPECT_EQ(literal, report::JsonString(text)) << text;
 }

@@ -1,4 +1,6 @@
 // Registry keys whose every value is an autostart entry.
+#include <functional>
+
 #include "core/collectors/collector.h"
 #include "core/model/text.h"
 #include "core/registry.h"
@@ -35,13 +37,13 @@ void ScanValueListView(const ValueList& source, RegView view, ScanContext& conte
         rows.Finish(context, IconSource{});
         return;
     }
-    reg.GetValueNames(names);
-    // A failure leaves the key open; the next user of the accessor closes it.
-    for (const std::string& name : names) {
+    // One row per value; its text is read once the row is begun, so that a
+    // read that fails leaves the row it failed on.
+    const auto addRow = [&](const std::string& name, const std::function<std::string()>& text) {
         TEntryRow& row = rows.Start();
         row.Caption = name;
         row.Where = RegistryLocation{.root = source.root, .view = view, .key = source.key, .value = name};
-        row.SubItems.Add(reg.ReadString(name));
+        row.SubItems.Add(text());
         row.SubItems.Add(RootKeyName(source.root));
         if (source.keyColumns) {
             row.SubItems.Add(KeyNameOf(source, std::get<RegistryLocation>(row.Where)));
@@ -55,6 +57,16 @@ void ScanValueListView(const ValueList& source, RegView view, ScanContext& conte
                                          : ExtractTargetPath(context.platform.system, reg.ReadString(name), ".exe");
         row.StateIndex = 3;
         rows.Finish(context, icon);
+    };
+    // A failure leaves the key open; the next user of the accessor closes it.
+    if (reg.ReadsInOneCall() && !context.icons) {
+        // Only the rows are wanted: each value comes with its name.
+        reg.ForEachValueText([&](const std::string& name, const std::string& text) {
+            addRow(name, [&] { return text; });
+        });
+    } else {
+        reg.GetValueNames(names);
+        for (const std::string& name : names) addRow(name, [&] { return reg.ReadString(name); });
     }
     reg.CloseKey();
 }

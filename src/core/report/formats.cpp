@@ -40,23 +40,79 @@ const char* BoolText(const std::optional<bool>& value) {
     return *value ? "yes" : "no";
 }
 
-std::string JsonBool(const std::optional<bool>& value) {
+const char* JsonBool(const std::optional<bool>& value) {
     if (!value) return "null";
     return *value ? "true" : "false";
+}
+
+// JSON's escape of one byte, or none for a byte written as it is.
+const char* JsonEscape(unsigned char byte, char (&buffer)[8]) {
+    switch (byte) {
+        case '"':
+            return "\\\"";
+        case '\\':
+            return "\\\\";
+        case '\n':
+            return "\\n";
+        case '\r':
+            return "\\r";
+        case '\t':
+            return "\\t";
+        default:
+            if (byte >= 0x20 && byte != 0x7F) return nullptr;
+            std::snprintf(buffer, sizeof(buffer), "\\u%04x", byte);
+            return buffer;
+    }
+}
+
+// `text`, valid UTF-8, as a JSON string literal at the end of `out`; the
+// runs between escapes are copied whole.
+void AppendJsonLiteral(std::string& out, std::string_view text) {
+    out += '"';
+    size_t run = 0;
+    char buffer[8];
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char* escape = JsonEscape(static_cast<unsigned char>(text[i]), buffer);
+        if (!escape) continue;
+        out.append(text.substr(run, i - run));
+        out += escape;
+        run = i + 1;
+    }
+    out.append(text.substr(run));
+    out += '"';
+}
+
+void AppendJsonString(std::string& out, std::string_view raw) {
+    if (IsValidUtf8(raw)) AppendJsonLiteral(out, raw);
+    else AppendJsonLiteral(out, ValidUtf8(raw));
 }
 
 void Member(std::string& out, const char* name, const std::string& value) {
     out += '"';
     out += name;
     out += "\":";
-    out += JsonString(value);
+    AppendJsonString(out, value);
 }
 
 }  // namespace
 
+bool IsValidUtf8(std::string_view text) {
+    for (size_t i = 0; i < text.size();) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        const size_t length = SequenceLength(text, i);
+        if (length == 0) return false;
+        i += length;
+    }
+    return true;
+}
+
 std::string ValidUtf8(std::string_view text) {
+    if (IsValidUtf8(text)) return std::string(text);
     std::string out;
-    out.reserve(text.size());
+    out.reserve(text.size() + 8);
     for (size_t i = 0; i < text.size();) {
         const size_t length = SequenceLength(text, i);
         if (length == 0) {
@@ -71,37 +127,9 @@ std::string ValidUtf8(std::string_view text) {
 }
 
 std::string JsonString(std::string_view raw) {
-    const std::string text = ValidUtf8(raw);
-    std::string out = "\"";
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (byte < 0x20 || byte == 0x7F) {
-                    char escape[8];
-                    std::snprintf(escape, sizeof(escape), "\\u%04x", byte);
-                    out += escape;
-                } else {
-                    out += c;
-                }
-        }
-    }
-    out += '"';
+    std::string out;
+    out.reserve(raw.size() + 2);
+    AppendJsonString(out, raw);
     return out;
 }
 
@@ -142,11 +170,20 @@ void Members(std::string& out, std::initializer_list<Field> fields) {
 }  // namespace
 
 std::string JsonRecord(const Record& r) {
-    std::string out = "{";
+    std::string out;
+    AppendJsonRecord(out, r);
+    return out;
+}
+
+void AppendJsonRecord(std::string& out, const Record& r) {
+    out += '{';
     Member(out, "category", r.category);
     Members(out, {{"tab", &r.tab}, {"name", &r.name}, {"command", &r.command}});
     out += ",\"columns\":[";
-    for (size_t i = 0; i < r.columns.size(); ++i) out += (i ? "," : "") + JsonString(r.columns[i]);
+    for (size_t i = 0; i < r.columns.size(); ++i) {
+        if (i) out += ',';
+        AppendJsonString(out, r.columns[i]);
+    }
     out += "],";
     Member(out, "location_text", r.locationText);
     out += ",\"location\":{";
@@ -168,14 +205,14 @@ std::string JsonRecord(const Record& r) {
         Members(out, {{"task", &at.task}, {"folder", &at.folder}, {"file", &at.file}});
     out += "},";
     Member(out, "target", r.target);
-    out += ",\"target_exists\":" + JsonBool(r.targetExists);
+    out += ",\"target_exists\":";
+    out += JsonBool(r.targetExists);
     Members(out, {{"company", &r.company},
                   {"description", &r.description},
                   {"version", &r.version},
                   {"mark", &r.mark},
                   {"error", &r.error}});
     out += '}';
-    return out;
 }
 
 std::string CsvHeader(size_t cellColumns, bool withChange) {
@@ -222,7 +259,11 @@ void ReportWriter::Add(const Record& record) {
         output_.Write(CsvRecord(record, cellColumns_));
         return;
     }
-    output_.Write((first_ ? "" : ",\n") + JsonRecord(record));
+    // One buffer for every entry: its room stays from one entry to the next.
+    line_.clear();
+    if (!first_) line_ += ",\n";
+    AppendJsonRecord(line_, record);
+    output_.Write(line_);
     first_ = false;
 }
 

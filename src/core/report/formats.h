@@ -30,6 +30,8 @@ public:
 // `text` as valid UTF-8: each byte that starts no well-formed sequence (an
 // overlong form, a surrogate, past U+10FFFF, cut short) becomes U+FFFD.
 std::string ValidUtf8(std::string_view text);
+// Whether `text` is well-formed UTF-8 throughout, so ValidUtf8 would keep it.
+bool IsValidUtf8(std::string_view text);
 
 // A JSON string literal, quotes included; controls and NULs as \u escapes.
 std::string JsonString(std::string_view text);
@@ -41,6 +43,8 @@ size_t CellColumnCount(std::span<const Category> categories);
 
 // The entry as one JSON object, on one line, without a line end.
 std::string JsonRecord(const Record& record);
+// The same at the end of `out`.
+void AppendJsonRecord(std::string& out, const Record& record);
 // The CSV header and records; `change`, when given, is a first column
 // ("change") saying what a comparison found.
 std::string CsvHeader(size_t cellColumns, bool withChange);
@@ -59,6 +63,7 @@ private:
     Format format_;
     size_t cellColumns_;
     std::string computer_;
+    std::string line_;
     bool first_ = true;
 };
 

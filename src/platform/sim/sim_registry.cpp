@@ -161,11 +161,32 @@ long SimRegistry::QueryInfoKey(KeyHandle h, std::uint32_t& subKeys, std::uint32_
 }
 
 long SimRegistry::EnumValue(KeyHandle h, std::uint32_t index, std::string& name) {
+    ++valueCalls_;
     auto key = Resolve(h);
     if (!key) return kErrorInvalidHandle;
     if (!Grants(h, kKeyQueryValue)) return kErrorAccessDenied;
     if (index >= key->values.size()) return kErrorNoMoreItems;
     name = Passed(key->values[index].first);
+    return kErrorSuccess;
+}
+
+long SimRegistry::EnumValueData(KeyHandle h, std::uint32_t index, std::uint32_t size, std::string& name,
+                                RegValue& out) {
+    ++valueCalls_;
+    auto key = Resolve(h);
+    if (!key) return kErrorInvalidHandle;
+    if (!Grants(h, kKeyQueryValue)) return kErrorAccessDenied;
+    if (index >= key->values.size()) return kErrorNoMoreItems;
+    // Another program may act just before the call; the call itself reads
+    // whatever then holds the index, name and data together.
+    if (beforeRead) beforeRead(Passed(key->values[index].first));
+    if (index >= key->values.size()) return kErrorNoMoreItems;
+    const auto& [stored, value] = key->values[index];
+    if (key->unreadable.count(SimLowerCase(stored))) return kErrorAccessDenied;
+    RegValue passed = Passed(value);
+    if (passed.data.size() > size) return kErrorMoreData;
+    name = Passed(stored);
+    out = std::move(passed);
     return kErrorSuccess;
 }
 
@@ -179,6 +200,7 @@ long SimRegistry::EnumKey(KeyHandle h, std::uint32_t index, std::string& name) {
 }
 
 long SimRegistry::QueryValueInfo(KeyHandle h, const std::string& given, std::uint32_t& type, std::uint32_t& size) {
+    ++valueCalls_;
     if (beforeRead) beforeRead(given);
     if (!Spelled(given)) return kErrorNoUnicodeTranslation;
     const std::string name = Passed(given);
@@ -193,6 +215,7 @@ long SimRegistry::QueryValueInfo(KeyHandle h, const std::string& given, std::uin
 }
 
 long SimRegistry::QueryValue(KeyHandle h, const std::string& given, std::uint32_t size, RegValue& out) {
+    ++valueCalls_;
     if (beforeRead) beforeRead(given);
     if (!Spelled(given)) return kErrorNoUnicodeTranslation;
     const std::string name = Passed(given);

@@ -49,6 +49,8 @@ public:
     long CloseKey(KeyHandle key) override;
     long QueryInfoKey(KeyHandle key, std::uint32_t& subKeys, std::uint32_t& values) override;
     long EnumValue(KeyHandle key, std::uint32_t index, std::string& name) override;
+    long EnumValueData(KeyHandle key, std::uint32_t index, std::uint32_t size, std::string& name,
+                       RegValue& out) override;
     long EnumKey(KeyHandle key, std::uint32_t index, std::string& name) override;
     long QueryValueInfo(KeyHandle key, const std::string& name, std::uint32_t& type, std::uint32_t& size) override;
     long QueryValue(KeyHandle key, const std::string& name, std::uint32_t size, RegValue& out) override;
@@ -89,6 +91,8 @@ public:
 
     int OpenHandles() const { return static_cast<int>(open_.size()); }
     int OpenCalls() const { return openCalls_; }
+    // Calls that enumerate or read values, each a round trip to the registry.
+    int ValueCalls() const { return valueCalls_; }
     std::uint32_t LastOpenAccess() const { return lastAccess_; }
     // Every right any open asked for since the last ForgetOpenAccess.
     std::uint32_t AllOpenAccess() const { return allAccess_; }
@@ -102,6 +106,7 @@ private:
     std::map<KeyHandle, std::shared_ptr<SimKey>> roots_;
     std::map<KeyHandle, std::shared_ptr<SimKey>> open_;
     std::uintptr_t next_ = 0x1000;
+    int valueCalls_ = 0;
     int openCalls_ = 0;
     std::uint32_t lastAccess_ = 0;
     std::uint32_t allAccess_ = 0;

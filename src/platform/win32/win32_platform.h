@@ -10,6 +10,8 @@ public:
     long CloseKey(KeyHandle key) override;
     long QueryInfoKey(KeyHandle key, std::uint32_t& subKeys, std::uint32_t& values) override;
     long EnumValue(KeyHandle key, std::uint32_t index, std::string& name) override;
+    long EnumValueData(KeyHandle key, std::uint32_t index, std::uint32_t size, std::string& name,
+                       RegValue& out) override;
     long EnumKey(KeyHandle key, std::uint32_t index, std::string& name) override;
     long QueryValueInfo(KeyHandle key, const std::string& name, std::uint32_t& type, std::uint32_t& size) override;
     long QueryValue(KeyHandle key, const std::string& name, std::uint32_t size, RegValue& out) override;
@@ -18,6 +20,13 @@ public:
     long CreateKey(KeyHandle parent, const std::string& subKey, KeyHandle& out) override;
     long SetValue(KeyHandle key, const std::string& name, std::uint32_t type,
                   const std::vector<std::uint8_t>& data) override;
+
+private:
+    // The buffers of the enumerations, kept between calls: a report
+    // enumerates thousands of values, and a value name may have 16,383
+    // characters. The program's platform objects serve one thread.
+    std::vector<wchar_t> names_;
+    std::vector<std::uint8_t> data_;
 };
 
 class Win32Services : public IServices {

@@ -143,14 +143,33 @@ long Win32Registry::QueryInfoKey(KeyHandle key, std::uint32_t& subKeys, std::uin
     return rc;
 }
 
+// Value names are at most 16,383 characters; one buffer of that size saves
+// asking the key for its longest name on every call. The size is counted in
+// characters, whatever they are.
+constexpr DWORD kNameChars = 16384;
+
 long Win32Registry::EnumValue(KeyHandle key, std::uint32_t index, std::string& name) {
-    // Value names are at most 16,383 characters; one buffer of that size
-    // saves asking the key for its longest name on every call. The size is
-    // counted in characters, whatever they are.
-    std::wstring buffer(16384, L'\0');
-    DWORD size = static_cast<DWORD>(buffer.size());
-    long rc = RegEnumValueW(AsKey(key), index, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
-    if (rc == ERROR_SUCCESS) name = FromWide(buffer.data(), std::min<size_t>(size, buffer.size()));
+    names_.resize(kNameChars);
+    DWORD size = kNameChars;
+    long rc = RegEnumValueW(AsKey(key), index, names_.data(), &size, nullptr, nullptr, nullptr, nullptr);
+    if (rc == ERROR_SUCCESS) name = FromWide(names_.data(), std::min<size_t>(size, kNameChars));
+    return rc;
+}
+
+long Win32Registry::EnumValueData(KeyHandle key, std::uint32_t index, std::uint32_t size, std::string& name,
+                                  RegValue& out) {
+    names_.resize(kNameChars);
+    data_.resize(size);
+    DWORD chars = kNameChars, type = 0, bytes = size;
+    const long rc = RegEnumValueW(AsKey(key), index, names_.data(), &chars, nullptr, &type, data_.data(), &bytes);
+    if (rc != ERROR_SUCCESS) return rc;
+    RegValue value;
+    value.type = type;
+    value.data = DataAsRead(type, data_.data(), std::min<size_t>(bytes, data_.size()));
+    // Text grows on its way to UTF-8; the caller's bound is on what it holds.
+    if (value.data.size() > size) return ERROR_MORE_DATA;
+    name = FromWide(names_.data(), std::min<size_t>(chars, kNameChars));
+    out = std::move(value);
     return rc;
 }
 
