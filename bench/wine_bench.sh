@@ -7,7 +7,10 @@
 # report: the largest resident set of the Wine process, Wine's own share
 # included). Called by ./quellmark.sh bench.
 #   wine_bench.sh WIN32_BUILD_DIR [RUNS]
+# QM_BENCH_ONLY=report (or window) runs that half alone: the window's series
+# at 10,000 values takes several minutes.
 set -uo pipefail
+only=${QM_BENCH_ONLY:-}
 build=$(cd "$1" && pwd)
 runs=${2:-5}
 exe="$build/quellmark.exe" baseline="$build/qm_baseline.exe" probe="$build/qm_probe.exe"
@@ -45,6 +48,7 @@ stats() {  # min median max of the numbers on stdin
   sort -n | awk '{a[NR]=$1} END {printf "%d %d %d", a[1], a[int((NR+1)/2)], a[NR]}'
 }
 
+if [ "$only" != report ]; then
 printf '%-8s %-24s %-24s %s\n' values "quellmark ms (min med max)" "baseline ms (min med max)" "ratio  peak KiB (quellmark/baseline)"
 for count in 0 1000 10000; do
   fill_run_key "$count"
@@ -58,6 +62,9 @@ for count in 0 1000 10000; do
   ratio=$(awk -v a="$qmed" -v b="$bmed" 'BEGIN {printf "%.2f", b ? a / b : 0}')
   printf '%-8s %-24s %-24s %s  %s/%s\n' "$count" "$qmin $qmed $qmax" "$bmin $bmed $bmax" "$ratio" "$qpeak" "$bpeak"
 done
+echo
+fi
+[ "$only" = window ] && { fill_run_key 0; exit 0; }
 # run_once PROGRAM [ARG...]: prints "milliseconds peakKiB" for one run to its
 # end, its output thrown away; each run in a Python of its own, whose
 # children's largest resident set is that run's.
@@ -69,7 +76,6 @@ subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNUL
 print(int((time.monotonic() - start) * 1000), resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)' wine "$@"
 }
 
-echo
 printf '%-8s %-24s %-24s %s\n' values "report ms (min med max)" "bare read ms (min med max)" "ratio  peak KiB (report/bare)"
 for count in 0 1000 10000; do
   fill_run_key "$count"

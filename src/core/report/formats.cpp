@@ -134,6 +134,9 @@ std::string JsonString(std::string_view raw) {
 }
 
 std::string CsvField(std::string_view raw) {
+    // Most fields need neither quotes nor a change.
+    if (raw.find_first_of(std::string_view(",\"\r\n\0", 5)) == std::string_view::npos && IsValidUtf8(raw))
+        return std::string(raw);
     std::string text;
     for (char c : ValidUtf8(raw)) {
         if (c == '\0') text += kShownNul;
