@@ -60,29 +60,43 @@ ServiceHandle Win32Services::OpenService(ScManagerHandle scm, const std::string&
     return FromRaw<ServiceHandle>(OpenServiceW(ToRaw<SC_HANDLE>(scm), wide.c_str(), access));
 }
 
+namespace {
+
+// QueryServiceConfigW into a buffer held in QUERY_SERVICE_CONFIGW's own
+// alignment, its strings after it: at once into 8 KiB, the most the call
+// hands over, and asked again with the size it names should it want more.
+// One round trip to the service manager instead of two.
+const QUERY_SERVICE_CONFIGW* QueryConfig(SC_HANDLE service, std::vector<QUERY_SERVICE_CONFIGW>& buffer) {
+    DWORD size = 8 * 1024;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        buffer.assign(size / sizeof(QUERY_SERVICE_CONFIGW) + 1, QUERY_SERVICE_CONFIGW{});
+        DWORD needed = 0;
+        if (QueryServiceConfigW(service, buffer.data(), static_cast<DWORD>(buffer.size() * sizeof(buffer[0])),
+                                &needed))
+            return buffer.data();
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= size) return nullptr;
+        size = needed;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 bool Win32Services::QueryServiceBinaryPath(ServiceHandle service, std::string& path) {
-    DWORD needed = 0;
-    QueryServiceConfigW(ToRaw<SC_HANDLE>(service), nullptr, 0, &needed);
-    if (needed == 0) return false;
-    std::vector<std::uint8_t> buffer(needed);
-    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
-    if (!QueryServiceConfigW(ToRaw<SC_HANDLE>(service), config, needed, &needed)) return false;
+    std::vector<QUERY_SERVICE_CONFIGW> buffer;
+    const QUERY_SERVICE_CONFIGW* config = QueryConfig(ToRaw<SC_HANDLE>(service), buffer);
+    if (!config) return false;
     path = FromWide(config->lpBinaryPathName);
     return true;
 }
 
 bool Win32Services::ReadServiceConfig(ServiceHandle service, ServiceConfig& config) {
-    DWORD needed = 0;
-    QueryServiceConfigW(ToRaw<SC_HANDLE>(service), nullptr, 0, &needed);
-    if (needed == 0) return false;
-    // Held in QUERY_SERVICE_CONFIGW's own alignment, its strings after it.
-    std::vector<QUERY_SERVICE_CONFIGW> buffer(needed / sizeof(QUERY_SERVICE_CONFIGW) + 1);
-    const DWORD size = static_cast<DWORD>(buffer.size() * sizeof(QUERY_SERVICE_CONFIGW));
-    if (!QueryServiceConfigW(ToRaw<SC_HANDLE>(service), buffer.data(), size, &needed)) return false;
-    const QUERY_SERVICE_CONFIGW& c = buffer[0];
-    config.serviceType = c.dwServiceType;
-    config.startType = c.dwStartType;
-    config.binaryPath = FromWide(c.lpBinaryPathName);
+    std::vector<QUERY_SERVICE_CONFIGW> buffer;
+    const QUERY_SERVICE_CONFIGW* c = QueryConfig(ToRaw<SC_HANDLE>(service), buffer);
+    if (!c) return false;
+    config.serviceType = c->dwServiceType;
+    config.startType = c->dwStartType;
+    config.binaryPath = FromWide(c->lpBinaryPathName);
     return true;
 }
 
