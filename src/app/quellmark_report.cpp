@@ -254,7 +254,8 @@ int wmain(int argc, wchar_t** argv) {
     qm::win32::RestrictDllSearchToSystem32();
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) arguments.push_back(Utf8(argv[i]));
-    qm::win32::ComApartment com;
+    // COM only once a shortcut or a task file is read.
+    qm::win32::ComOnFirstUse com;
     qm::win32::Win32Machine machine;
     ConsoleHost host;
     return qm::report::RunReport(machine.platform, qm::kCategories, arguments, host);

@@ -271,6 +271,24 @@ TEST(Report, EachEntryCarriesItsTypedLocationTargetFileAndMark) {
     EXPECT_EQ("", tray->mark);
 }
 
+TEST(Report, AFilesVersionStringsAreReadWithoutWhatOnlyItemPropertiesShows) {
+    // The shell's type name and the fixed information's type text are no
+    // part of an entry; the latter is where the window enables the debug
+    // privilege, which a report has no use for.
+    sim::SimMachine m;
+    Populate(m);
+    FakeHost host;
+    ASSERT_EQ(report::kExitOk, RunProgram(m, host, {"--format", "json"}));
+    const std::vector<Record> records = Entries(host.out.text);
+    const Record* tray = Find(records, "hku", "Tray");
+    ASSERT_TRUE(tray);
+    EXPECT_EQ("Tray Makers", tray->company);
+    EXPECT_EQ("2.5.1", tray->version);
+    EXPECT_EQ(0u, m.shell.fileInfoFlags & kShgfiTypeName);
+    EXPECT_EQ(0, m.token.adjustCalls);
+    EXPECT_TRUE(m.token.enabled.empty());
+}
+
 TEST(Report, TheThirtyTwoBitViewIsALocationOfItsOwn) {
     sim::SimMachine m;
     m.Make64Bit();

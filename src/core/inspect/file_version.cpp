@@ -117,9 +117,12 @@ void GetFileTypeText(Platform& platform, const TFixedFileInfo& fixed, std::strin
 namespace {
 
 // `path`: the file `named` as NativePath gives it.
-void ReadFileVersionInfoAt(Platform& platform, const std::string& path, TFileVersionInfo& info, bool programsOnly) {
+// With `details` false only the version strings are read: not the shell's
+// type name, nor the fixed information's flags and type text.
+void ReadFileVersionInfoAt(Platform& platform, const std::string& path, TFileVersionInfo& info, bool programsOnly,
+                           bool details = true) {
     ShellFileInfo shellInfo;
-    if (platform.shell.GetFileInfo(path, 0, shellInfo, kShgfiTypeName) != 0)
+    if (details && platform.shell.GetFileInfo(path, 0, shellInfo, kShgfiTypeName) != 0)
         info.ShellTypeName = UpToNul(shellInfo.typeName.data(), shellInfo.typeName.size());
     // Files the shell does not count as programs get no version details,
     // whatever resources they carry.
@@ -128,6 +131,7 @@ void ReadFileVersionInfoAt(Platform& platform, const std::string& path, TFileVer
     VersionResource resource(platform.versions, path);
     if (resource.Size() == 0) return;
     for (const VersionKey& key : kVersionKeys) info.*key.Field = ReadVersionString(resource, key.Key);
+    if (!details) return;
     const std::optional<TFixedFileInfo> fixed = resource.FixedFileInfo();
     if (!fixed) return;  // no root block: the flags stay false, the type text empty
     for (const FileFlag& flag : kFileFlags) info.*flag.Field = HasFileFlag(*fixed, flag.Flag);
@@ -148,6 +152,13 @@ void ReadFileVersionInfo(NativePaths& native, Platform& platform, const std::str
     info = TFileVersionInfo{};
     if (IsNetworkOrDevicePath(named)) return;
     ReadFileVersionInfoAt(platform, native(named), info, programsOnly);
+}
+
+void ReadFileVersionStrings(NativePaths& native, Platform& platform, const std::string& named, TFileVersionInfo& info,
+                            bool programsOnly) {
+    info = TFileVersionInfo{};
+    if (IsNetworkOrDevicePath(named)) return;
+    ReadFileVersionInfoAt(platform, native(named), info, programsOnly, false);
 }
 
 }  // namespace qm

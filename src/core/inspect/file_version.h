@@ -49,6 +49,12 @@ void ReadFileVersionInfo(Platform& platform, const std::string& path, TFileVersi
 // folder once for many files.
 void ReadFileVersionInfo(NativePaths& native, Platform& platform, const std::string& path, TFileVersionInfo& info,
                          bool programsOnly = true);
+// Only the version strings (company, description, version ...), for a
+// program that shows nothing else: the shell's type name, the fixed
+// information's flags and its type text (for which the debug privilege is
+// enabled) are left out, and with them most of the calls per file.
+void ReadFileVersionStrings(NativePaths& native, Platform& platform, const std::string& path, TFileVersionInfo& info,
+                            bool programsOnly = true);
 
 // The text for the file's type and subtype; `text` is left alone where the
 // type table has no entry.

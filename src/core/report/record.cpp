@@ -85,7 +85,7 @@ void InspectTarget(Platform& platform, TargetFinder& finder, Record& record, boo
     record.targetExists = exists;
     if (!exists) return;
     TFileVersionInfo info;
-    ReadFileVersionInfo(native, platform, record.target, info, programsOnly);
+    ReadFileVersionStrings(native, platform, record.target, info, programsOnly);
     record.company = info.CompanyName;
     record.description = info.FileDescription;
     record.version = info.FileVersion;

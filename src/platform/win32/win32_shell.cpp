@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "platform/failure.h"
+#include "platform/win32/com_apartment.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/window_classes.h"
@@ -154,6 +155,7 @@ namespace {
 class Win32ShellLink : public IShellLinkObject {
 public:
     Win32ShellLink() {
+        ComOnFirstUse::Start();
         HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
                                       IID_IShellLinkW, reinterpret_cast<void**>(link_.Out()));
         if (FAILED(hr)) throw QuellmarkError(ComErrorText(hr));

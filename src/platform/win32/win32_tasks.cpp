@@ -61,6 +61,7 @@ bool Win32Tasks::ReadXml(const std::vector<std::uint8_t>& document, std::vector<
         error = "the system's XML reader (xmllite.dll) is missing";
         return false;
     }
+    ComOnFirstUse::Start();
     ComApartment com;  // for the length of this call
     ComPtr<IXmlReader> reader;
     HRESULT hr = create(kIidXmlReader, reinterpret_cast<void**>(reader.Out()), nullptr);
@@ -135,6 +136,7 @@ bool Win32Tasks::ReadXml(const std::vector<std::uint8_t>& document, std::vector<
 }
 
 long Win32Tasks::DeleteTask(const std::string& folder, const std::string& name) {
+    ComOnFirstUse::Start();
     ComApartment com;  // for the length of this call
     ComPtr<ITaskService> service;
     HRESULT hr = CoCreateInstance(kClsidTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, kIidTaskService,
