@@ -8,9 +8,20 @@
 # included). Called by ./quellmark.sh bench.
 #   wine_bench.sh WIN32_BUILD_DIR [RUNS]
 # QM_BENCH_ONLY=report (or window) runs that half alone: the window's series
-# at 10,000 values takes several minutes.
+# at 10,000 values takes several minutes. QM_BENCH_PIN=1 runs the Wine
+# server, its services and the programs on the first CPU only: a registry
+# call is a round trip to the server, and whether the two sides share a CPU
+# or wake each other across two changes its cost several times over, run by
+# run; on one CPU the series are steady.
 set -uo pipefail
 only=${QM_BENCH_ONLY:-}
+pin=()
+if [ "${QM_BENCH_PIN:-}" = 1 ]; then
+  pin=(taskset -c 0)
+  wineserver -k >/dev/null 2>&1
+  "${pin[@]}" wineserver -p >/dev/null 2>&1 </dev/null
+  "${pin[@]}" wine cmd /c exit >/dev/null 2>&1
+fi
 build=$(cd "$1" && pwd)
 runs=${2:-5}
 exe="$build/quellmark.exe" baseline="$build/qm_baseline.exe" probe="$build/qm_probe.exe"
@@ -34,7 +45,7 @@ fill_run_key() {  # fill_run_key COUNT
 measure() {
   local start end peak
   start=$(date +%s%N)
-  wine "$1" >/dev/null 2>&1 &
+  "${pin[@]}" wine "$1" >/dev/null 2>&1 &
   local pid=$!
   wine "$probe" wait-idle "$2" 300000 >/dev/null 2>&1
   end=$(date +%s%N)
@@ -73,7 +84,7 @@ run_once() {
 import resource, subprocess, sys, time
 start = time.monotonic()
 subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-print(int((time.monotonic() - start) * 1000), resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)' wine "$@"
+print(int((time.monotonic() - start) * 1000), resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)' "${pin[@]}" wine "$@"
 }
 
 printf '%-8s %-24s %-24s %s\n' values "report ms (min med max)" "bare read ms (min med max)" "ratio  peak KiB (report/bare)"
