@@ -222,6 +222,12 @@ TEST(Report, EachEntryCarriesItsTypedLocationTargetFileAndMark) {
     EXPECT_EQ("Tray Makers", tray->company);
     EXPECT_EQ("Tray icon", tray->description);
     EXPECT_EQ("2.5.1", tray->version);
+    // Only the version strings are read: not the shell's type name nor the
+    // fixed information's type text, for which the window enables the
+    // debug privilege; a report has no use for either.
+    EXPECT_EQ(0u, m.shell.fileInfoFlags & kShgfiTypeName);
+    EXPECT_EQ(0, m.token.adjustCalls);
+    EXPECT_TRUE(m.token.enabled.empty());
 
     const Record* gone = Find(records, "hku", "Gone");
     ASSERT_TRUE(gone);
@@ -269,24 +275,6 @@ TEST(Report, EachEntryCarriesItsTypedLocationTargetFileAndMark) {
     EXPECT_EQ(std::nullopt, userinit->targetExists);
     EXPECT_EQ("", Find(records, "logs", "Shell")->mark);
     EXPECT_EQ("", tray->mark);
-}
-
-TEST(Report, AFilesVersionStringsAreReadWithoutWhatOnlyItemPropertiesShows) {
-    // The shell's type name and the fixed information's type text are no
-    // part of an entry; the latter is where the window enables the debug
-    // privilege, which a report has no use for.
-    sim::SimMachine m;
-    Populate(m);
-    FakeHost host;
-    ASSERT_EQ(report::kExitOk, RunProgram(m, host, {"--format", "json"}));
-    const std::vector<Record> records = Entries(host.out.text);
-    const Record* tray = Find(records, "hku", "Tray");
-    ASSERT_TRUE(tray);
-    EXPECT_EQ("Tray Makers", tray->company);
-    EXPECT_EQ("2.5.1", tray->version);
-    EXPECT_EQ(0u, m.shell.fileInfoFlags & kShgfiTypeName);
-    EXPECT_EQ(0, m.token.adjustCalls);
-    EXPECT_TRUE(m.token.enabled.empty());
 }
 
 TEST(Report, TheThirtyTwoBitViewIsALocationOfItsOwn) {
