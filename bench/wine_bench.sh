@@ -59,23 +59,6 @@ stats() {  # min median max of the numbers on stdin
   sort -n | awk '{a[NR]=$1} END {printf "%d %d %d", a[1], a[int((NR+1)/2)], a[NR]}'
 }
 
-if [ "$only" != report ]; then
-printf '%-8s %-24s %-24s %s\n' values "quellmark ms (min med max)" "baseline ms (min med max)" "ratio  peak KiB (quellmark/baseline)"
-for count in 0 1000 10000; do
-  fill_run_key "$count"
-  q=() b=() qpeak="" bpeak=""
-  for ((r = 0; r < runs; r++)); do
-    read -r ms peak < <(measure "$exe" TMainForm); q+=("$ms"); qpeak=$peak
-    read -r ms peak < <(measure "$baseline" TBaseline); b+=("$ms"); bpeak=$peak
-  done
-  read -r qmin qmed qmax < <(printf '%s\n' "${q[@]}" | stats)
-  read -r bmin bmed bmax < <(printf '%s\n' "${b[@]}" | stats)
-  ratio=$(awk -v a="$qmed" -v b="$bmed" 'BEGIN {printf "%.2f", b ? a / b : 0}')
-  printf '%-8s %-24s %-24s %s  %s/%s\n' "$count" "$qmin $qmed $qmax" "$bmin $bmed $bmax" "$ratio" "$qpeak" "$bpeak"
-done
-echo
-fi
-[ "$only" = window ] && { fill_run_key 0; exit 0; }
 # run_once PROGRAM [ARG...]: prints "milliseconds peakKiB" for one run to its
 # end, its output thrown away; each run in a Python of its own, whose
 # children's largest resident set is that run's.
@@ -86,18 +69,33 @@ start = time.monotonic()
 subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 print(int((time.monotonic() - start) * 1000), resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)' "${pin[@]}" wine "$@"
 }
+run_window() { measure "$exe" TMainForm; }
+run_window_baseline() { measure "$baseline" TBaseline; }
+run_report() { run_once "$report" --format json; }
+run_report_baseline() { run_once "$report_baseline"; }
 
-printf '%-8s %-24s %-24s %s\n' values "report ms (min med max)" "bare read ms (min med max)" "ratio  peak KiB (report/bare)"
-for count in 0 1000 10000; do
-  fill_run_key "$count"
-  q=() b=() qpeak="" bpeak=""
-  for ((r = 0; r < runs; r++)); do
-    read -r ms peak < <(run_once "$report" --format json); q+=("$ms"); qpeak=$peak
-    read -r ms peak < <(run_once "$report_baseline"); b+=("$ms"); bpeak=$peak
+# series NAME BASELINE_NAME RUN RUN_BASELINE: at 0, 1,000 and 10,000 values,
+# a run of each in turn, each printing "milliseconds peakKiB".
+series() {
+  printf '%-8s %-24s %-24s %s\n' values "$1 ms (min med max)" "$2 ms (min med max)" "ratio  peak KiB ($1/$2)"
+  local count r ms peak qmin qmed qmax bmin bmed bmax ratio
+  for count in 0 1000 10000; do
+    fill_run_key "$count"
+    local q=() b=() qpeak="" bpeak=""
+    for ((r = 0; r < runs; r++)); do
+      read -r ms peak < <("$3"); q+=("$ms"); qpeak=$peak
+      read -r ms peak < <("$4"); b+=("$ms"); bpeak=$peak
+    done
+    read -r qmin qmed qmax < <(printf '%s\n' "${q[@]}" | stats)
+    read -r bmin bmed bmax < <(printf '%s\n' "${b[@]}" | stats)
+    ratio=$(awk -v a="$qmed" -v b="$bmed" 'BEGIN {printf "%.2f", b ? a / b : 0}')
+    printf '%-8s %-24s %-24s %s  %s/%s\n' "$count" "$qmin $qmed $qmax" "$bmin $bmed $bmax" "$ratio" "$qpeak" "$bpeak"
   done
-  read -r qmin qmed qmax < <(printf '%s\n' "${q[@]}" | stats)
-  read -r bmin bmed bmax < <(printf '%s\n' "${b[@]}" | stats)
-  ratio=$(awk -v a="$qmed" -v b="$bmed" 'BEGIN {printf "%.2f", b ? a / b : 0}')
-  printf '%-8s %-24s %-24s %s  %s/%s\n' "$count" "$qmin $qmed $qmax" "$bmin $bmed $bmax" "$ratio" "$qpeak" "$bpeak"
-done
+}
+
+if [ "$only" != report ]; then
+  series quellmark baseline run_window run_window_baseline
+  echo
+fi
+[ "$only" != window ] && series report bare run_report run_report_baseline
 fill_run_key 0
