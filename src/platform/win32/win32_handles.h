@@ -1,7 +1,9 @@
 // Small helpers shared by the Win32 adapters: the typed platform handles to
-// and from the API's own, and an owner of COM interfaces.
+// and from the API's own, an owner of COM interfaces and one of BSTRs.
 #pragma once
 #include "platform/win32/windows_clean.h"
+
+#include <oleauto.h>
 
 #include <string>
 
@@ -37,6 +39,29 @@ public:
 
 private:
     T* p_ = nullptr;
+};
+
+// A BSTR freed on every path out, and a VARIANT holding one or nothing.
+class Bstr {
+public:
+    explicit Bstr(const std::wstring& text) : b_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+    ~Bstr() { SysFreeString(b_); }
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    BSTR Get() const { return b_; }
+    // VT_BSTR, or VT_EMPTY for an empty text (the argument left out).
+    VARIANT AsVariant() const {
+        VARIANT v;
+        VariantInit(&v);
+        if (b_ && SysStringLen(b_) > 0) {
+            v.vt = VT_BSTR;
+            v.bstrVal = b_;
+        }
+        return v;
+    }
+
+private:
+    BSTR b_;
 };
 
 // The system's text for a COM error, without its trailing period.

@@ -33,29 +33,6 @@ HWND OwnerWindow(ShellOwner owner) {
     return nullptr;
 }
 
-// A BSTR freed on every path out, and a VARIANT holding one or nothing.
-class Bstr {
-public:
-    explicit Bstr(const std::wstring& text) : b_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-    ~Bstr() { SysFreeString(b_); }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-    BSTR Get() const { return b_; }
-    // VT_BSTR, or VT_EMPTY for an empty text (the argument left out).
-    VARIANT AsVariant() const {
-        VARIANT v;
-        VariantInit(&v);
-        if (b_ && SysStringLen(b_) > 0) {
-            v.vt = VT_BSTR;
-            v.bstrVal = b_;
-        }
-        return v;
-    }
-
-private:
-    BSTR b_;
-};
-
 }  // namespace
 
 std::string ComErrorText(HRESULT hr) {

@@ -30,18 +30,6 @@ constexpr UINT kMaxElementDepth = 64;
 // A task file has a few hundred nodes; a document with more is not read on.
 constexpr size_t kMaxNodes = 100000;
 
-class Bstr {
-public:
-    explicit Bstr(const std::wstring& text) : b_(SysAllocString(text.c_str())) {}
-    ~Bstr() { SysFreeString(b_); }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-    BSTR Get() const { return b_; }
-
-private:
-    BSTR b_;
-};
-
 std::string HresultText(HRESULT hr) {
     char text[32];
     std::snprintf(text, sizeof(text), "error 0x%08lX", static_cast<unsigned long>(hr));
