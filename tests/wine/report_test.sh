@@ -5,7 +5,8 @@
 # and agree; --output replaces a file whole or leaves it alone; --compare
 # after one value was added and another deleted names both and exits 1; a
 # key that refuses reading is an entry with its error, exit 2, everything
-# else reported; a REG_DWORD value is an entry naming its type; whether
+# else reported; a REG_DWORD value is an entry naming its type; a startup
+# shortcut is read (COM begun on first use); whether
 # each target exists is right for many targets in one folder, where the
 # folder's listing answers for the missing ones.
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
@@ -61,6 +62,8 @@ reset_run_key <<EOF2
 "load"="C:\\\\qm\\\\load.exe"
 EOF2
 printf '@echo off\r\n' > "$user_u/qm-report.bat"
+# A shortcut: reading it is the report's first use of COM.
+run_probe make-shortcut "$user\\qm-report-tool.lnk" 'C:\windows\system32\notepad.exe' >/dev/null
 # Entries of the tabs beyond the Run keys: two DLLs of one list value and a
 # task in a task folder.
 wine reg add "$hook_key" /v AppInit_DLLs /t REG_SZ /d 'C:\qm\one.dll C:\qm\two.dll' /f >/dev/null 2>&1
@@ -110,6 +113,9 @@ if entry("hku", "QmGone").get("target_exists") is not False: problems.append("a 
 bat = entry("User", "qm-report.bat")
 if bat.get("location", {}).get("type") != "file" or bat["location"].get("file") != "qm-report.bat":
     problems.append(f"startup file {bat}")
+tool = entry("User", "qm-report-tool.lnk")
+if "notepad.exe" not in tool.get("command", "").lower() or tool.get("target_exists") is not True:
+    problems.append(f"a startup shortcut {tool}")
 if entry("logs", "Userinit").get("mark") != "No Autorun Entry": problems.append("Userinit mark")
 two = entry("hooks", "C:\\qm\\two.dll").get("location", {})
 if two.get("value") != "AppInit_DLLs" or two.get("item") != "C:\\qm\\two.dll" or two.get("root") != "HKEY_LOCAL_MACHINE":
