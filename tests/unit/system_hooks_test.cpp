@@ -168,12 +168,14 @@ TEST(SystemHooks, EveryEntryIsARowWithItsKindFileKeyAndValue) {
     EXPECT_EQ("AppInit DLL", list.Row(2).SubItems[0]);
 }
 
-TEST(SystemHooks, OnSixtyFourBitWindowsTheRedirectedPlacesAreReadInBothViews) {
+TEST(SystemHooks, OnSixtyFourBitWindowsTheRedirectedPlacesAreReadInBothViewsAndASharedKeyOnce) {
     sim::SimDesktop m;
     m.Make64Bit();
     m.registry.SetString(kWindows, "AppInit_DLLs", "C:\\h\\x64.dll");
     m.registry.SetDword(kWindows, "LoadAppInit_DLLs", 1);
     m.registry.SetString(kWindows32, "AppInit_DLLs", "C:\\h\\x86.dll C:\\h\\y86.dll");
+    // One key in both views: its debugger is one entry, listed once.
+    m.registry.SetString(std::string(kIfeo) + "\\notepad.exe", "Debugger", "C:\\dbg\\dbg.exe");
     m.registry.SetRaw(kSession, "BootExecute", kRegMultiSz, Bytes(std::string("autocheck autochk *\0\0", 21)));
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
@@ -183,6 +185,7 @@ TEST(SystemHooks, OnSixtyFourBitWindowsTheRedirectedPlacesAreReadInBothViews) {
         seen.push_back(row.Caption + " | " + row.SubItems[0] + " | " + row.SubItems[2]);
     const std::string key = "Microsoft\\Windows NT\\CurrentVersion\\Windows";
     EXPECT_EQ((std::vector<std::string>{
+                  "C:\\dbg\\dbg.exe | Debugger (notepad.exe) | " + kIfeoName + "\\notepad.exe",
                   "C:\\h\\x64.dll | AppInit DLL | HKEY_LOCAL_MACHINE\\SOFTWARE\\" + key,
                   "C:\\h\\x86.dll | AppInit DLL (not loaded: LoadAppInit_DLLs is not set) | "
                   "HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\" +
@@ -197,12 +200,12 @@ TEST(SystemHooks, OnSixtyFourBitWindowsTheRedirectedPlacesAreReadInBothViews) {
     // Deleting the 32-bit view's first DLL changes that view's value alone.
     testing::MachineState expected = testing::Snapshot(m);
     expected[testing::ValueEntry(kWindows32, "AppInit_DLLs")] = std::string("1:C:\\h\\y86.dll\0", 15);
-    list.SetSelection(1, 1);
+    list.SetSelection(2, 2);
     m.user.answers = {DialogResult::Yes};
     form.ListCommandClick(kTab, ListCommand::Delete);
     EXPECT_EQ("Are you sure want to delete autorun \"C:\\h\\x86.dll\" ?", m.user.shown.at(0).text);
     EXPECT_EQ(expected, testing::Snapshot(m));
-    EXPECT_EQ("System Hooks (3)", form.TabCaptions[kTab]);
+    EXPECT_EQ("System Hooks (4)", form.TabCaptions[kTab]);
     EXPECT_EQ(0, m.registry.OpenHandles());
 }
 

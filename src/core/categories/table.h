@@ -67,11 +67,14 @@ inline constexpr TColumn kSystemHooks[] = {{"Entry", 170}, {"Kind", 200}, {"File
 
 // Where the system itself starts programs and loads DLLs. The keys below
 // SOFTWARE have a 32-bit view of their own, which 32-bit programs follow:
-// a debugger or an AppInit DLL there applies to 32-bit programs.
+// an AppInit DLL or a SilentProcessExit monitor there applies to 32-bit
+// programs. The Image File Execution Options are one key that both views
+// share (on Windows 7 and later, and in Wine): read once, its debuggers
+// are listed once.
 namespace hooks {
 using enum RegRoot;
 inline constexpr HookPlace kPlaces[] = {
-    {"Debugger", LocalMachine, keys::kImageFileExecutionOptions, "Debugger", true, false, HookFile::CommandLine, true},
+    {"Debugger", LocalMachine, keys::kImageFileExecutionOptions, "Debugger", true, false, HookFile::CommandLine, false},
     {"SilentProcessExit monitor", LocalMachine, keys::kSilentProcessExit, "MonitorProcess", true, false,
      HookFile::CommandLine, true},
     {"AppInit DLL", LocalMachine, keys::kWindowsNtWindows, "AppInit_DLLs", false, true, HookFile::SystemDll, true,

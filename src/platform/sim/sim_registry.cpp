@@ -100,7 +100,8 @@ std::shared_ptr<SimKey> SimRegistry::Resolve(KeyHandle h) {
 }
 
 // On 64-bit Windows the 32-bit view of HKLM\SOFTWARE lies below
-// SOFTWARE\WOW6432Node, but for the keys both views share (the policies).
+// SOFTWARE\WOW6432Node, but for the keys both views share (the policies, the
+// Image File Execution Options).
 bool SimRegistry::InView32(const std::vector<std::string>& parts, std::uint32_t access) const {
     if (!windows64 || parts.empty() || !SameName(parts[0], "SOFTWARE")) return false;
     const bool view32 = (access & kKeyWow64_32Key) || (!process64 && !(access & kKeyWow64_64Key));
@@ -109,6 +110,9 @@ bool SimRegistry::InView32(const std::vector<std::string>& parts, std::uint32_t 
     if (parts.size() > 1 && (SameName(parts[1], "Policies") || SameName(parts[1], "WOW6432Node"))) return false;
     if (parts.size() > 4 && SameName(parts[1], "Microsoft") && SameName(parts[2], "Windows") &&
         SameName(parts[3], "CurrentVersion") && SameName(parts[4], "Policies"))
+        return false;
+    if (parts.size() > 4 && SameName(parts[1], "Microsoft") && SameName(parts[2], "Windows NT") &&
+        SameName(parts[3], "CurrentVersion") && SameName(parts[4], "Image File Execution Options"))
         return false;
     return true;
 }
