@@ -713,6 +713,19 @@ DWORD RunRemote(HANDLE process, const void* start, const void* argument) {
     return code;
 }
 
+// Where the module loaded from `path` lies in `process`, 0 if it is not loaded there.
+UINT_PTR RemoteModule(HANDLE process, const std::string& path) {
+    HMODULE modules[1024];
+    DWORD bytes = 0;
+    if (!EnumProcessModules(process, modules, sizeof(modules), &bytes)) return 0;
+    for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 1024; ++i) {
+        char name[MAX_PATH] = {};
+        if (GetModuleFileNameExA(process, modules[i], name, MAX_PATH) && lstrcmpiA(name, path.c_str()) == 0)
+            return reinterpret_cast<UINT_PTR>(modules[i]);
+    }
+    return 0;
+}
+
 // The items of `menu`, as qm_probe_menu.dll loaded into the menu's process describes them.
 std::string DescribeRemoteMenu(HWND window, HMENU menu) {
     char self[MAX_PATH] = {};
@@ -734,8 +747,12 @@ std::string DescribeRemoteMenu(HWND window, HMENU menu) {
         remote.Write(kPathAt, dll.c_str(), dll.size() + 1);
         FARPROC loadLibrary = GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA");
         FARPROC freeLibrary = GetProcAddress(GetModuleHandleA("kernel32.dll"), "FreeLibrary");
-        const DWORD module = RunRemote(process, reinterpret_cast<void*>(loadLibrary), remote.At(kPathAt));
+        RunRemote(process, reinterpret_cast<void*>(loadLibrary), remote.At(kPathAt));
+        // A thread's exit code holds 32 bits of LoadLibraryA's answer: a 64-bit
+        // program's module is found among its modules instead.
+        const UINT_PTR module = RemoteModule(process, dll);
         if (module) {
+            // A window handle's 32 bits are the same in every process.
             const DWORD header[2] = {static_cast<DWORD>(reinterpret_cast<UINT_PTR>(menu)), kPathAt};
             remote.Write(0, header, sizeof(header));
             const UINT_PTR offset = reinterpret_cast<UINT_PTR>(describe) - reinterpret_cast<UINT_PTR>(local);

@@ -18,12 +18,13 @@ void Line(char* out, size_t size, const char* format, Args... args) {
 
 }  // namespace
 
-// `block` holds the menu's handle, the size of the whole block, then room for
+// `block` holds the menu's handle (its 32 bits, as a DWORD), the size of the
+// whole block (a DWORD), then room for
 // the text written back: one line per item in order, with its caption, image
 // (the item data of an owner-drawn bitmap, -1 without one), whether it is
 // enabled, and the screen rectangle it is drawn in.
 extern "C" __declspec(dllexport) DWORD WINAPI DescribeMenu(void* block) {
-    HMENU menu = *static_cast<HMENU*>(block);
+    HMENU menu = reinterpret_cast<HMENU>(static_cast<LONG_PTR>(static_cast<LONG>(static_cast<DWORD*>(block)[0])));
     const DWORD size = static_cast<DWORD*>(block)[1];
     char* out = static_cast<char*>(block) + 8;
     out[0] = '\0';
