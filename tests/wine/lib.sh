@@ -5,15 +5,29 @@
 # back, and ends with `finish`.
 set -uo pipefail
 exe=$1 probe=$2 build=$(cd "$3" && pwd)
+# Wine through the project's loader picker (tests/wine/bin/wine).
+PATH="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/bin:$PATH"
 export WINEPREFIX="${QM_WINEPREFIX:-$build/../wineprefix}" WINEARCH="${QM_WINEARCH:-win32}" WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
 artifacts="$build/test-artifacts"
+# In a 64-bit prefix (64-bit Windows) the 32-bit registry view holds values of
+# its own: its stock Winlogon key has a Shell value, one more row on the
+# WinLogon tab than in a 32-bit prefix.
+prefix64=0
+[ "$WINEARCH" = win64 ] && prefix64=1
+winlogon_rows=$((9 + prefix64))
+# The program's processor as the side-by-side store names it: x86 or amd64.
+program_arch=x86
+at=$(od -An -tu4 -j60 -N4 "$exe" | tr -d ' ')
+[ "$(od -An -tx2 -j$((at + 4)) -N2 "$exe" | tr -d ' ')" = 8664 ] && program_arch=amd64
 mkdir -p "$artifacts"
 failures=0 passed=0
 
 run_probe() { wine "$probe" "$@" 2>/dev/null | tr -d '\r'; }
 
-# Imports a REGEDIT4 text given on stdin.
+# Imports a REGEDIT4 text given on stdin. In a 64-bit prefix the registry
+# editor is the 64-bit one: a key's plain name is its 64-bit view, the 32-bit
+# view is written by its real path below WOW6432Node.
 import_reg() {
   local file="$artifacts/fixture.reg"
   { printf 'REGEDIT4\r\n\r\n'; sed 's/$/\r/'; } > "$file"

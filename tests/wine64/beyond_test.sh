@@ -7,12 +7,7 @@
 # program is shown under that name.
 . "$(dirname "${BASH_SOURCE[0]}")/../wine/lib.sh"
 
-import_reg64() {
-  local file="$artifacts/fixture64.reg"
-  { printf 'REGEDIT4\r\n\r\n'; sed 's/$/\r/'; } > "$file"
-  /usr/lib/wine/wine64 regedit /s "$(winepath -w "$file")" >/dev/null 2>&1
-}
-value64() { /usr/lib/wine/wine64 reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
+value64() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
 tab_of() { run_probe dump | sed -n "s/^tab\([0-9]*\)=$1.*/\1/p"; }
 row_of() { run_probe rows "$2" | grep '^row=' | grep -nF "row=$1|" | cut -d: -f1 | { read -r n && echo $((n - 1)); }; }
 
@@ -26,11 +21,11 @@ if [ ! -d "$syswow64" ]; then
 fi
 cleanup() {
   printf '[%s]\n"AppInit_DLLs"=-\n"LoadAppInit_DLLs"=-\n[%s]\n"AppInit_DLLs"=-\n"LoadAppInit_DLLs"=-\n' \
-    "$windows64" "$windows32" | import_reg64
+    "$windows64" "$windows32" | import_reg
   rm -rf "$system32/tasks/QmReal" "$syswow64/tasks/QmDecoy"
 }
 cleanup
-import_reg64 <<EOF2
+import_reg <<EOF2
 [$windows64]
 "AppInit_DLLs"="C:\\\\qm\\\\x64.dll"
 "LoadAppInit_DLLs"=dword:00000001

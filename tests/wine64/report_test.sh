@@ -6,22 +6,17 @@
 . "$(dirname "${BASH_SOURCE[0]}")/../wine/lib.sh"
 
 report="$(dirname "$exe")/quellmark-report.exe"
-import_reg64() {
-  local file="$artifacts/fixture64.reg"
-  { printf 'REGEDIT4\r\n\r\n'; sed 's/$/\r/'; } > "$file"
-  /usr/lib/wine/wine64 regedit /s "$(winepath -w "$file")" >/dev/null 2>&1
-}
 lm='HKEY_LOCAL_MACHINE\SOFTWARE'
 cv='Microsoft\Windows\CurrentVersion'
 cleanup() {
-  printf '[%s\\%s\\Run]\n"QmReport"=-\n[%s\\WOW6432Node\\%s\\Run]\n"QmReport"=-\n' "$lm" "$cv" "$lm" "$cv" | import_reg64
+  printf '[%s\\%s\\Run]\n"QmReport"=-\n[%s\\WOW6432Node\\%s\\Run]\n"QmReport"=-\n' "$lm" "$cv" "$lm" "$cv" | import_reg
 }
 work="$artifacts/report64"
 rm -rf "$work"
 mkdir -p "$work"
 
 cleanup
-import_reg64 <<EOF2
+import_reg <<EOF2
 [$lm\\$cv\\Run]
 "QmReport"="C:\\\\qm\\\\native64.exe"
 [$lm\\WOW6432Node\\$cv\\Run]

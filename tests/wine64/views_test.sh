@@ -7,15 +7,8 @@
 # 64-bit-only program in System32 shows that program's icon and version.
 . "$(dirname "${BASH_SOURCE[0]}")/../wine/lib.sh"
 
-# The 64-bit registry editor writes the 64-bit view by the key's plain name
-# and the 32-bit view by its real path below WOW6432Node.
-import_reg64() {
-  local file="$artifacts/fixture64.reg"
-  { printf 'REGEDIT4\r\n\r\n'; sed 's/$/\r/'; } > "$file"
-  /usr/lib/wine/wine64 regedit /s "$(winepath -w "$file")" >/dev/null 2>&1
-}
 # Whether the value is in the key, read by 64-bit reg.exe (real paths).
-reg_has() { /usr/lib/wine/wine64 reg query "$1" /v "$2" >/dev/null 2>&1 && echo "$3 present" || echo "$3 absent"; }
+reg_has() { wine reg query "$1" /v "$2" >/dev/null 2>&1 && echo "$3 present" || echo "$3 absent"; }
 
 lm='HKEY_LOCAL_MACHINE\SOFTWARE'
 cv='Microsoft\Windows\CurrentVersion'
@@ -31,7 +24,7 @@ cleanup() {
       printf '[%s\\%s%s]\n"Taskman"=-\n[-%s\\%s%s\\{QM-VIEW-TEST}]\n' "$lm" "$node" "$winlogon" "$lm" "$node" "$components"
     done
     printf '[-%s]\n' "$regedit_state"
-  } | import_reg64
+  } | import_reg
   rm -f "$user_u"/qm-* "$system32"/qm-native64.exe
 }
 
@@ -91,7 +84,7 @@ run_probe make-shortcut "$user\\qm-native.lnk" 'C:\windows\system32\qm-native64.
     printf '[%s\\%s%s]\n"Taskman"="%s"\n' "$lm" "$node" "$winlogon" "$stub"
     printf '[%s\\%s%s\\{QM-VIEW-TEST}]\n@="QmView"\n"StubPath"="%s"\n' "$lm" "$node" "$components" "$stub"
   done
-} | import_reg64
+} | import_reg
 
 start_program
 run_probe wait-main 30000 >/dev/null
