@@ -99,10 +99,11 @@ target_link_libraries(contract_tests_win32 PRIVATE qm_core qm_win32 ${QM_SYSTEM_
 add_executable(qm_scratch_service tests/contract/scratch_service.cpp)
 target_link_libraries(qm_scratch_service PRIVATE advapi32)
 add_dependencies(contract_tests_win32 qm_scratch_service qm_planted)
-# 64-bit Windows is a 64-bit Wine prefix (tests/wine/prefix.sh PREFIX win64):
-# there the contract suite and the tests of tests/wine64 run for the 32-bit
-# program under WOW64 and for the 64-bit one. Everything else runs in the
-# 32-bit prefix, for the 32-bit program only.
+# 64-bit Windows is a 64-bit Wine prefix (tests/wine/prefix.sh PREFIX win64).
+# The 32-bit program runs the contract suite and every tests/wine script in
+# the 32-bit prefix, and the contract suite and the tests/wine64 scripts once
+# more in the 64-bit prefix under WOW64. The 64-bit program runs all of them
+# (the contract suite, tests/wine and tests/wine64) in the 64-bit prefix.
 set(QM_WINEPREFIX64 ${CMAKE_BINARY_DIR}/../wineprefix64 CACHE PATH "The 64-bit Wine prefix of the tests")
 set(QM_ENV64 "QM_WINEPREFIX=${QM_WINEPREFIX64};QM_WINEARCH=win64")
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
@@ -155,13 +156,11 @@ target_link_libraries(qm_baseline PRIVATE comctl32 shell32 ole32 advapi32)
 add_executable(qm_report_baseline bench/report_baseline.cpp)
 target_link_libraries(qm_report_baseline PRIVATE advapi32)
 
-# Each tests/wine/NAME_test.sh drives the real program; they share one Wine
-# prefix and its registry, so they run one at a time. tests/wine64 holds
-# those that run in the 64-bit prefix.
-set(QM_WINE_SCRIPTS)
-if(NOT CMAKE_SIZEOF_VOID_P EQUAL 8)
-  file(GLOB QM_WINE_SCRIPTS CONFIGURE_DEPENDS tests/wine/*_test.sh)
-endif()
+# Each tests/wine/NAME_test.sh drives the real program; the scripts share a
+# Wine prefix and its registry, so they run one at a time. A test is named
+# after its script's folder and name (wine.lists_test); the 64-bit program
+# runs every one in the 64-bit prefix, tests/wine's as well.
+file(GLOB QM_WINE_SCRIPTS CONFIGURE_DEPENDS tests/wine/*_test.sh)
 file(GLOB QM_WINE64_SCRIPTS CONFIGURE_DEPENDS tests/wine64/*_test.sh)
 foreach(script ${QM_WINE_SCRIPTS} ${QM_WINE64_SCRIPTS})
   get_filename_component(name ${script} NAME_WE)
@@ -170,7 +169,7 @@ foreach(script ${QM_WINE_SCRIPTS} ${QM_WINE64_SCRIPTS})
   add_test(NAME ${prefix}.${name}
     COMMAND bash ${script} $<TARGET_FILE:quellmark> $<TARGET_FILE:qm_probe> ${CMAKE_BINARY_DIR})
   set_tests_properties(${prefix}.${name} PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
-  if(prefix STREQUAL wine64)
+  if(prefix STREQUAL wine64 OR CMAKE_SIZEOF_VOID_P EQUAL 8)
     set_tests_properties(${prefix}.${name} PROPERTIES ENVIRONMENT "${QM_ENV64}")
   endif()
 endforeach()

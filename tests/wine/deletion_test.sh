@@ -107,7 +107,7 @@ run_probe select-tab 10 >/dev/null
 out=$(delete_row 10 Taskman "&Yes"; rows_when 10 "row=Taskman|No Autorun Entry"; reg_has "$winlogon" Taskman
       reg_has "$winlogon" Shell)
 expect "Winlogon value" "$out" "dialog=Are you sure want to delete autorun \"Taskman\" ?" \
-  "list 10 rows=9" "row=Taskman|No Autorun Entry" "Taskman absent" "Shell present"
+  "list 10 rows=$winlogon_rows" "row=Taskman|No Autorun Entry" "Taskman absent" "Shell present"
 
 run_probe select-tab 9 >/dev/null
 out=$(delete_row 9 "Qm Component" "&Yes"; sleep 1; reg_has "$component" StubPath; reg_has "$component" ComponentID

@@ -16,7 +16,7 @@ expect "start-up" "$out" \
   "main window" \
   "tab0=HKCU / Run (4)" "tab1=HKLM / Run (0)" "tab2=Startup (common) - (0)" "tab3=Startup (user) - (0)" \
   "tab4=HKCU / Run Once (0)" "tab5=HKLM / Run Once (0)" "tab6=HKLM / ShellObject (0)" "tab7=HKLM / Run OnceEx (0)" \
-  "tab8=Startup (services) - (2)" "tab9=ActiveX (0)" "tab10=WinLogon (9)" "tab11=Load - Run (2)" \
+  "tab8=Startup (services) - (2)" "tab9=ActiveX (0)" "tab10=WinLogon ($winlogon_rows)" "tab11=Load - Run (2)" \
   "tab12=HKLM / Explorer-Run (0)" "tab13=HKCU / Explorer-Run (0)" "tab14=HKCU / Desktop (1)" \
   "active=0" "list 0 rows=4" \
   "row=|C:\\default.exe$loc" \
@@ -43,7 +43,7 @@ run_probe cancel-menu >/dev/null
 # Another tab refreshes its own list; the Run tab keeps its count.
 run_probe select-tab 10 >/dev/null
 out=$(run_probe dump)
-expect "winlogon tab" "$out" "active=10" "list 10 rows=9" "row=Shell|explorer.exe" "row=Taskman|No Autorun Entry" \
+expect "winlogon tab" "$out" "active=10" "list 10 rows=$winlogon_rows" "row=Shell|explorer.exe" "row=Taskman|No Autorun Entry" \
   "tab0=HKCU / Run (4)"
 stop_program
 
@@ -56,7 +56,7 @@ EOF2
 start_program
 out=$(run_probe wait-main 10000; run_probe dump; run_probe no-dialog Quellmark 500)
 expect "not text" "$out" \
-  "tab0=HKCU / Run (3)" "tab1=HKLM / Run (0)" "tab7=HKLM / Run OnceEx (0)" "tab10=WinLogon (9)" \
+  "tab0=HKCU / Run (3)" "tab1=HKLM / Run (0)" "tab7=HKLM / Run OnceEx (0)" "tab10=WinLogon ($winlogon_rows)" \
   "tab14=HKCU / Desktop (1)" "list 0 rows=3" "row=Alpha|C:\\alpha.exe$loc" "row=Flags|(REG_DWORD, 4 bytes)$loc" \
   "row=Omega|C:\\omega.exe$loc"
 stop_program

@@ -80,7 +80,7 @@ check "version.dll from System32" $?
 grep -iqxF 'module=C:\windows\system32\xmllite.dll' <<<"$modules"
 check "xmllite.dll from System32" $?
 # comctl32 comes in version 6, through the manifest's activation context.
-grep -iqE '^module=C:\\windows\\winsxs\\x86_microsoft\.windows\.common-controls_[^\\]*_6\.[^\\]*\\comctl32\.dll$' <<<"$modules"
+grep -iqE '^module=C:\\windows\\winsxs\\'"$program_arch"'_microsoft\.windows\.common-controls_[^\\]*_6\.[^\\]*\\comctl32\.dll$' <<<"$modules"
 check "comctl32 version 6 from the side-by-side store" $?
 grep -iqxF 'module=C:\windows\system32\comctl32.dll' <<<"$modules"
 check "no comctl32 version 5" $((1 - $?))

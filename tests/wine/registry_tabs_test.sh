@@ -33,14 +33,14 @@ out=$(run_probe wait-main 30000; run_probe rows 9; run_probe rows 10; run_probe 
 expect "registry tabs" "$out" \
   "row=Windows Desktop Update|DesktopUpdate|C:\\WINDOWS\\system32\\rundll32.exe shell32.dll,X" \
   "row=n/a|Suspect Malware|regsvr32 /s x.dll" \
-  "list 10 rows=9" \
+  "list 10 rows=$winlogon_rows" \
   "row=Userinit|C:\\WINDOWS\\system32\\userinit.exe," "row=Shell|explorer.exe" "row=Taskman|No Autorun Entry" \
   "row=ServiceControllerStart|No Autorun Entry" \
   "list 11 rows=2" "row=Run|C:\\tools\\r.exe" "row=Load|No Autorun Entry" \
   "row=MachinePolicy|C:\\m.exe|HKEY_LOCAL_MACHINE||" \
   "row=UserPolicy|C:\\u.exe|HKEY_CURRENT_USER|HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run|\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run" \
   "list 14 rows=1" "row=Scrnsave|C:\\WINDOWS\\System32\\logon.scr" \
-  "tab9=ActiveX (2)" "tab10=WinLogon (9)" "tab11=Load - Run (2)" "tab12=HKLM / Explorer-Run (1)" \
+  "tab9=ActiveX (2)" "tab10=WinLogon ($winlogon_rows)" "tab11=Load - Run (2)" "tab12=HKLM / Explorer-Run (1)" \
   "tab13=HKCU / Explorer-Run (1)" "tab14=HKCU / Desktop (1)"
 # Colours as drawn on the screen: red for a component without an identifier,
 # silver for an empty place, the list's own black otherwise.
