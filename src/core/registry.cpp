@@ -84,10 +84,11 @@ std::string TextOf(const RegValue& value) {
     return std::string(text, strnlen(text, value.data.size()));
 }
 
-// What ReadString gives for a value read whole.
+// What ReadString gives for a value read whole. A value without data is
+// empty text whatever its type: it names nothing, as an absent value does.
 std::string TextOrType(const RegValue& value) {
-    return IsText(value.type) ? TextOf(value)
-                              : DescribeValueType(value.type, static_cast<std::uint32_t>(value.data.size()));
+    if (value.data.empty() || IsText(value.type)) return TextOf(value);
+    return DescribeValueType(value.type, static_cast<std::uint32_t>(value.data.size()));
 }
 
 }  // namespace
@@ -126,16 +127,16 @@ void TRegistry::ForEachValueText(
 std::string TRegistry::ReadStringInTwoReads(const std::string& name) {
     std::uint32_t type = 0, size = 0;
     if (registry_.QueryValueInfo(current_, name, type, size) != kErrorSuccess) return {};
-    // Data that is not text is never run as a command, but it is an entry
-    // all the same: its type and size show, and the scan goes on.
-    if (!IsText(type)) return DescribeValueType(type, size);
+    // No data, of any type: empty text. Data that is not text is never run
+    // as a command, but it is an entry all the same: its type and size
+    // show, and the scan goes on.
     if (size == 0) return {};
+    if (!IsText(type)) return DescribeValueType(type, size);
     RegValue value;
     if (registry_.QueryValue(current_, name, size, value) != kErrorSuccess)
         throw QuellmarkError(FormatMessage1("Failed to get data for '%s'", name));
     // Replaced between the two reads by a value of another type.
-    if (!IsText(value.type)) return DescribeValueType(value.type, static_cast<std::uint32_t>(value.data.size()));
-    return TextOf(value);
+    return TextOrType(value);
 }
 
 long TRegistry::ReadValue(const std::string& name, RegValue& value) {

@@ -26,6 +26,11 @@ TEST(InstalledComponents, ListsComponentsWithACommandInEnumerationOrder) {
     Component(m, "{desktop}", "Windows Desktop Update", "DesktopUpdate",
               "C:\\WINDOWS\\system32\\rundll32.exe shell32.dll,X");
     Component(m, "{empty-stub}", "Empty", "Y", "");
+    // No data of a type that is not text is no command either.
+    Component(m, "{empty-binary}", "Empty binary", "Z", nullptr);
+    m.registry.SetRaw(std::string(kComponents) + "{empty-binary}", "StubPath", kRegBinary, {});
+    Component(m, "{empty-dword}", "Empty number", "W", nullptr);
+    m.registry.SetRaw(std::string(kComponents) + "{empty-dword}", "StubPath", kRegDword, {});
     Component(m, "{suspect}", nullptr, nullptr, "%SystemRoot%\\x.exe -y");
     Component(m, "{adsi}", "Active Directory Service Interface", "ADSI", "regsvr32 /s x.dll");
     Component(m, "{adsi-case}", "active directory service interface", "ADSI2", "C:\\a.exe");

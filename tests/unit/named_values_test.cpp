@@ -77,20 +77,26 @@ TEST(NamedValues, ValueTextAndTheIconTargetDerivedFromIt) {
     }
 }
 
-// An empty text shows "No Autorun Entry"; empty data of another type shows
-// its type, as any value that is not text does.
+// An empty value of any type shows "No Autorun Entry" in silver; a value
+// that is not text but holds data shows its type and size.
 TEST(NamedValues, EmptyPlacesShowNoAutorunEntryAndKeysAreReadWhateverElseTheyDeny) {
     sim::SimDesktop m;
     m.registry.SetString(kWinlogon, "Userinit", "");
     m.registry.SetRaw(kWinlogon, "system", kRegBinary, {});
     m.registry.SetString(kWinlogon, "Shell", "   ");  // blanks are text
+    m.registry.SetRaw(kWinlogon, "UIHost", kRegDword, {});
+    m.registry.SetRaw(kWinlogon, "Taskman", kRegBinary, {7});
     m.registry.SetString(kDesktop, "SCRNSAVE.EXE", "x.scr");
     m.registry.Key(kDesktop)->deniedAccess = kKeySetValue | kKeyCreateLink;  // read all the same
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
     EXPECT_EQ("No Autorun Entry", form.logs.Row(0).SubItems[0]);
-    EXPECT_EQ("(REG_BINARY, 0 bytes)", form.logs.Row(1).SubItems[0]);
+    EXPECT_EQ("No Autorun Entry", form.logs.Row(1).SubItems[0]);
     EXPECT_EQ("   ", form.logs.Row(2).SubItems[0]);
+    EXPECT_EQ("No Autorun Entry", form.logs.Row(3).SubItems[0]);
+    EXPECT_EQ("(REG_BINARY, 1 byte)", form.logs.Row(4).SubItems[0]);
+    EXPECT_EQ(kSilver, Colour(logsAdvancedCustomDrawSubItem, form.logs.Row(1)));
+    EXPECT_EQ(kSilver, Colour(logsAdvancedCustomDrawSubItem, form.logs.Row(3)));
     EXPECT_EQ("x.scr", form.desktop.Row(0).SubItems[0]);
     EXPECT_EQ(kSilver, Colour(logsAdvancedCustomDrawSubItem, form.logs.Row(0)));
     EXPECT_EQ(kBlack, Colour(logsAdvancedCustomDrawSubItem, form.logs.Row(2)));

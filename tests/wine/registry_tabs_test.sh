@@ -10,11 +10,15 @@ desktop='HKEY_CURRENT_USER\Control Panel\Desktop'
 components='HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Active Setup\Installed Components'
 policies='Software\Microsoft\Windows\CurrentVersion\policies\Explorer\run'
 
+# Values without data, of types that are not text, name nothing: the
+# Taskman and Load places are empty, the third component has no command.
 import_reg <<EOF2
 [$winlogon]
 "Userinit"="C:\\\\WINDOWS\\\\system32\\\\userinit.exe,"
+"Taskman"=hex:
 [$windows]
 "run"="C:\\\\tools\\\\r.exe"
+"load"=hex(4):
 [$desktop]
 "SCRNSAVE.EXE"="C:\\\\WINDOWS\\\\System32\\\\logon.scr"
 [$components\\{QM-TEST-1}]
@@ -23,6 +27,8 @@ import_reg <<EOF2
 "StubPath"="C:\\\\WINDOWS\\\\system32\\\\rundll32.exe shell32.dll,X"
 [$components\\{QM-TEST-2}]
 "StubPath"="regsvr32 /s x.dll"
+[$components\\{QM-TEST-3}]
+"StubPath"=hex:
 [HKEY_LOCAL_MACHINE\\$policies]
 "MachinePolicy"="C:\\\\m.exe"
 [HKEY_CURRENT_USER\\$policies]
@@ -73,12 +79,15 @@ stop_program
 import_reg <<EOF2
 [$winlogon]
 "Userinit"=-
+"Taskman"=-
 [$windows]
 "run"=-
+"load"=-
 [$desktop]
 "SCRNSAVE.EXE"=-
 [-$components\\{QM-TEST-1}]
 [-$components\\{QM-TEST-2}]
+[-$components\\{QM-TEST-3}]
 [-HKEY_LOCAL_MACHINE\\$policies]
 [-HKEY_CURRENT_USER\\$policies]
 EOF2
