@@ -57,6 +57,22 @@ TEST(InstalledComponents, ListsComponentsWithACommandInEnumerationOrder) {
     EXPECT_EQ(0, m.registry.OpenHandles());
 }
 
+// A command whose icon the shell cannot look up shows the program icon, as
+// one whose icon is that of files of no known type does.
+TEST(InstalledComponents, AFailedIconLookupGivesTheProgramIcon) {
+    sim::SimDesktop m;
+    m.shell.unknownIcon = 5;  // not the 0 a failed lookup leaves
+    m.shell.failingIconLookups = {"c:\\qm\\broken.exe"};
+    Component(m, "{broken}", "Broken", "B", "C:\\qm\\broken.exe /x");
+    Component(m, "{unknown}", "Unknown", "U", "C:\\qm\\tool.xyz");
+    TMainForm form(m.platform, m.toolkit);
+    form.FormCreate();
+    form.SelectTab(kActiveX);
+    ASSERT_EQ(2, form.actx.Count());
+    EXPECT_EQ(m.shell.IconIndexOf(".exe"), form.actx.Row(0).ImageIndex);
+    EXPECT_EQ(m.shell.IconIndexOf(".exe"), form.actx.Row(1).ImageIndex);
+}
+
 // A key name may have 255 characters; with the components key before it the
 // full path is longer than an ANSI open takes under Wine, so the component is
 // reached from its parent key, for listing and for deleting alike.

@@ -68,7 +68,7 @@ void ScanInstalledComponentsView(const InstalledComponents& source, RegView view
         if (row.Caption.empty() || row.Caption == "Active Directory Service Interface") row.Caption = "n/a";
         const std::string target = ExtractTargetPath(context.platform.system, reg.ReadString("StubPath"), ".exe");
         row.StateIndex = 3;
-        rows.Finish(context, IconSource{target, true});
+        rows.Finish(context, IconSource{target, true, true});
         reg.CloseKey();
     }
 }

@@ -18,11 +18,19 @@ bool EnablePrivilege(Platform& platform, const std::string& name, bool enable) {
     return platform.token.AdjustTokenPrivileges(token, luid, enable ? kSePrivilegeEnabled : 0, kPreviousStateBytes);
 }
 
-int GetSysIconIndex(Platform& platform, const std::string& pathOrName) {
+bool LookUpSysIconIndex(Platform& platform, const std::string& pathOrName, int& index) {
     EnablePrivilege(platform, "SeDebugPrivilege", true);
     ShellFileInfo info;  // index 0 when the shell does not answer
-    platform.shell.GetFileInfo(NativePath(platform, pathOrName), 0, info, kShgfiSysIconIndex | kShgfiUseFileAttributes);
-    return info.iIcon;
+    const bool found = platform.shell.GetFileInfo(NativePath(platform, pathOrName), 0, info,
+                                                  kShgfiSysIconIndex | kShgfiUseFileAttributes) != 0;
+    index = found ? info.iIcon : 0;
+    return found;
+}
+
+int GetSysIconIndex(Platform& platform, const std::string& pathOrName) {
+    int index = 0;
+    LookUpSysIconIndex(platform, pathOrName, index);
+    return index;
 }
 
 IconHandle GetFileIcon(Platform& platform, const std::string& path, bool small) {
@@ -45,8 +53,10 @@ void AttachSystemImageLists(Platform& platform, TListView& list) {
 }
 
 int IconIndexOf(Platform& platform, const IconSource& icon) {
-    const int index = GetSysIconIndex(platform, icon.name);
-    if (icon.programIfUnknown && index == GetSysIconIndex(platform, "0")) return GetSysIconIndex(platform, ".exe");
+    int index = 0;
+    const bool found = LookUpSysIconIndex(platform, icon.name, index);
+    if ((icon.programIfNotFound && !found) || (icon.programIfUnknown && index == GetSysIconIndex(platform, "0")))
+        return GetSysIconIndex(platform, ".exe");
     return index;
 }
 

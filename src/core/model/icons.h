@@ -13,14 +13,18 @@ struct TEntryRow;
 
 bool EnablePrivilege(Platform& platform, const std::string& name, bool enable);
 int GetSysIconIndex(Platform& platform, const std::string& pathOrName);
+// The same lookup, and whether the shell answered it: on false `index` is 0.
+bool LookUpSysIconIndex(Platform& platform, const std::string& pathOrName, int& index);
 IconHandle GetFileIcon(Platform& platform, const std::string& path, bool small);
 void AttachSystemImageLists(Platform& platform, TListView& list);
 
 // The file whose system icon a row shows. With `programIfUnknown`, a name
-// whose icon is that of unknown files shows the program icon instead.
+// whose icon is that of unknown files shows the program icon instead; with
+// `programIfNotFound` as well, so does a name whose lookup fails.
 struct IconSource {
     std::string name;
     bool programIfUnknown = false;
+    bool programIfNotFound = false;
 };
 int IconIndexOf(Platform& platform, const IconSource& icon);
 

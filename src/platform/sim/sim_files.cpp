@@ -314,9 +314,9 @@ int SimShell::IconIndexOf(const std::string& pathOrName) const {
                                                       {".cpl", 26}, {".com", 27}};
     const std::string name = NameOf(pathOrName);
     size_t dot = name.find_last_of('.');
-    if (dot == std::string::npos) return kUnknownIcon;
+    if (dot == std::string::npos) return unknownIcon;
     auto it = kTypes.find(SimLowerCase(name.substr(dot)));
-    return it == kTypes.end() ? kUnknownIcon : it->second;
+    return it == kTypes.end() ? unknownIcon : it->second;
 }
 
 std::uintptr_t SimShell::GetFileInfo(const std::string& path, std::uint32_t fileAttributes, ShellFileInfo& info,
@@ -330,6 +330,7 @@ std::uintptr_t SimShell::GetFileInfo(const std::string& path, std::uint32_t file
     const bool folder = !file && files_.FolderExists(path);
     if (!byName && !file && !folder) return 0;
     if (flags & kShgfiExeType) return file ? file->exeType : 0;
+    if ((flags & kShgfiSysIconIndex) && failingIconLookups.count(path)) return 0;
     if (flags & kShgfiSysIconIndex) info.iIcon = folder && !byName ? 3 : IconIndexOf(path);
     if (flags & kShgfiTypeName) info.typeName = file ? file->typeName : std::string();
     if (flags & kShgfiIcon) {

@@ -129,6 +129,11 @@ public:
     static constexpr ImageListHandle kSmallImageList{0x5111};
     static constexpr ImageListHandle kLargeImageList{0x5222};
     static constexpr int kUnknownIcon = 0;
+    // The index of files of no known type (Windows' is not always 0), and
+    // the names whose icon lookup fails: the call returns 0 and leaves the
+    // info record as it was.
+    int unknownIcon = kUnknownIcon;
+    std::set<std::string> failingIconLookups;
 
     std::map<int, std::string> specialFolders;  // csidl -> path
     bool comAvailable = true;
