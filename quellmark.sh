@@ -90,19 +90,25 @@ build_windows() {  # build_windows [TARGET...]
 }
 
 # Xvfb of our own when there is no display; stopped on exit.
+xvfb_pids=()
+new_display() {  # new_display VARIABLE: an Xvfb of our own, its name in VARIABLE
+  local n
+  while n=$((90 + RANDOM % 400)); [ -e "/tmp/.X11-unix/X$n" ]; do :; done
+  Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pids+=($!)
+  printf -v "$1" ':%s' "$n"
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+}
 start_display() {
   if [ -n "${DISPLAY:-}" ]; then return; fi
-  local n=$((90 + RANDOM % 100))
-  Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  export DISPLAY=":$n"
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  new_display DISPLAY
+  export DISPLAY
 }
 
 stop_all() {
   wineserver -k >/dev/null 2>&1 || true
   [ -n "${server64:-}" ] && { WINEPREFIX="$prefix64" wineserver -k >/dev/null 2>&1 || true; }
-  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
+  [ ${#xvfb_pids[@]} -eq 0 ] || kill "${xvfb_pids[@]}" 2>/dev/null || true
 }
 
 prepare_wine() {
@@ -182,13 +188,29 @@ case "${1:-}" in
     if [ "$QM_NO_I386" = 1 ]; then
       say "no 32-bit programs run here ($no_i386_reason): of the i686 program only its imports are checked"
       (cd "$build/win32" && ctest --output-on-failure -R '^imports[.]') || failed=1
-      note_not_run "$build/win32" "the i686 program cannot run where no 32-bit program runs" -E '^imports[.]'
+      note_not_run "$build/win32" "the i686 program in the 32-bit prefix, which cannot be made where no 32-bit program runs" -R '^wine[.]'
+      note_not_run "$build/win32" "the i686 program under WOW64 in the 64-bit prefix, which needs 32-bit programs to run" -R '^wine64[.]'
+      note_not_run "$build/win32" "the i686 program cannot run where no 32-bit program runs" -E '^(imports|wine|wine64)[.]'
+      say "Windows tests under Wine (the x86_64 program, all in the 64-bit prefix)"
+      (cd "$build/win64" && ctest --output-on-failure) || failed=1
     else
-      say "Windows tests under Wine (the i686 program; wine.*: in the 32-bit prefix, wine64.*: in the 64-bit prefix)"
-      (cd "$build/win32" && ctest --output-on-failure) || failed=1
+      # The two prefixes have a Wine server each, and each suite an X display
+      # of its own: the i686 program's tests in the 32-bit prefix run while
+      # the x86_64 program's run in the 64-bit one, and the i686 program's
+      # tests in the 64-bit prefix follow. Each suite's output is shown whole.
+      say "Windows tests under Wine: the i686 program in the 32-bit prefix, beside the x86_64 program in the 64-bit prefix"
+      new_display display32
+      (cd "$build/win32" && DISPLAY=$display32 ctest --output-on-failure -E '^wine64[.]') >"$build/win32-tests.log" 2>&1 &
+      suite32=$!
+      (cd "$build/win64" && ctest --output-on-failure) >"$build/win64-tests.log" 2>&1 || failed=1
+      wait "$suite32" || failed=1
+      say "the i686 program (wine.*: in the 32-bit prefix)"
+      cat "$build/win32-tests.log"
+      say "the x86_64 program (all in the 64-bit prefix)"
+      cat "$build/win64-tests.log"
+      say "the i686 program in the 64-bit prefix, under WOW64 (wine64.*)"
+      (cd "$build/win32" && ctest --output-on-failure -R '^wine64[.]') || failed=1
     fi
-    say "Windows tests under Wine (the x86_64 program, all in the 64-bit prefix)"
-    (cd "$build/win64" && ctest --output-on-failure) || failed=1
     report_not_run
     exit $failed
     ;;
