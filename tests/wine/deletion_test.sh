@@ -4,6 +4,7 @@
 # a startup shortcut, each checked in the Wine registry or folder afterwards.
 # The selected row is named and deleted, also when the focus is on another.
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+winlogon_rows=$(count_winlogon_rows)
 
 run='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
 winlogon='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\Winlogon'

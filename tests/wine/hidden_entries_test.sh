@@ -8,6 +8,7 @@
 # nothing is written without a "&Yes", and deleting the NUL-named row deletes
 # exactly that value.
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+winlogon_rows=$(count_winlogon_rows)
 
 regtool() { wine "$build/qm_regtool.exe" "$@" 2>/dev/null | tr -d '\r'; }
 

@@ -10,12 +10,18 @@ PATH="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/bin:$PATH"
 export WINEPREFIX="${QM_WINEPREFIX:-$build/../wineprefix}" WINEARCH="${QM_WINEARCH:-win32}" WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
 artifacts="$build/test-artifacts"
-# In a 64-bit prefix (64-bit Windows) the 32-bit registry view holds values of
-# its own: its stock Winlogon key has a Shell value, one more row on the
-# WinLogon tab than in a 32-bit prefix.
-prefix64=0
-[ "$WINEARCH" = win64 ] && prefix64=1
-winlogon_rows=$((9 + prefix64))
+# The rows of the WinLogon tab: its nine places, and in a 64-bit prefix each
+# of them that holds text in the 32-bit view as well (the 32-bit view's own
+# Winlogon key: a stock prefix has a Shell value there, one made without the
+# 32-bit subsystem has none).
+count_winlogon_rows() {
+  local extra=0
+  if [ "$WINEARCH" = win64 ]; then
+    extra=$(wine reg query 'HKLM\Software\Wow6432Node\Microsoft\Windows NT\CurrentVersion\Winlogon' 2>/dev/null | tr -d '\r' |
+      grep -ciE '^ +(Userinit|system|Shell|UIHost|Taskman|LsaStart|SaveDumpStart|AppSetup|ServiceControllerStart) +REG_[A-Z_]+ +[^ ]')
+  fi
+  echo $((9 + extra))
+}
 # The program's processor as the side-by-side store names it: x86 or amd64.
 program_arch=x86
 at=$(od -An -tu4 -j60 -N4 "$exe" | tr -d ' ')

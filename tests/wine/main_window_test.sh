@@ -2,6 +2,7 @@
 # The main window of the real program: start-up scan, the Run-key tab, a tab
 # refresh, and the error box for a value that is not text.
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+winlogon_rows=$(count_winlogon_rows)
 
 # ---- Run keys with quotes, arguments, an environment reference and the default value
 reset_run_key <<EOF2

@@ -3,6 +3,7 @@
 # real program: Winlogon, Load - Run, the screen saver, ActiveX and the two
 # Explorer-Run policy keys.
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+winlogon_rows=$(count_winlogon_rows)
 
 winlogon='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\Winlogon'
 windows='HKEY_CURRENT_USER\Software\Microsoft\Windows NT\CurrentVersion\Windows'
