@@ -11,7 +11,14 @@ prefix="$1" arch="${2:-win32}"
 PATH="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/bin:$PATH"
 export WINEPREFIX="$prefix" WINEARCH="$arch" WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
-[ -f "$prefix/.quellmark-ready" ] && exit 0
+# A 64-bit prefix made where no 32-bit program ran has no 32-bit subsystem:
+# where they run, it is made again with one.
+ready=1
+[ -f "$prefix/.quellmark-ready" ] || ready=0
+if [ "$arch" = win64 ] && [ "${QM_NO_I386:-}" != 1 ] && [ ! -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ]; then
+  ready=0
+fi
+[ $ready -eq 1 ] && exit 0
 echo "== creating the Wine prefix $prefix"
 rm -rf "$prefix"
 mkdir -p "$prefix"
