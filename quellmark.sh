@@ -125,6 +125,12 @@ prepare_wine64() {
   WINEPREFIX="$prefix64" WINEARCH=win64 wine cmd /c exit >/dev/null 2>&1 || true
 }
 
+# The 64-bit prefix for what runs from here on: where no 32-bit program runs.
+use_prefix64() {
+  prepare_wine64
+  export WINEPREFIX="$prefix64" WINEARCH=win64
+}
+
 # Names each test of a build's ctest that was not run and why, in lines a
 # reader cannot miss; nothing named here counts as passed.
 not_run_tests=()
@@ -152,8 +158,7 @@ case "${1:-}" in
     program_dir="$build/win32"
     if [ "$QM_NO_I386" = 1 ]; then
       say "no 32-bit programs run here ($no_i386_reason): running the x86_64 build/win64/quellmark.exe in the 64-bit prefix build/wineprefix64"
-      prepare_wine64
-      export WINEPREFIX="$prefix64" WINEARCH=win64
+      use_prefix64
       program_dir="$build/win64"
     else
       prepare_wine
@@ -225,8 +230,7 @@ case "${1:-}" in
     say "the simulated machine (Google Benchmark)"
     "$build/host/quellmark_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
     if [ "$QM_NO_I386" = 1 ]; then
-      prepare_wine64
-      export WINEPREFIX="$prefix64" WINEARCH=win64
+      use_prefix64
       say "the real x86_64 programs under Wine, in the 64-bit prefix, against their x86_64 baselines (no 32-bit programs run here: $no_i386_reason)"
       "$top/bench/wine_bench.sh" "$build/win64" "${QM_BENCH_RUNS:-5}"
     else

@@ -23,9 +23,9 @@ count_winlogon_rows() {
   echo $((9 + extra))
 }
 # The program's processor as the side-by-side store names it: x86 or amd64.
+. "$(dirname "${BASH_SOURCE[0]}")/pe_machine.sh"
 program_arch=x86
-at=$(od -An -tu4 -j60 -N4 "$exe" | tr -d ' ')
-[ "$(od -An -tx2 -j$((at + 4)) -N2 "$exe" | tr -d ' ')" = 8664 ] && program_arch=amd64
+[ "$(pe_machine "$exe")" = 8664 ] && program_arch=amd64
 mkdir -p "$artifacts"
 failures=0 passed=0
 

@@ -19,13 +19,13 @@ if [ "$arch" = win64 ] && [ "${QM_NO_I386:-}" != 1 ] && [ ! -f "$prefix/drive_c/
   ready=0
 fi
 [ $ready -eq 1 ] && exit 0
-echo "== creating the Wine prefix $prefix"
-rm -rf "$prefix"
-mkdir -p "$prefix"
 if [ "$arch" = win32 ] && [ "${QM_NO_I386:-}" = 1 ]; then
   echo "== this machine runs no 32-bit programs: no 32-bit prefix can be made" >&2
   exit 1
 fi
+echo "== creating the Wine prefix $prefix"
+rm -rf "$prefix"
+mkdir -p "$prefix"
 wine wineboot --init >"$prefix.log" 2>&1 || true
 wineserver -w
 # wineboot's exit code says nothing (it fails on a missing 32-bit subsystem

@@ -100,20 +100,24 @@ std::shared_ptr<SimKey> SimRegistry::Resolve(KeyHandle h) {
 }
 
 // On 64-bit Windows the 32-bit view of HKLM\SOFTWARE lies below
-// SOFTWARE\WOW6432Node, but for the keys both views share (the policies, the
-// Image File Execution Options).
+// SOFTWARE\WOW6432Node, but for the keys both views share, and the 32-bit
+// view's own real path, which names the same key in either view.
 bool SimRegistry::InView32(const std::vector<std::string>& parts, std::uint32_t access) const {
     if (!windows64 || parts.empty() || !SameName(parts[0], "SOFTWARE")) return false;
     const bool view32 = (access & kKeyWow64_32Key) || (!process64 && !(access & kKeyWow64_64Key));
     if (!view32) return false;
-    // The 32-bit view's own real path names the same key in either view.
-    if (parts.size() > 1 && (SameName(parts[1], "Policies") || SameName(parts[1], "WOW6432Node"))) return false;
-    if (parts.size() > 4 && SameName(parts[1], "Microsoft") && SameName(parts[2], "Windows") &&
-        SameName(parts[3], "CurrentVersion") && SameName(parts[4], "Policies"))
-        return false;
-    if (parts.size() > 4 && SameName(parts[1], "Microsoft") && SameName(parts[2], "Windows NT") &&
-        SameName(parts[3], "CurrentVersion") && SameName(parts[4], "Image File Execution Options"))
-        return false;
+    static const std::vector<std::vector<std::string>> kShared = {
+        {"WOW6432Node"},
+        {"Policies"},
+        {"Microsoft", "Windows", "CurrentVersion", "Policies"},
+        {"Microsoft", "Windows NT", "CurrentVersion", "Image File Execution Options"},
+    };
+    for (const std::vector<std::string>& shared : kShared) {
+        if (parts.size() <= shared.size()) continue;
+        bool below = true;
+        for (size_t i = 0; i < shared.size() && below; ++i) below = SameName(parts[i + 1], shared[i]);
+        if (below) return false;
+    }
     return true;
 }
 
