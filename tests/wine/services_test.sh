@@ -114,7 +114,9 @@ no_report "disable: no message" 1500
 [ "$(state_of QmScratchOff)" = 4 ] && check "disabled: still running" ok || check "disabled: still running" "state $(state_of QmScratchOff)"
 [ "$(run_probe rows $services_tab)" = "$before" ] && check "disable: list unchanged" ok || check "disable: list unchanged" "the list changed"
 for name in QmScratchIdle QmScratchKeep; do
-  [ "$(start_type_of $name)" = 2 ] && check "$name keeps its start type" ok || check "$name keeps its start type" "$name changed"
+  type=$(start_type_of $name)
+  [ "$type" = 2 ] && check "$name keeps its start type" ok ||
+    check "$name keeps its start type" "$name has start type '$type'; $(run_probe list-state $services_tab | tr '\n' ' ')"
 done
 stop_program
 
