@@ -20,6 +20,7 @@ constexpr const char* kRunServices = "HKCU\\Software\\Microsoft\\Windows\\Curren
 std::vector<Category> WithRunServices() {
     std::vector<Category> table(std::begin(kCategories), std::end(kCategories));
     table.push_back({.trace = "a category of a known kind",
+                     .id = "hkcu-runservices",
                      .list = "runservices",
                      .designCaption = "HKCU / RunServices",
                      .countPrefix = "HKCU / RunServices (",

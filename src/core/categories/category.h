@@ -145,6 +145,8 @@ struct Category {
     // The names the first design gave this tab's pieces (page, list, popup
     // menu and its handlers, collectors), for readers who know them.
     const char* trace;
+    // The category's identifier in the report: stable, readable, never shown.
+    const char* id;
     const char* list;           // the list's name ("hku")
     const char* designCaption;  // the tab caption until the first count caption is written
     const char* countPrefix;    // the count caption: prefix, row count, ")"

@@ -103,7 +103,7 @@ inline constexpr PropertiesView kKeyPropertiesDots{"&Properties...", false, Show
 
 inline constexpr Category kCategories[] = {
     {.trace = "TabSheet2 hku HKURun DeleteItems1Click JumpTo1Click FileProperties1 hkuDblClick ScanHKCURun",
-     .list = "hku", .designCaption = "HKCU / Run", .countPrefix = "HKCU / Run (", .tabImage = 10, .scanPosition = 0,
+     .id = "hkcu-run", .list = "hku", .designCaption = "HKCU / Run", .countPrefix = "HKCU / Run (", .tabImage = 10, .scanPosition = 0,
      .columns = columns::kRun126, .commandColumn = 0,
      .source = ValueList{.root = RegRoot::CurrentUser, .key = keys::kRun,
                          .keyName = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
@@ -111,7 +111,7 @@ inline constexpr Category kCategories[] = {
      .removal = Removal::CaptionedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
      .properties = kKeyProperties, .drawSubItem = nullptr},
     {.trace = "TabSheet1 LV hklmrun DeleteItems2Click JumpTo2Click Properties1 LVDblClick ScanHKLMRun",
-     .list = "LV", .designCaption = "HKLM / Run", .countPrefix = "HKLM / Run (", .tabImage = 10, .scanPosition = 1,
+     .id = "hklm-run", .list = "LV", .designCaption = "HKLM / Run", .countPrefix = "HKLM / Run (", .tabImage = 10, .scanPosition = 1,
      .columns = columns::kRun129, .commandColumn = 0, .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kRun, .redirected = true},
      .imageListsAtStart = true, .imageListsPerRow = true, .group = kGroupLists, .showClears = kNoGroup,
      .removal = Removal::CaptionedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
@@ -119,21 +119,21 @@ inline constexpr Category kCategories[] = {
     // The two startup tabs are captioned for what they list: the all-users
     // folder (two users) and the current user's folder (a folder).
     {.trace = "TabSheet4 comon startupuser DeleteItems3Click JumpTo3Click Properties2 comonDblClick ScanCommonStartup",
-     .list = "comon", .designCaption = "Startup (comon)", .countPrefix = "Startup (common) - (", .tabImage = 3,
+     .id = "startup-common", .list = "comon", .designCaption = "Startup (comon)", .countPrefix = "Startup (common) - (", .tabImage = 3,
      .scanPosition = 2, .columns = columns::kCommonStartup, .commandColumn = 0,
      .source = StartupFolder{.csidl = kCsidlCommonStartup},
      .imageListsAtStart = true, .imageListsPerRow = false, .group = kGroupLists, .showClears = kGroupLists,
      .removal = Removal::File, .canDisable = false, .jump = JumpTarget::Folder,
      .properties = {"&Properties...", false, ShownLocation::Folder}, .drawSubItem = nullptr},
     {.trace = "TabSheet5 User PopupMenu1 DeleteItems4Click JumpTo4Click Properties3 UserDblClick ScanUserStartup",
-     .list = "User", .designCaption = "Startup (User)", .countPrefix = "Startup (user) - (", .tabImage = 1,
+     .id = "startup-user", .list = "User", .designCaption = "Startup (User)", .countPrefix = "Startup (user) - (", .tabImage = 1,
      .scanPosition = 3, .columns = columns::kUserStartup, .commandColumn = 0,
      .source = StartupFolder{.csidl = kCsidlStartup},
      .imageListsAtStart = true, .imageListsPerRow = false, .group = kGroupLists, .showClears = kGroupLists,
      .removal = Removal::File, .canDisable = false, .jump = JumpTarget::Folder,
      .properties = {"&Properties", false, ShownLocation::Folder}, .drawSubItem = nullptr},
     {.trace = "TabSheet3 runonce hkurunonce DeleteItems5Click JumpTo5Click Properties4 runonceDblClick ScanHKCURunOnce",
-     .list = "runonce", .designCaption = "HKCU / Run Once", .countPrefix = "HKCU / Run Once (", .tabImage = 10,
+     .id = "hkcu-runonce", .list = "runonce", .designCaption = "HKCU / Run Once", .countPrefix = "HKCU / Run Once (", .tabImage = 10,
      .scanPosition = 4, .columns = columns::kRun126, .commandColumn = 0,
      .source = ValueList{.root = RegRoot::CurrentUser, .key = keys::kRunOnce},
      .imageListsAtStart = true, .imageListsPerRow = true, .group = kGroupLists, .showClears = kGroupLists,
@@ -141,7 +141,7 @@ inline constexpr Category kCategories[] = {
      .properties = kKeyProperties, .drawSubItem = nullptr},
     {.trace = "TabSheet8 hklmrunonce hklmrunces DeleteItems6Click JumpTo6Click Properties5 hklmrunonceDblClick "
               "ScanHKLMRunOnce",
-     .list = "hklmrunonce", .designCaption = "HKLM / Run Once", .countPrefix = "HKLM / Run Once (", .tabImage = 10,
+     .id = "hklm-runonce", .list = "hklmrunonce", .designCaption = "HKLM / Run Once", .countPrefix = "HKLM / Run Once (", .tabImage = 10,
      .scanPosition = 5, .columns = columns::kRun126, .commandColumn = 0,
      .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kRunOnce, .redirected = true},
      .imageListsAtStart = true, .imageListsPerRow = true, .group = kGroupLists, .showClears = kGroupLists,
@@ -149,7 +149,7 @@ inline constexpr Category kCategories[] = {
      .properties = kKeyPropertiesDots, .drawSubItem = nullptr},
     {.trace = "TabSheet7 shellobject shellob DeleteItems7Click JumpTo7Click Properties6 shellobjectDblClick "
               "ScanHKLMShellObjects",
-     .list = "shellobject", .designCaption = "HKLM / ShellObject", .countPrefix = "HKLM / ShellObject (",
+     .id = "hklm-shell-service-objects", .list = "shellobject", .designCaption = "HKLM / ShellObject", .countPrefix = "HKLM / ShellObject (",
      .tabImage = 10, .scanPosition = 6, .columns = columns::kRun128, .commandColumn = 0,
      .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kShellServiceObjects, .iconName = ".dll",
                          .redirected = true},
@@ -158,7 +158,7 @@ inline constexpr Category kCategories[] = {
      .properties = kKeyPropertiesDots, .drawSubItem = nullptr},
     {.trace = "TabSheet9 runoncex PopupMenu2 DeleteItems8Click JumpTo8Click Properties7 runoncexDblClick "
               "ScanHKLMRunOnceEx",
-     .list = "runoncex", .designCaption = "HKLM / Run OnceEx", .countPrefix = "HKLM / Run OnceEx (", .tabImage = 10,
+     .id = "hklm-runonceex", .list = "runoncex", .designCaption = "HKLM / Run OnceEx", .countPrefix = "HKLM / Run OnceEx (", .tabImage = 10,
      .scanPosition = 7, .columns = columns::kRun126, .commandColumn = 0,
      .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kRunOnceEx, .redirected = true},
      .imageListsAtStart = true, .imageListsPerRow = true, .group = kGroupLists, .showClears = kGroupLists,
@@ -166,14 +166,14 @@ inline constexpr Category kCategories[] = {
      .properties = kKeyProperties, .drawSubItem = nullptr},
     {.trace = "TabSheet10 InstCompo PopupMenu3 DeleteItems9Click DisableItems1Click Timer1Timer JumpTo9Click "
               "Properties8 InstCompoDblClick ScanServices",
-     .list = "InstCompo", .designCaption = "Startup (services)", .countPrefix = "Startup (services) - (",
+     .id = "services-running", .list = "InstCompo", .designCaption = "Startup (services)", .countPrefix = "Startup (services) - (",
      .tabImage = 16, .scanPosition = 8, .columns = columns::kServices, .commandColumn = 1, .source = RunningServices{},
      .imageListsAtStart = true, .imageListsPerRow = false, .group = kNoGroup, .showClears = kNoGroup,
      .removal = Removal::Service, .canDisable = true, .jump = JumpTarget::ProgramFolder,
      .properties = {"&Properties", false, ShownLocation::Description}, .drawSubItem = nullptr},
     {.trace = "TabSheet6 actx actxmenu DeleteItems10Click JumpTo10Click Properties9 actxDblClick "
               "ScanInstalledComponents actxAdvancedCustomDrawSubItem",
-     .list = "actx", .designCaption = "ActiveX", .countPrefix = "ActiveX (", .tabImage = 10, .scanPosition = 9,
+     .id = "components", .list = "actx", .designCaption = "ActiveX", .countPrefix = "ActiveX (", .tabImage = 10, .scanPosition = 9,
      .columns = columns::kComponents, .commandColumn = 1,
      .source = InstalledComponents{.root = RegRoot::LocalMachine, .key = keys::kInstalledComponents,
                                    .redirected = true},
@@ -185,7 +185,7 @@ inline constexpr Category kCategories[] = {
               "ScanWinlogonUserinit ScanWinlogonSystem ScanWinlogonShell ScanWinlogonUIHost ScanWinlogonTaskman "
               "ScanWinlogonLsaStart ScanWinlogonSaveDumpStart ScanWinlogonAppSetup "
               "ScanWinlogonServiceControllerStart logsAdvancedCustomDrawSubItem",
-     .list = "logs", .designCaption = "WinLogon", .countPrefix = "WinLogon (", .tabImage = 19, .scanPosition = 10,
+     .id = "winlogon", .list = "logs", .designCaption = "WinLogon", .countPrefix = "WinLogon (", .tabImage = 19, .scanPosition = 10,
      .columns = columns::kNamedValues, .commandColumn = 0,
      .source = NamedValues{.root = RegRoot::LocalMachine, .key = keys::kWinlogon, .values = named::kWinlogon,
                            .targetMarker = ".exe", .redirected = true},
@@ -195,7 +195,7 @@ inline constexpr Category kCategories[] = {
      .drawSubItem = logsAdvancedCustomDrawSubItem},
     {.trace = "TabSheet12 lorun loruns DeleteItems12Click JumpTo12Click Properties11 lorunDblClick ScanWindowsRun "
               "ScanWindowsLoad logsAdvancedCustomDrawSubItem",
-     .list = "lorun", .designCaption = "Load - Run", .countPrefix = "Load - Run (", .tabImage = 10,
+     .id = "load-run", .list = "lorun", .designCaption = "Load - Run", .countPrefix = "Load - Run (", .tabImage = 10,
      .scanPosition = 11, .columns = columns::kNamedValues, .commandColumn = 0,
      .source = NamedValues{.root = RegRoot::CurrentUser, .key = keys::kWindows, .values = named::kLoadRun,
                            .targetMarker = ".exe"},
@@ -205,7 +205,7 @@ inline constexpr Category kCategories[] = {
     // The start-up scan reads the two Explorer-Run tabs the other way round.
     {.trace = "TabSheet13 explomac explom DeleteItems13Click JumpTo13Click Properties13 explomacDblClick "
               "ScanHKLMExplorerRun",
-     .list = "explomac", .designCaption = "HKLM / Explorer-Run", .countPrefix = "HKLM / Explorer-Run (",
+     .id = "hklm-explorer-run", .list = "explomac", .designCaption = "HKLM / Explorer-Run", .countPrefix = "HKLM / Explorer-Run (",
      .tabImage = 10, .scanPosition = 13, .columns = columns::kRun128, .commandColumn = 0,
      .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kExplorerRun, .keyColumns = false},
      .imageListsAtStart = false, .imageListsPerRow = true, .group = kNoGroup, .showClears = kNoGroup,
@@ -213,7 +213,7 @@ inline constexpr Category kCategories[] = {
      .properties = kKeyProperties, .drawSubItem = nullptr},
     {.trace = "TabSheet14 explou userexplorer DeleteItems14Click JumpTo14Click Properties12 explouDblClick "
               "ScanHKCUExplorerRun",
-     .list = "explou", .designCaption = "HKCU / Explorer-Run", .countPrefix = "HKCU / Explorer-Run (",
+     .id = "hkcu-explorer-run", .list = "explou", .designCaption = "HKCU / Explorer-Run", .countPrefix = "HKCU / Explorer-Run (",
      .tabImage = 10, .scanPosition = 12, .columns = columns::kRun126, .commandColumn = 0,
      .source = ValueList{.root = RegRoot::CurrentUser, .key = keys::kExplorerRun},
      .imageListsAtStart = false, .imageListsPerRow = true, .group = kNoGroup, .showClears = kNoGroup,
@@ -221,7 +221,7 @@ inline constexpr Category kCategories[] = {
      .properties = kKeyProperties, .drawSubItem = nullptr},
     {.trace = "TabSheet15 desktop PopupMenu4 DeleteItems15Click JumpTo15Click Properties14 desktopDblClick "
               "ScanScreenSaver logsAdvancedCustomDrawSubItem",
-     .list = "desktop", .designCaption = "HKCU / Deskstop", .countPrefix = "HKCU / Desktop (", .tabImage = 10,
+     .id = "screensaver", .list = "desktop", .designCaption = "HKCU / Deskstop", .countPrefix = "HKCU / Desktop (", .tabImage = 10,
      .scanPosition = 14, .columns = columns::kNamedValues, .commandColumn = 0,
      .source = NamedValues{.root = RegRoot::CurrentUser, .key = keys::kDesktop, .values = named::kScreenSaver,
                            .targetMarker = ".scr"},
@@ -230,7 +230,7 @@ inline constexpr Category kCategories[] = {
      .properties = kKeyProperties, .drawSubItem = logsAdvancedCustomDrawSubItem},
     // Every scheduled task with the programs it runs and what starts it.
     {.trace = "ScanScheduledTasks",
-     .list = "tasks", .designCaption = "Scheduled Tasks", .countPrefix = "Scheduled Tasks (", .tabImage = 3,
+     .id = "tasks", .list = "tasks", .designCaption = "Scheduled Tasks", .countPrefix = "Scheduled Tasks (", .tabImage = 3,
      .scanPosition = 15, .columns = columns::kScheduledTasks, .commandColumn = 3,
      .source = ScheduledTasks{},
      .imageListsAtStart = true, .imageListsPerRow = false, .group = kNoGroup, .showClears = kNoGroup,
@@ -240,7 +240,7 @@ inline constexpr Category kCategories[] = {
     // The places where the system itself starts a program or loads a DLL,
     // one row per entry of each.
     {.trace = "ScanSystemHooks",
-     .list = "hooks", .designCaption = "System Hooks", .countPrefix = "System Hooks (", .tabImage = 10,
+     .id = "system-hooks", .list = "hooks", .designCaption = "System Hooks", .countPrefix = "System Hooks (", .tabImage = 10,
      .scanPosition = 16, .columns = columns::kSystemHooks, .commandColumn = 1,
      .source = SystemHooks{hooks::kPlaces},
      .imageListsAtStart = true, .imageListsPerRow = false, .group = kNoGroup, .showClears = kNoGroup,
@@ -250,7 +250,7 @@ inline constexpr Category kCategories[] = {
     // rows name the file each one loads, resolved from the form the system
     // keeps it in.
     {.trace = "ScanAutoStartServices",
-     .list = "autoservices", .designCaption = "Services and Drivers", .countPrefix = "Services and Drivers (",
+     .id = "services-drivers", .list = "autoservices", .designCaption = "Services and Drivers", .countPrefix = "Services and Drivers (",
      .tabImage = 16, .scanPosition = 17, .columns = columns::kAutoStartServices, .commandColumn = 4,
      .source = AutoStartServices{},
      .imageListsAtStart = true, .imageListsPerRow = false, .group = kNoGroup, .showClears = kNoGroup,
