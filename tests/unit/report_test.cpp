@@ -555,6 +555,84 @@ TEST(ReportFormats, CsvFieldsAreQuotedExactlyWhereRfc4180NeedsIt) {
                                                    "column_3,location_type,"));
 }
 
+TEST(ReportFormats, AnEntryIsWrittenWithEveryFieldInItsPlace) {
+    // The documents that saved reports and other programs' readers hold:
+    // each field's spelling and place, in JSON and in CSV, and which
+    // members each kind of location has in JSON.
+    Record run;
+    run.category = "hkcu-run";
+    run.tab = "HKCU / Run";
+    run.name = "Tray";
+    run.command = "C:\\t.exe";
+    run.columns = {"Tray", "C:\\t.exe"};
+    run.locationText = "HKEY_CURRENT_USER\\Run";
+    run.location = RegistryAt("Run", "Tray", "32");
+    run.target = "c:\\t.exe";
+    run.targetExists = true;
+    run.company = "Co";
+    run.description = "De";
+    run.version = "1.0";
+    Record task;
+    task.category = "tasks";
+    task.tab = "Scheduled Tasks";
+    task.name = "\\Qm\\N";
+    task.command = "C:\\n.exe";
+    task.columns = {"\\Qm\\N"};
+    task.locationText = "C:\\T\\Qm\\";
+    task.location.type = "task";
+    task.location.task = "\\Qm\\N";
+    task.location.folder = "C:\\T\\Qm\\";
+    task.location.file = "N";
+    task.target = "C:\\n.exe";
+    task.mark = "m";
+    task.error = "e";
+    Record service;
+    service.location.type = "service";
+    service.location.service = "Svc";
+    service.location.key = "not written for a service";
+    Record file;
+    file.location.type = "file";
+    file.location.folder = "C:\\S\\";
+    file.location.file = "a.lnk";
+    file.targetExists = false;
+    const struct {
+        const Record& record;
+        const char* json;
+        const char* csv;
+    } cases[] = {
+        {run,
+         R"({"category":"hkcu-run","tab":"HKCU / Run","name":"Tray","command":"C:\\t.exe","columns":["Tray","C:\\t.exe"],)"
+         R"("location_text":"HKEY_CURRENT_USER\\Run","location":{"type":"registry","root":"HKEY_CURRENT_USER","view":"32",)"
+         R"("key":"Run","component":"","value":"Tray","item":""},"target":"c:\\t.exe","target_exists":true,"company":"Co",)"
+         R"("description":"De","version":"1.0","mark":"","error":""})",
+         "hkcu-run,HKCU / Run,Tray,C:\\t.exe,HKEY_CURRENT_USER\\Run,Tray,C:\\t.exe,"
+         "registry,HKEY_CURRENT_USER,32,Run,,Tray,,,,,,c:\\t.exe,yes,Co,De,1.0,,\r\n"},
+        {task,
+         R"({"category":"tasks","tab":"Scheduled Tasks","name":"\\Qm\\N","command":"C:\\n.exe","columns":["\\Qm\\N"],)"
+         R"("location_text":"C:\\T\\Qm\\","location":{"type":"task","task":"\\Qm\\N","folder":"C:\\T\\Qm\\","file":"N"},)"
+         R"("target":"C:\\n.exe","target_exists":null,"company":"","description":"","version":"","mark":"m","error":"e"})",
+         "tasks,Scheduled Tasks,\\Qm\\N,C:\\n.exe,C:\\T\\Qm\\,\\Qm\\N,,"
+         "task,,,,,,,C:\\T\\Qm\\,N,,\\Qm\\N,C:\\n.exe,,,,,m,e\r\n"},
+        {service,
+         R"({"category":"","tab":"","name":"","command":"","columns":[],"location_text":"","location":{"type":"service",)"
+         R"("service":"Svc"},"target":"","target_exists":null,"company":"","description":"","version":"","mark":"","error":""})",
+         ",,,,,,,service,,,not written for a service,,,,,,Svc,,,,,,,,\r\n"},
+        {file,
+         R"({"category":"","tab":"","name":"","command":"","columns":[],"location_text":"","location":{"type":"file",)"
+         R"("folder":"C:\\S\\","file":"a.lnk"},"target":"","target_exists":false,"company":"","description":"","version":"",)"
+         R"("mark":"","error":""})",
+         ",,,,,,,file,,,,,,,C:\\S\\,a.lnk,,,,no,,,,,\r\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.json, report::JsonRecord(c.record)) << c.json;
+        EXPECT_EQ(c.csv, report::CsvRecord(c.record, 2)) << c.csv;
+    }
+    EXPECT_EQ(
+        "category,tab,name,command,location_text,column_1,column_2,location_type,root,view,key,component,value,item,"
+        "folder,file,service,task,target,target_exists,company,description,version,mark,error\r\n",
+        report::CsvHeader(2, false));
+}
+
 TEST(ReportFormats, JsonStringsEscapeWhatJsonForbidsAndStayValidUtf8) {
     const std::pair<std::string, std::string> cases[] = {
         {"plain", "\"plain\""},

@@ -4,6 +4,8 @@
 #include <deque>
 #include <unordered_map>
 
+#include "core/report/fields.h"
+
 namespace qm::report {
 
 namespace {
@@ -17,8 +19,9 @@ void AddPart(std::string& key, const std::string& part) {
 }
 
 bool SameDetails(const Record& a, const Record& b) {
-    return a.command == b.command && a.target == b.target && a.targetExists == b.targetExists &&
-           a.company == b.company && a.description == b.description && a.version == b.version;
+    for (const Field& field : kFields)
+        if ((field.role & kCompared) && !SameValue(field, a, b)) return false;
+    return true;
 }
 
 // ---- Reading a baseline --------------------------------------------------------
@@ -37,33 +40,44 @@ public:
     }
     bool Text(const char* name, std::string& out) { return Text(entry_, name, out); }
 
+    bool Flag(const char* name, std::optional<bool>& out) {
+        const JsonValue* value = entry_.Find(name);
+        if (!value || value->kind == JsonValue::Kind::Null) return true;
+        if (value->kind != JsonValue::Kind::Bool) return Wrong(name, "true, false or null");
+        out = value->boolean;
+        return true;
+    }
+
+    bool List(const char* name, std::vector<std::string>& out) {
+        const JsonValue* value = entry_.Find(name);
+        if (!value || value->kind == JsonValue::Kind::Null) return true;
+        if (value->kind != JsonValue::Kind::Array) return Wrong(name, "an array");
+        for (const JsonValue& item : value->items) {
+            if (item.kind != JsonValue::Kind::String) return Wrong(name, "an array of strings");
+            out.push_back(item.text);
+        }
+        return true;
+    }
+
+    // The one member every entry must have.
+    bool Location(const char* name, EntryLocation& at) {
+        const JsonValue* location = entry_.Find(name);
+        if (!location || location->kind != JsonValue::Kind::Object) return Wrong(name, "an object");
+        for (const LocationField& field : kLocationFields)
+            if (!Text(*location, field.json, at.*field.member)) return false;
+        return true;
+    }
+
     bool Read(Record& r) {
         if (entry_.kind != JsonValue::Kind::Object) return Wrong("entry", "an object");
-        if (!Text("category", r.category) || !Text("tab", r.tab) || !Text("name", r.name) ||
-            !Text("command", r.command) || !Text("location_text", r.locationText) || !Text("target", r.target) ||
-            !Text("company", r.company) || !Text("description", r.description) || !Text("version", r.version) ||
-            !Text("mark", r.mark) || !Text("error", r.error))
-            return false;
-        if (const JsonValue* columns = entry_.Find("columns"); columns && columns->kind != JsonValue::Kind::Null) {
-            if (columns->kind != JsonValue::Kind::Array) return Wrong("columns", "an array");
-            for (const JsonValue& cell : columns->items) {
-                if (cell.kind != JsonValue::Kind::String) return Wrong("columns", "an array of strings");
-                r.columns.push_back(cell.text);
-            }
+        for (const Field& field : kFields) {
+            const bool read = field.text   ? Text(field.json, r.*field.text)
+                              : field.flag ? Flag(field.json, r.*field.flag)
+                              : field.list ? List(field.json, r.*field.list)
+                                           : Location(field.json, r.*field.location);
+            if (!read) return false;
         }
-        if (const JsonValue* exists = entry_.Find("target_exists"); exists && exists->kind != JsonValue::Kind::Null) {
-            if (exists->kind != JsonValue::Kind::Bool) return Wrong("target_exists", "true, false or null");
-            r.targetExists = exists->boolean;
-        }
-        const JsonValue* location = entry_.Find("location");
-        if (!location || location->kind != JsonValue::Kind::Object) return Wrong("location", "an object");
-        EntryLocation& at = r.location;
-        return Text(*location, "type", at.type) && Text(*location, "root", at.root) &&
-               Text(*location, "view", at.view) && Text(*location, "key", at.key) &&
-               Text(*location, "component", at.component) && Text(*location, "value", at.value) &&
-               Text(*location, "item", at.item) && Text(*location, "folder", at.folder) &&
-               Text(*location, "file", at.file) && Text(*location, "service", at.service) &&
-               Text(*location, "task", at.task);
+        return true;
     }
 
 private:
@@ -130,13 +144,22 @@ std::string TextLine(const char* change, const Record& r) {
     return line;
 }
 
-std::string ExistsText(const std::optional<bool>& exists) {
-    if (!exists) return "not looked at";
-    return *exists ? "exists" : "missing";
+// A field's value in a comparison's text.
+std::string ChangeText(const Field& field, const Record& r) {
+    if (field.text) return r.*field.text;
+    if (field.flag) {
+        const std::optional<bool>& state = r.*field.flag;
+        return !state ? field.words.none : *state ? field.words.yes : field.words.no;
+    }
+    if (field.location) return PlaceOf(r);
+    std::string cells;
+    for (const std::string& cell : r.*field.list) cells += (cells.empty() ? "" : " | ") + cell;
+    return cells;
 }
 
-void TextChange(std::string& out, const char* field, const std::string& before, const std::string& after) {
-    if (before != after) out += "    " + std::string(field) + ": " + Quoted(before) + " -> " + Quoted(after) + "\n";
+void TextChange(std::string& out, const Field& field, const Record& before, const Record& after) {
+    out += "    " + std::string(field.changeName ? field.changeName : field.json) + ": " +
+           Quoted(ChangeText(field, before)) + " -> " + Quoted(ChangeText(field, after)) + "\n";
 }
 
 void WriteText(const Differences& d, IOutput& output) {
@@ -144,12 +167,8 @@ void WriteText(const Differences& d, IOutput& output) {
     for (const Record& r : d.removed) output.Write(TextLine("removed", r) + "\n");
     for (const auto& [before, after] : d.changed) {
         std::string out = TextLine("changed", after) + "\n";
-        TextChange(out, "command", before.command, after.command);
-        TextChange(out, "target", before.target, after.target);
-        TextChange(out, "target file", ExistsText(before.targetExists), ExistsText(after.targetExists));
-        TextChange(out, "company", before.company, after.company);
-        TextChange(out, "description", before.description, after.description);
-        TextChange(out, "version", before.version, after.version);
+        for (const Field& field : kFields)
+            if ((field.role & kCompared) && !SameValue(field, before, after)) TextChange(out, field, before, after);
         output.Write(out);
     }
     const size_t total = d.added.size() + d.removed.size() + d.changed.size();
@@ -224,10 +243,20 @@ bool ReadBaseline(std::string_view text, std::vector<Record>& records, std::stri
 
 std::string IdentityOf(const Record& r) {
     std::string key;
-    const EntryLocation& at = r.location;
-    for (const std::string* part : {&r.category, &at.type, &at.root, &at.view, &at.key, &at.component, &at.value,
-                                    &at.item, &at.folder, &at.file, &at.service, &at.task})
-        AddPart(key, *part);
+    for (const Field& field : kFields) {
+        if (!(field.role & kIdentity)) continue;
+        if (field.text) {
+            AddPart(key, r.*field.text);
+        } else if (field.flag) {
+            const std::optional<bool>& state = r.*field.flag;
+            AddPart(key, !state ? "" : *state ? "yes" : "no");
+        } else if (field.list) {
+            AddPart(key, std::to_string((r.*field.list).size()));
+            for (const std::string& item : r.*field.list) AddPart(key, item);
+        } else {
+            for (const LocationField& member : kLocationFields) AddPart(key, (r.*field.location).*member.member);
+        }
+    }
     return key;
 }
 

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <initializer_list>
 #include <utility>
+
+#include "core/report/fields.h"
 
 namespace qm::report {
 
@@ -160,14 +161,17 @@ size_t CellColumnCount(std::span<const Category> categories) {
 
 namespace {
 
-using Field = std::pair<const char*, const std::string*>;
-
-// Each member after a comma, in the order given.
-void Members(std::string& out, std::initializer_list<Field> fields) {
-    for (const auto& [name, value] : fields) {
-        out += ',';
-        Member(out, name, *value);
+void AppendJsonLocation(std::string& out, const EntryLocation& at) {
+    out += '{';
+    const LocationKind kind = KindOf(at.type);
+    bool first = true;
+    for (const LocationField& field : kLocationFields) {
+        if (!(field.kinds & kind)) continue;
+        if (!first) out += ',';
+        first = false;
+        Member(out, field.json, at.*field.member);
     }
+    out += '}';
 }
 
 }  // namespace
@@ -180,67 +184,73 @@ std::string JsonRecord(const Record& r) {
 
 void AppendJsonRecord(std::string& out, const Record& r) {
     out += '{';
-    Member(out, "category", r.category);
-    Members(out, {{"tab", &r.tab}, {"name", &r.name}, {"command", &r.command}});
-    out += ",\"columns\":[";
-    for (size_t i = 0; i < r.columns.size(); ++i) {
-        if (i) out += ',';
-        AppendJsonString(out, r.columns[i]);
+    for (const Field& field : kFields) {
+        if (&field != kFields) out += ',';
+        if (field.text) {
+            Member(out, field.json, r.*field.text);
+            continue;
+        }
+        out += '"';
+        out += field.json;
+        out += "\":";
+        if (field.flag) {
+            out += JsonBool(r.*field.flag);
+        } else if (field.list) {
+            out += '[';
+            const std::vector<std::string>& items = r.*field.list;
+            for (size_t i = 0; i < items.size(); ++i) {
+                if (i) out += ',';
+                AppendJsonString(out, items[i]);
+            }
+            out += ']';
+        } else {
+            AppendJsonLocation(out, r.*field.location);
+        }
     }
-    out += "],";
-    Member(out, "location_text", r.locationText);
-    out += ",\"location\":{";
-    const EntryLocation& at = r.location;
-    Member(out, "type", at.type);
-    // The members of each kind of location, in the order they are written.
-    if (at.type == "registry")
-        Members(out, {{"root", &at.root},
-                      {"view", &at.view},
-                      {"key", &at.key},
-                      {"component", &at.component},
-                      {"value", &at.value},
-                      {"item", &at.item}});
-    else if (at.type == "file")
-        Members(out, {{"folder", &at.folder}, {"file", &at.file}});
-    else if (at.type == "service")
-        Members(out, {{"service", &at.service}});
-    else if (at.type == "task")
-        Members(out, {{"task", &at.task}, {"folder", &at.folder}, {"file", &at.file}});
-    out += "},";
-    Member(out, "target", r.target);
-    out += ",\"target_exists\":";
-    out += JsonBool(r.targetExists);
-    Members(out, {{"company", &r.company},
-                  {"description", &r.description},
-                  {"version", &r.version},
-                  {"mark", &r.mark},
-                  {"error", &r.error}});
     out += '}';
 }
 
 std::string CsvHeader(size_t cellColumns, bool withChange) {
-    std::string out = withChange ? "change," : "";
-    out += "category,tab,name,command,location_text";
-    for (size_t i = 1; i <= cellColumns; ++i) out += ",column_" + std::to_string(i);
-    out +=
-        ",location_type,root,view,key,component,value,item,folder,file,service,task,target,target_exists,company,"
-        "description,version,mark,error\r\n";
+    std::string out = withChange ? "change" : "";
+    const auto add = [&](const std::string& name) {
+        if (!out.empty()) out += ',';
+        out += name;
+    };
+    for (const size_t index : kCsvOrder) {
+        const Field& field = kFields[index];
+        if (field.list)
+            for (size_t i = 1; i <= cellColumns; ++i) add(field.csv + std::to_string(i));
+        else if (field.location)
+            for (const size_t member : kLocationCsvOrder) add(kLocationFields[member].csv);
+        else add(field.csv);
+    }
+    out += "\r\n";
     return out;
 }
 
 std::string CsvRecord(const Record& r, size_t cellColumns, const char* change) {
     std::string out;
-    if (change) out += CsvField(change) + ',';
-    for (const std::string* field : {&r.category, &r.tab, &r.name, &r.command, &r.locationText})
-        out += CsvField(*field) + ',';
-    for (size_t i = 0; i < cellColumns; ++i) out += (i < r.columns.size() ? CsvField(r.columns[i]) : "") + ',';
-    const EntryLocation& at = r.location;
-    for (const std::string* field : {&at.type, &at.root, &at.view, &at.key, &at.component, &at.value, &at.item,
-                                     &at.folder, &at.file, &at.service, &at.task, &r.target})
-        out += CsvField(*field) + ',';
-    out += BoolText(r.targetExists);
-    for (const std::string* field : {&r.company, &r.description, &r.version, &r.mark, &r.error})
-        out += ',' + CsvField(*field);
+    bool first = true;
+    const auto add = [&](std::string_view text) {
+        if (!first) out += ',';
+        first = false;
+        out += text;
+    };
+    if (change) add(CsvField(change));
+    for (const size_t index : kCsvOrder) {
+        const Field& field = kFields[index];
+        if (field.text) {
+            add(CsvField(r.*field.text));
+        } else if (field.flag) {
+            add(BoolText(r.*field.flag));
+        } else if (field.list) {
+            const std::vector<std::string>& items = r.*field.list;
+            for (size_t i = 0; i < cellColumns; ++i) add(i < items.size() ? CsvField(items[i]) : std::string());
+        } else {
+            const EntryLocation& at = r.*field.location;
+            for (const size_t member : kLocationCsvOrder) add(CsvField(at.*kLocationFields[member].member));
+        }
+    }
     out += "\r\n";
     return out;
 }

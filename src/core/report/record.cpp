@@ -7,6 +7,7 @@
 #include "core/model/text.h"
 #include "core/registry.h"
 #include "core/report/existence.h"
+#include "core/report/fields.h"
 #include "core/report/formats.h"
 
 namespace qm::report {
@@ -89,16 +90,6 @@ void InspectTarget(Platform& platform, TargetFinder& finder, Record& record, boo
     record.company = info.CompanyName;
     record.description = info.FileDescription;
     record.version = info.FileVersion;
-}
-
-// Every text as the formats write it, so that an entry read back from a
-// saved report is the same entry.
-void MakeValidUtf8(Record& r) {
-    for (std::string* text : {&r.name, &r.command, &r.locationText, &r.location.root, &r.location.key,
-                              &r.location.component, &r.location.value, &r.location.item, &r.location.folder,
-                              &r.location.file, &r.location.service, &r.location.task, &r.target, &r.company, &r.description, &r.version, &r.error})
-        *text = ValidUtf8(*text);
-    for (std::string& cell : r.columns) cell = ValidUtf8(cell);
 }
 
 // Each complete row becomes a record the moment it is read.
