@@ -134,7 +134,7 @@ void Populate(sim::SimMachine& m) {
 std::vector<Record> Entries(const std::string& json) {
     std::vector<Record> records;
     std::string error;
-    EXPECT_TRUE(report::ReadBaseline(json, records, error)) << error << "\n" << json;
+    EXPECT_TRUE(report::ReadBaseline(json, kCategories, records, error)) << error << "\n" << json;
     return records;
 }
 
@@ -175,7 +175,7 @@ TEST(Report, ListsEveryRowTheWindowListsInTabAndRowOrder) {
                                                                                : "");
             windowRows.push_back(cells);
             // The caption without its count: "HKCU / Run (2)", "Startup (user) - (1)".
-            windowTabs.push_back(std::string(form.CategoryOf(tab).list) + " " +
+            windowTabs.push_back(std::string(form.CategoryOf(tab).id) + " " +
                                  std::regex_replace(form.TabCaptions[tab], std::regex("( -)? \\([0-9]+\\)$"), ""));
         }
     }
@@ -206,10 +206,10 @@ TEST(Report, EachEntryCarriesItsTypedLocationTargetFileAndMark) {
     ASSERT_EQ(report::kExitOk, RunProgram(m, host, {"--format", "json"}));
     const std::vector<Record> records = Entries(host.out.text);
 
-    const Record* tray = Find(records, "hku", "Tray");
+    const Record* tray = Find(records, "hkcu-run", "Tray");
     ASSERT_TRUE(tray);
     EXPECT_EQ("HKCU / Run", tray->tab);
-    EXPECT_EQ("Startup (user)", Find(records, "User", "t.lnk")->tab);
+    EXPECT_EQ("Startup (user)", Find(records, "startup-user", "t.lnk")->tab);
     EXPECT_EQ("\"C:\\Tools\\Tray.exe\" -q", tray->command);
     EXPECT_EQ("registry", tray->location.type);
     EXPECT_EQ("HKEY_CURRENT_USER", tray->location.root);
@@ -229,18 +229,18 @@ TEST(Report, EachEntryCarriesItsTypedLocationTargetFileAndMark) {
     EXPECT_EQ(0, m.token.adjustCalls);
     EXPECT_TRUE(m.token.enabled.empty());
 
-    const Record* gone = Find(records, "hku", "Gone");
+    const Record* gone = Find(records, "hkcu-run", "Gone");
     ASSERT_TRUE(gone);
     EXPECT_EQ(std::optional<bool>(false), gone->targetExists);
     EXPECT_EQ("", gone->company);
 
     // Only a full local path is looked at: not a bare name (the current
     // folder is no place to look for it), not a path on another machine.
-    const Record* shell = Find(records, "logs", "Shell");
+    const Record* shell = Find(records, "winlogon", "Shell");
     ASSERT_TRUE(shell);
     EXPECT_EQ("explorer.exe", shell->target);
     EXPECT_EQ(std::nullopt, shell->targetExists);
-    const Record* net = Find(records, "hku", "Net");
+    const Record* net = Find(records, "hkcu-run", "Net");
     ASSERT_TRUE(net);
     EXPECT_EQ("\\\\server\\share\\net.exe", net->target);
     EXPECT_EQ(std::nullopt, net->targetExists);
@@ -249,13 +249,13 @@ TEST(Report, EachEntryCarriesItsTypedLocationTargetFileAndMark) {
         EXPECT_NE("explorer.exe", path);
     }
 
-    const Record* link = Find(records, "User", "t.lnk");
+    const Record* link = Find(records, "startup-user", "t.lnk");
     ASSERT_TRUE(link);
     EXPECT_EQ("file", link->location.type);
     EXPECT_EQ(m.shell.specialFolders.at(kCsidlStartup) + "\\", link->location.folder);
     EXPECT_EQ("t.lnk", link->location.file);
 
-    const Record* svc = Find(records, "InstCompo", "Svc");
+    const Record* svc = Find(records, "services-running", "Svc");
     ASSERT_TRUE(svc);
     EXPECT_EQ("service", svc->location.type);
     EXPECT_EQ("Svc", svc->location.service);
@@ -268,12 +268,12 @@ TEST(Report, EachEntryCarriesItsTypedLocationTargetFileAndMark) {
     ASSERT_TRUE(anon);
     EXPECT_EQ("SOFTWARE\\Microsoft\\Active Setup\\Installed Components", anon->location.key);
     EXPECT_EQ("Suspect Malware", anon->mark);
-    const Record* userinit = Find(records, "logs", "Userinit");
+    const Record* userinit = Find(records, "winlogon", "Userinit");
     ASSERT_TRUE(userinit);
     EXPECT_EQ("No Autorun Entry", userinit->mark);
     EXPECT_EQ("", userinit->target);  // a place without a value starts nothing
     EXPECT_EQ(std::nullopt, userinit->targetExists);
-    EXPECT_EQ("", Find(records, "logs", "Shell")->mark);
+    EXPECT_EQ("", Find(records, "winlogon", "Shell")->mark);
     EXPECT_EQ("", tray->mark);
 }
 
@@ -286,7 +286,7 @@ TEST(Report, TheThirtyTwoBitViewIsALocationOfItsOwn) {
     ASSERT_EQ(report::kExitOk, RunProgram(m, host, {}));
     std::vector<Record> lv;
     for (Record& r : Entries(host.out.text))
-        if (r.category == "LV") lv.push_back(r);
+        if (r.category == "hklm-run") lv.push_back(r);
     ASSERT_EQ(2u, lv.size());
     EXPECT_EQ("64", lv[0].location.view);
     EXPECT_EQ("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", lv[0].location.key);
@@ -394,7 +394,7 @@ TEST(Report, AValueReadInOneCallReadsAsTheWindowShowsItWhateverItHolds) {
     ASSERT_EQ(static_cast<int>(std::size(cases)), form.hku.Count());
     for (int i = 0; i < form.hku.Count(); ++i) {
         const std::string name = form.hku.Row(i).Caption;
-        const Record* r = Find(records, "hku", name);
+        const Record* r = Find(records, "hkcu-run", name);
         ASSERT_TRUE(r) << name;
         EXPECT_EQ(report::ShownText(form.hku.Row(i).SubItems[0]), r->command) << name;
         for (const Case& c : cases)
@@ -417,13 +417,13 @@ TEST(Report, TheWindowsFolderIsAskedForOnceForAllSystem32Targets) {
     ASSERT_EQ(report::kExitOk, RunProgram(m, host, {}));
     const std::vector<Record> records = Entries(host.out.text);
     for (int i = 0; i < 5; ++i) {
-        const Record* r = Find(records, "hku", "N" + std::to_string(i));
+        const Record* r = Find(records, "hkcu-run", "N" + std::to_string(i));
         ASSERT_TRUE(r);
         EXPECT_EQ(std::optional<bool>(true), r->targetExists) << i;  // the real System32, through Sysnative
     }
-    ASSERT_TRUE(Find(records, "hku", "Other"));
-    EXPECT_EQ(std::optional<bool>(false), Find(records, "hku", "Other")->targetExists);
-    EXPECT_EQ(std::optional<bool>(false), Find(records, "hku", "Short")->targetExists);
+    ASSERT_TRUE(Find(records, "hkcu-run", "Other"));
+    EXPECT_EQ(std::optional<bool>(false), Find(records, "hkcu-run", "Other")->targetExists);
+    EXPECT_EQ(std::optional<bool>(false), Find(records, "hkcu-run", "Short")->targetExists);
     // The other tabs ask for the folder once each, whatever they hold; the
     // five targets of the Run key add one question for all of them.
     sim::SimMachine empty;
@@ -461,7 +461,7 @@ TEST(Report, ALocationThatCannotBeReadIsAnEntryWithItsErrorAndTheRestIsReported)
     };
     const Case cases[] = {
         {"a key that refuses reading",
-         [](sim::SimMachine& m) { m.registry.Key(kHKLMRunOnce)->deniedAccess = kKeyQueryValue; }, "hklmrunonce",
+         [](sim::SimMachine& m) { m.registry.Key(kHKLMRunOnce)->deniedAccess = kKeyQueryValue; }, "hklm-runonce",
          "access denied"},
         {"a service whose configuration is refused",
          [](sim::SimMachine& m) {
@@ -471,19 +471,19 @@ TEST(Report, ALocationThatCannotBeReadIsAnEntryWithItsErrorAndTheRestIsReported)
              locked.grantedAccess = kServiceQueryConfig;
              m.services.Add(locked);
          },
-         "InstCompo", "configuration cannot be read"},
+         "services-running", "configuration cannot be read"},
         {"a key of hooks that refuses reading",
          [](sim::SimMachine& m) {
              m.registry.Key("HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows")->deniedAccess =
                  kKeyQueryValue;
          },
-         "hooks", "access denied"},
+         "system-hooks", "access denied"},
         {"a value whose data cannot be read",
          [](sim::SimMachine& m) {
              m.registry.SetString(kHKCURun, "Bad", "C:\\bad.exe");
              m.registry.Key(kHKCURun)->unreadable.insert("bad");
          },
-         "hku", "Failed to get data for 'Bad'"},
+         "hkcu-run", "Failed to get data for 'Bad'"},
     };
     for (const Case& c : cases) {
         sim::SimMachine m;
@@ -504,8 +504,11 @@ TEST(Report, ALocationThatCannotBeReadIsAnEntryWithItsErrorAndTheRestIsReported)
         }
         EXPECT_EQ(1, errors) << c.what;
         // Everything else is there, the tabs after the damaged one included.
-        for (const auto& [category, name] : std::vector<std::pair<std::string, std::string>>{
-                 {"hku", "Tray"}, {"User", "t.lnk"}, {"InstCompo", "Svc"}, {"desktop", "Scrnsave"}})
+        for (const auto& [category, name] :
+             std::vector<std::pair<std::string, std::string>>{{"hkcu-run", "Tray"},
+                                                              {"startup-user", "t.lnk"},
+                                                              {"services-running", "Svc"},
+                                                              {"screensaver", "Scrnsave"}})
             EXPECT_TRUE(Find(records, category, name)) << c.what << ": " << name;
     }
 }
@@ -518,13 +521,13 @@ TEST(Report, AValueThatIsNotTextIsAnEntryNamingItsTypeAndSize) {
     FakeHost host;
     EXPECT_EQ(report::kExitOk, RunProgram(m, host, {}));
     const std::vector<Record> records = Entries(host.out.text);
-    ASSERT_TRUE(Find(records, "hku", "Counter"));
-    EXPECT_EQ("(REG_DWORD, 4 bytes)", Find(records, "hku", "Counter")->command);
-    EXPECT_EQ("(REG_BINARY, 3 bytes)", Find(records, "hku", "Blob")->command);
-    EXPECT_EQ("", Find(records, "hku", "Counter")->target);  // it starts nothing
-    EXPECT_EQ(std::nullopt, Find(records, "hku", "Counter")->targetExists);
-    EXPECT_EQ("c:\\after.exe", Find(records, "hku", "After")->target);
-    EXPECT_EQ("C:\\after.exe", Find(records, "hku", "After")->command);
+    ASSERT_TRUE(Find(records, "hkcu-run", "Counter"));
+    EXPECT_EQ("(REG_DWORD, 4 bytes)", Find(records, "hkcu-run", "Counter")->command);
+    EXPECT_EQ("(REG_BINARY, 3 bytes)", Find(records, "hkcu-run", "Blob")->command);
+    EXPECT_EQ("", Find(records, "hkcu-run", "Counter")->target);  // it starts nothing
+    EXPECT_EQ(std::nullopt, Find(records, "hkcu-run", "Counter")->targetExists);
+    EXPECT_EQ("c:\\after.exe", Find(records, "hkcu-run", "After")->target);
+    EXPECT_EQ("C:\\after.exe", Find(records, "hkcu-run", "After")->command);
 }
 
 // ---- The formats -----------------------------------------------------------------
@@ -544,7 +547,7 @@ TEST(ReportFormats, CsvFieldsAreQuotedExactlyWhereRfc4180NeedsIt) {
     for (const auto& [text, field] : cases) EXPECT_EQ(field, report::CsvField(text)) << text;
 
     Record r;
-    r.category = "hku";
+    r.category = "hkcu-run";
     r.name = "a,b";
     r.columns = {"a,b", "x"};
     r.targetExists = false;
@@ -655,7 +658,7 @@ TEST(ReportFormats, JsonStringsEscapeWhatJsonForbidsAndStayValidUtf8) {
 
 TEST(ReportFormats, AnEntryReadsBackFromItsJsonExactly) {
     Record r;
-    r.category = "runonce";
+    r.category = "hkcu-runonce";
     r.tab = "HKCU / Run Once (1)";
     r.name =
         "Updater\xE2\x90\x80"
@@ -671,7 +674,8 @@ TEST(ReportFormats, AnEntryReadsBackFromItsJsonExactly) {
     r.version = "1.2";
     r.mark = "Suspect Malware";
     r.error = "";
-    const std::string document = "{\"schema\":1,\"entries\":[" + report::JsonRecord(r) + "]}";
+    const std::string document =
+        "{\"schema\":" + std::to_string(report::kSchemaVersion) + ",\"entries\":[" + report::JsonRecord(r) + "]}";
     const std::vector<Record> back = Entries(document);
     ASSERT_EQ(1u, back.size());
     const Record& b = back[0];
@@ -714,8 +718,8 @@ TEST(ReportCompare, FindsWhatWasAddedRemovedAndChangedAndExitsOneOnlyThen) {
     changed.files = host.files;
     EXPECT_EQ(report::kExitDifferent, RunProgram(m, changed, {"--compare", "base.json"}));
     const std::string& text = changed.out.text;
-    EXPECT_NE(std::string::npos, text.find("added [hku] \"QmNew\" \"C:\\qm\\new.exe\"")) << text;
-    EXPECT_NE(std::string::npos, text.find("removed [hku] \"Gone\" \"C:\\missing\\gone.exe\"")) << text;
+    EXPECT_NE(std::string::npos, text.find("added [hkcu-run] \"QmNew\" \"C:\\qm\\new.exe\"")) << text;
+    EXPECT_NE(std::string::npos, text.find("removed [hkcu-run] \"Gone\" \"C:\\missing\\gone.exe\"")) << text;
     EXPECT_NE(std::string::npos, text.find("command: \"C:\\s.scr\" -> \"C:\\other.scr\"")) << text;
     EXPECT_NE(std::string::npos, text.find("company: \"Tray Makers\" -> \"\"")) << text;
     EXPECT_NE(std::string::npos, text.find("4 differences: 1 added, 1 removed, 2 changed")) << text;
@@ -740,10 +744,10 @@ TEST(ReportCompare, FindsWhatWasAddedRemovedAndChangedAndExitsOneOnlyThen) {
     csv.files = host.files;
     EXPECT_EQ(report::kExitDifferent, RunProgram(m, csv, {"--format", "csv", "--compare", "base.json"}));
     EXPECT_EQ(0u, csv.out.text.find("change,category,"));
-    EXPECT_NE(std::string::npos, csv.out.text.find("\r\nadded,hku,HKCU / Run,QmNew,"));
-    EXPECT_NE(std::string::npos, csv.out.text.find("\r\nremoved,hku,HKCU / Run,Gone,"));
-    EXPECT_NE(std::string::npos, csv.out.text.find("\r\nchanged from,desktop,"));
-    EXPECT_NE(std::string::npos, csv.out.text.find("\r\nchanged to,desktop,"));
+    EXPECT_NE(std::string::npos, csv.out.text.find("\r\nadded,hkcu-run,HKCU / Run,QmNew,"));
+    EXPECT_NE(std::string::npos, csv.out.text.find("\r\nremoved,hkcu-run,HKCU / Run,Gone,"));
+    EXPECT_NE(std::string::npos, csv.out.text.find("\r\nchanged from,screensaver,"));
+    EXPECT_NE(std::string::npos, csv.out.text.find("\r\nchanged to,screensaver,"));
 }
 
 TEST(Report, AListEntryAndATaskAreLocatedAsTheWindowActsOnThem) {
@@ -752,17 +756,17 @@ TEST(Report, AListEntryAndATaskAreLocatedAsTheWindowActsOnThem) {
     FakeHost host;
     EXPECT_EQ(report::kExitOk, RunProgram(m, host, {}));
     const std::vector<Record> records = Entries(host.out.text);
-    const Record* second = Find(records, "hooks", "C:\\hooks\\b.dll");
+    const Record* second = Find(records, "system-hooks", "C:\\hooks\\b.dll");
     ASSERT_TRUE(second) << host.out.text;
     EXPECT_EQ("registry", second->location.type);
     EXPECT_EQ("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows", second->location.key);
     EXPECT_EQ("AppInit_DLLs", second->location.value);
     EXPECT_EQ("C:\\hooks\\b.dll", second->location.item);
-    const Record* first = Find(records, "hooks", "C:\\hooks\\a.dll");
+    const Record* first = Find(records, "system-hooks", "C:\\hooks\\a.dll");
     ASSERT_TRUE(first);
     EXPECT_NE(report::IdentityOf(*first), report::IdentityOf(*second));
     // A debugger is its whole value: no item, the program's key below the options.
-    const Record* debugger = Find(records, "hooks", "C:\\dbg.exe");
+    const Record* debugger = Find(records, "system-hooks", "C:\\dbg.exe");
     ASSERT_TRUE(debugger) << host.out.text;
     EXPECT_EQ("notepad.exe", debugger->location.component);
     EXPECT_EQ("Debugger", debugger->location.value);
@@ -783,14 +787,14 @@ TEST(Report, AListEntryAndATaskAreLocatedAsTheWindowActsOnThem) {
     FakeHost after;
     after.files = base.files;
     EXPECT_EQ(report::kExitDifferent, RunProgram(m, after, {"--compare", "base.json"}));
-    EXPECT_NE(std::string::npos, after.out.text.find("removed [hooks] \"C:\\hooks\\a.dll\"")) << after.out.text;
+    EXPECT_NE(std::string::npos, after.out.text.find("removed [system-hooks] \"C:\\hooks\\a.dll\"")) << after.out.text;
     EXPECT_NE(std::string::npos, after.out.text.find("1 difference: 0 added, 1 removed, 0 changed"))
         << after.out.text;
 }
 
 TEST(ReportCompare, IdentityIsCategoryAndTypedLocationNotTheShownTexts) {
     Record a;
-    a.category = "hku";
+    a.category = "hkcu-run";
     a.name = "X";
     a.command = "C:\\x.exe";
     a.location = RegistryAt("K", "X");
@@ -808,7 +812,7 @@ TEST(ReportCompare, IdentityIsCategoryAndTypedLocationNotTheShownTexts) {
         {"description", [](Record& r) { r.description = "new"; }, 0, 0, 1},
         {"value", [](Record& r) { r.location.value = "Y"; }, 1, 1, 0},
         {"view", [](Record& r) { r.location.view = "32"; }, 1, 1, 0},
-        {"category", [](Record& r) { r.category = "runonce"; }, 1, 1, 0},
+        {"category", [](Record& r) { r.category = "hkcu-runonce"; }, 1, 1, 0},
         {"entry of a list value", [](Record& r) { r.location.item = "C:\\other.dll"; }, 1, 1, 0},
         {"task path", [](Record& r) { r.location.task = "\\Other"; }, 1, 1, 0},
         // Parts that only read alike when joined are different places.
@@ -831,7 +835,7 @@ TEST(ReportCompare, IdentityIsCategoryAndTypedLocationNotTheShownTexts) {
 
 TEST(ReportCompare, TextOutputWritesNoControlCharacterOfAnEntry) {
     Record a;
-    a.category = "hku";
+    a.category = "hkcu-run";
     a.name = "evil\x1b[2Jname";
     a.command =
         "C:\\x.exe\r\x07\xC2\x9B"
@@ -848,6 +852,167 @@ TEST(ReportCompare, TextOutputWritesNoControlCharacterOfAnEntry) {
     EXPECT_NE(std::string::npos, out.text.find("evil\\x1B[2Jname")) << out.text;
 }
 
+// ---- Baselines of schema 1 ----------------------------------------------------------
+
+// A report that the program wrote when categories were named by their
+// lists (schema 1), of the machine SchemaOneMachine makes, over the tabs
+// SchemaOneTabs lists.
+constexpr const char* kSchemaOneReport = R"json({"schema":1,"program":"quellmark-report","computer":"SIM","entries":[
+{"category":"hku","tab":"HKCU / Run","name":"Tray","command":"C:\\tray.exe -q","columns":["Tray","C:\\tray.exe -q","HKEY_CURRENT_USER","HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run","\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"],"location_text":"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run","location":{"type":"registry","root":"HKEY_CURRENT_USER","view":"default","key":"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run","component":"","value":"Tray","item":""},"target":"c:\\tray.exe","target_exists":false,"company":"","description":"","version":"","mark":"","error":""},
+{"category":"User","tab":"Startup (user)","name":"t.lnk","command":"C:\\t.exe","columns":["t.lnk","C:\\t.exe","Windows AutoRun","C:\\users\\anna\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp\\",""],"location_text":"C:\\users\\anna\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp\\","location":{"type":"file","folder":"C:\\users\\anna\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp\\","file":"t.lnk"},"target":"c:\\t.exe","target_exists":false,"company":"","description":"","version":"","mark":"","error":""},
+{"category":"InstCompo","tab":"Startup (services)","name":"Svc","command":"C:\\svc.exe","columns":["Svc","Service","C:\\svc.exe"],"location_text":"Service","location":{"type":"service","service":"Svc"},"target":"c:\\svc.exe","target_exists":false,"company":"","description":"","version":"","mark":"","error":""},
+{"category":"tasks","tab":"Scheduled Tasks","name":"\\Qm\\Nightly","command":"C:\\task.exe","columns":["\\Qm\\Nightly","C:\\task.exe","logon","yes","C:\\task.exe","C:\\windows\\System32\\Tasks\\Qm\\Nightly"],"location_text":"C:\\windows\\System32\\Tasks\\Qm\\","location":{"type":"task","task":"\\Qm\\Nightly","folder":"C:\\windows\\System32\\Tasks\\Qm\\","file":"Nightly"},"target":"C:\\task.exe","target_exists":false,"company":"","description":"","version":"","mark":"","error":""},
+{"category":"hooks","tab":"System Hooks","name":"C:\\hooks\\a.dll","command":"C:\\hooks\\a.dll","columns":["C:\\hooks\\a.dll","AppInit DLL (not loaded: LoadAppInit_DLLs is not set)","C:\\hooks\\a.dll","HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows","AppInit_DLLs"],"location_text":"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows","location":{"type":"registry","root":"HKEY_LOCAL_MACHINE","view":"default","key":"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows","component":"","value":"AppInit_DLLs","item":"C:\\hooks\\a.dll"},"target":"C:\\hooks\\a.dll","target_exists":false,"company":"","description":"","version":"","mark":"","error":""}
+]}
+)json";
+
+// One entry in each kind of location: a Run value, a startup shortcut, a
+// service, a task and one DLL of a list value.
+void SchemaOneMachine(sim::SimMachine& m) {
+    m.registry.SetString(kHKCURun, "Tray", "C:\\tray.exe -q");
+    sim::SimFile link;
+    link.shortcutTarget = "C:\\t.exe";
+    m.files.AddFile(m.shell.specialFolders.at(kCsidlStartup) + "\\t.lnk", link);
+    sim::SimService service;
+    service.name = "Svc";
+    service.displayName = "Service";
+    service.commandLine = "C:\\svc.exe";
+    m.services.Add(service);
+    m.registry.SetString("HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows", "AppInit_DLLs",
+                         "C:\\hooks\\a.dll");
+    sim::SimFile task;
+    task.content =
+        "<?xml version=\"1.0\"?><Task xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">"
+        "<Triggers><LogonTrigger/></Triggers><Actions><Exec><Command>C:\\task.exe</Command></Exec></Actions></Task>";
+    m.files.AddFile("C:\\windows\\System32\\Tasks\\Qm\\Nightly", task);
+}
+
+std::vector<Category> SchemaOneTabs() {
+    std::vector<Category> tabs;
+    for (const Category& category : kCategories)
+        for (const char* id : {"hkcu-run", "startup-user", "services-running", "tasks", "system-hooks"})
+            if (category.id == std::string(id)) tabs.push_back(category);
+    return tabs;
+}
+
+TEST(ReportCompare, ASchemaOneBaselineComparesWithTheSameMachineByTodaysCategoryIds) {
+    const auto replace = [](std::string text, const std::string& from, const std::string& to) {
+        text.replace(text.find(from), from.size(), to);
+        return text;
+    };
+    const std::string run = "HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const std::string startup =
+        "C:\\users\\anna\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp\\";
+    struct Case {
+        const char* what;
+        std::function<void(sim::SimMachine&)> change;
+        std::string baseline;
+        int exit;
+        std::vector<std::string> lines;  // what the comparison writes
+    };
+    const Case cases[] = {
+        {"nothing changed", [](sim::SimMachine&) {}, kSchemaOneReport, report::kExitOk, {"no differences"}},
+        {"a value added",
+         [](sim::SimMachine& m) { m.registry.SetString(kHKCURun, "New", "C:\\new.exe"); },
+         kSchemaOneReport,
+         report::kExitDifferent,
+         {"added [hkcu-run] \"New\" \"C:\\new.exe\" at " + run + " \"New\"",
+          "1 difference: 1 added, 0 removed, 0 changed"}},
+        {"a value removed",
+         [](sim::SimMachine& m) { m.registry.Key(kHKCURun)->EraseValue("Tray"); },
+         kSchemaOneReport,
+         report::kExitDifferent,
+         {"removed [hkcu-run] \"Tray\" \"C:\\tray.exe -q\" at " + run + " \"Tray\"",
+          "1 difference: 0 added, 1 removed, 0 changed"}},
+        {"a command changed",
+         [](sim::SimMachine& m) { m.registry.SetString(kHKCURun, "Tray", "C:\\tray.exe -x"); },
+         kSchemaOneReport,
+         report::kExitDifferent,
+         {"changed [hkcu-run] \"Tray\" \"C:\\tray.exe -x\" at " + run + " \"Tray\"",
+          "    command: \"C:\\tray.exe -q\" -> \"C:\\tray.exe -x\"", "1 difference: 0 added, 0 removed, 1 changed"}},
+        {"a shortcut's target appeared",
+         [](sim::SimMachine& m) { m.files.AddFile("C:\\t.exe", sim::SimFile{}); },
+         kSchemaOneReport,
+         report::kExitDifferent,
+         {"changed [startup-user] \"t.lnk\" \"C:\\t.exe\" at " + startup + "t.lnk",
+          "    target file: \"missing\" -> \"exists\"", "1 difference: 0 added, 0 removed, 1 changed"}},
+        // A name no category of the table had stays the name it was.
+        {"a category this program does not have",
+         [](sim::SimMachine&) {},
+         replace(kSchemaOneReport, "\"InstCompo\"", "\"runservices\""),
+         report::kExitDifferent,
+         {"added [services-running] \"Svc\" \"C:\\svc.exe\" at service Svc",
+          "removed [runservices] \"Svc\" \"C:\\svc.exe\" at service Svc",
+          "2 differences: 1 added, 1 removed, 0 changed"}},
+    };
+    for (const Case& c : cases) {
+        sim::SimMachine m;
+        SchemaOneMachine(m);
+        c.change(m);
+        FakeHost host;
+        host.files["old.json"] = c.baseline;
+        EXPECT_EQ(c.exit, report::RunReport(m.platform, SchemaOneTabs(), {"--compare", "old.json"}, host)) << c.what;
+        EXPECT_EQ("", host.err) << c.what;
+        std::string expected;
+        for (const std::string& line : c.lines) expected += line + "\n";
+        EXPECT_EQ(expected, host.out.text) << c.what;
+    }
+
+    // Only schema 1 names categories by their lists: in a report of schema
+    // 2 a list's name is a category of its own, and each entry of the four
+    // categories whose id is not their list's name is one removed and one added.
+    sim::SimMachine m;
+    SchemaOneMachine(m);
+    FakeHost host;
+    host.files["old.json"] = replace(kSchemaOneReport, "\"schema\":1", "\"schema\":2");
+    EXPECT_EQ(report::kExitDifferent, report::RunReport(m.platform, SchemaOneTabs(), {"--compare", "old.json"}, host));
+    EXPECT_NE(std::string::npos, host.out.text.find("removed [hku] \"Tray\"")) << host.out.text;
+    EXPECT_NE(std::string::npos, host.out.text.find("added [hkcu-run] \"Tray\"")) << host.out.text;
+    EXPECT_NE(std::string::npos, host.out.text.find("\n8 differences: 4 added, 4 removed, 0 changed\n"))
+        << host.out.text;
+}
+
+TEST(ReportBaseline, EachCategoryOfASchemaOneReportReadsAsTheIdTheSameCategoryHasNow) {
+    // What a schema-1 report named each category, and the id it has in schema 2.
+    const std::pair<const char*, const char*> renamed[] = {
+        {"hku", "hkcu-run"},
+        {"LV", "hklm-run"},
+        {"comon", "startup-common"},
+        {"User", "startup-user"},
+        {"runonce", "hkcu-runonce"},
+        {"hklmrunonce", "hklm-runonce"},
+        {"shellobject", "hklm-shell-service-objects"},
+        {"runoncex", "hklm-runonceex"},
+        {"InstCompo", "services-running"},
+        {"actx", "components"},
+        {"logs", "winlogon"},
+        {"lorun", "load-run"},
+        {"explomac", "hklm-explorer-run"},
+        {"explou", "hkcu-explorer-run"},
+        {"desktop", "screensaver"},
+        {"tasks", "tasks"},
+        {"hooks", "system-hooks"},
+        {"autoservices", "services-drivers"},
+        {"runservices", "runservices"},  // no category has this name
+        {"hkcu-run", "hkcu-run"},        // nor this one, in schema 1
+    };
+    std::string entries;
+    for (const auto& [list, id] : renamed)
+        entries += std::string(entries.empty() ? "" : ",") + "{\"category\":\"" + list + "\",\"location\":{}}";
+    for (const int schema : {1, 2}) {
+        std::vector<Record> records;
+        std::string error;
+        ASSERT_TRUE(report::ReadBaseline("{\"schema\":" + std::to_string(schema) + ",\"entries\":[" + entries + "]}",
+                                         kCategories, records, error))
+            << error;
+        ASSERT_EQ(std::size(renamed), records.size());
+        for (size_t i = 0; i < records.size(); ++i)
+            EXPECT_EQ(schema == 1 ? renamed[i].second : renamed[i].first, records[i].category) << schema;
+    }
+    // Every category of the table is in that list: a new one has no schema-1 name to read.
+    EXPECT_EQ(std::size(renamed) - 2, std::size(kCategories));
+}
+
 // ---- Hostile baselines ----------------------------------------------------------------
 
 TEST(ReportBaseline, RefusesWhatIsNoReportWithAMessage) {
@@ -857,7 +1022,8 @@ TEST(ReportBaseline, RefusesWhatIsNoReportWithAMessage) {
         {"[1,2]", "no schema version"},
         {"{\"entries\":[]}", "no schema version"},
         {"{\"schema\":\"1\",\"entries\":[]}", "no schema version"},
-        {"{\"schema\":2,\"entries\":[]}", "schema 2"},
+        {"{\"schema\":3,\"entries\":[]}", "schema 3"},
+        {"{\"schema\":0,\"entries\":[]}", "schema 0"},
         {"{\"schema\":1}", "\"entries\""},
         {"{\"schema\":1,\"entries\":{}}", "\"entries\""},
         {"{\"schema\":1,\"entries\":[7]}", "entry 1"},
@@ -877,7 +1043,7 @@ TEST(ReportBaseline, RefusesWhatIsNoReportWithAMessage) {
     for (const auto& [text, message] : cases) {
         std::vector<Record> records;
         std::string error;
-        EXPECT_FALSE(report::ReadBaseline(text, records, error)) << text;
+        EXPECT_FALSE(report::ReadBaseline(text, kCategories, records, error)) << text;
         EXPECT_NE(std::string::npos, error.find(message)) << text << ": " << error;
         EXPECT_TRUE(records.empty()) << text;
     }
@@ -927,16 +1093,16 @@ TEST(ReportBaseline, EveryCutAndEveryByteChangeOfAReportIsReadOrRefusedNeverACra
     ASSERT_LT(3000u, document.size());
     std::vector<Record> records;
     std::string error;
-    ASSERT_TRUE(report::ReadBaseline(document, records, error)) << error;
+    ASSERT_TRUE(report::ReadBaseline(document, kCategories, records, error)) << error;
     // Every cut before the document's last brace, the first entries' bytes one by one.
     const size_t end = document.find_last_of('}');
     for (size_t cut = 0; cut < end; cut += cut < 1500 ? 1 : 17)
-        EXPECT_FALSE(report::ReadBaseline(document.substr(0, cut), records, error)) << cut;
+        EXPECT_FALSE(report::ReadBaseline(document.substr(0, cut), kCategories, records, error)) << cut;
     const char replacements[] = {'"', '\\', '{', '[', ']', '}', ',', ':', '\0', '\x80', 'u', '0'};
     for (size_t i = 0; i < document.size(); i += i < 1500 ? 1 : 17) {
         std::string damaged = document;
         damaged[i] = replacements[i % sizeof(replacements)];
-        report::ReadBaseline(damaged, records, error);  // read or refused: both fine, under the sanitizers
+        report::ReadBaseline(damaged, kCategories, records, error);  // read or refused: both fine, under the sanitizers
     }
 }
 

@@ -11,7 +11,7 @@ problems = []
 with open(f"{work}/report.json", "rb") as f:
     raw = f.read()
 doc = json.loads(raw.decode("utf-8"))
-if doc.get("schema") != 1: problems.append(f"schema {doc.get('schema')}")
+if doc.get("schema") != 2: problems.append(f"schema {doc.get('schema')}")
 entries = doc["entries"]
 
 # The window's rows by tab caption, each row its cells joined by "|".

@@ -98,35 +98,35 @@ def entry(category, name):
     e = by_name.get((category, name))
     if e is None: problems.append(f"no entry {category} {name}")
     return e or {}
-quoted = entry("hku", 'Quote "me", please')
+quoted = entry("hkcu-run", 'Quote "me", please')
 if quoted.get("command") != '"C:\\qm\\a b.exe" /x,"y"': problems.append(f"quoted command {quoted.get('command')!r}")
-counter = entry("hku", "QmCounter")
+counter = entry("hkcu-run", "QmCounter")
 if counter.get("command") != "(REG_DWORD, 4 bytes)" or counter.get("target") != "":
     problems.append(f"REG_DWORD entry {counter}")
-plain = entry("hku", "QmPlain")
+plain = entry("hkcu-run", "QmPlain")
 if plain.get("location") != {"type": "registry", "root": "HKEY_CURRENT_USER", "view": "default",
                              "key": "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "component": "",
                              "value": "QmPlain", "item": ""}: problems.append(f"typed location {plain.get('location')}")
 if plain.get("target") != "c:\\windows\\system32\\notepad.exe" or plain.get("target_exists") is not True:
     problems.append(f"notepad target {plain.get('target')} {plain.get('target_exists')}")
-if entry("hku", "QmGone").get("target_exists") is not False: problems.append("a missing target said to exist")
-bat = entry("User", "qm-report.bat")
+if entry("hkcu-run", "QmGone").get("target_exists") is not False: problems.append("a missing target said to exist")
+bat = entry("startup-user", "qm-report.bat")
 if bat.get("location", {}).get("type") != "file" or bat["location"].get("file") != "qm-report.bat":
     problems.append(f"startup file {bat}")
-tool = entry("User", "qm-report-tool.lnk")
+tool = entry("startup-user", "qm-report-tool.lnk")
 if "notepad.exe" not in tool.get("command", "").lower() or tool.get("target_exists") is not True:
     problems.append(f"a startup shortcut {tool}")
-if entry("logs", "Userinit").get("mark") != "No Autorun Entry": problems.append("Userinit mark")
-two = entry("hooks", "C:\\qm\\two.dll").get("location", {})
+if entry("winlogon", "Userinit").get("mark") != "No Autorun Entry": problems.append("Userinit mark")
+two = entry("system-hooks", "C:\\qm\\two.dll").get("location", {})
 if two.get("value") != "AppInit_DLLs" or two.get("item") != "C:\\qm\\two.dll" or two.get("root") != "HKEY_LOCAL_MACHINE":
     problems.append(f"an AppInit DLL's location {two}")
-if entry("hooks", "C:\\qm\\one.dll").get("location", {}).get("item") != "C:\\qm\\one.dll":
+if entry("system-hooks", "C:\\qm\\one.dll").get("location", {}).get("item") != "C:\\qm\\one.dll":
     problems.append("the other AppInit DLL")
 nightly = entry("tasks", "\\QmReport\\Nightly")
 if nightly.get("location", {}).get("task") != "\\QmReport\\Nightly" or "C:\\qm\\nightly.exe" not in nightly.get("command", ""):
     problems.append(f"a task {nightly}")
 if any(e["error"] for e in entries): problems.append("an error in a report of readable keys")
-named = entry("hku", "Qm-Жук-中😀")
+named = entry("hkcu-run", "Qm-Жук-中😀")
 if named.get("command") != "C:\\Прог\\жук😀.exe /х" or named.get("location", {}).get("value") != "Qm-Жук-中😀":
     problems.append(f"a name no code page holds: {named}")
 EOF
@@ -170,8 +170,8 @@ run_probe args-from "$(winepath -w "$work/probe-args.txt")" >/dev/null
 code=$(run_report "$work/compare.txt" --compare "$work_w\\base.json")
 out=$(tr -d '\r' <"$work/compare.txt")
 expect "--compare names both" "$out" \
-  'added [hku] "QmNew" "C:\qm\new.exe" at HKEY_CURRENT_USER\SOFTWARE\Microsoft\Windows\CurrentVersion\Run "QmNew"' \
-  'removed [hku] "QmGone" "C:\qm\gone.exe" at HKEY_CURRENT_USER\SOFTWARE\Microsoft\Windows\CurrentVersion\Run "QmGone"' \
+  'added [hkcu-run] "QmNew" "C:\qm\new.exe" at HKEY_CURRENT_USER\SOFTWARE\Microsoft\Windows\CurrentVersion\Run "QmNew"' \
+  'removed [hkcu-run] "QmGone" "C:\qm\gone.exe" at HKEY_CURRENT_USER\SOFTWARE\Microsoft\Windows\CurrentVersion\Run "QmGone"' \
   '2 differences: 1 added, 1 removed, 0 changed'
 check "--compare exits 1" "$([ "$code" = 1 ] && echo ok || echo "exit $code")"
 code=$(run_report "$work/compare.json" --compare "$work_w\\base.json" --format json)
@@ -195,12 +195,12 @@ entries = json.load(open(sys.argv[1], encoding="utf-8"))["entries"]
 errors = [e for e in entries if e["error"]]
 assert len(errors) == 1, errors
 e = errors[0]
-assert e["category"] == "hku" and e["error"] == "access denied", e
+assert e["category"] == "hkcu-run" and e["error"] == "access denied", e
 assert e["location"]["key"] == "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", e
 names = {(e["category"], e["name"]) for e in entries}
-for want in [("hklmrunonce", "QmMachine"), ("User", "qm-report.bat"), ("lorun", "Load")]:
+for want in [("hklm-runonce", "QmMachine"), ("startup-user", "qm-report.bat"), ("load-run", "Load")]:
     assert want in names, want
-assert not any(e["category"] == "hku" and e["name"] == "QmPlain" for e in entries)
+assert not any(e["category"] == "hkcu-run" and e["name"] == "QmPlain" for e in entries)
 print("ok")' "$work/refused.json" 2>&1 | tail -1)"
 
 # ---- Whether targets exist, for twenty-eight in one folder: past the first
@@ -228,7 +228,7 @@ code=$(run_report "$work/exists.json")
 check "targets that exist and that do not, many in one folder" "$([ "$code" = 0 ] && python3 -c '
 import json, sys
 entries = json.load(open(sys.argv[1], encoding="utf-8"))["entries"]
-seen = {e["name"]: e["target_exists"] for e in entries if e["category"] == "hku"}
+seen = {e["name"]: e["target_exists"] for e in entries if e["category"] == "hkcu-run"}
 want = {f"QmA{i:02d}": False for i in range(1, 21)}
 want.update({"QmB1": True, "QmB2": True, "QmB3": False, "QmB4": False, "QmB5": True, "QmB6": False,
              "QmB7": False, "QmB8": True})

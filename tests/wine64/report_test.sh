@@ -36,8 +36,8 @@ if [ "$code" = 0 ]; then passed=$((passed + 1)); else
 
 cat >"$work/checks.py" <<'EOF'
 mine = [e for e in entries if e["name"] == "QmReport"]
-want = [("LV", "C:\\qm\\native64.exe", "64", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"),
-        ("LV", "C:\\qm\\wow32.exe", "32", "SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run")]
+want = [("hklm-run", "C:\\qm\\native64.exe", "64", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"),
+        ("hklm-run", "C:\\qm\\wow32.exe", "32", "SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run")]
 got = [(e["category"], e["command"], e["location"]["view"], e["location"]["key"]) for e in mine]
 if got != want: problems.append(f"both views: {got}")
 EOF

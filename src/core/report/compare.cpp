@@ -91,6 +91,16 @@ private:
     std::string& error_;
 };
 
+// Schema 1 named a category by its list ("hku"); the table has the id the
+// same category has now beside it.
+void RenameSchema1Category(Record& record, std::span<const Category> categories) {
+    for (const Category& category : categories)
+        if (record.category == category.list) {
+            record.category = category.id;
+            return;
+        }
+}
+
 // ---- Writing the differences ----------------------------------------------------
 
 // A text for a terminal: valid UTF-8, and no control character (C0, DEL or
@@ -207,7 +217,8 @@ void WriteJson(const Differences& d, IOutput& output) {
 
 }  // namespace
 
-bool ReadBaseline(std::string_view text, std::vector<Record>& records, std::string& error, const JsonLimits& limits) {
+bool ReadBaseline(std::string_view text, std::span<const Category> categories, std::vector<Record>& records,
+                  std::string& error, const JsonLimits& limits) {
     records.clear();
     std::string problem;
     const std::optional<JsonValue> document = ParseJson(text, problem, limits);
@@ -220,8 +231,12 @@ bool ReadBaseline(std::string_view text, std::vector<Record>& records, std::stri
         error = "not a report of " + std::string(kProgramName) + " (no schema version)";
         return false;
     }
-    if (schema->text != std::to_string(kSchemaVersion)) {
-        error = "a report of schema " + schema->text + "; this program reads schema " + std::to_string(kSchemaVersion);
+    int version = 0;
+    for (int known = kOldestSchemaRead; known <= kSchemaVersion; ++known)
+        if (schema->text == std::to_string(known)) version = known;
+    if (version == 0) {
+        error = "a report of schema " + schema->text + "; this program reads schemas " +
+                std::to_string(kOldestSchemaRead) + " to " + std::to_string(kSchemaVersion);
         return false;
     }
     const JsonValue* entries = document->Find("entries");
@@ -236,6 +251,7 @@ bool ReadBaseline(std::string_view text, std::vector<Record>& records, std::stri
             records.clear();
             return false;
         }
+        if (version == 1) RenameSchema1Category(record, categories);
         records.push_back(std::move(record));
     }
     return true;

@@ -2,6 +2,7 @@
 // their command or in what the program finds about their target file. An
 // entry is the same entry when its category and its typed location are.
 #pragma once
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -13,10 +14,13 @@
 
 namespace qm::report {
 
-// The records of a saved JSON report; false with `error` saying why the
-// text is no report of this program (or of a later schema).
-bool ReadBaseline(std::string_view text, std::vector<Record>& records, std::string& error,
-                  const JsonLimits& limits = {});
+// The records of a saved JSON report, each category named as this schema
+// names it: a schema-1 report's list names become the ids the same rows of
+// `categories` have (a name no row has stays as it is). False with `error`
+// saying why the text is no report of this program (or of a schema it does
+// not know).
+bool ReadBaseline(std::string_view text, std::span<const Category> categories, std::vector<Record>& records,
+                  std::string& error, const JsonLimits& limits = {});
 
 // The identity of an entry: its category and its typed location.
 std::string IdentityOf(const Record& record);

@@ -14,8 +14,11 @@ namespace qm::report {
 enum class Format { Json, Csv, Text };
 
 // The version of the JSON document's layout: raised when a field changes
-// meaning or goes away (new fields keep it).
-inline constexpr int kSchemaVersion = 1;
+// meaning or goes away (new fields keep it). Schema 2 names each category by
+// its id in the table ("hkcu-run"), where schema 1 named it by its list
+// ("hku"); a baseline of schema 1 is still read, its categories renamed.
+inline constexpr int kSchemaVersion = 2;
+inline constexpr int kOldestSchemaRead = 1;
 inline constexpr const char* kProgramName = "quellmark-report";
 
 // Where the formatted bytes go: standard output or the output file.

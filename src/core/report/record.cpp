@@ -121,7 +121,7 @@ std::string TabCaptionOf(const Category& category) {
 
 Record RecordOf(Platform& platform, TargetFinder& finder, const Category& category, const TEntryRow& row) {
     Record record;
-    record.category = category.list;
+    record.category = category.id;
     record.tab = TabCaptionOf(category);
     record.name = ShownText(row.Caption);
     const std::string command = CommandOf(category, row);
@@ -188,7 +188,7 @@ bool CollectRecords(Platform& platform, std::span<const Category> categories,
         ScanResult result = Collect(category.source, context);
         if (!result.failure) continue;
         Record failed = result.unfinished ? RecordOf(platform, finder, category, *result.unfinished) : Record{};
-        failed.category = category.list;
+        failed.category = category.id;
         failed.tab = TabCaptionOf(category);
         failed.error = ValidUtf8(ShownText(*result.failure));
         failed.target.clear();

@@ -33,7 +33,7 @@ struct EntryLocation {
 };
 
 struct Record {
-    std::string category;  // the category's stable identifier (its list's name)
+    std::string category;  // the category's stable identifier, its id in the table ("hkcu-run")
     std::string tab;       // the tab's caption without its count ("HKCU / Run")
     std::string name;
     std::string command;

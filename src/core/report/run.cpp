@@ -52,7 +52,7 @@ int RunReport(Platform& platform, std::span<const Category> categories, const st
         std::string text;
         if (!host.ReadFile(*options->compare, JsonLimits{}.maxBytes, text, error))
             return Fail(host, kExitNoBaseline, "cannot read the baseline " + *options->compare + ": " + error);
-        if (!ReadBaseline(text, baseline, error))
+        if (!ReadBaseline(text, categories, baseline, error))
             return Fail(host, kExitBadBaseline, *options->compare + " is no baseline: " + error);
     }
 
