@@ -22,7 +22,7 @@ namespace qm::report {
 
 // What a field is to --compare.
 enum FieldRole : unsigned {
-    kShown = 0,     // written and read back; no part of a comparison
+    kShown = 0,     // written and read back; neither compared nor identifying
     kIdentity = 1,  // the entry is the same entry when all of these are the same
     kCompared = 2,  // the entry changed when one of these did
 };
@@ -60,7 +60,7 @@ struct LocationField {
     int csvColumn;   // its place among the location's CSV columns, 0 first
 };
 
-// Every member is part of the entry's identity.
+// Every member belongs to the entry's identity.
 // clang-format off
 inline constexpr LocationField kLocationFields[] = {
     // JSON       CSV              member                      kinds               CSV column
