@@ -86,14 +86,14 @@ std::string TextOf(const RegValue& value) {
 
 // What ReadString gives for a value read whole. A value without data is
 // empty text whatever its type: it names nothing, as an absent value does.
-std::string TextOrType(const RegValue& value) {
-    if (value.data.empty() || IsText(value.type)) return TextOf(value);
-    return DescribeValueType(value.type, static_cast<std::uint32_t>(value.data.size()));
+ValueText TextOrType(const RegValue& value) {
+    if (value.data.empty() || IsText(value.type)) return {TextOf(value)};
+    return {DescribeValueType(value.type, static_cast<std::uint32_t>(value.data.size())), value.type};
 }
 
 }  // namespace
 
-std::string TRegistry::ReadString(const std::string& name) {
+ValueText TRegistry::ReadValueText(const std::string& name) {
     if (!current_) return {};
     if (readOnce_) {
         RegValue value;
@@ -101,11 +101,11 @@ std::string TRegistry::ReadString(const std::string& name) {
         // Too large, refused or gone: the two reads below say which, as
         // they always have.
     }
-    return ReadStringInTwoReads(name);
+    return ReadInTwoReads(name);
 }
 
 void TRegistry::ForEachValueText(
-    const std::function<void(const std::string& name, const std::string& text)>& each) {
+    const std::function<void(const std::string& name, const ValueText& text)>& each) {
     std::uint32_t subKeys = 0, values = 0;
     if (!current_ || registry_.QueryInfoKey(current_, subKeys, values) != kErrorSuccess) return;
     for (std::uint32_t i = 0; i < values; ++i) {
@@ -120,18 +120,18 @@ void TRegistry::ForEachValueText(
         // Larger than the buffer or refused: the name alone, then the reads
         // that say which, as ReadString's do.
         if (registry_.EnumValue(current_, i, name) != kErrorSuccess) break;
-        each(name, ReadStringInTwoReads(name));
+        each(name, ReadInTwoReads(name));
     }
 }
 
-std::string TRegistry::ReadStringInTwoReads(const std::string& name) {
+ValueText TRegistry::ReadInTwoReads(const std::string& name) {
     std::uint32_t type = 0, size = 0;
     if (registry_.QueryValueInfo(current_, name, type, size) != kErrorSuccess) return {};
     // No data, of any type: empty text. Data that is not text is never run
     // as a command, but it is an entry all the same: its type and size
     // show, and the scan goes on.
     if (size == 0) return {};
-    if (!IsText(type)) return DescribeValueType(type, size);
+    if (!IsText(type)) return {DescribeValueType(type, size), type};
     RegValue value;
     if (registry_.QueryValue(current_, name, size, value) != kErrorSuccess)
         throw QuellmarkError(FormatMessage1("Failed to get data for '%s'", name));

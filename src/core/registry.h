@@ -4,6 +4,7 @@
 // (KEY_CREATE_LINK, KEY_NOTIFY) cannot hide what the key holds.
 #pragma once
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,13 @@ namespace qm {
 
 // "(REG_BINARY, 8 bytes)": what a value that is not text shows for its command.
 std::string DescribeValueType(std::uint32_t type, std::uint32_t size);
+
+// A value as a row shows it: its text, or for data that is not text its
+// type and size, "(REG_DWORD, 4 bytes)", with the type kept.
+struct ValueText {
+    std::string text{};
+    std::optional<std::uint32_t> nonTextType{};  // set: `text` names this type and the data's size
+};
 
 class TRegistry {
 public:
@@ -41,7 +49,9 @@ public:
     // expanded; empty for a missing or empty value. A value of any other
     // type reads as its type and size, "(REG_DWORD, 4 bytes)". Throws
     // "Failed to get data for '%s'" when the data cannot be read.
-    std::string ReadString(const std::string& name);
+    std::string ReadString(const std::string& name) { return ReadValueText(name).text; }
+    // The same, saying whether the text names a type.
+    ValueText ReadValueText(const std::string& name);
     // The value's type and data as stored: kErrorSuccess, kErrorFileNotFound
     // when absent, or the error its read failed with.
     long ReadValue(const std::string& name, RegValue& value);
@@ -61,12 +71,12 @@ public:
     // not two or three. Where it does not fit, or refuses that read, the
     // name is enumerated alone and the text read as ReadString reads it.
     // Stops, as GetValueNames does, where the enumeration fails.
-    void ForEachValueText(const std::function<void(const std::string& name, const std::string& text)>& each);
+    void ForEachValueText(const std::function<void(const std::string& name, const ValueText& text)>& each);
     bool DeleteValue(const std::string& name);
     void CloseKey();
 
 private:
-    std::string ReadStringInTwoReads(const std::string& name);
+    ValueText ReadInTwoReads(const std::string& name);
 
     IRegistry& registry_;
     KeyHandle root_ = kHkeyCurrentUser;

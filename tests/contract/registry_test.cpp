@@ -254,10 +254,18 @@ TEST_F(RegistryContract, EnumeratingAValueWithItsDataGivesWhatItsNameAndReadGive
     TRegistry reg(Machine().registry);
     reg.SetRootKey(kHkeyCurrentUser);
     ASSERT_TRUE(reg.OpenKey(std::string("\\") + kScratchKey + "\\Run", false));
-    std::vector<std::pair<std::string, std::string>> texts;
-    reg.ForEachValueText([&](const std::string& name, const std::string& text) { texts.emplace_back(name, text); });
+    std::vector<std::pair<std::string, ValueText>> texts;
+    reg.ForEachValueText([&](const std::string& name, const ValueText& text) { texts.emplace_back(name, text); });
     ASSERT_EQ(listed.size(), texts.size());
-    for (const auto& [name, text] : texts) EXPECT_EQ(reg.ReadString(name), text) << name;
+    for (const auto& [name, text] : texts) {
+        const ValueText read = reg.ReadValueText(name);
+        EXPECT_EQ(read.text, text.text) << name;
+        EXPECT_EQ(read.nonTextType, text.nonTextType) << name;
+    }
+    // A value that is no text says its type; text says none.
+    for (const auto& [name, text] : texts)
+        if (name == "Flags") EXPECT_EQ(std::optional<std::uint32_t>(kRegDword), text.nonTextType);
+        else if (name == "Empty" || name == "") EXPECT_FALSE(text.nonTextType) << name;
 }
 
 // Key names in any script: a sub-key is listed by its whole name and opened

@@ -69,14 +69,14 @@ TEST_F(ServicesContract, AnOwnProcessServiceIsListedWhileItRunsWithItsCommandLin
     const ScanResult result = Collect(RunningServices{}, context);
     EXPECT_FALSE(result.failure);
     ASSERT_EQ(running.size(), result.rows.size());
-    const TEntryRow* row = nullptr;
-    for (const TEntryRow& r : result.rows)
-        if (r.Caption == kFirst) row = &r;
+    const Entry* row = nullptr;
+    for (const Entry& r : result.rows)
+        if (r.name == kFirst) row = &r;
     ASSERT_NE(nullptr, row);
-    EXPECT_EQ(kUnicodeDisplayName, row->SubItems[0]);
-    EXPECT_EQ(commandLine, row->SubItems[1]);
+    EXPECT_EQ(kUnicodeDisplayName, row->service.displayName);
+    EXPECT_EQ(commandLine, row->command);
     EXPECT_EQ('"', commandLine.front());
-    EXPECT_EQ(GetSysIconIndex(Machine(), ExtractTargetPath(Machine().system, commandLine, ".exe")), row->ImageIndex);
+    EXPECT_EQ(GetSysIconIndex(Machine(), ExtractTargetPath(Machine().system, commandLine, ".exe")), row->image);
 
     ASSERT_TRUE(contract::StopScratchService(kFirst));
     EXPECT_EQ(nullptr, Named(Active(), kFirst));

@@ -33,7 +33,7 @@ sim::SimService Service(std::string name, std::uint32_t type, std::uint32_t stat
 
 std::vector<std::string> Captions(const TListView& list) {
     std::vector<std::string> captions;
-    for (const TEntryRow& row : list.Rows()) captions.push_back(row.Caption);
+    for (const Entry& row : list.Rows()) captions.push_back(row.name);
     return captions;
 }
 
@@ -141,12 +141,12 @@ TEST(ServicesAndDrivers, RowsNameTypeStartStateTheFileAndTheCommandLine) {
         {"QmLocked display", "own process", "(configuration cannot be read)", "running", "", "-"},
     };
     for (int i = 0; i < list.Count(); ++i) {
-        EXPECT_EQ(rows[static_cast<size_t>(i)], list.Row(i).SubItems.All()) << list.Row(i).Caption;
-        ASSERT_TRUE(std::holds_alternative<ServiceLocation>(list.Row(i).Where));
-        EXPECT_EQ(list.Row(i).Caption, std::get<ServiceLocation>(list.Row(i).Where).name);
+        EXPECT_EQ(rows[static_cast<size_t>(i)], CellsAfterName("autoservices", list.Row(i))) << list.Row(i).name;
+        ASSERT_TRUE(std::holds_alternative<ServiceLocation>(list.Row(i).where));
+        EXPECT_EQ(list.Row(i).name, std::get<ServiceLocation>(list.Row(i).where).name);
     }
-    EXPECT_EQ(m.shell.IconIndexOf(".sys"), list.Row(2).ImageIndex);  // the driver file's own icon
-    EXPECT_EQ(m.shell.IconIndexOf(".exe"), list.Row(0).ImageIndex);
+    EXPECT_EQ(m.shell.IconIndexOf(".sys"), list.Row(2).image);  // the driver file's own icon
+    EXPECT_EQ(m.shell.IconIndexOf(".exe"), list.Row(0).image);
     EXPECT_EQ(sim::SimShell::kSmallImageList, list.SmallImages());
     EXPECT_EQ(0, m.services.OpenHandles());
 }

@@ -8,6 +8,8 @@
 
 #include "core/forms/item_form.h"
 #include "core/forms/main_form.h"
+#include "core/report/formats.h"
+#include "core/report/record.h"
 #include "machine_snapshot.h"
 #include "ui/sim/sim_desktop.h"
 
@@ -27,7 +29,6 @@ std::vector<Category> WithRunServices() {
                      .tabImage = 10,
                      .scanPosition = kCategoryCount,
                      .columns = columns::kRun126,
-                     .commandColumn = 0,
                      .source = ValueList{.root = RegRoot::CurrentUser,
                                          .key = "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices"},
                      .imageListsAtStart = false,
@@ -37,14 +38,13 @@ std::vector<Category> WithRunServices() {
                      .removal = Removal::CaptionedValue,
                      .canDisable = false,
                      .jump = JumpTarget::RegistryKey,
-                     .properties = kKeyProperties,
-                     .drawSubItem = nullptr});
+                     .properties = kKeyProperties});
     return table;
 }
 
 std::vector<std::string> Captions(const TListView& list) {
     std::vector<std::string> captions;
-    for (const TEntryRow& row : list.Rows()) captions.push_back(row.Caption);
+    for (const Entry& row : list.Rows()) captions.push_back(row.name);
     return captions;
 }
 
@@ -64,12 +64,17 @@ TEST(CategoryTable, OneMoreCategoryOfAKnownKindNeedsOnlyItsRow) {
     TListView& list = form.ListOf(tab);
     EXPECT_EQ("runservices", list.Name);
     ASSERT_EQ((std::vector<std::string>{"Alpha", "Beta"}), Captions(list));
-    const TEntryRow& beta = list.Row(1);
+    const Entry& beta = list.Row(1);
     EXPECT_EQ((std::vector<std::string>{"\"C:\\Program Files\\Beta\\beta.exe\" -s", "HKEY_CURRENT_USER",
                                         "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServices",
                                         "\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServices"}),
-              beta.SubItems.All());
-    EXPECT_EQ(m.shell.IconIndexOf(".exe"), beta.ImageIndex);
+              [&] {
+                  std::vector<std::string> cells;
+                  for (size_t column = 1; column < form.CategoryOf(tab).columns.size(); ++column)
+                      cells.push_back(CellText(form.CategoryOf(tab), beta, column));
+                  return cells;
+              }());
+    EXPECT_EQ(m.shell.IconIndexOf(".exe"), beta.image);
     EXPECT_EQ(sim::SimShell::kSmallImageList, list.SmallImages());
     EXPECT_EQ("HKCU / RunServices (2)", form.TabCaptions[tab]);
     EXPECT_EQ("HKCU / Run (1)", form.TabCaptions[0]);  // the others as before
@@ -101,6 +106,56 @@ TEST(CategoryTable, OneMoreCategoryOfAKnownKindNeedsOnlyItsRow) {
     EXPECT_EQ("HKCU / RunServices (2)", form.TabCaptions[tab]);
     EXPECT_EQ(1u, m.user.shown.size());
     EXPECT_EQ(0, m.registry.OpenHandles());
+}
+
+// A column is one more row of a category's column table: its cell is made
+// from the entry, and the window and the report both show it.
+std::string ViewCell(const Category&, const Entry& entry) {
+    const RegistryLocation* at = RegistryOf(entry.where);
+    return at ? std::string("view ") + std::to_string(static_cast<int>(at->view)) + " " + entry.name : "";
+}
+constexpr TColumn kRunServicesColumns[] = {
+    columns::kRun126[0], columns::kRun126[1], columns::kRun126[2], columns::kRun126[3],
+    columns::kRun126[4], {"View", 60, ViewCell}};
+
+TEST(CategoryTable, AColumnAddedToACategoryShowsInTheWindowAndTheReport) {
+    std::vector<Category> table = WithRunServices();
+    table.back().columns = kRunServicesColumns;
+    sim::SimDesktop m;
+    m.registry.SetString(kRunServices, "Alpha", "C:\\alpha.exe");
+    m.registry.SetString("HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Tool", "C:\\tool.exe");
+    TMainForm form(m.platform, m.toolkit, table);
+    form.FormCreate();
+    const int tab = kCategoryCount;
+    ASSERT_EQ(1, form.ListOf(tab).Count());
+    // The window: every cell of the row, the new one last.
+    const Category& category = form.CategoryOf(tab);
+    ASSERT_EQ(6u, category.columns.size());
+    EXPECT_EQ("View", std::string(category.columns[5].Caption));
+    EXPECT_EQ("view 0 Alpha", CellText(category, form.ListOf(tab).Row(0), 5));
+    EXPECT_EQ("C:\\alpha.exe", CellText(category, form.ListOf(tab).Row(0), 1));
+
+    // The report: the same cells, and the CSV is as wide as the widest list.
+    std::vector<report::Record> records;
+    report::CollectRecords(m.platform, table, [&](report::Record&& r) { records.push_back(std::move(r)); });
+    const report::Record* alpha = nullptr;
+    const report::Record* tool = nullptr;
+    for (const report::Record& r : records) {
+        if (r.name == "Alpha") alpha = &r;
+        if (r.name == "Tool") tool = &r;
+    }
+    ASSERT_NE(nullptr, alpha);
+    ASSERT_NE(nullptr, tool);
+    EXPECT_EQ("hkcu-runservices", alpha->category);
+    EXPECT_EQ("HKCU / RunServices", alpha->tab);
+    EXPECT_EQ((std::vector<std::string>{"Alpha", "C:\\alpha.exe", "HKEY_CURRENT_USER",
+                                        "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServices",
+              "\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServices", "view 0 Alpha"}),
+              alpha->columns);
+    EXPECT_EQ("C:\\alpha.exe", alpha->command);
+    EXPECT_EQ(5u, tool->columns.size());  // the other categories keep their columns
+    EXPECT_NE(std::string::npos, report::JsonRecord(*alpha).find("\"view 0 Alpha\""));
+    EXPECT_NE(std::string::npos, report::CsvRecord(*alpha, 7).find(",view 0 Alpha,"));
 }
 
 TEST(CategoryTable, TheScanReadsTabsInTheirScanPositions) {

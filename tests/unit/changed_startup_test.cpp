@@ -7,6 +7,7 @@
 
 #include <functional>
 
+#include "unit/tabs.h"
 #include "core/forms/main_form.h"
 #include "ui/sim/sim_desktop.h"
 
@@ -20,7 +21,7 @@ std::string UserFolder(sim::SimDesktop& m) { return m.shell.specialFolders[kCsid
 
 std::vector<std::string> Names(const TListView& list) {
     std::vector<std::string> names;
-    for (const auto& row : list.Rows()) names.push_back(row.Caption);
+    for (const auto& row : list.Rows()) names.push_back(row.name);
     return names;
 }
 
@@ -100,7 +101,7 @@ TEST(ChangedStartup, TheListedFileIsDeletedThroughItsOwnHandle) {
     form.FormCreate();
     form.SelectTab(kUserTab);
     form.User.SetSelection(1, 1);
-    ASSERT_EQ("a.b.exe", form.User.Row(1).Caption);
+    ASSERT_EQ("a.b.exe", form.User.Row(1).name);
     m.user.answers = {DialogResult::Yes};
     form.ListCommandClick(kUserTab, ListCommand::Delete);
     EXPECT_EQ(1u, m.user.shown.size());
@@ -138,8 +139,8 @@ TEST(ChangedStartup, ANameThatIsAPathIsRefused) {
         TMainForm form(m.platform, m.toolkit);
         form.FormCreate();
         form.SelectTab(kUserTab);
-        const int row = form.User.Row(0).Caption == "victim.exe" ? 1 : 0;
-        ASSERT_EQ(held, form.User.Row(row).Caption);  // listed as it is held
+        const int row = form.User.Row(0).name == "victim.exe" ? 1 : 0;
+        ASSERT_EQ(held, form.User.Row(row).name);  // listed as it is held
         if (c.edited) form.User.EditCaption(row, c.caption);
         form.User.SetSelection(row, row);
         m.user.answers = {DialogResult::Yes};
@@ -188,10 +189,10 @@ TEST(ChangedStartup, AStartupFolderThatIsALinkIsShownAsOne) {
         form.FormCreate();
         form.SelectTab(kUserTab);
         ASSERT_EQ(1, form.User.Count());
-        const TEntryRow& row = form.User.Row(0);
-        EXPECT_EQ("Folder is a link to C:\\Program Files\\Victim", row.Caption);
-        EXPECT_EQ("C:\\Program Files\\Victim", row.SubItems[0]);
-        EXPECT_EQ(UserFolder(m) + "\\", row.SubItems[2]);
+        const Entry& row = form.User.Row(0);
+        EXPECT_EQ("Folder is a link to C:\\Program Files\\Victim", row.name);
+        EXPECT_EQ("C:\\Program Files\\Victim", row.command);
+        EXPECT_EQ(UserFolder(m) + "\\", ShownCell("User", row, 3));
         EXPECT_EQ("Startup (user) - (1)", form.TabCaptions[kUserTab]);
         form.User.SetSelection(0, 0);
         m.user.answers = {DialogResult::Yes};

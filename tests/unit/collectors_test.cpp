@@ -3,6 +3,7 @@
 // them with the row it came in) and that they ask nothing for icons.
 #include <gtest/gtest.h>
 
+#include "unit/tabs.h"
 #include "core/collectors/collector.h"
 #include "core/forms/main_form.h"
 #include "ui/sim/sim_desktop.h"
@@ -45,9 +46,11 @@ TEST(Collectors, WithoutAWindowReturnTheRowsTheWindowShowsAndAskForNoIcon) {
         const TListView& list = form.ListOf(tab);
         ASSERT_EQ(static_cast<size_t>(list.Count()), result.rows.size()) << tab;
         for (size_t i = 0; i < result.rows.size(); ++i) {
-            EXPECT_EQ(list.Row(static_cast<int>(i)).Caption, result.rows[i].Caption) << tab;
-            EXPECT_EQ(list.Row(static_cast<int>(i)).SubItems.All(), result.rows[i].SubItems.All()) << tab;
-            EXPECT_EQ(0, result.rows[i].ImageIndex) << tab;
+            EXPECT_EQ(list.Row(static_cast<int>(i)).name, result.rows[i].name) << tab;
+            EXPECT_EQ(CellsAfterName(kCategories[tab].list, list.Row(static_cast<int>(i))),
+                      CellsAfterName(kCategories[tab].list, result.rows[i]))
+                << tab;
+            EXPECT_EQ(0, result.rows[i].image) << tab;
         }
     }
     EXPECT_EQ(0, bare.shell.fileInfoCalls);
@@ -61,7 +64,7 @@ TEST(Collectors, EachRowKnowsWhereItLives) {
     Populate(m);
     TRegistry registry(m.registry);
     ScanContext context{m.platform, registry};
-    auto first = [&](int tab) { return Collect(kCategories[tab].source, context).rows.at(0).Where; };
+    auto first = [&](int tab) { return Collect(kCategories[tab].source, context).rows.at(0).where; };
 
     const auto run = std::get<RegistryLocation>(first(0));
     EXPECT_EQ(RegRoot::CurrentUser, run.root);
@@ -91,7 +94,7 @@ TEST(Collectors, EachRowKnowsWhereItLives) {
     const auto screenSaver = std::get<RegistryLocation>(first(14));
     EXPECT_EQ("Control Panel\\Desktop", screenSaver.key);
     EXPECT_EQ("Scrnsave.exe", screenSaver.value);
-    EXPECT_EQ("Run", Collect(kCategories[11].source, context).rows.at(0).Caption);
+    EXPECT_EQ("Run", Collect(kCategories[11].source, context).rows.at(0).name);
     EXPECT_EQ("run", std::get<RegistryLocation>(first(11)).value);
 }
 
@@ -105,13 +108,11 @@ TEST(Collectors, AFailureComesBackWithTheRowsBeforeItAndTheRowItCameIn) {
     ScanContext context{m.platform, registry};
     const ScanResult result = Collect(kCategories[0].source, context);
     ASSERT_EQ(1u, result.rows.size());
-    EXPECT_EQ("Alpha", result.rows[0].Caption);
-    EXPECT_EQ(3, result.rows[0].StateIndex);
+    EXPECT_EQ("Alpha", result.rows[0].name);
     ASSERT_TRUE(result.unfinished);
-    EXPECT_EQ("Flags", result.unfinished->Caption);
-    EXPECT_EQ(0, result.unfinished->SubItems.Count());
-    EXPECT_EQ(-1, result.unfinished->StateIndex);
-    EXPECT_EQ("Flags", std::get<RegistryLocation>(result.unfinished->Where).value);
+    EXPECT_EQ("Flags", result.unfinished->name);
+    EXPECT_EQ("", result.unfinished->command);
+    EXPECT_EQ("Flags", std::get<RegistryLocation>(result.unfinished->where).value);
     EXPECT_EQ("Failed to get data for 'Flags'", result.failure.value_or(""));
 
     // Without the shell link object the first file's row is never finished.
@@ -121,7 +122,7 @@ TEST(Collectors, AFailureComesBackWithTheRowsBeforeItAndTheRowItCameIn) {
     const ScanResult folder = Collect(kCategories[3].source, context);
     EXPECT_TRUE(folder.rows.empty());
     ASSERT_TRUE(folder.unfinished);
-    EXPECT_EQ("a.lnk", folder.unfinished->Caption);
+    EXPECT_EQ("a.lnk", folder.unfinished->name);
     EXPECT_NE(std::string::npos, folder.failure.value_or("").find("CoInitialize"));
 }
 

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "unit/tabs.h"
 #include "core/forms/main_form.h"
 #include "core/model/location.h"
 #include "machine_snapshot.h"
@@ -66,7 +67,7 @@ void PutEntries(sim::SimDesktop& m) {
 
 std::vector<std::string> Names(const TListView& list) {
     std::vector<std::string> names;
-    for (const auto& row : list.Rows()) names.push_back(row.Caption);
+    for (const auto& row : list.Rows()) names.push_back(row.name);
     return names;
 }
 
@@ -287,9 +288,8 @@ TEST(Deletion, TheValueGoesFromWhereTheRowLivesWhateverItsColumnsSay) {
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
     Choose(form, 0, 0, 0);
-    // The root and key columns name another place holding a value of the same name.
-    form.hku.Row(0).SubItems[1] = "HKEY_LOCAL_MACHINE";
-    form.hku.Row(0).SubItems[3] = "\\Software\\Decoy";
+    // Another place holds a value of the same name; the row's cells are made
+    // from its location, so they cannot name that place.
     MachineState expected = Snapshot(m);
     expected.erase(ValueEntry(kHKCURun, "First"));
     m.user.answers = {DialogResult::Yes};
@@ -333,7 +333,7 @@ TEST(Deletion, ScreenSaverValueGoesWhateverTheRowIsCalled) {
     EXPECT_FALSE(m.registry.HasValue(kDesktop, "SCRNSAVE.EXE"));
     EXPECT_TRUE(m.registry.HasValue(kDesktop, "Wallpaper"));
     ASSERT_EQ(1, form.desktop.Count());
-    EXPECT_EQ("No Autorun Entry", form.desktop.Row(0).SubItems[0]);
+    EXPECT_EQ("No Autorun Entry", form.desktop.Row(0).command);
 }
 
 TEST(Deletion, AStartupFileThatStaysKeepsItsRow) {

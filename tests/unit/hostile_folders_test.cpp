@@ -26,8 +26,8 @@ TEST(HostileFolders, ThousandsOfFilesAreListedWholeInSearchOrder) {
     form.FormCreate();
     EXPECT_TRUE(m.user.shown.empty());
     ASSERT_EQ(5000, form.User.Count());
-    EXPECT_EQ("s4999.lnk", form.User.Row(4999).Caption);
-    EXPECT_EQ("C:\\t4999.exe", form.User.Row(4999).SubItems[0]);
+    EXPECT_EQ("s4999.lnk", form.User.Row(4999).name);
+    EXPECT_EQ("C:\\t4999.exe", form.User.Row(4999).command);
     EXPECT_EQ("Startup (user) - (5000)", form.TabCaptions[kUserTab]);
 }
 
@@ -50,11 +50,11 @@ TEST(HostileFolders, OddShortcutsAndNamesListWithoutAnyReportAndDeleteAsListed) 
     form.FormCreate();
     EXPECT_TRUE(m.user.shown.empty());
     ASSERT_EQ(4, form.User.Count());
-    EXPECT_EQ(longTarget, form.User.Row(0).SubItems[0]);
-    EXPECT_EQ("", form.User.Row(1).SubItems[0]);
-    EXPECT_EQ("", form.User.Row(2).SubItems[0]);
-    EXPECT_EQ("\xc9t\xe9 Caf\xe9.lnk", form.User.Row(3).Caption);
-    EXPECT_EQ("C:\\\xc9T\xc9\\c.exe", form.User.Row(3).SubItems[0]);
+    EXPECT_EQ(longTarget, form.User.Row(0).command);
+    EXPECT_EQ("", form.User.Row(1).command);
+    EXPECT_EQ("", form.User.Row(2).command);
+    EXPECT_EQ("\xc9t\xe9 Caf\xe9.lnk", form.User.Row(3).name);
+    EXPECT_EQ("C:\\\xc9T\xc9\\c.exe", form.User.Row(3).command);
     // Deleting that row removes exactly that file.
     testing::MachineState expected = testing::Snapshot(m);
     ASSERT_EQ(1u, expected.erase(testing::FileEntry(UserFolder(m) + "\\\xc9t\xe9 Caf\xe9.lnk")));

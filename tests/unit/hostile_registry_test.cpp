@@ -4,6 +4,7 @@
 // the rows and captions, and a registry left exactly as it was.
 #include <gtest/gtest.h>
 
+#include "unit/tabs.h"
 #include "core/forms/main_form.h"
 #include "core/registry.h"
 #include "machine_snapshot.h"
@@ -49,13 +50,13 @@ TEST(HostileRegistry, AValueOfEveryTypeThatIsNotTextIsARowShowingItsTypeAndSizeA
         form.FormCreate();
         EXPECT_TRUE(m.user.shown.empty()) << c.type;
         ASSERT_EQ(5, form.hku.Count()) << c.type;
-        EXPECT_EQ(c.shown, form.hku.Row(1).SubItems[0]) << c.type;
-        EXPECT_EQ("", form.hku.Row(2).SubItems[0]) << c.type;  // no data: nothing to name
-        EXPECT_NE(std::string::npos, form.hku.Row(3).SubItems[0].find(", 1 byte)")) << c.type;
-        EXPECT_EQ("C:\\payload.exe", form.hku.Row(4).SubItems[0]) << c.type;
+        EXPECT_EQ(c.shown, form.hku.Row(1).command) << c.type;
+        EXPECT_EQ("", form.hku.Row(2).command) << c.type;  // no data: nothing to name
+        EXPECT_NE(std::string::npos, form.hku.Row(3).command.find(", 1 byte)")) << c.type;
+        EXPECT_EQ("C:\\payload.exe", form.hku.Row(4).command) << c.type;
         EXPECT_EQ("HKCU / Run (5)", form.TabCaptions[0]) << c.type;
         // The Winlogon row shows it too, and the scan reached every tab.
-        EXPECT_EQ(DescribeValueType(c.type, 2), form.logs.Row(2).SubItems[0]) << c.type;
+        EXPECT_EQ(DescribeValueType(c.type, 2), form.logs.Row(2).command) << c.type;
         for (const std::string& caption : form.TabCaptions) EXPECT_EQ(')', caption.back()) << c.type << ": " << caption;
         EXPECT_EQ(before, m.registry.Snapshot());
     }
@@ -75,12 +76,12 @@ TEST(HostileRegistry, TextWithoutATerminatorWithEmbeddedNulsAndOfAnySizeReadsUpT
     form.FormCreate();
     EXPECT_TRUE(m.user.shown.empty());
     ASSERT_EQ(6, form.hku.Count());
-    EXPECT_EQ("C:\\a.exe", form.hku.Row(0).SubItems[0]);
-    EXPECT_EQ("C:\\b.exe", form.hku.Row(1).SubItems[0]);
-    EXPECT_EQ("abc", form.hku.Row(2).SubItems[0]);
-    EXPECT_EQ(65536u, form.hku.Row(3).SubItems[0].size());
-    EXPECT_EQ(big, form.hku.Row(4).SubItems[0]);
-    EXPECT_EQ("", form.hku.Row(5).SubItems[0]);
+    EXPECT_EQ("C:\\a.exe", form.hku.Row(0).command);
+    EXPECT_EQ("C:\\b.exe", form.hku.Row(1).command);
+    EXPECT_EQ("abc", form.hku.Row(2).command);
+    EXPECT_EQ(65536u, form.hku.Row(3).command.size());
+    EXPECT_EQ(big, form.hku.Row(4).command);
+    EXPECT_EQ("", form.hku.Row(5).command);
     EXPECT_EQ(before, m.registry.Snapshot());
 }
 
@@ -103,8 +104,8 @@ TEST(HostileRegistry, OddNamesAreListedReadAndDeletedAsStored) {
     ASSERT_EQ(6, form.hku.Count());
     for (int i = 0; i < 6; ++i) {
         const std::string& name = names[static_cast<size_t>(i)];
-        EXPECT_EQ(name, form.hku.Row(i).Caption) << i;
-        EXPECT_EQ("C:\\" + std::to_string(name.size()) + ".exe", form.hku.Row(i).SubItems[0]) << i;
+        EXPECT_EQ(name, form.hku.Row(i).name) << i;
+        EXPECT_EQ("C:\\" + std::to_string(name.size()) + ".exe", form.hku.Row(i).command) << i;
     }
     testing::MachineState expected = testing::Snapshot(m);
     ASSERT_EQ(1u, expected.erase(testing::ValueEntry(kHKCURun, latin1)));
@@ -130,9 +131,9 @@ TEST(HostileRegistry, AValueDeletedBetweenTheEnumerationAndTheReadListsWithEmpty
     form.FormCreate();
     EXPECT_TRUE(m.user.shown.empty());
     ASSERT_EQ(3, form.hku.Count());
-    EXPECT_EQ("Vanishes", form.hku.Row(1).Caption);
-    EXPECT_EQ("", form.hku.Row(1).SubItems[0]);
-    EXPECT_EQ("l.exe", form.hku.Row(2).SubItems[0]);
+    EXPECT_EQ("Vanishes", form.hku.Row(1).name);
+    EXPECT_EQ("", form.hku.Row(1).command);
+    EXPECT_EQ("l.exe", form.hku.Row(2).command);
     EXPECT_EQ("HKCU / Run (3)", form.TabCaptions[0]);
 }
 
@@ -148,7 +149,7 @@ TEST(HostileRegistry, AKeyThatCannotBeQueriedListsNothingAndOneThatRefusesOpenin
     EXPECT_EQ(0, form.hku.Count());
     EXPECT_EQ("HKCU / Run (0)", form.TabCaptions[0]);
     EXPECT_EQ("access denied: HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon",
-              form.logs.Row(2).SubItems[0]);
+              form.logs.Row(2).command);
     EXPECT_EQ(0, m.registry.OpenHandles());
 }
 
@@ -172,10 +173,10 @@ TEST(HostileRegistry, ADenyEntryForARightTheProgramDoesNotUseHidesNothing) {
         form.FormCreate();
         form.FirstShow();
         ASSERT_EQ(1, form.hku.Count()) << denied;
-        EXPECT_EQ("C:\\payload.exe", form.hku.Row(0).SubItems[0]) << denied;
-        EXPECT_EQ("C:\\load.exe", form.lorun.Row(1).SubItems[0]) << denied;
+        EXPECT_EQ("C:\\payload.exe", form.hku.Row(0).command) << denied;
+        EXPECT_EQ("C:\\load.exe", form.lorun.Row(1).command) << denied;
         ASSERT_EQ(1, form.actx.Count()) << denied;
-        EXPECT_EQ("C:\\stub.exe", form.actx.Row(0).SubItems[1]) << denied;
+        EXPECT_EQ("C:\\stub.exe", form.actx.Row(0).command) << denied;
         for (int tab = 0; tab < 15; ++tab) form.SelectTab(tab);  // every tab read again
         EXPECT_TRUE(m.user.shown.empty()) << denied;
         EXPECT_EQ(0u, m.registry.AllOpenAccess() & ~(kKeyQueryValue | kKeyEnumerateSubKeys)) << denied;
@@ -198,19 +199,19 @@ TEST(HostileRegistry, AKeyThatRefusesReadingIsARowNamingItAndNamesNothingToDelet
     form.FormCreate();
     EXPECT_TRUE(m.user.shown.empty());
     ASSERT_EQ(1, form.hku.Count());
-    const TEntryRow& run = form.hku.Row(0);
-    EXPECT_EQ("HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", run.Caption);
-    EXPECT_EQ("access denied", run.SubItems[0]);
+    const Entry& run = form.hku.Row(0);
+    EXPECT_EQ("HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", run.name);
+    EXPECT_EQ("access denied", run.command);
     EXPECT_EQ("HKCU / Run (1)", form.TabCaptions[0]);
     EXPECT_EQ("access denied: HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\",
-              form.lorun.Row(1).SubItems[0]);
+              form.lorun.Row(1).command);
     ASSERT_EQ(1, form.actx.Count());
-    EXPECT_EQ("access denied", form.actx.Row(0).SubItems[1]);
-    EXPECT_EQ("{evil}", form.actx.Row(0).SubItems[2]);
+    EXPECT_EQ("access denied", form.actx.Row(0).command);
+    EXPECT_EQ("{evil}", std::get<RegistryLocation>(form.actx.Row(0).where).subKey);
     // The rows name no value: deleting one asks nothing and changes nothing,
     // even once the key can be read again and holds a value of that name.
     m.registry.Key(kHKCURun)->deniedAccess = 0;
-    m.registry.SetString(kHKCURun, run.Caption, "x");
+    m.registry.SetString(kHKCURun, run.name, "x");
     const std::string readable = m.registry.Snapshot();
     m.user.answers = {DialogResult::Yes, DialogResult::Yes, DialogResult::Yes};
     for (int tab : {0, 9, 11}) {
@@ -239,10 +240,10 @@ TEST(HostileRegistry, ANameWithANulInsideIsItsOwnRowAndDeletingItDeletesExactlyI
     form.SelectTab(4);
     TListView& list = form.ListOf(4);
     ASSERT_EQ(2, list.Count());
-    EXPECT_EQ("Updater", list.Row(0).Caption);
-    EXPECT_EQ("C:\\good.exe", list.Row(0).SubItems[0]);
-    EXPECT_EQ(hidden, list.Row(1).Caption);
-    EXPECT_EQ("C:\\evil.exe", list.Row(1).SubItems[0]);
+    EXPECT_EQ("Updater", list.Row(0).name);
+    EXPECT_EQ("C:\\good.exe", list.Row(0).command);
+    EXPECT_EQ(hidden, list.Row(1).name);
+    EXPECT_EQ("C:\\evil.exe", list.Row(1).command);
     EXPECT_EQ("HKCU / Run Once (2)", form.TabCaptions[4]);
     list.SetSelection(1, 1);
     m.user.answers = {DialogResult::Yes};
@@ -252,7 +253,7 @@ TEST(HostileRegistry, ANameWithANulInsideIsItsOwnRowAndDeletingItDeletesExactlyI
     EXPECT_FALSE(m.registry.HasValue(kRunOnce, hidden));
     EXPECT_EQ("C:\\good.exe", m.registry.StringValue(kRunOnce, "Updater"));
     ASSERT_EQ(1, list.Count());
-    EXPECT_EQ("Updater", list.Row(0).Caption);
+    EXPECT_EQ("Updater", list.Row(0).name);
 }
 
 TEST(HostileRegistry, ManyValuesAndComponentsAreListedWhole) {
@@ -267,7 +268,7 @@ TEST(HostileRegistry, ManyValuesAndComponentsAreListedWhole) {
     EXPECT_EQ(10000, form.hku.Count());
     EXPECT_EQ("HKCU / Run (10000)", form.TabCaptions[0]);
     EXPECT_EQ("ActiveX (2000)", form.TabCaptions[9]);
-    EXPECT_EQ("V9999", form.hku.Row(9999).Caption);
+    EXPECT_EQ("V9999", form.hku.Row(9999).name);
 }
 
 TEST(HostileRegistry, TheRegistryChangingWhileTheWindowIsOpenShowsOnTheNextShow) {
@@ -281,7 +282,7 @@ TEST(HostileRegistry, TheRegistryChangingWhileTheWindowIsOpenShowsOnTheNextShow)
     form.SelectTab(1);
     EXPECT_TRUE(m.user.shown.empty());
     ASSERT_EQ(1, form.LV.Count());
-    EXPECT_EQ("(REG_DWORD, 4 bytes)", form.LV.Row(0).SubItems[0]);
+    EXPECT_EQ("(REG_DWORD, 4 bytes)", form.LV.Row(0).command);
     form.SelectTab(0);
     EXPECT_EQ(0, form.hku.Count());
     EXPECT_EQ("HKCU / Run (0)", form.TabCaptions[0]);

@@ -30,9 +30,9 @@ TEST(HostileServices, AServiceRemovedBetweenEnumerationAndOpenIsListedWithADash)
     form.SelectTab(kServicesTab);
     EXPECT_TRUE(m.user.shown.empty());
     ASSERT_EQ(3, form.InstCompo.Count());
-    EXPECT_EQ("BetaSvc", form.InstCompo.Row(1).Caption);
-    EXPECT_EQ("-", form.InstCompo.Row(1).SubItems[1]);
-    EXPECT_EQ("C:\\svc\\GammaSvc.exe", form.InstCompo.Row(2).SubItems[1]);
+    EXPECT_EQ("BetaSvc", form.InstCompo.Row(1).name);
+    EXPECT_EQ("-", form.InstCompo.Row(1).command);
+    EXPECT_EQ("C:\\svc\\GammaSvc.exe", form.InstCompo.Row(2).command);
     EXPECT_EQ("Startup (services) - (3)", form.TabCaptions[kServicesTab]);
     EXPECT_EQ(0, m.services.OpenHandles());
     form.SelectTab(0);

@@ -2,6 +2,7 @@
 // components without an identifier.
 #include <gtest/gtest.h>
 
+#include "unit/tabs.h"
 #include "core/categories/row_marks.h"
 #include "core/forms/main_form.h"
 #include "ui/sim/sim_desktop.h"
@@ -38,20 +39,19 @@ TEST(InstalledComponents, ListsComponentsWithACommandInEnumerationOrder) {
     form.FormCreate();
     form.SelectTab(kActiveX);
     ASSERT_EQ(4, form.actx.Count());
-    const TEntryRow& desktop = form.actx.Row(0);
-    EXPECT_EQ("Windows Desktop Update", desktop.Caption);
-    EXPECT_EQ("DesktopUpdate", desktop.SubItems[0]);
-    EXPECT_EQ("C:\\WINDOWS\\system32\\rundll32.exe shell32.dll,X", desktop.SubItems[1]);
-    EXPECT_EQ("{desktop}", desktop.SubItems[2]);
-    EXPECT_EQ(m.shell.IconIndexOf(".exe"), desktop.ImageIndex);
-    EXPECT_EQ(3, desktop.StateIndex);
-    const TEntryRow& suspect = form.actx.Row(1);
-    EXPECT_EQ("n/a", suspect.Caption);
-    EXPECT_EQ("Suspect Malware", suspect.SubItems[0]);
-    EXPECT_EQ("%SystemRoot%\\x.exe -y", suspect.SubItems[1]);
-    EXPECT_EQ("n/a", form.actx.Row(2).Caption);                                 // that exact name is hidden
-    EXPECT_EQ(m.shell.IconIndexOf(".exe"), form.actx.Row(2).ImageIndex);        // "regs" falls back to the program icon
-    EXPECT_EQ("active directory service interface", form.actx.Row(3).Caption);  // other case stays
+    const Entry& desktop = form.actx.Row(0);
+    EXPECT_EQ("Windows Desktop Update", desktop.name);
+    EXPECT_EQ("DesktopUpdate", desktop.componentId);
+    EXPECT_EQ("C:\\WINDOWS\\system32\\rundll32.exe shell32.dll,X", desktop.command);
+    EXPECT_EQ("{desktop}", std::get<RegistryLocation>(desktop.where).subKey);
+    EXPECT_EQ(m.shell.IconIndexOf(".exe"), desktop.image);
+    const Entry& suspect = form.actx.Row(1);
+    EXPECT_EQ("n/a", suspect.name);
+    EXPECT_EQ("Suspect Malware", suspect.componentId);
+    EXPECT_EQ("%SystemRoot%\\x.exe -y", suspect.command);
+    EXPECT_EQ("n/a", form.actx.Row(2).name);                                 // that exact name is hidden
+    EXPECT_EQ(m.shell.IconIndexOf(".exe"), form.actx.Row(2).image);        // "regs" falls back to the program icon
+    EXPECT_EQ("active directory service interface", form.actx.Row(3).name);  // other case stays
     EXPECT_EQ("ActiveX (4)", form.TabCaptions[kActiveX]);
     EXPECT_EQ(sim::SimShell::kSmallImageList, form.actx.SmallImages());
     EXPECT_EQ(0, m.registry.OpenHandles());
@@ -69,8 +69,8 @@ TEST(InstalledComponents, AFailedIconLookupGivesTheProgramIcon) {
     form.FormCreate();
     form.SelectTab(kActiveX);
     ASSERT_EQ(2, form.actx.Count());
-    EXPECT_EQ(m.shell.IconIndexOf(".exe"), form.actx.Row(0).ImageIndex);
-    EXPECT_EQ(m.shell.IconIndexOf(".exe"), form.actx.Row(1).ImageIndex);
+    EXPECT_EQ(m.shell.IconIndexOf(".exe"), form.actx.Row(0).image);
+    EXPECT_EQ(m.shell.IconIndexOf(".exe"), form.actx.Row(1).image);
 }
 
 // A key name may have 255 characters; with the components key before it the
@@ -86,15 +86,15 @@ TEST(InstalledComponents, AComponentWithTheLongestKeyNameIsListedCountedAndDelet
     EXPECT_EQ("ActiveX (2)", form.TabCaptions[kActiveX]);
     form.SelectTab(kActiveX);
     ASSERT_EQ(2, form.actx.Count());
-    EXPECT_EQ("Long", form.actx.Row(0).Caption);
-    EXPECT_EQ(name, form.actx.Row(0).SubItems[2]);
+    EXPECT_EQ("Long", form.actx.Row(0).name);
+    EXPECT_EQ(name, std::get<RegistryLocation>(form.actx.Row(0).where).subKey);
     form.actx.SetSelection(0, 0);
     m.user.answers = {DialogResult::Yes};
     form.ListCommandClick(kActiveX, ListCommand::Delete);
     ASSERT_EQ(1u, m.user.shown.size());
     EXPECT_FALSE(m.registry.HasValue(kComponents + name, "StubPath"));
     EXPECT_TRUE(m.registry.HasValue(kComponents + name, "ComponentID"));
-    EXPECT_EQ(std::vector<std::string>{"Short"}, std::vector<std::string>{form.actx.Row(0).Caption});
+    EXPECT_EQ(std::vector<std::string>{"Short"}, std::vector<std::string>{form.actx.Row(0).name});
     EXPECT_EQ("ActiveX (1)", form.TabCaptions[kActiveX]);
     EXPECT_EQ(0, m.registry.OpenHandles());
 }
@@ -116,7 +116,7 @@ TEST(InstalledComponents, AComponentKeyThatCannotBeOpenedIsNeverReadAsItsParent)
     EXPECT_TRUE(m.registry.HasValue(kComponents, "StubPath"));
     form.SelectTab(kActiveX);
     ASSERT_EQ(1, form.actx.Count());  // the key that refuses reading, never its parent's value
-    EXPECT_EQ("access denied", form.actx.Row(0).SubItems[1]);
+    EXPECT_EQ("access denied", form.actx.Row(0).command);
     EXPECT_EQ(0, m.registry.OpenHandles());
 }
 
@@ -140,10 +140,10 @@ TEST(InstalledComponents, AValueThatIsNotTextShowsItsTypeAndTheScanGoesOn) {
     form.FormCreate();
     EXPECT_TRUE(m.user.shown.empty());
     ASSERT_EQ(3, form.actx.Count());
-    EXPECT_EQ("Bad", form.actx.Row(1).Caption);
-    EXPECT_EQ("(REG_DWORD, 4 bytes)", form.actx.Row(1).SubItems[0]);
-    EXPECT_EQ("C:\\b.exe", form.actx.Row(1).SubItems[1]);
-    EXPECT_EQ("Later", form.actx.Row(2).Caption);
+    EXPECT_EQ("Bad", form.actx.Row(1).name);
+    EXPECT_EQ("(REG_DWORD, 4 bytes)", form.actx.Row(1).componentId);
+    EXPECT_EQ("C:\\b.exe", form.actx.Row(1).command);
+    EXPECT_EQ("Later", form.actx.Row(2).name);
     EXPECT_EQ("ActiveX (3)", form.TabCaptions[kActiveX]);
 }
 
@@ -153,16 +153,15 @@ TEST(InstalledComponents, RedWhenTheTrimmedIdentifierBeginsWithSuspectMalware) {
         std::uint32_t colour;
     } cases[] = {{"Suspect Malware", 255}, {" suspect malware!", 255}, {"DesktopUpdate", 0}, {"Suspect", 0}};
     for (const Case& c : cases) {
-        TEntryRow row;
-        row.SubItems.Add(c.id);
-        std::uint32_t colour = 0;
-        actxAdvancedCustomDrawSubItem(row, colour);
-        EXPECT_EQ(c.colour, colour) << c.id;
+        sim::SimDesktop m;
+        Component(m, "{c}", "Named", c.id, "C:\\c.exe");
+        TMainForm form(m.platform, m.toolkit);
+        form.FormCreate();
+        ASSERT_EQ(1, form.actx.Count()) << c.id;
+        EXPECT_EQ(c.colour, MarkColour(form.actx.Row(0).mark).value_or(0u)) << c.id;
     }
-    TEntryRow bare;  // a row whose read failed keeps the list's colour
-    std::uint32_t colour = 0;
-    actxAdvancedCustomDrawSubItem(bare, colour);
-    EXPECT_EQ(0u, colour);
+    const Entry bare;  // a row whose read failed keeps the list's colour
+    EXPECT_FALSE(MarkColour(bare.mark));
 }
 
 }  // namespace

@@ -34,9 +34,9 @@ void AddProgram(sim::SimDesktop& m, const std::string& path, const std::string& 
 }
 
 // Replaces a list's rows with the given ones and selects one of them.
-void PutRows(TListView& list, const std::vector<TEntryRow>& rows, int selected, int focused) {
+void PutRows(TListView& list, const std::vector<Entry>& rows, int selected, int focused) {
     list.Clear();
-    for (const TEntryRow& row : rows) list.Add() = row;
+    for (const Entry& row : rows) list.Add() = row;
     list.SetSelection(selected, focused);
 }
 
@@ -48,10 +48,10 @@ std::vector<std::string> Started(sim::SimDesktop& m) {
     return lines;
 }
 
-TEntryRow Row(const std::string& caption, const std::vector<std::string>& subItems) {
-    TEntryRow row;
-    row.Caption = caption;
-    for (const std::string& s : subItems) row.SubItems.Add(s);
+Entry Row(const std::string& caption, const std::string& command) {
+    Entry row;
+    row.name = caption;
+    row.command = command;
     return row;
 }
 
@@ -101,7 +101,7 @@ RegistryLocation At(RegRoot root, const char* key, std::string subKey = "") {
     return RegistryLocation{.root = root, .key = key, .subKey = std::move(subKey), .value = "Entry"};
 }
 
-TEST(ItemForm, EachListTakesItsCommandFromItsColumnAndShowsWhereTheRowLives) {
+TEST(ItemForm, EachListShowsTheEntrysCommandAndWhereTheRowLives) {
     const std::string first = "C:\\A\\a.exe,", second = "\"C:\\B\\b.exe\" /x";
     const std::string folder = "C:\\Users\\Start\\";
     using R = RegRoot;
@@ -146,9 +146,10 @@ TEST(ItemForm, EachListTakesItsCommandFromItsColumnAndShowsWhereTheRowLives) {
         AddProgram(m, "C:\\B\\b.exe", "B");
         TMainForm form(m.platform, m.toolkit);
         form.FormCreate();
-        // The third column names another key and folder: the dialog shows where the row lives.
-        TEntryRow row = Row("Entry", {first, second, "Key"});
-        row.Where = c.where;
+        // The dialog shows where the row lives, and a service's description.
+        Entry row = Row("Entry", c.edit1);
+        row.service.displayName = first;
+        row.where = c.where;
         PutRows(form.ListOf(c.tab), {row}, 0, 0);
         // The double-click and the popup menu's properties item are one handler.
         if (c.tab % 2) form.ListDblClick(c.tab);
@@ -172,7 +173,7 @@ TEST(ItemForm, WinlogonValueWithTrailingCommaNamesItsProgram) {
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
     form.SelectTab(WinLogon);
-    ASSERT_EQ("Userinit", form.logs.Row(0).Caption);
+    ASSERT_EQ("Userinit", form.logs.Row(0).name);
     form.logs.SetSelection(0, 0);
     form.ListDblClick(WinLogon);
     const TItemForm& item = *form.ItemForm;
@@ -204,7 +205,7 @@ TEST(ItemForm, ARowLeftWithoutItsCommandShowsEmptyFields) {
     sim::SimDesktop m;
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
-    PutRows(form.hku, {Row("Flags", {})}, 0, 0);
+    PutRows(form.hku, {Row("Flags", "")}, 0, 0);
     form.ListDblClick(HKCURun);
     const TItemForm& item = *form.ItemForm;
     EXPECT_TRUE(m.user.shown.empty());
@@ -221,10 +222,10 @@ TEST(ItemForm, ASecondRequestReplacesEveryFieldAndTheIcon) {
     AddProgram(m, "C:\\A\\a.exe", "A");
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
-    TEntryRow first = Row("First", {"C:\\A\\a.exe", "HKEY_LOCAL_MACHINE"});
-    first.Where = At(RegRoot::LocalMachine, "KeyA");
-    TEntryRow second = Row("Second", {"C:\\missing\\b.exe", "HKEY_LOCAL_MACHINE"});
-    second.Where = At(RegRoot::LocalMachine, "KeyB");
+    Entry first = Row("First", "C:\\A\\a.exe");
+    first.where = At(RegRoot::LocalMachine, "KeyA");
+    Entry second = Row("Second", "C:\\missing\\b.exe");
+    second.where = At(RegRoot::LocalMachine, "KeyB");
     PutRows(form.LV, {first, second}, 0, 0);
     form.ListDblClick(HKLMRun);
     TItemForm& item = *form.ItemForm;
@@ -256,7 +257,7 @@ TEST(ItemForm, ClosingHidesAndTheNextShowFocusesEdit1Again) {
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
     TItemForm& item = *form.ItemForm;
-    PutRows(form.hku, {Row("Tool", {"C:\\tool.exe", "HKEY_CURRENT_USER", "Key"})}, 0, 0);
+    PutRows(form.hku, {Row("Tool", "C:\\tool.exe")}, 0, 0);
     for (void (TItemForm::*close)() : {&TItemForm::Button1Click, &TItemForm::Button2Click, &TItemForm::FormClose}) {
         form.ListDblClick(HKCURun);
         ASSERT_TRUE(item.Visible);
@@ -274,7 +275,7 @@ TEST(ItemForm, PropertiesDropsCommasBeforeTheCutAndFindTargetKeepsThem) {
     m.files.AddFolder("C:\\my,tools");
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
-    PutRows(form.hku, {Row("Tool", {"c:\\my,tools\\a.exe", "HKEY_CURRENT_USER", "Key"})}, 0, 0);
+    PutRows(form.hku, {Row("Tool", "c:\\my,tools\\a.exe")}, 0, 0);
     form.ListDblClick(HKCURun);
     TItemForm& item = *form.ItemForm;
     item.SpeedButton1Click();
@@ -298,7 +299,7 @@ TEST(ItemForm, ButtonsWorkOnWhatTheUserTypedIntoEdit1) {
     m.files.AddFolder("D:\\Typed");
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
-    PutRows(form.hku, {Row("Tool", {"C:\\Row\\tool.exe", "HKEY_CURRENT_USER", "Key"})}, 0, 0);
+    PutRows(form.hku, {Row("Tool", "C:\\Row\\tool.exe")}, 0, 0);
     form.ListDblClick(HKCURun);
     TItemForm& item = *form.ItemForm;
     item.Edit1 = "\"D:\\Typed\\New.EXE\" -a";
@@ -368,8 +369,8 @@ TEST(ItemForm, TheIconShownIsReleasedOnlyAfterItsControlHasTheNext) {
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
     PutRows(form.hku,
-            {Row("A", {"C:\\a.exe", "HKEY_CURRENT_USER", "Key"}), Row("B", {"C:\\b.dll", "HKEY_CURRENT_USER", "Key"}),
-             Row("Gone", {"C:\\missing.exe", "HKEY_CURRENT_USER", "Key"})},
+            {Row("A", "C:\\a.exe"), Row("B", "C:\\b.dll"),
+             Row("Gone", "C:\\missing.exe")},
             0, 0);
     // The toolkit hands the form's icon to the control: the one the control
     // held until now must still be alive at that moment.

@@ -273,13 +273,19 @@ struct Fixture {
         form = std::make_unique<TMainForm>(m.platform, m.toolkit);
         form->FormCreate();
     }
-    void PutRow(int tab, std::vector<std::string> subItems, Location where = {}, bool select = true) {
+    // A row whose cells after its name are `cells`; its command is the one
+    // its list shows in its command column.
+    void PutRow(int tab, std::vector<std::string> cells, Location where = {}, bool select = true) {
         TListView& list = form->ListOf(tab);
         list.Clear();
-        TEntryRow& row = list.Add();
-        row.Caption = "Entry";
-        for (auto& s : subItems) row.SubItems.Add(s);
-        row.Where = std::move(where);
+        Entry& row = list.Add();
+        row.name = "Entry";
+        const size_t command = tab == Services || tab == ActiveX || tab == testing::SystemHooks ? 1
+                               : tab == testing::ScheduledTasks                               ? 3
+                               : tab == ServicesAndDrivers                             ? 4
+                                                                                       : 0;
+        if (command < cells.size()) row.command = cells[command];
+        row.where = std::move(where);
         list.SetSelection(select ? 0 : -1, 0);
     }
     void Jump(int tab) { form->ListCommandClick(tab, ListCommand::JumpTo); }

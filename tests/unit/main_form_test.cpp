@@ -18,7 +18,7 @@ using namespace qm::testing;  // the tabs by position
 
 std::vector<std::string> Captions(const TListView& list) {
     std::vector<std::string> captions;
-    for (const TEntryRow& row : list.Rows()) captions.push_back(row.Caption);
+    for (const Entry& row : list.Rows()) captions.push_back(row.name);
     return captions;
 }
 
@@ -67,17 +67,15 @@ TEST(MainForm, ValueListRowsCarryNameCommandRootAndKeyInEnumerationOrder) {
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
     ASSERT_EQ((std::vector<std::string>{"B", "A", "", "Env", "Lib"}), Captions(form.hku));
-    const TEntryRow& a = form.hku.Row(1);
-    EXPECT_EQ("\"C:\\Program Files\\App\\app.exe\" -min", a.SubItems[0]);
-    EXPECT_EQ("HKEY_CURRENT_USER", a.SubItems[1]);
-    EXPECT_EQ("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", a.SubItems[2]);
-    EXPECT_EQ("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", a.SubItems[3]);
-    EXPECT_EQ(4, a.SubItems.Count());
-    EXPECT_EQ(3, a.StateIndex);
-    EXPECT_EQ("%SystemRoot%\\x.exe -y", form.hku.Row(3).SubItems[0]);  // not expanded
+    const Entry& a = form.hku.Row(1);
+    EXPECT_EQ("\"C:\\Program Files\\App\\app.exe\" -min", a.command);
+    EXPECT_EQ("HKEY_CURRENT_USER", ShownCell("hku", a, 2));
+    EXPECT_EQ("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", ShownCell("hku", a, 3));
+    EXPECT_EQ("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", ShownCell("hku", a, 4));
+    EXPECT_EQ("%SystemRoot%\\x.exe -y", form.hku.Row(3).command);  // not expanded
     const int exe = m.shell.IconIndexOf(".exe");
-    for (int i : {0, 1, 2, 3}) EXPECT_EQ(exe, form.hku.Row(i).ImageIndex) << i;
-    EXPECT_EQ(sim::SimShell::kUnknownIcon, form.hku.Row(4).ImageIndex);  // "c:\w" has no known type
+    for (int i : {0, 1, 2, 3}) EXPECT_EQ(exe, form.hku.Row(i).image) << i;
+    EXPECT_EQ(sim::SimShell::kUnknownIcon, form.hku.Row(4).image);  // "c:\w" has no known type
     EXPECT_EQ("HKCU / Run (5)", form.TabCaptions[HKCURun]);
     EXPECT_EQ(sim::SimShell::kSmallImageList, form.hku.SmallImages());
 }
@@ -94,16 +92,16 @@ TEST(MainForm, SourcesDifferInTheirKeysIconsAndExtraColumns) {
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
     // Shell service objects all show the library icon, whatever they name.
-    EXPECT_EQ(m.shell.IconIndexOf(".dll"), form.shellobject.Row(0).ImageIndex);
+    EXPECT_EQ(m.shell.IconIndexOf(".dll"), form.shellobject.Row(0).image);
     EXPECT_EQ("HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad",
-              form.shellobject.Row(0).SubItems[2]);
+              ShownCell("shellobject", form.shellobject.Row(0), 3));
     // The machine's policy rows carry only the command and the root.
-    EXPECT_EQ(2, form.explomac.Row(0).SubItems.Count());
-    EXPECT_EQ("HKEY_LOCAL_MACHINE", form.explomac.Row(0).SubItems[1]);
+    EXPECT_EQ("", ShownCell("explomac", form.explomac.Row(0), 3));
+    EXPECT_EQ("HKEY_LOCAL_MACHINE", ShownCell("explomac", form.explomac.Row(0), 2));
     EXPECT_EQ("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run",
-              form.explou.Row(0).SubItems[3]);
+              ShownCell("explou", form.explou.Row(0), 4));
     EXPECT_EQ("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
-              form.runonce.Row(0).SubItems[2]);
+              ShownCell("runonce", form.runonce.Row(0), 3));
     EXPECT_EQ("HKLM / ShellObject (1)", form.TabCaptions[ShellObject]);
     EXPECT_EQ("HKLM / Explorer-Run (1)", form.TabCaptions[HKLMExplorer]);
 }
@@ -166,9 +164,8 @@ TEST(MainForm, DataThatCannotBeReadStopsTheScanWhereItStands) {
     EXPECT_EQ("Failed to get data for 'Flags'", m.user.shown[0].text);  // ends in a quote: no "."
     // The complete row stays, the failing one keeps only its name, the rest is not read.
     ASSERT_EQ((std::vector<std::string>{"Alpha", "Flags"}), Captions(form.hku));
-    EXPECT_EQ(0, form.hku.Row(1).SubItems.Count());
-    EXPECT_EQ(0, form.hku.Row(1).ImageIndex);
-    EXPECT_EQ(-1, form.hku.Row(1).StateIndex);
+    EXPECT_EQ("", form.hku.Row(1).command);
+    EXPECT_EQ(0, form.hku.Row(1).image);
     EXPECT_EQ("HKCU / Run (1)", form.TabCaptions[HKCURun]);
     // The other tabs keep the captions they were designed with.
     const std::vector<std::string> design{
@@ -222,7 +219,7 @@ TEST(MainForm, UnreadableDataAndUnopenableKeysAreHandledAsTheAccessorDefines) {
     EXPECT_EQ("Failed to get data for 'Locked'", m.user.shown[0].text);
     form.SelectTab(HKLMRun);
     ASSERT_EQ(1, form.LV.Count());  // a key we may not read is a row saying so
-    EXPECT_EQ("access denied", form.LV.Row(0).SubItems[0]);
+    EXPECT_EQ("access denied", form.LV.Row(0).command);
     EXPECT_EQ("HKLM / Run (1)", form.TabCaptions[HKLMRun]);
 }
 
@@ -245,11 +242,11 @@ TEST(MainForm, AnEditedCaptionStaysUntilTheListIsRefilled) {
     form.FormCreate();
     form.SelectTab(HKLMRun);
     form.LV.EditCaption(0, "Renamed");
-    EXPECT_EQ("Renamed", form.LV.Row(0).Caption);
+    EXPECT_EQ("Renamed", form.LV.Row(0).name);
     EXPECT_EQ("Old", m.registry.Key(kHKLMRun)->values[0].first);  // the registry is not touched
     form.SelectTab(HKCURun);
     form.SelectTab(HKLMRun);
-    EXPECT_EQ("Old", form.LV.Row(0).Caption);
+    EXPECT_EQ("Old", form.LV.Row(0).name);
 }
 
 TEST(MainForm, TheStartupScanReadsTheExplorerRunTabsTheOtherWayRound) {

@@ -1,6 +1,7 @@
 // Target paths, text helpers and the entry row.
 #include <gtest/gtest.h>
 
+#include "unit/tabs.h"
 #include "core/errors.h"
 #include "core/model/icons.h"
 #include "core/model/rows.h"
@@ -64,20 +65,17 @@ TEST(TrimControl, DropsBlanksAndControlCharactersAtBothEndsOnly) {
     EXPECT_EQ("\u00E9t\u00E9", TrimControl("\u00E9t\u00E9"));  // letters outside ASCII are no control characters
 }
 
-TEST(EntryRow, StartsEmptyAndFailsOnAMissingSubItem) {
+TEST(EntryRow, StartsEmptyAndShowsNothingPastItsColumns) {
     TListView list("hku");
-    TEntryRow& row = list.Add();
-    EXPECT_EQ(0, row.ImageIndex);
-    EXPECT_EQ(-1, row.StateIndex);
-    row.SubItems.Add("first");
-    EXPECT_EQ("first", row.SubItems[0]);
-    try {
-        (void)row.SubItems[1];
-        FAIL() << "reading a missing sub-item succeeded";
-    } catch (const QuellmarkError& e) {
-        EXPECT_STREQ("List index out of bounds (1)", e.what());
-    }
-    EXPECT_THROW((void)row.SubItems[-1], QuellmarkError);
+    Entry& row = list.Add();
+    EXPECT_EQ(0, row.image);
+    EXPECT_EQ(Mark::None, row.mark);
+    row.name = "Tool";
+    row.command = "first";
+    EXPECT_EQ("Tool", ShownCell("hku", row, 0));
+    EXPECT_EQ("first", ShownCell("hku", row, 1));
+    EXPECT_EQ("", ShownCell("hku", row, 2));    // no location: no root
+    EXPECT_EQ("", ShownCell("hku", row, 99));  // past the last column
 }
 
 TEST(EntryRow, ClearingAListDropsSelectionAndKeepsImageLists) {

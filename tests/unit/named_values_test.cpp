@@ -15,11 +15,7 @@ constexpr const char* kDesktop = "HKCU\\Control Panel\\Desktop";
 constexpr std::uint32_t kSilver = 12632256, kBlack = 0;
 constexpr int kWinLogonTab = 10, kLoadRunTab = 11, kDesktopTab = 14;
 
-std::uint32_t Colour(CustomDrawSubItem draw, const TEntryRow& row) {
-    std::uint32_t colour = kBlack;
-    draw(row, colour);
-    return colour;
-}
+std::uint32_t Colour(const Entry& row) { return MarkColour(row.mark).value_or(kBlack); }
 
 TEST(NamedValues, EveryPlaceGetsOneRowInTableOrderWhateverTheRegistryHolds) {
     sim::SimDesktop m;
@@ -28,20 +24,18 @@ TEST(NamedValues, EveryPlaceGetsOneRowInTableOrderWhateverTheRegistryHolds) {
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
     std::vector<std::string> names;
-    for (const auto& row : form.logs.Rows()) names.push_back(row.Caption);
+    for (const auto& row : form.logs.Rows()) names.push_back(row.name);
     EXPECT_EQ((std::vector<std::string>{"Userinit", "system", "Shell", "UIHost", "Taskman", "LsaStart", "SaveDumpStart",
                                         "AppSetup", "ServiceControllerStart"}),
               names);
-    EXPECT_EQ("explorer.exe", form.logs.Row(2).SubItems[0]);
-    EXPECT_EQ("No Autorun Entry", form.logs.Row(4).SubItems[0]);
-    EXPECT_EQ(1, form.logs.Row(4).SubItems.Count());
+    EXPECT_EQ("explorer.exe", form.logs.Row(2).command);
+    EXPECT_EQ("No Autorun Entry", form.logs.Row(4).command);
     ASSERT_EQ(2, form.lorun.Count());
-    EXPECT_EQ("Run", form.lorun.Row(0).Caption);
-    EXPECT_EQ("C:\\r.exe", form.lorun.Row(0).SubItems[0]);
-    EXPECT_EQ("Load", form.lorun.Row(1).Caption);
+    EXPECT_EQ("Run", form.lorun.Row(0).name);
+    EXPECT_EQ("C:\\r.exe", form.lorun.Row(0).command);
+    EXPECT_EQ("Load", form.lorun.Row(1).name);
     ASSERT_EQ(1, form.desktop.Count());
-    EXPECT_EQ("Scrnsave", form.desktop.Row(0).Caption);
-    EXPECT_EQ(3, form.desktop.Row(0).StateIndex);
+    EXPECT_EQ("Scrnsave", form.desktop.Row(0).name);
     EXPECT_EQ(sim::SimShell::kSmallImageList, form.desktop.SmallImages());
     EXPECT_EQ(0, m.registry.OpenHandles());
 }
@@ -71,9 +65,9 @@ TEST(NamedValues, ValueTextAndTheIconTargetDerivedFromIt) {
         m.registry.SetString(c.key, c.value, c.data);
         TMainForm form(m.platform, m.toolkit);
         form.FormCreate();
-        const TEntryRow& row = form.ListOf(c.tab).Row(c.row);
-        EXPECT_EQ(c.data, row.SubItems[0]) << c.data;
-        EXPECT_EQ(m.shell.IconIndexOf(c.iconOf), row.ImageIndex) << c.data;
+        const Entry& row = form.ListOf(c.tab).Row(c.row);
+        EXPECT_EQ(c.data, row.command) << c.data;
+        EXPECT_EQ(m.shell.IconIndexOf(c.iconOf), row.image) << c.data;
     }
 }
 
@@ -90,16 +84,16 @@ TEST(NamedValues, EmptyPlacesShowNoAutorunEntryAndKeysAreReadWhateverElseTheyDen
     m.registry.Key(kDesktop)->deniedAccess = kKeySetValue | kKeyCreateLink;  // read all the same
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
-    EXPECT_EQ("No Autorun Entry", form.logs.Row(0).SubItems[0]);
-    EXPECT_EQ("No Autorun Entry", form.logs.Row(1).SubItems[0]);
-    EXPECT_EQ("   ", form.logs.Row(2).SubItems[0]);
-    EXPECT_EQ("No Autorun Entry", form.logs.Row(3).SubItems[0]);
-    EXPECT_EQ("(REG_BINARY, 1 byte)", form.logs.Row(4).SubItems[0]);
-    EXPECT_EQ(kSilver, Colour(logsAdvancedCustomDrawSubItem, form.logs.Row(1)));
-    EXPECT_EQ(kSilver, Colour(logsAdvancedCustomDrawSubItem, form.logs.Row(3)));
-    EXPECT_EQ("x.scr", form.desktop.Row(0).SubItems[0]);
-    EXPECT_EQ(kSilver, Colour(logsAdvancedCustomDrawSubItem, form.logs.Row(0)));
-    EXPECT_EQ(kBlack, Colour(logsAdvancedCustomDrawSubItem, form.logs.Row(2)));
+    EXPECT_EQ("No Autorun Entry", form.logs.Row(0).command);
+    EXPECT_EQ("No Autorun Entry", form.logs.Row(1).command);
+    EXPECT_EQ("   ", form.logs.Row(2).command);
+    EXPECT_EQ("No Autorun Entry", form.logs.Row(3).command);
+    EXPECT_EQ("(REG_BINARY, 1 byte)", form.logs.Row(4).command);
+    EXPECT_EQ(kSilver, Colour(form.logs.Row(1)));
+    EXPECT_EQ(kSilver, Colour(form.logs.Row(3)));
+    EXPECT_EQ("x.scr", form.desktop.Row(0).command);
+    EXPECT_EQ(kSilver, Colour(form.logs.Row(0)));
+    EXPECT_EQ(kBlack, Colour(form.logs.Row(2)));
 }
 
 TEST(NamedValues, AMissingWinlogonKeyGivesNineEmptyPlaces) {
@@ -107,7 +101,7 @@ TEST(NamedValues, AMissingWinlogonKeyGivesNineEmptyPlaces) {
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
     ASSERT_EQ(9, form.logs.Count());
-    for (const auto& row : form.logs.Rows()) EXPECT_EQ("No Autorun Entry", row.SubItems[0]);
+    for (const auto& row : form.logs.Rows()) EXPECT_EQ("No Autorun Entry", row.command);
     EXPECT_EQ("WinLogon (9)", form.TabCaptions[10]);
 }
 
@@ -120,15 +114,14 @@ TEST(NamedValues, AValueThatIsNotTextShowsItsTypeAndSizeAndTheListGoesOn) {
     form.FormCreate();
     EXPECT_TRUE(m.user.shown.empty());
     ASSERT_EQ(9, form.logs.Count());
-    const TEntryRow& typed = form.logs.Row(6);
-    EXPECT_EQ("SaveDumpStart", typed.Caption);
-    EXPECT_EQ("(REG_DWORD, 4 bytes)", typed.SubItems[0]);
-    EXPECT_EQ(3, typed.StateIndex);
-    EXPECT_EQ(kBlack, Colour(logsAdvancedCustomDrawSubItem, typed));  // not the silver of an empty place
-    EXPECT_EQ("setup.exe", form.logs.Row(7).SubItems[0]);
+    const Entry& typed = form.logs.Row(6);
+    EXPECT_EQ("SaveDumpStart", typed.name);
+    EXPECT_EQ("(REG_DWORD, 4 bytes)", typed.command);
+    EXPECT_EQ(kBlack, Colour(typed));  // not the silver of an empty place
+    EXPECT_EQ("setup.exe", form.logs.Row(7).command);
     EXPECT_EQ("WinLogon (9)", form.TabCaptions[10]);
     ASSERT_EQ(2, form.lorun.Count());
-    EXPECT_EQ("(REG_BINARY, 3 bytes)", form.lorun.Row(1).SubItems[0]);
+    EXPECT_EQ("(REG_BINARY, 3 bytes)", form.lorun.Row(1).command);
     EXPECT_EQ("Load - Run (2)", form.TabCaptions[11]);
 }
 
@@ -142,9 +135,11 @@ TEST(NamedValues, SilverWhenTheTrimmedTextBeginsWithNoAutorunEntryInAnyCase) {
         {"C:\\x.exe", kBlack},
     };
     for (const Case& c : cases) {
-        TEntryRow row;
-        row.SubItems.Add(c.text);
-        EXPECT_EQ(c.colour, Colour(logsAdvancedCustomDrawSubItem, row)) << c.text;
+        sim::SimDesktop m;
+        m.registry.SetString(kWinlogon, "Shell", c.text);
+        TMainForm form(m.platform, m.toolkit);
+        form.FormCreate();
+        EXPECT_EQ(c.colour, Colour(form.logs.Row(2))) << c.text;
     }
 }
 

@@ -168,11 +168,10 @@ TEST(Report, ListsEveryRowTheWindowListsInTabAndRowOrder) {
     for (int tab = 0; tab < form.TabCount(); ++tab) {
         form.ShowPage(tab);  // each tab as the user sees it when choosing it
         form.UpdateCountCaption(tab);
-        for (const TEntryRow& row : form.ListOf(tab).Rows()) {
-            std::vector<std::string> cells{row.Caption};
+        for (const Entry& row : form.ListOf(tab).Rows()) {
+            std::vector<std::string> cells{row.name};
             for (size_t c = 1; c < form.CategoryOf(tab).columns.size(); ++c)
-                cells.push_back(static_cast<int>(c) - 1 < row.SubItems.Count() ? row.SubItems[static_cast<int>(c) - 1]
-                                                                               : "");
+                cells.push_back(CellText(form.CategoryOf(tab), row, c));
             windowRows.push_back(cells);
             // The caption without its count: "HKCU / Run (2)", "Startup (user) - (1)".
             windowTabs.push_back(std::string(form.CategoryOf(tab).id) + " " +
@@ -393,10 +392,10 @@ TEST(Report, AValueReadInOneCallReadsAsTheWindowShowsItWhateverItHolds) {
     form.FormCreate();
     ASSERT_EQ(static_cast<int>(std::size(cases)), form.hku.Count());
     for (int i = 0; i < form.hku.Count(); ++i) {
-        const std::string name = form.hku.Row(i).Caption;
+        const std::string name = form.hku.Row(i).name;
         const Record* r = Find(records, "hkcu-run", name);
         ASSERT_TRUE(r) << name;
-        EXPECT_EQ(report::ShownText(form.hku.Row(i).SubItems[0]), r->command) << name;
+        EXPECT_EQ(report::ShownText(form.hku.Row(i).command), r->command) << name;
         for (const Case& c : cases)
             if (name == c.name) {
                 EXPECT_EQ(c.reads, reads[name]) << name;

@@ -3,6 +3,7 @@
 // only while the task file still holds what was listed.
 #include <gtest/gtest.h>
 
+#include "core/categories/row_marks.h"
 #include "core/collectors/scheduled_tasks.h"
 #include "core/forms/item_form.h"
 #include "core/forms/main_form.h"
@@ -46,9 +47,9 @@ void AddTask(sim::SimMachine& m, const std::string& path, const std::string& con
 
 std::vector<std::vector<std::string>> Rows(const TListView& list) {
     std::vector<std::vector<std::string>> rows;
-    for (const TEntryRow& row : list.Rows()) {
-        std::vector<std::string> cells{row.Caption};
-        for (const std::string& s : row.SubItems.All()) cells.push_back(s);
+    for (const Entry& row : list.Rows()) {
+        std::vector<std::string> cells{row.name};
+        for (const std::string& s : CellsAfterName("tasks", row)) cells.push_back(s);
         rows.push_back(cells);
     }
     return rows;
@@ -181,8 +182,7 @@ TEST(ScheduledTasks, EveryTaskOfEveryFolderIsARow) {
     EXPECT_TRUE(m.user.shown.empty());
     // The disabled task is drawn in silver, the others as the list draws them.
     for (int i = 0; i < list.Count(); ++i) {
-        std::uint32_t colour = 0;
-        form.CategoryOf(kTab).drawSubItem(list.Row(i), colour);
+        const std::uint32_t colour = MarkColour(list.Row(i).mark).value_or(0u);
         EXPECT_EQ(i == 4 ? kSilver : 0u, colour) << i;
     }
 }
@@ -197,8 +197,8 @@ TEST(ScheduledTasks, AThirtyTwoBitProgramOnSixtyFourBitWindowsReadsTheRealTasksF
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
     ASSERT_EQ(1, form.ListOf(kTab).Count());
-    EXPECT_EQ("\\Real", form.ListOf(kTab).Row(0).Caption);
-    EXPECT_EQ(std::string(kTasks) + "Real", form.ListOf(kTab).Row(0).SubItems[4]);
+    EXPECT_EQ("\\Real", form.ListOf(kTab).Row(0).name);
+    EXPECT_EQ(std::string(kTasks) + "Real", ShownCell("tasks", form.ListOf(kTab).Row(0), 5));
 }
 
 class ScheduledTaskActions : public ::testing::Test {
@@ -215,7 +215,7 @@ protected:
     }
     std::vector<std::string> Captions() {
         std::vector<std::string> captions;
-        for (const TEntryRow& row : form->ListOf(kTab).Rows()) captions.push_back(row.Caption);
+        for (const Entry& row : form->ListOf(kTab).Rows()) captions.push_back(row.name);
         return captions;
     }
 

@@ -42,7 +42,7 @@ protected:
     }
     std::vector<std::string> Captions() const {
         std::vector<std::string> captions;
-        for (const TEntryRow& row : form->InstCompo.Rows()) captions.push_back(row.Caption);
+        for (const Entry& row : form->InstCompo.Rows()) captions.push_back(row.name);
         return captions;
     }
     static std::string Confirmation(const std::string& name) {

@@ -28,7 +28,7 @@ sim::SimService Service(std::string name, std::uint32_t type = kServiceWin32OwnP
 
 std::vector<std::string> Captions(const TListView& list) {
     std::vector<std::string> captions;
-    for (const TEntryRow& row : list.Rows()) captions.push_back(row.Caption);
+    for (const Entry& row : list.Rows()) captions.push_back(row.name);
     return captions;
 }
 
@@ -95,14 +95,12 @@ TEST(Services, RowsHoldNameDisplayNameCommandLineAndTheIconOfItsProgram) {
         {"Locked", "Locked display", "-", m.shell.IconIndexOf("-")},
     };
     for (int i = 0; i < 4; ++i) {
-        const TEntryRow& row = form.InstCompo.Row(i);
+        const Entry& row = form.InstCompo.Row(i);
         SCOPED_TRACE(rows[i].caption);
-        EXPECT_EQ(rows[i].caption, row.Caption);
-        ASSERT_EQ(2, row.SubItems.Count());
-        EXPECT_EQ(rows[i].display, row.SubItems[0]);
-        EXPECT_EQ(rows[i].path, row.SubItems[1]);
-        EXPECT_EQ(rows[i].icon, row.ImageIndex);
-        EXPECT_EQ(-1, row.StateIndex);
+        EXPECT_EQ(rows[i].caption, row.name);
+        EXPECT_EQ(rows[i].display, row.service.displayName);
+        EXPECT_EQ(rows[i].path, row.command);
+        EXPECT_EQ(rows[i].icon, row.image);
     }
     EXPECT_EQ(0, m.services.OpenHandles());
     EXPECT_EQ(sim::SimShell::kSmallImageList, form.InstCompo.SmallImages());

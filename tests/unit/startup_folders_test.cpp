@@ -2,6 +2,7 @@
 // what each row holds.
 #include <gtest/gtest.h>
 
+#include "unit/tabs.h"
 #include "core/forms/main_form.h"
 #include "ui/sim/sim_desktop.h"
 
@@ -25,7 +26,7 @@ constexpr int kCommonTab = 2, kUserTab = 3;
 
 std::vector<std::string> Names(const TListView& list) {
     std::vector<std::string> names;
-    for (const auto& row : list.Rows()) names.push_back(row.Caption);
+    for (const auto& row : list.Rows()) names.push_back(row.name);
     return names;
 }
 
@@ -78,13 +79,11 @@ TEST(StartupFolders, EachFolderListsEveryFileWithHiddenAndSystemFilesButNoFolder
         const TListView& list = form.ListOf(c.tab);
         EXPECT_EQ(c.names, Names(list)) << c.caption;
         EXPECT_EQ(c.caption, form.TabCaptions[c.tab]);
-        for (const TEntryRow& row : list.Rows()) {
-            ASSERT_EQ(3, row.SubItems.Count());
-            EXPECT_EQ("Windows AutoRun", row.SubItems[1]);
-            EXPECT_EQ(folder + "\\", row.SubItems[2]);
-            EXPECT_TRUE(m.files.Exists(row.SubItems[2] + row.Caption)) << row.Caption;
-            EXPECT_EQ(m.shell.IconIndexOf(row.Caption), row.ImageIndex) << row.Caption;
-            EXPECT_EQ(4, row.StateIndex);
+        for (const Entry& row : list.Rows()) {
+            EXPECT_EQ("Windows AutoRun", ShownCell("User", row, 2));
+            EXPECT_EQ(folder + "\\", ShownCell("User", row, 3));
+            EXPECT_TRUE(m.files.Exists(ShownCell("User", row, 3) + row.name)) << row.name;
+            EXPECT_EQ(m.shell.IconIndexOf(row.name), row.image) << row.name;
         }
         // The other folder is empty, so its tab shows nothing.
         const int other = c.tab == kCommonTab ? kUserTab : kCommonTab;
@@ -131,7 +130,7 @@ TEST(StartupFolders, TargetIsTheShortcutsPathAsStoredAndTheFileItselfForOtherFil
     TMainForm form(m.platform, m.toolkit);
     form.FormCreate();
     std::map<std::string, std::string> targets;
-    for (const auto& row : form.comon.Rows()) targets[row.Caption] = row.SubItems[0];
+    for (const auto& row : form.comon.Rows()) targets[row.name] = row.command;
     EXPECT_EQ("C:\\Tools\\t.exe", targets["b.lnk"]);
     EXPECT_EQ("C:\\Program Files\\Tool\\Tool.EXE", targets["tool.exe.lnk"]);  // not lower-cased
     EXPECT_EQ("C:\\h.exe", targets["Hidden.LNK"]);
@@ -151,8 +150,8 @@ TEST(StartupFolders, FolderPathGetsExactlyOneTrailingBackslash) {
         TMainForm form(m.platform, m.toolkit);
         form.FormCreate();
         ASSERT_EQ(1, form.User.Count()) << folder;
-        EXPECT_EQ("C:\\Start\\", form.User.Row(0).SubItems[2]) << folder;
-        EXPECT_EQ("C:\\a.exe", form.User.Row(0).SubItems[0]) << folder;
+        EXPECT_EQ("C:\\Start\\", ShownCell("User", form.User.Row(0), 3)) << folder;
+        EXPECT_EQ("C:\\a.exe", form.User.Row(0).command) << folder;
     }
 }
 
@@ -207,8 +206,8 @@ TEST(StartupFolders, WithoutTheShellLinkObjectTheScanStopsAtTheFirstFileAndRepor
     EXPECT_NE(std::string::npos, m.user.shown[0].text.find("CoInitialize"));
     // The row being filled stays with its name only; the caption is not rewritten.
     ASSERT_EQ(1, form.comon.Count());
-    EXPECT_EQ("a.lnk", form.comon.Row(0).Caption);
-    EXPECT_EQ(0, form.comon.Row(0).SubItems.Count());
+    EXPECT_EQ("a.lnk", form.comon.Row(0).name);
+    EXPECT_EQ("", form.comon.Row(0).command);
     EXPECT_EQ("Startup (common) - (2)", form.TabCaptions[kCommonTab]);
 }
 

@@ -147,9 +147,9 @@ TEST(SystemHooks, EveryEntryIsARowWithItsKindFileKeyAndValue) {
          "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\Qm Port", "Driver"},
     };
     std::vector<std::vector<std::string>> rows;
-    for (const TEntryRow& row : list.Rows()) {
-        std::vector<std::string> cells{row.Caption};
-        for (const std::string& s : row.SubItems.All()) cells.push_back(s);
+    for (const Entry& row : list.Rows()) {
+        std::vector<std::string> cells{row.name};
+        for (const std::string& s : CellsAfterName("hooks", row)) cells.push_back(s);
         rows.push_back(cells);
     }
     EXPECT_EQ(expected, rows);
@@ -158,14 +158,13 @@ TEST(SystemHooks, EveryEntryIsARowWithItsKindFileKeyAndValue) {
     EXPECT_EQ(0, m.registry.OpenHandles());
     // The AppInit DLLs, which are not loaded, are drawn in silver; the others as the list draws them.
     for (int i = 0; i < list.Count(); ++i) {
-        std::uint32_t colour = 0;
-        form.CategoryOf(kTab).drawSubItem(list.Row(i), colour);
+        const std::uint32_t colour = MarkColour(list.Row(i).mark).value_or(0u);
         EXPECT_EQ(i == 2 || i == 3 ? kSilver : 0u, colour) << i;
     }
     // Loaded: the same rows without the mark.
     m.registry.SetDword(kWindows, "LoadAppInit_DLLs", 1);
     form.SelectTab(kTab);
-    EXPECT_EQ("AppInit DLL", list.Row(2).SubItems[0]);
+    EXPECT_EQ("AppInit DLL", list.Row(2).hookKind);
 }
 
 TEST(SystemHooks, OnSixtyFourBitWindowsTheRedirectedPlacesAreReadInBothViewsAndASharedKeyOnce) {
@@ -181,8 +180,8 @@ TEST(SystemHooks, OnSixtyFourBitWindowsTheRedirectedPlacesAreReadInBothViewsAndA
     form.FormCreate();
     TListView& list = form.ListOf(kTab);
     std::vector<std::string> seen;
-    for (const TEntryRow& row : list.Rows())
-        seen.push_back(row.Caption + " | " + row.SubItems[0] + " | " + row.SubItems[2]);
+    for (const Entry& row : list.Rows())
+        seen.push_back(row.name + " | " + row.hookKind + " | " + ShownCell("hooks", row, 3));
     const std::string key = "Microsoft\\Windows NT\\CurrentVersion\\Windows";
     EXPECT_EQ((std::vector<std::string>{
                   "C:\\dbg\\dbg.exe | Debugger (notepad.exe) | " + kIfeoName + "\\notepad.exe",
@@ -223,7 +222,7 @@ protected:
     int RowOf(const std::string& caption) {
         const TListView& list = form->ListOf(kTab);
         for (int i = 0; i < list.Count(); ++i)
-            if (list.Row(i).Caption == caption) return i;
+            if (list.Row(i).name == caption) return i;
         return -1;
     }
     void Delete(const std::string& caption, DialogResult answer) {

@@ -57,13 +57,13 @@ void PutRunValues(sim::SimDesktop& m) {
 
 std::vector<std::string> Captions(TListView& list) {
     std::vector<std::string> out;
-    for (int i = 0; i < list.Count(); ++i) out.push_back(list.Row(i).Caption);
+    for (int i = 0; i < list.Count(); ++i) out.push_back(list.Row(i).name);
     return out;
 }
 
 int RowNamed(TListView& list, const std::string& caption) {
     for (int i = 0; i < list.Count(); ++i)
-        if (list.Row(i).Caption == caption) return i;
+        if (list.Row(i).name == caption) return i;
     return -1;
 }
 
@@ -80,7 +80,7 @@ TEST(Unicode, RunValuesInAnyScriptAreListedWholeAndDeletedExactly) {
         for (const Entry& e : Entries(where)) {
             const int row = RowNamed(list, e.name);
             ASSERT_GE(row, 0) << e.name;
-            EXPECT_EQ(e.command, list.Row(row).SubItems[0]) << e.name;
+            EXPECT_EQ(e.command, list.Row(row).command) << e.name;
         }
         const int cyrillic = RowNamed(list, kCyrillic);
         list.SetSelection(cyrillic, cyrillic);
@@ -106,7 +106,7 @@ TEST(Unicode, ThroughTheAnsiCallsTheNamesAreLostAndTheLookAlikeIsDeleted) {
     form.FormCreate();
     form.SelectTab(HKCURun);
     EXPECT_EQ((std::vector<std::string>{"Calc", "Calc", "????", "Up?date", "??????"}), Captions(form.hku));
-    EXPECT_EQ("", form.hku.Row(2).SubItems[0]);  // "????" names no value
+    EXPECT_EQ("", form.hku.Row(2).command);  // "????" names no value
     form.hku.SetSelection(0, 0);
     m.user.answers = {DialogResult::Yes};
     form.ListCommandClick(HKCURun, ListCommand::Delete);
@@ -169,14 +169,14 @@ TEST(Unicode, ServiceDisplayNamesAndCommandsInAnyScriptAreShownWhole) {
         TListView& list = form.ListOf(Services);
         ASSERT_EQ(1, list.Count());
         if (ansi) {
-            EXPECT_EQ("qm?", list.Row(0).Caption);
-            EXPECT_EQ("C????a ? ? ??", list.Row(0).SubItems[0]);
-            EXPECT_EQ("-", list.Row(0).SubItems[1]);  // "qm?" opens no service
+            EXPECT_EQ("qm?", list.Row(0).name);
+            EXPECT_EQ("C????a ? ? ??", list.Row(0).service.displayName);
+            EXPECT_EQ("-", list.Row(0).command);  // "qm?" opens no service
             continue;
         }
-        EXPECT_EQ("qm\u0416", list.Row(0).Caption);
-        EXPECT_EQ(*service.displayName, list.Row(0).SubItems[0]);
-        EXPECT_EQ(service.commandLine, list.Row(0).SubItems[1]);
+        EXPECT_EQ("qm\u0416", list.Row(0).name);
+        EXPECT_EQ(*service.displayName, list.Row(0).service.displayName);
+        EXPECT_EQ(service.commandLine, list.Row(0).command);
     }
 }
 
@@ -201,7 +201,7 @@ TEST(Unicode, JumpToTypesAKeyNamedInAnyScriptInUtf16) {
     form.FormCreate();
     form.SelectTab(ActiveX);
     ASSERT_EQ(1, form.ListOf(ActiveX).Count());
-    EXPECT_EQ("\u041A\u043E\u043C\u043F\u043E\u043D\u0435\u043D\u0442", form.ListOf(ActiveX).Row(0).Caption);
+    EXPECT_EQ("\u041A\u043E\u043C\u043F\u043E\u043D\u0435\u043D\u0442", form.ListOf(ActiveX).Row(0).name);
     form.ListOf(ActiveX).SetSelection(0, 0);
     form.ListCommandClick(ActiveX, ListCommand::JumpTo);
     EXPECT_EQ("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\" + component,

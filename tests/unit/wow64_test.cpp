@@ -3,6 +3,8 @@
 // the 32-bit and the 64-bit program alike.
 #include <gtest/gtest.h>
 
+#include "unit/tabs.h"
+#include "core/categories/row_marks.h"
 #include "core/forms/item_form.h"
 #include "core/forms/main_form.h"
 #include "machine_snapshot.h"
@@ -74,13 +76,18 @@ std::unique_ptr<TMainForm> Started(sim::SimDesktop& m) {
     return form;
 }
 
-// Each row as caption, its sub-items and the view it carries.
+// Each row as its cells (up to the last that shows anything), a component's
+// own key, and the view it carries.
 std::vector<std::string> Rows(const TListView& list) {
     std::vector<std::string> out;
-    for (const TEntryRow& row : list.Rows()) {
-        std::string line = row.Caption;
-        for (int i = 0; i < row.SubItems.Count(); ++i) line += "|" + row.SubItems[i];
-        if (const auto* at = std::get_if<RegistryLocation>(&row.Where))
+    for (const Entry& row : list.Rows()) {
+        std::vector<std::string> cells = CellsAfterName(list.Name, row);
+        while (!cells.empty() && cells.back().empty()) cells.pop_back();
+        std::string line = row.name;
+        for (const std::string& cell : cells) line += "|" + cell;
+        if (const auto* at = std::get_if<RegistryLocation>(&row.where); at && !at->subKey.empty())
+            line += "|" + at->subKey;
+        if (const auto* at = std::get_if<RegistryLocation>(&row.where))
             line += at->view == RegView::Registry64   ? " @64"
                     : at->view == RegView::Registry32 ? " @32"
                                                       : " @default";
@@ -136,11 +143,11 @@ TEST(Wow64, SharedKeysAreListedOnceAndThirtyTwoBitWindowsHasOneViewOnly) {
         EXPECT_EQ(1, form->ListOf(0).Count()) << windows64;
         form->SelectTab(12);
         ASSERT_EQ(1, form->ListOf(12).Count()) << windows64;
-        EXPECT_EQ("Policy", form->ListOf(12).Rows()[0].Caption);
+        EXPECT_EQ("Policy", form->ListOf(12).Rows()[0].name);
         form->SelectTab(1);
         EXPECT_EQ("HKLM / Run (1)", form->TabCaptions[1]) << windows64;
         ASSERT_EQ(1, form->ListOf(1).Count()) << windows64;
-        const auto& at = std::get<RegistryLocation>(form->ListOf(1).Rows()[0].Where);
+        const auto& at = std::get<RegistryLocation>(form->ListOf(1).Rows()[0].where);
         EXPECT_EQ(windows64 ? RegView::Registry64 : RegView::Default, at.view);
     }
 }
@@ -176,7 +183,7 @@ TEST(Wow64, DeletingARowRemovesItsOwnViewsValueOnly) {
             EXPECT_EQ(expected, Snapshot(m)) << c.key << " row " << c.row << " program64=" << program64;
             const TListView& list = form->ListOf(c.tab);
             ASSERT_EQ(1, list.Count()) << c.key;
-            EXPECT_EQ(c.after, list.Rows()[0].SubItems[c.tab == 9 ? 1 : 0]) << c.key;
+            EXPECT_EQ(c.after, list.Rows()[0].command) << c.key;
             EXPECT_EQ(0, m.registry.OpenHandles());
         }
     }

@@ -29,9 +29,9 @@ bool OpenEntryKey(TRegistry& reg, const RegistryLocation& at, std::uint32_t acce
     return false;
 }
 
-bool Confirmed(TMainForm& form, const TEntryRow& row) {
+bool Confirmed(TMainForm& form, const Entry& row) {
     const DialogRequest question{DialogKind::Confirmation, "Confirm",
-                                 "Are you sure want to delete autorun \"" + row.Caption + "\" ?"};
+                                 "Are you sure want to delete autorun \"" + row.name + "\" ?"};
     return form.platform.dialogs.Show(question) == DialogResult::Yes;
 }
 
@@ -98,12 +98,12 @@ std::string DeleteListedFile(Platform& platform, const FileLocation& at, const s
 // The row goes only when the file is known to be gone: deleted now, or not
 // found. Any other failure keeps it; a change since the listing is also said.
 void DeleteFileEntry(TMainForm& form, int tab, TListView& list) {
-    const TEntryRow* row = list.Selected();
+    const Entry* row = list.Selected();
     if (!row) return;
-    const auto* at = std::get_if<FileLocation>(&row->Where);
+    const auto* at = std::get_if<FileLocation>(&row->where);
     if (!at) return;
     const int index = list.SelectedIndex();
-    const std::string name = row->Caption;
+    const std::string name = row->name;
     if (!Confirmed(form, *row)) return;
     bool gone = false;
     const std::string refused = DeleteListedFile(form.platform, *at, name, gone);
@@ -119,19 +119,19 @@ void DeleteFileEntry(TMainForm& form, int tab, TListView& list) {
 // The value at the selected row's key: the one its caption names, which the
 // user may have edited in place, or exactly the one it was read from.
 void DeleteRegistryEntry(TMainForm& form, int tab, TListView& list, Removal removal) {
-    const TEntryRow* row = list.Selected();
+    const Entry* row = list.Selected();
     if (!row) {
         form.platform.dialogs.Show({DialogKind::Error, "Error", "No item selected for deletion!!!"});
         return;
     }
-    const auto* at = std::get_if<RegistryLocation>(&row->Where);
+    const auto* at = std::get_if<RegistryLocation>(&row->where);
     if (!at || at->refused) return;  // a key that refused reading names no value
     TRegistry& reg = *form.SharedRegistry;
     // A collector that failed may have left its key open; every path here is
     // taken from the root.
     reg.CloseKey();
     reg.SetRootKey(RootKeyOf(at->root));
-    const std::string value = removal == Removal::CaptionedValue ? row->Caption : at->value;
+    const std::string value = removal == Removal::CaptionedValue ? row->name : at->value;
     // The key is opened for reading before asking: a key that cannot be
     // opened asks nothing. The right to change it is asked for only once the
     // user said yes.
@@ -152,12 +152,12 @@ void DeleteRegistryEntry(TMainForm& form, int tab, TListView& list, Removal remo
 // goes, the rest of the value written back as it was (type, order,
 // separators), or the value when it is the entry.
 void DeleteListItem(TMainForm& form, int tab, TListView& list) {
-    const TEntryRow* row = list.Selected();
+    const Entry* row = list.Selected();
     if (!row) {
         form.platform.dialogs.Show({DialogKind::Error, "Error", "No item selected for deletion!!!"});
         return;
     }
-    const auto* where = std::get_if<ListItemLocation>(&row->Where);
+    const auto* where = std::get_if<ListItemLocation>(&row->where);
     if (!where || !where->removable || where->at.refused) return;  // names no entry to remove
     const ListItemLocation entry = *where;
     TRegistry& reg = *form.SharedRegistry;
@@ -196,9 +196,9 @@ void DeleteListItem(TMainForm& form, int tab, TListView& list) {
 // is read again: a task that another program rewrote while the question was
 // open is not the task the user confirmed, and is left alone.
 void DeleteTaskEntry(TMainForm& form, int tab, TListView& list) {
-    const TEntryRow* row = list.Selected();
+    const Entry* row = list.Selected();
     if (!row) return;
-    const auto* where = std::get_if<TaskLocation>(&row->Where);
+    const auto* where = std::get_if<TaskLocation>(&row->where);
     if (!where || !where->read) return;  // a file that could not be read names nothing confirmed
     const TaskLocation task = *where;
     const std::string path = (task.taskFolder == "\\" ? "" : task.taskFolder) + "\\" + task.name;

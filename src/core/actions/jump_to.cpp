@@ -162,21 +162,21 @@ void JumpToRegistryKey(Platform& platform, const std::string& keyPath) {
 }
 
 void JumpToClick(TMainForm& form, int tab) {
-    const TEntryRow* row = form.ListOf(tab).Selected();
+    const Entry* row = form.ListOf(tab).Selected();
     if (!row) return;
     const Category& category = form.CategoryOf(tab);
     switch (category.jump) {
         case JumpTarget::RegistryKey:
-            if (const RegistryLocation* at = RegistryOf(row->Where))
+            if (const RegistryLocation* at = RegistryOf(row->where))
                 JumpToRegistryKey(form.platform, KeyNameOf(category.source, *at));
             break;
         case JumpTarget::Folder:
-            if (const auto* at = std::get_if<FileLocation>(&row->Where)) OpenFolder(form.platform, at->folder);
-            if (const auto* task = std::get_if<TaskLocation>(&row->Where)) OpenFolder(form.platform, task->folder);
+            if (const auto* at = std::get_if<FileLocation>(&row->where)) OpenFolder(form.platform, at->folder);
+            if (const auto* task = std::get_if<TaskLocation>(&row->where)) OpenFolder(form.platform, task->folder);
             break;
         case JumpTarget::ProgramFolder:
             OpenFolder(form.platform, ExtractFileDir(TargetFileOf(form.platform.system, category,
-                                                                  row->SubItems[category.commandColumn])));
+                                                                  row->command)));
             break;
     }
 }

@@ -30,9 +30,9 @@ void DisableServiceByName(IServices& services, const std::string& serviceName) {
 // without a message: the services list never had the registry lists'
 // "No item selected" box.
 void DeleteItems9Click(TMainForm& form, int tab) {
-    const TEntryRow* selected = form.ListOf(tab).Selected();
+    const Entry* selected = form.ListOf(tab).Selected();
     if (!selected) return;
-    const std::string name = selected->Caption;
+    const std::string name = selected->name;
     const DialogResult answer = form.platform.dialogs.Show(
         {DialogKind::Confirmation, "Confirm", "Are you sure want to delete autorun \"" + name + "\" ?"});
     if (answer != DialogResult::Yes) return;
@@ -42,8 +42,8 @@ void DeleteItems9Click(TMainForm& form, int tab) {
 }
 
 void DisableItems1Click(TMainForm& form, int tab) {
-    const TEntryRow* selected = form.ListOf(tab).Selected();
-    if (selected) DisableServiceByName(form.platform.services, selected->Caption);
+    const Entry* selected = form.ListOf(tab).Selected();
+    if (selected) DisableServiceByName(form.platform.services, selected->name);
 }
 
 void Timer1Timer(TMainForm& form) {

@@ -1,5 +1,6 @@
 #include "core/categories/category.h"
 
+#include "core/model/rows.h"
 #include "core/model/text.h"
 
 namespace qm {
@@ -9,6 +10,10 @@ std::string KeyNameOf(const Source& source, const RegistryLocation& location) {
     std::string name = std::string(RootKeyName(location.root)) + "\\" + RealKeyPath(location);
     if (!location.subKey.empty()) name += "\\" + location.subKey;
     return name;
+}
+
+std::string CellText(const Category& category, const Entry& entry, size_t column) {
+    return column < category.columns.size() ? category.columns[column].cell(category, entry) : std::string();
 }
 
 std::string TargetFileOf(ISystemInfo& system, const Category& category, const std::string& command) {

@@ -15,11 +15,17 @@
 
 namespace qm {
 
-struct TEntryRow;
+struct Entry;
+struct Category;
 
+// One column of a category's list: its caption and width, and how its cell
+// is made from an entry. The window's cells and the report's columns are
+// both made by it.
+using CellOf = std::string (*)(const Category& category, const Entry& entry);
 struct TColumn {
     const char* Caption;  // empty for a hidden column
     int Width;            // 0 for a hidden column
+    CellOf cell;
 };
 
 // ---- Where the entries come from: one kind of collector and what it reads --
@@ -32,8 +38,6 @@ struct ValueList {
     // The full key name the rows show, where its letter case differs from
     // the root's name and `key`; null: the two joined by a backslash.
     const char* keyName = nullptr;
-    // Whether rows carry the full key name and the key path (SubItems[2], [3]).
-    bool keyColumns = true;
     // Set: every row shows this file type's icon instead of its target's.
     const char* iconName = "";
     // 64-bit Windows keeps a 32-bit view of this key apart (see ViewsOf).
@@ -121,7 +125,7 @@ enum class JumpTarget {
 enum class ShownLocation {
     KeyName,      // the row's full key name
     Folder,       // the row's folder
-    Description,  // the row's SubItems[0]
+    Description,  // the service's display name
 };
 
 struct PropertiesView {
@@ -137,10 +141,6 @@ enum ListGroup : unsigned {
     kActxAndLogs = 2,  // the ActiveX and WinLogon lists
 };
 
-// A list's handler for drawing one cell of a row: it may change the font
-// colour the cell is drawn in.
-using CustomDrawSubItem = void (*)(const TEntryRow& item, std::uint32_t& fontColour);
-
 struct Category {
     // The names the first design gave this tab's pieces (page, list, popup
     // menu and its handlers, collectors), for readers who know them.
@@ -153,7 +153,6 @@ struct Category {
     int tabImage;
     int scanPosition;  // when the start-up scan reads this tab, 0 first
     std::span<const TColumn> columns;
-    int commandColumn;  // the sub-item that holds the entry's command
     Source source;
     bool imageListsAtStart;  // the start-up scan attaches the system image lists at its end
     bool imageListsPerRow;   // ... and the collector's every row does
@@ -163,11 +162,13 @@ struct Category {
     bool canDisable;  // the menu offers "&Disable Items..."
     JumpTarget jump;
     PropertiesView properties;
-    CustomDrawSubItem drawSubItem;  // null: the list draws every cell itself
-    // The command column holds the file itself, already resolved, rather
-    // than a command line whose program ends at ".exe".
+    // The entry's command is the file itself, already resolved, rather than
+    // a command line whose program ends at ".exe".
     bool commandIsFile = false;
 };
+
+// The text of a cell of the entry's row; empty past the category's columns.
+std::string CellText(const Category& category, const Entry& entry, size_t column);
 
 // The file a row's command names, as Properties, Jump To and the Item
 // Properties dialog inspect it.

@@ -1,26 +1,30 @@
-// How some lists mark a row by its text: empty places in silver, components
-// without an identifier in red. The table names them as the lists' drawing
-// of their cells.
+// What a row's mark means on screen and in the report: empty places,
+// hooks the system does not load and disabled tasks in silver, components
+// without an identifier in red.
 #pragma once
 #include <cstdint>
+#include <optional>
+
+#include "core/model/rows.h"
 
 namespace qm {
 
-struct TEntryRow;
+inline constexpr std::uint32_t kSilver = 12632256;
+inline constexpr std::uint32_t kRed = 255;
 
-// Places without a value ("No Autorun Entry") are drawn in silver.
-void logsAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontColour);
-// Components without an identifier ("Suspect Malware") are drawn in red.
-void actxAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontColour);
-// Hooks the system does not load (AppInit DLLs while LoadAppInit_DLLs is not 1) are drawn in silver.
-void hooksAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontColour);
-// Disabled tasks (their "Enabled" column "no") are drawn in silver.
-void tasksAdvancedCustomDrawSubItem(const TEntryRow& item, std::uint32_t& fontColour);
+// The colour a row with this mark is drawn in; none: the list's own.
+std::optional<std::uint32_t> MarkColour(Mark mark);
 
-using CustomDrawSubItemHandler = void (*)(const TEntryRow& item, std::uint32_t& fontColour);
+// The mark in the report's words: "No Autorun Entry", "Suspect Malware", or
+// empty for a row shown as any other (a silver hook or task says why in its
+// own columns).
+const char* MarkText(Mark mark);
 
-// The mark a list with this drawing gives the row, in words: "No Autorun
-// Entry", "Suspect Malware", or empty for a row drawn as any other.
-const char* RowMarkOf(CustomDrawSubItemHandler draw, const TEntryRow& item);
+// The rule the lists have always marked by: the text, trimmed of blanks and
+// control characters, begins with `mark` in any letter case.
+bool BeginsWithMark(const std::string& text, const char* mark);
+
+inline constexpr const char* kNoAutorunEntry = "No Autorun Entry";
+inline constexpr const char* kSuspectMalware = "Suspect Malware";
 
 }  // namespace qm

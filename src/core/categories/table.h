@@ -7,7 +7,7 @@
 #include <iterator>
 
 #include "core/categories/category.h"
-#include "core/categories/row_marks.h"
+#include "core/categories/cells.h"
 #include "platform/constants.h"
 
 namespace qm {
@@ -41,25 +41,40 @@ inline constexpr const char* kPrintMonitors = "SYSTEM\\CurrentControlSet\\Contro
 }  // namespace keys
 
 namespace columns {
-inline constexpr TColumn kHidden{"", 0};
-constexpr std::array<TColumn, 5> Run(int locationWidth, const char* name = "Key Name",
-                                     const char* location = "Key Location") {
-    return {TColumn{name, 145}, TColumn{"Target Value", 270}, TColumn{location, locationWidth}, kHidden, kHidden};
+using namespace cells;
+// The registry lists: the value's name and command, its root, and, in two
+// hidden columns, the full key name and the key path (the report has them).
+constexpr std::array<TColumn, 5> Run(int locationWidth, bool keyColumns = true) {
+    return {TColumn{"Key Name", 145, Name}, TColumn{"Target Value", 270, Command},
+            TColumn{"Key Location", locationWidth, RootName}, TColumn{"", 0, keyColumns ? KeyName : Nothing},
+            TColumn{"", 0, keyColumns ? KeyPath : Nothing}};
+}
+constexpr std::array<TColumn, 5> Startup(const char* name) {
+    return {TColumn{name, 145, Name}, TColumn{"Target Value", 270, Command}, TColumn{"Location", 126, WindowsAutoRun},
+            TColumn{"", 0, Folder}, TColumn{"", 0, Nothing}};
 }
 inline constexpr std::array<TColumn, 5> kRun126 = Run(126);
 inline constexpr std::array<TColumn, 5> kRun128 = Run(128);
 inline constexpr std::array<TColumn, 5> kRun129 = Run(129);
-inline constexpr std::array<TColumn, 5> kCommonStartup = Run(126, " Name", "Location");
-inline constexpr std::array<TColumn, 5> kUserStartup = Run(126, "Name", "Location");
-inline constexpr TColumn kServices[] = {{"Service Name", 145}, {"Description", 180}, {"Path", 300}};
-inline constexpr TColumn kComponents[] = {{"Name", 200}, {"ComponentID", 110}, {"Path", 330}};
-inline constexpr TColumn kNamedValues[] = {{"Name", 200}, {"Target Value", 340}};
-inline constexpr TColumn kAutoStartServices[] = {{"Service Name", 120}, {"Display Name", 160}, {"Type", 100},
-                                                 {"Start", 70},         {"State", 70},         {"File", 260},
-                                                 {"Command Line", 300}};
-inline constexpr TColumn kScheduledTasks[] = {{"Task", 200},   {"Actions", 280}, {"Triggers", 90},
-                                              {"Enabled", 60}, {"File", 240},    {"Task File", 330}};
-inline constexpr TColumn kSystemHooks[] = {{"Entry", 170}, {"Kind", 200}, {"File", 240}, {"Key", 330}, {"Value", 130}};
+inline constexpr std::array<TColumn, 5> kRun128WithoutKey = Run(128, false);
+inline constexpr std::array<TColumn, 5> kCommonStartup = Startup(" Name");
+inline constexpr std::array<TColumn, 5> kUserStartup = Startup("Name");
+inline constexpr TColumn kServices[] = {
+    {"Service Name", 145, Name}, {"Description", 180, ServiceDisplayName}, {"Path", 300, Command}};
+inline constexpr TColumn kComponents[] = {{"Name", 200, Name}, {"ComponentID", 110, ComponentId}, {"Path", 330, Command}};
+inline constexpr TColumn kNamedValues[] = {{"Name", 200, Name}, {"Target Value", 340, Command}};
+inline constexpr TColumn kAutoStartServices[] = {
+    {"Service Name", 120, Name},  {"Display Name", 160, ServiceDisplayName}, {"Type", 100, ServiceType},
+    {"Start", 70, ServiceStart},  {"State", 70, ServiceState},              {"File", 260, Command},
+    {"Command Line", 300, ServiceCommandLine}};
+inline constexpr TColumn kScheduledTasks[] = {{"Task", 200, Name},          {"Actions", 280, TaskActions},
+                                              {"Triggers", 90, TaskTriggers}, {"Enabled", 60, TaskEnabled},
+                                              {"File", 240, Command},       {"Task File", 330, TaskFile}};
+inline constexpr TColumn kSystemHooks[] = {{"Entry", 170, Name},
+                                           {"Kind", 200, HookKind},
+                                           {"File", 240, Command},
+                                           {"Key", 330, KeyName},
+                                           {"Value", 130, ValueName}};
 }  // namespace columns
 
 // The tables below are laid out by hand, a category's facts read as one block.
@@ -104,158 +119,156 @@ inline constexpr PropertiesView kKeyPropertiesDots{"&Properties...", false, Show
 inline constexpr Category kCategories[] = {
     {.trace = "TabSheet2 hku HKURun DeleteItems1Click JumpTo1Click FileProperties1 hkuDblClick ScanHKCURun",
      .id = "hkcu-run", .list = "hku", .designCaption = "HKCU / Run", .countPrefix = "HKCU / Run (", .tabImage = 10, .scanPosition = 0,
-     .columns = columns::kRun126, .commandColumn = 0,
+     .columns = columns::kRun126,
      .source = ValueList{.root = RegRoot::CurrentUser, .key = keys::kRun,
                          .keyName = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
      .imageListsAtStart = true, .imageListsPerRow = true, .group = kGroupLists, .showClears = kGroupLists,
      .removal = Removal::CaptionedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
-     .properties = kKeyProperties, .drawSubItem = nullptr},
+     .properties = kKeyProperties},
     {.trace = "TabSheet1 LV hklmrun DeleteItems2Click JumpTo2Click Properties1 LVDblClick ScanHKLMRun",
      .id = "hklm-run", .list = "LV", .designCaption = "HKLM / Run", .countPrefix = "HKLM / Run (", .tabImage = 10, .scanPosition = 1,
-     .columns = columns::kRun129, .commandColumn = 0, .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kRun, .redirected = true},
+     .columns = columns::kRun129, .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kRun, .redirected = true},
      .imageListsAtStart = true, .imageListsPerRow = true, .group = kGroupLists, .showClears = kNoGroup,
      .removal = Removal::CaptionedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
-     .properties = kKeyPropertiesDots, .drawSubItem = nullptr},
+     .properties = kKeyPropertiesDots},
     // The two startup tabs are captioned for what they list: the all-users
     // folder (two users) and the current user's folder (a folder).
     {.trace = "TabSheet4 comon startupuser DeleteItems3Click JumpTo3Click Properties2 comonDblClick ScanCommonStartup",
      .id = "startup-common", .list = "comon", .designCaption = "Startup (comon)", .countPrefix = "Startup (common) - (", .tabImage = 3,
-     .scanPosition = 2, .columns = columns::kCommonStartup, .commandColumn = 0,
+     .scanPosition = 2, .columns = columns::kCommonStartup,
      .source = StartupFolder{.csidl = kCsidlCommonStartup},
      .imageListsAtStart = true, .imageListsPerRow = false, .group = kGroupLists, .showClears = kGroupLists,
      .removal = Removal::File, .canDisable = false, .jump = JumpTarget::Folder,
-     .properties = {"&Properties...", false, ShownLocation::Folder}, .drawSubItem = nullptr},
+     .properties = {"&Properties...", false, ShownLocation::Folder}},
     {.trace = "TabSheet5 User PopupMenu1 DeleteItems4Click JumpTo4Click Properties3 UserDblClick ScanUserStartup",
      .id = "startup-user", .list = "User", .designCaption = "Startup (User)", .countPrefix = "Startup (user) - (", .tabImage = 1,
-     .scanPosition = 3, .columns = columns::kUserStartup, .commandColumn = 0,
+     .scanPosition = 3, .columns = columns::kUserStartup,
      .source = StartupFolder{.csidl = kCsidlStartup},
      .imageListsAtStart = true, .imageListsPerRow = false, .group = kGroupLists, .showClears = kGroupLists,
      .removal = Removal::File, .canDisable = false, .jump = JumpTarget::Folder,
-     .properties = {"&Properties", false, ShownLocation::Folder}, .drawSubItem = nullptr},
+     .properties = {"&Properties", false, ShownLocation::Folder}},
     {.trace = "TabSheet3 runonce hkurunonce DeleteItems5Click JumpTo5Click Properties4 runonceDblClick ScanHKCURunOnce",
      .id = "hkcu-runonce", .list = "runonce", .designCaption = "HKCU / Run Once", .countPrefix = "HKCU / Run Once (", .tabImage = 10,
-     .scanPosition = 4, .columns = columns::kRun126, .commandColumn = 0,
+     .scanPosition = 4, .columns = columns::kRun126,
      .source = ValueList{.root = RegRoot::CurrentUser, .key = keys::kRunOnce},
      .imageListsAtStart = true, .imageListsPerRow = true, .group = kGroupLists, .showClears = kGroupLists,
      .removal = Removal::CaptionedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
-     .properties = kKeyProperties, .drawSubItem = nullptr},
+     .properties = kKeyProperties},
     {.trace = "TabSheet8 hklmrunonce hklmrunces DeleteItems6Click JumpTo6Click Properties5 hklmrunonceDblClick "
               "ScanHKLMRunOnce",
      .id = "hklm-runonce", .list = "hklmrunonce", .designCaption = "HKLM / Run Once", .countPrefix = "HKLM / Run Once (", .tabImage = 10,
-     .scanPosition = 5, .columns = columns::kRun126, .commandColumn = 0,
+     .scanPosition = 5, .columns = columns::kRun126,
      .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kRunOnce, .redirected = true},
      .imageListsAtStart = true, .imageListsPerRow = true, .group = kGroupLists, .showClears = kGroupLists,
      .removal = Removal::CaptionedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
-     .properties = kKeyPropertiesDots, .drawSubItem = nullptr},
+     .properties = kKeyPropertiesDots},
     {.trace = "TabSheet7 shellobject shellob DeleteItems7Click JumpTo7Click Properties6 shellobjectDblClick "
               "ScanHKLMShellObjects",
      .id = "hklm-shell-service-objects", .list = "shellobject", .designCaption = "HKLM / ShellObject", .countPrefix = "HKLM / ShellObject (",
-     .tabImage = 10, .scanPosition = 6, .columns = columns::kRun128, .commandColumn = 0,
+     .tabImage = 10, .scanPosition = 6, .columns = columns::kRun128,
      .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kShellServiceObjects, .iconName = ".dll",
                          .redirected = true},
      .imageListsAtStart = true, .imageListsPerRow = false, .group = kGroupLists, .showClears = kGroupLists,
      .removal = Removal::CaptionedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
-     .properties = kKeyPropertiesDots, .drawSubItem = nullptr},
+     .properties = kKeyPropertiesDots},
     {.trace = "TabSheet9 runoncex PopupMenu2 DeleteItems8Click JumpTo8Click Properties7 runoncexDblClick "
               "ScanHKLMRunOnceEx",
      .id = "hklm-runonceex", .list = "runoncex", .designCaption = "HKLM / Run OnceEx", .countPrefix = "HKLM / Run OnceEx (", .tabImage = 10,
-     .scanPosition = 7, .columns = columns::kRun126, .commandColumn = 0,
+     .scanPosition = 7, .columns = columns::kRun126,
      .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kRunOnceEx, .redirected = true},
      .imageListsAtStart = true, .imageListsPerRow = true, .group = kGroupLists, .showClears = kGroupLists,
      .removal = Removal::CaptionedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
-     .properties = kKeyProperties, .drawSubItem = nullptr},
+     .properties = kKeyProperties},
     {.trace = "TabSheet10 InstCompo PopupMenu3 DeleteItems9Click DisableItems1Click Timer1Timer JumpTo9Click "
               "Properties8 InstCompoDblClick ScanServices",
      .id = "services-running", .list = "InstCompo", .designCaption = "Startup (services)", .countPrefix = "Startup (services) - (",
-     .tabImage = 16, .scanPosition = 8, .columns = columns::kServices, .commandColumn = 1, .source = RunningServices{},
+     .tabImage = 16, .scanPosition = 8, .columns = columns::kServices, .source = RunningServices{},
      .imageListsAtStart = true, .imageListsPerRow = false, .group = kNoGroup, .showClears = kNoGroup,
      .removal = Removal::Service, .canDisable = true, .jump = JumpTarget::ProgramFolder,
-     .properties = {"&Properties", false, ShownLocation::Description}, .drawSubItem = nullptr},
+     .properties = {"&Properties", false, ShownLocation::Description}},
     {.trace = "TabSheet6 actx actxmenu DeleteItems10Click JumpTo10Click Properties9 actxDblClick "
               "ScanInstalledComponents actxAdvancedCustomDrawSubItem",
      .id = "components", .list = "actx", .designCaption = "ActiveX", .countPrefix = "ActiveX (", .tabImage = 10, .scanPosition = 9,
-     .columns = columns::kComponents, .commandColumn = 1,
+     .columns = columns::kComponents,
      .source = InstalledComponents{.root = RegRoot::LocalMachine, .key = keys::kInstalledComponents,
                                    .redirected = true},
      .imageListsAtStart = false, .imageListsPerRow = true, .group = kActxAndLogs,
      .showClears = kGroupLists | kActxAndLogs, .removal = Removal::LocatedValue, .canDisable = false,
-     .jump = JumpTarget::RegistryKey, .properties = {"&Properties", false, ShownLocation::KeyName},
-     .drawSubItem = actxAdvancedCustomDrawSubItem},
+     .jump = JumpTarget::RegistryKey, .properties = {"&Properties", false, ShownLocation::KeyName}},
     {.trace = "TabSheet11 logs winlGNS DeleteItems11Click JumpTo11Click Properties10 logsDblClick "
               "ScanWinlogonUserinit ScanWinlogonSystem ScanWinlogonShell ScanWinlogonUIHost ScanWinlogonTaskman "
               "ScanWinlogonLsaStart ScanWinlogonSaveDumpStart ScanWinlogonAppSetup "
               "ScanWinlogonServiceControllerStart logsAdvancedCustomDrawSubItem",
      .id = "winlogon", .list = "logs", .designCaption = "WinLogon", .countPrefix = "WinLogon (", .tabImage = 19, .scanPosition = 10,
-     .columns = columns::kNamedValues, .commandColumn = 0,
+     .columns = columns::kNamedValues,
      .source = NamedValues{.root = RegRoot::LocalMachine, .key = keys::kWinlogon, .values = named::kWinlogon,
                            .targetMarker = ".exe", .redirected = true},
      .imageListsAtStart = false, .imageListsPerRow = true, .group = kActxAndLogs,
      .showClears = kGroupLists | kActxAndLogs, .removal = Removal::CaptionedValue, .canDisable = false,
-     .jump = JumpTarget::RegistryKey, .properties = {"&Properties", true, ShownLocation::KeyName},
-     .drawSubItem = logsAdvancedCustomDrawSubItem},
+     .jump = JumpTarget::RegistryKey, .properties = {"&Properties", true, ShownLocation::KeyName}},
     {.trace = "TabSheet12 lorun loruns DeleteItems12Click JumpTo12Click Properties11 lorunDblClick ScanWindowsRun "
               "ScanWindowsLoad logsAdvancedCustomDrawSubItem",
      .id = "load-run", .list = "lorun", .designCaption = "Load - Run", .countPrefix = "Load - Run (", .tabImage = 10,
-     .scanPosition = 11, .columns = columns::kNamedValues, .commandColumn = 0,
+     .scanPosition = 11, .columns = columns::kNamedValues,
      .source = NamedValues{.root = RegRoot::CurrentUser, .key = keys::kWindows, .values = named::kLoadRun,
                            .targetMarker = ".exe"},
      .imageListsAtStart = false, .imageListsPerRow = true, .group = kNoGroup, .showClears = kNoGroup,
      .removal = Removal::CaptionedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
-     .properties = {"&Properties", true, ShownLocation::KeyName}, .drawSubItem = logsAdvancedCustomDrawSubItem},
+     .properties = {"&Properties", true, ShownLocation::KeyName}},
     // The start-up scan reads the two Explorer-Run tabs the other way round.
     {.trace = "TabSheet13 explomac explom DeleteItems13Click JumpTo13Click Properties13 explomacDblClick "
               "ScanHKLMExplorerRun",
      .id = "hklm-explorer-run", .list = "explomac", .designCaption = "HKLM / Explorer-Run", .countPrefix = "HKLM / Explorer-Run (",
-     .tabImage = 10, .scanPosition = 13, .columns = columns::kRun128, .commandColumn = 0,
-     .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kExplorerRun, .keyColumns = false},
+     .tabImage = 10, .scanPosition = 13, .columns = columns::kRun128WithoutKey,
+     .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kExplorerRun},
      .imageListsAtStart = false, .imageListsPerRow = true, .group = kNoGroup, .showClears = kNoGroup,
      .removal = Removal::CaptionedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
-     .properties = kKeyProperties, .drawSubItem = nullptr},
+     .properties = kKeyProperties},
     {.trace = "TabSheet14 explou userexplorer DeleteItems14Click JumpTo14Click Properties12 explouDblClick "
               "ScanHKCUExplorerRun",
      .id = "hkcu-explorer-run", .list = "explou", .designCaption = "HKCU / Explorer-Run", .countPrefix = "HKCU / Explorer-Run (",
-     .tabImage = 10, .scanPosition = 12, .columns = columns::kRun126, .commandColumn = 0,
+     .tabImage = 10, .scanPosition = 12, .columns = columns::kRun126,
      .source = ValueList{.root = RegRoot::CurrentUser, .key = keys::kExplorerRun},
      .imageListsAtStart = false, .imageListsPerRow = true, .group = kNoGroup, .showClears = kNoGroup,
      .removal = Removal::CaptionedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
-     .properties = kKeyProperties, .drawSubItem = nullptr},
+     .properties = kKeyProperties},
     {.trace = "TabSheet15 desktop PopupMenu4 DeleteItems15Click JumpTo15Click Properties14 desktopDblClick "
               "ScanScreenSaver logsAdvancedCustomDrawSubItem",
      .id = "screensaver", .list = "desktop", .designCaption = "HKCU / Deskstop", .countPrefix = "HKCU / Desktop (", .tabImage = 10,
-     .scanPosition = 14, .columns = columns::kNamedValues, .commandColumn = 0,
+     .scanPosition = 14, .columns = columns::kNamedValues,
      .source = NamedValues{.root = RegRoot::CurrentUser, .key = keys::kDesktop, .values = named::kScreenSaver,
                            .targetMarker = ".scr"},
      .imageListsAtStart = false, .imageListsPerRow = true, .group = kNoGroup, .showClears = kNoGroup,
      .removal = Removal::LocatedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
-     .properties = kKeyProperties, .drawSubItem = logsAdvancedCustomDrawSubItem},
+     .properties = kKeyProperties},
     // Every scheduled task with the programs it runs and what starts it.
     {.trace = "ScanScheduledTasks",
      .id = "tasks", .list = "tasks", .designCaption = "Scheduled Tasks", .countPrefix = "Scheduled Tasks (", .tabImage = 3,
-     .scanPosition = 15, .columns = columns::kScheduledTasks, .commandColumn = 3,
+     .scanPosition = 15, .columns = columns::kScheduledTasks,
      .source = ScheduledTasks{},
      .imageListsAtStart = true, .imageListsPerRow = false, .group = kNoGroup, .showClears = kNoGroup,
      .removal = Removal::Task, .canDisable = false, .jump = JumpTarget::Folder,
-     .properties = {"&Properties", false, ShownLocation::Folder}, .drawSubItem = tasksAdvancedCustomDrawSubItem,
+     .properties = {"&Properties", false, ShownLocation::Folder},
      .commandIsFile = true},
     // The places where the system itself starts a program or loads a DLL,
     // one row per entry of each.
     {.trace = "ScanSystemHooks",
      .id = "system-hooks", .list = "hooks", .designCaption = "System Hooks", .countPrefix = "System Hooks (", .tabImage = 10,
-     .scanPosition = 16, .columns = columns::kSystemHooks, .commandColumn = 1,
+     .scanPosition = 16, .columns = columns::kSystemHooks,
      .source = SystemHooks{hooks::kPlaces},
      .imageListsAtStart = true, .imageListsPerRow = false, .group = kNoGroup, .showClears = kNoGroup,
      .removal = Removal::ListItem, .canDisable = false, .jump = JumpTarget::RegistryKey,
-     .properties = kKeyProperties, .drawSubItem = hooksAdvancedCustomDrawSubItem, .commandIsFile = true},
+     .properties = kKeyProperties, .commandIsFile = true},
     // Every service and driver that starts by itself, running or not; its
     // rows name the file each one loads, resolved from the form the system
     // keeps it in.
     {.trace = "ScanAutoStartServices",
      .id = "services-drivers", .list = "autoservices", .designCaption = "Services and Drivers", .countPrefix = "Services and Drivers (",
-     .tabImage = 16, .scanPosition = 17, .columns = columns::kAutoStartServices, .commandColumn = 4,
+     .tabImage = 16, .scanPosition = 17, .columns = columns::kAutoStartServices,
      .source = AutoStartServices{},
      .imageListsAtStart = true, .imageListsPerRow = false, .group = kNoGroup, .showClears = kNoGroup,
      .removal = Removal::Service, .canDisable = true, .jump = JumpTarget::ProgramFolder,
-     .properties = {"&Properties", false, ShownLocation::Description}, .drawSubItem = nullptr,
+     .properties = {"&Properties", false, ShownLocation::Description},
      .commandIsFile = true},
 };
 

@@ -73,16 +73,17 @@ void ScanAutoStartServices(ScanContext& context, RowReader& rows) {
         if (read && !StartsByItself(config.startType)) continue;
         const std::uint32_t type = read ? config.serviceType : entry.serviceType;
         const bool driver = (type & kServiceDriver) != 0;
-        TEntryRow& row = rows.Start();
-        row.Caption = entry.serviceName;
-        row.Where = ServiceLocation{.name = entry.serviceName, .refused = !read};
-        row.SubItems.Add(entry.displayName.value_or(""));
-        row.SubItems.Add(TypeText(type));
-        row.SubItems.Add(read ? NameOf(kStarts, config.startType, "start") : "(configuration cannot be read)");
-        row.SubItems.Add(NameOf(kStates, entry.currentState, "state"));
-        row.SubItems.Add(read ? ServiceImageFile(config.binaryPath, windows, entry.serviceName, driver) : "");
-        row.SubItems.Add(read ? config.binaryPath : "-");
-        rows.Finish(context, IconSource{row.SubItems[4]});
+        Entry& row = rows.Start();
+        row.name = entry.serviceName;
+        row.where = ServiceLocation{.name = entry.serviceName, .refused = !read};
+        if (!read) row.problem = kServiceConfigurationUnread;
+        row.service.displayName = entry.displayName.value_or("");
+        row.service.type = TypeText(type);
+        row.service.start = read ? NameOf(kStarts, config.startType, "start") : "(configuration cannot be read)";
+        row.service.state = NameOf(kStates, entry.currentState, "state");
+        row.command = read ? ServiceImageFile(config.binaryPath, windows, entry.serviceName, driver) : "";
+        row.service.commandLine = read ? config.binaryPath : "-";
+        rows.Finish(context, IconSource{row.command});
     }
 }
 

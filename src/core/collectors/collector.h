@@ -17,8 +17,8 @@ namespace qm {
 class TRegistry;
 
 struct ScanResult {
-    std::vector<TEntryRow> rows;          // complete rows, in the order read (none with a sink)
-    std::optional<TEntryRow> unfinished;  // the row being read when the failure came, as far as it got
+    std::vector<Entry> rows;          // complete rows, in the order read (none with a sink)
+    std::optional<Entry> unfinished;  // the row being read when the failure came, as far as it got
     std::optional<std::string> failure;   // the message of the failure that stopped the collector
 };
 
@@ -26,7 +26,7 @@ struct ScanResult {
 class IRowSink {
 public:
     virtual ~IRowSink() = default;
-    virtual void RowDone(TEntryRow&& row) = 0;
+    virtual void RowDone(Entry&& row) = 0;
 };
 
 struct ScanContext {
@@ -46,7 +46,7 @@ ScanResult Collect(const Source& source, ScanContext& context);
 class RowReader {
 public:
     // A new row; the one before it must have been finished.
-    TEntryRow& Start() { return current_.emplace(); }
+    Entry& Start() { return current_.emplace(); }
     // The row is read: the window gives it its icon, then it is complete.
     void Finish(ScanContext& context, const IconSource& icon);
     ScanResult Result() && { return std::move(result_); }
@@ -54,7 +54,7 @@ public:
 
 private:
     ScanResult result_;
-    std::optional<TEntryRow> current_;
+    std::optional<Entry> current_;
 };
 
 // The collectors by kind; Collect picks one by the source.
@@ -70,6 +70,8 @@ void ScanScheduledTasks(ScanContext& context, RowReader& rows);
 // What a row shows for a key that exists but refused to be read: "access
 // denied", or the error it refused with. Empty when the key just is not there.
 std::string RefusalText(long openError);
+// Why a service row names no path.
+inline constexpr const char* kServiceConfigurationUnread = "the service's configuration cannot be read";
 
 // The path of a shell special folder; empty when the shell cannot give it.
 std::string GetSpecialFolderPath(Platform& platform, int csidl);

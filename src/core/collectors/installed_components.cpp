@@ -1,4 +1,5 @@
 // Active Setup installed components that carry a logon command.
+#include "core/categories/row_marks.h"
 #include "core/collectors/collector.h"
 #include "core/model/text.h"
 #include "core/registry.h"
@@ -13,13 +14,11 @@ constexpr std::uint32_t kListAccess = kKeyQueryValue | kKeyEnumerateSubKeys;
 // key, empty for the components key itself.
 void RefusedRow(const InstalledComponents& source, RegView view, const std::string& name, const std::string& refusal,
                 ScanContext& context, RowReader& rows) {
-    TEntryRow& row = rows.Start();
-    row.Where = RegistryLocation{.root = source.root, .view = view, .key = source.key, .subKey = name, .refused = true};
-    row.Caption = KeyNameOf(source, std::get<RegistryLocation>(row.Where));
-    row.SubItems.Add("");
-    row.SubItems.Add(refusal);
-    row.SubItems.Add(name);
-    row.StateIndex = 3;
+    Entry& row = rows.Start();
+    row.where = RegistryLocation{.root = source.root, .view = view, .key = source.key, .subKey = name, .refused = true};
+    row.name = KeyNameOf(source, std::get<RegistryLocation>(row.where));
+    row.command = refusal;
+    row.problem = refusal;
     rows.Finish(context, IconSource{});
 }
 
@@ -57,17 +56,18 @@ void ScanInstalledComponentsView(const InstalledComponents& source, RegView view
             reg.CloseKey();
             continue;
         }
-        TEntryRow& row = rows.Start();
-        row.Where = RegistryLocation{
+        Entry& row = rows.Start();
+        row.where = RegistryLocation{
             .root = source.root, .view = view, .key = source.key, .subKey = name, .value = "StubPath"};
-        row.Caption = reg.ReadString("");
-        row.SubItems.Add(reg.ReadString("ComponentID"));
-        row.SubItems.Add(reg.ReadString("StubPath"));
-        row.SubItems.Add(name);
-        if (row.SubItems[0].empty()) row.SubItems[0] = "Suspect Malware";
-        if (row.Caption.empty() || row.Caption == "Active Directory Service Interface") row.Caption = "n/a";
+        row.name = reg.ReadString("");
+        row.componentId = reg.ReadString("ComponentID");
+        ValueText command = reg.ReadValueText("StubPath");
+        row.command = std::move(command.text);
+        row.valueType = command.nonTextType;
+        if (row.componentId.empty()) row.componentId = kSuspectMalware;
+        if (BeginsWithMark(row.componentId, kSuspectMalware)) row.mark = Mark::SuspectMalware;
+        if (row.name.empty() || row.name == "Active Directory Service Interface") row.name = "n/a";
         const std::string target = ExtractTargetPath(context.platform.system, reg.ReadString("StubPath"), ".exe");
-        row.StateIndex = 3;
         rows.Finish(context, IconSource{target, true, true});
         reg.CloseKey();
     }

@@ -1,4 +1,5 @@
 // Single, fixed registry values: one row per place, whether it holds a value or not.
+#include "core/categories/row_marks.h"
 #include "core/collectors/collector.h"
 #include "core/model/text.h"
 #include "core/registry.h"
@@ -17,19 +18,24 @@ void ScanNamedValue(const NamedValues& source, const NamedValue& value, RegView 
     const std::string refusal =
         reg.OpenKey("\\" + std::string(source.key), false) ? std::string() : RefusalText(reg.LastOpenError());
     if (!always && refusal.empty() && reg.ReadString(value.valueName).empty()) return;
-    TEntryRow& row = rows.Start();
-    row.Caption = value.caption;
-    row.Where = RegistryLocation{
+    Entry& row = rows.Start();
+    row.name = value.caption;
+    row.where = RegistryLocation{
         .root = source.root, .view = view, .key = source.key, .value = value.valueName, .refused = !refusal.empty()};
-    row.SubItems.Add(refusal.empty()
-                         ? reg.ReadString(value.valueName)
-                         : refusal + ": " + RootKeyName(source.root) + "\\" +
-                               RealKeyPath(std::get<RegistryLocation>(row.Where)));
-    if (row.SubItems[0].empty()) row.SubItems[0] = "No Autorun Entry";
+    if (refusal.empty()) {
+        ValueText text = reg.ReadValueText(value.valueName);
+        row.command = std::move(text.text);
+        row.valueType = text.nonTextType;
+        if (row.command.empty()) row.command = kNoAutorunEntry;
+        if (BeginsWithMark(row.command, kNoAutorunEntry)) row.mark = Mark::NoAutorunEntry;
+    } else {
+        row.command =
+            refusal + ": " + RootKeyName(source.root) + "\\" + RealKeyPath(std::get<RegistryLocation>(row.where));
+        row.problem = row.command;
+    }
     // Commas go before the cut, so "userinit.exe," names userinit.exe.
     const std::string target = ExtractTargetPath(
         context.platform.system, ReplaceAll(reg.ReadString(value.valueName), ",", ""), source.targetMarker);
-    row.StateIndex = 3;
     rows.Finish(context, IconSource{target, true});
     reg.CloseKey();
 }

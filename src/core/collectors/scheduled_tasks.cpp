@@ -36,8 +36,8 @@ struct Walker {
     std::string windows;
 
     void Task(const std::string& folder, const std::string& taskFolder, const std::string& name) {
-        TEntryRow& row = rows.Start();
-        row.Caption = (taskFolder == "\\" ? "" : taskFolder) + "\\" + name;
+        Entry& row = rows.Start();
+        row.name = (taskFolder == "\\" ? "" : taskFolder) + "\\" + name;
         TaskLocation where{.folder = folder, .taskFolder = taskFolder, .name = name};
         const long error = context.platform.files.ReadFileBytes(NativePath(context.platform, folder + name),
                                                                 kMaxTaskFileBytes, where.listed);
@@ -50,16 +50,16 @@ struct Walker {
         std::vector<std::string> actions;
         for (const TaskAction& action : task.actions)
             actions.push_back(action.arguments.empty() ? action.command : action.command + " " + action.arguments);
-        row.SubItems.Add(problem.empty() ? Joined(actions, "; ") : "(could not be read: " + problem + ")");
-        row.SubItems.Add(Joined(task.triggers, ", "));
-        row.SubItems.Add(problem.empty() ? (task.enabled ? "yes" : "no") : "");
+        row.task.actions = problem.empty() ? Joined(actions, "; ") : "(could not be read: " + problem + ")";
+        row.task.triggers = Joined(task.triggers, ", ");
+        if (problem.empty()) row.task.enabled = task.enabled;
+        if (row.task.enabled == false) row.mark = Mark::Disabled;
         const std::string file =
             task.actions.empty() || task.actions[0].command.empty()
                 ? std::string()
                 : HookFileOf("\"" + task.actions[0].command + "\"", HookFile::CommandLine, windows);
-        row.SubItems.Add(file);
-        row.SubItems.Add(folder + name);
-        row.Where = std::move(where);
+        row.command = file;
+        row.where = std::move(where);
         rows.Finish(context, IconSource{file});
     }
 

@@ -62,14 +62,15 @@ void ScanServices(ScanContext& context, RowReader& rows) {
     for (const ServiceEntry& entry : ListServices(services, manager.Get(), kServiceWin32OwnProcess, kServiceActive)) {
         // A service that cannot be opened with full access keeps its row, with "-" as its path.
         const ServiceOwner service(services, services.OpenService(manager.Get(), entry.serviceName, kServiceAllAccess));
-        TEntryRow& row = rows.Start();
-        row.Caption = entry.serviceName;
+        Entry& row = rows.Start();
+        row.name = entry.serviceName;
         std::string path;
         const bool read = ReadServiceBinaryPath(platform, service.Get(), path);
-        row.Where = ServiceLocation{.name = entry.serviceName, .refused = !read};
-        row.SubItems.Add(entry.displayName.value_or(""));
-        row.SubItems.Add(read ? path : "-");
-        rows.Finish(context, IconSource{ExtractTargetPath(platform.system, row.SubItems[1], ".exe")});
+        row.where = ServiceLocation{.name = entry.serviceName, .refused = !read};
+        if (!read) row.problem = kServiceConfigurationUnread;
+        row.service.displayName = entry.displayName.value_or("");
+        row.command = read ? path : "-";
+        rows.Finish(context, IconSource{ExtractTargetPath(platform.system, row.command, ".exe")});
     }
 }
 

@@ -43,18 +43,14 @@ void ScanStartupFolder(ScanContext& context, RowReader& rows, const std::string&
         if (file.attributes & kFileAttributeDirectory) continue;
         const std::string lower = LowerAscii(file.name);
         if (lower == "desktop.ini") continue;  // the folder's own settings, never started
-        TEntryRow& row = rows.Start();
-        row.Caption = file.name;
-        row.Where = FileLocation{.folder = dir,
+        Entry& row = rows.Start();
+        row.name = file.name;
+        row.where = FileLocation{.folder = dir,
                                  .name = file.name,
                                  .folderIdentity = folderIdentity,
                                  .fileIdentity = IdentityOf(context.platform, dir + file.name)};
         // A shortcut starts what it points to; any other file is started itself.
-        row.SubItems.Add(EndsWith(lower, ".lnk") ? ResolveShortcut(context.platform, dir + file.name)
-                                                 : dir + file.name);
-        row.SubItems.Add("Windows AutoRun");
-        row.SubItems.Add(dir);
-        row.StateIndex = 4;
+        row.command = EndsWith(lower, ".lnk") ? ResolveShortcut(context.platform, dir + file.name) : dir + file.name;
         rows.Finish(context, IconSource{dir + file.name});
     }
 }
@@ -90,12 +86,10 @@ bool ShowFolderLink(ScanContext& context, RowReader& rows, const std::string& fo
     if (attributes == kInvalidFileAttributes || !(attributes & kFileAttributeReparsePoint)) return false;
     FinalPath target;
     const bool leads = context.platform.files.GetLinkTarget(folder, target);
-    TEntryRow& row = rows.Start();
-    row.Caption = "Folder is a link to " + (leads ? target.exact : std::string("a missing folder"));
-    row.SubItems.Add(leads ? target.exact : std::string());
-    row.SubItems.Add("Windows AutoRun");
-    row.SubItems.Add(WithSlash(folder));
-    row.StateIndex = 4;
+    Entry& row = rows.Start();
+    row.name = "Folder is a link to " + (leads ? target.exact : std::string("a missing folder"));
+    row.command = leads ? target.exact : std::string();
+    row.where = FolderLinkLocation{.folder = WithSlash(folder)};
     rows.Finish(context, IconSource{WithSlash(folder)});
     return true;
 }

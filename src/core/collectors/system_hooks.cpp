@@ -29,14 +29,14 @@ struct PlaceReader {
     }
 
     void Add(const ListItemLocation& where, const std::string& caption, const std::string& kind,
-             const std::string& file) {
-        TEntryRow& row = rows.Start();
-        row.Caption = caption;
-        row.Where = where;
-        row.SubItems.Add(kind);
-        row.SubItems.Add(file);
-        row.SubItems.Add(KeyNameOf(Source{source}, where.at));
-        row.SubItems.Add(place.value);
+             const std::string& file, Mark mark = Mark::None) {
+        Entry& row = rows.Start();
+        row.name = caption;
+        row.where = where;
+        row.hookKind = kind;
+        row.command = file;
+        row.mark = mark;
+        if (where.at.refused) row.problem = caption;
         rows.Finish(context, IconSource{file});
     }
 
@@ -75,18 +75,20 @@ struct PlaceReader {
         RegValue value;
         const long error = reg.ReadValue(place.value, value);
         if (error == kErrorFileNotFound) return;
-        const std::string kind = std::string(place.kind) + (subKey.empty() ? "" : " (" + subKey + ")") + NotLoaded(reg);
+        const std::string notLoaded = NotLoaded(reg);
+        const std::string kind = std::string(place.kind) + (subKey.empty() ? "" : " (" + subKey + ")") + notLoaded;
+        const Mark mark = notLoaded.empty() ? Mark::None : Mark::NotLoaded;
         ListItemLocation where{.at = Location(subKey), .listed = value};
         if (error != kErrorSuccess) {
             where.removable = false;
-            Add(where, "(cannot be read, error " + std::to_string(error) + ")", kind, "");
+            Add(where, "(cannot be read, error " + std::to_string(error) + ")", kind, "", mark);
             return;
         }
         const bool text = value.type == kRegSz || value.type == kRegExpandSz;
         const std::optional<std::vector<ListEntry>> entries = ListEntries(value.type, value.data);
         if (!entries || (!place.list && !text)) {
             where.removable = false;
-            Add(where, DescribeValueType(value.type, static_cast<std::uint32_t>(value.data.size())), kind, "");
+            Add(where, DescribeValueType(value.type, static_cast<std::uint32_t>(value.data.size())), kind, "", mark);
             return;
         }
         if (!place.list) {
@@ -95,13 +97,13 @@ struct PlaceReader {
                                       std::find(value.data.begin(), value.data.end(), std::uint8_t{0}));
             if (TrimControl(command).empty()) return;  // an empty value starts nothing
             where.text = command;
-            Add(where, command, kind, HookFileOf(command, place.file, windows));
+            Add(where, command, kind, HookFileOf(command, place.file, windows), mark);
             return;
         }
         for (size_t i = 0; i < entries->size(); ++i) {
             where.item = static_cast<int>(i);
             where.text = (*entries)[i].text;
-            Add(where, where.text, kind, HookFileOf(where.text, place.file, windows));
+            Add(where, where.text, kind, HookFileOf(where.text, place.file, windows), mark);
         }
     }
 

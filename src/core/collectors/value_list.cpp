@@ -24,49 +24,40 @@ void ScanValueListView(const ValueList& source, RegView view, ScanContext& conte
         // row of its own, never an empty list.
         const std::string refusal = RefusalText(reg.LastOpenError());
         if (refusal.empty()) return;
-        TEntryRow& row = rows.Start();
-        row.Caption = std::string(RootKeyName(source.root)) + subKey;
-        row.Where = RegistryLocation{.root = source.root, .view = view, .key = source.key, .refused = true};
-        row.SubItems.Add(refusal);
-        row.SubItems.Add(RootKeyName(source.root));
-        if (source.keyColumns) {
-            row.SubItems.Add(KeyNameOf(source, std::get<RegistryLocation>(row.Where)));
-            row.SubItems.Add(subKey);
-        }
-        row.StateIndex = 3;
+        Entry& row = rows.Start();
+        row.name = std::string(RootKeyName(source.root)) + subKey;
+        row.where = RegistryLocation{.root = source.root, .view = view, .key = source.key, .refused = true};
+        row.command = refusal;
+        row.problem = refusal;
         rows.Finish(context, IconSource{});
         return;
     }
     // One row per value; its text is read once the row is begun, so that a
     // read that fails leaves the row it failed on.
-    const auto addRow = [&](const std::string& name, const std::function<std::string()>& text) {
-        TEntryRow& row = rows.Start();
-        row.Caption = name;
-        row.Where = RegistryLocation{.root = source.root, .view = view, .key = source.key, .value = name};
-        row.SubItems.Add(text());
-        row.SubItems.Add(RootKeyName(source.root));
-        if (source.keyColumns) {
-            row.SubItems.Add(KeyNameOf(source, std::get<RegistryLocation>(row.Where)));
-            row.SubItems.Add(subKey);
-        }
+    const auto addRow = [&](const std::string& name, const std::function<ValueText()>& read) {
+        Entry& row = rows.Start();
+        row.name = name;
+        row.where = RegistryLocation{.root = source.root, .view = view, .key = source.key, .value = name};
+        ValueText text = read();
+        row.command = std::move(text.text);
+        row.valueType = text.nonTextType;
         // The value is read a second time for its icon's target, as it
         // always was; a program without icons has no use for that read.
         IconSource icon;
         if (context.icons)
             icon.name = *source.iconName ? std::string(source.iconName)
                                          : ExtractTargetPath(context.platform.system, reg.ReadString(name), ".exe");
-        row.StateIndex = 3;
         rows.Finish(context, icon);
     };
     // A failure leaves the key open; the next user of the accessor closes it.
     if (reg.ReadsInOneCall() && !context.icons) {
         // Only the rows are wanted: each value comes with its name.
-        reg.ForEachValueText([&](const std::string& name, const std::string& text) {
+        reg.ForEachValueText([&](const std::string& name, const ValueText& text) {
             addRow(name, [&] { return text; });
         });
     } else {
         reg.GetValueNames(names);
-        for (const std::string& name : names) addRow(name, [&] { return reg.ReadString(name); });
+        for (const std::string& name : names) addRow(name, [&] { return reg.ReadValueText(name); });
     }
     reg.CloseKey();
 }

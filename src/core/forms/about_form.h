@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/inspect/version_resource.h"
 #include "platform/platform.h"
 
 namespace qm {
@@ -51,14 +52,6 @@ private:
 // Creates a new About dialog, shows it modally over the main window and
 // destroys it when it has closed, also when showing it fails.
 void ShowAboutDialog(TMainForm& owner);
-
-// The four-part file version ("1.0.0.1") of a file's version resource; false
-// with an empty text when the file has none or it cannot be read.
-bool GetFileVersionText(IVersionResources& versions, const std::string& fileName, std::string& text);
-
-// The "ProductVersion" string of the resource's first translation; false with
-// an empty text when there is none.
-bool GetProductVersionText(IVersionResources& versions, const std::string& fileName, std::string& text);
 
 // The years of the copyright line: the first year alone while it is the
 // current one (or the clock is behind it), else "first-current".

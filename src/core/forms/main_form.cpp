@@ -104,7 +104,7 @@ void TMainForm::ScanTab(int tab) {
     SystemIcons icons(platform, category.imageListsPerRow ? &list : nullptr);
     ScanContext context{platform, *SharedRegistry, &icons};
     ScanResult result = Collect(category.source, context);
-    for (TEntryRow& row : result.rows) list.Add() = std::move(row);
+    for (Entry& row : result.rows) list.Add() = std::move(row);
     if (!result.failure) {
         UpdateCountCaption(tab);
         return;

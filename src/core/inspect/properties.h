@@ -12,10 +12,10 @@ class TMainForm;
 
 // The command of a row as its category shows it; empty when a collector
 // failed before the row had it.
-std::string CommandOf(const Category& category, const TEntryRow& row);
+std::string CommandOf(const Category& category, const Entry& row);
 // Where the row's entry lives as "Parameters:" shows it: the full key name,
 // the folder, or for a service its description.
-std::string LocationTextOf(const Category& category, const TEntryRow& row);
+std::string LocationTextOf(const Category& category, const Entry& row);
 
 void ListPropertiesClick(TMainForm& form, int tab);
 

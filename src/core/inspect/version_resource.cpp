@@ -1,5 +1,7 @@
 #include "core/inspect/version_resource.h"
 
+#include <cstdio>
+
 #include <algorithm>
 #include <array>
 
@@ -171,6 +173,31 @@ std::optional<std::string> VersionResource::Text(std::string_view subBlock) cons
     const std::optional<VersionValue> value = QueryVersionValue(buffer_, subBlock);
     if (!value) return std::nullopt;
     return VersionValueText(*value);
+}
+
+bool GetFileVersionText(IVersionResources& versions, const std::string& fileName, std::string& text) {
+    text.clear();
+    VersionResource resource(versions, fileName);
+    // A resource that cannot be read or has no root value counts as none.
+    const std::optional<TFixedFileInfo> fixed = resource.Read() ? resource.FixedFileInfo() : std::nullopt;
+    if (!fixed) return false;
+    const std::uint32_t ms = fixed->dwFileVersionMS, ls = fixed->dwFileVersionLS;
+    char buffer[48];
+    std::snprintf(buffer, sizeof(buffer), "%u.%u.%u.%u", ms >> 16, ms & 0xFFFFu, ls >> 16, ls & 0xFFFFu);
+    text = buffer;
+    return true;
+}
+
+bool GetProductVersionText(IVersionResources& versions, const std::string& fileName, std::string& text) {
+    text.clear();
+    VersionResource resource(versions, fileName);
+    const std::optional<std::uint32_t> first = resource.Read() ? resource.FirstTranslation() : std::nullopt;
+    if (!first) return false;
+    char subBlock[64];
+    std::snprintf(subBlock, sizeof(subBlock), "\\StringFileInfo\\%04x%04x\\ProductVersion", *first & 0xFFFFu,
+                  *first >> 16);
+    text = resource.Text(subBlock).value_or("");
+    return !text.empty();
 }
 
 }  // namespace qm

@@ -92,4 +92,12 @@ private:
     std::vector<std::uint8_t> buffer_;
 };
 
+// The four-part file version ("1.0.0.1") of a file's version resource; false
+// with an empty text when the file has none or it cannot be read.
+bool GetFileVersionText(IVersionResources& versions, const std::string& fileName, std::string& text);
+
+// The "ProductVersion" string of the resource's first translation; false with
+// an empty text when there is none.
+bool GetProductVersionText(IVersionResources& versions, const std::string& fileName, std::string& text);
+
 }  // namespace qm

@@ -60,8 +60,8 @@ int IconIndexOf(Platform& platform, const IconSource& icon) {
     return index;
 }
 
-void SystemIcons::RowRead(TEntryRow& row, const IconSource& icon) {
-    row.ImageIndex = IconIndexOf(platform_, icon);
+void SystemIcons::RowRead(Entry& row, const IconSource& icon) {
+    row.image = IconIndexOf(platform_, icon);
     if (attachTo_) AttachSystemImageLists(platform_, *attachTo_);
 }
 

@@ -9,7 +9,7 @@
 namespace qm {
 
 class TListView;
-struct TEntryRow;
+struct Entry;
 
 bool EnablePrivilege(Platform& platform, const std::string& name, bool enable);
 int GetSysIconIndex(Platform& platform, const std::string& pathOrName);
@@ -35,7 +35,7 @@ int IconIndexOf(Platform& platform, const IconSource& icon);
 class IRowIcons {
 public:
     virtual ~IRowIcons() = default;
-    virtual void RowRead(TEntryRow& row, const IconSource& icon) = 0;
+    virtual void RowRead(Entry& row, const IconSource& icon) = 0;
 };
 
 // The main window's icons: the row's system icon and, when `attachTo` is
@@ -43,7 +43,7 @@ public:
 class SystemIcons : public IRowIcons {
 public:
     SystemIcons(Platform& platform, TListView* attachTo) : platform_(platform), attachTo_(attachTo) {}
-    void RowRead(TEntryRow& row, const IconSource& icon) override;
+    void RowRead(Entry& row, const IconSource& icon) override;
 
 private:
     Platform& platform_;

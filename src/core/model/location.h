@@ -65,7 +65,6 @@ struct ListItemLocation {
 // of HKLM\SOFTWARE\X is HKLM\SOFTWARE\WOW6432Node\X.
 std::string RealKeyPath(const RegistryLocation& location);
 
-// None for a row that no collector made.
 // A scheduled task: its file below the Tasks folder and its path in the
 // Task Scheduler. A deletion goes ahead only while the file holds what was
 // listed.
@@ -77,8 +76,14 @@ struct TaskLocation {
     bool read = false;                   // false: the file could not be read, and names nothing to delete
 };
 
-using Location =
-    std::variant<std::monostate, RegistryLocation, FileLocation, ServiceLocation, ListItemLocation, TaskLocation>;
+// A startup folder that is itself a link: the row names where it leads and
+// nothing to act on.
+struct FolderLinkLocation {
+    std::string folder{};  // with its trailing backslash
+};
+
+using Location = std::variant<std::monostate, RegistryLocation, FileLocation, ServiceLocation, ListItemLocation,
+                              TaskLocation, FolderLinkLocation>;
 
 // The registry value a row lives in, for a row of a key or of a list entry; null otherwise.
 inline const RegistryLocation* RegistryOf(const Location& where) {

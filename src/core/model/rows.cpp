@@ -1,24 +1,8 @@
 #include "core/model/rows.h"
 
-#include "core/errors.h"
-
 namespace qm {
 
-void TSubItems::Check(int index) const {
-    if (index < 0 || index >= Count()) throw QuellmarkError(FormatMessage1("List index out of bounds (%d)", index));
-}
-
-const std::string& TSubItems::operator[](int index) const {
-    Check(index);
-    return items_[static_cast<size_t>(index)];
-}
-
-std::string& TSubItems::operator[](int index) {
-    Check(index);
-    return items_[static_cast<size_t>(index)];
-}
-
-TEntryRow& TListView::Add() {
+Entry& TListView::Add() {
     ++version_;
     return rows_.emplace_back();
 }
@@ -44,11 +28,11 @@ void TListView::SetSelection(int selected, int focused) {
     focused_ = (focused >= 0 && focused < Count()) ? focused : -1;
 }
 
-TEntryRow* TListView::Selected() { return selected_ >= 0 ? &rows_[static_cast<size_t>(selected_)] : nullptr; }
+Entry* TListView::Selected() { return selected_ >= 0 ? &rows_[static_cast<size_t>(selected_)] : nullptr; }
 
 void TListView::EditCaption(int index, const std::string& caption) {
     if (index < 0 || index >= Count()) return;
-    rows_[static_cast<size_t>(index)].Caption = caption;
+    rows_[static_cast<size_t>(index)].name = caption;
     ++version_;
 }
 

@@ -1,6 +1,7 @@
 // Entry rows and the lists that hold them.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,29 +10,58 @@
 
 namespace qm {
 
-// The sub-item texts of a row. Reading past the end fails the way the
-// program's lists always have: "List index out of bounds (%d)".
-class TSubItems {
-public:
-    const std::string& operator[](int index) const;
-    std::string& operator[](int index);
-    void Add(std::string text) { items_.push_back(std::move(text)); }
-    int Count() const { return static_cast<int>(items_.size()); }
-    const std::vector<std::string>& All() const { return items_; }
-
-private:
-    void Check(int index) const;
-    std::vector<std::string> items_;
+// What a row's colour and the report say about an entry, as its collector
+// decided it from what it read.
+enum class Mark {
+    None,
+    NoAutorunEntry,  // a fixed place that holds no command
+    SuspectMalware,  // an installed component without an identifier
+    NotLoaded,       // a hook the system does not load (its switch is off)
+    Disabled,        // a task its definition disables
 };
 
-// One entry: the texts its list shows (the caption, which the user may edit
-// in place, and the sub-items), its icon, and where it lives.
-struct TEntryRow {
-    std::string Caption;
-    TSubItems SubItems;
-    int ImageIndex = 0;
-    int StateIndex = -1;
-    Location Where;
+// What a service row shows besides its name and command.
+struct ServiceFacts {
+    std::string displayName{};
+    std::string type{};
+    std::string start{};
+    std::string state{};
+    std::string commandLine{};  // as the service control manager keeps it
+};
+
+// What a task row shows besides its path and file.
+struct TaskFacts {
+    std::string actions{};   // every action's command and arguments
+    std::string triggers{};  // what starts it
+    // Whether its definition enables it; none when it could not be read.
+    std::optional<bool> enabled{};
+};
+
+// One autostart entry, as its collector read it. The windows and the report
+// render it through its category's columns; nothing is read back out of a
+// shown text.
+struct Entry {
+    // The name the entry is stored under (the list's first column); the user
+    // may edit it in place, and a deletion by name takes the edited one.
+    std::string name{};
+    // What the entry starts, as stored: a command line, or, for a category
+    // whose collector resolves it (a service's image, a task's program, a
+    // hook's DLL), the file itself. For a value that is no text, its type
+    // and size; for a place without a value, "No Autorun Entry"; for a
+    // place that refused reading, why.
+    std::string command{};
+    // The registry type of a value whose data is not text: the command then
+    // names that type and size, and starts nothing.
+    std::optional<std::uint32_t> valueType{};
+    Mark mark = Mark::None;
+    // Why the entry's place could not be read; empty when it could.
+    std::string problem{};
+    Location where{};
+    int image = 0;  // in the system image list
+    std::string componentId{};  // an installed component's identifier
+    std::string hookKind{};     // what kind of system hook, of which key, and whether it is loaded
+    ServiceFacts service{};
+    TaskFacts task{};
 };
 
 // One category list: its rows, the selected and the focused row, and the
@@ -43,20 +73,20 @@ public:
 
     const std::string Name;
 
-    TEntryRow& Add();
+    Entry& Add();
     void Clear();
     // Removes one row; the selection and focus follow the rows that stay.
     void Delete(int index);
     int Count() const { return static_cast<int>(rows_.size()); }
-    TEntryRow& Row(int index) { return rows_.at(static_cast<size_t>(index)); }
-    const TEntryRow& Row(int index) const { return rows_.at(static_cast<size_t>(index)); }
-    const std::vector<TEntryRow>& Rows() const { return rows_; }
+    Entry& Row(int index) { return rows_.at(static_cast<size_t>(index)); }
+    const Entry& Row(int index) const { return rows_.at(static_cast<size_t>(index)); }
+    const std::vector<Entry>& Rows() const { return rows_; }
 
     // Selection as the user left it; -1 when absent.
     void SetSelection(int selected, int focused);
     int SelectedIndex() const { return selected_; }
     int FocusedIndex() const { return focused_; }
-    TEntryRow* Selected();
+    Entry* Selected();
 
     // An in-place edit of a row's caption; stays until the list is refilled.
     void EditCaption(int index, const std::string& caption);
@@ -69,7 +99,7 @@ public:
     std::uint64_t Version() const { return version_; }
 
 private:
-    std::vector<TEntryRow> rows_;
+    std::vector<Entry> rows_;
     int selected_ = -1;
     int focused_ = -1;
     ImageListHandle smallImages_;

@@ -44,29 +44,6 @@ EntryLocation LocationOf(const Location& where) {
     return out;
 }
 
-// Why the row's location could not be read, as the row itself says it.
-std::string RefusalOf(const TEntryRow& row, const std::string& command) {
-    const Location& where = row.Where;
-    if (const auto* at = std::get_if<RegistryLocation>(&where); at && at->refused) return command;
-    // A key of hooks that refuses reading is named by its row's caption.
-    if (const auto* at = std::get_if<ListItemLocation>(&where); at && at->at.refused) return row.Caption;
-    if (const auto* at = std::get_if<ServiceLocation>(&where); at && at->refused)
-        return "the service's configuration cannot be read";
-    if (const auto* at = std::get_if<TaskLocation>(&where); at && !at->read) return command;
-    return {};
-}
-
-// What a value that is not text shows for its command, "(REG_DWORD, 4
-// bytes)": no program to start.
-bool NamesAValueType(const std::string& command) {
-    const auto endsWith = [&](const char* end) {
-        const std::string tail = end;
-        return command.size() >= tail.size() && command.compare(command.size() - tail.size(), tail.size(), tail) == 0;
-    };
-    return (command.rfind("(REG_", 0) == 0 || command.rfind("(type 0x", 0) == 0) &&
-           (endsWith(" bytes)") || endsWith(" byte)"));
-}
-
 // A full local path: a drive letter, a colon and a separator.
 bool IsFullLocalPath(const std::string& path) {
     return path.size() >= 3 && ((path[0] >= 'a' && path[0] <= 'z') || (path[0] >= 'A' && path[0] <= 'Z')) &&
@@ -98,7 +75,7 @@ public:
     RecordSink(Platform& platform, TargetFinder& finder, const Category& category,
                const std::function<void(Record&&)>& sink)
         : platform_(platform), finder_(finder), category_(category), sink_(sink) {}
-    void RowDone(TEntryRow&& row) override { sink_(RecordOf(platform_, finder_, category_, row)); }
+    void RowDone(Entry&& row) override { sink_(RecordOf(platform_, finder_, category_, row)); }
 
 private:
     Platform& platform_;
@@ -119,27 +96,22 @@ std::string TabCaptionOf(const Category& category) {
     return caption;
 }
 
-Record RecordOf(Platform& platform, TargetFinder& finder, const Category& category, const TEntryRow& row) {
+Record RecordOf(Platform& platform, TargetFinder& finder, const Category& category, const Entry& row) {
     Record record;
     record.category = category.id;
     record.tab = TabCaptionOf(category);
-    record.name = ShownText(row.Caption);
-    const std::string command = CommandOf(category, row);
-    record.command = ShownText(command);
-    for (size_t column = 0; column < category.columns.size(); ++column) {
-        const int subItem = static_cast<int>(column) - 1;
-        record.columns.push_back(ShownText(column == 0                      ? row.Caption
-                                           : subItem < row.SubItems.Count() ? row.SubItems[subItem]
-                                                                            : std::string()));
-    }
+    record.name = ShownText(row.name);
+    record.command = ShownText(row.command);
+    for (size_t column = 0; column < category.columns.size(); ++column)
+        record.columns.push_back(ShownText(CellText(category, row, column)));
     record.locationText = ShownText(LocationTextOf(category, row));
-    record.location = LocationOf(row.Where);
-    record.mark = RowMarkOf(category.drawSubItem, row);
-    record.error = ShownText(RefusalOf(row, command));
+    record.location = LocationOf(row.where);
+    record.mark = MarkText(row.mark);
+    record.error = ShownText(row.problem);
     // A place without a value, a value that is not text and a location that
     // cannot be read start nothing.
-    if (record.error.empty() && record.mark != "No Autorun Entry" && !NamesAValueType(command)) {
-        record.target = TargetFileOf(platform.system, category, command);
+    if (row.problem.empty() && row.mark != Mark::NoAutorunEntry && !row.valueType) {
+        record.target = TargetFileOf(platform.system, category, row.command);
         InspectTarget(platform, finder, record, !category.commandIsFile);
     }
     MakeValidUtf8(record);

@@ -68,7 +68,7 @@ struct TargetFinder {
 };
 
 // The record of one row of the category.
-Record RecordOf(Platform& platform, TargetFinder& finder, const Category& category, const TEntryRow& row);
+Record RecordOf(Platform& platform, TargetFinder& finder, const Category& category, const Entry& row);
 
 // Reads every category in tab order and hands over each record as soon as
 // its row has been read; when a collector fails, the row it failed in (or

@@ -1,6 +1,6 @@
 #include "core/report/run.h"
 
-#include "core/forms/about_form.h"
+#include "core/inspect/version_resource.h"
 #include "core/report/command_line.h"
 #include "core/report/compare.h"
 #include "core/report/json_reader.h"

@@ -44,6 +44,11 @@ public:
     bool CloseServiceHandle(ServiceHandle service) override;
 };
 
+// The program's windows that own the shell's calls, handed over by the
+// windows themselves as they are made and destroyed (an HWND; null: none).
+// The platform knows no window of its own.
+void SetShellOwnerWindow(ShellOwner owner, void* window);
+
 class Win32Shell : public IShell {
 public:
     std::uintptr_t GetFileInfo(const std::string& path, std::uint32_t fileAttributes, ShellFileInfo& info,

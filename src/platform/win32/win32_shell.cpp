@@ -6,6 +6,7 @@
 #include <shldisp.h>
 
 #include <algorithm>
+#include <iterator>
 #include <cstdio>
 #include <cstring>
 
@@ -13,27 +14,28 @@
 #include "platform/win32/com_apartment.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_text.h"
-#include "platform/win32/window_classes.h"
 
 namespace qm::win32 {
 
 namespace {
 
-// The program's window that owns a shell call: one of this thread's own
-// top-level windows, found by its class.
+// The windows the toolkit handed over, by owner; the program's windows live
+// on one thread.
+HWND gOwnerWindows[3] = {};
+
+// The program's window that owns a shell call; null when it has none (yet).
 HWND OwnerWindow(ShellOwner owner) {
-    switch (owner) {
-        case ShellOwner::None:
-            return nullptr;
-        case ShellOwner::MainWindow:
-            return FindThreadWindow(kMainWindowClass);
-        case ShellOwner::ItemProperties:
-            return FindThreadWindow(kItemWindowClass);
-    }
-    return nullptr;
+    const auto index = static_cast<size_t>(owner);
+    return owner == ShellOwner::None || index >= std::size(gOwnerWindows) ? nullptr : gOwnerWindows[index];
 }
 
 }  // namespace
+
+void SetShellOwnerWindow(ShellOwner owner, void* window) {
+    const auto index = static_cast<size_t>(owner);
+    if (owner != ShellOwner::None && index < std::size(gOwnerWindows))
+        gOwnerWindows[index] = static_cast<HWND>(window);
+}
 
 std::string ComErrorText(HRESULT hr) {
     wchar_t* text = nullptr;

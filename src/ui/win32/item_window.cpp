@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/forms/item_form.h"
+#include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_text.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/win32_toolkit.h"
@@ -127,6 +128,7 @@ ItemWindowImpl::ItemWindowImpl(TItemForm& f, HINSTANCE instance) : form(f), inst
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
     hwnd = CreateWindowExW(exStyle, kItemWindowClass, ShownWide(TItemForm::Caption).c_str(), style, CW_USEDEFAULT,
                            CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance_, this);
+    SetShellOwnerWindow(ShellOwner::ItemProperties, hwnd);
     // Tab, Enter and Esc reach the dialog's keyboard handling whatever loop
     // the messages come through.
     hook_ = SetWindowsHookExW(WH_GETMESSAGE, KeyboardHook, nullptr, GetCurrentThreadId());
@@ -135,6 +137,7 @@ ItemWindowImpl::ItemWindowImpl(TItemForm& f, HINSTANCE instance) : form(f), inst
 
 ItemWindowImpl::~ItemWindowImpl() {
     gWindow = nullptr;
+    SetShellOwnerWindow(ShellOwner::ItemProperties, nullptr);
     if (hook_) UnhookWindowsHookEx(hook_);
     if (hwnd) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);

@@ -3,7 +3,7 @@
 #pragma once
 #include "platform/win32/windows_clean.h"
 
-#include "platform/win32/window_classes.h"
+#include "ui/win32/window_classes.h"
 
 #include <memory>
 

@@ -1,6 +1,7 @@
 #include "ui/win32/main_window.h"
 
 #include "platform/win32/system_library.h"
+#include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_text.h"
 #include "ui/win32/main_window_class.h"
 
@@ -41,6 +42,7 @@ bool MainWindow::Create() {
     const int x = desk.left + ((desk.right - desk.left) - w) / 2, y = desk.top + ((desk.bottom - desk.top) - h) / 2;
     hwnd_ = CreateWindowExW(exStyle, kMainWindowClass, ShownWide(form_.Caption).c_str(), style, x, y, w, h, nullptr,
                             nullptr, instance_, this);
+    SetShellOwnerWindow(ShellOwner::MainWindow, hwnd_);
     return hwnd_ != nullptr;
 }
 
@@ -242,6 +244,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             DestroyWindow(hwnd_);
             return 0;
         case WM_DESTROY:
+            SetShellOwnerWindow(ShellOwner::MainWindow, nullptr);
             if (timerRunning_) KillTimer(hwnd_, kTimer1Id);
             PostQuitMessage(0);
             return 0;

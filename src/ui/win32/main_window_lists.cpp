@@ -3,6 +3,7 @@
 // in-place edits, activation and the popup menu back to the form.
 #include "ui/win32/main_window_class.h"
 
+#include "core/categories/row_marks.h"
 #include "platform/win32/win32_text.h"
 
 namespace qm::win32 {
@@ -29,17 +30,6 @@ void MainWindow::ApplySelection(int tab) {
     if (model.FocusedIndex() >= 0) ListView_SetItemState(list, model.FocusedIndex(), LVIS_FOCUSED, LVIS_FOCUSED);
 }
 
-namespace {
-
-// The text of a cell: the caption in column 0, then the row's sub-items.
-const std::string& CellText(const TEntryRow& row, int sub) {
-    static const std::string kNone;
-    if (sub == 0) return row.Caption;
-    return sub - 1 < row.SubItems.Count() ? row.SubItems.All()[static_cast<size_t>(sub - 1)] : kNone;
-}
-
-}  // namespace
-
 LRESULT MainWindow::ListNotify(int tab, NMHDR* header) {
     TListView& model = form_.ListOf(tab);
     switch (header->code) {
@@ -49,10 +39,12 @@ LRESULT MainWindow::ListNotify(int tab, NMHDR* header) {
             auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
             LVITEMW& item = info->item;
             if (item.iItem < 0 || item.iItem >= model.Count()) return 0;  // a list being refilled
-            const TEntryRow& row = model.Row(item.iItem);
-            if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
-                lstrcpynW(item.pszText, ShownWide(CellText(row, item.iSubItem)).c_str(), item.cchTextMax);
-            if (item.mask & LVIF_IMAGE) item.iImage = row.ImageIndex;
+            const Entry& row = model.Row(item.iItem);
+            if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0 && item.iSubItem >= 0)
+                lstrcpynW(item.pszText,
+                          ShownWide(CellText(form_.CategoryOf(tab), row, static_cast<size_t>(item.iSubItem))).c_str(),
+                          item.cchTextMax);
+            if (item.mask & LVIF_IMAGE) item.iImage = row.image;
             return 0;
         }
         case LVN_BEGINLABELEDITW:
@@ -64,16 +56,15 @@ LRESULT MainWindow::ListNotify(int tab, NMHDR* header) {
             return TRUE;
         }
         case NM_CUSTOMDRAW: {
+            // A row's colour is its mark's.
             auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(header);
-            const CustomDrawSubItem handler = form_.CategoryOf(tab).drawSubItem;
-            if (!handler) return CDRF_DODEFAULT;
             if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
             if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) return CDRF_NOTIFYSUBITEMDRAW;
             if (draw->nmcd.dwDrawStage == (CDDS_ITEMPREPAINT | CDDS_SUBITEM)) {
                 const int index = static_cast<int>(draw->nmcd.dwItemSpec);
-                std::uint32_t colour = GetSysColor(COLOR_WINDOWTEXT);
-                if (index >= 0 && index < model.Count()) handler(model.Row(index), colour);
-                draw->clrText = colour;
+                std::optional<std::uint32_t> colour;
+                if (index >= 0 && index < model.Count()) colour = MarkColour(model.Row(index).mark);
+                draw->clrText = colour ? *colour : GetSysColor(COLOR_WINDOWTEXT);
                 return CDRF_NEWFONT;
             }
             return CDRF_DODEFAULT;

@@ -1,6 +1,5 @@
 // The window classes of the program's own top-level windows. The windows
-// register them; the shell adapter and the dialogs find their owner windows
-// by them.
+// register them, and the dialogs find their owner window by them.
 #pragma once
 #include "platform/win32/windows_clean.h"
 
