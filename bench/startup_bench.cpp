@@ -3,8 +3,8 @@
 #include <benchmark/benchmark.h>
 
 #include "core/categories/table.h"
-#include "core/forms/main_form.h"
-#include "core/report/run.h"
+#include "forms/main_form.h"
+#include "report/run.h"
 #include "ui/sim/sim_desktop.h"
 
 namespace qm {
@@ -24,10 +24,10 @@ void BM_StartupWithRunValues(benchmark::State& state) {
     sim::SimDesktop m;
     FillRun(m, state.range(0));
     for (auto _ : state) {
-        TMainForm form(m.platform, m.toolkit);
-        form.FormCreate();
+        MainForm form(m.platform, m.toolkit);
+        form.ScanAtStart();
         form.FirstShow();
-        benchmark::DoNotOptimize(form.hku.Count());
+        benchmark::DoNotOptimize(form.ListById("hkcu-run").Count());
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
@@ -37,11 +37,11 @@ BENCHMARK(BM_StartupWithRunValues)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(ben
 void BM_RunTabRefresh(benchmark::State& state) {
     sim::SimDesktop m;
     FillRun(m, state.range(0));
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     for (auto _ : state) {
         form.ShowPage(0);
-        benchmark::DoNotOptimize(form.hku.Count());
+        benchmark::DoNotOptimize(form.ListById("hkcu-run").Count());
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
@@ -55,11 +55,11 @@ void BM_ActiveXTabRefresh(benchmark::State& state) {
         m.registry.SetString(key, "ComponentID", "C" + std::to_string(i));
         m.registry.SetString(key, "StubPath", "C:\\Windows\\system32\\rundll32.exe setup.dll,Install");
     }
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     for (auto _ : state) {
         form.ShowPage(9);
-        benchmark::DoNotOptimize(form.actx.Count());
+        benchmark::DoNotOptimize(form.ListById("components").Count());
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }

@@ -17,8 +17,8 @@ target_compile_definitions(qm_win32 PUBLIC DECLSPEC_IMPORT=)
 
 file(GLOB QM_UI_WIN32_SOURCES CONFIGURE_DEPENDS src/ui/win32/*.cpp)
 add_library(qm_ui_win32 STATIC ${QM_UI_WIN32_SOURCES})
-qm_layer_view(qm_ui_win32 PUBLIC ui core platform)
-target_link_libraries(qm_ui_win32 PUBLIC qm_core qm_win32)
+qm_layer_view(qm_ui_win32 PUBLIC ui forms core platform)
+target_link_libraries(qm_ui_win32 PUBLIC qm_forms qm_win32)
 
 # quellmark.exe imports only kernel32, msvcrt and advapi32 when it starts;
 # the other system DLLs, known DLLs all of them, it loads on their first
@@ -49,18 +49,18 @@ file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/delay)
 set(CMAKE_EXE_LINKER_FLAGS "${CMAKE_EXE_LINKER_FLAGS} -static")
 
 add_executable(quellmark WIN32 src/app/quellmark.cpp res/quellmark.rc)
-qm_layer_view(quellmark PRIVATE app ui core platform)
+qm_layer_view(quellmark PRIVATE app ui forms core platform)
 # The delay-load libraries come right after the program's own code, so that
 # they, not the ordinary import libraries, answer its calls.
-target_link_libraries(quellmark PRIVATE qm_ui_win32 qm_core qm_win32 ${QM_DELAY_LIBRARIES} advapi32)
+target_link_libraries(quellmark PRIVATE qm_ui_win32 qm_forms qm_core qm_win32 ${QM_DELAY_LIBRARIES} advapi32)
 add_dependencies(quellmark qm_delay_libraries)
-# The console program that prints every entry as CSV or JSON: the same
-# core and platform, no windows (its layer view holds no ui), the same DLL
-# rules. wmain takes the command line in UTF-16.
+# The console program that prints every entry as CSV or JSON: the report
+# layer over the same core and platform, no forms and no windows (its layer
+# view holds neither), the same DLL rules. wmain takes the command line in UTF-16.
 add_executable(quellmark_report src/app/quellmark_report.cpp res/quellmark_report.rc)
 set_target_properties(quellmark_report PROPERTIES OUTPUT_NAME quellmark-report)
-qm_layer_view(quellmark_report PRIVATE app core platform)
-target_link_libraries(quellmark_report PRIVATE qm_core qm_win32 ${QM_DELAY_LIBRARIES} advapi32)
+qm_layer_view(quellmark_report PRIVATE app report core platform)
+target_link_libraries(quellmark_report PRIVATE qm_report qm_core qm_win32 ${QM_DELAY_LIBRARIES} advapi32)
 target_link_options(quellmark_report PRIVATE -municode)
 add_dependencies(quellmark_report qm_delay_libraries)
 set_source_files_properties(res/quellmark_report.rc PROPERTIES

@@ -3,7 +3,7 @@
 // the event loop.
 #include "platform/win32/windows_clean.h"
 
-#include "core/forms/main_form.h"
+#include "forms/main_form.h"
 #include "platform/win32/com_apartment.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/win32_platform.h"
@@ -30,9 +30,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     qm::win32::ComApartment com;
     qm::win32::Win32Machine machine;
     qm::win32::Win32Toolkit toolkit;
-    qm::TMainForm form(machine.platform, toolkit);
-    form.FormCreate();  // the start-up scan, before the window is shown
+    qm::MainForm form(machine.platform, toolkit);
+    form.ScanAtStart();  // the start-up scan, before the window is shown
     // The Item Properties window, hidden until the first properties request.
-    qm::win32::ItemWindow itemWindow(*form.ItemForm, instance);
+    qm::win32::ItemWindow itemWindow(*form.itemDialog, instance);
     return qm::win32::RunMainWindow(form, instance);
 }

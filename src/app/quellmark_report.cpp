@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "core/categories/table.h"
-#include "core/report/run.h"
 #include "platform/win32/com_apartment.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/win32_platform.h"
+#include "report/run.h"
 
 namespace {
 

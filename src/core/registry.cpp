@@ -7,13 +7,13 @@
 
 namespace qm {
 
-void TRegistry::SetRootKey(KeyHandle root) {
+void Registry::SetRootKey(KeyHandle root) {
     if (root == root_) return;
     CloseKey();
     root_ = root;
 }
 
-bool TRegistry::OpenKey(const std::string& path, bool canCreate, std::uint32_t access) {
+bool Registry::OpenKey(const std::string& path, bool canCreate, std::uint32_t access) {
     (void)canCreate;  // the program never creates keys
     const bool fromRoot = !path.empty() && path[0] == '\\';
     const std::string relative = fromRoot ? path.substr(1) : path;
@@ -29,7 +29,7 @@ bool TRegistry::OpenKey(const std::string& path, bool canCreate, std::uint32_t a
     return true;
 }
 
-void TRegistry::GetValueNames(std::vector<std::string>& names) {
+void Registry::GetValueNames(std::vector<std::string>& names) {
     names.clear();
     std::uint32_t subKeys = 0, values = 0;
     if (!current_ || registry_.QueryInfoKey(current_, subKeys, values) != kErrorSuccess) return;
@@ -40,7 +40,7 @@ void TRegistry::GetValueNames(std::vector<std::string>& names) {
     }
 }
 
-void TRegistry::GetKeyNames(std::vector<std::string>& names) {
+void Registry::GetKeyNames(std::vector<std::string>& names) {
     names.clear();
     std::uint32_t subKeys = 0, values = 0;
     if (!current_ || registry_.QueryInfoKey(current_, subKeys, values) != kErrorSuccess) return;
@@ -93,7 +93,7 @@ ValueText TextOrType(const RegValue& value) {
 
 }  // namespace
 
-ValueText TRegistry::ReadValueText(const std::string& name) {
+ValueText Registry::ReadValueText(const std::string& name) {
     if (!current_) return {};
     if (readOnce_) {
         RegValue value;
@@ -104,8 +104,7 @@ ValueText TRegistry::ReadValueText(const std::string& name) {
     return ReadInTwoReads(name);
 }
 
-void TRegistry::ForEachValueText(
-    const std::function<void(const std::string& name, const ValueText& text)>& each) {
+void Registry::ForEachValueText(const std::function<void(const std::string& name, const ValueText& text)>& each) {
     std::uint32_t subKeys = 0, values = 0;
     if (!current_ || registry_.QueryInfoKey(current_, subKeys, values) != kErrorSuccess) return;
     for (std::uint32_t i = 0; i < values; ++i) {
@@ -124,7 +123,7 @@ void TRegistry::ForEachValueText(
     }
 }
 
-ValueText TRegistry::ReadInTwoReads(const std::string& name) {
+ValueText Registry::ReadInTwoReads(const std::string& name) {
     std::uint32_t type = 0, size = 0;
     if (registry_.QueryValueInfo(current_, name, type, size) != kErrorSuccess) return {};
     // No data, of any type: empty text. Data that is not text is never run
@@ -139,7 +138,7 @@ ValueText TRegistry::ReadInTwoReads(const std::string& name) {
     return TextOrType(value);
 }
 
-long TRegistry::ReadValue(const std::string& name, RegValue& value) {
+long Registry::ReadValue(const std::string& name, RegValue& value) {
     value = RegValue{};
     if (!current_) return kErrorInvalidHandle;
     std::uint32_t type = 0, size = 0;
@@ -149,15 +148,15 @@ long TRegistry::ReadValue(const std::string& name, RegValue& value) {
     return registry_.QueryValue(current_, name, size, value);
 }
 
-bool TRegistry::WriteValue(const std::string& name, const RegValue& value) {
+bool Registry::WriteValue(const std::string& name, const RegValue& value) {
     return current_ && registry_.SetValue(current_, name, value.type, value.data) == kErrorSuccess;
 }
 
-bool TRegistry::DeleteValue(const std::string& name) {
+bool Registry::DeleteValue(const std::string& name) {
     return current_ && registry_.DeleteValue(current_, name) == kErrorSuccess;
 }
 
-void TRegistry::CloseKey() {
+void Registry::CloseKey() {
     if (!current_) return;
     registry_.CloseKey(current_);
     current_ = KeyHandle{};

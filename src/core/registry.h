@@ -1,4 +1,4 @@
-// TRegistry: a registry accessor holding a root key and at most one open key.
+// Registry: a registry accessor holding a root key and at most one open key.
 // A key is opened with only the rights its caller names, reading by default,
 // and never created: a deny entry for a right the program does not use
 // (KEY_CREATE_LINK, KEY_NOTIFY) cannot hide what the key holds.
@@ -23,12 +23,12 @@ struct ValueText {
     std::optional<std::uint32_t> nonTextType{};  // set: `text` names this type and the data's size
 };
 
-class TRegistry {
+class Registry {
 public:
-    explicit TRegistry(IRegistry& registry) : registry_(registry) {}
-    ~TRegistry() { CloseKey(); }
-    TRegistry(const TRegistry&) = delete;
-    TRegistry& operator=(const TRegistry&) = delete;
+    explicit Registry(IRegistry& registry) : registry_(registry) {}
+    ~Registry() { CloseKey(); }
+    Registry(const Registry&) = delete;
+    Registry& operator=(const Registry&) = delete;
 
     KeyHandle RootKey() const { return root_; }
     KeyHandle CurrentKey() const { return current_; }

@@ -39,7 +39,7 @@ TEST(VersionQueryContract, RootAndTranslationComeBackAsStoredBytes) {
         const std::optional<VersionValue> value = QueryVersionValue(block, root);
         ASSERT_TRUE(value) << root;
         const std::vector<std::uint8_t> fixed = Bytes(value->Binary());
-        ASSERT_EQ(sizeof(TFixedFileInfo), fixed.size()) << root;
+        ASSERT_EQ(sizeof(FixedFileInfo), fixed.size()) << root;
         EXPECT_EQ(0xFEEF04BDu, Dword(fixed, 0));
         EXPECT_EQ(0x3Eu, Dword(fixed, 24));  // dwFileFlagsMask
         EXPECT_EQ(0x03u, Dword(fixed, 28));  // dwFileFlags
@@ -70,14 +70,14 @@ TEST(FileVersionContract, SystemLibraryHasAVersionResourceButIsNoProgramToTheShe
     ASSERT_GT(resource.Size(), 0u);
     ASSERT_TRUE(resource.Read());
     EXPECT_EQ(0x04B00409u, resource.FirstTranslation().value_or(0));  // language 0409, code page 04B0
-    ASSERT_TRUE(resource.FixedFileInfo());
-    EXPECT_EQ(2u, resource.FixedFileInfo()->dwFileType);  // VFT_DLL
+    ASSERT_TRUE(resource.Fixed());
+    EXPECT_EQ(2u, resource.Fixed()->dwFileType);  // VFT_DLL
     EXPECT_EQ("Microsoft Corporation", resource.Text("\\StringFileInfo\\040904B0\\CompanyName").value_or("none"));
 
     // A library is no program to the shell: only its type name is read.
     ShellFileInfo info;
     EXPECT_EQ(0u, p.shell.GetFileInfo(path, 0, info, kShgfiExeType));
-    TFileVersionInfo version;
+    FileVersionInfo version;
     version.CompanyName = "left over";
     ReadFileVersionInfo(p, path, version);
     // Wine names types it has no description for after their extension.
@@ -89,7 +89,7 @@ TEST(FileVersionContract, SystemLibraryHasAVersionResourceButIsNoProgramToTheShe
 
 TEST(FileVersionContract, ProgramWithKnownResourceYieldsEveryField) {
     Platform& p = Machine();
-    TFileVersionInfo v;
+    FileVersionInfo v;
     ReadFileVersionInfo(p, contract::VersionedProgram(), v);
     EXPECT_EQ(IsWine() ? "exe file" : "Application", v.ShellTypeName);
     EXPECT_EQ("Quellmark Test Fixtures", v.CompanyName);
@@ -116,7 +116,7 @@ TEST(FileVersionContract, ProgramWithKnownResourceYieldsEveryField) {
 TEST(FileVersionContract, TheSystemsRegistryEditorNamesItsMakerAndVersion) {
     const std::string program = contract::ExistingProgram();
     const std::string path = program.substr(0, program.find_last_of('\\')) + "\\regedit.exe";
-    TFileVersionInfo v;
+    FileVersionInfo v;
     ReadFileVersionInfo(Machine(), path, v);
     EXPECT_EQ("Microsoft Corporation", v.CompanyName);
     // Wine describes its own editor as "Wine Registry Editor".
@@ -127,7 +127,7 @@ TEST(FileVersionContract, TheSystemsRegistryEditorNamesItsMakerAndVersion) {
 }
 
 TEST(FileVersionContract, MissingFileLeavesEveryFieldEmpty) {
-    TFileVersionInfo v;
+    FileVersionInfo v;
     ReadFileVersionInfo(Machine(), "c:\\no\\such\\folder\\missing.exe", v);
     EXPECT_EQ("", v.ShellTypeName);
     EXPECT_EQ("", v.CompanyName);

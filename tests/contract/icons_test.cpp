@@ -42,7 +42,7 @@ TEST(IconContract, ProgramsLibrariesAndUnknownFilesHaveTheirOwnIcons) {
 
 TEST(IconContract, SystemImageListsAreTheSameOnEveryAttach) {
     Platform& p = Machine();
-    TListView first("first"), second("second");
+    EntryList first("first"), second("second");
     AttachSystemImageLists(p, first);
     AttachSystemImageLists(p, second);
     EXPECT_TRUE(first.SmallImages());

@@ -72,7 +72,7 @@ TEST_F(RegistryContract, AKeyWithTheLongestNameOpensBelowItsParentWhateverTheFul
 }
 
 TEST_F(RegistryContract, OpensFromTheRootWithALeadingBackslashAndBelowTheOpenKeyWithout) {
-    TRegistry reg(Machine().registry);
+    Registry reg(Machine().registry);
     reg.SetRootKey(kHkeyCurrentUser);
     KeyHandle sub;
     ASSERT_EQ(kErrorSuccess, Machine().registry.CreateKey(key_, "Sub", sub));
@@ -98,7 +98,7 @@ TEST_F(RegistryContract, ReadsTextUpToTheFirstNulWithoutExpandingAndEmptyForMiss
     Set("nul", kRegSz, twoParts);
     Set("empty", kRegSz, {});
     Set("emptyDword", kRegDword, {});
-    TRegistry reg(Machine().registry);
+    Registry reg(Machine().registry);
     reg.SetRootKey(kHkeyCurrentUser);
     ASSERT_TRUE(reg.OpenKey(std::string("\\") + kScratchKey + "\\Run", false));
     EXPECT_EQ("C:\\app.exe /min", reg.ReadString("plain"));
@@ -114,7 +114,7 @@ TEST_F(RegistryContract, AValueThatIsNotTextReadsAsItsTypeAndSize) {
     Set("flags", kRegDword, {1, 0, 0, 0});
     Set("blob", kRegBinary, {1, 2, 0});
     Set("list", kRegMultiSz, {'a', 0, 0});
-    TRegistry reg(Machine().registry);
+    Registry reg(Machine().registry);
     reg.SetRootKey(kHkeyCurrentUser);
     ASSERT_TRUE(reg.OpenKey(std::string("\\") + kScratchKey + "\\Run", false));
     EXPECT_EQ("(REG_DWORD, 4 bytes)", reg.ReadString("flags"));
@@ -126,7 +126,7 @@ TEST_F(RegistryContract, ListsValueNamesWithTheDefaultValueUnderTheEmptyNameAndD
     Set("Zeta", kRegSz, Text("z.exe"));
     Set("Alpha", kRegSz, Text("a.exe"));
     Set("", kRegSz, Text("default.exe"));
-    TRegistry reg(Machine().registry);
+    Registry reg(Machine().registry);
     reg.SetRootKey(kHkeyCurrentUser);
     ASSERT_TRUE(reg.OpenKey(std::string("\\") + kScratchKey + "\\Run", false));
     std::vector<std::string> names;
@@ -154,7 +154,7 @@ TEST_F(RegistryContract, ANameWithANulInsideIsCountedEndToEnd) {
     Set("Updater", kRegSz, Text("C:\\good.exe"));
     Set(hidden, kRegSz, Text("C:\\evil.exe"));
     Set("Other", kRegSz, Text("C:\\other.exe"));
-    TRegistry reg(Machine().registry);
+    Registry reg(Machine().registry);
     reg.SetRootKey(kHkeyCurrentUser);
     const std::string key = std::string("\\") + kScratchKey + "\\Run";
     ASSERT_TRUE(reg.OpenKey(key, false));
@@ -189,7 +189,7 @@ TEST_F(RegistryContract, NamesAndTextsInAnyScriptAreReadAndDeletedExactly) {
         {"lone\xED\xA0\xBDhalf", "C:\\lone\xED\xA0\xBD.exe"},
     };
     for (const auto& [name, text] : values) Set(name, kRegSz, Text(text));
-    TRegistry reg(Machine().registry);
+    Registry reg(Machine().registry);
     reg.SetRootKey(kHkeyCurrentUser);
     const std::string key = std::string("\\") + kScratchKey + "\\Run";
     ASSERT_TRUE(reg.OpenKey(key, false));
@@ -251,7 +251,7 @@ TEST_F(RegistryContract, EnumeratingAValueWithItsDataGivesWhatItsNameAndReadGive
               listed);
 
     // The accessor hands over each value's text as its two reads give it.
-    TRegistry reg(Machine().registry);
+    Registry reg(Machine().registry);
     reg.SetRootKey(kHkeyCurrentUser);
     ASSERT_TRUE(reg.OpenKey(std::string("\\") + kScratchKey + "\\Run", false));
     std::vector<std::pair<std::string, ValueText>> texts;
@@ -275,7 +275,7 @@ TEST_F(RegistryContract, KeyNamesInAnyScriptAreListedAndOpened) {
     KeyHandle sub;
     ASSERT_EQ(kErrorSuccess, Machine().registry.CreateKey(key_, name, sub));
     Machine().registry.CloseKey(sub);
-    TRegistry reg(Machine().registry);
+    Registry reg(Machine().registry);
     reg.SetRootKey(kHkeyCurrentUser);
     ASSERT_TRUE(reg.OpenKey(std::string("\\") + kScratchKey + "\\Run", false, kKeyQueryValue | kKeyEnumerateSubKeys));
     std::vector<std::string> names;
@@ -290,7 +290,7 @@ TEST_F(RegistryContract, ListsSubKeyNames) {
     KeyHandle sub;
     ASSERT_EQ(kErrorSuccess, Machine().registry.CreateKey(key_, "Sub", sub));
     Machine().registry.CloseKey(sub);
-    TRegistry reg(Machine().registry);
+    Registry reg(Machine().registry);
     reg.SetRootKey(kHkeyCurrentUser);
     ASSERT_TRUE(reg.OpenKey(std::string("\\") + kScratchKey, false, kKeyQueryValue | kKeyEnumerateSubKeys));
     std::vector<std::string> names{"stale"};
@@ -312,7 +312,7 @@ TEST(RegistryViews, EachViewReachesItsOwnKeyByThePlainPath) {
         ASSERT_EQ(kErrorSuccess, r.CreateKey(kHkeyLocalMachine, plain, key));
         r.CloseKey(key);
         for (RegView view : {RegView::Default, RegView::Registry32, RegView::Registry64}) {
-            TRegistry reg(r);
+            Registry reg(r);
             reg.SetRootKey(kHkeyLocalMachine);
             reg.SetView(view);
             EXPECT_TRUE(reg.OpenKey("\\" + plain, false));
@@ -325,7 +325,7 @@ TEST(RegistryViews, EachViewReachesItsOwnKeyByThePlainPath) {
     ASSERT_EQ(kErrorSuccess, r.CreateKey(kHkeyLocalMachine, wow, key));
     EXPECT_EQ(kErrorSuccess, r.SetValue(key, "View", kRegSz, Text("32")));
     r.CloseKey(key);
-    TRegistry reg(r);
+    Registry reg(r);
     reg.SetRootKey(kHkeyLocalMachine);
     reg.SetView(RegView::Registry32);
     ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\QuellmarkViewTest", false));

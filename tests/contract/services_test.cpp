@@ -63,7 +63,7 @@ TEST_F(ServicesContract, AnOwnProcessServiceIsListedWhileItRunsWithItsCommandLin
     EXPECT_EQ(kServiceRunning, entry->currentState);
 
     // The row of the services tab: the command line as configured, quotes and arguments kept.
-    TRegistry registry(Machine().registry);
+    Registry registry(Machine().registry);
     SystemIcons icons(Machine(), nullptr);
     ScanContext context{Machine(), registry, &icons};
     const ScanResult result = Collect(RunningServices{}, context);

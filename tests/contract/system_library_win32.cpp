@@ -26,7 +26,7 @@ TEST(SystemLibraries, AMissingOrDamagedVersionLibraryMeansNoVersionInformation) 
         EXPECT_EQ(0u, versions.GetFileVersionInfoSize(contract::VersionedProgram()));
         std::vector<std::uint8_t> block;
         EXPECT_FALSE(versions.GetFileVersionInfo(contract::VersionedProgram(), 100, block));
-        TFileVersionInfo v;
+        FileVersionInfo v;
         ReadFileVersionInfo(platform, contract::VersionedProgram(), v);
         EXPECT_EQ(contract::IsWine() ? "exe file" : "Application", v.ShellTypeName);  // the shell still answers
         EXPECT_EQ("", v.CompanyName);
@@ -34,7 +34,7 @@ TEST(SystemLibraries, AMissingOrDamagedVersionLibraryMeansNoVersionInformation) 
         EXPECT_EQ("", v.FileTypeText);
     }
     // The same file through the system's library has all of it.
-    TFileVersionInfo v;
+    FileVersionInfo v;
     ReadFileVersionInfo(contract::Machine(), contract::VersionedProgram(), v);
     EXPECT_EQ("Quellmark Test Fixtures", v.CompanyName);
 }

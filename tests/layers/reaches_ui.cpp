@@ -1,2 +1,3 @@
-// Must not compile with the core's include path: the core never includes the user interface.
+// Must not compile with the core's, the forms' or the report's include path:
+// none of them includes the user interface.
 #include "ui/sim/sim_toolkit.h"

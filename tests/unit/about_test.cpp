@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "core/errors.h"
-#include "core/forms/about_form.h"
-#include "core/forms/main_form.h"
+#include "forms/about_form.h"
+#include "forms/main_form.h"
 #include "platform/sim/version_block.h"
 #include "ui/sim/sim_desktop.h"
 
@@ -70,7 +70,7 @@ TEST(AboutDialog, ShowsTitleNameVersionBuildAndYear) {
     struct Case {
         const char* label;
         std::optional<sim::VersionFixture> version;
-        const char* lblVersion;
+        const char* versionText;
     } cases[] = {
         {"product and file version", Version(1u << 16, 1, "1.0"), "Version 1.0 (Build 1.0.0.1)"},
         {"no string table", Version(2u << 16 | 10u, 3u << 16 | 4u), "Version  (Build 2.10.3.4)"},
@@ -79,16 +79,16 @@ TEST(AboutDialog, ShowsTitleNameVersionBuildAndYear) {
     for (const Case& c : cases) {
         sim::SimDesktop m;
         if (c.version) GiveVersion(m, *c.version);
-        TMainForm form(m.platform, m.toolkit);
-        form.FormCreate();
+        MainForm form(m.platform, m.toolkit);
+        form.ScanAtStart();
         std::vector<std::string> seen;
-        m.toolkit.onAbout = [&](TAboutDialog& d) {
-            seen = {d.Caption, d.lblName, d.lblVersion, d.lblCopyright, d.SpeedButton1};
-            d.btnOkClick();
+        m.toolkit.onAbout = [&](AboutDialog& d) {
+            seen = {d.Caption, d.nameText, d.versionText, d.copyrightText, d.linkText};
+            d.OkClick();
         };
-        form.Button1Click();
+        form.ShowAbout();
         EXPECT_EQ(
-            (std::vector<std::string>{"About Quellmark", "Quellmark", c.lblVersion,
+            (std::vector<std::string>{"About Quellmark", "Quellmark", c.versionText,
                                       "Copyright (C) 2026 The Quellmark developers", "github.com/quellmark/quellmark"}),
             seen)
             << c.label;
@@ -100,21 +100,21 @@ TEST(AboutDialog, EveryPressMakesANewDialogThatReadsTheYearAndVersionAgain) {
     sim::SimDesktop m;
     GiveVersion(m, Version(1u << 16, 1, "1.0"));
     m.system.year = 2026;
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     std::vector<std::string> copyrights, versions;
-    m.toolkit.onAbout = [&](TAboutDialog& d) {
+    m.toolkit.onAbout = [&](AboutDialog& d) {
         EXPECT_FALSE(d.Closed);  // not the dialog closed by the last press
-        copyrights.push_back(d.lblCopyright);
-        versions.push_back(d.lblVersion);
-        d.btnOkClick();
+        copyrights.push_back(d.copyrightText);
+        versions.push_back(d.versionText);
+        d.OkClick();
     };
-    form.Button1Click();
+    form.ShowAbout();
     m.system.year = 2027;  // the clock passes into a new year while the program runs
     GiveVersion(m, Version(1u << 16 | 2u, 0, "1.2"));
-    form.Button1Click();
+    form.ShowAbout();
     m.system.year = 2031;
-    form.Button1Click();
+    form.ShowAbout();
     EXPECT_EQ(3, m.toolkit.aboutShown);
     EXPECT_EQ((std::vector<std::string>{"Copyright (C) 2026 The Quellmark developers",
                                         "Copyright (C) 2026-2027 The Quellmark developers",
@@ -136,16 +136,16 @@ TEST(AboutDialog, TheLinkOpensTheWebAddressThroughTheDesktopShellWhereItCan) {
     for (bool desktop : {true, false}) {
         sim::SimDesktop m;
         m.shell.desktopShellAvailable = desktop;
-        TMainForm form(m.platform, m.toolkit);
-        form.FormCreate();
+        MainForm form(m.platform, m.toolkit);
+        form.ScanAtStart();
         std::string shown;
-        m.toolkit.onAbout = [&](TAboutDialog& d) {
-            shown = d.SpeedButton1;
-            d.SpeedButton1Click();
+        m.toolkit.onAbout = [&](AboutDialog& d) {
+            shown = d.linkText;
+            d.OpenWebAddress();
             EXPECT_FALSE(d.Closed);  // the dialog stays open
-            d.btnOkClick();
+            d.OkClick();
         };
-        form.Button1Click();
+        form.ShowAbout();
         ASSERT_EQ(1u, m.shell.executions.size()) << desktop;
         const auto& e = m.shell.executions[0];
         EXPECT_EQ(desktop ? sim::SimShell::Route::Desktop : sim::SimShell::Route::Program, e.route) << desktop;
@@ -160,15 +160,15 @@ TEST(AboutDialog, TheLinkOpensTheWebAddressThroughTheDesktopShellWhereItCan) {
 
 TEST(AboutDialog, AFailureWhileShownIsReportedAndTheNextPressWorks) {
     sim::SimDesktop m;
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
-    m.toolkit.onAbout = [](TAboutDialog&) { throw QuellmarkError("Out of system resources"); };
-    form.Button1Click();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
+    m.toolkit.onAbout = [](AboutDialog&) { throw QuellmarkError("Out of system resources"); };
+    form.ShowAbout();
     ASSERT_EQ(1u, m.user.shown.size());
     EXPECT_EQ("Out of system resources.", m.user.shown[0].text);
     EXPECT_EQ("Quellmark", m.user.shown[0].title);
-    m.toolkit.onAbout = [](TAboutDialog& d) { d.btnOkClick(); };
-    form.Button1Click();
+    m.toolkit.onAbout = [](AboutDialog& d) { d.OkClick(); };
+    form.ShowAbout();
     EXPECT_EQ(2, m.toolkit.aboutShown);
     EXPECT_EQ(1u, m.user.shown.size());
 }

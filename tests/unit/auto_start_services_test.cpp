@@ -4,9 +4,9 @@
 // inspect the driver's or program's own file.
 #include <gtest/gtest.h>
 
-#include "core/forms/item_form.h"
-#include "core/forms/main_form.h"
 #include "core/model/image_path.h"
+#include "forms/item_form.h"
+#include "forms/main_form.h"
 #include "platform/sim/version_block.h"
 #include "ui/sim/sim_desktop.h"
 #include "unit/tabs.h"
@@ -14,7 +14,7 @@
 namespace qm {
 namespace {
 
-constexpr int kTab = testing::ServicesAndDrivers;
+constexpr int kTab = TabOf("services-drivers");
 constexpr std::uint32_t kStartPending = 2, kPaused = 7;
 constexpr std::uint32_t kInteractiveOwnProcess = 0x110;
 constexpr std::uint32_t kRecognizerDriver = 0x8;
@@ -31,7 +31,7 @@ sim::SimService Service(std::string name, std::uint32_t type, std::uint32_t stat
     return s;
 }
 
-std::vector<std::string> Captions(const TListView& list) {
+std::vector<std::string> Captions(const EntryList& list) {
     std::vector<std::string> captions;
     for (const Entry& row : list.Rows()) captions.push_back(row.name);
     return captions;
@@ -98,12 +98,13 @@ TEST(ServicesAndDrivers, EveryServiceAndDriverThatStartsByItselfIsListedRunningO
         m.services.Add(Service(c.name, c.type, c.state, c.startType, "C:\\svc\\x.exe"));
         if (c.listed) expected.push_back(c.name);
     }
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     EXPECT_EQ(expected, Captions(form.ListOf(kTab)));
     EXPECT_EQ("Services and Drivers (7)", form.TabCaptions[kTab]);
     // The services tab keeps to the running ones of their own process.
-    EXPECT_EQ((std::vector<std::string>{"AutoRunning", "InteractiveAuto", "ManualRunning"}), Captions(form.InstCompo));
+    EXPECT_EQ((std::vector<std::string>{"AutoRunning", "InteractiveAuto", "ManualRunning"}),
+              Captions(form.ListById("services-running")));
     EXPECT_EQ(0, m.services.OpenHandles());
     EXPECT_TRUE(m.user.shown.empty());
 }
@@ -125,9 +126,9 @@ TEST(ServicesAndDrivers, RowsNameTypeStartStateTheFileAndTheCommandLine) {
         Service("QmLocked", kServiceWin32OwnProcess, kServiceRunning, kServiceDemandStart, "C:\\locked.exe");
     locked.grantedAccess = kServiceAllAccess & ~kServiceQueryConfig;
     m.services.Add(locked);
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
-    const TListView& list = form.ListOf(kTab);
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
+    const EntryList& list = form.ListOf(kTab);
     ASSERT_EQ(6, list.Count());
     const std::vector<std::vector<std::string>> rows{
         {"QmAuto display", "own process", "automatic", "stopped", "C:\\Program Files\\Qm\\qm svc.exe",
@@ -141,7 +142,7 @@ TEST(ServicesAndDrivers, RowsNameTypeStartStateTheFileAndTheCommandLine) {
         {"QmLocked display", "own process", "(configuration cannot be read)", "running", "", "-"},
     };
     for (int i = 0; i < list.Count(); ++i) {
-        EXPECT_EQ(rows[static_cast<size_t>(i)], CellsAfterName("autoservices", list.Row(i))) << list.Row(i).name;
+        EXPECT_EQ(rows[static_cast<size_t>(i)], CellsAfterName("services-drivers", list.Row(i))) << list.Row(i).name;
         ASSERT_TRUE(std::holds_alternative<ServiceLocation>(list.Row(i).where));
         EXPECT_EQ(list.Row(i).name, std::get<ServiceLocation>(list.Row(i).where).name);
     }
@@ -160,8 +161,8 @@ protected:
                                "\\SystemRoot\\System32\\drivers\\qmdrv.sys"));
         m.services.Add(
             Service("QmGamma", kServiceWin32ShareProcess, kServiceRunning, kServiceAutoStart, "C:\\svc\\gamma.exe"));
-        form = std::make_unique<TMainForm>(m.platform, m.toolkit);
-        form->FormCreate();
+        form = std::make_unique<MainForm>(m.platform, m.toolkit);
+        form->ScanAtStart();
         m.clock.Attach(*form);
         form->SelectTab(kTab);
         ASSERT_EQ(3, form->ListOf(kTab).Count());
@@ -176,7 +177,7 @@ protected:
     }
 
     sim::SimDesktop m;
-    std::unique_ptr<TMainForm> form;
+    std::unique_ptr<MainForm> form;
 };
 
 TEST_F(ServicesAndDriversActions, NoChangesNothingAndYesDeletesExactlyTheSelectedService) {
@@ -214,7 +215,7 @@ TEST_F(ServicesAndDriversActions, DisableChangesOnlyTheSelectedOnesStartType) {
     EXPECT_EQ((std::vector<std::uint32_t>{kServiceAutoStart, kServiceDisabled, kServiceAutoStart}), StartTypes());
     EXPECT_TRUE(m.user.shown.empty());
     // Disabled, it no longer starts by itself: the next show leaves it out.
-    form->SelectTab(0);
+    form->SelectTab(TabOf("hkcu-run"));
     form->SelectTab(kTab);
     EXPECT_EQ((std::vector<std::string>{"QmAlpha", "QmGamma"}), Captions(form->ListOf(kTab)));
     EXPECT_EQ(0, m.services.OpenHandles());
@@ -231,17 +232,17 @@ TEST_F(ServicesAndDriversActions, PropertiesJumpToAndTheItemDialogInspectTheDriv
     m.files.AddFile("C:\\windows\\System32\\drivers\\qmdrv.sys", file);
 
     Choose(1, ListCommand::Properties);
-    const TItemForm& item = *form->ItemForm;
-    EXPECT_EQ("QmDrv", item.Label1);
-    EXPECT_EQ("C:\\windows\\System32\\drivers\\qmdrv.sys", item.Edit1);
-    EXPECT_EQ("QmDrv display", item.Edit3);
-    EXPECT_EQ("Qm Drivers", item.Label6);
-    EXPECT_EQ("Qm filter", item.Label8);
-    EXPECT_TRUE(item.Image1.Icon());
+    const ItemForm& item = *form->itemDialog;
+    EXPECT_EQ("QmDrv", item.title);
+    EXPECT_EQ("C:\\windows\\System32\\drivers\\qmdrv.sys", item.command);
+    EXPECT_EQ("QmDrv display", item.location);
+    EXPECT_EQ("Qm Drivers", item.company);
+    EXPECT_EQ("Qm filter", item.description);
+    EXPECT_TRUE(item.icon.Icon());
 
     Choose(1, ListCommand::JumpTo);
-    form->ItemForm->BitBtn1Click();
-    form->ItemForm->SpeedButton1Click();
+    form->itemDialog->FindTarget();
+    form->itemDialog->ShowShellProperties();
     const std::string opened = "\"C:\\windows\\explorer.exe\" \"C:\\windows\\System32\\drivers\"";
     EXPECT_EQ((std::vector<std::string>{opened, opened}), Started(m));
     ASSERT_EQ(1u, m.shell.executions.size());

@@ -7,19 +7,19 @@
 
 #include <functional>
 
-#include "unit/tabs.h"
-#include "core/forms/main_form.h"
+#include "forms/main_form.h"
 #include "ui/sim/sim_desktop.h"
+#include "unit/tabs.h"
 
 namespace qm {
 namespace {
 
-constexpr int kUserTab = 3;
+constexpr int kUserTab = TabOf("startup-user");
 constexpr const char* kVictim = "C:\\Program Files\\Victim\\victim.exe";
 
 std::string UserFolder(sim::SimDesktop& m) { return m.shell.specialFolders[kCsidlStartup]; }
 
-std::vector<std::string> Names(const TListView& list) {
+std::vector<std::string> Names(const EntryList& list) {
     std::vector<std::string> names;
     for (const auto& row : list.Rows()) names.push_back(row.name);
     return names;
@@ -68,11 +68,11 @@ TEST(ChangedStartup, AChangeWhileTheQuestionIsOpenDeletesNothingAndSaysWhat) {
             sim::SimDesktop m;
             m.files.openFollowsLinks = follows;
             PutVictims(m);
-            TMainForm form(m.platform, m.toolkit);
-            form.FormCreate();
+            MainForm form(m.platform, m.toolkit);
+            form.ScanAtStart();
             form.SelectTab(kUserTab);
-            ASSERT_EQ(std::vector<std::string>{"victim.exe"}, Names(form.User)) << what;
-            form.User.SetSelection(0, 0);
+            ASSERT_EQ(std::vector<std::string>{"victim.exe"}, Names(form.ListById("startup-user"))) << what;
+            form.ListById("startup-user").SetSelection(0, 0);
             m.user.answers = {DialogResult::Yes};
             bool changed = false;
             m.user.whileShown = [&](const DialogRequest& request) {
@@ -86,7 +86,7 @@ TEST(ChangedStartup, AChangeWhileTheQuestionIsOpenDeletesNothingAndSaysWhat) {
             EXPECT_EQ(DialogKind::Error, m.user.shown[1].kind) << what;
             const std::string said = "\"victim.exe\" was not deleted: " + std::string(change.said);
             EXPECT_EQ(0u, m.user.shown[1].text.rfind(said, 0)) << what << ": " << m.user.shown[1].text;
-            EXPECT_EQ(std::vector<std::string>{"victim.exe"}, Names(form.User)) << what;
+            EXPECT_EQ(std::vector<std::string>{"victim.exe"}, Names(form.ListById("startup-user"))) << what;
             EXPECT_EQ(0, m.files.OpenEntries()) << what;
         }
     }
@@ -97,18 +97,18 @@ TEST(ChangedStartup, TheListedFileIsDeletedThroughItsOwnHandle) {
     sim::SimDesktop m;
     PutVictims(m);
     m.files.AddFile(UserFolder(m) + "\\a.b.exe");
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     form.SelectTab(kUserTab);
-    form.User.SetSelection(1, 1);
-    ASSERT_EQ("a.b.exe", form.User.Row(1).name);
+    form.ListById("startup-user").SetSelection(1, 1);
+    ASSERT_EQ("a.b.exe", form.ListById("startup-user").Row(1).name);
     m.user.answers = {DialogResult::Yes};
     form.ListCommandClick(kUserTab, ListCommand::Delete);
     EXPECT_EQ(1u, m.user.shown.size());
     EXPECT_FALSE(m.files.Exists(UserFolder(m) + "\\a.b.exe"));
     EXPECT_TRUE(m.files.Exists(UserFolder(m) + "\\victim.exe"));
     EXPECT_TRUE(m.files.Exists(kVictim));
-    EXPECT_EQ(std::vector<std::string>{"victim.exe"}, Names(form.User));
+    EXPECT_EQ(std::vector<std::string>{"victim.exe"}, Names(form.ListById("startup-user")));
     EXPECT_EQ(0, m.files.OpenEntries());
 }
 
@@ -136,13 +136,13 @@ TEST(ChangedStartup, ANameThatIsAPathIsRefused) {
         sim::SimDesktop m;
         PutVictims(m);
         m.files.AddFile(UserFolder(m) + "\\" + held);
-        TMainForm form(m.platform, m.toolkit);
-        form.FormCreate();
+        MainForm form(m.platform, m.toolkit);
+        form.ScanAtStart();
         form.SelectTab(kUserTab);
-        const int row = form.User.Row(0).name == "victim.exe" ? 1 : 0;
-        ASSERT_EQ(held, form.User.Row(row).name);  // listed as it is held
-        if (c.edited) form.User.EditCaption(row, c.caption);
-        form.User.SetSelection(row, row);
+        const int row = form.ListById("startup-user").Row(0).name == "victim.exe" ? 1 : 0;
+        ASSERT_EQ(held, form.ListById("startup-user").Row(row).name);  // listed as it is held
+        if (c.edited) form.ListById("startup-user").EditCaption(row, c.caption);
+        form.ListById("startup-user").SetSelection(row, row);
         m.user.answers = {DialogResult::Yes};
         form.ListCommandClick(kUserTab, ListCommand::Delete);
         EXPECT_TRUE(m.files.Exists(kVictim)) << c.caption;
@@ -150,7 +150,7 @@ TEST(ChangedStartup, ANameThatIsAPathIsRefused) {
             << c.caption;
         ASSERT_EQ(2u, m.user.shown.size()) << c.caption;
         EXPECT_EQ("\"" + c.caption + "\" was not deleted: its name is not a plain file name.", m.user.shown[1].text);
-        EXPECT_EQ(2, form.User.Count()) << c.caption;
+        EXPECT_EQ(2, form.ListById("startup-user").Count()) << c.caption;
     }
 }
 
@@ -160,11 +160,11 @@ TEST(ChangedStartup, ACaptionEditedToAnotherFilesNameDeletesNeither) {
     sim::SimDesktop m;
     PutVictims(m);
     m.files.AddFile(UserFolder(m) + "\\other.exe");
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     form.SelectTab(kUserTab);
-    form.User.EditCaption(0, "other.exe");
-    form.User.SetSelection(0, 0);
+    form.ListById("startup-user").EditCaption(0, "other.exe");
+    form.ListById("startup-user").SetSelection(0, 0);
     m.user.answers = {DialogResult::Yes};
     form.ListCommandClick(kUserTab, ListCommand::Delete);
     EXPECT_TRUE(m.files.Exists(UserFolder(m) + "\\victim.exe"));
@@ -185,16 +185,16 @@ TEST(ChangedStartup, AStartupFolderThatIsALinkIsShownAsOne) {
         m.files.openFollowsLinks = follows;
         m.files.AddFile(kVictim);
         m.files.AddFolderLink(UserFolder(m), "C:\\Program Files\\Victim");
-        TMainForm form(m.platform, m.toolkit);
-        form.FormCreate();
+        MainForm form(m.platform, m.toolkit);
+        form.ScanAtStart();
         form.SelectTab(kUserTab);
-        ASSERT_EQ(1, form.User.Count());
-        const Entry& row = form.User.Row(0);
+        ASSERT_EQ(1, form.ListById("startup-user").Count());
+        const Entry& row = form.ListById("startup-user").Row(0);
         EXPECT_EQ("Folder is a link to C:\\Program Files\\Victim", row.name);
         EXPECT_EQ("C:\\Program Files\\Victim", row.command);
-        EXPECT_EQ(UserFolder(m) + "\\", ShownCell("User", row, 3));
+        EXPECT_EQ(UserFolder(m) + "\\", ShownCell("startup-user", row, 3));
         EXPECT_EQ("Startup (user) - (1)", form.TabCaptions[kUserTab]);
-        form.User.SetSelection(0, 0);
+        form.ListById("startup-user").SetSelection(0, 0);
         m.user.answers = {DialogResult::Yes};
         form.ListCommandClick(kUserTab, ListCommand::Delete);
         EXPECT_TRUE(m.user.shown.empty());

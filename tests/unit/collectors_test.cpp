@@ -3,10 +3,10 @@
 // them with the row it came in) and that they ask nothing for icons.
 #include <gtest/gtest.h>
 
-#include "unit/tabs.h"
 #include "core/collectors/collector.h"
-#include "core/forms/main_form.h"
+#include "forms/main_form.h"
 #include "ui/sim/sim_desktop.h"
+#include "unit/tabs.h"
 
 namespace qm {
 namespace {
@@ -36,19 +36,19 @@ TEST(Collectors, WithoutAWindowReturnTheRowsTheWindowShowsAndAskForNoIcon) {
     sim::SimDesktop shown, bare;
     Populate(shown);
     Populate(bare);
-    TMainForm form(shown.platform, shown.toolkit);
-    form.FormCreate();
-    TRegistry registry(bare.registry);
+    MainForm form(shown.platform, shown.toolkit);
+    form.ScanAtStart();
+    Registry registry(bare.registry);
     for (int tab = 0; tab < kCategoryCount; ++tab) {
         ScanContext context{bare.platform, registry};  // no icons
         const ScanResult result = Collect(kCategories[tab].source, context);
         EXPECT_FALSE(result.failure) << tab;
-        const TListView& list = form.ListOf(tab);
+        const EntryList& list = form.ListOf(tab);
         ASSERT_EQ(static_cast<size_t>(list.Count()), result.rows.size()) << tab;
         for (size_t i = 0; i < result.rows.size(); ++i) {
             EXPECT_EQ(list.Row(static_cast<int>(i)).name, result.rows[i].name) << tab;
-            EXPECT_EQ(CellsAfterName(kCategories[tab].list, list.Row(static_cast<int>(i))),
-                      CellsAfterName(kCategories[tab].list, result.rows[i]))
+            EXPECT_EQ(CellsAfterName(kCategories[tab].id, list.Row(static_cast<int>(i))),
+                      CellsAfterName(kCategories[tab].id, result.rows[i]))
                 << tab;
             EXPECT_EQ(0, result.rows[i].image) << tab;
         }
@@ -62,7 +62,7 @@ TEST(Collectors, WithoutAWindowReturnTheRowsTheWindowShowsAndAskForNoIcon) {
 TEST(Collectors, EachRowKnowsWhereItLives) {
     sim::SimDesktop m;
     Populate(m);
-    TRegistry registry(m.registry);
+    Registry registry(m.registry);
     ScanContext context{m.platform, registry};
     auto first = [&](int tab) { return Collect(kCategories[tab].source, context).rows.at(0).where; };
 
@@ -104,7 +104,7 @@ TEST(Collectors, AFailureComesBackWithTheRowsBeforeItAndTheRowItCameIn) {
     m.registry.SetString(kHKCURun, "Flags", "C:\\flags.exe");
     m.registry.Key(kHKCURun)->unreadable.insert("flags");
     m.registry.SetString(kHKCURun, "Omega", "C:\\omega.exe");
-    TRegistry registry(m.registry);
+    Registry registry(m.registry);
     ScanContext context{m.platform, registry};
     const ScanResult result = Collect(kCategories[0].source, context);
     ASSERT_EQ(1u, result.rows.size());
@@ -129,18 +129,18 @@ TEST(Collectors, AFailureComesBackWithTheRowsBeforeItAndTheRowItCameIn) {
 TEST(MainForm, MakingTheFormAsksNothingOfTheMachineAndTheStartUpScanDoes) {
     sim::SimDesktop m;
     m.registry.SetString(kHKCURun, "Tray", "C:\\tray.exe");
-    TMainForm form(m.platform, m.toolkit);
+    MainForm form(m.platform, m.toolkit);
     EXPECT_EQ(0, m.registry.OpenCalls());
     EXPECT_EQ(0, m.shell.fileInfoCalls);
     EXPECT_EQ(0, m.token.adjustCalls);
     EXPECT_TRUE(m.services.enumBufferSizes.empty());
     EXPECT_TRUE(m.user.shown.empty());
     EXPECT_EQ("", form.Caption);
-    EXPECT_EQ("HKCU / Run", form.TabCaptions[0]);
-    EXPECT_EQ(0, form.hku.Count());
-    form.FormCreate();
+    EXPECT_EQ("HKCU / Run", form.TabCaptions[TabOf("hkcu-run")]);
+    EXPECT_EQ(0, form.ListById("hkcu-run").Count());
+    form.ScanAtStart();
     EXPECT_EQ("Quellmark  -  [DESK7/anna]", form.Caption);
-    EXPECT_EQ("HKCU / Run (1)", form.TabCaptions[0]);
+    EXPECT_EQ("HKCU / Run (1)", form.TabCaptions[TabOf("hkcu-run")]);
     EXPECT_LT(0, m.registry.OpenCalls());
     EXPECT_LT(0, m.shell.fileInfoCalls);
 }

@@ -4,11 +4,11 @@
 
 #include <functional>
 
-#include "unit/tabs.h"
-#include "core/forms/main_form.h"
 #include "core/model/location.h"
+#include "forms/main_form.h"
 #include "machine_snapshot.h"
 #include "ui/sim/sim_desktop.h"
+#include "unit/tabs.h"
 
 namespace qm {
 namespace {
@@ -65,7 +65,7 @@ void PutEntries(sim::SimDesktop& m) {
     }
 }
 
-std::vector<std::string> Names(const TListView& list) {
+std::vector<std::string> Names(const EntryList& list) {
     std::vector<std::string> names;
     for (const auto& row : list.Rows()) names.push_back(row.name);
     return names;
@@ -98,34 +98,45 @@ std::vector<Case> Cases() {
                                             "UIHost",        "Taskman",  "LsaStart",
                                             "SaveDumpStart", "AppSetup", "ServiceControllerStart"};
     return {
-        {0, 1, "Second", value(kHKCURun, "Second"), firstOnly, "HKCU / Run (1)"},
-        {1, 1, "Second", value(kHKLMRun, "Second"), firstOnly, "HKLM / Run (1)"},
-        {2, 0, "first.lnk", file(kCsidlCommonStartup, "first.lnk"), {"second.lnk"}, "Startup (common) - (1)"},
-        {3, 1, "second.lnk", file(kCsidlStartup, "second.lnk"), {"first.lnk"}, "Startup (user) - (1)"},
-        {4, 1, "Second", value(kHKCURunOnce, "Second"), firstOnly, "HKCU / Run Once (1)"},
-        {5, 1, "Second", value(kHKLMRunOnce, "Second"), firstOnly, "HKLM / Run Once (1)"},
-        {6, 1, "Second", value(kShellObjects, "Second"), firstOnly, "HKLM / ShellObject (1)"},
-        {7, 1, "Second", value(kRunOnceEx, "Second"), firstOnly, "HKLM / Run OnceEx (1)"},
+        {TabOf("hkcu-run"), 1, "Second", value(kHKCURun, "Second"), firstOnly, "HKCU / Run (1)"},
+        {TabOf("hklm-run"), 1, "Second", value(kHKLMRun, "Second"), firstOnly, "HKLM / Run (1)"},
+        {TabOf("startup-common"),
+         0,
+         "first.lnk",
+         file(kCsidlCommonStartup, "first.lnk"),
+         {"second.lnk"},
+         "Startup (common) - (1)"},
+        {TabOf("startup-user"),
+         1,
+         "second.lnk",
+         file(kCsidlStartup, "second.lnk"),
+         {"first.lnk"},
+         "Startup (user) - (1)"},
+        {TabOf("hkcu-runonce"), 1, "Second", value(kHKCURunOnce, "Second"), firstOnly, "HKCU / Run Once (1)"},
+        {TabOf("hklm-runonce"), 1, "Second", value(kHKLMRunOnce, "Second"), firstOnly, "HKLM / Run Once (1)"},
+        {TabOf("hklm-shell-service-objects"), 1, "Second", value(kShellObjects, "Second"), firstOnly,
+         "HKLM / ShellObject (1)"},
+        {TabOf("hklm-runonceex"), 1, "Second", value(kRunOnceEx, "Second"), firstOnly, "HKLM / Run OnceEx (1)"},
         // Only the command goes; the component's key and its other values stay.
-        {9,
+        {TabOf("components"),
          0,
          "Component {A}",
          value("HKLM\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\{A}", "StubPath"),
          {"Component {B}"},
          "ActiveX (1)"},
         // The value goes, and its place is listed again as empty.
-        {10, 0, "Userinit", value(kWinlogon, "Userinit"), winlogon, "WinLogon (9)"},
+        {TabOf("winlogon"), 0, "Userinit", value(kWinlogon, "Userinit"), winlogon, "WinLogon (9)"},
         // The row "Run" names the value stored as "run".
-        {11, 0, "Run", value(kWindows, "run"), {"Run", "Load"}, "Load - Run (2)"},
-        {12, 1, "Second", value(kHKLMPolicy, "Second"), firstOnly, "HKLM / Explorer-Run (1)"},
-        {13, 1, "Second", value(kHKCUPolicy, "Second"), firstOnly, "HKCU / Explorer-Run (1)"},
-        {14, 0, "Scrnsave", value(kDesktop, "SCRNSAVE.EXE"), {"Scrnsave"}, "HKCU / Desktop (1)"},
+        {TabOf("load-run"), 0, "Run", value(kWindows, "run"), {"Run", "Load"}, "Load - Run (2)"},
+        {TabOf("hklm-explorer-run"), 1, "Second", value(kHKLMPolicy, "Second"), firstOnly, "HKLM / Explorer-Run (1)"},
+        {TabOf("hkcu-explorer-run"), 1, "Second", value(kHKCUPolicy, "Second"), firstOnly, "HKCU / Explorer-Run (1)"},
+        {TabOf("screensaver"), 0, "Scrnsave", value(kDesktop, "SCRNSAVE.EXE"), {"Scrnsave"}, "HKCU / Desktop (1)"},
     };
 }
 
 // Shows the tab (which fills its list) and selects one row, focusing another
 // when `focused` differs.
-void Choose(TMainForm& form, int tab, int selected, int focused) {
+void Choose(MainForm& form, int tab, int selected, int focused) {
     form.SelectTab(tab);
     form.ListOf(tab).SetSelection(selected, focused);
 }
@@ -134,8 +145,8 @@ TEST(Deletion, AnsweringNoChangesNothingAnywhere) {
     for (const Case& c : Cases()) {
         sim::SimDesktop m;
         PutEntries(m);
-        TMainForm form(m.platform, m.toolkit);
-        form.FormCreate();
+        MainForm form(m.platform, m.toolkit);
+        form.ScanAtStart();
         Choose(form, c.tab, c.row, c.row);
         const MachineState before = Snapshot(m);
         const std::vector<std::string> rows = Names(form.ListOf(c.tab));
@@ -158,8 +169,8 @@ TEST(Deletion, AnsweringYesRemovesExactlyTheConfirmedEntry) {
     for (const Case& c : Cases()) {
         sim::SimDesktop m;
         PutEntries(m);
-        TMainForm form(m.platform, m.toolkit);
-        form.FormCreate();
+        MainForm form(m.platform, m.toolkit);
+        form.ScanAtStart();
         Choose(form, c.tab, c.row, c.row);
         MachineState expected = Snapshot(m);
         const std::string gone = c.gone(m);
@@ -179,8 +190,8 @@ TEST(Deletion, SelectedRowIsNamedAndDeletedWhenTheFocusIsElsewhere) {
         const int focused = c.row == 0 ? 1 : 0;
         sim::SimDesktop m;
         PutEntries(m);
-        TMainForm form(m.platform, m.toolkit);
-        form.FormCreate();
+        MainForm form(m.platform, m.toolkit);
+        form.ScanAtStart();
         Choose(form, c.tab, c.row, focused);
         MachineState expected = Snapshot(m);
         expected.erase(c.gone(m));
@@ -196,8 +207,8 @@ TEST(Deletion, WithoutASelectedRowRegistryListsSayWhyAndFileListsDoNothing) {
     for (const Case& c : Cases()) {
         sim::SimDesktop m;
         PutEntries(m);
-        TMainForm form(m.platform, m.toolkit);
-        form.FormCreate();
+        MainForm form(m.platform, m.toolkit);
+        form.ScanAtStart();
         Choose(form, c.tab, -1, c.row);  // a focused row alone is no selection
         const MachineState before = Snapshot(m);
         const int rows = form.ListOf(c.tab).Count();
@@ -219,18 +230,21 @@ TEST(Deletion, WithoutASelectedRowRegistryListsSayWhyAndFileListsDoNothing) {
 TEST(Deletion, AKeyThatCannotBeOpenedEndsSilentlyBeforeAsking) {
     struct Block {
         int tab;
-        std::function<void(sim::SimDesktop&, TMainForm&)> spoil;
+        std::function<void(sim::SimDesktop&, MainForm&)> spoil;
     } blocks[] = {
-        {0, [](sim::SimDesktop& m, TMainForm&) { m.registry.Key(kHKCURun)->deniedAccess = kKeyQueryValue; }},
-        {1, [](sim::SimDesktop& m, TMainForm&) { m.registry.RemoveKey(kHKLMRun); }},
-        {9, [](sim::SimDesktop& m, TMainForm&) { m.registry.RemoveKey(std::string(kComponents) + "\\{A}"); }},
-        {14, [](sim::SimDesktop& m, TMainForm&) { m.registry.Key(kDesktop)->deniedAccess = kKeyQueryValue; }},
+        {TabOf("hkcu-run"),
+         [](sim::SimDesktop& m, MainForm&) { m.registry.Key(kHKCURun)->deniedAccess = kKeyQueryValue; }},
+        {TabOf("hklm-run"), [](sim::SimDesktop& m, MainForm&) { m.registry.RemoveKey(kHKLMRun); }},
+        {TabOf("components"),
+         [](sim::SimDesktop& m, MainForm&) { m.registry.RemoveKey(std::string(kComponents) + "\\{A}"); }},
+        {TabOf("screensaver"),
+         [](sim::SimDesktop& m, MainForm&) { m.registry.Key(kDesktop)->deniedAccess = kKeyQueryValue; }},
     };
     for (const Block& b : blocks) {
         sim::SimDesktop m;
         PutEntries(m);
-        TMainForm form(m.platform, m.toolkit);
-        form.FormCreate();
+        MainForm form(m.platform, m.toolkit);
+        form.ScanAtStart();
         Choose(form, b.tab, 0, 0);
         b.spoil(m, form);
         const MachineState before = Snapshot(m);
@@ -250,8 +264,8 @@ TEST(Deletion, TheRightToChangeAKeyIsAskedForOnlyAfterTheConfirmation) {
     for (int tab : {0, 9, 11}) {
         sim::SimDesktop m;
         PutEntries(m);
-        TMainForm form(m.platform, m.toolkit);
-        form.FormCreate();
+        MainForm form(m.platform, m.toolkit);
+        form.ScanAtStart();
         Choose(form, tab, 0, 0);
         const MachineState before = Snapshot(m);
         m.registry.ForgetOpenAccess();
@@ -270,30 +284,30 @@ TEST(Deletion, TheRightToChangeAKeyIsAskedForOnlyAfterTheConfirmation) {
     sim::SimDesktop m;
     PutEntries(m);
     m.registry.Key(kHKCURun)->deniedAccess = kKeySetValue;
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     Choose(form, 0, 0, 0);
     const MachineState before = Snapshot(m);
     m.user.answers = {DialogResult::Yes};
-    form.ListCommandClick(0, ListCommand::Delete);
+    form.ListCommandClick(TabOf("hkcu-run"), ListCommand::Delete);
     EXPECT_EQ(1u, m.user.shown.size());
     EXPECT_EQ(before, Snapshot(m));
-    EXPECT_EQ(2, form.hku.Count());
+    EXPECT_EQ(2, form.ListById("hkcu-run").Count());
 }
 
 TEST(Deletion, TheValueGoesFromWhereTheRowLivesWhateverItsColumnsSay) {
     sim::SimDesktop m;
     PutEntries(m);
     m.registry.SetString("HKLM\\Software\\Decoy", "First", "C:\\decoy.exe");
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     Choose(form, 0, 0, 0);
     // Another place holds a value of the same name; the row's cells are made
     // from its location, so they cannot name that place.
     MachineState expected = Snapshot(m);
     expected.erase(ValueEntry(kHKCURun, "First"));
     m.user.answers = {DialogResult::Yes};
-    form.ListCommandClick(0, ListCommand::Delete);
+    form.ListCommandClick(TabOf("hkcu-run"), ListCommand::Delete);
     EXPECT_EQ(expected, Snapshot(m));
     EXPECT_TRUE(m.registry.HasValue("HKLM\\Software\\Decoy", "First"));
 }
@@ -302,38 +316,38 @@ TEST(Deletion, AValueRemovedMeanwhileOrTheLastOneLeavesTheListAsTheRegistryIs) {
     sim::SimDesktop m;
     m.registry.SetString(kHKCURun, "Gone", "C:\\g.exe");
     m.registry.SetString(kHKCURun, "Last", "C:\\l.exe");
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     Choose(form, 0, 0, 0);
     m.registry.Key(kHKCURun)->values.erase(m.registry.Key(kHKCURun)->values.begin());  // another program was faster
     m.user.answers = {DialogResult::Yes};
-    form.ListCommandClick(0, ListCommand::Delete);
+    form.ListCommandClick(TabOf("hkcu-run"), ListCommand::Delete);
     EXPECT_EQ(1u, m.user.shown.size());
-    EXPECT_EQ((std::vector<std::string>{"Last"}), Names(form.hku));
-    EXPECT_EQ("HKCU / Run (1)", form.TabCaptions[0]);
+    EXPECT_EQ((std::vector<std::string>{"Last"}), Names(form.ListById("hkcu-run")));
+    EXPECT_EQ("HKCU / Run (1)", form.TabCaptions[TabOf("hkcu-run")]);
 
-    form.hku.SetSelection(0, 0);
+    form.ListById("hkcu-run").SetSelection(0, 0);
     m.user.answers = {DialogResult::Yes};
-    form.ListCommandClick(0, ListCommand::Delete);
+    form.ListCommandClick(TabOf("hkcu-run"), ListCommand::Delete);
     EXPECT_FALSE(m.registry.HasValue(kHKCURun, "Last"));
-    EXPECT_EQ(0, form.hku.Count());
-    EXPECT_EQ("HKCU / Run (0)", form.TabCaptions[0]);
+    EXPECT_EQ(0, form.ListById("hkcu-run").Count());
+    EXPECT_EQ("HKCU / Run (0)", form.TabCaptions[TabOf("hkcu-run")]);
 }
 
 TEST(Deletion, ScreenSaverValueGoesWhateverTheRowIsCalled) {
     sim::SimDesktop m;
     PutEntries(m);
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     Choose(form, 14, 0, 0);
-    form.desktop.EditCaption(0, "Wallpaper");  // renamed in place by the user
+    form.ListById("screensaver").EditCaption(0, "Wallpaper");  // renamed in place by the user
     m.user.answers = {DialogResult::Yes};
-    form.ListCommandClick(14, ListCommand::Delete);
+    form.ListCommandClick(TabOf("screensaver"), ListCommand::Delete);
     EXPECT_EQ("Are you sure want to delete autorun \"Wallpaper\" ?", m.user.shown.at(0).text);
     EXPECT_FALSE(m.registry.HasValue(kDesktop, "SCRNSAVE.EXE"));
     EXPECT_TRUE(m.registry.HasValue(kDesktop, "Wallpaper"));
-    ASSERT_EQ(1, form.desktop.Count());
-    EXPECT_EQ("No Autorun Entry", form.desktop.Row(0).command);
+    ASSERT_EQ(1, form.ListById("screensaver").Count());
+    EXPECT_EQ("No Autorun Entry", form.ListById("screensaver").Row(0).command);
 }
 
 TEST(Deletion, AStartupFileThatStaysKeepsItsRow) {
@@ -350,33 +364,34 @@ TEST(Deletion, AStartupFileThatStaysKeepsItsRow) {
         PutEntries(m);
         const std::string path = Startup(m, kCsidlCommonStartup, "first.lnk");
         lock.apply(m, path);
-        TMainForm form(m.platform, m.toolkit);
-        form.FormCreate();
+        MainForm form(m.platform, m.toolkit);
+        form.ScanAtStart();
         Choose(form, 2, 0, 0);
         const MachineState before = Snapshot(m);
         m.user.answers = {DialogResult::Yes};
-        form.ListCommandClick(2, ListCommand::Delete);
+        form.ListCommandClick(TabOf("startup-common"), ListCommand::Delete);
         EXPECT_EQ(1u, m.user.shown.size()) << lock.what;
         EXPECT_EQ(before, Snapshot(m)) << lock.what;
-        EXPECT_EQ((std::vector<std::string>{"first.lnk", "second.lnk"}), Names(form.comon)) << lock.what;
-        EXPECT_EQ("Startup (common) - (2)", form.TabCaptions[2]) << lock.what;
+        EXPECT_EQ((std::vector<std::string>{"first.lnk", "second.lnk"}), Names(form.ListById("startup-common")))
+            << lock.what;
+        EXPECT_EQ("Startup (common) - (2)", form.TabCaptions[TabOf("startup-common")]) << lock.what;
     }
 }
 
 TEST(Deletion, AStartupFileAlreadyGoneLosesItsRowAndTheOtherFolderIsUntouched) {
     sim::SimDesktop m;
     PutEntries(m);
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     Choose(form, 2, 1, 1);
     form.ScanTab(3);  // the other list holds rows while this one is shown
     m.files.DeleteFile(Startup(m, kCsidlCommonStartup, "second.lnk"));
     m.user.answers = {DialogResult::Yes};
-    form.ListCommandClick(2, ListCommand::Delete);
-    EXPECT_EQ((std::vector<std::string>{"first.lnk"}), Names(form.comon));
-    EXPECT_EQ("Startup (common) - (1)", form.TabCaptions[2]);
-    EXPECT_EQ(-1, form.comon.SelectedIndex());
-    EXPECT_EQ(2, form.User.Count());
+    form.ListCommandClick(TabOf("startup-common"), ListCommand::Delete);
+    EXPECT_EQ((std::vector<std::string>{"first.lnk"}), Names(form.ListById("startup-common")));
+    EXPECT_EQ("Startup (common) - (1)", form.TabCaptions[TabOf("startup-common")]);
+    EXPECT_EQ(-1, form.ListById("startup-common").SelectedIndex());
+    EXPECT_EQ(2, form.ListById("startup-user").Count());
     EXPECT_TRUE(m.files.Exists(Startup(m, kCsidlStartup, "second.lnk")));
 }
 
@@ -385,20 +400,20 @@ TEST(Deletion, AFailingRefillEndsAfterTheDeletionWithoutACaption) {
     PutEntries(m);
     m.registry.SetString(kWinlogon, "SaveDumpStart", "dump.exe");
     m.registry.Key(kWinlogon)->unreadable.insert("savedumpstart");
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     m.user.shown.clear();
-    form.SelectTab(10);  // fails the same way
-    form.logs.SetSelection(0, 0);
-    const std::string caption = form.TabCaptions[10];
+    form.SelectTab(TabOf("winlogon"));  // fails the same way
+    form.ListById("winlogon").SetSelection(0, 0);
+    const std::string caption = form.TabCaptions[TabOf("winlogon")];
     m.user.shown.clear();
     m.user.answers = {DialogResult::Yes};
-    form.ListCommandClick(10, ListCommand::Delete);
+    form.ListCommandClick(TabOf("winlogon"), ListCommand::Delete);
     ASSERT_EQ(2u, m.user.shown.size());
     EXPECT_EQ("Failed to get data for 'SaveDumpStart'", m.user.shown[1].text);
     EXPECT_FALSE(m.registry.HasValue(kWinlogon, "Userinit"));
-    EXPECT_EQ(7, form.logs.Count());  // up to the failing row
-    EXPECT_EQ(caption, form.TabCaptions[10]);
+    EXPECT_EQ(7, form.ListById("winlogon").Count());  // up to the failing row
+    EXPECT_EQ(caption, form.TabCaptions[TabOf("winlogon")]);
 }
 
 TEST(Deletion, RootKeyFromNameKnowsTheSevenLongNamesInAnyCase) {

@@ -6,10 +6,10 @@
 #include <gtest/gtest.h>
 
 #include "core/categories/table.h"
-#include "core/report/command_line.h"
-#include "core/report/existence.h"
-#include "core/report/run.h"
 #include "platform/sim/sim.h"
+#include "report/command_line.h"
+#include "report/existence.h"
+#include "report/run.h"
 
 namespace qm {
 namespace {

@@ -48,14 +48,14 @@ sim::SimFile Program(const sim::VersionFixture& fixture, std::uint32_t exeType =
     return file;
 }
 
-void ExpectNoStrings(const TFileVersionInfo& v) {
+void ExpectNoStrings(const FileVersionInfo& v) {
     for (const std::string* s :
          {&v.CompanyName, &v.FileDescription, &v.FileVersion, &v.InternalName, &v.LegalCopyRight, &v.LegalTradeMarks,
           &v.OriginalFileName, &v.ProductName, &v.ProductVersion, &v.Comments, &v.SpecialBuild, &v.PrivateBuild})
         EXPECT_EQ("", *s);
 }
 
-void ExpectNoFlags(const TFileVersionInfo& v) {
+void ExpectNoFlags(const FileVersionInfo& v) {
     for (bool flag : {v.IsDebug, v.IsPreRelease, v.IsSpecialBuild, v.IsPrivateBuild, v.IsPatched, v.IsInfoInferred})
         EXPECT_FALSE(flag);
 }
@@ -63,7 +63,7 @@ void ExpectNoFlags(const TFileVersionInfo& v) {
 TEST(ReadFileVersionInfo, FillsEveryFieldFromTheFirstTranslation) {
     sim::SimMachine m;
     m.files.AddFile(kTool, Program(FullFixture()));
-    TFileVersionInfo v;
+    FileVersionInfo v;
     ReadFileVersionInfo(m.platform, kTool, v);
     EXPECT_EQ("Application", v.ShellTypeName);
     EXPECT_EQ("Acme", v.CompanyName);
@@ -93,7 +93,7 @@ TEST(ReadFileVersionInfo, OnlyTheFirstTranslationIsTried) {
     f.translations = {{0x0409, 0x04E4}, {0x0409, 0x04B0}};
     sim::SimMachine m;
     m.files.AddFile(kTool, Program(f));
-    TFileVersionInfo v;
+    FileVersionInfo v;
     ReadFileVersionInfo(m.platform, kTool, v);
     ExpectNoStrings(v);
     EXPECT_TRUE(v.IsDebug);
@@ -125,7 +125,7 @@ TEST(ReadFileVersionInfo, StopsEarlyForNonProgramsAndFilesWithoutAResource) {
             if (!c.resource) file.versionResource.clear();
             m.files.AddFile(kTool, file);
         }
-        TFileVersionInfo v;
+        FileVersionInfo v;
         ReadFileVersionInfo(m.platform, kTool, v);
         EXPECT_EQ(c.shellTypeName, v.ShellTypeName) << c.name;
         ExpectNoStrings(v);
@@ -141,7 +141,7 @@ TEST(ReadFileVersionInfo, MissingPiecesLeaveOnlyTheirFieldsEmpty) {
     sim::VersionFixture noTranslation = FullFixture();
     noTranslation.translations.clear();
     m.files.AddFile(kTool, Program(noTranslation));
-    TFileVersionInfo v;
+    FileVersionInfo v;
     ReadFileVersionInfo(m.platform, kTool, v);
     ExpectNoStrings(v);
     EXPECT_TRUE(v.IsPatched);
@@ -171,7 +171,7 @@ TEST(ReadFileVersionInfo, AReusedRecordKeepsNothingOfTheFileBefore) {
     sim::SimFile bare;
     bare.typeName = "Text Document";
     m.files.AddFile("c:\\readme.txt", bare);
-    TFileVersionInfo v;
+    FileVersionInfo v;
     ReadFileVersionInfo(m.platform, kTool, v);
     ASSERT_EQ("Acme", v.CompanyName);
     ReadFileVersionInfo(m.platform, "c:\\readme.txt", v);
@@ -188,7 +188,7 @@ TEST(ReadFileVersionInfo, TextsEndAtTheirFirstNul) {
     sim::SimFile file = Program(f);
     file.typeName = std::string("Application\0junk", 16);
     m.files.AddFile(kTool, file);
-    TFileVersionInfo v;
+    FileVersionInfo v;
     ReadFileVersionInfo(m.platform, kTool, v);
     EXPECT_EQ("Acme", v.CompanyName);
     EXPECT_EQ("Application", v.ShellTypeName);
@@ -212,7 +212,7 @@ TEST(ReadFileVersionInfo, AFlagCountsOnlyWhenTheMaskHasItsBit) {
         f.fixed->fileFlags = c.flags;
         sim::SimMachine m;
         m.files.AddFile(kTool, Program(f));
-        TFileVersionInfo v;
+        FileVersionInfo v;
         ReadFileVersionInfo(m.platform, kTool, v);
         EXPECT_EQ(c.debug, v.IsDebug) << c.mask << "/" << c.flags;
         EXPECT_EQ(c.preRelease, v.IsPreRelease) << c.mask << "/" << c.flags;
@@ -258,7 +258,7 @@ TEST(GetFileTypeText, NamesTypesAndSubtypesUpToTheTablesLimits) {
     };
     sim::SimMachine m;
     for (const Case& c : cases) {
-        TFixedFileInfo fixed;
+        FixedFileInfo fixed;
         fixed.dwFileType = c.type;
         fixed.dwFileSubtype = c.subtype;
         std::string text = "caller's";

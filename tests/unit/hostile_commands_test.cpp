@@ -4,7 +4,7 @@
 // a failure, and only the defined error box may appear.
 #include <gtest/gtest.h>
 
-#include "core/forms/main_form.h"
+#include "forms/main_form.h"
 #include "machine_snapshot.h"
 #include "ui/sim/sim_desktop.h"
 
@@ -75,11 +75,11 @@ TEST(HostileCommands, NothingChangesWithoutAYesAndNoFailureEscapes) {
             for (int tab = 0; tab < kCategoryCount; ++tab) {
                 sim::SimDesktop m;
                 Populate(m);
-                TMainForm form(m.platform, m.toolkit);
-                form.FormCreate();
+                MainForm form(m.platform, m.toolkit);
+                form.ScanAtStart();
                 form.FirstShow();
                 form.SelectTab(tab);
-                TListView& list = form.ListOf(tab);
+                EntryList& list = form.ListOf(tab);
                 const std::string what = std::string("tab ") + std::to_string(tab) + " command " +
                                          std::to_string(static_cast<int>(command)) + " selection " +
                                          std::to_string(static_cast<int>(selection));

@@ -4,14 +4,15 @@
 // unless a deletion was confirmed.
 #include <gtest/gtest.h>
 
-#include "core/forms/main_form.h"
+#include "forms/main_form.h"
 #include "machine_snapshot.h"
 #include "ui/sim/sim_desktop.h"
+#include "unit/tabs.h"
 
 namespace qm {
 namespace {
 
-constexpr int kUserTab = 3;
+constexpr int kUserTab = TabOf("startup-user");
 
 std::string UserFolder(sim::SimDesktop& m) { return m.shell.specialFolders[kCsidlStartup]; }
 
@@ -22,12 +23,12 @@ TEST(HostileFolders, ThousandsOfFilesAreListedWholeInSearchOrder) {
         link.shortcutTarget = "C:\\t" + std::to_string(i) + ".exe";
         m.files.AddFile(UserFolder(m) + "\\s" + std::to_string(i) + ".lnk", link);
     }
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     EXPECT_TRUE(m.user.shown.empty());
-    ASSERT_EQ(5000, form.User.Count());
-    EXPECT_EQ("s4999.lnk", form.User.Row(4999).name);
-    EXPECT_EQ("C:\\t4999.exe", form.User.Row(4999).command);
+    ASSERT_EQ(5000, form.ListById("startup-user").Count());
+    EXPECT_EQ("s4999.lnk", form.ListById("startup-user").Row(4999).name);
+    EXPECT_EQ("C:\\t4999.exe", form.ListById("startup-user").Row(4999).command);
     EXPECT_EQ("Startup (user) - (5000)", form.TabCaptions[kUserTab]);
 }
 
@@ -46,20 +47,20 @@ TEST(HostileFolders, OddShortcutsAndNamesListWithoutAnyReportAndDeleteAsListed) 
     sim::SimFile latin;
     latin.shortcutTarget = "C:\\\xc9T\xc9\\c.exe";
     m.files.AddFile(UserFolder(m) + "\\\xc9t\xe9 Caf\xe9.lnk", latin);
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     EXPECT_TRUE(m.user.shown.empty());
-    ASSERT_EQ(4, form.User.Count());
-    EXPECT_EQ(longTarget, form.User.Row(0).command);
-    EXPECT_EQ("", form.User.Row(1).command);
-    EXPECT_EQ("", form.User.Row(2).command);
-    EXPECT_EQ("\xc9t\xe9 Caf\xe9.lnk", form.User.Row(3).name);
-    EXPECT_EQ("C:\\\xc9T\xc9\\c.exe", form.User.Row(3).command);
+    ASSERT_EQ(4, form.ListById("startup-user").Count());
+    EXPECT_EQ(longTarget, form.ListById("startup-user").Row(0).command);
+    EXPECT_EQ("", form.ListById("startup-user").Row(1).command);
+    EXPECT_EQ("", form.ListById("startup-user").Row(2).command);
+    EXPECT_EQ("\xc9t\xe9 Caf\xe9.lnk", form.ListById("startup-user").Row(3).name);
+    EXPECT_EQ("C:\\\xc9T\xc9\\c.exe", form.ListById("startup-user").Row(3).command);
     // Deleting that row removes exactly that file.
     testing::MachineState expected = testing::Snapshot(m);
     ASSERT_EQ(1u, expected.erase(testing::FileEntry(UserFolder(m) + "\\\xc9t\xe9 Caf\xe9.lnk")));
     form.SelectTab(kUserTab);
-    form.User.SetSelection(3, 3);
+    form.ListById("startup-user").SetSelection(3, 3);
     m.user.answers.push_back(DialogResult::Yes);
     form.ListCommandClick(kUserTab, ListCommand::Delete);
     EXPECT_EQ(expected, testing::Snapshot(m));
@@ -72,17 +73,17 @@ TEST(HostileFolders, AReadOnlyShortcutThatCannotBeDeletedStaysListedAndOnDisk) {
     link.shortcutTarget = "C:\\r.exe";
     link.attributes = kFileAttributeReadonly;
     m.files.AddFile(UserFolder(m) + "\\locked.lnk", link);
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     form.SelectTab(kUserTab);
-    form.User.SetSelection(0, 0);
+    form.ListById("startup-user").SetSelection(0, 0);
     const auto before = testing::Snapshot(m);
     m.user.answers.push_back(DialogResult::Yes);
     form.ListCommandClick(kUserTab, ListCommand::Delete);
     ASSERT_EQ(1u, m.user.shown.size());
     EXPECT_EQ("Are you sure want to delete autorun \"locked.lnk\" ?", m.user.shown[0].text);
     EXPECT_EQ(before, testing::Snapshot(m));
-    EXPECT_EQ(1, form.User.Count());
+    EXPECT_EQ(1, form.ListById("startup-user").Count());
     EXPECT_EQ("Startup (user) - (1)", form.TabCaptions[kUserTab]);
 }
 

@@ -4,11 +4,11 @@
 // the rows and captions, and a registry left exactly as it was.
 #include <gtest/gtest.h>
 
-#include "unit/tabs.h"
-#include "core/forms/main_form.h"
 #include "core/registry.h"
+#include "forms/main_form.h"
 #include "machine_snapshot.h"
 #include "ui/sim/sim_desktop.h"
+#include "unit/tabs.h"
 
 namespace qm {
 namespace {
@@ -46,17 +46,17 @@ TEST(HostileRegistry, AValueOfEveryTypeThatIsNotTextIsARowShowingItsTypeAndSizeA
         m.registry.SetString(kHKCURun, "Payload", "C:\\payload.exe");
         m.registry.SetRaw(kWinlogon, "Shell", c.type, {1, 2});
         const std::string before = m.registry.Snapshot();
-        TMainForm form(m.platform, m.toolkit);
-        form.FormCreate();
+        MainForm form(m.platform, m.toolkit);
+        form.ScanAtStart();
         EXPECT_TRUE(m.user.shown.empty()) << c.type;
-        ASSERT_EQ(5, form.hku.Count()) << c.type;
-        EXPECT_EQ(c.shown, form.hku.Row(1).command) << c.type;
-        EXPECT_EQ("", form.hku.Row(2).command) << c.type;  // no data: nothing to name
-        EXPECT_NE(std::string::npos, form.hku.Row(3).command.find(", 1 byte)")) << c.type;
-        EXPECT_EQ("C:\\payload.exe", form.hku.Row(4).command) << c.type;
-        EXPECT_EQ("HKCU / Run (5)", form.TabCaptions[0]) << c.type;
+        ASSERT_EQ(5, form.ListById("hkcu-run").Count()) << c.type;
+        EXPECT_EQ(c.shown, form.ListById("hkcu-run").Row(1).command) << c.type;
+        EXPECT_EQ("", form.ListById("hkcu-run").Row(2).command) << c.type;  // no data: nothing to name
+        EXPECT_NE(std::string::npos, form.ListById("hkcu-run").Row(3).command.find(", 1 byte)")) << c.type;
+        EXPECT_EQ("C:\\payload.exe", form.ListById("hkcu-run").Row(4).command) << c.type;
+        EXPECT_EQ("HKCU / Run (5)", form.TabCaptions[TabOf("hkcu-run")]) << c.type;
         // The Winlogon row shows it too, and the scan reached every tab.
-        EXPECT_EQ(DescribeValueType(c.type, 2), form.logs.Row(2).command) << c.type;
+        EXPECT_EQ(DescribeValueType(c.type, 2), form.ListById("winlogon").Row(2).command) << c.type;
         for (const std::string& caption : form.TabCaptions) EXPECT_EQ(')', caption.back()) << c.type << ": " << caption;
         EXPECT_EQ(before, m.registry.Snapshot());
     }
@@ -72,16 +72,16 @@ TEST(HostileRegistry, TextWithoutATerminatorWithEmbeddedNulsAndOfAnySizeReadsUpT
     m.registry.SetRaw(kHKCURun, "Big1m", kRegSz, Bytes(big));
     m.registry.SetRaw(kHKCURun, "OnlyNul", kRegSz, {0});
     const std::string before = m.registry.Snapshot();
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     EXPECT_TRUE(m.user.shown.empty());
-    ASSERT_EQ(6, form.hku.Count());
-    EXPECT_EQ("C:\\a.exe", form.hku.Row(0).command);
-    EXPECT_EQ("C:\\b.exe", form.hku.Row(1).command);
-    EXPECT_EQ("abc", form.hku.Row(2).command);
-    EXPECT_EQ(65536u, form.hku.Row(3).command.size());
-    EXPECT_EQ(big, form.hku.Row(4).command);
-    EXPECT_EQ("", form.hku.Row(5).command);
+    ASSERT_EQ(6, form.ListById("hkcu-run").Count());
+    EXPECT_EQ("C:\\a.exe", form.ListById("hkcu-run").Row(0).command);
+    EXPECT_EQ("C:\\b.exe", form.ListById("hkcu-run").Row(1).command);
+    EXPECT_EQ("abc", form.ListById("hkcu-run").Row(2).command);
+    EXPECT_EQ(65536u, form.ListById("hkcu-run").Row(3).command.size());
+    EXPECT_EQ(big, form.ListById("hkcu-run").Row(4).command);
+    EXPECT_EQ("", form.ListById("hkcu-run").Row(5).command);
     EXPECT_EQ(before, m.registry.Snapshot());
 }
 
@@ -98,24 +98,24 @@ TEST(HostileRegistry, OddNamesAreListedReadAndDeletedAsStored) {
     const std::vector<std::string> names{longName, latin1, utf8, control, "", "Uber Cafe"};
     for (const std::string& name : names)
         m.registry.SetString(kHKCURun, name, "C:\\" + std::to_string(name.size()) + ".exe");
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     EXPECT_TRUE(m.user.shown.empty());
-    ASSERT_EQ(6, form.hku.Count());
+    ASSERT_EQ(6, form.ListById("hkcu-run").Count());
     for (int i = 0; i < 6; ++i) {
         const std::string& name = names[static_cast<size_t>(i)];
-        EXPECT_EQ(name, form.hku.Row(i).name) << i;
-        EXPECT_EQ("C:\\" + std::to_string(name.size()) + ".exe", form.hku.Row(i).command) << i;
+        EXPECT_EQ(name, form.ListById("hkcu-run").Row(i).name) << i;
+        EXPECT_EQ("C:\\" + std::to_string(name.size()) + ".exe", form.ListById("hkcu-run").Row(i).command) << i;
     }
     testing::MachineState expected = testing::Snapshot(m);
     ASSERT_EQ(1u, expected.erase(testing::ValueEntry(kHKCURun, latin1)));
     form.FirstShow();
-    form.hku.SetSelection(1, 1);
+    form.ListById("hkcu-run").SetSelection(1, 1);
     m.user.answers = {DialogResult::Yes};
-    form.ListCommandClick(0, ListCommand::Delete);
+    form.ListCommandClick(TabOf("hkcu-run"), ListCommand::Delete);
     EXPECT_EQ("Are you sure want to delete autorun \"" + latin1 + "\" ?", m.user.shown.at(0).text);
     EXPECT_EQ(expected, testing::Snapshot(m));
-    EXPECT_EQ("HKCU / Run (5)", form.TabCaptions[0]);
+    EXPECT_EQ("HKCU / Run (5)", form.TabCaptions[TabOf("hkcu-run")]);
 }
 
 TEST(HostileRegistry, AValueDeletedBetweenTheEnumerationAndTheReadListsWithEmptyText) {
@@ -127,14 +127,14 @@ TEST(HostileRegistry, AValueDeletedBetweenTheEnumerationAndTheReadListsWithEmpty
     m.registry.beforeRead = [&](const std::string& name) {
         if (name == "Vanishes" && !gone) gone = m.registry.Key(kHKCURun)->EraseValue("Vanishes");
     };
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     EXPECT_TRUE(m.user.shown.empty());
-    ASSERT_EQ(3, form.hku.Count());
-    EXPECT_EQ("Vanishes", form.hku.Row(1).name);
-    EXPECT_EQ("", form.hku.Row(1).command);
-    EXPECT_EQ("l.exe", form.hku.Row(2).command);
-    EXPECT_EQ("HKCU / Run (3)", form.TabCaptions[0]);
+    ASSERT_EQ(3, form.ListById("hkcu-run").Count());
+    EXPECT_EQ("Vanishes", form.ListById("hkcu-run").Row(1).name);
+    EXPECT_EQ("", form.ListById("hkcu-run").Row(1).command);
+    EXPECT_EQ("l.exe", form.ListById("hkcu-run").Row(2).command);
+    EXPECT_EQ("HKCU / Run (3)", form.TabCaptions[TabOf("hkcu-run")]);
 }
 
 TEST(HostileRegistry, AKeyThatCannotBeQueriedListsNothingAndOneThatRefusesOpeningSaysSo) {
@@ -143,13 +143,13 @@ TEST(HostileRegistry, AKeyThatCannotBeQueriedListsNothingAndOneThatRefusesOpenin
     m.registry.Key(kHKCURun)->failQueryInfo = true;
     m.registry.SetString(kWinlogon, "Shell", "evil.exe");
     m.registry.Key(kWinlogon)->deniedAccess = kKeyQueryValue;
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     EXPECT_TRUE(m.user.shown.empty());
-    EXPECT_EQ(0, form.hku.Count());
-    EXPECT_EQ("HKCU / Run (0)", form.TabCaptions[0]);
+    EXPECT_EQ(0, form.ListById("hkcu-run").Count());
+    EXPECT_EQ("HKCU / Run (0)", form.TabCaptions[TabOf("hkcu-run")]);
     EXPECT_EQ("access denied: HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon",
-              form.logs.Row(2).command);
+              form.ListById("winlogon").Row(2).command);
     EXPECT_EQ(0, m.registry.OpenHandles());
 }
 
@@ -169,14 +169,14 @@ TEST(HostileRegistry, ADenyEntryForARightTheProgramDoesNotUseHidesNothing) {
         m.registry.Key(component)->deniedAccess = denied;
         m.registry.Key(std::string(kComponents))->deniedAccess = denied & ~kKeyQueryValue;
         m.registry.ForgetOpenAccess();
-        TMainForm form(m.platform, m.toolkit);
-        form.FormCreate();
+        MainForm form(m.platform, m.toolkit);
+        form.ScanAtStart();
         form.FirstShow();
-        ASSERT_EQ(1, form.hku.Count()) << denied;
-        EXPECT_EQ("C:\\payload.exe", form.hku.Row(0).command) << denied;
-        EXPECT_EQ("C:\\load.exe", form.lorun.Row(1).command) << denied;
-        ASSERT_EQ(1, form.actx.Count()) << denied;
-        EXPECT_EQ("C:\\stub.exe", form.actx.Row(0).command) << denied;
+        ASSERT_EQ(1, form.ListById("hkcu-run").Count()) << denied;
+        EXPECT_EQ("C:\\payload.exe", form.ListById("hkcu-run").Row(0).command) << denied;
+        EXPECT_EQ("C:\\load.exe", form.ListById("load-run").Row(1).command) << denied;
+        ASSERT_EQ(1, form.ListById("components").Count()) << denied;
+        EXPECT_EQ("C:\\stub.exe", form.ListById("components").Row(0).command) << denied;
         for (int tab = 0; tab < 15; ++tab) form.SelectTab(tab);  // every tab read again
         EXPECT_TRUE(m.user.shown.empty()) << denied;
         EXPECT_EQ(0u, m.registry.AllOpenAccess() & ~(kKeyQueryValue | kKeyEnumerateSubKeys)) << denied;
@@ -195,31 +195,29 @@ TEST(HostileRegistry, AKeyThatRefusesReadingIsARowNamingItAndNamesNothingToDelet
     m.registry.SetString(component, "StubPath", "C:\\stub.exe");
     m.registry.Key(component)->deniedAccess = kKeyQueryValue;
     const std::string before = m.registry.Snapshot();
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     EXPECT_TRUE(m.user.shown.empty());
-    ASSERT_EQ(1, form.hku.Count());
-    const Entry& run = form.hku.Row(0);
+    ASSERT_EQ(1, form.ListById("hkcu-run").Count());
+    const Entry& run = form.ListById("hkcu-run").Row(0);
     EXPECT_EQ("HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", run.name);
     EXPECT_EQ("access denied", run.command);
-    EXPECT_EQ("HKCU / Run (1)", form.TabCaptions[0]);
+    EXPECT_EQ("HKCU / Run (1)", form.TabCaptions[TabOf("hkcu-run")]);
     EXPECT_EQ("access denied: HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\",
-              form.lorun.Row(1).command);
-    ASSERT_EQ(1, form.actx.Count());
-    EXPECT_EQ("access denied", form.actx.Row(0).command);
-    EXPECT_EQ("{evil}", std::get<RegistryLocation>(form.actx.Row(0).where).subKey);
+              form.ListById("load-run").Row(1).command);
+    ASSERT_EQ(1, form.ListById("components").Count());
+    EXPECT_EQ("access denied", form.ListById("components").Row(0).command);
+    EXPECT_EQ("{evil}", std::get<RegistryLocation>(form.ListById("components").Row(0).where).subKey);
     // The rows name no value: deleting one asks nothing and changes nothing,
     // even once the key can be read again and holds a value of that name.
     m.registry.Key(kHKCURun)->deniedAccess = 0;
     m.registry.SetString(kHKCURun, run.name, "x");
     const std::string readable = m.registry.Snapshot();
     m.user.answers = {DialogResult::Yes, DialogResult::Yes, DialogResult::Yes};
-    for (int tab : {0, 9, 11}) {
-        form.SelectTab(tab);
-        if (tab == 0) form.hku.SetSelection(0, 0);
-        if (tab == 9) form.actx.SetSelection(0, 0);
-        if (tab == 11) form.lorun.SetSelection(1, 1);
-        form.ListCommandClick(tab, ListCommand::Delete);
+    for (const auto& [id, row] : {std::pair{"hkcu-run", 0}, {"components", 0}, {"load-run", 1}}) {
+        form.SelectTab(TabOf(id));
+        form.ListById(id).SetSelection(row, row);
+        form.ListCommandClick(TabOf(id), ListCommand::Delete);
     }
     EXPECT_TRUE(m.user.shown.empty());
     EXPECT_EQ(readable, m.registry.Snapshot());
@@ -235,19 +233,19 @@ TEST(HostileRegistry, ANameWithANulInsideIsItsOwnRowAndDeletingItDeletesExactlyI
     sim::SimDesktop m;
     m.registry.SetString(kRunOnce, "Updater", "C:\\good.exe");
     m.registry.SetString(kRunOnce, hidden, "C:\\evil.exe");
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
-    form.SelectTab(4);
-    TListView& list = form.ListOf(4);
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
+    form.SelectTab(TabOf("hkcu-runonce"));
+    EntryList& list = form.ListOf(TabOf("hkcu-runonce"));
     ASSERT_EQ(2, list.Count());
     EXPECT_EQ("Updater", list.Row(0).name);
     EXPECT_EQ("C:\\good.exe", list.Row(0).command);
     EXPECT_EQ(hidden, list.Row(1).name);
     EXPECT_EQ("C:\\evil.exe", list.Row(1).command);
-    EXPECT_EQ("HKCU / Run Once (2)", form.TabCaptions[4]);
+    EXPECT_EQ("HKCU / Run Once (2)", form.TabCaptions[TabOf("hkcu-runonce")]);
     list.SetSelection(1, 1);
     m.user.answers = {DialogResult::Yes};
-    form.ListCommandClick(4, ListCommand::Delete);
+    form.ListCommandClick(TabOf("hkcu-runonce"), ListCommand::Delete);
     ASSERT_EQ(1u, m.user.shown.size());
     EXPECT_EQ("Are you sure want to delete autorun \"" + hidden + "\" ?", m.user.shown[0].text);
     EXPECT_FALSE(m.registry.HasValue(kRunOnce, hidden));
@@ -263,29 +261,29 @@ TEST(HostileRegistry, ManyValuesAndComponentsAreListedWhole) {
         const std::string key = kComponents + std::string("{c") + std::to_string(i) + "}";
         m.registry.SetString(key, "StubPath", "C:\\s.exe");
     }
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
-    EXPECT_EQ(10000, form.hku.Count());
-    EXPECT_EQ("HKCU / Run (10000)", form.TabCaptions[0]);
-    EXPECT_EQ("ActiveX (2000)", form.TabCaptions[9]);
-    EXPECT_EQ("V9999", form.hku.Row(9999).name);
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
+    EXPECT_EQ(10000, form.ListById("hkcu-run").Count());
+    EXPECT_EQ("HKCU / Run (10000)", form.TabCaptions[TabOf("hkcu-run")]);
+    EXPECT_EQ("ActiveX (2000)", form.TabCaptions[TabOf("components")]);
+    EXPECT_EQ("V9999", form.ListById("hkcu-run").Row(9999).name);
 }
 
 TEST(HostileRegistry, TheRegistryChangingWhileTheWindowIsOpenShowsOnTheNextShow) {
     sim::SimDesktop m;
     m.registry.SetString(kHKCURun, "A", "a.exe");
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     form.FirstShow();
     m.registry.RemoveKey(kHKCURun);
     m.registry.SetDword("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Now", 5);
-    form.SelectTab(1);
+    form.SelectTab(TabOf("hklm-run"));
     EXPECT_TRUE(m.user.shown.empty());
-    ASSERT_EQ(1, form.LV.Count());
-    EXPECT_EQ("(REG_DWORD, 4 bytes)", form.LV.Row(0).command);
-    form.SelectTab(0);
-    EXPECT_EQ(0, form.hku.Count());
-    EXPECT_EQ("HKCU / Run (0)", form.TabCaptions[0]);
+    ASSERT_EQ(1, form.ListById("hklm-run").Count());
+    EXPECT_EQ("(REG_DWORD, 4 bytes)", form.ListById("hklm-run").Row(0).command);
+    form.SelectTab(TabOf("hkcu-run"));
+    EXPECT_EQ(0, form.ListById("hkcu-run").Count());
+    EXPECT_EQ("HKCU / Run (0)", form.TabCaptions[TabOf("hkcu-run")]);
 }
 
 }  // namespace

@@ -3,13 +3,14 @@
 // every handle is closed.
 #include <gtest/gtest.h>
 
-#include "core/forms/main_form.h"
+#include "forms/main_form.h"
 #include "ui/sim/sim_desktop.h"
+#include "unit/tabs.h"
 
 namespace qm {
 namespace {
 
-constexpr int kServicesTab = 8;
+constexpr int kServicesTab = TabOf("services-running");
 
 TEST(HostileServices, AServiceRemovedBetweenEnumerationAndOpenIsListedWithADash) {
     sim::SimDesktop m;
@@ -20,8 +21,8 @@ TEST(HostileServices, AServiceRemovedBetweenEnumerationAndOpenIsListedWithADash)
         s.commandLine = "C:\\svc\\" + std::string(name) + ".exe";
         m.services.Add(s);
     }
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     m.services.beforeOpen = [&](const std::string& name) {
         if (name != "BetaSvc" || !m.services.Find("BetaSvc")) return;
         m.services.Find("BetaSvc")->markedForDelete = true;
@@ -29,15 +30,15 @@ TEST(HostileServices, AServiceRemovedBetweenEnumerationAndOpenIsListedWithADash)
     };
     form.SelectTab(kServicesTab);
     EXPECT_TRUE(m.user.shown.empty());
-    ASSERT_EQ(3, form.InstCompo.Count());
-    EXPECT_EQ("BetaSvc", form.InstCompo.Row(1).name);
-    EXPECT_EQ("-", form.InstCompo.Row(1).command);
-    EXPECT_EQ("C:\\svc\\GammaSvc.exe", form.InstCompo.Row(2).command);
+    ASSERT_EQ(3, form.ListById("services-running").Count());
+    EXPECT_EQ("BetaSvc", form.ListById("services-running").Row(1).name);
+    EXPECT_EQ("-", form.ListById("services-running").Row(1).command);
+    EXPECT_EQ("C:\\svc\\GammaSvc.exe", form.ListById("services-running").Row(2).command);
     EXPECT_EQ("Startup (services) - (3)", form.TabCaptions[kServicesTab]);
     EXPECT_EQ(0, m.services.OpenHandles());
-    form.SelectTab(0);
+    form.SelectTab(TabOf("hkcu-run"));
     form.SelectTab(kServicesTab);
-    EXPECT_EQ(2, form.InstCompo.Count());  // the next look no longer finds it
+    EXPECT_EQ(2, form.ListById("services-running").Count());  // the next look no longer finds it
 }
 
 }  // namespace

@@ -4,17 +4,15 @@
 #include <gtest/gtest.h>
 
 #include "core/actions/open_folder.h"
-#include "core/forms/item_form.h"
-#include "core/forms/main_form.h"
 #include "core/model/icons.h"
+#include "forms/item_form.h"
+#include "forms/main_form.h"
 #include "platform/sim/version_block.h"
 #include "ui/sim/sim_desktop.h"
 #include "unit/tabs.h"
 
 namespace qm {
 namespace {
-
-using namespace qm::testing;  // the tabs by position
 
 constexpr const char* kHKCURun = "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char* kWinlogonKey = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
@@ -34,7 +32,7 @@ void AddProgram(sim::SimDesktop& m, const std::string& path, const std::string& 
 }
 
 // Replaces a list's rows with the given ones and selects one of them.
-void PutRows(TListView& list, const std::vector<Entry>& rows, int selected, int focused) {
+void PutRows(EntryList& list, const std::vector<Entry>& rows, int selected, int focused) {
     list.Clear();
     for (const Entry& row : rows) list.Add() = row;
     list.SetSelection(selected, focused);
@@ -57,16 +55,16 @@ Entry Row(const std::string& caption, const std::string& command) {
 
 TEST(ItemForm, IsCreatedHiddenWithItsDesignCaptions) {
     sim::SimDesktop m;
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
-    ASSERT_TRUE(form.ItemForm);
-    const TItemForm& item = *form.ItemForm;
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
+    ASSERT_TRUE(form.itemDialog);
+    const ItemForm& item = *form.itemDialog;
     EXPECT_FALSE(item.Visible);
-    EXPECT_EQ("<name>", item.Label1);
-    EXPECT_EQ("<root>", item.Label6);
-    EXPECT_EQ("<key>", item.Label8);
-    EXPECT_EQ("<type>", item.Label10);
-    EXPECT_FALSE(item.Image1.Icon());
+    EXPECT_EQ("<name>", item.title);
+    EXPECT_EQ("<root>", item.company);
+    EXPECT_EQ("<key>", item.description);
+    EXPECT_EQ("<type>", item.version);
+    EXPECT_FALSE(item.icon.Icon());
     EXPECT_EQ(0, m.toolkit.itemFormShown);
 }
 
@@ -75,25 +73,25 @@ TEST(ItemForm, RunEntryShowsNameCommandKeyIconAndVersionOfItsProgram) {
     m.registry.SetString(kHKCURun, "Other", "C:\\other.exe");
     m.registry.SetString(kHKCURun, "Tool", "\"C:\\Program Files\\Tool\\tool.exe\" /min");
     AddProgram(m, "C:\\Program Files\\Tool\\tool.exe", "Acme");
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     form.FirstShow();
     // The user had focused another row before selecting this one.
-    form.hku.SetSelection(1, 0);
-    form.ListDblClick(HKCURun);
-    const TItemForm& item = *form.ItemForm;
+    form.ListById("hkcu-run").SetSelection(1, 0);
+    form.ListDblClick(TabOf("hkcu-run"));
+    const ItemForm& item = *form.itemDialog;
     EXPECT_TRUE(m.user.shown.empty());
     EXPECT_EQ(1, m.toolkit.itemFormShown);
     EXPECT_TRUE(item.Visible);
-    EXPECT_EQ(TItemForm::Control::Edit1, item.ActiveControl);
-    EXPECT_EQ("Tool", item.Label1);
-    EXPECT_EQ("Tool", item.Edit2);
-    EXPECT_EQ("\"C:\\Program Files\\Tool\\tool.exe\" /min", item.Edit1);
-    EXPECT_EQ("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", item.Edit3);
-    EXPECT_EQ("Acme", item.Label6);
-    EXPECT_EQ("Acme tool", item.Label8);
-    EXPECT_EQ("1.0", item.Label10);
-    EXPECT_TRUE(item.Image1.Icon());
+    EXPECT_EQ(ItemForm::Control::Command, item.ActiveControl);
+    EXPECT_EQ("Tool", item.title);
+    EXPECT_EQ("Tool", item.name);
+    EXPECT_EQ("\"C:\\Program Files\\Tool\\tool.exe\" /min", item.command);
+    EXPECT_EQ("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", item.location);
+    EXPECT_EQ("Acme", item.company);
+    EXPECT_EQ("Acme tool", item.description);
+    EXPECT_EQ("1.0", item.version);
+    EXPECT_TRUE(item.icon.Icon());
     EXPECT_EQ(1, m.shell.LiveIcons());
 }
 
@@ -106,46 +104,47 @@ TEST(ItemForm, EachListShowsTheEntrysCommandAndWhereTheRowLives) {
     const std::string folder = "C:\\Users\\Start\\";
     using R = RegRoot;
     struct Case {
-        Tab tab;
+        int tab;
         Location where;
         std::string edit1, edit3, company;
     } cases[] = {
         // A trailing comma stays in the target unless the list removes commas:
         // then "c:\a\a.exe," names no file and the version labels stay empty.
-        {HKCURun, At(R::CurrentUser, keys::kRun), first,
+        {TabOf("hkcu-run"), At(R::CurrentUser, keys::kRun), first,
          "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", ""},
-        {HKLMRun, At(R::LocalMachine, keys::kRun), first,
+        {TabOf("hklm-run"), At(R::LocalMachine, keys::kRun), first,
          "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", ""},
-        {CommonStartup, FileLocation{.folder = folder, .name = "a.lnk"}, first, folder, ""},
-        {UserStartup, FileLocation{.folder = folder, .name = "a.lnk"}, first, folder, ""},
-        {HKCURunOnce, At(R::CurrentUser, keys::kRunOnce), first,
+        {TabOf("startup-common"), FileLocation{.folder = folder, .name = "a.lnk"}, first, folder, ""},
+        {TabOf("startup-user"), FileLocation{.folder = folder, .name = "a.lnk"}, first, folder, ""},
+        {TabOf("hkcu-runonce"), At(R::CurrentUser, keys::kRunOnce), first,
          "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", ""},
-        {HKLMRunOnce, At(R::LocalMachine, keys::kRunOnce), first,
+        {TabOf("hklm-runonce"), At(R::LocalMachine, keys::kRunOnce), first,
          "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", ""},
-        {ShellObject, At(R::LocalMachine, keys::kShellServiceObjects), first,
+        {TabOf("hklm-shell-service-objects"), At(R::LocalMachine, keys::kShellServiceObjects), first,
          "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad", ""},
-        {RunOnceEx, At(R::LocalMachine, keys::kRunOnceEx), first,
+        {TabOf("hklm-runonceex"), At(R::LocalMachine, keys::kRunOnceEx), first,
          "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx", ""},
         // A service shows its description where the others show their location.
-        {Services, ServiceLocation{"Entry"}, second, first, "B"},
-        {ActiveX, At(R::LocalMachine, keys::kInstalledComponents, "Key"), second,
+        {TabOf("services-running"), ServiceLocation{"Entry"}, second, first, "B"},
+        {TabOf("components"), At(R::LocalMachine, keys::kInstalledComponents, "Key"), second,
          "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Key", "B"},
-        {WinLogon, At(R::LocalMachine, keys::kWinlogon), first,
+        {TabOf("winlogon"), At(R::LocalMachine, keys::kWinlogon), first,
          "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "A"},
-        {LoadRun, At(R::CurrentUser, keys::kWindows), first,
+        {TabOf("load-run"), At(R::CurrentUser, keys::kWindows), first,
          "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\", "A"},
-        {HKLMExplorer, At(R::LocalMachine, keys::kExplorerRun), first,
+        {TabOf("hklm-explorer-run"), At(R::LocalMachine, keys::kExplorerRun), first,
          "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run", ""},
-        {HKCUExplorer, At(R::CurrentUser, keys::kExplorerRun), first,
+        {TabOf("hkcu-explorer-run"), At(R::CurrentUser, keys::kExplorerRun), first,
          "HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run", ""},
-        {Desktop, At(R::CurrentUser, keys::kDesktop), first, "HKEY_CURRENT_USER\\Control Panel\\Desktop", ""},
+        {TabOf("screensaver"), At(R::CurrentUser, keys::kDesktop), first, "HKEY_CURRENT_USER\\Control Panel\\Desktop",
+         ""},
     };
     for (const Case& c : cases) {
         sim::SimDesktop m;
         AddProgram(m, "C:\\A\\a.exe", "A");
         AddProgram(m, "C:\\B\\b.exe", "B");
-        TMainForm form(m.platform, m.toolkit);
-        form.FormCreate();
+        MainForm form(m.platform, m.toolkit);
+        form.ScanAtStart();
         // The dialog shows where the row lives, and a service's description.
         Entry row = Row("Entry", c.edit1);
         row.service.displayName = first;
@@ -154,14 +153,14 @@ TEST(ItemForm, EachListShowsTheEntrysCommandAndWhereTheRowLives) {
         // The double-click and the popup menu's properties item are one handler.
         if (c.tab % 2) form.ListDblClick(c.tab);
         else form.ListCommandClick(c.tab, ListCommand::Properties);
-        const TItemForm& item = *form.ItemForm;
+        const ItemForm& item = *form.itemDialog;
         EXPECT_TRUE(item.Visible) << c.tab;
-        EXPECT_EQ("Entry", item.Label1) << c.tab;
-        EXPECT_EQ("Entry", item.Edit2) << c.tab;
-        EXPECT_EQ(c.edit1, item.Edit1) << c.tab;
-        EXPECT_EQ(c.edit3, item.Edit3) << c.tab;
-        EXPECT_EQ(c.company, item.Label6) << c.tab;
-        EXPECT_EQ(c.company.empty(), !item.Image1.Icon()) << c.tab;
+        EXPECT_EQ("Entry", item.title) << c.tab;
+        EXPECT_EQ("Entry", item.name) << c.tab;
+        EXPECT_EQ(c.edit1, item.command) << c.tab;
+        EXPECT_EQ(c.edit3, item.location) << c.tab;
+        EXPECT_EQ(c.company, item.company) << c.tab;
+        EXPECT_EQ(c.company.empty(), !item.icon.Icon()) << c.tab;
         EXPECT_TRUE(m.user.shown.empty()) << c.tab;
     }
 }
@@ -170,102 +169,102 @@ TEST(ItemForm, WinlogonValueWithTrailingCommaNamesItsProgram) {
     sim::SimDesktop m;
     m.registry.SetString(kWinlogonKey, "Userinit", "C:\\Windows\\system32\\userinit.exe,");
     AddProgram(m, "c:\\windows\\system32\\userinit.exe", "Logon");
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
-    form.SelectTab(WinLogon);
-    ASSERT_EQ("Userinit", form.logs.Row(0).name);
-    form.logs.SetSelection(0, 0);
-    form.ListDblClick(WinLogon);
-    const TItemForm& item = *form.ItemForm;
-    EXPECT_EQ("C:\\Windows\\system32\\userinit.exe,", item.Edit1);
-    EXPECT_EQ("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", item.Edit3);
-    EXPECT_EQ("Logon", item.Label6);
-    EXPECT_EQ("1.0", item.Label10);
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
+    form.SelectTab(TabOf("winlogon"));
+    ASSERT_EQ("Userinit", form.ListById("winlogon").Row(0).name);
+    form.ListById("winlogon").SetSelection(0, 0);
+    form.ListDblClick(TabOf("winlogon"));
+    const ItemForm& item = *form.itemDialog;
+    EXPECT_EQ("C:\\Windows\\system32\\userinit.exe,", item.command);
+    EXPECT_EQ("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", item.location);
+    EXPECT_EQ("Logon", item.company);
+    EXPECT_EQ("1.0", item.version);
 }
 
 TEST(ItemForm, WithoutASelectedRowNothingIsShown) {
     sim::SimDesktop m;
     m.registry.SetString(kHKCURun, "Tool", "C:\\tool.exe");
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     for (int focused : {-1, 0}) {
-        form.hku.SetSelection(-1, focused);
-        form.ListDblClick(HKCURun);
-        form.ListCommandClick(HKCURun, ListCommand::Properties);
+        form.ListById("hkcu-run").SetSelection(-1, focused);
+        form.ListDblClick(TabOf("hkcu-run"));
+        form.ListCommandClick(TabOf("hkcu-run"), ListCommand::Properties);
     }
-    PutRows(form.desktop, {}, -1, -1);
-    form.ListDblClick(Desktop);
+    PutRows(form.ListById("screensaver"), {}, -1, -1);
+    form.ListDblClick(TabOf("screensaver"));
     EXPECT_EQ(0, m.toolkit.itemFormShown);
-    EXPECT_FALSE(form.ItemForm->Visible);
-    EXPECT_EQ("<name>", form.ItemForm->Label1);
+    EXPECT_FALSE(form.itemDialog->Visible);
+    EXPECT_EQ("<name>", form.itemDialog->title);
     EXPECT_TRUE(m.user.shown.empty());
 }
 
 TEST(ItemForm, ARowLeftWithoutItsCommandShowsEmptyFields) {
     sim::SimDesktop m;
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
-    PutRows(form.hku, {Row("Flags", "")}, 0, 0);
-    form.ListDblClick(HKCURun);
-    const TItemForm& item = *form.ItemForm;
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
+    PutRows(form.ListById("hkcu-run"), {Row("Flags", "")}, 0, 0);
+    form.ListDblClick(TabOf("hkcu-run"));
+    const ItemForm& item = *form.itemDialog;
     EXPECT_TRUE(m.user.shown.empty());
     EXPECT_TRUE(item.Visible);
-    EXPECT_EQ("Flags", item.Label1);
-    EXPECT_EQ("", item.Edit1);
-    EXPECT_EQ("", item.Edit3);
-    EXPECT_EQ("", item.Label6);
-    EXPECT_EQ("", item.Label10);
+    EXPECT_EQ("Flags", item.title);
+    EXPECT_EQ("", item.command);
+    EXPECT_EQ("", item.location);
+    EXPECT_EQ("", item.company);
+    EXPECT_EQ("", item.version);
 }
 
 TEST(ItemForm, ASecondRequestReplacesEveryFieldAndTheIcon) {
     sim::SimDesktop m;
     AddProgram(m, "C:\\A\\a.exe", "A");
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     Entry first = Row("First", "C:\\A\\a.exe");
     first.where = At(RegRoot::LocalMachine, "KeyA");
     Entry second = Row("Second", "C:\\missing\\b.exe");
     second.where = At(RegRoot::LocalMachine, "KeyB");
-    PutRows(form.LV, {first, second}, 0, 0);
-    form.ListDblClick(HKLMRun);
-    TItemForm& item = *form.ItemForm;
-    ASSERT_EQ("A", item.Label6);
-    const IconHandle firstIcon = item.Image1.Icon();
+    PutRows(form.ListById("hklm-run"), {first, second}, 0, 0);
+    form.ListDblClick(TabOf("hklm-run"));
+    ItemForm& item = *form.itemDialog;
+    ASSERT_EQ("A", item.company);
+    const IconHandle firstIcon = item.icon.Icon();
     ASSERT_TRUE(firstIcon);
-    item.ActiveControl = TItemForm::Control::BitBtn1;  // the user tabbed on
-    form.LV.SetSelection(1, 1);
-    form.ListDblClick(HKLMRun);  // while the dialog is still visible
+    item.ActiveControl = ItemForm::Control::FindTarget;  // the user tabbed on
+    form.ListById("hklm-run").SetSelection(1, 1);
+    form.ListDblClick(TabOf("hklm-run"));  // while the dialog is still visible
     EXPECT_EQ(2, m.toolkit.itemFormShown);
-    EXPECT_EQ("Second", item.Label1);
-    EXPECT_EQ("Second", item.Edit2);
-    EXPECT_EQ("C:\\missing\\b.exe", item.Edit1);
-    EXPECT_EQ("HKEY_LOCAL_MACHINE\\KeyB", item.Edit3);
-    EXPECT_EQ("", item.Label6);
-    EXPECT_EQ("", item.Label8);
-    EXPECT_EQ("", item.Label10);
-    EXPECT_FALSE(item.Image1.Icon());   // the shell has no icon for a missing file
+    EXPECT_EQ("Second", item.title);
+    EXPECT_EQ("Second", item.name);
+    EXPECT_EQ("C:\\missing\\b.exe", item.command);
+    EXPECT_EQ("HKEY_LOCAL_MACHINE\\KeyB", item.location);
+    EXPECT_EQ("", item.company);
+    EXPECT_EQ("", item.description);
+    EXPECT_EQ("", item.version);
+    EXPECT_FALSE(item.icon.Icon());     // the shell has no icon for a missing file
     EXPECT_EQ(0, m.shell.LiveIcons());  // and the first one was released
     // Still visible: the focus stays where the user left it.
-    EXPECT_EQ(TItemForm::Control::BitBtn1, item.ActiveControl);
+    EXPECT_EQ(ItemForm::Control::FindTarget, item.ActiveControl);
     // The dialog keeps its copies when the list changes under it.
-    form.LV.Clear();
-    EXPECT_EQ("Second", item.Label1);
+    form.ListById("hklm-run").Clear();
+    EXPECT_EQ("Second", item.title);
 }
 
 TEST(ItemForm, ClosingHidesAndTheNextShowFocusesEdit1Again) {
     sim::SimDesktop m;
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
-    TItemForm& item = *form.ItemForm;
-    PutRows(form.hku, {Row("Tool", "C:\\tool.exe")}, 0, 0);
-    for (void (TItemForm::*close)() : {&TItemForm::Button1Click, &TItemForm::Button2Click, &TItemForm::FormClose}) {
-        form.ListDblClick(HKCURun);
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
+    ItemForm& item = *form.itemDialog;
+    PutRows(form.ListById("hkcu-run"), {Row("Tool", "C:\\tool.exe")}, 0, 0);
+    for (void (ItemForm::*close)() : {&ItemForm::OkClick, &ItemForm::CancelClick, &ItemForm::CloseFrame}) {
+        form.ListDblClick(TabOf("hkcu-run"));
         ASSERT_TRUE(item.Visible);
-        EXPECT_EQ(TItemForm::Control::Edit1, item.ActiveControl);
-        item.ActiveControl = TItemForm::Control::Edit3;
+        EXPECT_EQ(ItemForm::Control::Command, item.ActiveControl);
+        item.ActiveControl = ItemForm::Control::Location;
         (item.*close)();
         EXPECT_FALSE(item.Visible);
-        EXPECT_EQ("Tool", item.Label1);  // hidden, not emptied
+        EXPECT_EQ("Tool", item.title);  // hidden, not emptied
     }
     EXPECT_EQ(3, m.toolkit.itemFormShown);
 }
@@ -273,13 +272,13 @@ TEST(ItemForm, ClosingHidesAndTheNextShowFocusesEdit1Again) {
 TEST(ItemForm, PropertiesDropsCommasBeforeTheCutAndFindTargetKeepsThem) {
     sim::SimDesktop m;
     m.files.AddFolder("C:\\my,tools");
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
-    PutRows(form.hku, {Row("Tool", "c:\\my,tools\\a.exe")}, 0, 0);
-    form.ListDblClick(HKCURun);
-    TItemForm& item = *form.ItemForm;
-    item.SpeedButton1Click();
-    item.BitBtn1Click();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
+    PutRows(form.ListById("hkcu-run"), {Row("Tool", "c:\\my,tools\\a.exe")}, 0, 0);
+    form.ListDblClick(TabOf("hkcu-run"));
+    ItemForm& item = *form.itemDialog;
+    item.ShowShellProperties();
+    item.FindTarget();
     ASSERT_EQ(1u, m.shell.executions.size());
     const auto& properties = m.shell.executions[0];
     EXPECT_EQ(ShellOwner::MainWindow, properties.owner);  // the application's window, not the dialog
@@ -297,14 +296,14 @@ TEST(ItemForm, PropertiesDropsCommasBeforeTheCutAndFindTargetKeepsThem) {
 TEST(ItemForm, ButtonsWorkOnWhatTheUserTypedIntoEdit1) {
     sim::SimDesktop m;
     m.files.AddFolder("D:\\Typed");
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
-    PutRows(form.hku, {Row("Tool", "C:\\Row\\tool.exe")}, 0, 0);
-    form.ListDblClick(HKCURun);
-    TItemForm& item = *form.ItemForm;
-    item.Edit1 = "\"D:\\Typed\\New.EXE\" -a";
-    item.BitBtn1Click();
-    item.SpeedButton1Click();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
+    PutRows(form.ListById("hkcu-run"), {Row("Tool", "C:\\Row\\tool.exe")}, 0, 0);
+    form.ListDblClick(TabOf("hkcu-run"));
+    ItemForm& item = *form.itemDialog;
+    item.command = "\"D:\\Typed\\New.EXE\" -a";
+    item.FindTarget();
+    item.ShowShellProperties();
     ASSERT_EQ(1u, m.shell.executions.size());
     EXPECT_EQ(std::vector<std::string>{"\"C:\\windows\\explorer.exe\" \"d:\\typed\""}, Started(m));
     EXPECT_EQ("d:\\typed\\new.exe", m.shell.executions[0].file);
@@ -327,9 +326,9 @@ TEST(ItemForm, FindTargetOpensOnlyAnExistingFolderAndNeverStartsAProgram) {
         sim::SimDesktop m;
         m.files.AddFolder("C:\\Tools");
         m.files.AddFile("C:\\evil.exe");
-        TItemForm item(m.platform, m.toolkit);
-        item.Edit1 = c.edit1;
-        item.BitBtn1Click();
+        ItemForm item(m.platform, m.toolkit);
+        item.command = c.edit1;
+        item.FindTarget();
         EXPECT_TRUE(m.shell.executions.empty()) << c.edit1;
         if (!c.opened) {
             EXPECT_TRUE(Started(m).empty()) << c.edit1;
@@ -366,25 +365,22 @@ TEST(ItemForm, TheIconShownIsReleasedOnlyAfterItsControlHasTheNext) {
     sim::SimDesktop m;
     m.files.AddFile("C:\\a.exe");
     m.files.AddFile("C:\\b.dll");
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
-    PutRows(form.hku,
-            {Row("A", "C:\\a.exe"), Row("B", "C:\\b.dll"),
-             Row("Gone", "C:\\missing.exe")},
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
+    PutRows(form.ListById("hkcu-run"), {Row("A", "C:\\a.exe"), Row("B", "C:\\b.dll"), Row("Gone", "C:\\missing.exe")},
             0, 0);
     // The toolkit hands the form's icon to the control: the one the control
     // held until now must still be alive at that moment.
     IconHandle inControl;
     std::vector<std::string> problems;
-    m.toolkit.onItemForm = [&](TItemForm& item) {
+    m.toolkit.onItemForm = [&](ItemForm& item) {
         if (inControl && !m.shell.IconIsLive(inControl)) problems.push_back("the control held a destroyed icon");
-        if (item.Image1.Icon() && !m.shell.IconIsLive(item.Image1.Icon()))
-            problems.push_back("handed a destroyed icon");
-        inControl = item.Image1.Icon();
+        if (item.icon.Icon() && !m.shell.IconIsLive(item.icon.Icon())) problems.push_back("handed a destroyed icon");
+        inControl = item.icon.Icon();
     };
     for (int row : {0, 1, 0, 2, 1}) {
-        form.hku.SetSelection(row, row);
-        form.ListDblClick(HKCURun);
+        form.ListById("hkcu-run").SetSelection(row, row);
+        form.ListDblClick(TabOf("hkcu-run"));
         EXPECT_EQ(std::vector<std::string>{}, problems) << row;
         // Afterwards only the icon shown is kept.
         EXPECT_EQ(inControl ? 1 : 0, m.shell.LiveIcons()) << row;
@@ -395,15 +391,15 @@ TEST(ItemForm, Image1ReleasesEveryIconItWasGiven) {
     sim::SimDesktop m;
     m.files.AddFile("C:\\a.exe");
     {
-        TItemForm item(m.platform, m.toolkit);
+        ItemForm item(m.platform, m.toolkit);
         const IconHandle first = GetFileIcon(m.platform, "C:\\a.exe", false);
         const IconHandle second = GetFileIcon(m.platform, "C:\\a.exe", false);
-        item.Image1.SetIcon(first);
-        item.Image1.SetIcon(first);  // the same icon again stays
+        item.icon.SetIcon(first);
+        item.icon.SetIcon(first);  // the same icon again stays
         EXPECT_EQ(2, m.shell.LiveIcons());
-        item.Image1.SetIcon(second);
+        item.icon.SetIcon(second);
         EXPECT_EQ(1, m.shell.LiveIcons());
-        EXPECT_EQ(second, item.Image1.Icon());
+        EXPECT_EQ(second, item.icon.Icon());
     }
     EXPECT_EQ(0, m.shell.LiveIcons());
 }

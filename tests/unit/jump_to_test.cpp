@@ -6,7 +6,7 @@
 #include "core/actions/jump_to.h"
 #include "core/actions/open_folder.h"
 #include "core/errors.h"
-#include "core/forms/main_form.h"
+#include "forms/main_form.h"
 #include "ui/sim/sim_desktop.h"
 #include "unit/tabs.h"
 
@@ -14,8 +14,6 @@ namespace qm {
 namespace {
 
 using sim::WindowCall;
-
-using namespace qm::testing;  // the tabs by position
 
 // The messages sent to `tree` and the pauses, one token each: "<" a left
 // arrow, ">" a right arrow, a typed character as itself, "~750" a pause.
@@ -84,7 +82,8 @@ TEST(JumpToRegistryKey, StartsAClosedEditorWaitsUntilReadyAndWalksTheTree) {
     EXPECT_EQ((std::vector<std::string>{"Start:\"C:\\windows\\regedit.exe\":48", "WaitIdle", "CloseHandle",
                                         "CloseHandle", "Show:5", "Foreground", "Foreground", "Focus"}),
               Preamble(m.processes));
-    EXPECT_EQ(10000u, m.processes.calls[1].value);  // an editor that never gets ready holds the program ten seconds at most
+    EXPECT_EQ(10000u,
+              m.processes.calls[1].value);  // an editor that never gets ready holds the program ten seconds at most
     EXPECT_EQ(0, m.processes.OpenHandles());
     EXPECT_EQ(editor, m.processes.calls[4].window);
     EXPECT_EQ(editor, m.processes.calls[5].window);
@@ -200,8 +199,11 @@ TEST(JumpToRegistryKey, AWindowOfTheEditorsClassFromAnotherProgramIsPassedOver) 
             JumpToRegistryKey(m.platform, kRunKey);
             const std::string label = std::string(impostor) + (hung ? " (hung)" : "");
             EXPECT_EQ(std::vector<std::string>{"C:\\windows\\regedit.exe"}, m.processes.started) << label;
-            for (const auto& call : m.processes.calls)
-                if (call.window) EXPECT_NE(foreign, call.window) << label;
+            for (const auto& call : m.processes.calls) {
+                if (call.window) {
+                    EXPECT_NE(foreign, call.window) << label;
+                }
+            }
             EXPECT_FALSE(m.processes.WasSentTo(foreign)) << label;
             EXPECT_EQ(kClimb + "HKEY_CURRENT_USER>~750Software>~750Microsoft>~750Windows>~750CurrentVersion>~750Run",
                       Keystrokes(m.processes, m.processes.RegistryEditorTree()))
@@ -265,25 +267,26 @@ TEST(RunProcess, AFailedWaitForTheEndRaisesThePlatformErrorAndStillClosesHandles
 // this location.
 struct Fixture {
     sim::SimDesktop m;
-    std::unique_ptr<TMainForm> form;
+    std::unique_ptr<MainForm> form;
     Fixture() {
         m.files.AddFolder("C:\\Program Files\\Svc");
         m.files.AddFile("C:\\Program Files\\Svc\\svc.exe");
         m.files.AddFile("C:\\evil.exe");
-        form = std::make_unique<TMainForm>(m.platform, m.toolkit);
-        form->FormCreate();
+        form = std::make_unique<MainForm>(m.platform, m.toolkit);
+        form->ScanAtStart();
     }
     // A row whose cells after its name are `cells`; its command is the one
     // its list shows in its command column.
     void PutRow(int tab, std::vector<std::string> cells, Location where = {}, bool select = true) {
-        TListView& list = form->ListOf(tab);
+        EntryList& list = form->ListOf(tab);
         list.Clear();
         Entry& row = list.Add();
         row.name = "Entry";
-        const size_t command = tab == Services || tab == ActiveX || tab == testing::SystemHooks ? 1
-                               : tab == testing::ScheduledTasks                               ? 3
-                               : tab == ServicesAndDrivers                             ? 4
-                                                                                       : 0;
+        const size_t command =
+            tab == TabOf("services-running") || tab == TabOf("components") || tab == TabOf("system-hooks") ? 1
+            : tab == TabOf("tasks")                                                                        ? 3
+            : tab == TabOf("services-drivers")                                                             ? 4
+                                                                                                           : 0;
         if (command < cells.size()) row.command = cells[command];
         row.where = std::move(where);
         list.SetSelection(select ? 0 : -1, 0);
@@ -300,33 +303,34 @@ TEST(JumpToClick, EachRegistryListJumpsToTheKeyWhereItsRowLives) {
     const std::vector<std::string> decoys{"x.exe", "HKEY_USERS", "HKEY_USERS\\Decoy", "\\Decoy"};
     using R = RegRoot;
     struct Case {
-        Tab tab;
+        int tab;
         RegistryLocation where;
         const char* key;
     } cases[] = {
-        {HKCURun, At(R::CurrentUser, keys::kRun), kRunKey},
-        {HKLMRun, At(R::LocalMachine, keys::kRun),
+        {TabOf("hkcu-run"), At(R::CurrentUser, keys::kRun), kRunKey},
+        {TabOf("hklm-run"), At(R::LocalMachine, keys::kRun),
          "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"},
-        {HKCURunOnce, At(R::CurrentUser, keys::kRunOnce),
+        {TabOf("hkcu-runonce"), At(R::CurrentUser, keys::kRunOnce),
          "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce"},
-        {HKLMRunOnce, At(R::LocalMachine, keys::kRunOnce),
+        {TabOf("hklm-runonce"), At(R::LocalMachine, keys::kRunOnce),
          "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce"},
-        {ShellObject, At(R::LocalMachine, keys::kShellServiceObjects),
+        {TabOf("hklm-shell-service-objects"), At(R::LocalMachine, keys::kShellServiceObjects),
          "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad"},
-        {RunOnceEx, At(R::LocalMachine, keys::kRunOnceEx),
+        {TabOf("hklm-runonceex"), At(R::LocalMachine, keys::kRunOnceEx),
          "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx"},
-        {ActiveX, At(R::LocalMachine, keys::kInstalledComponents, ">{22d6f312-b0f6-11d0-94ab-0080c74c7e95}"),
+        {TabOf("components"),
+         At(R::LocalMachine, keys::kInstalledComponents, ">{22d6f312-b0f6-11d0-94ab-0080c74c7e95}"),
          "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Active Setup\\Installed "
          "Components\\>{22d6f312-b0f6-11d0-94ab-0080c74c7e95}"},
-        {WinLogon, At(R::LocalMachine, keys::kWinlogon),
+        {TabOf("winlogon"), At(R::LocalMachine, keys::kWinlogon),
          "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon"},
-        {LoadRun, At(R::CurrentUser, keys::kWindows),
+        {TabOf("load-run"), At(R::CurrentUser, keys::kWindows),
          "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\"},
-        {HKLMExplorer, At(R::LocalMachine, keys::kExplorerRun),
+        {TabOf("hklm-explorer-run"), At(R::LocalMachine, keys::kExplorerRun),
          "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run"},
-        {HKCUExplorer, At(R::CurrentUser, keys::kExplorerRun),
+        {TabOf("hkcu-explorer-run"), At(R::CurrentUser, keys::kExplorerRun),
          "HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\run"},
-        {Desktop, At(R::CurrentUser, keys::kDesktop), "HKEY_CURRENT_USER\\Control Panel\\Desktop"},
+        {TabOf("screensaver"), At(R::CurrentUser, keys::kDesktop), "HKEY_CURRENT_USER\\Control Panel\\Desktop"},
     };
     for (const Case& c : cases) {
         Fixture f;
@@ -342,10 +346,10 @@ TEST(JumpToClick, EachRegistryListJumpsToTheKeyWhereItsRowLives) {
 TEST(JumpToClick, AJumpFromTheRunTabReachesTheRowsKey) {
     sim::SimDesktop m;
     m.registry.SetString("HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Tray", "tray.exe");
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
-    form.hku.SetSelection(0, 0);
-    form.ListCommandClick(HKCURun, ListCommand::JumpTo);
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
+    form.ListById("hkcu-run").SetSelection(0, 0);
+    form.ListCommandClick(TabOf("hkcu-run"), ListCommand::JumpTo);
     EXPECT_EQ(kRunKey, TypedPath(m.processes, m.processes.RegistryEditorTree()));
 }
 
@@ -354,23 +358,32 @@ TEST(JumpToClick, FolderListsOpenOnlyExistingFoldersAndNeverStartAProgram) {
     auto in = [](const std::string& folder) { return FileLocation{.folder = folder, .name = "a.lnk"}; };
     const std::string startupArgument = startup.substr(0, startup.size() - 1);  // without its trailing backslash
     struct Case {
-        Tab tab;
+        int tab;
         std::vector<std::string> subItems;
         Location where;
         const char* opened;  // nullptr: nothing opens
     } cases[] = {
         // A startup row's folder is where it lives, whatever its columns say.
-        {CommonStartup, {"c:\\a.exe", "", "C:\\Missing\\"}, in(startup), startupArgument.c_str()},
-        {UserStartup, {"c:\\a.exe", "", "C:\\Missing\\"}, in(startup), startupArgument.c_str()},
-        {UserStartup, {"c:\\a.exe", "", startup}, in("C:\\Missing\\"), nullptr},
-        {UserStartup, {"c:\\a.exe", "", startup}, in("C:\\evil.exe"), nullptr},
+        {TabOf("startup-common"), {"c:\\a.exe", "", "C:\\Missing\\"}, in(startup), startupArgument.c_str()},
+        {TabOf("startup-user"), {"c:\\a.exe", "", "C:\\Missing\\"}, in(startup), startupArgument.c_str()},
+        {TabOf("startup-user"), {"c:\\a.exe", "", startup}, in("C:\\Missing\\"), nullptr},
+        {TabOf("startup-user"), {"c:\\a.exe", "", startup}, in("C:\\evil.exe"), nullptr},
         // The service's program folder: lower case, no quotes, no arguments, no trailing backslash.
-        {Services, {"Svc", "\"C:\\Program Files\\Svc\\svc.exe\" -k run"}, {}, "c:\\program files\\svc"},
-        {Services, {"Svc", "C:\\svc.exe /service"}, {}, "c:\\\\"},  // the root's backslash doubled before the quote
-        {Services, {"Svc", "svc.exe"}, {}, nullptr},                // no folder part
-        {Services, {"Svc", "\\svc.exe"}, {}, nullptr},              // not the root of whatever drive is current
-        {Services, {"Svc", "C:\\gone\\svc.exe"}, {}, nullptr},      // a folder that does not exist
-        {Services, {"Svc", "c:\\evil.exe\\x.exe"}, {}, nullptr},    // "c:\\evil.exe" is a program, not a folder
+        {TabOf("services-running"),
+         {"Svc", "\"C:\\Program Files\\Svc\\svc.exe\" -k run"},
+         {},
+         "c:\\program files\\svc"},
+        {TabOf("services-running"),
+         {"Svc", "C:\\svc.exe /service"},
+         {},
+         "c:\\\\"},                                                    // the root's backslash doubled before the quote
+        {TabOf("services-running"), {"Svc", "svc.exe"}, {}, nullptr},  // no folder part
+        {TabOf("services-running"), {"Svc", "\\svc.exe"}, {}, nullptr},  // not the root of whatever drive is current
+        {TabOf("services-running"), {"Svc", "C:\\gone\\svc.exe"}, {}, nullptr},  // a folder that does not exist
+        {TabOf("services-running"),
+         {"Svc", "c:\\evil.exe\\x.exe"},
+         {},
+         nullptr},  // "c:\\evil.exe" is a program, not a folder
     };
     for (const Case& c : cases) {
         Fixture f;
@@ -394,7 +407,7 @@ TEST(JumpToClick, FolderListsOpenOnlyExistingFoldersAndNeverStartAProgram) {
 TEST(JumpToClick, NoHandlerActsWithoutASelectedRow) {
     for (int tab = 0; tab < kCategoryCount; ++tab) {
         Fixture f;
-        const Location where = tab == CommonStartup || tab == UserStartup
+        const Location where = tab == TabOf("startup-common") || tab == TabOf("startup-user")
                                    ? Location{FileLocation{.folder = "C:\\Program Files\\Svc\\", .name = "svc.exe"}}
                                    : Location{At(RegRoot::CurrentUser, keys::kRun)};
         f.PutRow(tab, {"\"C:\\Program Files\\Svc\\svc.exe\"", "\"C:\\Program Files\\Svc\\svc.exe\"", kRunKey}, where,

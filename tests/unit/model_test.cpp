@@ -1,12 +1,12 @@
 // Target paths, text helpers and the entry row.
 #include <gtest/gtest.h>
 
-#include "unit/tabs.h"
 #include "core/errors.h"
 #include "core/model/icons.h"
 #include "core/model/rows.h"
 #include "core/model/text.h"
 #include "platform/sim/sim.h"
+#include "unit/tabs.h"
 
 namespace qm {
 namespace {
@@ -66,20 +66,20 @@ TEST(TrimControl, DropsBlanksAndControlCharactersAtBothEndsOnly) {
 }
 
 TEST(EntryRow, StartsEmptyAndShowsNothingPastItsColumns) {
-    TListView list("hku");
+    EntryList list("hkcu-run");
     Entry& row = list.Add();
     EXPECT_EQ(0, row.image);
     EXPECT_EQ(Mark::None, row.mark);
     row.name = "Tool";
     row.command = "first";
-    EXPECT_EQ("Tool", ShownCell("hku", row, 0));
-    EXPECT_EQ("first", ShownCell("hku", row, 1));
-    EXPECT_EQ("", ShownCell("hku", row, 2));    // no location: no root
-    EXPECT_EQ("", ShownCell("hku", row, 99));  // past the last column
+    EXPECT_EQ("Tool", ShownCell("hkcu-run", row, 0));
+    EXPECT_EQ("first", ShownCell("hkcu-run", row, 1));
+    EXPECT_EQ("", ShownCell("hkcu-run", row, 2));   // no location: no root
+    EXPECT_EQ("", ShownCell("hkcu-run", row, 99));  // past the last column
 }
 
 TEST(EntryRow, ClearingAListDropsSelectionAndKeepsImageLists) {
-    TListView list("LV");
+    EntryList list("hklm-run");
     list.Add();
     list.Add();
     list.SetSelection(1, 0);
@@ -95,7 +95,7 @@ TEST(EntryRow, ClearingAListDropsSelectionAndKeepsImageLists) {
 
 TEST(Icons, EveryLookupEnablesThePrivilegeAndAsksTheShellAgain) {
     sim::SimMachine m;
-    TListView list("hku");
+    EntryList list("hkcu-run");
     GetSysIconIndex(m.platform, "a.exe");
     GetSysIconIndex(m.platform, "a.exe");
     AttachSystemImageLists(m.platform, list);

@@ -3,8 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "core/categories/row_marks.h"
-#include "core/forms/main_form.h"
+#include "forms/main_form.h"
 #include "ui/sim/sim_desktop.h"
+#include "unit/tabs.h"
 
 namespace qm {
 namespace {
@@ -13,7 +14,7 @@ constexpr const char* kWinlogon = "HKLM\\Software\\Microsoft\\Windows NT\\Curren
 constexpr const char* kWindows = "HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
 constexpr const char* kDesktop = "HKCU\\Control Panel\\Desktop";
 constexpr std::uint32_t kSilver = 12632256, kBlack = 0;
-constexpr int kWinLogonTab = 10, kLoadRunTab = 11, kDesktopTab = 14;
+constexpr int kWinLogonTab = TabOf("winlogon"), kLoadRunTab = TabOf("load-run"), kDesktopTab = TabOf("screensaver");
 
 std::uint32_t Colour(const Entry& row) { return MarkColour(row.mark).value_or(kBlack); }
 
@@ -21,22 +22,22 @@ TEST(NamedValues, EveryPlaceGetsOneRowInTableOrderWhateverTheRegistryHolds) {
     sim::SimDesktop m;
     m.registry.SetString(kWinlogon, "Shell", "explorer.exe");
     m.registry.SetString(kWindows, "Run", "C:\\r.exe");  // read as "run"
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     std::vector<std::string> names;
-    for (const auto& row : form.logs.Rows()) names.push_back(row.name);
+    for (const auto& row : form.ListById("winlogon").Rows()) names.push_back(row.name);
     EXPECT_EQ((std::vector<std::string>{"Userinit", "system", "Shell", "UIHost", "Taskman", "LsaStart", "SaveDumpStart",
                                         "AppSetup", "ServiceControllerStart"}),
               names);
-    EXPECT_EQ("explorer.exe", form.logs.Row(2).command);
-    EXPECT_EQ("No Autorun Entry", form.logs.Row(4).command);
-    ASSERT_EQ(2, form.lorun.Count());
-    EXPECT_EQ("Run", form.lorun.Row(0).name);
-    EXPECT_EQ("C:\\r.exe", form.lorun.Row(0).command);
-    EXPECT_EQ("Load", form.lorun.Row(1).name);
-    ASSERT_EQ(1, form.desktop.Count());
-    EXPECT_EQ("Scrnsave", form.desktop.Row(0).name);
-    EXPECT_EQ(sim::SimShell::kSmallImageList, form.desktop.SmallImages());
+    EXPECT_EQ("explorer.exe", form.ListById("winlogon").Row(2).command);
+    EXPECT_EQ("No Autorun Entry", form.ListById("winlogon").Row(4).command);
+    ASSERT_EQ(2, form.ListById("load-run").Count());
+    EXPECT_EQ("Run", form.ListById("load-run").Row(0).name);
+    EXPECT_EQ("C:\\r.exe", form.ListById("load-run").Row(0).command);
+    EXPECT_EQ("Load", form.ListById("load-run").Row(1).name);
+    ASSERT_EQ(1, form.ListById("screensaver").Count());
+    EXPECT_EQ("Scrnsave", form.ListById("screensaver").Row(0).name);
+    EXPECT_EQ(sim::SimShell::kSmallImageList, form.ListById("screensaver").SmallImages());
     EXPECT_EQ(0, m.registry.OpenHandles());
 }
 
@@ -63,8 +64,8 @@ TEST(NamedValues, ValueTextAndTheIconTargetDerivedFromIt) {
     for (const Case& c : cases) {
         sim::SimDesktop m;
         m.registry.SetString(c.key, c.value, c.data);
-        TMainForm form(m.platform, m.toolkit);
-        form.FormCreate();
+        MainForm form(m.platform, m.toolkit);
+        form.ScanAtStart();
         const Entry& row = form.ListOf(c.tab).Row(c.row);
         EXPECT_EQ(c.data, row.command) << c.data;
         EXPECT_EQ(m.shell.IconIndexOf(c.iconOf), row.image) << c.data;
@@ -82,27 +83,27 @@ TEST(NamedValues, EmptyPlacesShowNoAutorunEntryAndKeysAreReadWhateverElseTheyDen
     m.registry.SetRaw(kWinlogon, "Taskman", kRegBinary, {7});
     m.registry.SetString(kDesktop, "SCRNSAVE.EXE", "x.scr");
     m.registry.Key(kDesktop)->deniedAccess = kKeySetValue | kKeyCreateLink;  // read all the same
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
-    EXPECT_EQ("No Autorun Entry", form.logs.Row(0).command);
-    EXPECT_EQ("No Autorun Entry", form.logs.Row(1).command);
-    EXPECT_EQ("   ", form.logs.Row(2).command);
-    EXPECT_EQ("No Autorun Entry", form.logs.Row(3).command);
-    EXPECT_EQ("(REG_BINARY, 1 byte)", form.logs.Row(4).command);
-    EXPECT_EQ(kSilver, Colour(form.logs.Row(1)));
-    EXPECT_EQ(kSilver, Colour(form.logs.Row(3)));
-    EXPECT_EQ("x.scr", form.desktop.Row(0).command);
-    EXPECT_EQ(kSilver, Colour(form.logs.Row(0)));
-    EXPECT_EQ(kBlack, Colour(form.logs.Row(2)));
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
+    EXPECT_EQ("No Autorun Entry", form.ListById("winlogon").Row(0).command);
+    EXPECT_EQ("No Autorun Entry", form.ListById("winlogon").Row(1).command);
+    EXPECT_EQ("   ", form.ListById("winlogon").Row(2).command);
+    EXPECT_EQ("No Autorun Entry", form.ListById("winlogon").Row(3).command);
+    EXPECT_EQ("(REG_BINARY, 1 byte)", form.ListById("winlogon").Row(4).command);
+    EXPECT_EQ(kSilver, Colour(form.ListById("winlogon").Row(1)));
+    EXPECT_EQ(kSilver, Colour(form.ListById("winlogon").Row(3)));
+    EXPECT_EQ("x.scr", form.ListById("screensaver").Row(0).command);
+    EXPECT_EQ(kSilver, Colour(form.ListById("winlogon").Row(0)));
+    EXPECT_EQ(kBlack, Colour(form.ListById("winlogon").Row(2)));
 }
 
 TEST(NamedValues, AMissingWinlogonKeyGivesNineEmptyPlaces) {
     sim::SimDesktop m;
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
-    ASSERT_EQ(9, form.logs.Count());
-    for (const auto& row : form.logs.Rows()) EXPECT_EQ("No Autorun Entry", row.command);
-    EXPECT_EQ("WinLogon (9)", form.TabCaptions[10]);
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
+    ASSERT_EQ(9, form.ListById("winlogon").Count());
+    for (const auto& row : form.ListById("winlogon").Rows()) EXPECT_EQ("No Autorun Entry", row.command);
+    EXPECT_EQ("WinLogon (9)", form.TabCaptions[TabOf("winlogon")]);
 }
 
 TEST(NamedValues, AValueThatIsNotTextShowsItsTypeAndSizeAndTheListGoesOn) {
@@ -110,19 +111,19 @@ TEST(NamedValues, AValueThatIsNotTextShowsItsTypeAndSizeAndTheListGoesOn) {
     m.registry.SetDword(kWinlogon, "SaveDumpStart", 1);
     m.registry.SetString(kWinlogon, "AppSetup", "setup.exe");
     m.registry.SetRaw(kWindows, "Load", kRegBinary, {1, 2, 3});
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     EXPECT_TRUE(m.user.shown.empty());
-    ASSERT_EQ(9, form.logs.Count());
-    const Entry& typed = form.logs.Row(6);
+    ASSERT_EQ(9, form.ListById("winlogon").Count());
+    const Entry& typed = form.ListById("winlogon").Row(6);
     EXPECT_EQ("SaveDumpStart", typed.name);
     EXPECT_EQ("(REG_DWORD, 4 bytes)", typed.command);
     EXPECT_EQ(kBlack, Colour(typed));  // not the silver of an empty place
-    EXPECT_EQ("setup.exe", form.logs.Row(7).command);
-    EXPECT_EQ("WinLogon (9)", form.TabCaptions[10]);
-    ASSERT_EQ(2, form.lorun.Count());
-    EXPECT_EQ("(REG_BINARY, 3 bytes)", form.lorun.Row(1).command);
-    EXPECT_EQ("Load - Run (2)", form.TabCaptions[11]);
+    EXPECT_EQ("setup.exe", form.ListById("winlogon").Row(7).command);
+    EXPECT_EQ("WinLogon (9)", form.TabCaptions[TabOf("winlogon")]);
+    ASSERT_EQ(2, form.ListById("load-run").Count());
+    EXPECT_EQ("(REG_BINARY, 3 bytes)", form.ListById("load-run").Row(1).command);
+    EXPECT_EQ("Load - Run (2)", form.TabCaptions[TabOf("load-run")]);
 }
 
 TEST(NamedValues, SilverWhenTheTrimmedTextBeginsWithNoAutorunEntryInAnyCase) {
@@ -137,9 +138,9 @@ TEST(NamedValues, SilverWhenTheTrimmedTextBeginsWithNoAutorunEntryInAnyCase) {
     for (const Case& c : cases) {
         sim::SimDesktop m;
         m.registry.SetString(kWinlogon, "Shell", c.text);
-        TMainForm form(m.platform, m.toolkit);
-        form.FormCreate();
-        EXPECT_EQ(c.colour, Colour(form.logs.Row(2))) << c.text;
+        MainForm form(m.platform, m.toolkit);
+        form.ScanAtStart();
+        EXPECT_EQ(c.colour, Colour(form.ListById("winlogon").Row(2))) << c.text;
     }
 }
 

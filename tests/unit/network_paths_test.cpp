@@ -4,10 +4,11 @@
 // go to the server and no pipe keeps the program waiting.
 #include <gtest/gtest.h>
 
-#include "core/forms/item_form.h"
-#include "core/forms/main_form.h"
 #include "core/model/text.h"
+#include "forms/item_form.h"
+#include "forms/main_form.h"
 #include "ui/sim/sim_desktop.h"
+#include "unit/tabs.h"
 
 namespace qm {
 namespace {
@@ -44,20 +45,20 @@ TEST(NetworkPaths, NoCommandOfTheRowReachesTheServerOrThePipe) {
     m.registry.SetString(kHKCURun, "Share", remote[0] + " /run");
     m.registry.SetString(kHKCURun, "Pipe", remote[1]);
     m.registry.SetString(kHKCURun, "Unc", remote[2]);
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
-    ASSERT_EQ(3, form.hku.Count());
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
+    ASSERT_EQ(3, form.ListById("hkcu-run").Count());
     for (int i = 0; i < 3; ++i) {
-        form.hku.SetSelection(i, i);
-        form.ListCommandClick(0, ListCommand::Properties);
-        TItemForm& item = *form.ItemForm;
+        form.ListById("hkcu-run").SetSelection(i, i);
+        form.ListCommandClick(TabOf("hkcu-run"), ListCommand::Properties);
+        ItemForm& item = *form.itemDialog;
         ASSERT_TRUE(item.Visible);
-        EXPECT_EQ("", item.Label6) << i;       // company
-        EXPECT_EQ("", item.Label8) << i;       // description
-        EXPECT_EQ("", item.Label10) << i;      // version
-        EXPECT_TRUE(item.Image1.Icon()) << i;  // the icon of its type, by name
-        item.SpeedButton1Click();              // the Properties sheet
-        item.BitBtn1Click();                   // its folder
+        EXPECT_EQ("", item.company) << i;      // company
+        EXPECT_EQ("", item.description) << i;  // description
+        EXPECT_EQ("", item.version) << i;      // version
+        EXPECT_TRUE(item.icon.Icon()) << i;    // the icon of its type, by name
+        item.ShowShellProperties();            // the Properties sheet
+        item.FindTarget();                     // its folder
     }
     for (const std::string& path : m.files.reached) EXPECT_FALSE(IsNetworkOrDevicePath(path)) << path;
     EXPECT_TRUE(m.shell.executions.empty());

@@ -7,14 +7,14 @@
 #include <map>
 #include <regex>
 
-#include "core/forms/main_form.h"
 #include "core/registry.h"
-#include "core/report/command_line.h"
-#include "core/report/compare.h"
-#include "core/report/formats.h"
-#include "core/report/json_reader.h"
-#include "core/report/run.h"
+#include "forms/main_form.h"
 #include "platform/sim/version_block.h"
+#include "report/command_line.h"
+#include "report/compare.h"
+#include "report/formats.h"
+#include "report/json_reader.h"
+#include "report/run.h"
 #include "tabs.h"
 #include "ui/sim/sim_desktop.h"
 
@@ -112,8 +112,8 @@ void Populate(sim::SimMachine& m) {
     m.registry.SetString("HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows", "AppInit_DLLs",
                          "C:\\hooks\\a.dll C:\\hooks\\b.dll");
     m.registry.SetString(
-        "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options\\notepad.exe",
-        "Debugger", "C:\\dbg.exe");
+        "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options\\notepad.exe", "Debugger",
+        "C:\\dbg.exe");
     sim::SimFile task;
     task.content =
         "<?xml version=\"1.0\"?><Task xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">"
@@ -134,7 +134,7 @@ void Populate(sim::SimMachine& m) {
 std::vector<Record> Entries(const std::string& json) {
     std::vector<Record> records;
     std::string error;
-    EXPECT_TRUE(report::ReadBaseline(json, kCategories, records, error)) << error << "\n" << json;
+    EXPECT_TRUE(report::ReadBaseline(json, records, error)) << error << "\n" << json;
     return records;
 }
 
@@ -161,8 +161,8 @@ TEST(Report, ListsEveryRowTheWindowListsInTabAndRowOrder) {
     sim::SimMachine machine;
     Populate(shown);
     Populate(machine);
-    TMainForm form(shown.platform, shown.toolkit);
-    form.FormCreate();
+    MainForm form(shown.platform, shown.toolkit);
+    form.ScanAtStart();
     std::vector<std::vector<std::string>> windowRows;
     std::vector<std::string> windowTabs;
     for (int tab = 0; tab < form.TabCount(); ++tab) {
@@ -309,8 +309,8 @@ TEST(Report, ReadsEachValueOnceWhereTheWindowReadsItAgainForItsIcon) {
     EXPECT_EQ(1, readsOfTray(m, [&] { RunProgram(m, host, {}); }));
     EXPECT_NE(std::string::npos, host.out.text.find("C:\\\\tray.exe"));
     sim::SimDesktop shown;
-    TMainForm form(shown.platform, shown.toolkit);
-    EXPECT_EQ(4, readsOfTray(shown, [&] { form.FormCreate(); }));
+    MainForm form(shown.platform, shown.toolkit);
+    EXPECT_EQ(4, readsOfTray(shown, [&] { form.ScanAtStart(); }));
 }
 
 TEST(Report, EachRunValueCostsOneRegistryCallNameAndDataTogether) {
@@ -319,7 +319,8 @@ TEST(Report, EachRunValueCostsOneRegistryCallNameAndDataTogether) {
     const auto addedCalls = [](const std::function<void(sim::SimMachine&)>& run) {
         sim::SimDesktop few, many;
         for (int i = 0; i < 50; ++i)
-            many.registry.SetString(kHKCURun, "V" + std::to_string(i), "\"C:\\App" + std::to_string(i) + "\\a.exe\" -x");
+            many.registry.SetString(kHKCURun, "V" + std::to_string(i),
+                                    "\"C:\\App" + std::to_string(i) + "\\a.exe\" -x");
         run(few);
         run(many);
         return many.registry.ValueCalls() - few.registry.ValueCalls();
@@ -331,8 +332,8 @@ TEST(Report, EachRunValueCostsOneRegistryCallNameAndDataTogether) {
     // The window lists the names, then reads each value's size, its data,
     // and both again for its icon.
     EXPECT_EQ(250, addedCalls([](sim::SimMachine& m) {
-                  TMainForm form(m.platform, static_cast<sim::SimDesktop&>(m).toolkit);
-                  form.FormCreate();
+                  MainForm form(m.platform, static_cast<sim::SimDesktop&>(m).toolkit);
+                  form.ScanAtStart();
               }));
 }
 
@@ -341,7 +342,7 @@ TEST(Report, AValueReadInOneCallReadsAsTheWindowShowsItWhateverItHolds) {
     // that read cannot answer (more data than its buffer, data that refuses
     // reading) the type and size are asked for first, as the window does,
     // and a value gone since then reads as the window shows it.
-    std::vector<std::uint8_t> big(TRegistry::kOneReadBytes + 2, 'x');
+    std::vector<std::uint8_t> big(Registry::kOneReadBytes + 2, 'x');
     big.back() = big[big.size() - 2] = 0;
     struct Case {
         const char* name;
@@ -356,7 +357,7 @@ TEST(Report, AValueReadInOneCallReadsAsTheWindowShowsItWhateverItHolds) {
         {"Number", kRegDword, {1, 0, 0, 0}, 1},
         {"Bytes", kRegBinary, {1}, 1},
         {"Large", kRegSz, big, 3},
-        {"LargeBytes", kRegBinary, std::vector<std::uint8_t>(TRegistry::kOneReadBytes + 1, 7), 2},
+        {"LargeBytes", kRegBinary, std::vector<std::uint8_t>(Registry::kOneReadBytes + 1, 7), 2},
         {"Refused", kRegBinary, {1, 2, 3}, 2},
         {"Vanishes", kRegSz, big, 2},
     };
@@ -388,14 +389,14 @@ TEST(Report, AValueReadInOneCallReadsAsTheWindowShowsItWhateverItHolds) {
     sim::SimDesktop shown;
     fill(shown);
     vanish(shown, 1);
-    TMainForm form(shown.platform, shown.toolkit);
-    form.FormCreate();
-    ASSERT_EQ(static_cast<int>(std::size(cases)), form.hku.Count());
-    for (int i = 0; i < form.hku.Count(); ++i) {
-        const std::string name = form.hku.Row(i).name;
+    MainForm form(shown.platform, shown.toolkit);
+    form.ScanAtStart();
+    ASSERT_EQ(static_cast<int>(std::size(cases)), form.ListById("hkcu-run").Count());
+    for (int i = 0; i < form.ListById("hkcu-run").Count(); ++i) {
+        const std::string name = form.ListById("hkcu-run").Row(i).name;
         const Record* r = Find(records, "hkcu-run", name);
         ASSERT_TRUE(r) << name;
-        EXPECT_EQ(report::ShownText(form.hku.Row(i).command), r->command) << name;
+        EXPECT_EQ(report::ShownText(form.ListById("hkcu-run").Row(i).command), r->command) << name;
         for (const Case& c : cases)
             if (name == c.name) {
                 EXPECT_EQ(c.reads, reads[name]) << name;
@@ -409,7 +410,8 @@ TEST(Report, TheWindowsFolderIsAskedForOnceForAllSystem32Targets) {
     sim::SimFile program;
     m.files.AddFile("C:\\windows\\System32\\native.exe", program);
     for (int i = 0; i < 5; ++i)
-        m.registry.SetString(kHKCURun, "N" + std::to_string(i), "C:\\WINDOWS\\system32\\native.exe /" + std::to_string(i));
+        m.registry.SetString(kHKCURun, "N" + std::to_string(i),
+                             "C:\\WINDOWS\\system32\\native.exe /" + std::to_string(i));
     m.registry.SetString(kHKCURun, "Other", "C:\\windows\\SysWOW64\\native.exe");
     m.registry.SetString(kHKCURun, "Short", "C:\\x.exe");
     FakeHost host;
@@ -787,8 +789,7 @@ TEST(Report, AListEntryAndATaskAreLocatedAsTheWindowActsOnThem) {
     after.files = base.files;
     EXPECT_EQ(report::kExitDifferent, RunProgram(m, after, {"--compare", "base.json"}));
     EXPECT_NE(std::string::npos, after.out.text.find("removed [system-hooks] \"C:\\hooks\\a.dll\"")) << after.out.text;
-    EXPECT_NE(std::string::npos, after.out.text.find("1 difference: 0 added, 1 removed, 0 changed"))
-        << after.out.text;
+    EXPECT_NE(std::string::npos, after.out.text.find("1 difference: 0 added, 1 removed, 0 changed")) << after.out.text;
 }
 
 TEST(ReportCompare, IdentityIsCategoryAndTypedLocationNotTheShownTexts) {
@@ -1002,7 +1003,7 @@ TEST(ReportBaseline, EachCategoryOfASchemaOneReportReadsAsTheIdTheSameCategoryHa
         std::vector<Record> records;
         std::string error;
         ASSERT_TRUE(report::ReadBaseline("{\"schema\":" + std::to_string(schema) + ",\"entries\":[" + entries + "]}",
-                                         kCategories, records, error))
+                                         records, error))
             << error;
         ASSERT_EQ(std::size(renamed), records.size());
         for (size_t i = 0; i < records.size(); ++i)
@@ -1042,7 +1043,7 @@ TEST(ReportBaseline, RefusesWhatIsNoReportWithAMessage) {
     for (const auto& [text, message] : cases) {
         std::vector<Record> records;
         std::string error;
-        EXPECT_FALSE(report::ReadBaseline(text, kCategories, records, error)) << text;
+        EXPECT_FALSE(report::ReadBaseline(text, records, error)) << text;
         EXPECT_NE(std::string::npos, error.find(message)) << text << ": " << error;
         EXPECT_TRUE(records.empty()) << text;
     }
@@ -1092,16 +1093,16 @@ TEST(ReportBaseline, EveryCutAndEveryByteChangeOfAReportIsReadOrRefusedNeverACra
     ASSERT_LT(3000u, document.size());
     std::vector<Record> records;
     std::string error;
-    ASSERT_TRUE(report::ReadBaseline(document, kCategories, records, error)) << error;
+    ASSERT_TRUE(report::ReadBaseline(document, records, error)) << error;
     // Every cut before the document's last brace, the first entries' bytes one by one.
     const size_t end = document.find_last_of('}');
     for (size_t cut = 0; cut < end; cut += cut < 1500 ? 1 : 17)
-        EXPECT_FALSE(report::ReadBaseline(document.substr(0, cut), kCategories, records, error)) << cut;
+        EXPECT_FALSE(report::ReadBaseline(document.substr(0, cut), records, error)) << cut;
     const char replacements[] = {'"', '\\', '{', '[', ']', '}', ',', ':', '\0', '\x80', 'u', '0'};
     for (size_t i = 0; i < document.size(); i += i < 1500 ? 1 : 17) {
         std::string damaged = document;
         damaged[i] = replacements[i % sizeof(replacements)];
-        report::ReadBaseline(damaged, kCategories, records, error);  // read or refused: both fine, under the sanitizers
+        report::ReadBaseline(damaged, records, error);  // read or refused: both fine, under the sanitizers
     }
 }
 

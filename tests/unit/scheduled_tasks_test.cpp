@@ -5,8 +5,8 @@
 
 #include "core/categories/row_marks.h"
 #include "core/collectors/scheduled_tasks.h"
-#include "core/forms/item_form.h"
-#include "core/forms/main_form.h"
+#include "forms/item_form.h"
+#include "forms/main_form.h"
 #include "machine_snapshot.h"
 #include "ui/sim/sim_desktop.h"
 #include "unit/tabs.h"
@@ -14,7 +14,7 @@
 namespace qm {
 namespace {
 
-constexpr int kTab = testing::ScheduledTasks;
+constexpr int kTab = TabOf("tasks");
 constexpr const char* kTasks = "C:\\windows\\System32\\Tasks\\";
 constexpr std::uint32_t kSilver = 12632256;
 
@@ -45,7 +45,7 @@ void AddTask(sim::SimMachine& m, const std::string& path, const std::string& con
     m.files.AddFile(kTasks + path, file);
 }
 
-std::vector<std::vector<std::string>> Rows(const TListView& list) {
+std::vector<std::vector<std::string>> Rows(const EntryList& list) {
     std::vector<std::vector<std::string>> rows;
     for (const Entry& row : list.Rows()) {
         std::vector<std::string> cells{row.name};
@@ -165,9 +165,9 @@ TEST(ScheduledTasks, EveryTaskOfEveryFolderIsARow) {
     m.files.AddFolder("C:\\Elsewhere");
     AddTask(m, "..\\..\\..\\Elsewhere\\Hidden", TaskXml("", Exec("C:\\qm\\hidden.exe")));
     m.files.AddFolderLink(std::string(kTasks) + "Link", "C:\\Elsewhere");
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
-    const TListView& list = form.ListOf(kTab);
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
+    const EntryList& list = form.ListOf(kTab);
     const std::string t = kTasks;
     const std::vector<std::vector<std::string>> expected{
         {"\\Root Task", "C:\\qm\\root.exe", "time", "yes", "C:\\qm\\root.exe", t + "Root Task"},
@@ -194,8 +194,8 @@ TEST(ScheduledTasks, AThirtyTwoBitProgramOnSixtyFourBitWindowsReadsTheRealTasksF
     sim::SimFile decoy;
     decoy.content = TaskXml("", Exec("C:\\qm\\decoy.exe"));
     m.files.AddFile("C:\\windows\\SysWOW64\\Tasks\\Decoy", decoy);
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     ASSERT_EQ(1, form.ListOf(kTab).Count());
     EXPECT_EQ("\\Real", form.ListOf(kTab).Row(0).name);
     EXPECT_EQ(std::string(kTasks) + "Real", ShownCell("tasks", form.ListOf(kTab).Row(0), 5));
@@ -208,8 +208,8 @@ protected:
         AddTask(m, "Sub\\Other", TaskXml("<BootTrigger/>", Exec("C:\\qm\\two.exe")));
         m.files.AddFolder("C:\\qm");
         m.files.AddFile("C:\\qm\\one.exe");
-        form = std::make_unique<TMainForm>(m.platform, m.toolkit);
-        form->FormCreate();
+        form = std::make_unique<MainForm>(m.platform, m.toolkit);
+        form->ScanAtStart();
         ASSERT_EQ(2, form->ListOf(kTab).Count());
         form->ListOf(kTab).SetSelection(0, 1);  // the focus on the other row
     }
@@ -220,7 +220,7 @@ protected:
     }
 
     sim::SimDesktop m;
-    std::unique_ptr<TMainForm> form;
+    std::unique_ptr<MainForm> form;
 };
 
 TEST_F(ScheduledTaskActions, NoChangesNothingAndYesDeletesTheTaskThroughTheScheduler) {
@@ -285,9 +285,9 @@ TEST_F(ScheduledTaskActions, JumpToAndPropertiesShowTheTasksFolderAndProgram) {
     EXPECT_EQ(std::vector<std::string>{"\"C:\\windows\\explorer.exe\" \"C:\\windows\\System32\\Tasks\\Sub\""}, started);
     form->ListOf(kTab).SetSelection(0, 1);
     form->ListDblClick(kTab);
-    EXPECT_EQ("\\Sub\\Logon Task", form->ItemForm->Label1);
-    EXPECT_EQ("C:\\qm\\one.exe", form->ItemForm->Edit1);
-    EXPECT_EQ("C:\\windows\\System32\\Tasks\\Sub\\", form->ItemForm->Edit3);
+    EXPECT_EQ("\\Sub\\Logon Task", form->itemDialog->title);
+    EXPECT_EQ("C:\\qm\\one.exe", form->itemDialog->command);
+    EXPECT_EQ("C:\\windows\\System32\\Tasks\\Sub\\", form->itemDialog->location);
     EXPECT_TRUE(m.user.shown.empty());
 }
 

@@ -1,15 +1,16 @@
-// Deleting and disabling services from the services list, with Timer1
+// Deleting and disabling services from the services list, with the deletion report
 // reporting a deletion five seconds later on the simulated clock.
 #include <gtest/gtest.h>
 
 #include "core/actions/service_actions.h"
-#include "core/forms/main_form.h"
+#include "forms/main_form.h"
 #include "ui/sim/sim_desktop.h"
+#include "unit/tabs.h"
 
 namespace qm {
 namespace {
 
-constexpr int kServicesTab = 8;
+constexpr int kServicesTab = TabOf("services-running");
 
 class ServiceActions : public ::testing::Test {
 protected:
@@ -24,15 +25,15 @@ protected:
             s.startType = kServiceAutoStart;
             m->services.Add(s);
         }
-        form = std::make_unique<TMainForm>(m->platform, m->toolkit);
-        form->FormCreate();
+        form = std::make_unique<MainForm>(m->platform, m->toolkit);
+        form->ScanAtStart();
         m->clock.Attach(*form);
         form->SelectTab(kServicesTab);
-        ASSERT_EQ(3, form->InstCompo.Count());
+        ASSERT_EQ(3, form->ListById("services-running").Count());
     }
     // The user clicks a row (selecting and focusing it) and chooses a menu item.
     void Choose(int row, ListCommand command) {
-        form->InstCompo.SetSelection(row, row);
+        form->ListById("services-running").SetSelection(row, row);
         form->ListCommandClick(kServicesTab, command);
     }
     std::vector<std::string> Texts() const {
@@ -42,7 +43,7 @@ protected:
     }
     std::vector<std::string> Captions() const {
         std::vector<std::string> captions;
-        for (const Entry& row : form->InstCompo.Rows()) captions.push_back(row.name);
+        for (const Entry& row : form->ListById("services-running").Rows()) captions.push_back(row.name);
         return captions;
     }
     static std::string Confirmation(const std::string& name) {
@@ -50,7 +51,7 @@ protected:
     }
 
     std::unique_ptr<sim::SimDesktop> m;
-    std::unique_ptr<TMainForm> form;
+    std::unique_ptr<MainForm> form;
 };
 
 TEST_F(ServiceActions, AnsweringNoLeavesTheServiceAndTheTimerAlone) {
@@ -61,10 +62,10 @@ TEST_F(ServiceActions, AnsweringNoLeavesTheServiceAndTheTimerAlone) {
     EXPECT_EQ("Confirm", m->user.shown[0].title);
     EXPECT_EQ(Confirmation("Beta"), m->user.shown[0].text);
     EXPECT_FALSE(m->services.Find("Beta")->markedForDelete);
-    EXPECT_FALSE(form->Timer1Enabled);
+    EXPECT_FALSE(form->deletionReportDue);
     m->clock.Advance(60000);
     EXPECT_EQ(1u, m->user.shown.size());
-    EXPECT_EQ(0, m->clock.timer1Fired);
+    EXPECT_EQ(0, m->clock.reportsFired);
     EXPECT_EQ(0, m->services.OpenHandles());
 }
 
@@ -90,11 +91,11 @@ TEST_F(ServiceActions, ARefusedDeletionIsNeverReported) {
         m->user.answers = {DialogResult::Yes};
         Choose(2, ListCommand::Delete);
         EXPECT_EQ((std::vector<std::string>{Confirmation("Gamma")}), Texts());
-        EXPECT_FALSE(form->Timer1Enabled);
+        EXPECT_FALSE(form->deletionReportDue);
         m->clock.Advance(20000);
         EXPECT_EQ(1u, m->user.shown.size());
         EXPECT_EQ(c.alreadyMarked, m->services.Find("Gamma")->markedForDelete);
-        EXPECT_EQ(3, form->InstCompo.Count());
+        EXPECT_EQ(3, form->ListById("services-running").Count());
         EXPECT_EQ(0, m->services.OpenHandles());
     }
 }
@@ -103,13 +104,13 @@ TEST_F(ServiceActions, ADeletionIsReportedFiveSecondsLaterThenTheListIsReadAgain
     m->user.answers = {DialogResult::Yes};
     Choose(1, ListCommand::Delete);
     EXPECT_TRUE(m->services.Find("Beta")->markedForDelete);
-    EXPECT_TRUE(form->Timer1Enabled);
-    EXPECT_EQ(3, form->InstCompo.Count());  // the row stays until the timer refills the list
+    EXPECT_TRUE(form->deletionReportDue);
+    EXPECT_EQ(3, form->ListById("services-running").Count());  // the row stays until the timer refills the list
     // The service's program ends; with no handle left open it leaves the database.
     m->services.Stop("Beta");
     EXPECT_EQ(nullptr, m->services.Find("Beta"));
     int rowsWhileShown = -1;
-    m->user.whileShown = [&](const DialogRequest&) { rowsWhileShown = form->InstCompo.Count(); };
+    m->user.whileShown = [&](const DialogRequest&) { rowsWhileShown = form->ListById("services-running").Count(); };
     m->clock.Advance(4999);
     EXPECT_EQ(1u, m->user.shown.size());
     m->clock.Advance(1);
@@ -121,10 +122,10 @@ TEST_F(ServiceActions, ADeletionIsReportedFiveSecondsLaterThenTheListIsReadAgain
     EXPECT_EQ(3, rowsWhileShown);  // refilled only after the box was closed
     EXPECT_EQ((std::vector<std::string>{"Alpha", "Gamma"}), Captions());
     EXPECT_EQ("Startup (services) - (2)", form->TabCaptions[kServicesTab]);
-    EXPECT_FALSE(form->Timer1Enabled);
+    EXPECT_FALSE(form->deletionReportDue);
     m->clock.Advance(60000);
     EXPECT_EQ(2u, m->user.shown.size());
-    EXPECT_EQ(1, m->clock.timer1Fired);
+    EXPECT_EQ(1, m->clock.reportsFired);
     EXPECT_EQ(0, m->services.OpenHandles());
 }
 
@@ -147,7 +148,7 @@ TEST_F(ServiceActions, TwoDeletionsWithinTheIntervalAreReportedOnceAtTheFirstDea
     m->clock.Advance(3000);
     Choose(2, ListCommand::Delete);
     m->services.Stop("Gamma");
-    EXPECT_EQ(5000u, m->clock.Timer1Deadline());  // enabling it again did not restart it
+    EXPECT_EQ(5000u, m->clock.ReportDeadline());  // enabling it again did not restart it
     m->clock.Advance(1999);
     EXPECT_EQ(2u, m->user.shown.size());
     m->clock.Advance(1);
@@ -157,7 +158,7 @@ TEST_F(ServiceActions, TwoDeletionsWithinTheIntervalAreReportedOnceAtTheFirstDea
     EXPECT_EQ("Startup (services) - (1)", form->TabCaptions[kServicesTab]);
     m->clock.Advance(30000);
     EXPECT_EQ(3u, m->user.shown.size());
-    EXPECT_EQ(1, m->clock.timer1Fired);
+    EXPECT_EQ(1, m->clock.reportsFired);
 }
 
 TEST_F(ServiceActions, TheReportIsShownOnceHoweverLongItStaysOpen) {
@@ -178,7 +179,7 @@ TEST_F(ServiceActions, TheReportIsShownOnceHoweverLongItStaysOpen) {
 }
 
 TEST_F(ServiceActions, DisablingSetsTheStartTypeOfTheSelectedRowsServiceAndNothingElse) {
-    const std::uint64_t version = form->InstCompo.Version();
+    const std::uint64_t version = form->ListById("services-running").Version();
     Choose(2, ListCommand::Disable);
     EXPECT_EQ(kServiceDisabled, m->services.Find("Gamma")->startType);
     EXPECT_EQ(kServiceRunning, m->services.Find("Gamma")->state);
@@ -186,8 +187,8 @@ TEST_F(ServiceActions, DisablingSetsTheStartTypeOfTheSelectedRowsServiceAndNothi
     EXPECT_EQ(kServiceWin32OwnProcess, m->services.Find("Gamma")->type);
     EXPECT_EQ(kServiceAutoStart, m->services.Find("Alpha")->startType);
     EXPECT_TRUE(m->user.shown.empty());
-    EXPECT_EQ(version, form->InstCompo.Version());
-    EXPECT_FALSE(form->Timer1Enabled);
+    EXPECT_EQ(version, form->ListById("services-running").Version());
+    EXPECT_FALSE(form->deletionReportDue);
     EXPECT_EQ(0, m->services.OpenHandles());
 }
 
@@ -217,7 +218,7 @@ TEST_F(ServiceActions, ARefusedDisablingChangesNothingAndIsNotReported) {
 TEST_F(ServiceActions, WithoutASelectedRowBothItemsDoNothing) {
     m->user.answers = {DialogResult::Yes};
     for (int focused : {-1, 1}) {
-        form->InstCompo.SetSelection(-1, focused);
+        form->ListById("services-running").SetSelection(-1, focused);
         form->ListCommandClick(kServicesTab, ListCommand::Delete);
         form->ListCommandClick(kServicesTab, ListCommand::Disable);
     }
@@ -226,7 +227,7 @@ TEST_F(ServiceActions, WithoutASelectedRowBothItemsDoNothing) {
         EXPECT_FALSE(m->services.Find(name)->markedForDelete) << name;
         EXPECT_EQ(kServiceAutoStart, m->services.Find(name)->startType) << name;
     }
-    EXPECT_FALSE(form->Timer1Enabled);
+    EXPECT_FALSE(form->deletionReportDue);
 }
 
 // The highlighted row is the one named and changed, wherever the focus is.
@@ -234,7 +235,7 @@ TEST_F(ServiceActions, BothItemsActOnTheSelectedRowWhenTheFocusIsElsewhere) {
     for (int focused : {0, 2, -1}) {
         SCOPED_TRACE(focused);
         SetUp();
-        form->InstCompo.SetSelection(1, focused);
+        form->ListById("services-running").SetSelection(1, focused);
         m->user.answers = {DialogResult::Yes};
         form->ListCommandClick(kServicesTab, ListCommand::Disable);
         form->ListCommandClick(kServicesTab, ListCommand::Delete);
@@ -245,7 +246,7 @@ TEST_F(ServiceActions, BothItemsActOnTheSelectedRowWhenTheFocusIsElsewhere) {
             EXPECT_FALSE(m->services.Find(other)->markedForDelete) << other;
             EXPECT_EQ(kServiceAutoStart, m->services.Find(other)->startType) << other;
         }
-        EXPECT_TRUE(form->Timer1Enabled);
+        EXPECT_TRUE(form->deletionReportDue);
     }
 }
 

@@ -3,13 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "core/collectors/services.h"
-#include "core/forms/main_form.h"
+#include "forms/main_form.h"
 #include "ui/sim/sim_desktop.h"
+#include "unit/tabs.h"
 
 namespace qm {
 namespace {
 
-constexpr int kServicesTab = 8;
+constexpr int kServicesTab = TabOf("services-running");
 constexpr std::uint32_t kPaused = 7;
 constexpr std::uint32_t kStopPending = 3;
 constexpr std::uint32_t kInteractiveOwnProcess = 0x110;
@@ -26,7 +27,7 @@ sim::SimService Service(std::string name, std::uint32_t type = kServiceWin32OwnP
     return s;
 }
 
-std::vector<std::string> Captions(const TListView& list) {
+std::vector<std::string> Captions(const EntryList& list) {
     std::vector<std::string> captions;
     for (const Entry& row : list.Rows()) captions.push_back(row.name);
     return captions;
@@ -54,9 +55,9 @@ TEST(Services, OnlyActiveServicesOfTheirOwnProcessAreListedWhateverTheirStartTyp
         m.services.Add(Service(c.name, c.type, c.state, c.startType));
         if (c.listed) expected.push_back(c.name);
     }
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
-    EXPECT_EQ(expected, Captions(form.InstCompo));
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
+    EXPECT_EQ(expected, Captions(form.ListById("services-running")));
     EXPECT_EQ("Startup (services) - (5)", form.TabCaptions[kServicesTab]);
     EXPECT_EQ(0, m.services.OpenHandles());
     EXPECT_TRUE(m.user.shown.empty());
@@ -78,9 +79,9 @@ TEST(Services, RowsHoldNameDisplayNameCommandLineAndTheIconOfItsProgram) {
     sim::SimService locked = Service("Locked");
     locked.grantedAccess = kServiceQueryConfig;  // may read, but not open with full access
     m.services.Add(locked);
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
-    ASSERT_EQ(4, form.InstCompo.Count());
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
+    ASSERT_EQ(4, form.ListById("services-running").Count());
     const int exe = m.shell.IconIndexOf(".exe");
     struct Expected {
         const char* caption;
@@ -95,7 +96,7 @@ TEST(Services, RowsHoldNameDisplayNameCommandLineAndTheIconOfItsProgram) {
         {"Locked", "Locked display", "-", m.shell.IconIndexOf("-")},
     };
     for (int i = 0; i < 4; ++i) {
-        const Entry& row = form.InstCompo.Row(i);
+        const Entry& row = form.ListById("services-running").Row(i);
         SCOPED_TRACE(rows[i].caption);
         EXPECT_EQ(rows[i].caption, row.name);
         EXPECT_EQ(rows[i].display, row.service.displayName);
@@ -103,7 +104,7 @@ TEST(Services, RowsHoldNameDisplayNameCommandLineAndTheIconOfItsProgram) {
         EXPECT_EQ(rows[i].icon, row.image);
     }
     EXPECT_EQ(0, m.services.OpenHandles());
-    EXPECT_EQ(sim::SimShell::kSmallImageList, form.InstCompo.SmallImages());
+    EXPECT_EQ(sim::SimShell::kSmallImageList, form.ListById("services-running").SmallImages());
 }
 
 TEST(Services, AManagerThatCannotBeOpenedListsNothing) {
@@ -120,9 +121,9 @@ TEST(Services, AManagerThatCannotBeOpenedListsNothing) {
         m.services.Add(Service("Alpha"));
         m.services.managerAvailable = c.available;
         m.services.managerGrantedAccess = c.granted;
-        TMainForm form(m.platform, m.toolkit);
-        form.FormCreate();
-        EXPECT_EQ(0, form.InstCompo.Count());
+        MainForm form(m.platform, m.toolkit);
+        form.ScanAtStart();
+        EXPECT_EQ(0, form.ListById("services-running").Count());
         EXPECT_EQ("Startup (services) - (0)", form.TabCaptions[kServicesTab]);
         EXPECT_TRUE(m.user.shown.empty());
         EXPECT_EQ(0, m.services.OpenHandles());
@@ -143,9 +144,9 @@ TEST(Services, AMachineWithMoreServicesThanOneBufferHoldsIsListedWholeInOrder) {
         bytes += sim::SimServices::EntryBytes(s);
     }
     ASSERT_GT(bytes, 2 * kServiceEnumBufferSize);  // three calls at least
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
-    EXPECT_EQ(expected, Captions(form.InstCompo));
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
+    EXPECT_EQ(expected, Captions(form.ListById("services-running")));
     EXPECT_EQ("Startup (services) - (600)", form.TabCaptions[kServicesTab]);
     // Each call went on from the resume handle with the same buffer of 36000 bytes.
     ASSERT_GE(m.services.enumBufferSizes.size(), 3u);
@@ -207,13 +208,13 @@ TEST(Services, ShowingTheTabReadsTheServicesAgain) {
     sim::SimDesktop m;
     m.services.Add(Service("Alpha"));
     m.services.Add(Service("Beta"));
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
-    ASSERT_EQ(2, form.InstCompo.Count());
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
+    ASSERT_EQ(2, form.ListById("services-running").Count());
     m.services.Stop("Alpha");
     m.services.Add(Service("Gamma"));
     form.SelectTab(kServicesTab);
-    EXPECT_EQ((std::vector<std::string>{"Beta", "Gamma"}), Captions(form.InstCompo));
+    EXPECT_EQ((std::vector<std::string>{"Beta", "Gamma"}), Captions(form.ListById("services-running")));
     EXPECT_EQ("Startup (services) - (2)", form.TabCaptions[kServicesTab]);
 }
 

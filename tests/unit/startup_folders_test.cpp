@@ -2,9 +2,9 @@
 // what each row holds.
 #include <gtest/gtest.h>
 
-#include "unit/tabs.h"
-#include "core/forms/main_form.h"
+#include "forms/main_form.h"
 #include "ui/sim/sim_desktop.h"
+#include "unit/tabs.h"
 
 namespace qm {
 namespace {
@@ -22,9 +22,9 @@ sim::SimFile Plain(std::uint32_t attributes) {
     return file;
 }
 
-constexpr int kCommonTab = 2, kUserTab = 3;
+constexpr int kCommonTab = TabOf("startup-common"), kUserTab = TabOf("startup-user");
 
-std::vector<std::string> Names(const TListView& list) {
+std::vector<std::string> Names(const EntryList& list) {
     std::vector<std::string> names;
     for (const auto& row : list.Rows()) names.push_back(row.name);
     return names;
@@ -74,15 +74,15 @@ TEST(StartupFolders, EachFolderListsEveryFileWithHiddenAndSystemFilesButNoFolder
         sim::SimDesktop m;
         const std::string folder = m.shell.specialFolders.at(c.csidl);
         PutFiles(m, folder);
-        TMainForm form(m.platform, m.toolkit);
-        form.FormCreate();
-        const TListView& list = form.ListOf(c.tab);
+        MainForm form(m.platform, m.toolkit);
+        form.ScanAtStart();
+        const EntryList& list = form.ListOf(c.tab);
         EXPECT_EQ(c.names, Names(list)) << c.caption;
         EXPECT_EQ(c.caption, form.TabCaptions[c.tab]);
         for (const Entry& row : list.Rows()) {
-            EXPECT_EQ("Windows AutoRun", ShownCell("User", row, 2));
-            EXPECT_EQ(folder + "\\", ShownCell("User", row, 3));
-            EXPECT_TRUE(m.files.Exists(ShownCell("User", row, 3) + row.name)) << row.name;
+            EXPECT_EQ("Windows AutoRun", ShownCell("startup-user", row, 2));
+            EXPECT_EQ(folder + "\\", ShownCell("startup-user", row, 3));
+            EXPECT_TRUE(m.files.Exists(ShownCell("startup-user", row, 3) + row.name)) << row.name;
             EXPECT_EQ(m.shell.IconIndexOf(row.name), row.image) << row.name;
         }
         // The other folder is empty, so its tab shows nothing.
@@ -112,8 +112,8 @@ TEST(StartupFolders, EachTabIsCaptionedForTheFolderItListsBeforeAndAfterItsCount
         // Data that cannot be read stops the start-up scan at the first tab.
         m.registry.SetString("HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Flags", "f.exe");
         m.registry.Key("HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run")->unreadable.insert("flags");
-        TMainForm form(m.platform, m.toolkit);
-        form.FormCreate();
+        MainForm form(m.platform, m.toolkit);
+        form.ScanAtStart();
         EXPECT_EQ(c.design, form.TabCaptions[c.tab]);
         EXPECT_EQ(c.image, kCategories[static_cast<size_t>(c.tab)].tabImage) << c.design;
         form.SelectTab(c.tab);
@@ -127,10 +127,10 @@ TEST(StartupFolders, TargetIsTheShortcutsPathAsStoredAndTheFileItselfForOtherFil
     sim::SimDesktop m;
     const std::string folder = m.shell.specialFolders.at(kCsidlCommonStartup) + "\\";
     PutFiles(m, m.shell.specialFolders.at(kCsidlCommonStartup));
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     std::map<std::string, std::string> targets;
-    for (const auto& row : form.comon.Rows()) targets[row.name] = row.command;
+    for (const auto& row : form.ListById("startup-common").Rows()) targets[row.name] = row.command;
     EXPECT_EQ("C:\\Tools\\t.exe", targets["b.lnk"]);
     EXPECT_EQ("C:\\Program Files\\Tool\\Tool.EXE", targets["tool.exe.lnk"]);  // not lower-cased
     EXPECT_EQ("C:\\h.exe", targets["Hidden.LNK"]);
@@ -147,11 +147,11 @@ TEST(StartupFolders, FolderPathGetsExactlyOneTrailingBackslash) {
         sim::SimDesktop m;
         m.shell.specialFolders[kCsidlStartup] = folder;
         m.files.AddFile("C:\\Start\\a.lnk", Shortcut("C:\\a.exe"));
-        TMainForm form(m.platform, m.toolkit);
-        form.FormCreate();
-        ASSERT_EQ(1, form.User.Count()) << folder;
-        EXPECT_EQ("C:\\Start\\", ShownCell("User", form.User.Row(0), 3)) << folder;
-        EXPECT_EQ("C:\\a.exe", form.User.Row(0).command) << folder;
+        MainForm form(m.platform, m.toolkit);
+        form.ScanAtStart();
+        ASSERT_EQ(1, form.ListById("startup-user").Count()) << folder;
+        EXPECT_EQ("C:\\Start\\", ShownCell("startup-user", form.ListById("startup-user").Row(0), 3)) << folder;
+        EXPECT_EQ("C:\\a.exe", form.ListById("startup-user").Row(0).command) << folder;
     }
 }
 
@@ -160,8 +160,8 @@ TEST(StartupFolders, AFolderTheShellCannotGiveListsNothing) {
     PutFiles(m, "C:\\Elsewhere");
     m.shell.specialFolders.erase(kCsidlCommonStartup);             // no such folder on this system
     m.shell.specialFolders[kCsidlStartup] = "C:\\Missing\\Start";  // named, but never created
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     EXPECT_EQ("Startup (common) - (0)", form.TabCaptions[kCommonTab]);
     EXPECT_EQ("Startup (user) - (0)", form.TabCaptions[kUserTab]);
     EXPECT_FALSE(m.files.FolderExists("C:\\Missing\\Start"));  // looking it up did not create it
@@ -171,10 +171,10 @@ TEST(StartupFolders, AFolderTheShellCannotGiveListsNothing) {
 TEST(StartupFolders, CountCaptionCountsRowsAlreadyInTheList) {
     sim::SimDesktop m;
     m.files.AddFile(m.shell.specialFolders.at(kCsidlStartup) + "\\a.lnk", Shortcut("C:\\a.exe"));
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     form.ScanTab(kUserTab);  // the list was not emptied first
-    EXPECT_EQ((std::vector<std::string>{"a.lnk", "a.lnk"}), Names(form.User));
+    EXPECT_EQ((std::vector<std::string>{"a.lnk", "a.lnk"}), Names(form.ListById("startup-user")));
     EXPECT_EQ("Startup (user) - (2)", form.TabCaptions[kUserTab]);
 }
 
@@ -182,12 +182,12 @@ TEST(StartupFolders, ShowingTheTabReadsTheFolderAgain) {
     sim::SimDesktop m;
     const std::string folder = m.shell.specialFolders.at(kCsidlCommonStartup);
     m.files.AddFile(folder + "\\old.exe");
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     m.files.DeleteFile(folder + "\\old.exe");
     m.files.AddFile(folder + "\\new.lnk", Shortcut("C:\\n.exe"));
     form.SelectTab(kCommonTab);
-    EXPECT_EQ((std::vector<std::string>{"new.lnk"}), Names(form.comon));
+    EXPECT_EQ((std::vector<std::string>{"new.lnk"}), Names(form.ListById("startup-common")));
     EXPECT_EQ("Startup (common) - (1)", form.TabCaptions[kCommonTab]);
 }
 
@@ -196,8 +196,8 @@ TEST(StartupFolders, WithoutTheShellLinkObjectTheScanStopsAtTheFirstFileAndRepor
     const std::string folder = m.shell.specialFolders.at(kCsidlCommonStartup);
     m.files.AddFile(folder + "\\a.lnk", Shortcut("C:\\a.exe"));
     m.files.AddFile(folder + "\\b.lnk", Shortcut("C:\\b.exe"));
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     ASSERT_EQ("Startup (common) - (2)", form.TabCaptions[kCommonTab]);
     m.shell.comAvailable = false;
     form.SelectTab(kCommonTab);
@@ -205,9 +205,9 @@ TEST(StartupFolders, WithoutTheShellLinkObjectTheScanStopsAtTheFirstFileAndRepor
     EXPECT_EQ("Quellmark", m.user.shown[0].title);
     EXPECT_NE(std::string::npos, m.user.shown[0].text.find("CoInitialize"));
     // The row being filled stays with its name only; the caption is not rewritten.
-    ASSERT_EQ(1, form.comon.Count());
-    EXPECT_EQ("a.lnk", form.comon.Row(0).name);
-    EXPECT_EQ("", form.comon.Row(0).command);
+    ASSERT_EQ(1, form.ListById("startup-common").Count());
+    EXPECT_EQ("a.lnk", form.ListById("startup-common").Row(0).name);
+    EXPECT_EQ("", form.ListById("startup-common").Row(0).command);
     EXPECT_EQ("Startup (common) - (2)", form.TabCaptions[kCommonTab]);
 }
 

@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "core/categories/row_marks.h"
-#include "core/forms/item_form.h"
-#include "core/forms/main_form.h"
 #include "core/model/hook_list.h"
+#include "forms/item_form.h"
+#include "forms/main_form.h"
 #include "machine_snapshot.h"
 #include "ui/sim/sim_desktop.h"
 #include "unit/tabs.h"
@@ -15,7 +15,7 @@
 namespace qm {
 namespace {
 
-constexpr int kTab = testing::SystemHooks;
+constexpr int kTab = TabOf("system-hooks");
 constexpr const char* kIfeo = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options";
 constexpr const char* kSilent = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\SilentProcessExit";
 constexpr const char* kWindows = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
@@ -120,9 +120,9 @@ const std::string kIfeoName =
 TEST(SystemHooks, EveryEntryIsARowWithItsKindFileKeyAndValue) {
     sim::SimDesktop m;
     Populate(m);
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
-    const TListView& list = form.ListOf(kTab);
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
+    const EntryList& list = form.ListOf(kTab);
     const std::string sys = "C:\\windows\\System32\\";
     const std::string ntWindows = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
     const std::string lsa = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Lsa";
@@ -149,7 +149,7 @@ TEST(SystemHooks, EveryEntryIsARowWithItsKindFileKeyAndValue) {
     std::vector<std::vector<std::string>> rows;
     for (const Entry& row : list.Rows()) {
         std::vector<std::string> cells{row.name};
-        for (const std::string& s : CellsAfterName("hooks", row)) cells.push_back(s);
+        for (const std::string& s : CellsAfterName("system-hooks", row)) cells.push_back(s);
         rows.push_back(cells);
     }
     EXPECT_EQ(expected, rows);
@@ -176,12 +176,12 @@ TEST(SystemHooks, OnSixtyFourBitWindowsTheRedirectedPlacesAreReadInBothViewsAndA
     // One key in both views: its debugger is one entry, listed once.
     m.registry.SetString(std::string(kIfeo) + "\\notepad.exe", "Debugger", "C:\\dbg\\dbg.exe");
     m.registry.SetRaw(kSession, "BootExecute", kRegMultiSz, Bytes(std::string("autocheck autochk *\0\0", 21)));
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
-    TListView& list = form.ListOf(kTab);
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
+    EntryList& list = form.ListOf(kTab);
     std::vector<std::string> seen;
     for (const Entry& row : list.Rows())
-        seen.push_back(row.name + " | " + row.hookKind + " | " + ShownCell("hooks", row, 3));
+        seen.push_back(row.name + " | " + row.hookKind + " | " + ShownCell("system-hooks", row, 3));
     const std::string key = "Microsoft\\Windows NT\\CurrentVersion\\Windows";
     EXPECT_EQ((std::vector<std::string>{
                   "C:\\dbg\\dbg.exe | Debugger (notepad.exe) | " + kIfeoName + "\\notepad.exe",
@@ -214,13 +214,13 @@ protected:
     void SetUp() override {
         m.user.shown.clear();
         Populate(m);
-        form = std::make_unique<TMainForm>(m.platform, m.toolkit);
-        form->FormCreate();
+        form = std::make_unique<MainForm>(m.platform, m.toolkit);
+        form->ScanAtStart();
         form->SelectTab(kTab);
         ASSERT_EQ(11, form->ListOf(kTab).Count());
     }
     int RowOf(const std::string& caption) {
-        const TListView& list = form->ListOf(kTab);
+        const EntryList& list = form->ListOf(kTab);
         for (int i = 0; i < list.Count(); ++i)
             if (list.Row(i).name == caption) return i;
         return -1;
@@ -234,7 +234,7 @@ protected:
     }
 
     sim::SimDesktop m;
-    std::unique_ptr<TMainForm> form;
+    std::unique_ptr<MainForm> form;
 };
 
 TEST_F(SystemHooksDeletion, YesRemovesExactlyTheConfirmedEntryAndNoNothing) {
@@ -304,9 +304,9 @@ TEST_F(SystemHooksDeletion, ARowOfAValueThatHoldsNoEntryDeletesNothing) {
 TEST_F(SystemHooksDeletion, JumpToAndPropertiesNameTheEntrysKeyAndFile) {
     form->ListOf(kTab).SetSelection(RowOf("\"C:\\dbg\\dbg.exe\" -p"), 0);
     form->ListDblClick(kTab);
-    EXPECT_EQ("\"C:\\dbg\\dbg.exe\" -p", form->ItemForm->Label1);
-    EXPECT_EQ("C:\\dbg\\dbg.exe", form->ItemForm->Edit1);
-    EXPECT_EQ(kIfeoName + "\\notepad.exe", form->ItemForm->Edit3);
+    EXPECT_EQ("\"C:\\dbg\\dbg.exe\" -p", form->itemDialog->title);
+    EXPECT_EQ("C:\\dbg\\dbg.exe", form->itemDialog->command);
+    EXPECT_EQ(kIfeoName + "\\notepad.exe", form->itemDialog->location);
     form->ListCommandClick(kTab, ListCommand::JumpTo);
     std::string typed;  // the characters typed into the Registry Editor's tree
     for (const sim::WindowCall& call : m.processes.calls)

@@ -12,8 +12,8 @@
 
 #include <algorithm>
 
-#include "core/forms/item_form.h"
-#include "core/forms/main_form.h"
+#include "forms/item_form.h"
+#include "forms/main_form.h"
 #include "machine_snapshot.h"
 #include "platform/sim/version_block.h"
 #include "platform/text_utf.h"
@@ -22,8 +22,6 @@
 
 namespace qm {
 namespace {
-
-using namespace qm::testing;  // the tabs by position
 
 constexpr const char* kHKCURun = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char* kHKLMRun = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -55,13 +53,13 @@ void PutRunValues(sim::SimDesktop& m) {
         for (const Entry& e : Entries(where)) m.registry.SetString(key, e.name, e.command);
 }
 
-std::vector<std::string> Captions(TListView& list) {
+std::vector<std::string> Captions(EntryList& list) {
     std::vector<std::string> out;
     for (int i = 0; i < list.Count(); ++i) out.push_back(list.Row(i).name);
     return out;
 }
 
-int RowNamed(TListView& list, const std::string& caption) {
+int RowNamed(EntryList& list, const std::string& caption) {
     for (int i = 0; i < list.Count(); ++i)
         if (list.Row(i).name == caption) return i;
     return -1;
@@ -69,13 +67,13 @@ int RowNamed(TListView& list, const std::string& caption) {
 
 TEST(Unicode, RunValuesInAnyScriptAreListedWholeAndDeletedExactly) {
     for (const auto& [tab, key, where] :
-         {std::tuple{HKCURun, kHKCURun, "user"}, std::tuple{HKLMRun, kHKLMRun, "machine"}}) {
+         {std::tuple{TabOf("hkcu-run"), kHKCURun, "user"}, std::tuple{TabOf("hklm-run"), kHKLMRun, "machine"}}) {
         sim::SimDesktop m;
         PutRunValues(m);
-        TMainForm form(m.platform, m.toolkit);
-        form.FormCreate();
+        MainForm form(m.platform, m.toolkit);
+        form.ScanAtStart();
         form.SelectTab(tab);
-        TListView& list = form.ListOf(tab);
+        EntryList& list = form.ListOf(tab);
         ASSERT_EQ(5, list.Count()) << where;
         for (const Entry& e : Entries(where)) {
             const int row = RowNamed(list, e.name);
@@ -102,14 +100,15 @@ TEST(Unicode, ThroughTheAnsiCallsTheNamesAreLostAndTheLookAlikeIsDeleted) {
     sim::SimDesktop m;
     PutRunValues(m);
     m.registry.ansiCalls = true;
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
-    form.SelectTab(HKCURun);
-    EXPECT_EQ((std::vector<std::string>{"Calc", "Calc", "????", "Up?date", "??????"}), Captions(form.hku));
-    EXPECT_EQ("", form.hku.Row(2).command);  // "????" names no value
-    form.hku.SetSelection(0, 0);
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
+    form.SelectTab(TabOf("hkcu-run"));
+    EXPECT_EQ((std::vector<std::string>{"Calc", "Calc", "????", "Up?date", "??????"}),
+              Captions(form.ListById("hkcu-run")));
+    EXPECT_EQ("", form.ListById("hkcu-run").Row(2).command);  // "????" names no value
+    form.ListById("hkcu-run").SetSelection(0, 0);
     m.user.answers = {DialogResult::Yes};
-    form.ListCommandClick(HKCURun, ListCommand::Delete);
+    form.ListCommandClick(TabOf("hkcu-run"), ListCommand::Delete);
     EXPECT_TRUE(m.registry.HasValue(kHKCURun, kCyrillic));
     EXPECT_FALSE(m.registry.HasValue(kHKCURun, kLookAlike));
 }
@@ -127,19 +126,20 @@ TEST(Unicode, StartupFilesInAnyScriptAreListedWholeAndDeletedExactly) {
             m.files.AddFile(folder + "\\" + name, link);
         }
         m.files.ansiCalls = ansi;
-        TMainForm form(m.platform, m.toolkit);
-        form.FormCreate();
-        form.SelectTab(CommonStartup);
-        std::vector<std::string> listed = Captions(form.comon), expected = names;
+        MainForm form(m.platform, m.toolkit);
+        form.ScanAtStart();
+        form.SelectTab(TabOf("startup-common"));
+        std::vector<std::string> listed = Captions(form.ListById("startup-common")), expected = names;
         if (ansi) expected = {"?a.lnk", "?a.lnk", "???.lnk", "?.lnk", "??.lnk"};  // the alpha: its look-alike
         std::sort(listed.begin(), listed.end());
         std::sort(expected.begin(), expected.end());
         ASSERT_EQ(expected, listed) << ansi;
-        const int first = ansi ? RowNamed(form.comon, "?a.lnk") : RowNamed(form.comon, names[0]);
-        form.comon.SetSelection(first, first);
+        const int first = ansi ? RowNamed(form.ListById("startup-common"), "?a.lnk")
+                               : RowNamed(form.ListById("startup-common"), names[0]);
+        form.ListById("startup-common").SetSelection(first, first);
         const testing::MachineState before = testing::Snapshot(m);
         m.user.answers = {DialogResult::Yes};
-        form.ListCommandClick(CommonStartup, ListCommand::Delete);
+        form.ListCommandClick(TabOf("startup-common"), ListCommand::Delete);
         if (ansi) {
             // "?" is a wildcard: the name the code page made names no file.
             ASSERT_EQ(2u, m.user.shown.size());
@@ -150,7 +150,7 @@ TEST(Unicode, StartupFilesInAnyScriptAreListedWholeAndDeletedExactly) {
         EXPECT_EQ(1u, m.user.shown.size());
         EXPECT_FALSE(m.files.Exists(folder + "\\" + names[0]));
         for (size_t i = 1; i < names.size(); ++i) EXPECT_TRUE(m.files.Exists(folder + "\\" + names[i])) << names[i];
-        EXPECT_EQ(4, form.comon.Count());
+        EXPECT_EQ(4, form.ListById("startup-common").Count());
     }
 }
 
@@ -163,10 +163,10 @@ TEST(Unicode, ServiceDisplayNamesAndCommandsInAnyScriptAreShownWhole) {
         service.commandLine = "\"C:\\\u041F\\svc.exe\" -k";
         m.services.Add(service);
         m.services.ansiCalls = ansi;
-        TMainForm form(m.platform, m.toolkit);
-        form.FormCreate();
-        form.SelectTab(Services);
-        TListView& list = form.ListOf(Services);
+        MainForm form(m.platform, m.toolkit);
+        form.ScanAtStart();
+        form.SelectTab(TabOf("services-running"));
+        EntryList& list = form.ListOf(TabOf("services-running"));
         ASSERT_EQ(1, list.Count());
         if (ansi) {
             EXPECT_EQ("qm?", list.Row(0).name);
@@ -197,13 +197,13 @@ TEST(Unicode, JumpToTypesAKeyNamedInAnyScriptInUtf16) {
     const std::string key = std::string(kComponents) + "\\" + component;
     m.registry.SetString(key, "", "\u041A\u043E\u043C\u043F\u043E\u043D\u0435\u043D\u0442");
     m.registry.SetString(key, "StubPath", "C:\\stub.exe");
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
-    form.SelectTab(ActiveX);
-    ASSERT_EQ(1, form.ListOf(ActiveX).Count());
-    EXPECT_EQ("\u041A\u043E\u043C\u043F\u043E\u043D\u0435\u043D\u0442", form.ListOf(ActiveX).Row(0).name);
-    form.ListOf(ActiveX).SetSelection(0, 0);
-    form.ListCommandClick(ActiveX, ListCommand::JumpTo);
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
+    form.SelectTab(TabOf("components"));
+    ASSERT_EQ(1, form.ListOf(TabOf("components")).Count());
+    EXPECT_EQ("\u041A\u043E\u043C\u043F\u043E\u043D\u0435\u043D\u0442", form.ListOf(TabOf("components")).Row(0).name);
+    form.ListOf(TabOf("components")).SetSelection(0, 0);
+    form.ListCommandClick(TabOf("components"), ListCommand::JumpTo);
     EXPECT_EQ("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\" + component,
               Typed(m.processes));
     // The emoji goes as its two surrogates, one WM_CHAR each.
@@ -231,16 +231,16 @@ TEST(Unicode, ItemPropertiesShowsVersionTextsInAnyScript) {
     m.files.AddFile(program, file);
     // Written in capitals: the lower-cased target still names the program.
     m.registry.SetString(kHKCURun, kCyrillic, "\"C:\\\u041F\u0420\u041E\u0413\\\u0416\u0423\u041A.EXE\" /x");
-    TMainForm form(m.platform, m.toolkit);
-    form.FormCreate();
+    MainForm form(m.platform, m.toolkit);
+    form.ScanAtStart();
     form.FirstShow();
-    form.hku.SetSelection(0, 0);
-    form.ListDblClick(HKCURun);
-    const TItemForm& item = *form.ItemForm;
-    EXPECT_EQ(kCyrillic, item.Label1);
-    EXPECT_EQ("\u041E\u041E\u041E \u0416\u0443\u043A", item.Label6);
-    EXPECT_EQ("\u4E2D\u6587 \U0001F600 \u200F\u05D0", item.Label8);
-    EXPECT_EQ("1.0 \u0431\u0435\u0442\u0430", item.Label10);
+    form.ListById("hkcu-run").SetSelection(0, 0);
+    form.ListDblClick(TabOf("hkcu-run"));
+    const ItemForm& item = *form.itemDialog;
+    EXPECT_EQ(kCyrillic, item.title);
+    EXPECT_EQ("\u041E\u041E\u041E \u0416\u0443\u043A", item.company);
+    EXPECT_EQ("\u4E2D\u6587 \U0001F600 \u200F\u05D0", item.description);
+    EXPECT_EQ("1.0 \u0431\u0435\u0442\u0430", item.version);
 }
 
 }  // namespace

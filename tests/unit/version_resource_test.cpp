@@ -7,11 +7,11 @@
 
 #include <memory>
 
-#include "core/forms/about_form.h"
-#include "core/forms/main_form.h"
 #include "core/inspect/file_version.h"
 #include "core/inspect/version_resource.h"
 #include "fixtures/damaged_versions.h"
+#include "forms/about_form.h"
+#include "forms/main_form.h"
 #include "platform/sim/version_block.h"
 #include "ui/sim/sim_desktop.h"
 
@@ -54,7 +54,7 @@ TEST(VersionResource, DamagedBlocksGiveBoundedOrEmptyFields) {
     for (const fixtures::DamagedVersion& c : fixtures::DamagedVersions()) {
         sim::SimMachine m;
         m.files.AddFile(kTool, ProgramWith(c.bytes));
-        TFileVersionInfo v;
+        FileVersionInfo v;
         v.CompanyName = "left over";
         ReadFileVersionInfo(m.platform, kTool, v);
         EXPECT_EQ(c.shown.company, v.CompanyName) << c.name;
@@ -68,7 +68,7 @@ TEST(VersionResource, DamagedBlocksGiveBoundedOrEmptyFields) {
 TEST(VersionResource, TheSixteenBitLayoutIsReadWithinItsBlocks) {
     sim::SimMachine m;
     m.files.AddFile(kTool, ProgramWith(Resource16()));
-    TFileVersionInfo v;
+    FileVersionInfo v;
     ReadFileVersionInfo(m.platform, kTool, v);
     EXPECT_EQ("Acme 16", v.CompanyName);
     EXPECT_EQ("3.0", v.FileVersion);  // its length claims 99 bytes
@@ -83,7 +83,7 @@ TEST(VersionResource, AHugeClaimedSizeIsNotAllocated) {
     sim::SimMachine m;
     m.files.AddFile(kTool, ProgramWith(fixtures::IntactVersion()));
     m.versions.claimedSize = 0xFFFFFFF0u;
-    TFileVersionInfo v;
+    FileVersionInfo v;
     ReadFileVersionInfo(m.platform, kTool, v);
     EXPECT_EQ("Acme", v.CompanyName);
     EXPECT_EQ("2.1.0.7", v.FileVersion);
@@ -105,7 +105,7 @@ TEST(VersionResource, AFailedReadKeepsTheLastResourceRead) {
     FailingAfterOne versions(m.files);
     Platform platform{m.registry,  m.services, m.shell, m.files, versions,
                       m.processes, m.system,   m.token, m.user,  m.tasks};
-    TFileVersionInfo v;
+    FileVersionInfo v;
     ReadFileVersionInfo(platform, kTool, v);
     EXPECT_EQ("Acme", v.CompanyName);
     EXPECT_EQ("", v.FileDescription);
@@ -114,7 +114,7 @@ TEST(VersionResource, AFailedReadKeepsTheLastResourceRead) {
 
 // Every query the program makes, and a few more, on one buffer; each value
 // found must lie inside it.
-void QueryEverything(sim::SimVersions& versions, std::span<const std::uint8_t> bytes) {
+void QueryEverything(std::span<const std::uint8_t> bytes) {
     for (const char* path : {"", "\\", "\\VarFileInfo\\Translation", "\\StringFileInfo\\040904B0\\CompanyName",
                              "\\StringFileInfo\\040904B0\\FileVersion", "\\StringFileInfo\\040904E4\\CompanyName",
                              "\\StringFileInfo\\040904e4\\FileVersion", "\\StringFileInfo", "\\\\VarFileInfo\\\\"}) {
@@ -133,11 +133,10 @@ void QueryEverything(sim::SimVersions& versions, std::span<const std::uint8_t> b
 TEST(VersionResource, NoTruncationOrChangedByteReadsOutsideTheBlock) {
     std::vector<std::vector<std::uint8_t>> fixtures{fixtures::IntactVersion(), Resource16()};
     for (const fixtures::DamagedVersion& c : fixtures::DamagedVersions()) fixtures.push_back(c.bytes);
-    sim::SimMachine m;
     auto exact = [&](const std::vector<std::uint8_t>& source, size_t size) {
         std::unique_ptr<std::uint8_t[]> copy(new std::uint8_t[size]);
         std::copy_n(source.begin(), size, copy.get());
-        QueryEverything(m.versions, std::span<const std::uint8_t>(copy.get(), size));
+        QueryEverything(std::span<const std::uint8_t>(copy.get(), size));
     };
     for (const std::vector<std::uint8_t>& fixture : fixtures) {
         for (size_t size = 0; size <= fixture.size(); ++size) exact(fixture, size);
@@ -188,7 +187,7 @@ TEST(AboutDialog, TheProgramsOwnDamagedResourceGivesBoundedTexts) {
     struct Case {
         const char* name;
         std::vector<std::uint8_t> resource;
-        const char* lblVersion;
+        const char* versionText;
     } cases[] = {
         {"intact", fixtures::IntactVersion(), "Version  (Build 2.1.0.7)"},
         {"truncated", Damaged("truncated"), "Version  (Build )"},
@@ -203,10 +202,10 @@ TEST(AboutDialog, TheProgramsOwnDamagedResourceGivesBoundedTexts) {
         sim::SimFile self;
         self.versionResource = c.resource;
         m.files.AddFile(m.system.modulePath, self);
-        TMainForm form(m.platform, m.toolkit);
-        form.FormCreate();
-        TAboutDialog dialog(form);
-        EXPECT_EQ(c.lblVersion, dialog.lblVersion) << c.name;
+        MainForm form(m.platform, m.toolkit);
+        form.ScanAtStart();
+        AboutDialog dialog(form);
+        EXPECT_EQ(c.versionText, dialog.versionText) << c.name;
     }
 }
 

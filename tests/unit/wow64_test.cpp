@@ -3,14 +3,14 @@
 // the 32-bit and the 64-bit program alike.
 #include <gtest/gtest.h>
 
-#include "unit/tabs.h"
 #include "core/categories/row_marks.h"
-#include "core/forms/item_form.h"
-#include "core/forms/main_form.h"
+#include "forms/item_form.h"
+#include "forms/main_form.h"
 #include "machine_snapshot.h"
 #include "platform/sim/version_block.h"
 #include "platform/text_utf.h"
 #include "ui/sim/sim_desktop.h"
+#include "unit/tabs.h"
 
 namespace qm {
 namespace {
@@ -33,25 +33,28 @@ struct ViewCase {
 const std::string kLm = "HKEY_LOCAL_MACHINE\\";
 
 const ViewCase kValueLists[] = {
-    {1, "HKLM / Run (2)", "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
+    {TabOf("hklm-run"), "HKLM / Run (2)", "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
      "HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run",
-     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run"},
-    {5, "HKLM / Run Once (2)", "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
+     "SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run"},
+    {TabOf("hklm-runonce"), "HKLM / Run Once (2)", "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
      "HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
      "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
      "SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnce"},
-    {6, "HKLM / ShellObject (2)", "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad",
+    {TabOf("hklm-shell-service-objects"), "HKLM / ShellObject (2)",
+     "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad",
      "HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad",
      "Software\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad",
      "SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad"},
-    {7, "HKLM / Run OnceEx (2)", "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx",
+    {TabOf("hklm-runonceex"), "HKLM / Run OnceEx (2)", "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx",
      "HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx",
      "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx",
      "SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx"},
 };
 
 constexpr const char* kComponents = "HKLM\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\{Q}";
-constexpr const char* kWowComponents = "HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Active Setup\\Installed Components\\{Q}";
+constexpr const char* kWowComponents =
+    "HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Active Setup\\Installed Components\\{Q}";
 constexpr const char* kWinlogon = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 constexpr const char* kWowWinlogon = "HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 
@@ -69,28 +72,26 @@ void PutBothViews(sim::SimDesktop& m) {
     m.registry.SetString(kWowWinlogon, "Shell", "C:\\wow32.exe");
 }
 
-std::unique_ptr<TMainForm> Started(sim::SimDesktop& m) {
-    auto form = std::make_unique<TMainForm>(m.platform, m.toolkit);
-    form->FormCreate();
+std::unique_ptr<MainForm> Started(sim::SimDesktop& m) {
+    auto form = std::make_unique<MainForm>(m.platform, m.toolkit);
+    form->ScanAtStart();
     form->FirstShow();
     return form;
 }
 
 // Each row as its cells (up to the last that shows anything), a component's
 // own key, and the view it carries.
-std::vector<std::string> Rows(const TListView& list) {
+std::vector<std::string> Rows(const EntryList& list) {
     std::vector<std::string> out;
     for (const Entry& row : list.Rows()) {
-        std::vector<std::string> cells = CellsAfterName(list.Name, row);
+        std::vector<std::string> cells = CellsAfterName(list.id, row);
         while (!cells.empty() && cells.back().empty()) cells.pop_back();
         std::string line = row.name;
         for (const std::string& cell : cells) line += "|" + cell;
         if (const auto* at = std::get_if<RegistryLocation>(&row.where); at && !at->subKey.empty())
             line += "|" + at->subKey;
         if (const auto* at = std::get_if<RegistryLocation>(&row.where))
-            line += at->view == RegView::Registry64   ? " @64"
-                    : at->view == RegView::Registry32 ? " @32"
-                                                      : " @default";
+            line += at->view == RegView::Registry64 ? " @64" : at->view == RegView::Registry32 ? " @32" : " @default";
         out.push_back(line);
     }
     return out;
@@ -111,20 +112,20 @@ TEST(Wow64, RedirectedValueListsShowTheNativeViewThenTheWowViewWithItsRealLocati
             EXPECT_EQ(expected, Rows(form->ListOf(c.tab))) << c.caption << " program64=" << program64;
             EXPECT_EQ(c.caption, form->TabCaptions[c.tab]) << program64;
         }
-        form->SelectTab(9);
+        form->SelectTab(TabOf("components"));
         EXPECT_EQ((std::vector<std::string>{"Same|Suspect Malware|C:\\native64.exe|{Q} @64",
                                             "Same|Suspect Malware|C:\\wow32.exe|{Q} @32"}),
-                  Rows(form->ListOf(9)))
+                  Rows(form->ListOf(TabOf("components"))))
             << program64;
-        EXPECT_EQ("ActiveX (2)", form->TabCaptions[9]);
+        EXPECT_EQ("ActiveX (2)", form->TabCaptions[TabOf("components")]);
         // The fixed places of the native view, then the one place the other view fills.
-        form->SelectTab(10);
-        const std::vector<std::string> winlogon = Rows(form->ListOf(10));
+        form->SelectTab(TabOf("winlogon"));
+        const std::vector<std::string> winlogon = Rows(form->ListOf(TabOf("winlogon")));
         ASSERT_EQ(10u, winlogon.size()) << program64;
         EXPECT_EQ("Shell|C:\\native64.exe @64", winlogon[2]);
         EXPECT_EQ("Userinit|No Autorun Entry @64", winlogon[0]);
         EXPECT_EQ("Shell|C:\\wow32.exe @32", winlogon[9]);
-        EXPECT_EQ("WinLogon (10)", form->TabCaptions[10]);
+        EXPECT_EQ("WinLogon (10)", form->TabCaptions[TabOf("winlogon")]);
     }
 }
 
@@ -136,18 +137,17 @@ TEST(Wow64, SharedKeysAreListedOnceAndThirtyTwoBitWindowsHasOneViewOnly) {
         if (windows64) m.Make64Bit();
         m.registry.SetString(kHKCURun, "User", "C:\\user.exe");
         m.registry.SetString(kPolicy, "Policy", "C:\\policy.exe");
-        m.registry.SetString(kLm + ("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"), "Machine",
-                             "C:\\machine.exe");
+        m.registry.SetString(kLm + ("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"), "Machine", "C:\\machine.exe");
         auto form = Started(m);
-        form->SelectTab(0);
-        EXPECT_EQ(1, form->ListOf(0).Count()) << windows64;
-        form->SelectTab(12);
-        ASSERT_EQ(1, form->ListOf(12).Count()) << windows64;
-        EXPECT_EQ("Policy", form->ListOf(12).Rows()[0].name);
-        form->SelectTab(1);
-        EXPECT_EQ("HKLM / Run (1)", form->TabCaptions[1]) << windows64;
-        ASSERT_EQ(1, form->ListOf(1).Count()) << windows64;
-        const auto& at = std::get<RegistryLocation>(form->ListOf(1).Rows()[0].where);
+        form->SelectTab(TabOf("hkcu-run"));
+        EXPECT_EQ(1, form->ListOf(TabOf("hkcu-run")).Count()) << windows64;
+        form->SelectTab(TabOf("hklm-explorer-run"));
+        ASSERT_EQ(1, form->ListOf(TabOf("hklm-explorer-run")).Count()) << windows64;
+        EXPECT_EQ("Policy", form->ListOf(TabOf("hklm-explorer-run")).Rows()[0].name);
+        form->SelectTab(TabOf("hklm-run"));
+        EXPECT_EQ("HKLM / Run (1)", form->TabCaptions[TabOf("hklm-run")]) << windows64;
+        ASSERT_EQ(1, form->ListOf(TabOf("hklm-run")).Count()) << windows64;
+        const auto& at = std::get<RegistryLocation>(form->ListOf(TabOf("hklm-run")).Rows()[0].where);
         EXPECT_EQ(windows64 ? RegView::Registry64 : RegView::Default, at.view);
     }
 }
@@ -155,17 +155,17 @@ TEST(Wow64, SharedKeysAreListedOnceAndThirtyTwoBitWindowsHasOneViewOnly) {
 TEST(Wow64, DeletingARowRemovesItsOwnViewsValueOnly) {
     struct Case {
         int tab;
-        int row;                  // 0: the native row, 1: the WOW row
-        std::string key, value;   // the one value that goes
-        const char* after;        // the command of the row left
+        int row;                 // 0: the native row, 1: the WOW row
+        std::string key, value;  // the one value that goes
+        const char* after;       // the command of the row left
     };
     std::vector<Case> cases;
     for (const ViewCase& c : kValueLists) {
         cases.push_back({c.tab, 0, c.native, "Same", "C:\\wow32.exe"});
         cases.push_back({c.tab, 1, c.wow, "Same", "C:\\native64.exe"});
     }
-    cases.push_back({9, 0, kComponents, "StubPath", "C:\\wow32.exe"});
-    cases.push_back({9, 1, kWowComponents, "StubPath", "C:\\native64.exe"});
+    cases.push_back({TabOf("components"), 0, kComponents, "StubPath", "C:\\wow32.exe"});
+    cases.push_back({TabOf("components"), 1, kWowComponents, "StubPath", "C:\\native64.exe"});
     for (bool program64 : {false, true}) {
         for (const Case& c : cases) {
             sim::SimDesktop m;
@@ -181,7 +181,7 @@ TEST(Wow64, DeletingARowRemovesItsOwnViewsValueOnly) {
             ASSERT_EQ(1u, m.user.shown.size());
             EXPECT_EQ("Are you sure want to delete autorun \"Same\" ?", m.user.shown[0].text);
             EXPECT_EQ(expected, Snapshot(m)) << c.key << " row " << c.row << " program64=" << program64;
-            const TListView& list = form->ListOf(c.tab);
+            const EntryList& list = form->ListOf(c.tab);
             ASSERT_EQ(1, list.Count()) << c.key;
             EXPECT_EQ(c.after, list.Rows()[0].command) << c.key;
             EXPECT_EQ(0, m.registry.OpenHandles());
@@ -217,10 +217,11 @@ TEST(Wow64, JumpToAndPropertiesNameTheKeyOfTheRowsView) {
         form->ListCommandClick(tab, ListCommand::JumpTo);
         // The walk climbs to the tree's top and then types the key name
         // with a pause for every backslash.
-        EXPECT_EQ(key, Typed(m.processes))
-            << tab << " row " << row;
+        EXPECT_EQ(key, Typed(m.processes)) << tab << " row " << row;
         form->ListDblClick(tab);
-        if (tab != 10) EXPECT_EQ(key, form->ItemForm->Edit3) << tab << " row " << row;
+        if (tab != TabOf("winlogon")) {
+            EXPECT_EQ(key, form->itemDialog->location) << tab << " row " << row;
+        }
     }
 }
 
@@ -243,10 +244,10 @@ TEST(Wow64, FilesNamedInSystem32AreInspectedInTheRealSystem32) {
         bool windows64, program64, wowCopy;
         const char* version;  // what Properties shows
     } cases[] = {
-        {true, false, true, "64.0"},   // the 32-bit program: through Sysnative, never the SysWOW64 copy
-        {true, false, false, "64.0"},  // ... and a 64-bit-only program is found at all
-        {true, true, true, "64.0"},    // the 64-bit program sees System32 as it is
-        {false, false, false, "64.0"}, // 32-bit Windows: one System32, the path unchanged
+        {true, false, true, "64.0"},    // the 32-bit program: through Sysnative, never the SysWOW64 copy
+        {true, false, false, "64.0"},   // ... and a 64-bit-only program is found at all
+        {true, true, true, "64.0"},     // the 64-bit program sees System32 as it is
+        {false, false, false, "64.0"},  // 32-bit Windows: one System32, the path unchanged
     };
     for (const Case& c : cases) {
         sim::SimDesktop m;
@@ -256,14 +257,14 @@ TEST(Wow64, FilesNamedInSystem32AreInspectedInTheRealSystem32) {
         m.registry.SetString("HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Native",
                              "C:\\WINDOWS\\system32\\native.exe /run");
         auto form = Started(m);
-        form->hku.SetSelection(0, 0);
-        form->ListDblClick(0);
-        const TItemForm& item = *form->ItemForm;
-        EXPECT_EQ(c.version, item.Label10) << c.program64 << c.wowCopy;
-        EXPECT_EQ("Native", item.Label6);
-        EXPECT_TRUE(item.Image1.Icon()) << c.program64 << c.wowCopy;
+        form->ListById("hkcu-run").SetSelection(0, 0);
+        form->ListDblClick(TabOf("hkcu-run"));
+        const ItemForm& item = *form->itemDialog;
+        EXPECT_EQ(c.version, item.version) << c.program64 << c.wowCopy;
+        EXPECT_EQ("Native", item.company);
+        EXPECT_TRUE(item.icon.Icon()) << c.program64 << c.wowCopy;
         // The row shows the command as stored.
-        EXPECT_EQ("C:\\WINDOWS\\system32\\native.exe /run", item.Edit1);
+        EXPECT_EQ("C:\\WINDOWS\\system32\\native.exe /run", item.command);
     }
 }
 

@@ -88,8 +88,8 @@ row=$(run_probe rows 4 | grep '^row=' | cut -d'|' -f1 | grep -nxF "row=Updater${
 run_probe set-rows 4 $((row - 1)) $((row - 1)) >/dev/null
 # Its properties show the whole name and its own command.
 run_probe menu 4 3 >/dev/null
-expect "properties of the NUL-named row" "$(run_probe item-form 5000)" "Label1=Updater${nul}evil" \
-  "Edit2=Updater${nul}evil" 'Edit1=C:\qm\evil.exe'
+expect "properties of the NUL-named row" "$(run_probe item-form 5000)" "title=Updater${nul}evil" \
+  "name=Updater${nul}evil" 'command=C:\qm\evil.exe'
 run_probe item-press Cancel >/dev/null
 sleep 0.5
 run_probe menu 4 0 >/dev/null

@@ -39,7 +39,7 @@ expect "first focus" "$(run_probe focus)" "focus=tabs"
 run_probe click-row 0 1 >/dev/null
 expect "clicked row" "$(run_probe focus; run_probe list-state 0)" "focus=list 0" "selected=1 focused=1"
 run_probe keys Enter >/dev/null
-expect "Enter on a row" "$(run_probe item-form 3000)" "item visible=1" "Label1=Beta" "Edit1=C:\\qm\\beta.exe /b"
+expect "Enter on a row" "$(run_probe item-form 3000)" "item visible=1" "title=Beta" "command=C:\\qm\\beta.exe /b"
 still_running "Enter on a row"
 run_probe item-press Esc >/dev/null
 sleep 0.3

@@ -53,7 +53,7 @@ run_probe click-row 0 0 >/dev/null
 run_probe rclick 0 0 >/dev/null
 run_probe menu-items 5000 >/dev/null
 run_probe keys P >/dev/null
-expect "Properties chosen in the menu" "$(run_probe item-form 3000)" "item visible=1" "Label1=Alpha"
+expect "Properties chosen in the menu" "$(run_probe item-form 3000)" "item visible=1" "title=Alpha"
 run_probe item-press Esc >/dev/null
 run_probe rclick 0 0 >/dev/null
 run_probe menu-items 5000 >/dev/null

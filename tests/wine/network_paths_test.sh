@@ -37,15 +37,15 @@ for name in QmShare QmPipe; do
   run_probe dblclick 0 "$row" >/dev/null
   sleep 0.5
   out=$(timeout 20 wine "$probe" item-form 5000 2>/dev/null | tr -d '\r')
-  expect "properties of $name" "$out" "item visible=1" "Label1=$name" "Label6=" "Label8=" "Label10=" "Image1 icon=1"
+  expect "properties of $name" "$out" "item visible=1" "title=$name" "company=" "description=" "version=" "program-icon icon=1"
   run_probe item-press OK >/dev/null
   sleep 0.3
 done
 # The folder of the pipe's row: nothing is opened.
 run_probe dblclick 0 "$(row_of QmPipe)" >/dev/null
 sleep 0.5
-run_probe item-press BitBtn1 >/dev/null
-run_probe item-press SpeedButton1 >/dev/null
+run_probe item-press find-target >/dev/null
+run_probe item-press properties-link >/dev/null
 sleep 1
 out=$(timeout 20 wine "$probe" rows 0 2>/dev/null | tr -d '\r' | head -1)
 expect "still answering" "$out" "list 0 rows=$(grep -c '^row=' <<<"$rows")"

@@ -52,13 +52,13 @@ expect "the task read" "$(run_probe rows "$tasks_tab")" \
 # Item Properties of both rows: the version strings come through System32's version.dll.
 run_probe select-row 0 0 >/dev/null
 run_probe dblclick 0 0 >/dev/null
-expect "item properties of the program itself" "$(run_probe item-form 5000)" "item visible=1" "Label1=Alpha" \
-  "Label6=Quellmark" "Label8=$description" "Label10=$file_version"
+expect "item properties of the program itself" "$(run_probe item-form 5000)" "item visible=1" "title=Alpha" \
+  "company=Quellmark" "description=$description" "version=$file_version"
 run_probe select-row 0 1 >/dev/null
 run_probe dblclick 0 1 >/dev/null
 sleep 0.5
-expect "item properties of a system program" "$(run_probe item-form 2000)" "Label1=Gamma" \
-  "Label6=Microsoft Corporation" "Label8=Wine Registry Editor" "Label10=5.2.3790.0"
+expect "item properties of a system program" "$(run_probe item-form 2000)" "title=Gamma" \
+  "company=Microsoft Corporation" "description=Wine Registry Editor" "version=5.2.3790.0"
 run_probe item-press OK >/dev/null
 # The About dialog reads the program's own resource the same way.
 run_probe about-press >/dev/null

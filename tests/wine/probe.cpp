@@ -177,8 +177,8 @@ std::string DialogText(HWND dialog) {
 //   qm_probe dblclick TAB ROW        double-click a row with the mouse
 //   qm_probe menu TAB COMMAND        choose a popup menu item (0 delete, 1 disable, 2 jump, 3 properties)
 //   qm_probe item-form MS            wait up to MS for the dialog, then print its state
-//   qm_probe item-set CONTROL TEXT   type TEXT into Edit1, Edit2 or Edit3
-//   qm_probe item-press WHAT         OK, Cancel, BitBtn1, SpeedButton1, Esc, Enter or Close
+//   qm_probe item-set CONTROL TEXT   type TEXT into command, name or location
+//   qm_probe item-press WHAT         OK, Cancel, find-target, properties-link, Esc, Enter or Close
 //   qm_probe window-title TEXT MS    wait for a visible top-level window whose title contains
 //                                    TEXT, print it and close it
 struct ItemControl {
@@ -187,10 +187,19 @@ struct ItemControl {
     bool onPage;
 };
 constexpr ItemControl kItemControls[] = {
-    {"Image1", 101, true},        {"Label1", 102, true},       {"Edit1", 103, true},  {"Edit2", 104, true},
-    {"Edit3", 105, true},         {"BitBtn1", 106, true},      {"Label6", 107, true}, {"Label8", 108, true},
-    {"Label10", 109, true},       {"SpeedButton1", 110, true}, {"Image2", 111, true}, {"Button1", IDOK, false},
-    {"Button2", IDCANCEL, false},
+    {"program-icon", 101, true},
+    {"title", 102, true},
+    {"command", 103, true},
+    {"name", 104, true},
+    {"location", 105, true},
+    {"find-target", 106, true},
+    {"company", 107, true},
+    {"description", 108, true},
+    {"version", 109, true},
+    {"properties-link", 110, true},
+    {"link-icon", 111, true},
+    {"ok-button", IDOK, false},
+    {"cancel-button", IDCANCEL, false},
 };
 
 HWND FindItemForm() { return FindWindowA("TItemForm", "Item Properties"); }
@@ -263,7 +272,7 @@ int PrintItemForm(DWORD ms) {
     GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &info);
     std::printf("focus=%s\n", ItemControlName(form, info.hwndFocus));
     std::printf("active=%s\n", info.hwndActive == form ? "item" : info.hwndActive == FindMain() ? "main" : "other");
-    // Tab order: the controls the Tab key visits, from Edit1 on.
+    // Tab order: the controls the Tab key visits, from command on.
     std::string order;
     HWND start = GetDlgItem(form, 103), w = start;
     for (int i = 0; i < 10 && w; ++i) {
@@ -357,12 +366,12 @@ int ItemFormCommand(const std::string& command, int argc, char** argv) {
         if (!form) return 1;
         const std::string what = argv[2];
         if (PressWindowKey(form, what)) return 0;
-        if (what == "SpeedButton1") {
+        if (what == "properties-link") {
             HWND link = GetDlgItem(form, 110);
             PostMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
             PostMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
         } else {
-            const int id = what == "OK" ? IDOK : what == "Cancel" ? IDCANCEL : what == "BitBtn1" ? 106 : 0;
+            const int id = what == "OK" ? IDOK : what == "Cancel" ? IDCANCEL : what == "find-target" ? 106 : 0;
             if (!id) return 2;
             PostMessageA(GetDlgItem(form, id), BM_CLICK, 0, 0);
         }

@@ -56,8 +56,8 @@ grep -q 'silver=0 ' <<<"$colours" && check "enabled: not silver" ok || check "en
 # ---- Properties: the first program's file, with its version; Jump To: the task's folder
 run_probe select-row "$tab" "$(row_of '\QmSub\Qm Logon')" >/dev/null
 run_probe menu "$tab" $properties_command >/dev/null
-expect "properties" "$(run_probe item-form 5000)" "item visible=1" "Label1=\\QmSub\\Qm Logon" "Edit1=$self" \
-  "Edit3=$t\\QmSub\\" "Label6=Quellmark" "Label10=1.0.0.1" "Image1 icon=1"
+expect "properties" "$(run_probe item-form 5000)" "item visible=1" "title=\\QmSub\\Qm Logon" "command=$self" \
+  "location=$t\\QmSub\\" "company=Quellmark" "version=1.0.0.1" "program-icon icon=1"
 run_probe item-press Esc >/dev/null
 run_probe menu "$tab" $jump_command >/dev/null
 expect "jump to the task's folder" "$(run_probe window-title QmSub 10000)" "window=QmSub"

@@ -56,9 +56,9 @@ screenshot services-drivers-tab
 run_probe select-row "$tab" "$(row_of QmDriver)" >/dev/null
 run_probe menu "$tab" $properties_command >/dev/null
 out=$(run_probe item-form 5000)
-expect "driver properties" "$out" "item visible=1" "Label1=QmDriver" \
-  "Edit1=C:\\windows\\System32\\drivers\\qmdriver.sys" "Edit3=Qm Driver" "Label6=Quellmark" "Label10=1.0.0.1" \
-  "Image1 icon=1"
+expect "driver properties" "$out" "item visible=1" "title=QmDriver" \
+  "command=C:\\windows\\System32\\drivers\\qmdriver.sys" "location=Qm Driver" "company=Quellmark" "version=1.0.0.1" \
+  "program-icon icon=1"
 run_probe item-press Esc >/dev/null
 
 # ---- Jump To opens the driver's folder

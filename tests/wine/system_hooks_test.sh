@@ -104,8 +104,8 @@ grep -q 'silver=0 ' <<<"$colours" && check "loaded: not silver" ok || check "loa
 # ---- Properties of a debugger's row: its program's file, icon and version
 run_probe select-row "$tab" "$(row_of "$self")" >/dev/null
 run_probe menu "$tab" 3 >/dev/null
-expect "debugger properties" "$(run_probe item-form 5000)" "item visible=1" "Label1=$self" "Edit1=$self" \
-  "Edit3=$ifeo_other" "Label6=Quellmark" "Label10=1.0.0.1" "Image1 icon=1"
+expect "debugger properties" "$(run_probe item-form 5000)" "item visible=1" "title=$self" "command=$self" \
+  "location=$ifeo_other" "company=Quellmark" "version=1.0.0.1" "program-icon icon=1"
 run_probe item-press Esc >/dev/null
 
 # ---- Jump To walks the Registry Editor to the key of the row (the Lsa key: Wine's

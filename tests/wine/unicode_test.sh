@@ -133,8 +133,8 @@ row=$(row_of 0 QmVersion)
 run_probe select-row 0 "$row" >/dev/null
 run_probe dblclick 0 "$row" >/dev/null
 sleep 0.3
-expect "version texts in any script" "$(run_probe item-form 3000)" "item visible=1" "Label1=QmVersion" \
-  "Label6=$company" "Label8=$description" "Label10=$version"
+expect "version texts in any script" "$(run_probe item-form 3000)" "item visible=1" "title=QmVersion" \
+  "company=$company" "description=$description" "version=$version"
 run_probe item-press Cancel >/dev/null
 
 # ---- Jump To a component whose key is named in any script.

@@ -35,8 +35,8 @@ while IFS='|' read -r name path company description version; do
   run_probe select-row 0 "$row" >/dev/null
   run_probe dblclick 0 "$row" >/dev/null
   sleep 0.3
-  expect "$name" "$(run_probe item-form 3000)" "item visible=1" "Label1=$name" "Edit1=$path" \
-    "Label6=$company" "Label8=$description" "Label10=$version"
+  expect "$name" "$(run_probe item-form 3000)" "item visible=1" "title=$name" "command=$path" \
+    "company=$company" "description=$description" "version=$version"
 done <<<"$planted"
 # Still running, still answering.
 expect "the program goes on" "$(run_probe wait-main 2000; run_probe rows 0 | head -1)" "list 0 rows=$(grep -c '|' <<<"$planted")"

@@ -167,9 +167,9 @@ row=$(run_probe rows 3 | grep '^row=' | grep -n '^row=qm-native.lnk|' | cut -d: 
 run_probe select-row 3 $((row - 1)) >/dev/null
 run_probe dblclick 3 $((row - 1)) >/dev/null
 sleep 0.5
-expect "the 64-bit program's details" "$(run_probe item-form 3000)" "item visible=1" "Label1=qm-native.lnk" \
-  "Edit1=C:\\windows\\system32\\qm-native64.exe" "Label6=Native Sixty-Four" "Label8=Only in System32" \
-  "Label10=6.4.0.0" "Image1 icon=1"
+expect "the 64-bit program's details" "$(run_probe item-form 3000)" "item visible=1" "title=qm-native.lnk" \
+  "command=C:\\windows\\system32\\qm-native64.exe" "company=Native Sixty-Four" "description=Only in System32" \
+  "version=6.4.0.0" "program-icon icon=1"
 screenshot "views-$(basename "$(dirname "$exe")")"
 stop_program
 run_probe regedit-close 5000 >/dev/null

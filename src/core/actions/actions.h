@@ -1,19 +1,45 @@
-// What a row's popup menu does: delete, disable, jump to. Each takes the tab
-// position of the list it was chosen on and does what that tab's row of the
-// category table says.
+// What a row's popup menu does: delete, disable, jump to. Each acts on one
+// entry of one category, as that category's row of the table says; it asks
+// the user through the context's port and says what became of the entry.
+// The window that listed the entry updates its list from that answer.
 #pragma once
+
+#include "core/categories/category.h"
+#include "core/model/rows.h"
+#include "core/registry.h"
+#include "platform/platform.h"
 
 namespace qm {
 
-class TMainForm;
+// What an action works with: the machine; the registry accessor the lists
+// are read through (a collector that failed may have left a key open in
+// it, so an action takes every path from the root); and the port through
+// which it asks the user and tells them why nothing was done.
+struct ActionContext {
+    Platform& platform;
+    Registry& registry;
+    IDialogs& ask;
+};
 
-// DeleteItems1Click ... DeleteItems15Click: a registry value, a startup file or a service.
-void DeleteItemsClick(TMainForm& form, int tab);
-// The services list: delete (with Timer1 reporting it) and disable.
-void DeleteItems9Click(TMainForm& form, int tab);
-void DisableItems1Click(TMainForm& form, int tab);
-void Timer1Timer(TMainForm& form);
-// JumpTo1Click ... JumpTo15Click: the Registry Editor at the entry's key, or its folder.
-void JumpToClick(TMainForm& form, int tab);
+// What an action did to the place its entry was listed from.
+enum class Outcome {
+    NothingDone,    // not confirmed, nothing to act on, or refused before any change
+    Changed,        // done as asked; nothing the list shows changed with it
+    EntryGone,      // the entry is gone: its row goes, the rest of the list stays as it was listed
+    PlaceReread,    // the place may have changed: its list is read again
+    ServiceMarked,  // the service manager marked the service for deletion; a report follows later
+};
+
+// "&Delete Items...": the selected entry (null when no row is selected),
+// after the user confirmed it.
+Outcome DeleteEntry(ActionContext& context, const Category& category, const Entry* selected);
+// A service's deletion: marked by the service manager after confirmation.
+Outcome DeleteService(ActionContext& context, const Entry& selected);
+// "&Disable Items...": the service's start type set to disabled, nothing
+// else changed and nothing asked; a refusal is NothingDone, and the window
+// has never reported it.
+Outcome DisableService(ActionContext& context, const Entry& selected);
+// "&Jump To...": the Registry Editor at the entry's key, or its folder.
+void JumpTo(Platform& platform, const Category& category, const Entry& selected);
 
 }  // namespace qm

@@ -1,10 +1,9 @@
-// "&Delete Items..." of every list: DeleteItems1Click ... DeleteItems15Click,
-// one routine over what each category's row says its entries are.
+// "&Delete Items..." of every list: one routine over what each category's
+// row says its entries are.
 #include <cstdio>
 
 #include "core/actions/actions.h"
 #include "core/collectors/scheduled_tasks.h"
-#include "core/forms/main_form.h"
 #include "core/model/native_path.h"
 #include "platform/owner.h"
 #include "platform/text_case.h"
@@ -19,7 +18,7 @@ namespace {
 // `access` is what the entry's own key is opened for; the components key
 // above it is only passed through. The key is opened in the view the row
 // was read in.
-bool OpenEntryKey(TRegistry& reg, const RegistryLocation& at, std::uint32_t access) {
+bool OpenEntryKey(Registry& reg, const RegistryLocation& at, std::uint32_t access) {
     reg.SetView(at.view);
     const bool opened = reg.OpenKey("\\" + at.key, false, at.subKey.empty() ? access : kKeyQueryValue) &&
                         (at.subKey.empty() || reg.OpenKey(at.subKey, false, access));
@@ -29,10 +28,10 @@ bool OpenEntryKey(TRegistry& reg, const RegistryLocation& at, std::uint32_t acce
     return false;
 }
 
-bool Confirmed(TMainForm& form, const Entry& row) {
+bool Confirmed(IDialogs& ask, const std::string& what) {
     const DialogRequest question{DialogKind::Confirmation, "Confirm",
-                                 "Are you sure want to delete autorun \"" + row.name + "\" ?"};
-    return form.platform.dialogs.Show(question) == DialogResult::Yes;
+                                 "Are you sure want to delete autorun \"" + what + "\" ?"};
+    return ask.Show(question) == DialogResult::Yes;
 }
 
 // A row's name is a name within its folder, never a path: a separator, a
@@ -97,152 +96,132 @@ std::string DeleteListedFile(Platform& platform, const FileLocation& at, const s
 // and the name its caption shows, and only while that is the file listed.
 // The row goes only when the file is known to be gone: deleted now, or not
 // found. Any other failure keeps it; a change since the listing is also said.
-void DeleteFileEntry(TMainForm& form, int tab, TListView& list) {
-    const Entry* row = list.Selected();
-    if (!row) return;
-    const auto* at = std::get_if<FileLocation>(&row->where);
-    if (!at) return;
-    const int index = list.SelectedIndex();
-    const std::string name = row->name;
-    if (!Confirmed(form, *row)) return;
+Outcome DeleteFileEntry(ActionContext& context, const Entry& row) {
+    const auto* at = std::get_if<FileLocation>(&row.where);
+    if (!at) return Outcome::NothingDone;
+    const FileLocation listed = *at;
+    const std::string name = row.name;
+    if (!Confirmed(context.ask, name)) return Outcome::NothingDone;
     bool gone = false;
-    const std::string refused = DeleteListedFile(form.platform, *at, name, gone);
+    const std::string refused = DeleteListedFile(context.platform, listed, name, gone);
     if (!refused.empty()) {
-        form.platform.dialogs.Show({DialogKind::Error, "Error", refused});
-        return;
+        context.ask.Show({DialogKind::Error, "Error", refused});
+        return Outcome::NothingDone;
     }
-    if (!gone) return;
-    list.Delete(index);
-    form.UpdateCountCaption(tab);
+    return gone ? Outcome::EntryGone : Outcome::NothingDone;
 }
 
-// The value at the selected row's key: the one its caption names, which the
-// user may have edited in place, or exactly the one it was read from.
-void DeleteRegistryEntry(TMainForm& form, int tab, TListView& list, Removal removal) {
-    const Entry* row = list.Selected();
-    if (!row) {
-        form.platform.dialogs.Show({DialogKind::Error, "Error", "No item selected for deletion!!!"});
-        return;
-    }
-    const auto* at = std::get_if<RegistryLocation>(&row->where);
-    if (!at || at->refused) return;  // a key that refused reading names no value
-    TRegistry& reg = *form.SharedRegistry;
+// The value at the row's key: the one its caption names, which the user may
+// have edited in place, or exactly the one it was read from.
+Outcome DeleteRegistryEntry(ActionContext& context, const Entry& row, Removal removal) {
+    const auto* where = std::get_if<RegistryLocation>(&row.where);
+    if (!where || where->refused) return Outcome::NothingDone;  // a key that refused reading names no value
+    const RegistryLocation at = *where;
+    Registry& reg = context.registry;
     // A collector that failed may have left its key open; every path here is
     // taken from the root.
     reg.CloseKey();
-    reg.SetRootKey(RootKeyOf(at->root));
-    const std::string value = removal == Removal::CaptionedValue ? row->name : at->value;
+    reg.SetRootKey(RootKeyOf(at.root));
+    const std::string value = removal == Removal::CaptionedValue ? row.name : at.value;
     // The key is opened for reading before asking: a key that cannot be
     // opened asks nothing. The right to change it is asked for only once the
     // user said yes.
-    if (!OpenEntryKey(reg, *at, kKeyQueryValue)) return;
+    if (!OpenEntryKey(reg, at, kKeyQueryValue)) return Outcome::NothingDone;
     reg.CloseKey();
-    if (!Confirmed(form, *row)) return;
-    // Whether the value could be deleted shows in the refilled list.
-    reg.SetRootKey(RootKeyOf(at->root));
-    if (OpenEntryKey(reg, *at, kKeySetValue)) reg.DeleteValue(value);
+    if (!Confirmed(context.ask, row.name)) return Outcome::NothingDone;
+    // Whether the value could be deleted shows in the list read again.
+    reg.SetRootKey(RootKeyOf(at.root));
+    if (OpenEntryKey(reg, at, kKeySetValue)) reg.DeleteValue(value);
     reg.CloseKey();
-    form.Refill(tab);
+    return Outcome::PlaceReread;
 }
 
-// Exactly the entry the selected row's location names, of the value as it
-// was listed. After "&Yes" the value is read again through the key opened
-// for the change: a value that another program changed while the question
-// was open is left alone, and the user told so. Otherwise the entry alone
-// goes, the rest of the value written back as it was (type, order,
-// separators), or the value when it is the entry.
-void DeleteListItem(TMainForm& form, int tab, TListView& list) {
-    const Entry* row = list.Selected();
-    if (!row) {
-        form.platform.dialogs.Show({DialogKind::Error, "Error", "No item selected for deletion!!!"});
-        return;
-    }
-    const auto* where = std::get_if<ListItemLocation>(&row->where);
-    if (!where || !where->removable || where->at.refused) return;  // names no entry to remove
+// Exactly the entry the row's location names, of the value as it was
+// listed. After "&Yes" the value is read again through the key opened for
+// the change: a value that another program changed while the question was
+// open is left alone, and the user told so. Otherwise the entry alone goes,
+// the rest of the value written back as it was (type, order, separators),
+// or the value when it is the entry.
+Outcome DeleteListItem(ActionContext& context, const Entry& row) {
+    const auto* where = std::get_if<ListItemLocation>(&row.where);
+    if (!where || !where->removable || where->at.refused) return Outcome::NothingDone;  // names no entry
     const ListItemLocation entry = *where;
-    TRegistry& reg = *form.SharedRegistry;
+    Registry& reg = context.registry;
     reg.CloseKey();
     reg.SetRootKey(RootKeyOf(entry.at.root));
-    if (!OpenEntryKey(reg, entry.at, kKeyQueryValue)) return;
+    if (!OpenEntryKey(reg, entry.at, kKeyQueryValue)) return Outcome::NothingDone;
     reg.CloseKey();
-    const DialogRequest question{DialogKind::Confirmation, "Confirm",
-                                 "Are you sure want to delete autorun \"" + entry.text + "\" ?"};
-    if (form.platform.dialogs.Show(question) != DialogResult::Yes) return;
+    if (!Confirmed(context.ask, entry.text)) return Outcome::NothingDone;
     reg.SetRootKey(RootKeyOf(entry.at.root));
-    if (!OpenEntryKey(reg, entry.at, kKeyQueryValue | kKeySetValue)) {
-        form.Refill(tab);
-        return;
-    }
+    if (!OpenEntryKey(reg, entry.at, kKeyQueryValue | kKeySetValue)) return Outcome::PlaceReread;
     RegValue now;
     const long error = reg.ReadValue(entry.at.value, now);
     if (error != kErrorSuccess || now.type != entry.listed.type || now.data != entry.listed.data) {
         reg.CloseKey();
-        form.platform.dialogs.Show(
+        context.ask.Show(
             {DialogKind::Error, "Error",
              "\"" + entry.text + "\" was not deleted: the value " + entry.at.value + " changed since it was listed."});
-        form.Refill(tab);
-        return;
+        return Outcome::PlaceReread;
     }
     if (entry.item < 0) reg.DeleteValue(entry.at.value);
     else
         reg.WriteValue(entry.at.value,
                        RegValue{now.type, WithoutEntry(now.type, now.data, static_cast<size_t>(entry.item))});
     reg.CloseKey();
-    form.Refill(tab);
+    return Outcome::PlaceReread;
 }
 
-// The selected row's task, through the Task Scheduler (deleting only its
-// file would leave the scheduler's own record of it). After "&Yes" the file
-// is read again: a task that another program rewrote while the question was
-// open is not the task the user confirmed, and is left alone.
-void DeleteTaskEntry(TMainForm& form, int tab, TListView& list) {
-    const Entry* row = list.Selected();
-    if (!row) return;
-    const auto* where = std::get_if<TaskLocation>(&row->where);
-    if (!where || !where->read) return;  // a file that could not be read names nothing confirmed
+// The row's task, through the Task Scheduler (deleting only its file would
+// leave the scheduler's own record of it). After "&Yes" the file is read
+// again: a task that another program rewrote while the question was open is
+// not the task the user confirmed, and is left alone.
+Outcome DeleteTaskEntry(ActionContext& context, const Entry& row) {
+    const auto* where = std::get_if<TaskLocation>(&row.where);
+    if (!where || !where->read) return Outcome::NothingDone;  // a file that could not be read names nothing confirmed
     const TaskLocation task = *where;
     const std::string path = (task.taskFolder == "\\" ? "" : task.taskFolder) + "\\" + task.name;
-    const DialogRequest question{DialogKind::Confirmation, "Confirm",
-                                 "Are you sure want to delete autorun \"" + path + "\" ?"};
-    if (form.platform.dialogs.Show(question) != DialogResult::Yes) return;
+    if (!Confirmed(context.ask, path)) return Outcome::NothingDone;
+    Platform& platform = context.platform;
     std::vector<std::uint8_t> now;
     const long error =
-        form.platform.files.ReadFileBytes(NativePath(form.platform, task.folder + task.name), kMaxTaskFileBytes, now);
+        platform.files.ReadFileBytes(NativePath(platform, task.folder + task.name), kMaxTaskFileBytes, now);
     std::string refused;
     if (error != kErrorSuccess || now != task.listed) {
         refused = "\"" + path + "\" was not deleted: its task file changed since it was listed.";
-    } else if (const long hr = form.platform.tasks.DeleteTask(task.taskFolder, task.name);
+    } else if (const long hr = platform.tasks.DeleteTask(task.taskFolder, task.name);
                static_cast<std::uint32_t>(hr) & 0x80000000u) {  // an HRESULT's failure bit
         char code[16];
-        std::snprintf(code, sizeof(code), "0x%08lX", static_cast<unsigned long>(hr));
+        std::snprintf(code, sizeof(code), "0x%08X", static_cast<unsigned>(static_cast<std::uint32_t>(hr)));
         refused = "\"" + path + "\" was not deleted: the Task Scheduler refused (error " + code + ").";
     }
-    if (!refused.empty()) form.platform.dialogs.Show({DialogKind::Error, "Error", refused});
-    form.Refill(tab);
+    if (!refused.empty()) context.ask.Show({DialogKind::Error, "Error", refused});
+    return Outcome::PlaceReread;
 }
 
 }  // namespace
 
-void DeleteItemsClick(TMainForm& form, int tab) {
-    TListView& list = form.ListOf(tab);
-    switch (const Removal removal = form.CategoryOf(tab).removal) {
+Outcome DeleteEntry(ActionContext& context, const Category& category, const Entry* selected) {
+    const Removal removal = category.removal;
+    if (!selected) {
+        // The registry lists have always said so; the others end quietly.
+        if (removal == Removal::CaptionedValue || removal == Removal::LocatedValue || removal == Removal::ListItem)
+            context.ask.Show({DialogKind::Error, "Error", "No item selected for deletion!!!"});
+        return Outcome::NothingDone;
+    }
+    switch (removal) {
         case Removal::CaptionedValue:
         case Removal::LocatedValue:
-            DeleteRegistryEntry(form, tab, list, removal);
-            break;
+            return DeleteRegistryEntry(context, *selected, removal);
         case Removal::File:
-            DeleteFileEntry(form, tab, list);
-            break;
+            return DeleteFileEntry(context, *selected);
         case Removal::Service:
-            DeleteItems9Click(form, tab);
-            break;
+            return DeleteService(context, *selected);
         case Removal::ListItem:
-            DeleteListItem(form, tab, list);
-            break;
+            return DeleteListItem(context, *selected);
         case Removal::Task:
-            DeleteTaskEntry(form, tab, list);
-            break;
+            return DeleteTaskEntry(context, *selected);
     }
+    return Outcome::NothingDone;
 }
 
 }  // namespace qm

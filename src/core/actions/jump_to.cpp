@@ -7,7 +7,6 @@
 #include "core/actions/actions.h"
 #include "core/actions/open_folder.h"
 #include "core/errors.h"
-#include "core/forms/main_form.h"
 #include "core/model/text.h"
 #include "platform/owner.h"
 #include "platform/text_case.h"
@@ -161,22 +160,18 @@ void JumpToRegistryKey(Platform& platform, const std::string& keyPath) {
     }
 }
 
-void JumpToClick(TMainForm& form, int tab) {
-    const Entry* row = form.ListOf(tab).Selected();
-    if (!row) return;
-    const Category& category = form.CategoryOf(tab);
+void JumpTo(Platform& platform, const Category& category, const Entry& row) {
     switch (category.jump) {
         case JumpTarget::RegistryKey:
-            if (const RegistryLocation* at = RegistryOf(row->where))
-                JumpToRegistryKey(form.platform, KeyNameOf(category.source, *at));
+            if (const RegistryLocation* at = RegistryOf(row.where))
+                JumpToRegistryKey(platform, KeyNameOf(category.source, *at));
             break;
         case JumpTarget::Folder:
-            if (const auto* at = std::get_if<FileLocation>(&row->where)) OpenFolder(form.platform, at->folder);
-            if (const auto* task = std::get_if<TaskLocation>(&row->where)) OpenFolder(form.platform, task->folder);
+            if (const auto* at = std::get_if<FileLocation>(&row.where)) OpenFolder(platform, at->folder);
+            if (const auto* task = std::get_if<TaskLocation>(&row.where)) OpenFolder(platform, task->folder);
             break;
         case JumpTarget::ProgramFolder:
-            OpenFolder(form.platform, ExtractFileDir(TargetFileOf(form.platform.system, category,
-                                                                  row->command)));
+            OpenFolder(platform, ExtractFileDir(TargetFileOf(platform.system, category, row.command)));
             break;
     }
 }

@@ -1,5 +1,5 @@
 // Jump To: the Registry Editor walked to a key by keystrokes, and the
-// process launcher it uses. The menu handlers are JumpToClick (actions.h).
+// process launcher it uses. The menu's action is JumpTo (actions.h).
 #pragma once
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-// The two service control manager routines behind the services list's
+// The two service control manager routines behind a services list's
 // "&Delete Items..." and "&Disable Items...".
 #pragma once
 #include <string>
@@ -9,8 +9,8 @@ namespace qm {
 
 // Marks the service for deletion; true only when the manager accepted it.
 bool DeleteServiceByName(IServices& services, const std::string& serviceName);
-// Sets the service's start type to disabled and changes nothing else; a
-// refusal goes unreported.
-void DisableServiceByName(IServices& services, const std::string& serviceName);
+// Sets the service's start type to disabled and changes nothing else; true
+// only when the manager accepted it.
+bool DisableServiceByName(IServices& services, const std::string& serviceName);
 
 }  // namespace qm

@@ -22,9 +22,9 @@ struct Category;
 // is made from an entry. The window's cells and the report's columns are
 // both made by it.
 using CellOf = std::string (*)(const Category& category, const Entry& entry);
-struct TColumn {
-    const char* Caption;  // empty for a hidden column
-    int Width;            // 0 for a hidden column
+struct Column {
+    const char* caption;  // empty for a hidden column
+    int width;            // 0 for a hidden column
     CellOf cell;
 };
 
@@ -110,7 +110,7 @@ enum class Removal {
     CaptionedValue,  // the registry value at the row's key that its caption names (the caption may be edited)
     LocatedValue,    // exactly the registry value the row's location names, whatever the caption
     File,            // the file named by the caption in the row's folder
-    Service,         // the row's service, reported by Timer1
+    Service,         // the row's service, its deletion reported a while later
     ListItem,        // exactly the entry the row's location names, the rest of its value left as it was
     Task,            // the row's task, through the Task Scheduler
 };
@@ -121,7 +121,7 @@ enum class JumpTarget {
     ProgramFolder,  // the folder of the program the row's command starts
 };
 
-// What "Parameters:" (Edit3) of the Item Properties dialog shows.
+// What "Parameters:" (location) of the Item Properties dialog shows.
 enum class ShownLocation {
     KeyName,      // the row's full key name
     Folder,       // the row's folder
@@ -137,8 +137,8 @@ struct PropertiesView {
 // Lists that other tabs' shows empty, by group.
 enum ListGroup : unsigned {
     kNoGroup = 0,
-    kGroupLists = 1,   // the eight lists of the first tabs
-    kActxAndLogs = 2,  // the ActiveX and WinLogon lists
+    kGroupLists = 1,             // the eight lists of the first tabs
+    kComponentsAndWinlogon = 2,  // the ActiveX and WinLogon lists
 };
 
 struct Category {
@@ -147,12 +147,11 @@ struct Category {
     const char* trace;
     // The category's identifier in the report: stable, readable, never shown.
     const char* id;
-    const char* list;           // the list's name ("hku")
     const char* designCaption;  // the tab caption until the first count caption is written
     const char* countPrefix;    // the count caption: prefix, row count, ")"
     int tabImage;
     int scanPosition;  // when the start-up scan reads this tab, 0 first
-    std::span<const TColumn> columns;
+    std::span<const Column> columns;
     Source source;
     bool imageListsAtStart;  // the start-up scan attaches the system image lists at its end
     bool imageListsPerRow;   // ... and the collector's every row does

@@ -44,37 +44,41 @@ namespace columns {
 using namespace cells;
 // The registry lists: the value's name and command, its root, and, in two
 // hidden columns, the full key name and the key path (the report has them).
-constexpr std::array<TColumn, 5> Run(int locationWidth, bool keyColumns = true) {
-    return {TColumn{"Key Name", 145, Name}, TColumn{"Target Value", 270, Command},
-            TColumn{"Key Location", locationWidth, RootName}, TColumn{"", 0, keyColumns ? KeyName : Nothing},
-            TColumn{"", 0, keyColumns ? KeyPath : Nothing}};
+constexpr std::array<Column, 5> Run(int locationWidth, bool keyColumns = true) {
+    return {Column{"Key Name", 145, Name}, Column{"Target Value", 270, Command},
+            Column{"Key Location", locationWidth, RootName}, Column{"", 0, keyColumns ? KeyName : Nothing},
+            Column{"", 0, keyColumns ? KeyPath : Nothing}};
 }
-constexpr std::array<TColumn, 5> Startup(const char* name) {
-    return {TColumn{name, 145, Name}, TColumn{"Target Value", 270, Command}, TColumn{"Location", 126, WindowsAutoRun},
-            TColumn{"", 0, Folder}, TColumn{"", 0, Nothing}};
+constexpr std::array<Column, 5> Startup(const char* name) {
+    return {Column{name, 145, Name}, Column{"Target Value", 270, Command}, Column{"Location", 126, WindowsAutoRun},
+            Column{"", 0, Folder}, Column{"", 0, Nothing}};
 }
-inline constexpr std::array<TColumn, 5> kRun126 = Run(126);
-inline constexpr std::array<TColumn, 5> kRun128 = Run(128);
-inline constexpr std::array<TColumn, 5> kRun129 = Run(129);
-inline constexpr std::array<TColumn, 5> kRun128WithoutKey = Run(128, false);
-inline constexpr std::array<TColumn, 5> kCommonStartup = Startup(" Name");
-inline constexpr std::array<TColumn, 5> kUserStartup = Startup("Name");
-inline constexpr TColumn kServices[] = {
+inline constexpr std::array<Column, 5> kRun126 = Run(126);
+inline constexpr std::array<Column, 5> kRun128 = Run(128);
+inline constexpr std::array<Column, 5> kRun129 = Run(129);
+inline constexpr std::array<Column, 5> kRun128WithoutKey = Run(128, false);
+inline constexpr std::array<Column, 5> kCommonStartup = Startup(" Name");
+inline constexpr std::array<Column, 5> kUserStartup = Startup("Name");
+inline constexpr Column kServices[] = {
     {"Service Name", 145, Name}, {"Description", 180, ServiceDisplayName}, {"Path", 300, Command}};
-inline constexpr TColumn kComponents[] = {{"Name", 200, Name}, {"ComponentID", 110, ComponentId}, {"Path", 330, Command}};
-inline constexpr TColumn kNamedValues[] = {{"Name", 200, Name}, {"Target Value", 340, Command}};
-inline constexpr TColumn kAutoStartServices[] = {
-    {"Service Name", 120, Name},  {"Display Name", 160, ServiceDisplayName}, {"Type", 100, ServiceType},
-    {"Start", 70, ServiceStart},  {"State", 70, ServiceState},              {"File", 260, Command},
-    {"Command Line", 300, ServiceCommandLine}};
-inline constexpr TColumn kScheduledTasks[] = {{"Task", 200, Name},          {"Actions", 280, TaskActions},
-                                              {"Triggers", 90, TaskTriggers}, {"Enabled", 60, TaskEnabled},
-                                              {"File", 240, Command},       {"Task File", 330, TaskFile}};
-inline constexpr TColumn kSystemHooks[] = {{"Entry", 170, Name},
-                                           {"Kind", 200, HookKind},
-                                           {"File", 240, Command},
-                                           {"Key", 330, KeyName},
-                                           {"Value", 130, ValueName}};
+inline constexpr Column kComponents[] = {
+    {"Name", 200, Name}, {"ComponentID", 110, ComponentId}, {"Path", 330, Command}};
+inline constexpr Column kNamedValues[] = {{"Name", 200, Name}, {"Target Value", 340, Command}};
+inline constexpr Column kAutoStartServices[] = {{"Service Name", 120, Name},
+                                                {"Display Name", 160, ServiceDisplayName},
+                                                {"Type", 100, ServiceType},
+                                                {"Start", 70, ServiceStart},
+                                                {"State", 70, ServiceState},
+                                                {"File", 260, Command},
+                                                {"Command Line", 300, ServiceCommandLine}};
+inline constexpr Column kScheduledTasks[] = {
+    {"Task", 200, Name},          {"Actions", 280, TaskActions}, {"Triggers", 90, TaskTriggers},
+    {"Enabled", 60, TaskEnabled}, {"File", 240, Command},        {"Task File", 330, TaskFile}};
+inline constexpr Column kSystemHooks[] = {{"Entry", 170, Name},
+                                          {"Kind", 200, HookKind},
+                                          {"File", 240, Command},
+                                          {"Key", 330, KeyName},
+                                          {"Value", 130, ValueName}};
 }  // namespace columns
 
 // The tables below are laid out by hand, a category's facts read as one block.
@@ -118,7 +122,7 @@ inline constexpr PropertiesView kKeyPropertiesDots{"&Properties...", false, Show
 
 inline constexpr Category kCategories[] = {
     {.trace = "TabSheet2 hku HKURun DeleteItems1Click JumpTo1Click FileProperties1 hkuDblClick ScanHKCURun",
-     .id = "hkcu-run", .list = "hku", .designCaption = "HKCU / Run", .countPrefix = "HKCU / Run (", .tabImage = 10, .scanPosition = 0,
+     .id = "hkcu-run", .designCaption = "HKCU / Run", .countPrefix = "HKCU / Run (", .tabImage = 10, .scanPosition = 0,
      .columns = columns::kRun126,
      .source = ValueList{.root = RegRoot::CurrentUser, .key = keys::kRun,
                          .keyName = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
@@ -126,7 +130,7 @@ inline constexpr Category kCategories[] = {
      .removal = Removal::CaptionedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
      .properties = kKeyProperties},
     {.trace = "TabSheet1 LV hklmrun DeleteItems2Click JumpTo2Click Properties1 LVDblClick ScanHKLMRun",
-     .id = "hklm-run", .list = "LV", .designCaption = "HKLM / Run", .countPrefix = "HKLM / Run (", .tabImage = 10, .scanPosition = 1,
+     .id = "hklm-run", .designCaption = "HKLM / Run", .countPrefix = "HKLM / Run (", .tabImage = 10, .scanPosition = 1,
      .columns = columns::kRun129, .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kRun, .redirected = true},
      .imageListsAtStart = true, .imageListsPerRow = true, .group = kGroupLists, .showClears = kNoGroup,
      .removal = Removal::CaptionedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
@@ -134,21 +138,21 @@ inline constexpr Category kCategories[] = {
     // The two startup tabs are captioned for what they list: the all-users
     // folder (two users) and the current user's folder (a folder).
     {.trace = "TabSheet4 comon startupuser DeleteItems3Click JumpTo3Click Properties2 comonDblClick ScanCommonStartup",
-     .id = "startup-common", .list = "comon", .designCaption = "Startup (comon)", .countPrefix = "Startup (common) - (", .tabImage = 3,
+     .id = "startup-common", .designCaption = "Startup (comon)", .countPrefix = "Startup (common) - (", .tabImage = 3,
      .scanPosition = 2, .columns = columns::kCommonStartup,
      .source = StartupFolder{.csidl = kCsidlCommonStartup},
      .imageListsAtStart = true, .imageListsPerRow = false, .group = kGroupLists, .showClears = kGroupLists,
      .removal = Removal::File, .canDisable = false, .jump = JumpTarget::Folder,
      .properties = {"&Properties...", false, ShownLocation::Folder}},
     {.trace = "TabSheet5 User PopupMenu1 DeleteItems4Click JumpTo4Click Properties3 UserDblClick ScanUserStartup",
-     .id = "startup-user", .list = "User", .designCaption = "Startup (User)", .countPrefix = "Startup (user) - (", .tabImage = 1,
+     .id = "startup-user", .designCaption = "Startup (User)", .countPrefix = "Startup (user) - (", .tabImage = 1,
      .scanPosition = 3, .columns = columns::kUserStartup,
      .source = StartupFolder{.csidl = kCsidlStartup},
      .imageListsAtStart = true, .imageListsPerRow = false, .group = kGroupLists, .showClears = kGroupLists,
      .removal = Removal::File, .canDisable = false, .jump = JumpTarget::Folder,
      .properties = {"&Properties", false, ShownLocation::Folder}},
     {.trace = "TabSheet3 runonce hkurunonce DeleteItems5Click JumpTo5Click Properties4 runonceDblClick ScanHKCURunOnce",
-     .id = "hkcu-runonce", .list = "runonce", .designCaption = "HKCU / Run Once", .countPrefix = "HKCU / Run Once (", .tabImage = 10,
+     .id = "hkcu-runonce", .designCaption = "HKCU / Run Once", .countPrefix = "HKCU / Run Once (", .tabImage = 10,
      .scanPosition = 4, .columns = columns::kRun126,
      .source = ValueList{.root = RegRoot::CurrentUser, .key = keys::kRunOnce},
      .imageListsAtStart = true, .imageListsPerRow = true, .group = kGroupLists, .showClears = kGroupLists,
@@ -156,7 +160,7 @@ inline constexpr Category kCategories[] = {
      .properties = kKeyProperties},
     {.trace = "TabSheet8 hklmrunonce hklmrunces DeleteItems6Click JumpTo6Click Properties5 hklmrunonceDblClick "
               "ScanHKLMRunOnce",
-     .id = "hklm-runonce", .list = "hklmrunonce", .designCaption = "HKLM / Run Once", .countPrefix = "HKLM / Run Once (", .tabImage = 10,
+     .id = "hklm-runonce", .designCaption = "HKLM / Run Once", .countPrefix = "HKLM / Run Once (", .tabImage = 10,
      .scanPosition = 5, .columns = columns::kRun126,
      .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kRunOnce, .redirected = true},
      .imageListsAtStart = true, .imageListsPerRow = true, .group = kGroupLists, .showClears = kGroupLists,
@@ -164,7 +168,7 @@ inline constexpr Category kCategories[] = {
      .properties = kKeyPropertiesDots},
     {.trace = "TabSheet7 shellobject shellob DeleteItems7Click JumpTo7Click Properties6 shellobjectDblClick "
               "ScanHKLMShellObjects",
-     .id = "hklm-shell-service-objects", .list = "shellobject", .designCaption = "HKLM / ShellObject", .countPrefix = "HKLM / ShellObject (",
+     .id = "hklm-shell-service-objects", .designCaption = "HKLM / ShellObject", .countPrefix = "HKLM / ShellObject (",
      .tabImage = 10, .scanPosition = 6, .columns = columns::kRun128,
      .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kShellServiceObjects, .iconName = ".dll",
                          .redirected = true},
@@ -173,7 +177,7 @@ inline constexpr Category kCategories[] = {
      .properties = kKeyPropertiesDots},
     {.trace = "TabSheet9 runoncex PopupMenu2 DeleteItems8Click JumpTo8Click Properties7 runoncexDblClick "
               "ScanHKLMRunOnceEx",
-     .id = "hklm-runonceex", .list = "runoncex", .designCaption = "HKLM / Run OnceEx", .countPrefix = "HKLM / Run OnceEx (", .tabImage = 10,
+     .id = "hklm-runonceex", .designCaption = "HKLM / Run OnceEx", .countPrefix = "HKLM / Run OnceEx (", .tabImage = 10,
      .scanPosition = 7, .columns = columns::kRun126,
      .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kRunOnceEx, .redirected = true},
      .imageListsAtStart = true, .imageListsPerRow = true, .group = kGroupLists, .showClears = kGroupLists,
@@ -181,34 +185,34 @@ inline constexpr Category kCategories[] = {
      .properties = kKeyProperties},
     {.trace = "TabSheet10 InstCompo PopupMenu3 DeleteItems9Click DisableItems1Click Timer1Timer JumpTo9Click "
               "Properties8 InstCompoDblClick ScanServices",
-     .id = "services-running", .list = "InstCompo", .designCaption = "Startup (services)", .countPrefix = "Startup (services) - (",
+     .id = "services-running", .designCaption = "Startup (services)", .countPrefix = "Startup (services) - (",
      .tabImage = 16, .scanPosition = 8, .columns = columns::kServices, .source = RunningServices{},
      .imageListsAtStart = true, .imageListsPerRow = false, .group = kNoGroup, .showClears = kNoGroup,
      .removal = Removal::Service, .canDisable = true, .jump = JumpTarget::ProgramFolder,
      .properties = {"&Properties", false, ShownLocation::Description}},
     {.trace = "TabSheet6 actx actxmenu DeleteItems10Click JumpTo10Click Properties9 actxDblClick "
               "ScanInstalledComponents actxAdvancedCustomDrawSubItem",
-     .id = "components", .list = "actx", .designCaption = "ActiveX", .countPrefix = "ActiveX (", .tabImage = 10, .scanPosition = 9,
+     .id = "components", .designCaption = "ActiveX", .countPrefix = "ActiveX (", .tabImage = 10, .scanPosition = 9,
      .columns = columns::kComponents,
      .source = InstalledComponents{.root = RegRoot::LocalMachine, .key = keys::kInstalledComponents,
                                    .redirected = true},
-     .imageListsAtStart = false, .imageListsPerRow = true, .group = kActxAndLogs,
-     .showClears = kGroupLists | kActxAndLogs, .removal = Removal::LocatedValue, .canDisable = false,
+     .imageListsAtStart = false, .imageListsPerRow = true, .group = kComponentsAndWinlogon,
+     .showClears = kGroupLists | kComponentsAndWinlogon, .removal = Removal::LocatedValue, .canDisable = false,
      .jump = JumpTarget::RegistryKey, .properties = {"&Properties", false, ShownLocation::KeyName}},
     {.trace = "TabSheet11 logs winlGNS DeleteItems11Click JumpTo11Click Properties10 logsDblClick "
               "ScanWinlogonUserinit ScanWinlogonSystem ScanWinlogonShell ScanWinlogonUIHost ScanWinlogonTaskman "
               "ScanWinlogonLsaStart ScanWinlogonSaveDumpStart ScanWinlogonAppSetup "
               "ScanWinlogonServiceControllerStart logsAdvancedCustomDrawSubItem",
-     .id = "winlogon", .list = "logs", .designCaption = "WinLogon", .countPrefix = "WinLogon (", .tabImage = 19, .scanPosition = 10,
+     .id = "winlogon", .designCaption = "WinLogon", .countPrefix = "WinLogon (", .tabImage = 19, .scanPosition = 10,
      .columns = columns::kNamedValues,
      .source = NamedValues{.root = RegRoot::LocalMachine, .key = keys::kWinlogon, .values = named::kWinlogon,
                            .targetMarker = ".exe", .redirected = true},
-     .imageListsAtStart = false, .imageListsPerRow = true, .group = kActxAndLogs,
-     .showClears = kGroupLists | kActxAndLogs, .removal = Removal::CaptionedValue, .canDisable = false,
+     .imageListsAtStart = false, .imageListsPerRow = true, .group = kComponentsAndWinlogon,
+     .showClears = kGroupLists | kComponentsAndWinlogon, .removal = Removal::CaptionedValue, .canDisable = false,
      .jump = JumpTarget::RegistryKey, .properties = {"&Properties", true, ShownLocation::KeyName}},
     {.trace = "TabSheet12 lorun loruns DeleteItems12Click JumpTo12Click Properties11 lorunDblClick ScanWindowsRun "
               "ScanWindowsLoad logsAdvancedCustomDrawSubItem",
-     .id = "load-run", .list = "lorun", .designCaption = "Load - Run", .countPrefix = "Load - Run (", .tabImage = 10,
+     .id = "load-run", .designCaption = "Load - Run", .countPrefix = "Load - Run (", .tabImage = 10,
      .scanPosition = 11, .columns = columns::kNamedValues,
      .source = NamedValues{.root = RegRoot::CurrentUser, .key = keys::kWindows, .values = named::kLoadRun,
                            .targetMarker = ".exe"},
@@ -218,7 +222,7 @@ inline constexpr Category kCategories[] = {
     // The start-up scan reads the two Explorer-Run tabs the other way round.
     {.trace = "TabSheet13 explomac explom DeleteItems13Click JumpTo13Click Properties13 explomacDblClick "
               "ScanHKLMExplorerRun",
-     .id = "hklm-explorer-run", .list = "explomac", .designCaption = "HKLM / Explorer-Run", .countPrefix = "HKLM / Explorer-Run (",
+     .id = "hklm-explorer-run", .designCaption = "HKLM / Explorer-Run", .countPrefix = "HKLM / Explorer-Run (",
      .tabImage = 10, .scanPosition = 13, .columns = columns::kRun128WithoutKey,
      .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kExplorerRun},
      .imageListsAtStart = false, .imageListsPerRow = true, .group = kNoGroup, .showClears = kNoGroup,
@@ -226,7 +230,7 @@ inline constexpr Category kCategories[] = {
      .properties = kKeyProperties},
     {.trace = "TabSheet14 explou userexplorer DeleteItems14Click JumpTo14Click Properties12 explouDblClick "
               "ScanHKCUExplorerRun",
-     .id = "hkcu-explorer-run", .list = "explou", .designCaption = "HKCU / Explorer-Run", .countPrefix = "HKCU / Explorer-Run (",
+     .id = "hkcu-explorer-run", .designCaption = "HKCU / Explorer-Run", .countPrefix = "HKCU / Explorer-Run (",
      .tabImage = 10, .scanPosition = 12, .columns = columns::kRun126,
      .source = ValueList{.root = RegRoot::CurrentUser, .key = keys::kExplorerRun},
      .imageListsAtStart = false, .imageListsPerRow = true, .group = kNoGroup, .showClears = kNoGroup,
@@ -234,7 +238,7 @@ inline constexpr Category kCategories[] = {
      .properties = kKeyProperties},
     {.trace = "TabSheet15 desktop PopupMenu4 DeleteItems15Click JumpTo15Click Properties14 desktopDblClick "
               "ScanScreenSaver logsAdvancedCustomDrawSubItem",
-     .id = "screensaver", .list = "desktop", .designCaption = "HKCU / Deskstop", .countPrefix = "HKCU / Desktop (", .tabImage = 10,
+     .id = "screensaver", .designCaption = "HKCU / Deskstop", .countPrefix = "HKCU / Desktop (", .tabImage = 10,
      .scanPosition = 14, .columns = columns::kNamedValues,
      .source = NamedValues{.root = RegRoot::CurrentUser, .key = keys::kDesktop, .values = named::kScreenSaver,
                            .targetMarker = ".scr"},
@@ -243,7 +247,7 @@ inline constexpr Category kCategories[] = {
      .properties = kKeyProperties},
     // Every scheduled task with the programs it runs and what starts it.
     {.trace = "ScanScheduledTasks",
-     .id = "tasks", .list = "tasks", .designCaption = "Scheduled Tasks", .countPrefix = "Scheduled Tasks (", .tabImage = 3,
+     .id = "tasks", .designCaption = "Scheduled Tasks", .countPrefix = "Scheduled Tasks (", .tabImage = 3,
      .scanPosition = 15, .columns = columns::kScheduledTasks,
      .source = ScheduledTasks{},
      .imageListsAtStart = true, .imageListsPerRow = false, .group = kNoGroup, .showClears = kNoGroup,
@@ -253,7 +257,7 @@ inline constexpr Category kCategories[] = {
     // The places where the system itself starts a program or loads a DLL,
     // one row per entry of each.
     {.trace = "ScanSystemHooks",
-     .id = "system-hooks", .list = "hooks", .designCaption = "System Hooks", .countPrefix = "System Hooks (", .tabImage = 10,
+     .id = "system-hooks", .designCaption = "System Hooks", .countPrefix = "System Hooks (", .tabImage = 10,
      .scanPosition = 16, .columns = columns::kSystemHooks,
      .source = SystemHooks{hooks::kPlaces},
      .imageListsAtStart = true, .imageListsPerRow = false, .group = kNoGroup, .showClears = kNoGroup,
@@ -263,7 +267,7 @@ inline constexpr Category kCategories[] = {
     // rows name the file each one loads, resolved from the form the system
     // keeps it in.
     {.trace = "ScanAutoStartServices",
-     .id = "services-drivers", .list = "autoservices", .designCaption = "Services and Drivers", .countPrefix = "Services and Drivers (",
+     .id = "services-drivers", .designCaption = "Services and Drivers", .countPrefix = "Services and Drivers (",
      .tabImage = 16, .scanPosition = 17, .columns = columns::kAutoStartServices,
      .source = AutoStartServices{},
      .imageListsAtStart = true, .imageListsPerRow = false, .group = kNoGroup, .showClears = kNoGroup,

@@ -14,12 +14,12 @@
 
 namespace qm {
 
-class TRegistry;
+class Registry;
 
 struct ScanResult {
-    std::vector<Entry> rows;          // complete rows, in the order read (none with a sink)
-    std::optional<Entry> unfinished;  // the row being read when the failure came, as far as it got
-    std::optional<std::string> failure;   // the message of the failure that stopped the collector
+    std::vector<Entry> rows;             // complete rows, in the order read (none with a sink)
+    std::optional<Entry> unfinished;     // the row being read when the failure came, as far as it got
+    std::optional<std::string> failure;  // the message of the failure that stopped the collector
 };
 
 // Where a program that prints rows as they come takes each complete row.
@@ -33,7 +33,7 @@ struct ScanContext {
     Platform& platform;
     // The accessor the value-list collector reads through (SharedRegistry):
     // a failure leaves its key open, and the next user closes it.
-    TRegistry& sharedRegistry;
+    Registry& sharedRegistry;
     IRowIcons* icons = nullptr;  // none: the rows keep image 0
     IRowSink* sink = nullptr;    // set: complete rows go there, not into the result
 };

@@ -24,7 +24,7 @@ void RefusedRow(const InstalledComponents& source, RegView view, const std::stri
 
 void ScanInstalledComponentsView(const InstalledComponents& source, RegView view, ScanContext& context,
                                  RowReader& rows) {
-    TRegistry reg(context.platform.registry);
+    Registry reg(context.platform.registry);
     const std::string componentsKey = std::string(source.key) + "\\";
     std::vector<std::string> names;
     reg.SetView(view);
@@ -57,8 +57,8 @@ void ScanInstalledComponentsView(const InstalledComponents& source, RegView view
             continue;
         }
         Entry& row = rows.Start();
-        row.where = RegistryLocation{
-            .root = source.root, .view = view, .key = source.key, .subKey = name, .value = "StubPath"};
+        row.where =
+            RegistryLocation{.root = source.root, .view = view, .key = source.key, .subKey = name, .value = "StubPath"};
         row.name = reg.ReadString("");
         row.componentId = reg.ReadString("ComponentID");
         ValueText command = reg.ReadValueText("StubPath");

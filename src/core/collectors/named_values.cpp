@@ -9,9 +9,9 @@ namespace qm {
 namespace {
 
 // `always`: a row whether the value holds anything or not.
-void ScanNamedValue(const NamedValues& source, const NamedValue& value, RegView view, bool always,
-                    ScanContext& context, RowReader& rows) {
-    TRegistry reg(context.platform.registry);
+void ScanNamedValue(const NamedValues& source, const NamedValue& value, RegView view, bool always, ScanContext& context,
+                    RowReader& rows) {
+    Registry reg(context.platform.registry);
     reg.SetRootKey(RootKeyOf(source.root));
     reg.SetView(view);
     // A key that is not there reads as empty; one that refuses reading says so.

@@ -53,7 +53,7 @@ struct PlaceReader {
     }
 
     // Whether the entries are loaded at all: "" or what the row adds to its kind.
-    std::string NotLoaded(TRegistry& reg) const {
+    std::string NotLoaded(Registry& reg) const {
         if (!place.enabledBy) return {};
         RegValue flag;
         const long error = reg.ReadValue(place.enabledBy, flag);
@@ -71,7 +71,7 @@ struct PlaceReader {
         return std::string(" (not loaded: ") + place.enabledBy + " is " + is + ")";
     }
 
-    void Value(TRegistry& reg, const std::string& subKey) {
+    void Value(Registry& reg, const std::string& subKey) {
         RegValue value;
         const long error = reg.ReadValue(place.value, value);
         if (error == kErrorFileNotFound) return;
@@ -108,7 +108,7 @@ struct PlaceReader {
     }
 
     void Read() {
-        TRegistry reg(context.platform.registry);
+        Registry reg(context.platform.registry);
         reg.SetRootKey(RootKeyOf(place.root));
         reg.SetView(view);
         const std::uint32_t access = place.perSubKey ? kKeyQueryValue | kKeyEnumerateSubKeys : kKeyQueryValue;
@@ -126,7 +126,7 @@ struct PlaceReader {
         for (const std::string& name : names) {
             // Each sub-key is opened below its parent, never by a full path
             // that could be longer than the system takes.
-            TRegistry sub(context.platform.registry);
+            Registry sub(context.platform.registry);
             sub.SetRootKey(RootKeyOf(place.root));
             sub.SetView(view);
             if (!sub.OpenKey("\\" + std::string(place.key), false)) return;

@@ -10,7 +10,7 @@ namespace qm {
 namespace {
 
 void ScanValueListView(const ValueList& source, RegView view, ScanContext& context, RowReader& rows) {
-    TRegistry& reg = context.sharedRegistry;
+    Registry& reg = context.sharedRegistry;
     const RegistryLocation at{.root = source.root, .view = view, .key = source.key};
     // The key as the rows show it: where it really is in its view.
     const std::string subKey = "\\" + RealKeyPath(at);
@@ -52,9 +52,8 @@ void ScanValueListView(const ValueList& source, RegView view, ScanContext& conte
     // A failure leaves the key open; the next user of the accessor closes it.
     if (reg.ReadsInOneCall() && !context.icons) {
         // Only the rows are wanted: each value comes with its name.
-        reg.ForEachValueText([&](const std::string& name, const ValueText& text) {
-            addRow(name, [&] { return text; });
-        });
+        reg.ForEachValueText(
+            [&](const std::string& name, const ValueText& text) { addRow(name, [&] { return text; }); });
     } else {
         reg.GetValueNames(names);
         for (const std::string& name : names) addRow(name, [&] { return reg.ReadValueText(name); });

@@ -18,34 +18,34 @@ namespace {
 // "LegalCopyright", "LegalTrademarks" and "OriginalFilename".
 struct VersionKey {
     const char* Key;
-    std::string TFileVersionInfo::*Field;
+    std::string FileVersionInfo::*Field;
 };
 constexpr std::array<VersionKey, 12> kVersionKeys{{
-    {"CompanyName", &TFileVersionInfo::CompanyName},
-    {"FileDescription", &TFileVersionInfo::FileDescription},
-    {"FileVersion", &TFileVersionInfo::FileVersion},
-    {"InternalName", &TFileVersionInfo::InternalName},
-    {"LegalCopyRight", &TFileVersionInfo::LegalCopyRight},
-    {"LegalTradeMarks", &TFileVersionInfo::LegalTradeMarks},
-    {"OriginalFileName", &TFileVersionInfo::OriginalFileName},
-    {"ProductName", &TFileVersionInfo::ProductName},
-    {"ProductVersion", &TFileVersionInfo::ProductVersion},
-    {"Comments", &TFileVersionInfo::Comments},
-    {"SpecialBuild", &TFileVersionInfo::SpecialBuild},
-    {"PrivateBuild", &TFileVersionInfo::PrivateBuild},
+    {"CompanyName", &FileVersionInfo::CompanyName},
+    {"FileDescription", &FileVersionInfo::FileDescription},
+    {"FileVersion", &FileVersionInfo::FileVersion},
+    {"InternalName", &FileVersionInfo::InternalName},
+    {"LegalCopyRight", &FileVersionInfo::LegalCopyRight},
+    {"LegalTradeMarks", &FileVersionInfo::LegalTradeMarks},
+    {"OriginalFileName", &FileVersionInfo::OriginalFileName},
+    {"ProductName", &FileVersionInfo::ProductName},
+    {"ProductVersion", &FileVersionInfo::ProductVersion},
+    {"Comments", &FileVersionInfo::Comments},
+    {"SpecialBuild", &FileVersionInfo::SpecialBuild},
+    {"PrivateBuild", &FileVersionInfo::PrivateBuild},
 }};
 
 struct FileFlag {
     std::uint32_t Flag;
-    bool TFileVersionInfo::*Field;
+    bool FileVersionInfo::*Field;
 };
 constexpr std::array<FileFlag, 6> kFileFlags{{
-    {kVsFfDebug, &TFileVersionInfo::IsDebug},
-    {kVsFfPreRelease, &TFileVersionInfo::IsPreRelease},
-    {kVsFfSpecialBuild, &TFileVersionInfo::IsSpecialBuild},
-    {kVsFfPrivateBuild, &TFileVersionInfo::IsPrivateBuild},
-    {kVsFfPatched, &TFileVersionInfo::IsPatched},
-    {kVsFfInfoInferred, &TFileVersionInfo::IsInfoInferred},
+    {kVsFfDebug, &FileVersionInfo::IsDebug},
+    {kVsFfPreRelease, &FileVersionInfo::IsPreRelease},
+    {kVsFfSpecialBuild, &FileVersionInfo::IsSpecialBuild},
+    {kVsFfPrivateBuild, &FileVersionInfo::IsPrivateBuild},
+    {kVsFfPatched, &FileVersionInfo::IsPatched},
+    {kVsFfInfoInferred, &FileVersionInfo::IsInfoInferred},
 }};
 
 constexpr std::uint32_t kAnySubtype = 0xFFFFFFFFu;
@@ -93,13 +93,13 @@ std::string ReadVersionString(VersionResource& resource, const char* key) {
     return resource.Text(subBlock).value_or("");
 }
 
-bool HasFileFlag(const TFixedFileInfo& fixed, std::uint32_t flag) {
+bool HasFileFlag(const FixedFileInfo& fixed, std::uint32_t flag) {
     return (flag & fixed.dwFileFlags & fixed.dwFileFlagsMask) == flag;
 }
 
 }  // namespace
 
-void GetFileTypeText(Platform& platform, const TFixedFileInfo& fixed, std::string& text) {
+void GetFileTypeText(Platform& platform, const FixedFileInfo& fixed, std::string& text) {
     EnablePrivilege(platform, "SeDebugPrivilege", true);
     for (const FileTypeName& row : kFileTypeNames) {
         if (row.Type != fixed.dwFileType || (row.Subtype != kAnySubtype && row.Subtype != fixed.dwFileSubtype))
@@ -119,7 +119,7 @@ namespace {
 // `path`: the file `named` as NativePath gives it.
 // With `details` false only the version strings are read: not the shell's
 // type name, nor the fixed information's flags and type text.
-void ReadFileVersionInfoAt(Platform& platform, const std::string& path, TFileVersionInfo& info, bool programsOnly,
+void ReadFileVersionInfoAt(Platform& platform, const std::string& path, FileVersionInfo& info, bool programsOnly,
                            bool details = true) {
     ShellFileInfo shellInfo;
     if (details && platform.shell.GetFileInfo(path, 0, shellInfo, kShgfiTypeName) != 0)
@@ -132,7 +132,7 @@ void ReadFileVersionInfoAt(Platform& platform, const std::string& path, TFileVer
     if (resource.Size() == 0) return;
     for (const VersionKey& key : kVersionKeys) info.*key.Field = ReadVersionString(resource, key.Key);
     if (!details) return;
-    const std::optional<TFixedFileInfo> fixed = resource.FixedFileInfo();
+    const std::optional<FixedFileInfo> fixed = resource.Fixed();
     if (!fixed) return;  // no root block: the flags stay false, the type text empty
     for (const FileFlag& flag : kFileFlags) info.*flag.Field = HasFileFlag(*fixed, flag.Flag);
     GetFileTypeText(platform, *fixed, info.FileTypeText);
@@ -140,23 +140,23 @@ void ReadFileVersionInfoAt(Platform& platform, const std::string& path, TFileVer
 
 }  // namespace
 
-void ReadFileVersionInfo(Platform& platform, const std::string& named, TFileVersionInfo& info, bool programsOnly) {
-    info = TFileVersionInfo{};
+void ReadFileVersionInfo(Platform& platform, const std::string& named, FileVersionInfo& info, bool programsOnly) {
+    info = FileVersionInfo{};
     // Nothing is read from another machine or a device: its fields stay empty.
     if (IsNetworkOrDevicePath(named)) return;
     ReadFileVersionInfoAt(platform, NativePath(platform, named), info, programsOnly);
 }
 
-void ReadFileVersionInfo(NativePaths& native, Platform& platform, const std::string& named, TFileVersionInfo& info,
+void ReadFileVersionInfo(NativePaths& native, Platform& platform, const std::string& named, FileVersionInfo& info,
                          bool programsOnly) {
-    info = TFileVersionInfo{};
+    info = FileVersionInfo{};
     if (IsNetworkOrDevicePath(named)) return;
     ReadFileVersionInfoAt(platform, native(named), info, programsOnly);
 }
 
-void ReadFileVersionStrings(NativePaths& native, Platform& platform, const std::string& named, TFileVersionInfo& info,
+void ReadFileVersionStrings(NativePaths& native, Platform& platform, const std::string& named, FileVersionInfo& info,
                             bool programsOnly) {
-    info = TFileVersionInfo{};
+    info = FileVersionInfo{};
     if (IsNetworkOrDevicePath(named)) return;
     ReadFileVersionInfoAt(platform, native(named), info, programsOnly, false);
 }

@@ -10,7 +10,7 @@
 
 namespace qm {
 
-struct TFileVersionInfo {
+struct FileVersionInfo {
     std::string ShellTypeName;
     std::string CompanyName;
     std::string FileDescription;
@@ -44,20 +44,20 @@ inline constexpr std::uint32_t kVsFfSpecialBuild = 0x20;
 // only leave fields empty or false. With `programsOnly`, a file the shell
 // does not count as a program (SHGFI_EXETYPE) gets no version details;
 // without it (a driver's .sys file, a DLL) every file's resource is read.
-void ReadFileVersionInfo(Platform& platform, const std::string& path, TFileVersionInfo& info, bool programsOnly = true);
+void ReadFileVersionInfo(Platform& platform, const std::string& path, FileVersionInfo& info, bool programsOnly = true);
 // The same, the path made native by `native`, which asks for the Windows
 // folder once for many files.
-void ReadFileVersionInfo(NativePaths& native, Platform& platform, const std::string& path, TFileVersionInfo& info,
+void ReadFileVersionInfo(NativePaths& native, Platform& platform, const std::string& path, FileVersionInfo& info,
                          bool programsOnly = true);
 // Only the version strings (company, description, version ...), for a
 // program that shows nothing else: the shell's type name, the fixed
 // information's flags and its type text (for which the debug privilege is
 // enabled) are left out, and with them most of the calls per file.
-void ReadFileVersionStrings(NativePaths& native, Platform& platform, const std::string& path, TFileVersionInfo& info,
+void ReadFileVersionStrings(NativePaths& native, Platform& platform, const std::string& path, FileVersionInfo& info,
                             bool programsOnly = true);
 
 // The text for the file's type and subtype; `text` is left alone where the
 // type table has no entry.
-void GetFileTypeText(Platform& platform, const TFixedFileInfo& fixed, std::string& text);
+void GetFileTypeText(Platform& platform, const FixedFileInfo& fixed, std::string& text);
 
 }  // namespace qm

@@ -147,18 +147,18 @@ bool VersionResource::Read() {
     return true;
 }
 
-std::optional<TFixedFileInfo> VersionResource::FixedFileInfo() const {
+std::optional<FixedFileInfo> VersionResource::Fixed() const {
     const std::optional<VersionValue> root = QueryVersionValue(buffer_, "\\");
     if (!root) return std::nullopt;
     const Bytes bytes = root->Binary();
-    if (bytes.size() < sizeof(TFixedFileInfo)) return std::nullopt;
-    static constexpr std::array<std::uint32_t TFixedFileInfo::*, 13> kMembers{
-        &TFixedFileInfo::dwSignature,     &TFixedFileInfo::dwStrucVersion,     &TFixedFileInfo::dwFileVersionMS,
-        &TFixedFileInfo::dwFileVersionLS, &TFixedFileInfo::dwProductVersionMS, &TFixedFileInfo::dwProductVersionLS,
-        &TFixedFileInfo::dwFileFlagsMask, &TFixedFileInfo::dwFileFlags,        &TFixedFileInfo::dwFileOS,
-        &TFixedFileInfo::dwFileType,      &TFixedFileInfo::dwFileSubtype,      &TFixedFileInfo::dwFileDateMS,
-        &TFixedFileInfo::dwFileDateLS};
-    TFixedFileInfo fixed;
+    if (bytes.size() < sizeof(FixedFileInfo)) return std::nullopt;
+    static constexpr std::array<std::uint32_t FixedFileInfo::*, 13> kMembers{
+        &FixedFileInfo::dwSignature,     &FixedFileInfo::dwStrucVersion,     &FixedFileInfo::dwFileVersionMS,
+        &FixedFileInfo::dwFileVersionLS, &FixedFileInfo::dwProductVersionMS, &FixedFileInfo::dwProductVersionLS,
+        &FixedFileInfo::dwFileFlagsMask, &FixedFileInfo::dwFileFlags,        &FixedFileInfo::dwFileOS,
+        &FixedFileInfo::dwFileType,      &FixedFileInfo::dwFileSubtype,      &FixedFileInfo::dwFileDateMS,
+        &FixedFileInfo::dwFileDateLS};
+    FixedFileInfo fixed;
     for (std::size_t i = 0; i < kMembers.size(); ++i) fixed.*kMembers[i] = Dword(bytes, i * 4);
     return fixed;
 }
@@ -179,7 +179,7 @@ bool GetFileVersionText(IVersionResources& versions, const std::string& fileName
     text.clear();
     VersionResource resource(versions, fileName);
     // A resource that cannot be read or has no root value counts as none.
-    const std::optional<TFixedFileInfo> fixed = resource.Read() ? resource.FixedFileInfo() : std::nullopt;
+    const std::optional<FixedFileInfo> fixed = resource.Read() ? resource.Fixed() : std::nullopt;
     if (!fixed) return false;
     const std::uint32_t ms = fixed->dwFileVersionMS, ls = fixed->dwFileVersionLS;
     char buffer[48];

@@ -18,7 +18,7 @@
 namespace qm {
 
 // VS_FIXEDFILEINFO, the binary root of a version resource.
-struct TFixedFileInfo {
+struct FixedFileInfo {
     std::uint32_t dwSignature = 0;
     std::uint32_t dwStrucVersion = 0;
     std::uint32_t dwFileVersionMS = 0;
@@ -33,7 +33,7 @@ struct TFixedFileInfo {
     std::uint32_t dwFileDateMS = 0;
     std::uint32_t dwFileDateLS = 0;
 };
-static_assert(sizeof(TFixedFileInfo) == 13 * sizeof(std::uint32_t));
+static_assert(sizeof(FixedFileInfo) == 13 * sizeof(std::uint32_t));
 
 // One value of a version resource: a view into the buffer, from the start of
 // the value to the end of the block that holds it.
@@ -73,7 +73,7 @@ public:
     // the resource of the last read that succeeded.
     bool Read();
 
-    std::optional<TFixedFileInfo> FixedFileInfo() const;  // the root block
+    std::optional<FixedFileInfo> Fixed() const;  // the root block
     // The first entry of "\\VarFileInfo\\Translation": language in the low
     // 16 bits, code page in the high 16 bits.
     std::optional<std::uint32_t> FirstTranslation() const;

@@ -44,7 +44,7 @@ IconHandle GetFileIcon(Platform& platform, const std::string& path, bool small) 
     return info.hIcon;
 }
 
-void AttachSystemImageLists(Platform& platform, TListView& list) {
+void AttachSystemImageLists(Platform& platform, EntryList& list) {
     EnablePrivilege(platform, "SeDebugPrivilege", true);
     ShellFileInfo info;
     list.SetImageList(kLvsilSmall, ImageListHandle{platform.shell.GetFileInfo("C:\\", 0, info,

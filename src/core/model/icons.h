@@ -8,7 +8,7 @@
 
 namespace qm {
 
-class TListView;
+class EntryList;
 struct Entry;
 
 bool EnablePrivilege(Platform& platform, const std::string& name, bool enable);
@@ -16,7 +16,7 @@ int GetSysIconIndex(Platform& platform, const std::string& pathOrName);
 // The same lookup, and whether the shell answered it: on false `index` is 0.
 bool LookUpSysIconIndex(Platform& platform, const std::string& pathOrName, int& index);
 IconHandle GetFileIcon(Platform& platform, const std::string& path, bool small);
-void AttachSystemImageLists(Platform& platform, TListView& list);
+void AttachSystemImageLists(Platform& platform, EntryList& list);
 
 // The file whose system icon a row shows. With `programIfUnknown`, a name
 // whose icon is that of unknown files shows the program icon instead; with
@@ -42,12 +42,12 @@ public:
 // given, that list's image lists attached again after every row.
 class SystemIcons : public IRowIcons {
 public:
-    SystemIcons(Platform& platform, TListView* attachTo) : platform_(platform), attachTo_(attachTo) {}
+    SystemIcons(Platform& platform, EntryList* attachTo) : platform_(platform), attachTo_(attachTo) {}
     void RowRead(Entry& row, const IconSource& icon) override;
 
 private:
     Platform& platform_;
-    TListView* attachTo_;
+    EntryList* attachTo_;
 };
 
 }  // namespace qm

@@ -32,6 +32,10 @@ struct RegistryLocation {
     bool refused = false;
 };
 
+// The key path below the root where the entry really is: the 32-bit view
+// of HKLM\SOFTWARE\X is HKLM\SOFTWARE\WOW6432Node\X.
+std::string RealKeyPath(const RegistryLocation& location);
+
 struct FileLocation {
     std::string folder{};  // with its trailing backslash
     std::string name{};
@@ -60,10 +64,6 @@ struct ListItemLocation {
     RegValue listed{};      // the value as it was read
     bool removable = true;  // false for a value of a type that holds no entry
 };
-
-// The key path below the root where the entry really is: the 32-bit view
-// of HKLM\SOFTWARE\X is HKLM\SOFTWARE\WOW6432Node\X.
-std::string RealKeyPath(const RegistryLocation& location);
 
 // A scheduled task: its file below the Tasks folder and its path in the
 // Task Scheduler. A deletion goes ahead only while the file holds what was

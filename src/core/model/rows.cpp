@@ -2,18 +2,18 @@
 
 namespace qm {
 
-Entry& TListView::Add() {
+Entry& EntryList::Add() {
     ++version_;
     return rows_.emplace_back();
 }
 
-void TListView::Clear() {
+void EntryList::Clear() {
     rows_.clear();
     selected_ = focused_ = -1;
     ++version_;
 }
 
-void TListView::Delete(int index) {
+void EntryList::Delete(int index) {
     if (index < 0 || index >= Count()) return;
     rows_.erase(rows_.begin() + index);
     for (int* mark : {&selected_, &focused_}) {
@@ -23,20 +23,20 @@ void TListView::Delete(int index) {
     ++version_;
 }
 
-void TListView::SetSelection(int selected, int focused) {
+void EntryList::SetSelection(int selected, int focused) {
     selected_ = (selected >= 0 && selected < Count()) ? selected : -1;
     focused_ = (focused >= 0 && focused < Count()) ? focused : -1;
 }
 
-Entry* TListView::Selected() { return selected_ >= 0 ? &rows_[static_cast<size_t>(selected_)] : nullptr; }
+Entry* EntryList::Selected() { return selected_ >= 0 ? &rows_[static_cast<size_t>(selected_)] : nullptr; }
 
-void TListView::EditCaption(int index, const std::string& caption) {
+void EntryList::EditCaption(int index, const std::string& caption) {
     if (index < 0 || index >= Count()) return;
     rows_[static_cast<size_t>(index)].name = caption;
     ++version_;
 }
 
-void TListView::SetImageList(int kind, ImageListHandle imageList) {
+void EntryList::SetImageList(int kind, ImageListHandle imageList) {
     ImageListHandle& slot = kind == kLvsilSmall ? smallImages_ : largeImages_;
     if (slot != imageList) ++version_;
     slot = imageList;

@@ -57,7 +57,7 @@ struct Entry {
     // Why the entry's place could not be read; empty when it could.
     std::string problem{};
     Location where{};
-    int image = 0;  // in the system image list
+    int image = 0;              // in the system image list
     std::string componentId{};  // an installed component's identifier
     std::string hookKind{};     // what kind of system hook, of which key, and whether it is loaded
     ServiceFacts service{};
@@ -67,11 +67,11 @@ struct Entry {
 // One category list: its rows, the selected and the focused row, and the
 // system image lists it shows. The toolkit draws it and reports selection
 // and in-place caption edits back.
-class TListView {
+class EntryList {
 public:
-    explicit TListView(std::string name) : Name(std::move(name)) {}
+    explicit EntryList(std::string id) : id(std::move(id)) {}
 
-    const std::string Name;
+    const std::string id;  // its category's
 
     Entry& Add();
     void Clear();

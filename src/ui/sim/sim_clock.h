@@ -1,4 +1,4 @@
-// Virtual time for the simulated machine. The main form's Timer1 runs on it:
+// Virtual time for the simulated machine. The main form's deletion report runs on it:
 // a test lets time pass with Advance, and the timer fires at each deadline
 // reached while the form has it enabled, as the message loop would deliver
 // it. No test waits real time.
@@ -7,7 +7,7 @@
 #include <optional>
 
 namespace qm {
-class TMainForm;
+class MainForm;
 }
 
 namespace qm::sim {
@@ -15,22 +15,22 @@ namespace qm::sim {
 class SimClock {
 public:
     std::uint64_t Now() const { return now_; }
-    // Lets `form`'s Timer1 run on this clock.
-    void Attach(TMainForm& form);
+    // Lets `form`'s deletion report run on this clock.
+    void Attach(MainForm& form);
     // Lets `milliseconds` pass. May be called again from inside a handler
     // that fired (a message box is open and time goes on).
     void Advance(std::uint64_t milliseconds);
-    // When Timer1 fires next; none while it is off.
-    std::optional<std::uint64_t> Timer1Deadline();
-    int timer1Fired = 0;  // ticks delivered to the form
+    // When the report timer fires next; none while no report is due.
+    std::optional<std::uint64_t> ReportDeadline();
+    int reportsFired = 0;  // ticks delivered to the form
 
 private:
-    // Takes up what the form did since the clock last looked: enabling
-    // Timer1 starts its interval, enabling it again while it runs does not.
+    // Takes up what the form did since the clock last looked: a report
+    // that fell due starts the interval; one due again while it runs does not.
     void Sync();
 
-    TMainForm* form_ = nullptr;
-    int handlers_ = 0;  // Timer1 handlers running now
+    MainForm* form_ = nullptr;
+    int handlers_ = 0;  // report handlers running now
     std::uint64_t now_ = 0;
     std::optional<std::uint64_t> deadline_;
 };

@@ -1,6 +1,6 @@
 // The simulated machine with what the user sees of the program on it: the
 // scripted toolkit that shows the forms' dialogs and the virtual clock that
-// runs the main form's Timer1. Host tests drive the forms on it as a user
+// runs the main form's deletion report timer. Host tests drive the forms on it as a user
 // would.
 #pragma once
 #include "platform/sim/sim.h"
@@ -12,7 +12,7 @@ namespace qm::sim {
 class SimDesktop : public SimMachine {
 public:
     SimToolkit toolkit;
-    SimClock clock;  // drives the main form's Timer1 once attached
+    SimClock clock;  // drives the main form's deletion report once attached
 };
 
 }  // namespace qm::sim

@@ -3,24 +3,24 @@
 #pragma once
 #include <functional>
 
-#include "core/forms/toolkit.h"
+#include "forms/toolkit.h"
 
 namespace qm::sim {
 
 class SimToolkit : public IToolkit {
 public:
-    void ShowAboutModal(TAboutDialog& dialog) override {
+    void ShowAboutModal(AboutDialog& dialog) override {
         ++aboutShown;
         if (onAbout) onAbout(dialog);
     }
-    void ShowItemForm(TItemForm& form) override {
+    void ShowItemForm(ItemForm& form) override {
         ++itemFormShown;
         if (onItemForm) onItemForm(form);
     }
     int aboutShown = 0;
     int itemFormShown = 0;
-    std::function<void(TAboutDialog&)> onAbout;
-    std::function<void(TItemForm&)> onItemForm;
+    std::function<void(AboutDialog&)> onAbout;
+    std::function<void(ItemForm&)> onItemForm;
 };
 
 }  // namespace qm::sim

@@ -1,11 +1,11 @@
 // The About dialog in Win32: a modal dialog over the main window that shows
-// what TAboutDialog holds and reports the OK and link presses back to it.
+// what AboutDialog holds and reports the OK and link presses back to it.
 #include "platform/win32/windows_clean.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "core/forms/about_form.h"
+#include "forms/about_form.h"
 #include "platform/win32/win32_text.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/win32_toolkit.h"
@@ -26,7 +26,7 @@ HWND OwnerWindow() {
 
 class AboutWindow {
 public:
-    explicit AboutWindow(TAboutDialog& dialog) : dialog_(dialog) {}
+    explicit AboutWindow(AboutDialog& dialog) : dialog_(dialog) {}
 
     static INT_PTR CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
@@ -39,7 +39,7 @@ private:
     void DrawLink(const DRAWITEMSTRUCT& item);
     void Close();
 
-    TAboutDialog& dialog_;
+    AboutDialog& dialog_;
     HWND hwnd_ = nullptr, link_ = nullptr;
     FontOwner font_, linkFont_;
     WindowIconOwner icon_;
@@ -67,7 +67,7 @@ int AboutWindow::TextWidth(HFONT font, const std::string& text) const {
 void AboutWindow::Create() {
     SetWindowTextW(hwnd_, ShownWide(dialog_.Caption).c_str());
     // Client area of the design size, centred on the owner (or the screen).
-    RECT frame{0, 0, TAboutDialog::ClientWidth, TAboutDialog::ClientHeight};
+    RECT frame{0, 0, AboutDialog::ClientWidth, AboutDialog::ClientHeight};
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
     const int w = frame.right - frame.left, h = frame.bottom - frame.top;
@@ -79,26 +79,26 @@ void AboutWindow::Create() {
 
     font_.Reset(MakeFont(L"Tahoma", false));
     linkFont_.Reset(MakeFont(L"MS Sans Serif", true));
-    const int size = TAboutDialog::IconSize;
-    icon_.Reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), ShownWide(TAboutDialog::IconResource).c_str(),
+    const int size = AboutDialog::IconSize;
+    icon_.Reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), ShownWide(AboutDialog::IconResource).c_str(),
                                               IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
     HWND image = Child(L"STATIC", "", SS_ICON | SS_REALSIZEIMAGE, 16, 17, size, size, -1, nullptr);
     if (icon_.Get()) SendMessageW(image, STM_SETICON, reinterpret_cast<WPARAM>(icon_.Get()), 0);
 
     // Name and version sit beside the OK button; the copyright line and the
     // link below it may use the full width.
-    const int besideOk = 276 - 6 - 80, fullWidth = TAboutDialog::ClientWidth - 8 - 80;
-    Child(L"STATIC", dialog_.lblName, SS_LEFT | SS_NOPREFIX, 80, 9, besideOk, 16, -1, font_.Get());
-    Child(L"STATIC", dialog_.lblVersion, SS_LEFT | SS_NOPREFIX, 80, 29, besideOk, 16, -1, font_.Get());
-    Child(L"STATIC", dialog_.lblCopyright, SS_LEFT | SS_NOPREFIX, 80, 48, fullWidth, 16, -1, font_.Get());
-    const int linkWidth = std::min(fullWidth, std::max(161, TextWidth(linkFont_.Get(), dialog_.SpeedButton1) + 4));
-    link_ = Child(L"BUTTON", dialog_.SpeedButton1, BS_OWNERDRAW | WS_TABSTOP, 80, 66, linkWidth, 22, kLinkId,
-                  linkFont_.Get());
+    const int besideOk = 276 - 6 - 80, fullWidth = AboutDialog::ClientWidth - 8 - 80;
+    Child(L"STATIC", dialog_.nameText, SS_LEFT | SS_NOPREFIX, 80, 9, besideOk, 16, -1, font_.Get());
+    Child(L"STATIC", dialog_.versionText, SS_LEFT | SS_NOPREFIX, 80, 29, besideOk, 16, -1, font_.Get());
+    Child(L"STATIC", dialog_.copyrightText, SS_LEFT | SS_NOPREFIX, 80, 48, fullWidth, 16, -1, font_.Get());
+    const int linkWidth = std::min(fullWidth, std::max(161, TextWidth(linkFont_.Get(), dialog_.linkText) + 4));
+    link_ =
+        Child(L"BUTTON", dialog_.linkText, BS_OWNERDRAW | WS_TABSTOP, 80, 66, linkWidth, 22, kLinkId, linkFont_.Get());
     // OK is the default button (Enter) and the dialog manager turns Esc into IDCANCEL.
     HWND ok = Child(L"BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 276, 10, 75, 25, IDOK, font_.Get());
     SetFocus(ok);
-    // FormShow: above every other window while open.
-    SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, TAboutDialog::TopmostFlags);
+    // Above every other window while open.
+    SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, AboutDialog::TopmostFlags);
 }
 
 void AboutWindow::DrawLink(const DRAWITEMSTRUCT& item) {
@@ -107,14 +107,14 @@ void AboutWindow::DrawLink(const DRAWITEMSTRUCT& item) {
     SetBkMode(item.hDC, TRANSPARENT);
     SetTextColor(item.hDC, kNavy);
     RECT r = item.rcItem;
-    DrawTextW(item.hDC, ShownWide(dialog_.SpeedButton1).c_str(), -1, &r,
+    DrawTextW(item.hDC, ShownWide(dialog_.linkText).c_str(), -1, &r,
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(item.hDC, old);
     if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &item.rcItem);
 }
 
 void AboutWindow::Close() {
-    dialog_.btnOkClick();
+    dialog_.OkClick();
     if (dialog_.Closed) EndDialog(hwnd_, IDOK);
 }
 
@@ -126,7 +126,7 @@ INT_PTR AboutWindow::OnMessage(UINT msg, WPARAM wp, LPARAM) {
         case WM_COMMAND:
             if (HIWORD(wp) != BN_CLICKED) return FALSE;
             if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) Close();
-            else if (LOWORD(wp) == kLinkId) dialog_.SpeedButton1Click();
+            else if (LOWORD(wp) == kLinkId) dialog_.OpenWebAddress();
             else return FALSE;
             return TRUE;
         case WM_SETCURSOR:
@@ -159,7 +159,7 @@ INT_PTR CALLBACK AboutWindow::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-void Win32Toolkit::ShowAboutModal(TAboutDialog& dialog) {
+void Win32Toolkit::ShowAboutModal(AboutDialog& dialog) {
     AboutWindow window(dialog);
     // An empty dialog template: the window builds its controls in pixels
     // when it is initialised. Menu, class and title are empty strings.

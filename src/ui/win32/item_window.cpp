@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "core/forms/item_form.h"
+#include "forms/item_form.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_text.h"
 #include "ui/win32/main_window.h"
@@ -36,29 +36,29 @@ struct ControlDef {
 constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
 constexpr DWORD kEdit = ES_AUTOHSCROLL | WS_TABSTOP;
 
-// In creation order, which is also the tab order: Edit1, Edit2, Edit3,
-// BitBtn1, then OK and Cancel. The link is created before the picture it
+// In creation order, which is also the tab order: the three edit boxes,
+// "&Find Target...", then OK and Cancel. The link is created before the picture it
 // overlaps, so it stays on top of it.
 constexpr std::array<ControlDef, 21> kControls{{
-    {kItemImage1, L"STATIC", L"", SS_ICON | SS_CENTERIMAGE | SS_REALSIZECONTROL, 0, On::Page, 8, 8, 32, 32},
-    {kItemLabel1, L"STATIC", L"<name>", kLabel, 0, On::Page, 52, 16, 300, 13},
+    {kItemIcon, L"STATIC", L"", SS_ICON | SS_CENTERIMAGE | SS_REALSIZECONTROL, 0, On::Page, 8, 8, 32, 32},
+    {kItemTitle, L"STATIC", L"<name>", kLabel, 0, On::Page, 52, 16, 300, 13},
     {0, L"STATIC", L"", SS_ETCHEDHORZ, 0, On::Page, 8, 52, 345, 2},
     {0, L"STATIC", L"Start In:", kLabel, 0, On::Page, 8, 72, 80, 13},
-    {kItemEdit1, L"EDIT", L"", kEdit, WS_EX_CLIENTEDGE, On::Page, 92, 68, 261, 21},
+    {kItemCommand, L"EDIT", L"", kEdit, WS_EX_CLIENTEDGE, On::Page, 92, 68, 261, 21},
     {0, L"STATIC", L"Target:", kLabel, 0, On::Page, 8, 100, 80, 13},
-    {kItemEdit2, L"EDIT", L"", kEdit, WS_EX_CLIENTEDGE, On::Page, 92, 96, 261, 21},
+    {kItemName, L"EDIT", L"", kEdit, WS_EX_CLIENTEDGE, On::Page, 92, 96, 261, 21},
     {0, L"STATIC", L"Parameters:", kLabel, 0, On::Page, 8, 128, 80, 13},
-    {kItemEdit3, L"EDIT", L"", kEdit, WS_EX_CLIENTEDGE, On::Page, 92, 124, 261, 21},
-    {kItemBitBtn1, L"BUTTON", L"&Find Target...", BS_PUSHBUTTON | WS_TABSTOP, 0, On::Page, 264, 151, 87, 25},
+    {kItemLocation, L"EDIT", L"", kEdit, WS_EX_CLIENTEDGE, On::Page, 92, 124, 261, 21},
+    {kItemFindTarget, L"BUTTON", L"&Find Target...", BS_PUSHBUTTON | WS_TABSTOP, 0, On::Page, 264, 151, 87, 25},
     {0, L"STATIC", L"", SS_ETCHEDHORZ, 0, On::Page, 8, 192, 345, 2},
     {0, L"STATIC", L"Company:", kLabel, 0, On::Page, 8, 212, 80, 13},
-    {kItemLabel6, L"STATIC", L"<root>", kLabel, 0, On::Page, 92, 212, 261, 13},
+    {kItemCompany, L"STATIC", L"<root>", kLabel, 0, On::Page, 92, 212, 261, 13},
     {0, L"STATIC", L"Description:", kLabel, 0, On::Page, 10, 240, 80, 13},
-    {kItemLabel8, L"STATIC", L"<key>", kLabel, 0, On::Page, 92, 240, 261, 13},
+    {kItemDescription, L"STATIC", L"<key>", kLabel, 0, On::Page, 92, 240, 261, 13},
     {0, L"STATIC", L"Version:", kLabel, 0, On::Page, 10, 268, 80, 13},
-    {kItemLabel10, L"STATIC", L"<type>", kLabel, 0, On::Page, 92, 268, 180, 13},
-    {kItemSpeedButton1, L"STATIC", L"Properties", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 0, On::Page, 307, 294, 51, 13},
-    {kItemImage2, L"STATIC", L"", SS_ICON | SS_REALSIZECONTROL | WS_CLIPSIBLINGS, 0, On::Page, 282, 281, 34, 33},
+    {kItemVersion, L"STATIC", L"<type>", kLabel, 0, On::Page, 92, 268, 180, 13},
+    {kItemPropertiesLink, L"STATIC", L"Properties", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 0, On::Page, 307, 294, 51, 13},
+    {kItemLinkPicture, L"STATIC", L"", SS_ICON | SS_REALSIZECONTROL | WS_CLIPSIBLINGS, 0, On::Page, 282, 281, 34, 33},
     {kItemOk, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, On::Form, 221, 352, 75, 25},
     {kItemCancel, L"BUTTON", L"&Cancel", BS_PUSHBUTTON | WS_TABSTOP, 0, On::Form, 302, 352, 75, 25},
 }};
@@ -85,12 +85,12 @@ public:
     void Attach(HWND window) { hwnd = window; }
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
 
-    ItemWindowImpl(TItemForm& form, HINSTANCE instance);
+    ItemWindowImpl(ItemForm& form, HINSTANCE instance);
     ~ItemWindowImpl();
     ItemWindowImpl(const ItemWindowImpl&) = delete;
     ItemWindowImpl& operator=(const ItemWindowImpl&) = delete;
 
-    TItemForm& form;
+    ItemForm& form;
     HWND hwnd = nullptr;
     void Show();
 
@@ -103,7 +103,7 @@ private:
     void CentreOnMainWindow(HWND main);
     void Command(int id, int code, HWND control);
     HWND Control(int id) const { return GetDlgItem(hwnd, id); }
-    HWND ControlOf(TItemForm::Control c) const;
+    HWND ControlOf(ItemForm::Control c) const;
 
     HINSTANCE instance_;
     FontOwner font_, linkFont_;
@@ -113,7 +113,7 @@ private:
     bool syncing_ = false;
 };
 
-ItemWindowImpl::ItemWindowImpl(TItemForm& f, HINSTANCE instance) : form(f), instance_(instance) {
+ItemWindowImpl::ItemWindowImpl(ItemForm& f, HINSTANCE instance) : form(f), instance_(instance) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = ObjectWindowProc<ItemWindowImpl>;
@@ -126,7 +126,7 @@ ItemWindowImpl::ItemWindowImpl(TItemForm& f, HINSTANCE instance) : form(f), inst
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
     RECT r{0, 0, kClientSize, kClientSize};
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
-    hwnd = CreateWindowExW(exStyle, kItemWindowClass, ShownWide(TItemForm::Caption).c_str(), style, CW_USEDEFAULT,
+    hwnd = CreateWindowExW(exStyle, kItemWindowClass, ShownWide(ItemForm::Caption).c_str(), style, CW_USEDEFAULT,
                            CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance_, this);
     SetShellOwnerWindow(ShellOwner::ItemProperties, hwnd);
     // Tab, Enter and Esc reach the dialog's keyboard handling whatever loop
@@ -157,7 +157,7 @@ void ItemWindowImpl::CreateChildren() {
     SendMessageW(pages, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
     TCITEMW page{};
     page.mask = TCIF_TEXT;
-    std::wstring caption = ShownWide(TItemForm::PageCaption);
+    std::wstring caption = ShownWide(ItemForm::PageCaption);
     page.pszText = caption.data();
     SendMessageW(pages, TCM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&page));
     RECT display{0, 0, kPagesRect.right - kPagesRect.left, kPagesRect.bottom - kPagesRect.top};
@@ -168,7 +168,7 @@ void ItemWindowImpl::CreateChildren() {
         const int x = c.on == On::Page ? pageX + c.x : c.x, y = c.on == On::Page ? pageY + c.y : c.y;
         HWND control = CreateWindowExW(c.exStyle, c.className, c.text, WS_CHILD | WS_VISIBLE | c.style, x, y, c.w, c.h,
                                        hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance_, nullptr);
-        const bool link = c.id == kItemSpeedButton1;
+        const bool link = c.id == kItemPropertiesLink;
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>((link ? linkFont_ : font_).Get()), FALSE);
     }
     // The page paints its own plain face, as the labels on it do, over the
@@ -179,25 +179,25 @@ void ItemWindowImpl::CreateChildren() {
     SetWindowPos(face, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetWindowPos(pages, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     picture_.Reset(static_cast<HICON>(LoadImageW(nullptr, MAKEINTRESOURCEW(32516), IMAGE_ICON, 32, 32, 0)));
-    SendMessageW(Control(kItemImage2), STM_SETICON, reinterpret_cast<WPARAM>(picture_.Get()), 0);
+    SendMessageW(Control(kItemLinkPicture), STM_SETICON, reinterpret_cast<WPARAM>(picture_.Get()), 0);
 }
 
-HWND ItemWindowImpl::ControlOf(TItemForm::Control c) const {
+HWND ItemWindowImpl::ControlOf(ItemForm::Control c) const {
     switch (c) {
-        case TItemForm::Control::Edit1:
-            return Control(kItemEdit1);
-        case TItemForm::Control::Edit2:
-            return Control(kItemEdit2);
-        case TItemForm::Control::Edit3:
-            return Control(kItemEdit3);
-        case TItemForm::Control::BitBtn1:
-            return Control(kItemBitBtn1);
-        case TItemForm::Control::Button1:
+        case ItemForm::Control::Command:
+            return Control(kItemCommand);
+        case ItemForm::Control::Name:
+            return Control(kItemName);
+        case ItemForm::Control::Location:
+            return Control(kItemLocation);
+        case ItemForm::Control::FindTarget:
+            return Control(kItemFindTarget);
+        case ItemForm::Control::Ok:
             return Control(kItemOk);
-        case TItemForm::Control::Button2:
+        case ItemForm::Control::Cancel:
             return Control(kItemCancel);
     }
-    return Control(kItemEdit1);
+    return Control(kItemCommand);
 }
 
 void ItemWindowImpl::SetText(int id, const std::string& text) {
@@ -208,16 +208,16 @@ void ItemWindowImpl::SetText(int id, const std::string& text) {
 // Brings the controls up to what the form holds now.
 void ItemWindowImpl::Sync() {
     syncing_ = true;
-    SetText(kItemLabel1, form.Label1);
-    SetText(kItemEdit1, form.Edit1);
-    SetText(kItemEdit2, form.Edit2);
-    SetText(kItemEdit3, form.Edit3);
-    SetText(kItemLabel6, form.Label6);
-    SetText(kItemLabel8, form.Label8);
-    SetText(kItemLabel10, form.Label10);
+    SetText(kItemTitle, form.title);
+    SetText(kItemCommand, form.command);
+    SetText(kItemName, form.name);
+    SetText(kItemLocation, form.location);
+    SetText(kItemCompany, form.company);
+    SetText(kItemDescription, form.description);
+    SetText(kItemVersion, form.version);
     // The form owns the icon; the control only shows it.
-    SendMessageW(Control(kItemImage1), STM_SETICON, static_cast<WPARAM>(form.Image1.Icon().Value()), 0);
-    InvalidateRect(Control(kItemImage1), nullptr, TRUE);
+    SendMessageW(Control(kItemIcon), STM_SETICON, static_cast<WPARAM>(form.icon.Icon().Value()), 0);
+    InvalidateRect(Control(kItemIcon), nullptr, TRUE);
     syncing_ = false;
 }
 
@@ -255,23 +255,23 @@ void ItemWindowImpl::ApplyVisibility() {
 void ItemWindowImpl::Command(int id, int code, HWND control) {
     switch (id) {
         case kItemOk:
-            if (code == BN_CLICKED) form.Button1Click();
+            if (code == BN_CLICKED) form.OkClick();
             break;
         case kItemCancel:
-            if (code == BN_CLICKED) form.Button2Click();
+            if (code == BN_CLICKED) form.CancelClick();
             break;
-        case kItemBitBtn1:
-            if (code == BN_CLICKED) form.BitBtn1Click();
+        case kItemFindTarget:
+            if (code == BN_CLICKED) form.FindTarget();
             break;
-        case kItemSpeedButton1:
-            if (code == STN_CLICKED) form.SpeedButton1Click();
+        case kItemPropertiesLink:
+            if (code == STN_CLICKED) form.ShowShellProperties();
             break;
-        case kItemEdit1:
-        case kItemEdit2:
-        case kItemEdit3:
+        case kItemCommand:
+        case kItemName:
+        case kItemLocation:
             // What the user types is the form's text from now on.
             if (code == EN_CHANGE && !syncing_) {
-                std::string& text = id == kItemEdit1 ? form.Edit1 : id == kItemEdit2 ? form.Edit2 : form.Edit3;
+                std::string& text = id == kItemCommand ? form.command : id == kItemName ? form.name : form.location;
                 text = WindowText(control);
             }
             break;
@@ -290,7 +290,7 @@ LRESULT ItemWindowImpl::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case DM_GETDEFID:
             return MAKELRESULT(kItemOk, DC_HASDEFID);
         case WM_CLOSE:  // the frame's close box hides, never destroys
-            form.FormClose();
+            form.CloseFrame();
             ApplyVisibility();
             return 0;
         case WM_ACTIVATE:
@@ -311,11 +311,11 @@ LRESULT ItemWindowImpl::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CTLCOLORSTATIC: {
             HDC dc = reinterpret_cast<HDC>(wp);
             SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-            if (reinterpret_cast<HWND>(lp) == Control(kItemSpeedButton1)) SetTextColor(dc, kNavy);
+            if (reinterpret_cast<HWND>(lp) == Control(kItemPropertiesLink)) SetTextColor(dc, kNavy);
             return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
         }
         case WM_SETCURSOR:
-            if (reinterpret_cast<HWND>(wp) == Control(kItemSpeedButton1)) {
+            if (reinterpret_cast<HWND>(wp) == Control(kItemPropertiesLink)) {
                 SetCursor(LoadCursor(nullptr, IDC_HAND));
                 return TRUE;
             }
@@ -336,11 +336,11 @@ LRESULT CALLBACK ItemWindowImpl::KeyboardHook(int code, WPARAM wp, LPARAM lp) {
     return CallNextHookEx(nullptr, code, wp, lp);
 }
 
-ItemWindow::ItemWindow(TItemForm& form, HINSTANCE instance) : impl_(std::make_unique<ItemWindowImpl>(form, instance)) {}
+ItemWindow::ItemWindow(ItemForm& form, HINSTANCE instance) : impl_(std::make_unique<ItemWindowImpl>(form, instance)) {}
 ItemWindow::~ItemWindow() = default;
 HWND ItemWindow::Handle() const { return impl_->hwnd; }
 
-void Win32Toolkit::ShowItemForm(TItemForm& form) {
+void Win32Toolkit::ShowItemForm(ItemForm& form) {
     if (gWindow && &gWindow->form == &form) gWindow->Show();
 }
 

@@ -1,5 +1,5 @@
 // The Item Properties dialog as a Win32 window: created hidden at start-up
-// for the one TItemForm of the run, shown by Win32Toolkit::ShowItemForm.
+// for the one ItemForm of the run, shown by Win32Toolkit::ShowItemForm.
 #pragma once
 #include "platform/win32/windows_clean.h"
 
@@ -8,27 +8,30 @@
 #include <memory>
 
 namespace qm {
-class TItemForm;
+class ItemForm;
 }
 
 namespace qm::win32 {
 
-// Control identifiers, which tools outside the program use to find the controls.
+// Control identifiers, which tools outside the program use to find the
+// controls. As first designed they were Button1, Button2, PageControl1,
+// Image1, Label1, Edit1, Edit2, Edit3, BitBtn1, Label6, Label8, Label10,
+// SpeedButton1 and Image2, in this order.
 enum ItemControlId : int {
-    kItemOk = IDOK,          // Button1
-    kItemCancel = IDCANCEL,  // Button2
+    kItemOk = IDOK,
+    kItemCancel = IDCANCEL,
     kItemPages = 100,
-    kItemImage1,
-    kItemLabel1,
-    kItemEdit1,
-    kItemEdit2,
-    kItemEdit3,
-    kItemBitBtn1,
-    kItemLabel6,
-    kItemLabel8,
-    kItemLabel10,
-    kItemSpeedButton1,
-    kItemImage2,
+    kItemIcon,
+    kItemTitle,
+    kItemCommand,
+    kItemName,
+    kItemLocation,
+    kItemFindTarget,
+    kItemCompany,
+    kItemDescription,
+    kItemVersion,
+    kItemPropertiesLink,
+    kItemLinkPicture,
 };
 
 class ItemWindowImpl;
@@ -37,7 +40,7 @@ class ItemWindowImpl;
 // for that form shows it.
 class ItemWindow {
 public:
-    ItemWindow(TItemForm& form, HINSTANCE instance);
+    ItemWindow(ItemForm& form, HINSTANCE instance);
     ~ItemWindow();
     ItemWindow(const ItemWindow&) = delete;
     ItemWindow& operator=(const ItemWindow&) = delete;

@@ -15,7 +15,7 @@ constexpr int kButtonWidth = 75, kButtonHeight = 25;
 // Not 1 and 2: the dialog manager, which the message loop runs for the
 // keyboard, sends those as IDOK for Enter and IDCANCEL for Esc.
 constexpr int kOkId = 20, kAboutId = 21, kTabId = 3, kListIdBase = 100;
-constexpr UINT_PTR kTimer1Id = 1;
+constexpr UINT_PTR kDeletionReportTimer = 1;
 constexpr COLORREF kMaskColour = RGB(255, 0, 255);
 
 }  // namespace
@@ -80,9 +80,9 @@ void MainWindow::CreateChildren() {
         for (int col = 0; col < static_cast<int>(c.columns.size()); ++col) {
             LVCOLUMNW column{};
             column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-            std::wstring caption = ShownWide(c.columns[static_cast<size_t>(col)].Caption);
+            std::wstring caption = ShownWide(c.columns[static_cast<size_t>(col)].caption);
             column.pszText = caption.data();
-            column.cx = c.columns[static_cast<size_t>(col)].Width;
+            column.cx = c.columns[static_cast<size_t>(col)].width;
             column.iSubItem = col;
             SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(col), reinterpret_cast<LPARAM>(&column));
         }
@@ -135,7 +135,7 @@ void MainWindow::Sync() {
     bool captionsChanged = false;
     for (int i = 0; i < form_.TabCount(); ++i) {
         const size_t k = static_cast<size_t>(i);
-        TListView& model = form_.ListOf(i);
+        EntryList& model = form_.ListOf(i);
         HWND list = lists_[k];
         if (model.SmallImages() != shownSmall_[k]) {
             ListView_SetImageList(list, reinterpret_cast<HIMAGELIST>(model.SmallImages().Value()), LVSIL_SMALL);
@@ -168,10 +168,10 @@ void MainWindow::Sync() {
         GetClientRect(hwnd_, &r);
         Layout(r.right, r.bottom);
     }
-    if (form_.Timer1Enabled != timerRunning_) {
-        if (form_.Timer1Enabled) SetTimer(hwnd_, kTimer1Id, TMainForm::Timer1Interval, nullptr);
-        else KillTimer(hwnd_, kTimer1Id);
-        timerRunning_ = form_.Timer1Enabled;
+    if (form_.deletionReportDue != timerRunning_) {
+        if (form_.deletionReportDue) SetTimer(hwnd_, kDeletionReportTimer, MainForm::kDeletionReportDelayMs, nullptr);
+        else KillTimer(hwnd_, kDeletionReportTimer);
+        timerRunning_ = form_.deletionReportDue;
     }
     syncing_ = false;
     if (form_.Closed) DestroyWindow(hwnd_);
@@ -206,7 +206,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             if (clicked && id == kOkId && reinterpret_cast<HWND>(lp) == ok_) {
                 form_.OKButtonClick();
             } else if (clicked && id == kAboutId && reinterpret_cast<HWND>(lp) == about_) {
-                form_.Button1Click();
+                form_.ShowAbout();
             } else if (lp == 0 && id >= kMenuIdBase && id < kMenuIdBase + static_cast<UINT>(form_.TabCount()) * 8) {
                 const int tab = static_cast<int>((id - kMenuIdBase) / 8);
                 const auto command = static_cast<ListCommand>((id - kMenuIdBase) % 8);
@@ -219,8 +219,8 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         }
         case WM_TIMER:
-            if (wp == kTimer1Id) {
-                form_.Timer1Timer();
+            if (wp == kDeletionReportTimer) {
+                form_.ReportServiceDeletions();
                 Sync();
             }
             return 0;
@@ -245,7 +245,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_DESTROY:
             SetShellOwnerWindow(ShellOwner::MainWindow, nullptr);
-            if (timerRunning_) KillTimer(hwnd_, kTimer1Id);
+            if (timerRunning_) KillTimer(hwnd_, kDeletionReportTimer);
             PostQuitMessage(0);
             return 0;
     }
@@ -267,7 +267,7 @@ int MainWindow::Run() {
     return static_cast<int>(msg.wParam);
 }
 
-int RunMainWindow(TMainForm& form, HINSTANCE instance) {
+int RunMainWindow(MainForm& form, HINSTANCE instance) {
     MainWindow window(form, instance);
     if (!window.Create()) return 1;
     return window.Run();

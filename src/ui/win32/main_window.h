@@ -1,5 +1,5 @@
 // The main window in Win32: a tab control over one virtual report list per category,
-// OK and About buttons. It draws what TMainForm holds and reports the user's
+// OK and About buttons. It draws what MainForm holds and reports the user's
 // events back to it.
 #pragma once
 #include "platform/win32/windows_clean.h"
@@ -7,13 +7,13 @@
 #include "ui/win32/window_classes.h"
 
 namespace qm {
-class TMainForm;
+class MainForm;
 }
 
 namespace qm::win32 {
 
 // Creates the window for `form`, shows it (which refreshes the active page)
 // and runs the event loop until the window closes.
-int RunMainWindow(TMainForm& form, HINSTANCE instance);
+int RunMainWindow(MainForm& form, HINSTANCE instance);
 
 }  // namespace qm::win32

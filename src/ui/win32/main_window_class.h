@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/forms/main_form.h"
+#include "forms/main_form.h"
 #include "platform/win32/system_library.h"
 #include "ui/win32/window_support.h"
 
@@ -21,7 +21,7 @@ public:
     void Attach(HWND window) { hwnd_ = window; }
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
 
-    MainWindow(TMainForm& form, HINSTANCE instance)
+    MainWindow(MainForm& form, HINSTANCE instance)
         : form_(form),
           instance_(instance),
           lists_(Tabs()),
@@ -61,7 +61,7 @@ private:
     int TabFromList(HWND list) const;
     size_t Tabs() const { return static_cast<size_t>(form_.TabCount()); }
 
-    TMainForm& form_;
+    MainForm& form_;
     HINSTANCE instance_;
     HWND hwnd_ = nullptr, tab_ = nullptr, ok_ = nullptr, about_ = nullptr, bevel_ = nullptr;
     std::vector<HWND> lists_;

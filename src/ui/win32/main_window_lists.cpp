@@ -24,14 +24,14 @@ void MainWindow::ReadSelection(int tab) {
 
 void MainWindow::ApplySelection(int tab) {
     HWND list = lists_[static_cast<size_t>(tab)];
-    TListView& model = form_.ListOf(tab);
+    EntryList& model = form_.ListOf(tab);
     ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     if (model.SelectedIndex() >= 0) ListView_SetItemState(list, model.SelectedIndex(), LVIS_SELECTED, LVIS_SELECTED);
     if (model.FocusedIndex() >= 0) ListView_SetItemState(list, model.FocusedIndex(), LVIS_FOCUSED, LVIS_FOCUSED);
 }
 
 LRESULT MainWindow::ListNotify(int tab, NMHDR* header) {
-    TListView& model = form_.ListOf(tab);
+    EntryList& model = form_.ListOf(tab);
     switch (header->code) {
         // The lists ask in UTF-16, every character as stored; a NUL inside a
         // name is made visible.

@@ -1,13 +1,13 @@
 // The forms' dialogs as Win32 windows (about_window.cpp, item_window.cpp).
 #pragma once
-#include "core/forms/toolkit.h"
+#include "forms/toolkit.h"
 
 namespace qm::win32 {
 
 class Win32Toolkit : public IToolkit {
 public:
-    void ShowAboutModal(TAboutDialog& dialog) override;
-    void ShowItemForm(TItemForm& form) override;
+    void ShowAboutModal(AboutDialog& dialog) override;
+    void ShowItemForm(ItemForm& form) override;
 };
 
 }  // namespace qm::win32

@@ -1,25 +1,22 @@
-#include "core/forms/main_form.h"
+#include "forms/main_form.h"
 
 #include <algorithm>
 #include <numeric>
 #include <stdexcept>
 
-#include "core/actions/actions.h"
 #include "core/collectors/collector.h"
 #include "core/errors.h"
-#include "core/forms/about_form.h"
-#include "core/forms/item_form.h"
-#include "core/inspect/properties.h"
 #include "core/model/icons.h"
+#include "forms/about_form.h"
+#include "forms/item_form.h"
 
 namespace qm {
 
 namespace {
 
-std::vector<TListView> ListsOf(std::span<const Category> categories) {
-    std::vector<TListView> lists;
-    lists.reserve(categories.size());  // never grows again: the named references stay valid
-    for (const Category& category : categories) lists.emplace_back(category.list);
+std::vector<EntryList> ListsOf(std::span<const Category> categories) {
+    std::vector<EntryList> lists;
+    for (const Category& category : categories) lists.emplace_back(category.id);
     return lists;
 }
 
@@ -49,44 +46,29 @@ std::string UserNameText(ISystemInfo& system) {
 
 }  // namespace
 
-TMainForm::TMainForm(Platform& p, IToolkit& t, std::span<const Category> categories)
+MainForm::MainForm(Platform& p, IToolkit& t, std::span<const Category> categories)
     : platform(p),
       toolkit(t),
       Categories(categories),
       Lists(ListsOf(categories)),
-      hku(ListNamed("hku")),
-      LV(ListNamed("LV")),
-      comon(ListNamed("comon")),
-      User(ListNamed("User")),
-      runonce(ListNamed("runonce")),
-      hklmrunonce(ListNamed("hklmrunonce")),
-      shellobject(ListNamed("shellobject")),
-      runoncex(ListNamed("runoncex")),
-      InstCompo(ListNamed("InstCompo")),
-      actx(ListNamed("actx")),
-      logs(ListNamed("logs")),
-      lorun(ListNamed("lorun")),
-      explomac(ListNamed("explomac")),
-      explou(ListNamed("explou")),
-      desktop(ListNamed("desktop")),
-      SharedRegistry(std::make_unique<TRegistry>(p.registry)),
-      ItemForm(std::make_unique<TItemForm>(p, t)) {
+      SharedRegistry(std::make_unique<Registry>(p.registry)),
+      itemDialog(std::make_unique<ItemForm>(p, t)) {
     for (const Category& category : Categories) TabCaptions.emplace_back(category.designCaption);
 }
 
-TMainForm::~TMainForm() = default;
+MainForm::~MainForm() = default;
 
-TListView& TMainForm::ListNamed(const std::string& name) {
-    for (TListView& list : Lists)
-        if (list.Name == name) return list;
-    throw std::logic_error("the category table has no list " + name);
+EntryList& MainForm::ListById(const std::string& id) {
+    for (EntryList& list : Lists)
+        if (list.id == id) return list;
+    throw std::logic_error("the category table has no category " + id);
 }
 
-void TMainForm::UpdateCountCaption(int tab) {
+void MainForm::UpdateCountCaption(int tab) {
     TabCaptions.at(static_cast<size_t>(tab)) = CategoryOf(tab).countPrefix + std::to_string(ListOf(tab).Count()) + ")";
 }
 
-void TMainForm::FormCreate() {
+void MainForm::ScanAtStart() {
     // Creating the window reports a failure of the scan and goes on.
     Guarded([this] {
         Caption = std::string(kAppTitle) + "  -  [" + ComputerNameText(platform.system) + "/" +
@@ -98,9 +80,9 @@ void TMainForm::FormCreate() {
     });
 }
 
-void TMainForm::ScanTab(int tab) {
+void MainForm::ScanTab(int tab) {
     const Category& category = CategoryOf(tab);
-    TListView& list = ListOf(tab);
+    EntryList& list = ListOf(tab);
     SystemIcons icons(platform, category.imageListsPerRow ? &list : nullptr);
     ScanContext context{platform, *SharedRegistry, &icons};
     ScanResult result = Collect(category.source, context);
@@ -117,12 +99,12 @@ void TMainForm::ScanTab(int tab) {
     throw QuellmarkError(*result.failure);
 }
 
-void TMainForm::Refill(int tab) {
+void MainForm::Refill(int tab) {
     ListOf(tab).Clear();
     ScanTab(tab);
 }
 
-void TMainForm::ShowPage(int tab) {
+void MainForm::ShowPage(int tab) {
     const unsigned clears = CategoryOf(tab).showClears;
     ListOf(tab).Clear();
     for (int other = 0; other < TabCount(); ++other)
@@ -130,7 +112,7 @@ void TMainForm::ShowPage(int tab) {
     ScanTab(tab);
 }
 
-void TMainForm::Guarded(const std::function<void()>& action) {
+void MainForm::Guarded(const std::function<void()>& action) {
     try {
         action();
     } catch (const std::exception& e) {
@@ -138,44 +120,81 @@ void TMainForm::Guarded(const std::function<void()>& action) {
     }
 }
 
-void TMainForm::FirstShow() {
+void MainForm::FirstShow() {
     Guarded([this] { ShowPage(ActivePage); });
 }
 
-void TMainForm::SelectTab(int tab) {
+void MainForm::SelectTab(int tab) {
     if (tab == ActivePage || tab < 0 || tab >= TabCount()) return;
     ActivePage = tab;
     Guarded([this, tab] { ShowPage(tab); });
 }
 
-void TMainForm::ListCommandClick(int tab, ListCommand command) {
+void MainForm::TakeOutcome(int tab, int index, Outcome outcome) {
+    switch (outcome) {
+        case Outcome::NothingDone:
+        case Outcome::Changed:
+            break;
+        case Outcome::EntryGone:
+            ListOf(tab).Delete(index);
+            UpdateCountCaption(tab);
+            break;
+        case Outcome::PlaceReread:
+            Refill(tab);
+            break;
+        case Outcome::ServiceMarked:
+            // A report already due keeps its first deadline: one report
+            // answers every deletion made before it.
+            deletionReportDue = true;
+            break;
+    }
+}
+
+void MainForm::ListCommandClick(int tab, ListCommand command) {
     if (tab < 0 || tab >= TabCount()) return;
     Guarded([this, tab, command] {
+        const Category& category = CategoryOf(tab);
+        EntryList& list = ListOf(tab);
+        const Entry* selected = list.Selected();
+        const int index = list.SelectedIndex();
+        ActionContext context{platform, *SharedRegistry, platform.dialogs};
         switch (command) {
             case ListCommand::Delete:
-                DeleteItemsClick(*this, tab);
+                TakeOutcome(tab, index, DeleteEntry(context, category, selected));
                 break;
             case ListCommand::Disable:
-                if (CategoryOf(tab).canDisable) DisableItems1Click(*this, tab);
+                if (category.canDisable && selected) TakeOutcome(tab, index, DisableService(context, *selected));
                 break;
             case ListCommand::JumpTo:
-                JumpToClick(*this, tab);
+                if (selected) JumpTo(platform, category, *selected);
                 break;
             case ListCommand::Properties:
-                ListPropertiesClick(*this, tab);
+                if (selected && itemDialog) itemDialog->ShowEntry(category, *selected);
                 break;
         }
     });
 }
 
-void TMainForm::ListDblClick(int tab) { ListCommandClick(tab, ListCommand::Properties); }
+void MainForm::ListDblClick(int tab) { ListCommandClick(tab, ListCommand::Properties); }
 
-void TMainForm::Button1Click() {
+void MainForm::ShowAbout() {
     Guarded([this] { ShowAboutDialog(*this); });
 }
 
-void TMainForm::Timer1Timer() {
-    Guarded([this] { qm::Timer1Timer(*this); });
+void MainForm::ReportServiceDeletions() {
+    Guarded([this] {
+        // The window stops its system timer only once a handler has
+        // returned, so a tick can still arrive while the message box below
+        // is open; it finds no report due and is dropped, as a stopped
+        // timer delivers none.
+        if (!deletionReportDue) return;
+        // Off before the message box, whose message loop goes on delivering
+        // ticks: the report is shown once, however many ticks come.
+        deletionReportDue = false;
+        platform.dialogs.Show({DialogKind::Plain, kAppTitle, "Successful Delete..."});
+        for (int other = 0; other < TabCount(); ++other)
+            if (CategoryOf(other).removal == Removal::Service) Refill(other);
+    });
 }
 
 }  // namespace qm

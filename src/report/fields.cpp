@@ -1,6 +1,6 @@
-#include "core/report/fields.h"
+#include "report/fields.h"
 
-#include "core/report/formats.h"
+#include "report/formats.h"
 
 namespace qm::report {
 

@@ -7,18 +7,18 @@
 
 namespace qm {
 
-class TAboutDialog;
-class TItemForm;
+class AboutDialog;
+class ItemForm;
 
 class IToolkit {
 public:
     virtual ~IToolkit() = default;
     // Shows the About dialog modally over the main window; returns when it has closed.
-    virtual void ShowAboutModal(TAboutDialog& dialog) = 0;
+    virtual void ShowAboutModal(AboutDialog& dialog) = 0;
     // Shows the modeless Item Properties dialog (or brings it forward) with
     // what the form holds now; its image control has the form's icon when
     // this returns.
-    virtual void ShowItemForm(TItemForm& form) = 0;
+    virtual void ShowItemForm(ItemForm& form) = 0;
 };
 
 }  // namespace qm

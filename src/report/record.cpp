@@ -1,4 +1,4 @@
-#include "core/report/record.h"
+#include "report/record.h"
 
 #include "core/categories/row_marks.h"
 #include "core/inspect/file_version.h"
@@ -6,9 +6,9 @@
 #include "core/model/native_path.h"
 #include "core/model/text.h"
 #include "core/registry.h"
-#include "core/report/existence.h"
-#include "core/report/fields.h"
-#include "core/report/formats.h"
+#include "report/existence.h"
+#include "report/fields.h"
+#include "report/formats.h"
 
 namespace qm::report {
 
@@ -62,7 +62,7 @@ void InspectTarget(Platform& platform, TargetFinder& finder, Record& record, boo
     const bool exists = finder.existence.Exists(native(record.target));
     record.targetExists = exists;
     if (!exists) return;
-    TFileVersionInfo info;
+    FileVersionInfo info;
     ReadFileVersionStrings(native, platform, record.target, info, programsOnly);
     record.company = info.CompanyName;
     record.description = info.FileDescription;
@@ -143,7 +143,7 @@ const char* ViewName(RegView view) {
 bool CollectRecords(Platform& platform, std::span<const Category> categories,
                     const std::function<void(Record&&)>& sink) {
     // One accessor for the value lists, as the window shares one; no icons.
-    TRegistry registry(platform.registry);
+    Registry registry(platform.registry);
     // Only the rows are printed: each value is read in one call where it can be.
     registry.ReadInOneCall(true);
     NativePaths native(platform);

@@ -8,19 +8,19 @@
 #include <utility>
 #include <vector>
 
-#include "core/report/formats.h"
-#include "core/report/json_reader.h"
-#include "core/report/record.h"
+#include "report/formats.h"
+#include "report/json_reader.h"
+#include "report/record.h"
 
 namespace qm::report {
 
 // The records of a saved JSON report, each category named as this schema
-// names it: a schema-1 report's list names become the ids the same rows of
-// `categories` have (a name no row has stays as it is). False with `error`
+// names it: a schema-1 report's names become the ids the same categories
+// have now (a name schema 1 never had stays as it is). False with `error`
 // saying why the text is no report of this program (or of a schema it does
 // not know).
-bool ReadBaseline(std::string_view text, std::span<const Category> categories, std::vector<Record>& records,
-                  std::string& error, const JsonLimits& limits = {});
+bool ReadBaseline(std::string_view text, std::vector<Record>& records, std::string& error,
+                  const JsonLimits& limits = {});
 
 // The identity of an entry: its category and its typed location.
 std::string IdentityOf(const Record& record);

@@ -1,4 +1,4 @@
-#include "core/report/command_line.h"
+#include "report/command_line.h"
 
 namespace qm::report {
 

@@ -7,29 +7,30 @@
 #include <string>
 #include <vector>
 
+#include "core/actions/actions.h"
 #include "core/categories/table.h"
-#include "core/forms/toolkit.h"
 #include "core/model/rows.h"
 #include "core/registry.h"
+#include "forms/toolkit.h"
 #include "platform/platform.h"
 
 namespace qm {
 
-class TItemForm;
+class ItemForm;
 
 // What a list's popup menu offers; the same for every list but the services
 // list, which also has "&Disable Items...".
 enum class ListCommand { Delete, Disable, JumpTo, Properties };
 
-class TMainForm {
+class MainForm {
 public:
     // Making the form asks nothing of the machine; the start-up scan is
-    // FormCreate, which whoever shows the form calls first. `categories` is
+    // ScanAtStart, which whoever shows the form calls first. `categories` is
     // the category table, one tab per row.
-    TMainForm(Platform& platform, IToolkit& toolkit, std::span<const Category> categories = kCategories);
-    ~TMainForm();
-    TMainForm(const TMainForm&) = delete;
-    TMainForm& operator=(const TMainForm&) = delete;
+    MainForm(Platform& platform, IToolkit& toolkit, std::span<const Category> categories = kCategories);
+    ~MainForm();
+    MainForm(const MainForm&) = delete;
+    MainForm& operator=(const MainForm&) = delete;
 
     Platform& platform;
     IToolkit& toolkit;
@@ -39,36 +40,38 @@ public:
     std::vector<std::string> TabCaptions;  // by tab position
     int ActivePage = 0;                    // tab position, 0 is "HKCU / Run"
     bool Closed = false;
-    bool Timer1Enabled = false;
-    static constexpr int Timer1Interval = 5000;
+    // A service deletion the manager accepted is reported this long after
+    // it, once for every deletion made meanwhile; the window runs the timer
+    // while the report is due.
+    bool deletionReportDue = false;
+    static constexpr int kDeletionReportDelayMs = 5000;
 
-    // The category lists by tab position, and the first fifteen under the names
-    // the first design gave them.
-    std::vector<TListView> Lists;
-    TListView &hku, &LV, &comon, &User, &runonce, &hklmrunonce, &shellobject, &runoncex, &InstCompo, &actx, &logs,
-        &lorun, &explomac, &explou, &desktop;
+    // The category lists by tab position; each list's id is its category's.
+    std::vector<EntryList> Lists;
 
-    std::unique_ptr<TRegistry> SharedRegistry;
+    std::unique_ptr<Registry> SharedRegistry;
     // The Item Properties dialog, hidden until the first properties request
     // and kept for the whole run.
-    std::unique_ptr<TItemForm> ItemForm;
+    std::unique_ptr<ItemForm> itemDialog;
 
     int TabCount() const { return static_cast<int>(Categories.size()); }
     const Category& CategoryOf(int tab) const { return Categories[static_cast<size_t>(tab)]; }
-    TListView& ListOf(int tab) { return Lists.at(static_cast<size_t>(tab)); }
-    TListView& ListNamed(const std::string& name);
+    EntryList& ListOf(int tab) { return Lists.at(static_cast<size_t>(tab)); }
+    EntryList& ListById(const std::string& id);
     void UpdateCountCaption(int tab);
 
     // Events the toolkit reports. Each catches the program's failures and
     // shows them in the "Quellmark" error box, so none escapes to the caller.
-    void FormCreate();        // the start-up scan, before the window is first shown
+    void ScanAtStart();       // the start-up scan, before the window is first shown
     void FirstShow();         // the window is shown: the active page's show handler runs
     void SelectTab(int tab);  // a tab was clicked; the selected tab does not refresh
     void ListCommandClick(int tab, ListCommand command);
     void ListDblClick(int tab);
     void OKButtonClick() { Closed = true; }
-    void Button1Click();
-    void Timer1Timer();
+    void ShowAbout();
+    // The deletion report is due: "Successful Delete...", then every
+    // services list read again.
+    void ReportServiceDeletions();
 
     // Runs `action`, reporting a failure as the toolkit's error box does.
     void Guarded(const std::function<void()>& action);
@@ -77,6 +80,9 @@ public:
     void ShowPage(int tab);
     // A tab's own list emptied and read again, as after a deletion.
     void Refill(int tab);
+    // What the list of `tab` does after an action on its selected row, which
+    // was at `index` when the action began.
+    void TakeOutcome(int tab, int index, Outcome outcome);
     // Runs the tab's collector, appends the rows to its list and writes its
     // count caption. A failure leaves the rows read before it (and the row it
     // came in, as far as it was read), and is raised again.

@@ -1,4 +1,4 @@
-#include "core/report/json_reader.h"
+#include "report/json_reader.h"
 
 #include <cstdint>
 

@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/report/record.h"
+#include "report/record.h"
 
 namespace qm::report {
 

@@ -9,29 +9,29 @@
 
 namespace qm {
 
-class TMainForm;
+class MainForm;
 
 inline constexpr const char* kWebAddress = "https://github.com/quellmark/quellmark";
 
-// What the dialog shows. Creating it fills every text (FormCreate), so the
+// What the dialog shows. Creating it fills every text (FillTexts), so the
 // year and the version are read again for every dialog. The toolkit draws
 // it and reports the button presses back.
-class TAboutDialog {
+class AboutDialog {
 public:
-    explicit TAboutDialog(TMainForm& owner);
-    TAboutDialog(const TAboutDialog&) = delete;
-    TAboutDialog& operator=(const TAboutDialog&) = delete;
+    explicit AboutDialog(MainForm& owner);
+    AboutDialog(const AboutDialog&) = delete;
+    AboutDialog& operator=(const AboutDialog&) = delete;
 
-    TMainForm& Owner;
+    MainForm& Owner;
 
-    // Design-time captions; the last three are templates that FormCreate
+    // Design-time captions; the last three are templates that FillTexts
     // formats into the texts shown.
     std::string Caption = "About";
-    std::string lblName = "Name";
-    std::string lblVersion = "Version %s (Build %s)";
-    std::string lblCopyright = "Copyright (C) %s The Quellmark developers";
+    std::string nameText = "Name";
+    std::string versionText = "Version %s (Build %s)";
+    std::string copyrightText = "Copyright (C) %s The Quellmark developers";
     // The link button shows the address without its scheme and opens it whole.
-    std::string SpeedButton1 = "github.com/quellmark/quellmark";
+    std::string linkText = "github.com/quellmark/quellmark";
 
     static constexpr const char* IconResource = "MAINICON";
     static constexpr int IconSize = 48;
@@ -42,16 +42,16 @@ public:
 
     bool Closed = false;  // ends the modal loop
 
-    void btnOkClick() { Closed = true; }  // OK, Enter, Esc and the close box
-    void SpeedButton1Click();
+    void OkClick() { Closed = true; }  // OK, Enter, Esc and the close box
+    void OpenWebAddress();
 
 private:
-    void FormCreate();
+    void FillTexts();
 };
 
 // Creates a new About dialog, shows it modally over the main window and
 // destroys it when it has closed, also when showing it fails.
-void ShowAboutDialog(TMainForm& owner);
+void ShowAboutDialog(MainForm& owner);
 
 // The years of the copyright line: the first year alone while it is the
 // current one (or the clock is behind it), else "first-current".

@@ -1,10 +1,10 @@
-#include "core/report/run.h"
+#include "report/run.h"
 
 #include "core/inspect/version_resource.h"
-#include "core/report/command_line.h"
-#include "core/report/compare.h"
-#include "core/report/json_reader.h"
-#include "core/report/record.h"
+#include "report/command_line.h"
+#include "report/compare.h"
+#include "report/json_reader.h"
+#include "report/record.h"
 
 namespace qm::report {
 
@@ -52,7 +52,7 @@ int RunReport(Platform& platform, std::span<const Category> categories, const st
         std::string text;
         if (!host.ReadFile(*options->compare, JsonLimits{}.maxBytes, text, error))
             return Fail(host, kExitNoBaseline, "cannot read the baseline " + *options->compare + ": " + error);
-        if (!ReadBaseline(text, categories, baseline, error))
+        if (!ReadBaseline(text, baseline, error))
             return Fail(host, kExitBadBaseline, *options->compare + " is no baseline: " + error);
     }
 

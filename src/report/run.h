@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "core/categories/category.h"
-#include "core/report/formats.h"
 #include "platform/platform.h"
+#include "report/formats.h"
 
 namespace qm::report {
 

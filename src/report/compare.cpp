@@ -1,10 +1,10 @@
-#include "core/report/compare.h"
+#include "report/compare.h"
 
 #include <cstdio>
 #include <deque>
 #include <unordered_map>
 
-#include "core/report/fields.h"
+#include "report/fields.h"
 
 namespace qm::report {
 
@@ -91,12 +91,33 @@ private:
     std::string& error_;
 };
 
-// Schema 1 named a category by its list ("hku"); the table has the id the
-// same category has now beside it.
-void RenameSchema1Category(Record& record, std::span<const Category> categories) {
-    for (const Category& category : categories)
-        if (record.category == category.list) {
-            record.category = category.id;
+// What schema 1 called each category, beside the id it has now. A category
+// added since has no schema-1 name.
+constexpr std::pair<const char*, const char*> kSchemaOneNames[] = {
+    {"hku", "hkcu-run"},
+    {"LV", "hklm-run"},
+    {"comon", "startup-common"},
+    {"User", "startup-user"},
+    {"runonce", "hkcu-runonce"},
+    {"hklmrunonce", "hklm-runonce"},
+    {"shellobject", "hklm-shell-service-objects"},
+    {"runoncex", "hklm-runonceex"},
+    {"InstCompo", "services-running"},
+    {"actx", "components"},
+    {"logs", "winlogon"},
+    {"lorun", "load-run"},
+    {"explomac", "hklm-explorer-run"},
+    {"explou", "hkcu-explorer-run"},
+    {"desktop", "screensaver"},
+    {"tasks", "tasks"},
+    {"hooks", "system-hooks"},
+    {"autoservices", "services-drivers"},
+};
+
+void RenameSchema1Category(Record& record) {
+    for (const auto& [old, id] : kSchemaOneNames)
+        if (record.category == old) {
+            record.category = id;
             return;
         }
 }
@@ -217,8 +238,7 @@ void WriteJson(const Differences& d, IOutput& output) {
 
 }  // namespace
 
-bool ReadBaseline(std::string_view text, std::span<const Category> categories, std::vector<Record>& records,
-                  std::string& error, const JsonLimits& limits) {
+bool ReadBaseline(std::string_view text, std::vector<Record>& records, std::string& error, const JsonLimits& limits) {
     records.clear();
     std::string problem;
     const std::optional<JsonValue> document = ParseJson(text, problem, limits);
@@ -251,7 +271,7 @@ bool ReadBaseline(std::string_view text, std::span<const Category> categories, s
             records.clear();
             return false;
         }
-        if (version == 1) RenameSchema1Category(record, categories);
+        if (version == 1) RenameSchema1Category(record);
         records.push_back(std::move(record));
     }
     return true;

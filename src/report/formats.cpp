@@ -1,10 +1,10 @@
-#include "core/report/formats.h"
+#include "report/formats.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <utility>
 
-#include "core/report/fields.h"
+#include "report/fields.h"
 
 namespace qm::report {
 

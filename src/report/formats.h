@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/report/record.h"
+#include "report/record.h"
 
 namespace qm::report {
 

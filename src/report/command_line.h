@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/report/formats.h"
+#include "report/formats.h"
 
 namespace qm::report {
 

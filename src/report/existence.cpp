@@ -1,4 +1,4 @@
-#include "core/report/existence.h"
+#include "report/existence.h"
 
 #include <algorithm>
 #include <array>

@@ -1,12 +1,12 @@
-#include "core/forms/about_form.h"
+#include "forms/about_form.h"
 
 #include <cstdio>
 #include <initializer_list>
 #include <optional>
 
 #include "core/errors.h"
-#include "core/forms/main_form.h"
 #include "core/inspect/version_resource.h"
+#include "forms/main_form.h"
 
 namespace qm {
 
@@ -35,7 +35,6 @@ std::string FormatTexts(const std::string& pattern, std::initializer_list<std::s
 
 }  // namespace
 
-
 std::string CopyrightYears(int currentYear) {
     char buffer[32];
     if (currentYear <= kCopyrightFirstYear) std::snprintf(buffer, sizeof(buffer), "%04d", kCopyrightFirstYear);
@@ -43,21 +42,21 @@ std::string CopyrightYears(int currentYear) {
     return buffer;
 }
 
-TAboutDialog::TAboutDialog(TMainForm& owner) : Owner(owner) { FormCreate(); }
+AboutDialog::AboutDialog(MainForm& owner) : Owner(owner) { FillTexts(); }
 
-void TAboutDialog::FormCreate() {
+void AboutDialog::FillTexts() {
     Platform& platform = Owner.platform;
     Caption = FormatTexts("%s %s", {Caption, kAppTitle});
-    lblName = kAppTitle;
+    nameText = kAppTitle;
     const std::string self = platform.system.ModuleFileName();
     std::string build, version;
     GetFileVersionText(platform.versions, self, build);
     GetProductVersionText(platform.versions, self, version);
-    lblVersion = FormatTexts(lblVersion, {version, build});
-    lblCopyright = FormatTexts(lblCopyright, {CopyrightYears(platform.system.LocalYear())});
+    versionText = FormatTexts(versionText, {version, build});
+    copyrightText = FormatTexts(copyrightText, {CopyrightYears(platform.system.LocalYear())});
 }
 
-void TAboutDialog::SpeedButton1Click() {
+void AboutDialog::OpenWebAddress() {
     // The address opens with its default handler; a failure is not reported.
     // The desktop's shell opens it where it can, so that the browser runs
     // with the user's own rights instead of this elevated program's.
@@ -66,8 +65,8 @@ void TAboutDialog::SpeedButton1Click() {
         shell.ShellExecute(ShellOwner::None, "", kWebAddress, "", "", kSwShowNormal);
 }
 
-void ShowAboutDialog(TMainForm& owner) {
-    TAboutDialog dialog(owner);  // gone when this returns or throws
+void ShowAboutDialog(MainForm& owner) {
+    AboutDialog dialog(owner);  // gone when this returns or throws
     owner.toolkit.ShowAboutModal(dialog);
 }
 
