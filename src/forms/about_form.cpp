@@ -42,10 +42,10 @@ std::string CopyrightYears(int currentYear) {
     return buffer;
 }
 
-AboutDialog::AboutDialog(MainForm& owner) : Owner(owner) { FillTexts(); }
+AboutDialog::AboutDialog(MainForm& owner) : mainForm(owner) { FillTexts(); }
 
 void AboutDialog::FillTexts() {
-    Platform& platform = Owner.platform;
+    Platform& platform = mainForm.platform;
     Caption = FormatTexts("%s %s", {Caption, kAppTitle});
     nameText = kAppTitle;
     const std::string self = platform.system.ModuleFileName();
@@ -60,7 +60,7 @@ void AboutDialog::OpenWebAddress() {
     // The address opens with its default handler; a failure is not reported.
     // The desktop's shell opens it where it can, so that the browser runs
     // with the user's own rights instead of this elevated program's.
-    IShell& shell = Owner.platform.shell;
+    IShell& shell = mainForm.platform.shell;
     if (!shell.ShellExecuteByDesktop("", kWebAddress, "", "", kSwShowNormal))
         shell.ShellExecute(ShellOwner::None, "", kWebAddress, "", "", kSwShowNormal);
 }

@@ -22,7 +22,7 @@ public:
     AboutDialog(const AboutDialog&) = delete;
     AboutDialog& operator=(const AboutDialog&) = delete;
 
-    MainForm& Owner;
+    MainForm& mainForm;
 
     // Design-time captions; the last three are templates that FillTexts
     // formats into the texts shown.

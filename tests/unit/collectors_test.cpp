@@ -6,6 +6,7 @@
 #include "core/collectors/collector.h"
 #include "forms/main_form.h"
 #include "ui/sim/sim_desktop.h"
+#include "unit/sample_entries.h"
 #include "unit/tabs.h"
 
 namespace qm {
@@ -22,14 +23,8 @@ void Populate(sim::SimMachine& m) {
     m.registry.SetString("HKCU\\Control Panel\\Desktop", "SCRNSAVE.EXE", "C:\\s.scr");
     m.registry.SetString("HKLM\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\{c}", "StubPath",
                          "C:\\stub.exe");
-    sim::SimFile link;
-    link.shortcutTarget = "C:\\t.exe";
-    m.files.AddFile(m.shell.specialFolders.at(kCsidlStartup) + "\\t.lnk", link);
-    sim::SimService service;
-    service.name = "Svc";
-    service.displayName = "Service";
-    service.commandLine = "C:\\svc.exe";
-    m.services.Add(service);
+    testing::AddUserStartupShortcut(m, "t.lnk", "C:\\t.exe");
+    testing::AddRunningService(m, "Svc", "Service", "C:\\svc.exe");
 }
 
 TEST(Collectors, WithoutAWindowReturnTheRowsTheWindowShowsAndAskForNoIcon) {

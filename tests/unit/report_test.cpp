@@ -17,6 +17,7 @@
 #include "report/run.h"
 #include "tabs.h"
 #include "ui/sim/sim_desktop.h"
+#include "unit/sample_entries.h"
 
 namespace qm {
 namespace {
@@ -99,14 +100,8 @@ void Populate(sim::SimMachine& m) {
     m.registry.SetString("HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "Shell", "explorer.exe");
     m.registry.SetString("HKCU\\Control Panel\\Desktop", "SCRNSAVE.EXE", "C:\\s.scr");
     m.registry.SetString(std::string(kComponents) + "\\{c}", "StubPath", "C:\\stub.exe");
-    sim::SimFile link;
-    link.shortcutTarget = "C:\\t.exe";
-    m.files.AddFile(m.shell.specialFolders.at(kCsidlStartup) + "\\t.lnk", link);
-    sim::SimService service;
-    service.name = "Svc";
-    service.displayName = "Service";
-    service.commandLine = "C:\\svc.exe";
-    m.services.Add(service);
+    testing::AddUserStartupShortcut(m, "t.lnk", "C:\\t.exe");
+    testing::AddRunningService(m, "Svc", "Service", "C:\\svc.exe");
     // The places beyond the Run keys: a list value of two DLLs, a program's
     // debugger and a task file.
     m.registry.SetString("HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows", "AppInit_DLLs",
@@ -114,11 +109,7 @@ void Populate(sim::SimMachine& m) {
     m.registry.SetString(
         "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options\\notepad.exe", "Debugger",
         "C:\\dbg.exe");
-    sim::SimFile task;
-    task.content =
-        "<?xml version=\"1.0\"?><Task xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">"
-        "<Triggers><LogonTrigger/></Triggers><Actions><Exec><Command>C:\\task.exe</Command></Exec></Actions></Task>";
-    m.files.AddFile("C:\\windows\\System32\\Tasks\\Qm\\Nightly", task);
+    testing::AddLogonTask(m, "Qm\\Nightly", "C:\\task.exe");
 
     sim::VersionFixture v;
     v.fixed = sim::FixedFileFixture{};
@@ -870,21 +861,11 @@ constexpr const char* kSchemaOneReport = R"json({"schema":1,"program":"quellmark
 // service, a task and one DLL of a list value.
 void SchemaOneMachine(sim::SimMachine& m) {
     m.registry.SetString(kHKCURun, "Tray", "C:\\tray.exe -q");
-    sim::SimFile link;
-    link.shortcutTarget = "C:\\t.exe";
-    m.files.AddFile(m.shell.specialFolders.at(kCsidlStartup) + "\\t.lnk", link);
-    sim::SimService service;
-    service.name = "Svc";
-    service.displayName = "Service";
-    service.commandLine = "C:\\svc.exe";
-    m.services.Add(service);
+    testing::AddUserStartupShortcut(m, "t.lnk", "C:\\t.exe");
+    testing::AddRunningService(m, "Svc", "Service", "C:\\svc.exe");
     m.registry.SetString("HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows", "AppInit_DLLs",
                          "C:\\hooks\\a.dll");
-    sim::SimFile task;
-    task.content =
-        "<?xml version=\"1.0\"?><Task xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">"
-        "<Triggers><LogonTrigger/></Triggers><Actions><Exec><Command>C:\\task.exe</Command></Exec></Actions></Task>";
-    m.files.AddFile("C:\\windows\\System32\\Tasks\\Qm\\Nightly", task);
+    testing::AddLogonTask(m, "Qm\\Nightly", "C:\\task.exe");
 }
 
 std::vector<Category> SchemaOneTabs() {
