@@ -47,6 +47,7 @@ void ItemForm::ShowEntry(const Category& category, const Entry& selected) {
     commandIsFile = category.commandIsFile;
     location = LocationTextOf(category, row);
     name = row.name;
+    state = StartupStateText(platform.system, row);
     FileVersionInfo info;
     // A file the row names itself is inspected whatever its kind: a driver is no program.
     ReadFileVersionInfo(platform, target, info, !category.commandIsFile);

@@ -62,6 +62,8 @@ public:
     std::string company = "<root>";
     std::string description = "<key>";
     std::string version = "<type>";
+    // Whether Windows starts the entry; empty where it keeps no such state.
+    std::string state;
 
     // Makes the dialog visible and brings it to the front; FocusFirstField runs
     // when it was hidden. The toolkit hands the icon to its control before

@@ -85,7 +85,7 @@ void MainForm::ScanTab(int tab) {
     EntryList& list = ListOf(tab);
     SystemIcons icons(platform, category.imageListsPerRow ? &list : nullptr);
     ScanContext context{platform, *SharedRegistry, &icons};
-    ScanResult result = Collect(category.source, context);
+    ScanResult result = Collect(category, context);
     for (Entry& row : result.rows) list.Add() = std::move(row);
     if (!result.failure) {
         UpdateCountCaption(tab);
@@ -171,8 +171,16 @@ void MainForm::ListCommandClick(int tab, ListCommand command) {
             case ListCommand::Properties:
                 if (selected && itemDialog) itemDialog->ShowEntry(category, *selected);
                 break;
+            case ListCommand::ToggleStartup:
+                if (category.approval && selected) TakeOutcome(tab, index, ToggleStartup(context, *selected));
+                break;
         }
     });
+}
+
+std::optional<std::string> MainForm::StartupToggleCaption(int tab) {
+    if (tab < 0 || tab >= TabCount() || !CategoryOf(tab).approval) return std::nullopt;
+    return qm::StartupToggleCaption(ListOf(tab).Selected());
 }
 
 void MainForm::ListDblClick(int tab) { ListCommandClick(tab, ListCommand::Properties); }

@@ -3,6 +3,7 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -19,8 +20,9 @@ namespace qm {
 class ItemForm;
 
 // What a list's popup menu offers; the same for every list but the services
-// list, which also has "&Disable Items...".
-enum class ListCommand { Delete, Disable, JumpTo, Properties };
+// lists, which also have "&Disable Items...", and the lists whose entries
+// Explorer keeps a startup state of, which have "Disa&ble" or "&Enable".
+enum class ListCommand { Delete, Disable, JumpTo, Properties, ToggleStartup };
 
 class MainForm {
 public:
@@ -67,6 +69,10 @@ public:
     void SelectTab(int tab);  // a tab was clicked; the selected tab does not refresh
     void ListCommandClick(int tab, ListCommand command);
     void ListDblClick(int tab);
+    // The caption of the menu's startup item for the selected row of `tab`:
+    // "Disa&ble" or "&Enable"; none when the row has no such state (or none
+    // is selected), and the item is then unavailable.
+    std::optional<std::string> StartupToggleCaption(int tab);
     void OKButtonClick() { Closed = true; }
     void ShowAbout();
     // The deletion report is due: "Successful Delete...", then every

@@ -20,6 +20,7 @@ inline constexpr std::uint32_t kKeyAllAccess = 0xF003Fu;
 inline constexpr std::uint32_t kKeyRead = 0x20019u;
 inline constexpr std::uint32_t kKeyQueryValue = 0x1u;
 inline constexpr std::uint32_t kKeySetValue = 0x2u;
+inline constexpr std::uint32_t kKeyCreateSubKey = 0x4u;
 inline constexpr std::uint32_t kKeyEnumerateSubKeys = 0x8u;
 inline constexpr std::uint32_t kKeyCreateLink = 0x20u;
 // The registry view a key is opened in on 64-bit Windows (ignored elsewhere).

@@ -61,9 +61,11 @@ public:
     virtual long DeleteValue(KeyHandle key, const std::string& name) = 0;
     // RegDeleteKeyW: a key without sub-keys.
     virtual long DeleteKey(KeyHandle key, const std::string& subKey) = 0;
-    // CreateKey is used by tests and fixtures only; SetValue also writes
-    // back a list value an entry was removed from.
-    virtual long CreateKey(KeyHandle parent, const std::string& subKey, KeyHandle& out) = 0;
+    // RegCreateKeyExW: the key opened with `access` (its view flags
+    // included), made first with its missing parents when it is absent.
+    // The program makes only the key where Explorer keeps whether an entry
+    // starts; SetValue also writes back a list value an entry was removed from.
+    virtual long CreateKey(KeyHandle parent, const std::string& subKey, std::uint32_t access, KeyHandle& out) = 0;
     virtual long SetValue(KeyHandle key, const std::string& name, std::uint32_t type,
                           const std::vector<std::uint8_t>& data) = 0;
 };
@@ -317,6 +319,11 @@ public:
 
 // ---- System information and the access token ----------------------------------
 
+// A moment in the local time of the machine (SYSTEMTIME's parts).
+struct LocalTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
 class ISystemInfo {
 public:
     virtual ~ISystemInfo() = default;
@@ -325,6 +332,12 @@ public:
     // GetUserNameW with a buffer of `size` characters; `sizeOut` counts the NUL.
     virtual bool GetUserName(std::uint32_t size, std::string& buffer, std::uint32_t& sizeOut) = 0;
     virtual int LocalYear() = 0;
+    // The time now as a FILETIME: 100-nanosecond intervals since 1601, UTC.
+    virtual std::uint64_t FileTimeNow() = 0;
+    // A FILETIME in the machine's local time zone, with the daylight saving
+    // rule of that date (SystemTimeToTzSpecificLocalTime); false when it
+    // names no time the system can convert.
+    virtual bool ToLocalTime(std::uint64_t fileTime, LocalTime& local) = 0;
     virtual std::string ModuleFileName() = 0;  // the running program's own path
     // The shared Windows directory (GetSystemWindowsDirectoryW: never the
     // per-user directory a terminal session may give GetWindowsDirectory).

@@ -31,6 +31,9 @@ public:
     EntryReader(const JsonValue& entry, size_t index, std::string& error)
         : entry_(entry), index_(index), error_(error) {}
 
+    // The fields added to the schema later that the entry does not hold.
+    std::uint64_t missing = 0;
+
     bool Text(const JsonValue& object, const char* name, std::string& out) {
         const JsonValue* value = object.Find(name);
         if (!value || value->kind == JsonValue::Kind::Null) return true;
@@ -71,6 +74,7 @@ public:
     bool Read(Record& r) {
         if (entry_.kind != JsonValue::Kind::Object) return Wrong("entry", "an object");
         for (const Field& field : kFields) {
+            if (field.addedLater && !entry_.Find(field.json)) missing |= FieldBit(field);
             const bool read = field.text   ? Text(field.json, r.*field.text)
                               : field.flag ? Flag(field.json, r.*field.flag)
                               : field.list ? List(field.json, r.*field.list)
@@ -238,8 +242,10 @@ void WriteJson(const Differences& d, IOutput& output) {
 
 }  // namespace
 
-bool ReadBaseline(std::string_view text, std::vector<Record>& records, std::string& error, const JsonLimits& limits) {
+bool ReadBaseline(std::string_view text, std::vector<Record>& records, std::string& error, const JsonLimits& limits,
+                  std::vector<std::uint64_t>* missing) {
     records.clear();
+    if (missing) missing->clear();
     std::string problem;
     const std::optional<JsonValue> document = ParseJson(text, problem, limits);
     if (!document) {
@@ -267,12 +273,15 @@ bool ReadBaseline(std::string_view text, std::vector<Record>& records, std::stri
     records.reserve(entries->items.size());
     for (size_t i = 0; i < entries->items.size(); ++i) {
         Record record;
-        if (!EntryReader(entries->items[i], i, error).Read(record)) {
+        EntryReader reader(entries->items[i], i, error);
+        if (!reader.Read(record)) {
             records.clear();
+            if (missing) missing->clear();
             return false;
         }
         if (version == 1) RenameSchema1Category(record);
         records.push_back(std::move(record));
+        if (missing) missing->push_back(reader.missing);
     }
     return true;
 }
@@ -296,7 +305,8 @@ std::string IdentityOf(const Record& r) {
     return key;
 }
 
-Differences Compare(const std::vector<Record>& baseline, const std::vector<Record>& current) {
+Differences Compare(const std::vector<Record>& baseline, const std::vector<Record>& current,
+                    const std::vector<std::uint64_t>* missing) {
     // Entries of the same identity (there should be none) pair up in order.
     std::unordered_map<std::string, std::deque<size_t>> before;
     for (size_t i = 0; i < baseline.size(); ++i) before[IdentityOf(baseline[i])].push_back(i);
@@ -311,7 +321,13 @@ Differences Compare(const std::vector<Record>& baseline, const std::vector<Recor
         const size_t index = found->second.front();
         found->second.pop_front();
         matched[index] = true;
-        if (!SameDetails(baseline[index], now)) d.changed.emplace_back(baseline[index], now);
+        // A field the baseline was written without is no change: it reads
+        // as the current entry has it.
+        Record then = baseline[index];
+        const std::uint64_t absent = missing && index < missing->size() ? (*missing)[index] : 0;
+        for (const Field& field : kFields)
+            if (absent & FieldBit(field)) CopyValue(field, now, then);
+        if (!SameDetails(then, now)) d.changed.emplace_back(std::move(then), now);
     }
     for (size_t i = 0; i < baseline.size(); ++i)
         if (!matched[i]) d.removed.push_back(baseline[i]);

@@ -2,6 +2,7 @@
 // their command or in what the program finds about their target file. An
 // entry is the same entry when its category and its typed location are.
 #pragma once
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -19,8 +20,10 @@ namespace qm::report {
 // have now (a name schema 1 never had stays as it is). False with `error`
 // saying why the text is no report of this program (or of a schema it does
 // not know).
+// `missing`, when given, gets one set of fields per record (FieldBit): the
+// fields added to the schema later that its entry did not hold.
 bool ReadBaseline(std::string_view text, std::vector<Record>& records, std::string& error,
-                  const JsonLimits& limits = {});
+                  const JsonLimits& limits = {}, std::vector<std::uint64_t>* missing = nullptr);
 
 // The identity of an entry: its category and its typed location.
 std::string IdentityOf(const Record& record);
@@ -32,7 +35,10 @@ struct Differences {
     bool Any() const { return !added.empty() || !removed.empty() || !changed.empty(); }
 };
 
-Differences Compare(const std::vector<Record>& baseline, const std::vector<Record>& current);
+// `missing`: the sets of fields ReadBaseline found the baseline's entries
+// without; such a field is not compared.
+Differences Compare(const std::vector<Record>& baseline, const std::vector<Record>& current,
+                    const std::vector<std::uint64_t>* missing = nullptr);
 
 // The differences in a format: one line per difference and a summary as
 // text, a "change" column first in CSV, or one JSON document.

@@ -27,6 +27,15 @@ bool SameValue(const Field& field, const Record& a, const Record& b) {
     return true;
 }
 
+std::uint64_t FieldBit(const Field& field) { return std::uint64_t{1} << (&field - kFields); }
+
+void CopyValue(const Field& field, const Record& from, Record& to) {
+    if (field.text) to.*field.text = from.*field.text;
+    if (field.flag) to.*field.flag = from.*field.flag;
+    if (field.list) to.*field.list = from.*field.list;
+    if (field.location) to.*field.location = from.*field.location;
+}
+
 void MakeValidUtf8(Record& r) {
     for (const Field& field : kFields) {
         if (field.text) Repair(r.*field.text);

@@ -10,6 +10,7 @@
 #pragma once
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -101,6 +102,11 @@ struct Field {
     unsigned role = kShown;
     const char* changeName = nullptr;  // what a comparison's text calls it; null: its JSON name
     StateWords words = {};             // a flag's states in a comparison's text
+    // JSON writes an empty text as null.
+    bool emptyIsNull = false;
+    // Added after the schema's first reports: a baseline without it is not
+    // compared on it (its absence is no change).
+    bool addedLater = false;
 };
 
 // clang-format off
@@ -120,6 +126,10 @@ inline constexpr Field kFields[] = {
     {.json = "version",       .csv = "version",       .text = &Record::version,         .csvColumn = 11, .role = kCompared},
     {.json = "mark",          .csv = "mark",          .text = &Record::mark,            .csvColumn = 12},
     {.json = "error",         .csv = "error",         .text = &Record::error,           .csvColumn = 13},
+    {.json = "enabled",       .csv = "enabled",       .flag = &Record::enabled,         .csvColumn = 14, .role = kCompared,
+     .changeName = "startup", .words = {"no state", "enabled", "disabled"}, .addedLater = true},
+    {.json = "disabled_at",   .csv = "disabled_at",   .text = &Record::disabledAt,      .csvColumn = 15,
+     .emptyIsNull = true, .addedLater = true},
 };
 // clang-format on
 
@@ -148,6 +158,11 @@ constexpr size_t CsvColumnCount(size_t cellColumns) {
 
 // Whether the field holds the same in both records.
 bool SameValue(const Field& field, const Record& a, const Record& b);
+// Sets the field of `to` to what it is in `from`.
+void CopyValue(const Field& field, const Record& from, Record& to);
+// The bit that stands for the field in a set of fields (a record's fields
+// that its baseline did not hold).
+std::uint64_t FieldBit(const Field& field);
 
 // Every text of the record as the formats write it (each stray byte as
 // U+FFFD), so that an entry read back from a saved report is the same entry.
@@ -185,5 +200,6 @@ constexpr bool EachNamesOneMember() {
 static_assert(fields_check::NamesAndColumnsAreOwn(kFields));
 static_assert(fields_check::NamesAndColumnsAreOwn(kLocationFields));
 static_assert(fields_check::EachNamesOneMember());
+static_assert(std::size(kFields) <= 64, "a set of fields has a bit for each");
 
 }  // namespace qm::report

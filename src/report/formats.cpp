@@ -186,14 +186,16 @@ void AppendJsonRecord(std::string& out, const Record& r) {
     out += '{';
     for (const Field& field : kFields) {
         if (&field != kFields) out += ',';
-        if (field.text) {
+        if (field.text && !(field.emptyIsNull && (r.*field.text).empty())) {
             Member(out, field.json, r.*field.text);
             continue;
         }
         out += '"';
         out += field.json;
         out += "\":";
-        if (field.flag) {
+        if (field.text) {
+            out += "null";
+        } else if (field.flag) {
             out += JsonBool(r.*field.flag);
         } else if (field.list) {
             out += '[';

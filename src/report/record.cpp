@@ -1,11 +1,14 @@
 #include "report/record.h"
 
+#include <cstdio>
+
 #include "core/categories/row_marks.h"
 #include "core/inspect/file_version.h"
 #include "core/inspect/properties.h"
 #include "core/model/native_path.h"
 #include "core/model/text.h"
 #include "core/registry.h"
+#include "platform/file_time.h"
 #include "report/existence.h"
 #include "report/fields.h"
 #include "report/formats.h"
@@ -96,6 +99,15 @@ std::string TabCaptionOf(const Category& category) {
     return caption;
 }
 
+std::string Iso8601Utc(std::uint64_t fileTime) {
+    LocalTime at;
+    if (!CalendarOf(fileTime, at)) return {};
+    char text[32];
+    std::snprintf(text, sizeof(text), "%04d-%02d-%02dT%02d:%02d:%02dZ", at.year, at.month, at.day, at.hour, at.minute,
+                  at.second);
+    return text;
+}
+
 Record RecordOf(Platform& platform, TargetFinder& finder, const Category& category, const Entry& row) {
     Record record;
     record.category = category.id;
@@ -108,6 +120,13 @@ Record RecordOf(Platform& platform, TargetFinder& finder, const Category& catego
     record.location = LocationOf(row.where);
     record.mark = MarkText(row.mark);
     record.error = ShownText(row.problem);
+    if (row.startup) {
+        const StartupState& state = *row.startup;
+        if (state.kind != StartupState::Kind::Unknown) record.enabled = state.kind != StartupState::Kind::Disabled;
+        if (state.kind == StartupState::Kind::Disabled && state.disabledAt != 0)
+            record.disabledAt = Iso8601Utc(state.disabledAt);
+        if (record.mark.empty()) record.mark = UnusualStartupValueText(state);
+    }
     // A place without a value, a value that is not text and a location that
     // cannot be read start nothing.
     if (row.problem.empty() && row.mark != Mark::NoAutorunEntry && !row.valueType) {
@@ -157,7 +176,7 @@ bool CollectRecords(Platform& platform, std::span<const Category> categories,
     for (const Category& category : categories) {
         RecordSink rows(platform, finder, category, counted);
         ScanContext context{platform, registry, nullptr, &rows};
-        ScanResult result = Collect(category.source, context);
+        ScanResult result = Collect(category, context);
         if (!result.failure) continue;
         Record failed = result.unfinished ? RecordOf(platform, finder, category, *result.unfinished) : Record{};
         failed.category = category.id;

@@ -3,6 +3,7 @@
 // reads every category of the table with the window's own collectors, in tab
 // order and row order, without a window and without icons.
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <span>
@@ -44,9 +45,17 @@ struct Record {
     // None: not looked at (no target, a bare name, a network or device path).
     std::optional<bool> targetExists;
     std::string company, description, version;
-    std::string mark;   // "No Autorun Entry", "Suspect Malware" or empty
+    std::string mark;   // "No Autorun Entry", "Suspect Malware", what is unusual about a startup state, or empty
     std::string error;  // why the location could not be read; empty when it could
+    // Whether Windows starts the entry, as Explorer keeps it for the Run
+    // keys and the Startup folders; none where it keeps no such state, or
+    // keeps one no rule reads. When it was disabled: ISO 8601 in UTC, or empty.
+    std::optional<bool> enabled;
+    std::string disabledAt;
 };
+
+// "2026-12-01T13:05:00Z" for a FILETIME; empty for one no calendar holds.
+std::string Iso8601Utc(std::uint64_t fileTime);
 
 // A text as the screen shows it: each NUL inside a name as U+2400.
 std::string ShownText(const std::string& text);

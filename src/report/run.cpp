@@ -48,11 +48,12 @@ int RunReport(Platform& platform, std::span<const Category> categories, const st
     // The baseline first: nothing is read from the machine or written for a
     // comparison that cannot be made.
     std::vector<Record> baseline;
+    std::vector<std::uint64_t> missing;  // the fields each baseline entry was written without
     if (options->compare) {
         std::string text;
         if (!host.ReadFile(*options->compare, JsonLimits{}.maxBytes, text, error))
             return Fail(host, kExitNoBaseline, "cannot read the baseline " + *options->compare + ": " + error);
-        if (!ReadBaseline(text, baseline, error))
+        if (!ReadBaseline(text, baseline, error, JsonLimits{}, &missing))
             return Fail(host, kExitBadBaseline, *options->compare + " is no baseline: " + error);
     }
 
@@ -69,7 +70,7 @@ int RunReport(Platform& platform, std::span<const Category> categories, const st
     if (options->compare) {
         std::vector<Record> current;
         complete = CollectRecords(platform, categories, [&](Record&& record) { current.push_back(std::move(record)); });
-        const Differences differences = Compare(baseline, current);
+        const Differences differences = Compare(baseline, current, &missing);
         differs = differences.Any();
         WriteDifferences(differences, options->format, cellColumns, output);
     } else {

@@ -24,7 +24,8 @@ protected:
     void SetUp() override {
         RemoveScratch();
         IRegistry& r = Machine().registry;
-        ASSERT_EQ(kErrorSuccess, r.CreateKey(kHkeyCurrentUser, std::string(kScratchKey) + "\\Run", key_));
+        ASSERT_EQ(kErrorSuccess,
+                  r.CreateKey(kHkeyCurrentUser, std::string(kScratchKey) + "\\Run", kKeyAllAccess, key_));
     }
     void TearDown() override {
         Machine().registry.CloseKey(key_);
@@ -49,7 +50,7 @@ TEST_F(RegistryContract, AKeyWithTheLongestNameOpensBelowItsParentWhateverTheFul
     IRegistry& r = Machine().registry;
     const std::string name(255, 'k');
     KeyHandle created;
-    ASSERT_EQ(kErrorSuccess, r.CreateKey(key_, name, created));
+    ASSERT_EQ(kErrorSuccess, r.CreateKey(key_, name, kKeyAllAccess, created));
     r.CloseKey(created);
     KeyHandle opened;
     EXPECT_EQ(kErrorSuccess, r.OpenKey(key_, name, kKeyAllAccess, opened));
@@ -62,7 +63,7 @@ TEST_F(RegistryContract, AKeyWithTheLongestNameOpensBelowItsParentWhateverTheFul
     EXPECT_EQ(kErrorSuccess, byFullPath);
     // 260 characters are still taken everywhere.
     const std::string shortName(260 - (std::string(kScratchKey) + "\\Run\\").size(), 's');
-    ASSERT_EQ(kErrorSuccess, r.CreateKey(key_, shortName, created));
+    ASSERT_EQ(kErrorSuccess, r.CreateKey(key_, shortName, kKeyAllAccess, created));
     r.CloseKey(created);
     EXPECT_EQ(kErrorSuccess,
               r.OpenKey(kHkeyCurrentUser, std::string(kScratchKey) + "\\Run\\" + shortName, kKeyAllAccess, opened));
@@ -75,7 +76,7 @@ TEST_F(RegistryContract, OpensFromTheRootWithALeadingBackslashAndBelowTheOpenKey
     Registry reg(Machine().registry);
     reg.SetRootKey(kHkeyCurrentUser);
     KeyHandle sub;
-    ASSERT_EQ(kErrorSuccess, Machine().registry.CreateKey(key_, "Sub", sub));
+    ASSERT_EQ(kErrorSuccess, Machine().registry.CreateKey(key_, "Sub", kKeyAllAccess, sub));
     Machine().registry.CloseKey(sub);
     ASSERT_TRUE(reg.OpenKey(std::string("\\") + kScratchKey, false));
     EXPECT_TRUE(reg.OpenKey("run", false));  // below the open key; names ignore case
@@ -273,7 +274,7 @@ TEST_F(RegistryContract, EnumeratingAValueWithItsDataGivesWhatItsNameAndReadGive
 TEST_F(RegistryContract, KeyNamesInAnyScriptAreListedAndOpened) {
     const std::string name = "\u041A\u043B\u044E\u0447 \u4E2D \U0001F600 \u200F\u05D0";
     KeyHandle sub;
-    ASSERT_EQ(kErrorSuccess, Machine().registry.CreateKey(key_, name, sub));
+    ASSERT_EQ(kErrorSuccess, Machine().registry.CreateKey(key_, name, kKeyAllAccess, sub));
     Machine().registry.CloseKey(sub);
     Registry reg(Machine().registry);
     reg.SetRootKey(kHkeyCurrentUser);
@@ -288,7 +289,7 @@ TEST_F(RegistryContract, KeyNamesInAnyScriptAreListedAndOpened) {
 
 TEST_F(RegistryContract, ListsSubKeyNames) {
     KeyHandle sub;
-    ASSERT_EQ(kErrorSuccess, Machine().registry.CreateKey(key_, "Sub", sub));
+    ASSERT_EQ(kErrorSuccess, Machine().registry.CreateKey(key_, "Sub", kKeyAllAccess, sub));
     Machine().registry.CloseKey(sub);
     Registry reg(Machine().registry);
     reg.SetRootKey(kHkeyCurrentUser);
@@ -309,7 +310,7 @@ TEST(RegistryViews, EachViewReachesItsOwnKeyByThePlainPath) {
     KeyHandle key;
     if (!system.Is64BitWindows()) {
         const std::string plain = "SOFTWARE\\QuellmarkViewTest";
-        ASSERT_EQ(kErrorSuccess, r.CreateKey(kHkeyLocalMachine, plain, key));
+        ASSERT_EQ(kErrorSuccess, r.CreateKey(kHkeyLocalMachine, plain, kKeyAllAccess, key));
         r.CloseKey(key);
         for (RegView view : {RegView::Default, RegView::Registry32, RegView::Registry64}) {
             Registry reg(r);
@@ -322,7 +323,7 @@ TEST(RegistryViews, EachViewReachesItsOwnKeyByThePlainPath) {
     }
     const std::string wow = "SOFTWARE\\WOW6432Node\\QuellmarkViewTest";
     r.DeleteKey(kHkeyLocalMachine, wow);
-    ASSERT_EQ(kErrorSuccess, r.CreateKey(kHkeyLocalMachine, wow, key));
+    ASSERT_EQ(kErrorSuccess, r.CreateKey(kHkeyLocalMachine, wow, kKeyAllAccess, key));
     EXPECT_EQ(kErrorSuccess, r.SetValue(key, "View", kRegSz, Text("32")));
     r.CloseKey(key);
     Registry reg(r);

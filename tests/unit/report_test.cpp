@@ -567,6 +567,8 @@ TEST(ReportFormats, AnEntryIsWrittenWithEveryFieldInItsPlace) {
     run.company = "Co";
     run.description = "De";
     run.version = "1.0";
+    run.enabled = false;
+    run.disabledAt = "2026-12-01T13:05:00Z";
     Record task;
     task.category = "tasks";
     task.tab = "Scheduled Tasks";
@@ -590,6 +592,7 @@ TEST(ReportFormats, AnEntryIsWrittenWithEveryFieldInItsPlace) {
     file.location.folder = "C:\\S\\";
     file.location.file = "a.lnk";
     file.targetExists = false;
+    file.enabled = true;
     const struct {
         const Record& record;
         const char* json;
@@ -599,24 +602,26 @@ TEST(ReportFormats, AnEntryIsWrittenWithEveryFieldInItsPlace) {
          R"({"category":"hkcu-run","tab":"HKCU / Run","name":"Tray","command":"C:\\t.exe","columns":["Tray","C:\\t.exe"],)"
          R"("location_text":"HKEY_CURRENT_USER\\Run","location":{"type":"registry","root":"HKEY_CURRENT_USER","view":"32",)"
          R"("key":"Run","component":"","value":"Tray","item":""},"target":"c:\\t.exe","target_exists":true,"company":"Co",)"
-         R"("description":"De","version":"1.0","mark":"","error":""})",
+         R"("description":"De","version":"1.0","mark":"","error":"","enabled":false,"disabled_at":"2026-12-01T13:05:00Z"})",
          "hkcu-run,HKCU / Run,Tray,C:\\t.exe,HKEY_CURRENT_USER\\Run,Tray,C:\\t.exe,"
-         "registry,HKEY_CURRENT_USER,32,Run,,Tray,,,,,,c:\\t.exe,yes,Co,De,1.0,,\r\n"},
+         "registry,HKEY_CURRENT_USER,32,Run,,Tray,,,,,,c:\\t.exe,yes,Co,De,1.0,,,no,2026-12-01T13:05:00Z\r\n"},
         {task,
          R"({"category":"tasks","tab":"Scheduled Tasks","name":"\\Qm\\N","command":"C:\\n.exe","columns":["\\Qm\\N"],)"
          R"("location_text":"C:\\T\\Qm\\","location":{"type":"task","task":"\\Qm\\N","folder":"C:\\T\\Qm\\","file":"N"},)"
-         R"("target":"C:\\n.exe","target_exists":null,"company":"","description":"","version":"","mark":"m","error":"e"})",
+         R"("target":"C:\\n.exe","target_exists":null,"company":"","description":"","version":"","mark":"m","error":"e",)"
+         R"("enabled":null,"disabled_at":null})",
          "tasks,Scheduled Tasks,\\Qm\\N,C:\\n.exe,C:\\T\\Qm\\,\\Qm\\N,,"
-         "task,,,,,,,C:\\T\\Qm\\,N,,\\Qm\\N,C:\\n.exe,,,,,m,e\r\n"},
+         "task,,,,,,,C:\\T\\Qm\\,N,,\\Qm\\N,C:\\n.exe,,,,,m,e,,\r\n"},
         {service,
          R"({"category":"","tab":"","name":"","command":"","columns":[],"location_text":"","location":{"type":"service",)"
-         R"("service":"Svc"},"target":"","target_exists":null,"company":"","description":"","version":"","mark":"","error":""})",
-         ",,,,,,,service,,,not written for a service,,,,,,Svc,,,,,,,,\r\n"},
+         R"("service":"Svc"},"target":"","target_exists":null,"company":"","description":"","version":"","mark":"","error":"",)"
+         R"("enabled":null,"disabled_at":null})",
+         ",,,,,,,service,,,not written for a service,,,,,,Svc,,,,,,,,,,\r\n"},
         {file,
          R"({"category":"","tab":"","name":"","command":"","columns":[],"location_text":"","location":{"type":"file",)"
          R"("folder":"C:\\S\\","file":"a.lnk"},"target":"","target_exists":false,"company":"","description":"","version":"",)"
-         R"("mark":"","error":""})",
-         ",,,,,,,file,,,,,,,C:\\S\\,a.lnk,,,,no,,,,,\r\n"},
+         R"("mark":"","error":"","enabled":true,"disabled_at":null})",
+         ",,,,,,,file,,,,,,,C:\\S\\,a.lnk,,,,no,,,,,,yes,\r\n"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.json, report::JsonRecord(c.record)) << c.json;
@@ -624,7 +629,7 @@ TEST(ReportFormats, AnEntryIsWrittenWithEveryFieldInItsPlace) {
     }
     EXPECT_EQ(
         "category,tab,name,command,location_text,column_1,column_2,location_type,root,view,key,component,value,item,"
-        "folder,file,service,task,target,target_exists,company,description,version,mark,error\r\n",
+        "folder,file,service,task,target,target_exists,company,description,version,mark,error,enabled,disabled_at\r\n",
         report::CsvHeader(2, false));
 }
 

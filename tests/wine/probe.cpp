@@ -199,7 +199,7 @@ constexpr ItemControl kItemControls[] = {
     {"properties-link", 110, true},
     {"link-icon", 111, true},
     {"ok-button", IDOK, false},
-    {"cancel-button", IDCANCEL, false},
+    {"cancel-button", IDCANCEL, false}, {"state", 112, true},
 };
 
 HWND FindItemForm() { return FindWindowA("TItemForm", "Item Properties"); }

@@ -3,6 +3,8 @@
 // the user through the context's port and says what became of the entry.
 // The window that listed the entry updates its list from that answer.
 #pragma once
+#include <optional>
+#include <string>
 
 #include "core/categories/category.h"
 #include "core/model/rows.h"
@@ -39,6 +41,15 @@ Outcome DeleteService(ActionContext& context, const Entry& selected);
 // else changed and nothing asked; a refusal is NothingDone, and the window
 // has never reported it.
 Outcome DisableService(ActionContext& context, const Entry& selected);
+// "Disa&ble" / "&Enable" of a Run key's or a Startup folder's entry: the
+// value Explorer keeps of whether Windows starts it, written as Task
+// Manager writes it after the user confirmed; the entry itself is left as
+// it is. Enables a disabled entry and disables any other.
+Outcome ToggleStartup(ActionContext& context, const Entry& selected);
+// The menu item's caption for the entry: "&Enable" for a disabled entry,
+// "Disa&ble" for another; none for an entry without such a state.
+std::optional<std::string> StartupToggleCaption(const Entry* selected);
+
 // "&Jump To...": the Registry Editor at the entry's key, or its folder.
 void JumpTo(Platform& platform, const Category& category, const Entry& selected);
 

@@ -134,6 +134,17 @@ struct PropertiesView {
     ShownLocation location;
 };
 
+// Where Explorer keeps whether Windows starts the entries of a category: a
+// value of each entry's name (a Run value's, a startup file's) in the key
+// <root>\Software\Microsoft\Windows\CurrentVersion\Explorer\StartupApproved\<key>,
+// which is read and written in the native registry view; the entries of a
+// redirected key's 32-bit view keep theirs in `key32`.
+struct StartupApprovalPlace {
+    RegRoot root;
+    const char* key;
+    const char* key32 = nullptr;
+};
+
 // Lists that other tabs' shows empty, by group.
 enum ListGroup : unsigned {
     kNoGroup = 0,
@@ -164,6 +175,8 @@ struct Category {
     // The entry's command is the file itself, already resolved, rather than
     // a command line whose program ends at ".exe".
     bool commandIsFile = false;
+    // Where Explorer keeps whether Windows starts the entries; null: nowhere.
+    const StartupApprovalPlace* approval = nullptr;
 };
 
 // The text of a cell of the entry's row; empty past the category's columns.

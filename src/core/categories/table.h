@@ -117,6 +117,15 @@ inline constexpr NamedValue kLoadRun[] = {{"run", "Run"}, {"Load", "Load"}};
 inline constexpr NamedValue kScreenSaver[] = {{"Scrnsave.exe", "Scrnsave"}};
 }  // namespace named
 
+// Where Explorer keeps whether Windows starts the entries of the Run keys
+// and the Startup folders (the machine's 32-bit Run view: Run32).
+namespace approval {
+inline constexpr StartupApprovalPlace kUserRun{RegRoot::CurrentUser, "Run"};
+inline constexpr StartupApprovalPlace kMachineRun{RegRoot::LocalMachine, "Run", "Run32"};
+inline constexpr StartupApprovalPlace kUserStartup{RegRoot::CurrentUser, "StartupFolder"};
+inline constexpr StartupApprovalPlace kCommonStartup{RegRoot::LocalMachine, "StartupFolder"};
+}  // namespace approval
+
 inline constexpr PropertiesView kKeyProperties{"&Properties", false, ShownLocation::KeyName};
 inline constexpr PropertiesView kKeyPropertiesDots{"&Properties...", false, ShownLocation::KeyName};
 
@@ -128,13 +137,13 @@ inline constexpr Category kCategories[] = {
                          .keyName = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
      .imageListsAtStart = true, .imageListsPerRow = true, .group = kGroupLists, .showClears = kGroupLists,
      .removal = Removal::CaptionedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
-     .properties = kKeyProperties},
+     .properties = kKeyProperties, .approval = &approval::kUserRun},
     {.trace = "TabSheet1 LV hklmrun DeleteItems2Click JumpTo2Click Properties1 LVDblClick ScanHKLMRun",
      .id = "hklm-run", .designCaption = "HKLM / Run", .countPrefix = "HKLM / Run (", .tabImage = 10, .scanPosition = 1,
      .columns = columns::kRun129, .source = ValueList{.root = RegRoot::LocalMachine, .key = keys::kRun, .redirected = true},
      .imageListsAtStart = true, .imageListsPerRow = true, .group = kGroupLists, .showClears = kNoGroup,
      .removal = Removal::CaptionedValue, .canDisable = false, .jump = JumpTarget::RegistryKey,
-     .properties = kKeyPropertiesDots},
+     .properties = kKeyPropertiesDots, .approval = &approval::kMachineRun},
     // The two startup tabs are captioned for what they list: the all-users
     // folder (two users) and the current user's folder (a folder).
     {.trace = "TabSheet4 comon startupuser DeleteItems3Click JumpTo3Click Properties2 comonDblClick ScanCommonStartup",
@@ -143,14 +152,14 @@ inline constexpr Category kCategories[] = {
      .source = StartupFolder{.csidl = kCsidlCommonStartup},
      .imageListsAtStart = true, .imageListsPerRow = false, .group = kGroupLists, .showClears = kGroupLists,
      .removal = Removal::File, .canDisable = false, .jump = JumpTarget::Folder,
-     .properties = {"&Properties...", false, ShownLocation::Folder}},
+     .properties = {"&Properties...", false, ShownLocation::Folder}, .approval = &approval::kCommonStartup},
     {.trace = "TabSheet5 User PopupMenu1 DeleteItems4Click JumpTo4Click Properties3 UserDblClick ScanUserStartup",
      .id = "startup-user", .designCaption = "Startup (User)", .countPrefix = "Startup (user) - (", .tabImage = 1,
      .scanPosition = 3, .columns = columns::kUserStartup,
      .source = StartupFolder{.csidl = kCsidlStartup},
      .imageListsAtStart = true, .imageListsPerRow = false, .group = kGroupLists, .showClears = kGroupLists,
      .removal = Removal::File, .canDisable = false, .jump = JumpTarget::Folder,
-     .properties = {"&Properties", false, ShownLocation::Folder}},
+     .properties = {"&Properties", false, ShownLocation::Folder}, .approval = &approval::kUserStartup},
     {.trace = "TabSheet3 runonce hkurunonce DeleteItems5Click JumpTo5Click Properties4 runonceDblClick ScanHKCURunOnce",
      .id = "hkcu-runonce", .designCaption = "HKCU / Run Once", .countPrefix = "HKCU / Run Once (", .tabImage = 10,
      .scanPosition = 4, .columns = columns::kRun126,

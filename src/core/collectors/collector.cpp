@@ -1,10 +1,14 @@
 #include "core/collectors/collector.h"
 
 #include <exception>
+#include <utility>
+
+#include "core/collectors/startup_states.h"
 
 namespace qm {
 
 void RowReader::Finish(ScanContext& context, const IconSource& icon) {
+    if (context.states) context.states->Fill(*current_);
     if (context.icons) context.icons->RowRead(*current_, icon);
     if (context.sink) context.sink->RowDone(std::move(*current_));
     else result_.rows.push_back(std::move(*current_));
@@ -48,6 +52,15 @@ ScanResult Collect(const Source& source, ScanContext& context) {
         return std::move(rows).Failed(e.what());
     }
     return std::move(rows).Result();
+}
+
+ScanResult Collect(const Category& category, ScanContext& context) {
+    if (!category.approval) return Collect(category.source, context);
+    StartupStateReader states(context.platform, *category.approval);
+    StartupStateReader* const before = std::exchange(context.states, &states);
+    ScanResult result = Collect(category.source, context);
+    context.states = before;
+    return result;
 }
 
 }  // namespace qm

@@ -15,6 +15,7 @@
 namespace qm {
 
 class Registry;
+class StartupStateReader;
 
 struct ScanResult {
     std::vector<Entry> rows;             // complete rows, in the order read (none with a sink)
@@ -36,11 +37,16 @@ struct ScanContext {
     Registry& sharedRegistry;
     IRowIcons* icons = nullptr;  // none: the rows keep image 0
     IRowSink* sink = nullptr;    // set: complete rows go there, not into the result
+    // Set by Collect for a category whose entries Explorer keeps a state of.
+    StartupStateReader* states = nullptr;
 };
 
 // Runs the collector of `source`. Failures the collector raises end it and
 // come back in the result; the rows before them stay.
 ScanResult Collect(const Source& source, ScanContext& context);
+// The same for a category: each row also with the state Explorer keeps of
+// whether Windows starts it, where the category has one.
+ScanResult Collect(const Category& category, ScanContext& context);
 
 // The rows of one collector run, and the row it is reading.
 class RowReader {

@@ -1,6 +1,10 @@
 // What the Item Properties dialog shows of an entry, as its category shows it.
 #include "core/inspect/properties.h"
 
+#include <cstdio>
+
+#include "core/registry.h"
+
 namespace qm {
 
 std::string CommandOf(const Category&, const Entry& row) { return row.command; }
@@ -18,6 +22,40 @@ std::string LocationTextOf(const Category& category, const Entry& row) {
             return row.service.displayName;
     }
     return {};
+}
+
+std::string StartupStateText(ISystemInfo& system, const Entry& row) {
+    if (!row.startup) return {};
+    const StartupState& state = *row.startup;
+    std::string text;
+    switch (state.kind) {
+        case StartupState::Kind::NotKept:
+        case StartupState::Kind::Enabled:
+            text = "Enabled";
+            break;
+        case StartupState::Kind::Disabled: {
+            text = "Disabled";
+            LocalTime at;
+            if (state.disabledAt != 0 && system.ToLocalTime(state.disabledAt, at)) {
+                char when[40];
+                std::snprintf(when, sizeof(when), " since %04d-%02d-%02d %02d:%02d:%02d", at.year, at.month, at.day,
+                              at.hour, at.minute, at.second);
+                text += when;
+            }
+            break;
+        }
+        case StartupState::Kind::Unknown:
+            text = "Unknown";
+            break;
+    }
+    if (state.unusual) text += " (" + UnusualStartupValueText(state) + ")";
+    return text;
+}
+
+std::string UnusualStartupValueText(const StartupState& state) {
+    if (!state.unusual) return {};
+    const std::string described = DescribeValueType(state.type, state.size);  // "(REG_SZ, 6 bytes)"
+    return "unknown state: " + described.substr(1, described.size() - 2);
 }
 
 }  // namespace qm

@@ -14,5 +14,13 @@ std::string CommandOf(const Category& category, const Entry& row);
 // Where the row's entry lives as "Parameters:" shows it: the full key name,
 // the folder, or for a service its description.
 std::string LocationTextOf(const Category& category, const Entry& row);
+// Whether Windows starts the entry, as Explorer keeps it: "Enabled",
+// "Disabled since <local date and time>", with what is unusual about the
+// value ("unknown state: REG_BINARY, 5 bytes"); empty where Windows keeps
+// no such state.
+std::string StartupStateText(ISystemInfo& system, const Entry& row);
+// What is unusual about the value a state was read from: "unknown state:
+// REG_BINARY, 5 bytes"; empty for the value Explorer writes.
+std::string UnusualStartupValueText(const StartupState& state);
 
 }  // namespace qm

@@ -17,7 +17,29 @@ enum class Mark {
     NoAutorunEntry,  // a fixed place that holds no command
     SuspectMalware,  // an installed component without an identifier
     NotLoaded,       // a hook the system does not load (its switch is off)
-    Disabled,        // a task its definition disables
+    Disabled,        // a task its definition disables, an entry Explorer keeps disabled
+};
+
+// Whether Windows starts an entry of a Run key or a Startup folder, as
+// Explorer keeps it (Task Manager's and Settings' Disable write it): a
+// REG_BINARY value of the entry's name below ...\Explorer\StartupApproved,
+// 12 bytes, the first even for enabled and odd for disabled, the last 8 the
+// FILETIME it was disabled at. No value: Windows starts the entry.
+struct StartupState {
+    enum class Kind {
+        NotKept,   // no value of the entry's name: Windows starts it
+        Enabled,   // the value's first byte is even
+        Disabled,  // odd: Windows does not start the entry
+        Unknown,   // a value the rule cannot read: not REG_BINARY, or empty
+    };
+    Kind kind = Kind::NotKept;
+    std::uint64_t disabledAt = 0;  // the FILETIME (UTC) a disabled value names; 0: none
+    // The value is not the 12 bytes of REG_BINARY Explorer writes: its type
+    // and size, as the row shows them.
+    bool unusual = false;
+    std::uint32_t type = 0;
+    std::uint32_t size = 0;
+    RegistryLocation at{};  // where the value is kept, or would be written
 };
 
 // What a service row shows besides its name and command.
@@ -62,6 +84,8 @@ struct Entry {
     std::string hookKind{};     // what kind of system hook, of which key, and whether it is loaded
     ServiceFacts service{};
     TaskFacts task{};
+    // None: Windows keeps no such state for the entry's category.
+    std::optional<StartupState> startup{};
 };
 
 // One category list: its rows, the selected and the focused row, and the

@@ -267,23 +267,27 @@ long SimRegistry::DeleteKey(KeyHandle h, const std::string& subKey) {
     return kErrorSuccess;
 }
 
-long SimRegistry::CreateKey(KeyHandle parent, const std::string& subKey, KeyHandle& out) {
+long SimRegistry::CreateKey(KeyHandle parent, const std::string& subKey, std::uint32_t access, KeyHandle& out) {
+    ++createCalls;
+    allAccess_ |= access;
     auto key = Resolve(parent);
     if (!key) return kErrorInvalidHandle;
     std::vector<std::string> parts = SplitPath(subKey);
-    if (parent == kHkeyLocalMachine && InView32(parts, 0)) parts.insert(parts.begin() + 1, "WOW6432Node");
+    if (parent == kHkeyLocalMachine && InView32(parts, access)) parts.insert(parts.begin() + 1, "WOW6432Node");
     for (const std::string& part : parts) {
         auto child = key->Child(part);
         if (!child) {
+            if (key->deniedAccess & kKeyCreateSubKey) return kErrorAccessDenied;
             child = std::make_shared<SimKey>();
             child->name = part;
             key->children.push_back(child);
         }
         key = child;
     }
+    if (access & key->deniedAccess) return kErrorAccessDenied;
     out = KeyHandle{next_++};
     open_[out] = key;
-    granted_[out] = kKeyAllAccess;
+    granted_[out] = access;
     return kErrorSuccess;
 }
 

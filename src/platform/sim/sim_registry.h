@@ -56,7 +56,7 @@ public:
     long QueryValue(KeyHandle key, const std::string& name, std::uint32_t size, RegValue& out) override;
     long DeleteValue(KeyHandle key, const std::string& name) override;
     long DeleteKey(KeyHandle key, const std::string& subKey) override;
-    long CreateKey(KeyHandle parent, const std::string& subKey, KeyHandle& out) override;
+    long CreateKey(KeyHandle parent, const std::string& subKey, std::uint32_t access, KeyHandle& out) override;
     long SetValue(KeyHandle key, const std::string& name, std::uint32_t type,
                   const std::vector<std::uint8_t>& data) override;
 
@@ -88,6 +88,8 @@ public:
     // and out, so a name the code page lacks is looked up by its '?' or
     // best-fit spelling.
     bool ansiCalls = false;
+
+    int createCalls = 0;  // CreateKey calls, each of which may make keys
 
     int OpenHandles() const { return static_cast<int>(open_.size()); }
     int OpenCalls() const { return openCalls_; }

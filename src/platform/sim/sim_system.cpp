@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "platform/file_time.h"
 #include "platform/sim/sim.h"
 #include "platform/sim/sim_text.h"
 #include "platform/text_case.h"
@@ -28,6 +29,12 @@ bool SimSystem::GetUserName(std::uint32_t size, std::string& buffer, std::uint32
     buffer = userName + '\0';
     sizeOut = Units(userName) + 1;
     return true;
+}
+
+bool SimSystem::ToLocalTime(std::uint64_t fileTime, LocalTime& local) {
+    const std::int64_t shift = static_cast<std::int64_t>(utcOffsetMinutes) * 60 * kFileTimeTicksPerSecond;
+    if (shift < 0 && fileTime < static_cast<std::uint64_t>(-shift)) return false;
+    return CalendarOf(fileTime + static_cast<std::uint64_t>(shift), local);
 }
 
 bool SimSystem::GetWindowsDirectory(std::string& path) {

@@ -18,6 +18,8 @@ public:
     bool GetComputerName(std::uint32_t size, std::string& name) override;
     bool GetUserName(std::uint32_t size, std::string& buffer, std::uint32_t& sizeOut) override;
     int LocalYear() override { return year; }
+    std::uint64_t FileTimeNow() override { return fileTimeNow; }
+    bool ToLocalTime(std::uint64_t fileTime, LocalTime& local) override;
     std::string ModuleFileName() override { return modulePath; }
     bool GetWindowsDirectory(std::string& path) override;
     bool Is64BitWindows() override { return windows64; }
@@ -29,6 +31,10 @@ public:
     bool computerNameFails = false;
     bool userNameFails = false;
     int year = 2026;
+    // 2026-12-11 12:00:00 UTC; the local time zone is this many minutes
+    // ahead of UTC, all year.
+    std::uint64_t fileTimeNow = 134414640000000000ull;
+    int utcOffsetMinutes = 60;
     std::string modulePath = "C:\\Program Files\\Quellmark\\quellmark.exe";
     std::string windowsDirectory = "C:\\windows";
     bool windowsDirectoryFails = false;

@@ -17,7 +17,7 @@ public:
     long QueryValue(KeyHandle key, const std::string& name, std::uint32_t size, RegValue& out) override;
     long DeleteValue(KeyHandle key, const std::string& name) override;
     long DeleteKey(KeyHandle key, const std::string& subKey) override;
-    long CreateKey(KeyHandle parent, const std::string& subKey, KeyHandle& out) override;
+    long CreateKey(KeyHandle parent, const std::string& subKey, std::uint32_t access, KeyHandle& out) override;
     long SetValue(KeyHandle key, const std::string& name, std::uint32_t type,
                   const std::vector<std::uint8_t>& data) override;
 
@@ -121,6 +121,8 @@ public:
     bool GetComputerName(std::uint32_t size, std::string& name) override;
     bool GetUserName(std::uint32_t size, std::string& buffer, std::uint32_t& sizeOut) override;
     int LocalYear() override;
+    std::uint64_t FileTimeNow() override;
+    bool ToLocalTime(std::uint64_t fileTime, LocalTime& local) override;
     std::string ModuleFileName() override;
     bool GetWindowsDirectory(std::string& path) override;
     bool Is64BitWindows() override;

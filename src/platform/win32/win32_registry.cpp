@@ -216,11 +216,11 @@ long Win32Registry::DeleteKey(KeyHandle key, const std::string& subKey) {
     return RegDeleteKeyW(AsKey(key), wide.c_str());
 }
 
-long Win32Registry::CreateKey(KeyHandle parent, const std::string& subKey, KeyHandle& out) {
+long Win32Registry::CreateKey(KeyHandle parent, const std::string& subKey, std::uint32_t access, KeyHandle& out) {
     std::wstring wide;
     if (!ToWide(subKey, wide)) return kErrorNoUnicodeTranslation;
     HKEY key = nullptr;
-    long rc = RegCreateKeyExW(AsKey(parent), wide.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    long rc = RegCreateKeyExW(AsKey(parent), wide.c_str(), 0, nullptr, 0, access, nullptr, &key, nullptr);
     if (rc == ERROR_SUCCESS) out = FromRaw<KeyHandle>(key);
     return rc;
 }

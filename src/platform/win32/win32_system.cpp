@@ -32,6 +32,21 @@ int Win32System::LocalYear() {
     return now.wYear;
 }
 
+std::uint64_t Win32System::FileTimeNow() {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+bool Win32System::ToLocalTime(std::uint64_t fileTime, LocalTime& local) {
+    const FILETIME utc{static_cast<DWORD>(fileTime), static_cast<DWORD>(fileTime >> 32)};
+    SYSTEMTIME universal{}, zoned{};
+    if (!FileTimeToSystemTime(&utc, &universal) || !SystemTimeToTzSpecificLocalTime(nullptr, &universal, &zoned))
+        return false;
+    local = {zoned.wYear, zoned.wMonth, zoned.wDay, zoned.wHour, zoned.wMinute, zoned.wSecond};
+    return true;
+}
+
 std::string Win32System::ModuleFileName() {
     std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {

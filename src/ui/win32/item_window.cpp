@@ -39,9 +39,10 @@ constexpr DWORD kEdit = ES_AUTOHSCROLL | WS_TABSTOP;
 // In creation order, which is also the tab order: the three edit boxes,
 // "&Find Target...", then OK and Cancel. The link is created before the picture it
 // overlaps, so it stays on top of it.
-constexpr std::array<ControlDef, 21> kControls{{
+constexpr std::array<ControlDef, 22> kControls{{
     {kItemIcon, L"STATIC", L"", SS_ICON | SS_CENTERIMAGE | SS_REALSIZECONTROL, 0, On::Page, 8, 8, 32, 32},
     {kItemTitle, L"STATIC", L"<name>", kLabel, 0, On::Page, 52, 16, 300, 13},
+    {kItemState, L"STATIC", L"", kLabel, 0, On::Page, 52, 32, 300, 13},
     {0, L"STATIC", L"", SS_ETCHEDHORZ, 0, On::Page, 8, 52, 345, 2},
     {0, L"STATIC", L"Start In:", kLabel, 0, On::Page, 8, 72, 80, 13},
     {kItemCommand, L"EDIT", L"", kEdit, WS_EX_CLIENTEDGE, On::Page, 92, 68, 261, 21},
@@ -215,6 +216,7 @@ void ItemWindowImpl::Sync() {
     SetText(kItemCompany, form.company);
     SetText(kItemDescription, form.description);
     SetText(kItemVersion, form.version);
+    SetText(kItemState, form.state);
     // The form owns the icon; the control only shows it.
     SendMessageW(Control(kItemIcon), STM_SETICON, static_cast<WPARAM>(form.icon.Icon().Value()), 0);
     InvalidateRect(Control(kItemIcon), nullptr, TRUE);

@@ -32,6 +32,7 @@ enum ItemControlId : int {
     kItemVersion,
     kItemPropertiesLink,
     kItemLinkPicture,
+    kItemState,  // whether Windows starts the entry, under its name
 };
 
 class ItemWindowImpl;

@@ -49,6 +49,8 @@ private:
     LRESULT ListNotify(int tab, NMHDR* header);
     void CreateChildren();
     void CreateMenus();
+    // The startup item of the list's menu says what it would do to the selected row.
+    void UpdateStartupItem(int tab);
     bool MeasureMenuImage(MEASUREITEMSTRUCT& item) const;
     bool DrawMenuImage(const DRAWITEMSTRUCT& item) const;
     void Layout(int width, int height);

@@ -81,6 +81,7 @@ LRESULT MainWindow::ListNotify(int tab, NMHDR* header) {
             return 0;
         case NM_RCLICK: {
             ReadSelection(tab);
+            UpdateStartupItem(tab);
             POINT pt{};
             GetCursorPos(&pt);
             TrackPopupMenu(menus_[static_cast<size_t>(tab)], TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_, nullptr);

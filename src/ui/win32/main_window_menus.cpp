@@ -16,12 +16,14 @@ void MainWindow::CreateMenus() {
             ListCommand command;
             int image;
         };
-        std::array<Item, 4> items{{{"&Delete Items...", ListCommand::Delete, 13},
+        std::array<Item, 5> items{{{"&Delete Items...", ListCommand::Delete, 13},
                                    {"&Disable Items...", ListCommand::Disable, 18},
+                                   {"Disa&ble", ListCommand::ToggleStartup, 18},
                                    {"&Jump To...", ListCommand::JumpTo, 9},
                                    {c.properties.menuCaption, ListCommand::Properties, 14}}};
         for (const Item& item : items) {
             if (item.command == ListCommand::Disable && !c.canDisable) continue;
+            if (item.command == ListCommand::ToggleStartup && !c.approval) continue;
             if (item.command == ListCommand::JumpTo) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
             MENUITEMINFOW mi{};
             mi.cbSize = sizeof(mi);
@@ -35,6 +37,20 @@ void MainWindow::CreateMenus() {
         }
         menus_[static_cast<size_t>(i)] = menu;
     }
+}
+
+void MainWindow::UpdateStartupItem(int tab) {
+    if (!form_.CategoryOf(tab).approval) return;
+    const std::optional<std::string> caption = form_.StartupToggleCaption(tab);
+    std::wstring text = ShownWide(caption.value_or("Disa&ble"));
+    MENUITEMINFOW mi{};
+    mi.cbSize = sizeof(mi);
+    mi.fMask = MIIM_STRING | MIIM_STATE;
+    mi.dwTypeData = text.data();
+    mi.fState = caption ? MFS_ENABLED : MFS_GRAYED;
+    SetMenuItemInfoW(menus_[static_cast<size_t>(tab)],
+                     kMenuIdBase + static_cast<UINT>(tab) * 8 + static_cast<UINT>(ListCommand::ToggleStartup), FALSE,
+                     &mi);
 }
 
 // Menu items carry their ImageList1 picture in their item data and are
