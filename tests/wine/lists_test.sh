@@ -38,6 +38,13 @@ for tab in $(seq 0 14); do
   if [ "$tab" = $services_tab ]; then
     lines=("items=5" "$delete" "item 1=&Disable Items...|image=18|enabled|drawn=yes" "item 2 separator"
            "item 3=&Jump To...|image=9|enabled|drawn=yes" "item 4=${properties[$tab]}|image=14|enabled|drawn=yes")
+  elif [ "$tab" -le 3 ]; then
+    # The Run and Startup lists: whether Windows starts the row, available
+    # while the right-click selected one (its list is not empty).
+    state=enabled
+    run_probe rows "$tab" | grep -qx "list $tab rows=0" && state=disabled
+    lines=("items=5" "$delete" "item 1=Disa&ble|image=18|$state|drawn=yes" "item 2 separator"
+           "item 3=&Jump To...|image=9|enabled|drawn=yes" "item 4=${properties[$tab]}|image=14|enabled|drawn=yes")
   else
     lines=("items=4" "$delete" "item 1 separator"
            "item 2=&Jump To...|image=9|enabled|drawn=yes" "item 3=${properties[$tab]}|image=14|enabled|drawn=yes")
