@@ -17,6 +17,17 @@ public:
     ~Owner() { Reset(); }
     Owner(const Owner&) = delete;
     Owner& operator=(const Owner&) = delete;
+    // A handle changes owners whole: the one moved from holds nothing, and
+    // the one moved to gives back what it held before.
+    Owner(Owner&& other) noexcept : release_(std::move(other.release_)), handle_(other.Detach()) {}
+    Owner& operator=(Owner&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            release_ = std::move(other.release_);
+            handle_ = other.Detach();
+        }
+        return *this;
+    }
 
     Handle Get() const { return handle_; }
     explicit operator bool() const { return static_cast<bool>(handle_); }
