@@ -1,7 +1,9 @@
 // The one owner of a handle: it gives the handle back when it goes out of
 // scope, so that the routine that got a handle releases it on every path.
 // Platform handles go back through the interface that gave them out; the
-// windows use the same template for their fonts and icons.
+// windows use the same template for their fonts and icons, and the Win32
+// adapters and the report's entry for the API's own handles
+// (win32/win32_handles.h).
 #pragma once
 #include <utility>
 
