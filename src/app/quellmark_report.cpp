@@ -13,58 +13,28 @@
 #include "core/categories/table.h"
 #include "platform/win32/com_apartment.h"
 #include "platform/win32/system_library.h"
+#include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_text.h"
 #include "report/run.h"
 
 namespace {
 
-std::string Utf8(const wchar_t* text, int length = -1) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return {};
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), n, nullptr, nullptr);
-    if (length < 0) out.pop_back();  // the terminating NUL
-    return out;
-}
-
-std::wstring Wide(std::string_view text) {
-    if (text.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-    return out;
-}
+using qm::win32::KernelObjectOwner;
+using qm::win32::OwnKernelObject;
 
 // The system's message for an error code, and the code.
 std::string ErrorText(DWORD error) {
-    wchar_t* buffer = nullptr;
+    wchar_t* allocated = nullptr;
     const DWORD n =
         FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::string text = n && buffer ? Utf8(buffer, static_cast<int>(n)) : std::string();
-    if (buffer) LocalFree(buffer);
+                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&allocated), 0, nullptr);
+    const qm::win32::LocalMemoryOwner<wchar_t> buffer({}, allocated);
+    std::string text = n && buffer ? qm::win32::ValidUtf8FromWide(buffer.Get(), n) : std::string();
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
         text.pop_back();
     return (text.empty() ? std::string("error") : text) + " (error " + std::to_string(error) + ")";
 }
-
-class Handle {
-public:
-    explicit Handle(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
-    ~Handle() { Close(); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    HANDLE Get() const { return handle_; }
-    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-    bool Close() {
-        const bool ok = !Valid() || CloseHandle(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
-        return ok;
-    }
-
-private:
-    HANDLE handle_;
-};
 
 bool WriteAll(HANDLE handle, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -123,7 +93,7 @@ private:
             ok_ = WriteAll(handle_, bytes);
             return;
         }
-        const std::wstring text = Wide(bytes);
+        const std::wstring text = qm::win32::WrittenWide(std::string(bytes));
         DWORD written = 0;
         ok_ = WriteConsoleW(handle_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) != 0;
     }
@@ -139,7 +109,12 @@ private:
 class ReplacingFile final : public qm::report::IOutputFile {
 public:
     static std::unique_ptr<ReplacingFile> Create(const std::string& path, std::string& error) {
-        auto file = std::unique_ptr<ReplacingFile>(new ReplacingFile(Wide(path)));
+        std::wstring wide;
+        if (!qm::win32::ToWide(path, wide)) {
+            error = ErrorText(ERROR_NO_UNICODE_TRANSLATION);
+            return nullptr;
+        }
+        auto file = std::unique_ptr<ReplacingFile>(new ReplacingFile(std::move(wide)));
         const size_t slash = file->path_.find_last_of(L"\\/:");
         const std::wstring folder = slash == std::wstring::npos ? std::wstring() : file->path_.substr(0, slash + 1);
         const std::wstring base = slash == std::wstring::npos ? file->path_ : file->path_.substr(slash + 1);
@@ -147,9 +122,9 @@ public:
         for (unsigned attempt = 0; attempt < 100 && lastError == ERROR_FILE_EXISTS; ++attempt) {
             file->temporary_ = folder + L"~" + base + L"." + std::to_wstring(GetCurrentProcessId()) + L"." +
                                std::to_wstring(GetTickCount() + attempt) + L".tmp";
-            file->handle_ = std::make_unique<Handle>(CreateFileW(file->temporary_.c_str(), GENERIC_WRITE, 0, nullptr,
-                                                                 CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-            if (file->handle_->Valid()) return file;
+            file->handle_ = OwnKernelObject(CreateFileW(file->temporary_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (file->handle_) return file;
             lastError = GetLastError();
         }
         file->temporary_.clear();
@@ -158,7 +133,7 @@ public:
     }
 
     ~ReplacingFile() override {
-        if (handle_) handle_->Close();
+        handle_.Reset();  // closed before the file can be deleted
         if (!temporary_.empty()) DeleteFileW(temporary_.c_str());
     }
 
@@ -167,14 +142,14 @@ public:
         if (buffer_.size() >= 64 * 1024) Flush();
     }
     void Flush() override {
-        if (writeError_ == ERROR_SUCCESS && !WriteAll(handle_->Get(), buffer_)) writeError_ = GetLastError();
+        if (writeError_ == ERROR_SUCCESS && !WriteAll(handle_.Get(), buffer_)) writeError_ = GetLastError();
         buffer_.clear();
     }
 
     bool Commit(std::string& error) override {
         Flush();
-        if (writeError_ == ERROR_SUCCESS && !FlushFileBuffers(handle_->Get())) writeError_ = GetLastError();
-        if (writeError_ == ERROR_SUCCESS && !handle_->Close()) writeError_ = GetLastError();
+        if (writeError_ == ERROR_SUCCESS && !FlushFileBuffers(handle_.Get())) writeError_ = GetLastError();
+        if (writeError_ == ERROR_SUCCESS && !qm::win32::CloseNow(handle_)) writeError_ = GetLastError();
         if (writeError_ != ERROR_SUCCESS) {
             error = ErrorText(writeError_);
             return false;
@@ -191,7 +166,7 @@ private:
     explicit ReplacingFile(std::wstring path) : path_(std::move(path)) {}
     std::wstring path_;
     std::wstring temporary_;
-    std::unique_ptr<Handle> handle_;
+    KernelObjectOwner handle_;
     std::string buffer_;
     DWORD writeError_ = ERROR_SUCCESS;
 };
@@ -206,9 +181,14 @@ public:
     }
 
     bool ReadFile(const std::string& path, size_t limit, std::string& contents, std::string& error) override {
-        Handle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.Valid()) {
+        std::wstring wide;
+        if (!qm::win32::ToWide(path, wide)) {
+            error = ErrorText(ERROR_NO_UNICODE_TRANSLATION);
+            return false;
+        }
+        const KernelObjectOwner file = OwnKernelObject(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
             error = ErrorText(GetLastError());
             return false;
         }
@@ -253,7 +233,8 @@ int wmain(int argc, wchar_t** argv) {
     // folder the program was saved to or the current one.
     qm::win32::RestrictDllSearchToSystem32();
     std::vector<std::string> arguments;
-    for (int i = 1; i < argc; ++i) arguments.push_back(Utf8(argv[i]));
+    // Valid UTF-8: the messages repeat the arguments.
+    for (int i = 1; i < argc; ++i) arguments.push_back(qm::win32::ValidUtf8FromWide(argv[i]));
     // COM only once a shortcut or a task file is read.
     qm::win32::ComOnFirstUse com;
     qm::win32::Win32Machine machine;

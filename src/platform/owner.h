@@ -1,7 +1,9 @@
 // The one owner of a handle: it gives the handle back when it goes out of
 // scope, so that the routine that got a handle releases it on every path.
 // Platform handles go back through the interface that gave them out; the
-// windows use the same template for their fonts and icons.
+// windows use the same template for their fonts and icons, and the Win32
+// adapters and the report's entry for the API's own handles
+// (win32/win32_handles.h).
 #pragma once
 #include <utility>
 
@@ -17,6 +19,17 @@ public:
     ~Owner() { Reset(); }
     Owner(const Owner&) = delete;
     Owner& operator=(const Owner&) = delete;
+    // A handle changes owners whole: the one moved from holds nothing, and
+    // the one moved to gives back what it held before.
+    Owner(Owner&& other) noexcept : release_(std::move(other.release_)), handle_(other.Detach()) {}
+    Owner& operator=(Owner&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            release_ = std::move(other.release_);
+            handle_ = other.Detach();
+        }
+        return *this;
+    }
 
     Handle Get() const { return handle_; }
     explicit operator bool() const { return static_cast<bool>(handle_); }

@@ -23,6 +23,9 @@
 //   qm_probe delete-value KEY NAME | delete-key KEY   (a key without sub-keys)
 //   qm_probe display-name SERVICE TEXT  give a service another display name
 //   qm_probe args-from FILE        run the command whose arguments are the lines of FILE
+//   qm_probe spawn-units EXE ARG...  run EXE with the ARGs, each \uXXXX in them one UTF-16
+//                                  unit (a lone surrogate too), on the probe's standard
+//                                  handles; exits with EXE's exit code
 // Texts go in and out in UTF-8: what the probe prints is the program's text
 // whole, in any script, and `args-from` takes arguments in any script
 // whatever the locale Wine turns a command line into characters with.
@@ -438,6 +441,43 @@ int HoldPipe(const std::string& name) {
     CloseHandle(overlapped.hEvent);
     CloseHandle(stop);
     return 0;
+}
+
+// An argument whose \uXXXX escapes are each one UTF-16 unit, as no command
+// line Wine makes from Unix text can hold an unpaired surrogate.
+std::wstring Units(const std::string& text) {
+    std::wstring out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text.compare(i, 2, "\\u") == 0 && i + 6 <= text.size()) {
+            out.push_back(static_cast<wchar_t>(std::strtoul(text.substr(i + 2, 4).c_str(), nullptr, 16)));
+            i += 5;
+        } else {
+            out.push_back(static_cast<unsigned char>(text[i]));  // the tests' escaped arguments are ASCII
+        }
+    }
+    return out;
+}
+
+// Runs `program` with `args` (no quotes inside them), its standard handles
+// the probe's own; its exit code, or 255 when it could not be started.
+int SpawnUnits(const char* program, int count, char** args) {
+    std::wstring line = L"\"" + WideOf(program) + L"\"";
+    for (int i = 0; i < count; ++i) line += L" \"" + Units(args[i]) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started))
+        return 255;
+    WaitForSingleObject(started.hProcess, 60000);
+    DWORD code = 255;
+    GetExitCodeProcess(started.hProcess, &code);
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    return static_cast<int>(code);
 }
 
 // Holds a file open and shared with no one, as another program may hold the
@@ -1180,6 +1220,7 @@ int Main(int argc, char** argv) {
     if (command == "make-shortcut" && argc > 3) return MakeShortcut(argv[2], argv[3]);
     if (command == "hold-pipe" && argc > 2) return HoldPipe(argv[2]);
     if (command == "hold-file" && argc > 3) return HoldFile(argv[2], argv[3]);
+    if (command == "spawn-units" && argc > 2) return SpawnUnits(argv[2], argc - 3, argv + 3);
     if (command == "foreign-editor" && argc > 2) return ForeignEditor(argv[2]);
     if (command == "release" && argc > 2) {
         HANDLE stop = OpenEventA(EVENT_MODIFY_STATE, FALSE, (std::string(argv[2]) + "-stop").c_str());

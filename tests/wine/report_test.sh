@@ -8,7 +8,8 @@
 # else reported; a REG_DWORD value is an entry naming its type; a startup
 # shortcut is read (COM begun on first use); whether
 # each target exists is right for many targets in one folder, where the
-# folder's listing answers for the missing ones.
+# folder's listing answers for the missing ones; an argument's unpaired
+# surrogate is U+FFFD where a message repeats it.
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 report="$(dirname "$exe")/quellmark-report.exe"
@@ -154,6 +155,28 @@ check "an output into a folder that is not there" \
 code=$(run_report "$work/usage.out" --format xml)
 check "bad usage exits 64" \
   "$([ "$code" = 64 ] && grep -q 'unknown format xml' "$work/usage.out.err" && echo ok || echo "exit $code")"
+
+# ---- An argument with an unpaired UTF-16 surrogate (another program can
+# start the report with one): the message that repeats it has U+FFFD in its
+# place, as the system's own conversion writes it, so that standard error
+# stays UTF-8; a surrogate pair is its one character.
+fffd=$'\xef\xbf\xbd'
+units_cases=(
+  'x\uD800y' "x${fffd}y"                # a high surrogate alone
+  'x\uDC00y' "x${fffd}y"                # a low one alone
+  '\uD800\uD800' "${fffd}${fffd}"        # two high ones
+  '\uDE00\uD83D' "${fffd}${fffd}"        # a pair the wrong way round
+  'x\uD83D\uDE00' $'x\xf0\x9f\x98\x80'  # a pair
+)
+report_w=$(winepath -w "$report")
+for ((i = 0; i < ${#units_cases[@]}; i += 2)); do
+  code=$(timeout 60 wine "$probe" spawn-units "$report_w" --format "${units_cases[i]}" \
+    >"$work/units.out" 2>"$work/units.err"; echo $?)
+  want="quellmark-report: unknown format ${units_cases[i + 1]} (csv or json)"
+  check "an argument ${units_cases[i]}" \
+    "$([ "$code" = 64 ] && [ ! -s "$work/units.out" ] && [ "$(head -n 1 "$work/units.err")" = "$want" ] && echo ok ||
+       echo "exit $code, standard error: $(head -n 1 "$work/units.err" | od -An -c | tr -s ' ' | head -c 300)")"
+done
 
 # ---- --compare: one value added, another deleted
 run_report "$work/base.out" --output "$work_w\\base.json" >/dev/null

@@ -3,35 +3,18 @@
 #include "platform/win32/windows_clean.h"
 #include "platform/win32/win32_platform.h"
 
+#include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_text.h"
 
 #include <cwchar>
 
 namespace qm::win32 {
 
-namespace {
-// A search handle, closed on every way out.
-class FileSearch {
-public:
-    explicit FileSearch(HANDLE search) : search_(search) {}
-    ~FileSearch() {
-        if (*this) FindClose(search_);
-    }
-    FileSearch(const FileSearch&) = delete;
-    FileSearch& operator=(const FileSearch&) = delete;
-    HANDLE Get() const { return search_; }
-    explicit operator bool() const { return search_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE search_;
-};
-}  // namespace
-
 void Win32Files::FindFiles(const std::string& pattern, std::uint32_t attributeMask, std::vector<FoundFile>& out) {
     WIN32_FIND_DATAW data{};
     std::wstring wide;
     if (!ToWide(pattern, wide)) return;
-    const FileSearch search(FindFirstFileW(wide.c_str(), &data));
+    const FileSearchOwner search = OwnFileSearch(FindFirstFileW(wide.c_str(), &data));
     if (!search) return;
     // The classic search leaves out hidden, system and directory entries
     // unless the mask asks for them.
@@ -53,11 +36,10 @@ long Win32Files::ListFolder(const std::string& folder, std::size_t limit, std::v
     const auto first = [&](DWORD flags) {
         return FindFirstFileExW(pattern.c_str(), FindExInfoStandard, &data, FindExSearchNameMatch, nullptr, flags);
     };
-    HANDLE opened = first(FIND_FIRST_EX_LARGE_FETCH);
+    FileSearchOwner search = OwnFileSearch(first(FIND_FIRST_EX_LARGE_FETCH));
     // Windows before 7 refuses the large fetch.
-    if (opened == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER) opened = first(0);
-    if (opened == INVALID_HANDLE_VALUE) return static_cast<long>(GetLastError());
-    const FileSearch search(opened);
+    if (!search && GetLastError() == ERROR_INVALID_PARAMETER) search = OwnFileSearch(first(0));
+    if (!search) return static_cast<long>(GetLastError());
     do {
         if (std::wcscmp(data.cFileName, L".") == 0 || std::wcscmp(data.cFileName, L"..") == 0) continue;
         if (out.size() >= limit) {
@@ -134,13 +116,10 @@ bool Win32Files::GetFinalPath(FileHandle file, FinalPath& path) {
 bool Win32Files::GetLinkTarget(const std::string& path, FinalPath& target) {
     std::wstring wide;
     if (!ToWide(path, wide)) return false;
-    HANDLE file =
+    const KernelObjectOwner file = OwnKernelObject(
         CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    const bool found = GetFinalPath(FileHandle{reinterpret_cast<std::uintptr_t>(file)}, target);
-    CloseHandle(file);
-    return found;
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file && GetFinalPath(FromRaw<FileHandle>(file.Get()), target);
 }
 
 long Win32Files::DeleteEntry(FileHandle file) {
@@ -157,23 +136,23 @@ long Win32Files::ReadFileBytes(const std::string& path, std::uint32_t limit, std
     out.clear();
     std::wstring wide;
     if (!ToWide(path, wide)) return kErrorNoUnicodeTranslation;
-    HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return static_cast<long>(GetLastError());
+    const KernelObjectOwner file =
+        OwnKernelObject(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return static_cast<long>(GetLastError());
     long result = kErrorSuccess;
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file, &size)) {
+    if (!GetFileSizeEx(file.Get(), &size)) {
         result = static_cast<long>(GetLastError());
     } else if (size.QuadPart > limit) {
         result = kErrorFileTooLarge;
     } else {
         out.resize(static_cast<size_t>(size.QuadPart));
         DWORD read = 0;
-        if (!out.empty() && !::ReadFile(file, out.data(), static_cast<DWORD>(out.size()), &read, nullptr))
+        if (!out.empty() && !::ReadFile(file.Get(), out.data(), static_cast<DWORD>(out.size()), &read, nullptr))
             result = static_cast<long>(GetLastError());
         out.resize(read);  // a file that shrank meanwhile gives what was there
     }
-    CloseHandle(file);
     if (result != kErrorSuccess) out.clear();
     return result;
 }

@@ -82,12 +82,11 @@ bool Win32Processes::SendWindowMessage(WindowHandle window, std::uint32_t messag
 bool Win32Processes::GetWindowProgram(WindowHandle window, std::string& path) {
     DWORD processId = 0;
     if (!GetWindowThreadProcessId(ToRaw<HWND>(window), &processId) || !processId) return false;
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    const KernelObjectOwner process = OwnKernelObject(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
     if (!process) return false;
     wchar_t image[MAX_PATH * 4] = {};
     DWORD size = static_cast<DWORD>(std::size(image));
-    const bool found = QueryFullProcessImageNameW(process, 0, image, &size) != FALSE;
-    ::CloseHandle(process);
+    const bool found = QueryFullProcessImageNameW(process.Get(), 0, image, &size) != FALSE;
     if (found) path = FromWide(image, std::min<size_t>(size, std::size(image)));
     return found;
 }

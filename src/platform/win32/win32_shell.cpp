@@ -38,14 +38,14 @@ void SetShellOwnerWindow(ShellOwner owner, void* window) {
 }
 
 std::string ComErrorText(HRESULT hr) {
-    wchar_t* text = nullptr;
+    wchar_t* allocated = nullptr;
     DWORD n =
         FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+                       nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&allocated), 0, nullptr);
+    const LocalMemoryOwner<wchar_t> text({}, allocated);
     char code[32];
     std::snprintf(code, sizeof(code), "COM error 0x%08lX", static_cast<unsigned long>(hr));
-    std::string message = n && text ? FromWide(text, n) : std::string(code);
-    if (text) LocalFree(text);
+    std::string message = n && text ? FromWide(text.Get(), n) : std::string(code);
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.'))
         message.pop_back();
     return message;
@@ -155,14 +155,14 @@ public:
         // when it has one: Wine keeps the path of a link's location
         // information in the ANSI code page only, where a character outside
         // it reads '?'.
-        PIDLIST_ABSOLUTE items = nullptr;
-        if (hr == S_OK && SUCCEEDED(link_->GetIDList(&items)) && items) {
+        PIDLIST_ABSOLUTE allocated = nullptr;
+        if (hr == S_OK && SUCCEEDED(link_->GetIDList(&allocated)) && allocated) {
+            const ComMemoryOwner<PIDLIST_ABSOLUTE> items({}, allocated);
             std::vector<wchar_t> exact(std::max<size_t>(static_cast<size_t>(bufferChars), MAX_PATH), L'\0');
-            if (SHGetPathFromIDListW(items, exact.data())) {
+            if (SHGetPathFromIDListW(items.Get(), exact.data())) {
                 const size_t length = wcsnlen(exact.data(), exact.size());
                 if (length > 0 && length < static_cast<size_t>(bufferChars)) path = FromWide(exact.data(), length);
             }
-            CoTaskMemFree(items);
         }
         return hr;
     }
@@ -199,8 +199,9 @@ bool Win32Shell::ShellExecuteEx(const ShellExecuteInfo& info) {
     sei.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
     sei.lpDirectory = directory.empty() ? nullptr : directory.c_str();
     sei.nShow = info.show;
-    BOOL ok = ShellExecuteExW(&sei);
-    if (sei.hProcess) ::CloseHandle(sei.hProcess);
+    const BOOL ok = ShellExecuteExW(&sei);
+    // The process handle, when the mask asked for one, is not wanted here.
+    const KernelObjectOwner process = OwnKernelObject(sei.hProcess);
     return ok != FALSE;
 }
 

@@ -60,21 +60,21 @@ bool Win32Tasks::ReadXml(const std::vector<std::uint8_t>& document, std::vector<
     reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit);
     reader->SetProperty(XmlReaderProperty_MaxElementDepth, kMaxElementDepth);
     // The document in a stream of its own memory.
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, document.empty() ? 1 : document.size());
+    GlobalMemoryOwner memory({}, GlobalAlloc(GMEM_MOVEABLE, document.empty() ? 1 : document.size()));
     if (!memory) {
         error = "out of memory";
         return false;
     }
-    if (void* bytes = GlobalLock(memory)) {
+    if (void* bytes = GlobalLock(memory.Get())) {
         if (!document.empty()) std::memcpy(bytes, document.data(), document.size());
-        GlobalUnlock(memory);
+        GlobalUnlock(memory.Get());
     }
     ComPtr<IStream> stream;
-    if (FAILED(hr = CreateStreamOnHGlobal(memory, TRUE, stream.Out()))) {
-        GlobalFree(memory);
+    if (FAILED(hr = CreateStreamOnHGlobal(memory.Get(), TRUE, stream.Out()))) {
         error = "the document cannot be read (" + HresultText(hr) + ")";
         return false;
     }
+    memory.Detach();  // the stream frees it when it goes
     ULARGE_INTEGER size{};
     size.QuadPart = document.size();
     stream->SetSize(size);

@@ -28,6 +28,32 @@ inline std::string FromWide(const wchar_t* text, size_t units) {
 inline std::string FromWide(const wchar_t* text) { return text ? FromWide(text, wcslen(text)) : std::string(); }
 inline std::string FromWide(const std::wstring& text) { return FromWide(text.data(), text.size()); }
 
+// The UTF-8 of a text that leaves the program as it came (the report's
+// arguments, which its messages repeat, and the system's messages): each
+// unpaired surrogate is U+FFFD, as the system's own conversion to UTF-8
+// writes it, so that what is written is UTF-8 to every reader. A name that
+// goes back to the machine keeps its surrogates (FromWide).
+inline std::string ValidUtf8FromWide(const wchar_t* text, size_t units) {
+    std::u16string copy(text, text + units);
+    const auto surrogate = [](char16_t unit, char16_t first) { return unit >= first && unit <= first + 0x3FF; };
+    for (size_t i = 0; i < copy.size(); ++i) {
+        if (surrogate(copy[i], 0xD800) && i + 1 < copy.size() && surrogate(copy[i + 1], 0xDC00)) ++i;  // a pair
+        else if (surrogate(copy[i], 0xD800) || surrogate(copy[i], 0xDC00)) copy[i] = u'\uFFFD';
+    }
+    return Utf8FromUtf16(copy);
+}
+inline std::string ValidUtf8FromWide(const wchar_t* text) {
+    return text ? ValidUtf8FromWide(text, wcslen(text)) : std::string();
+}
+
+// The UTF-16 of a text written out (to a console), NULs kept. Only
+// written, so a broken sequence (none is ever written) is U+FFFD.
+inline std::wstring WrittenWide(const std::string& text) {
+    std::u16string units;
+    Utf16FromUtf8(text, units, true);
+    return std::wstring(units.begin(), units.end());
+}
+
 // The symbol a NUL inside a name is shown as (U+2400, SYMBOL FOR NULL): a
 // value name may hold NULs, and the user must see the whole name.
 inline constexpr wchar_t kShownNul = 0x2400;
@@ -35,9 +61,7 @@ inline constexpr wchar_t kShownNul = 0x2400;
 // A text as the screen shows it: all of it, each NUL inside made visible.
 // Only shown, so a broken sequence (none comes from the machine) is U+FFFD.
 inline std::wstring ShownWide(const std::string& text) {
-    std::u16string units;
-    Utf16FromUtf8(text, units, true);
-    std::wstring wide(units.begin(), units.end());
+    std::wstring wide = WrittenWide(text);
     for (wchar_t& c : wide)
         if (c == L'\0') c = kShownNul;
     return wide;
