@@ -172,14 +172,14 @@ void MainForm::ListCommandClick(int tab, ListCommand command) {
                 if (selected && itemDialog) itemDialog->ShowEntry(category, *selected);
                 break;
             case ListCommand::ToggleStartup:
-                if (category.approval && selected) TakeOutcome(tab, index, ToggleStartup(context, *selected));
+                if (HasStartupSwitch(category) && selected) TakeOutcome(tab, index, ToggleStartup(context, *selected));
                 break;
         }
     });
 }
 
 std::optional<std::string> MainForm::StartupToggleCaption(int tab) {
-    if (tab < 0 || tab >= TabCount() || !CategoryOf(tab).approval) return std::nullopt;
+    if (tab < 0 || tab >= TabCount() || !HasStartupSwitch(CategoryOf(tab))) return std::nullopt;
     return qm::StartupToggleCaption(ListOf(tab).Selected());
 }
 

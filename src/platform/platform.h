@@ -267,6 +267,10 @@ public:
     // root, "\\Sub" below it) through the Task Scheduler (ITaskService,
     // ITaskFolder::DeleteTask). The HRESULT.
     virtual long DeleteTask(const std::string& folder, const std::string& name) = 0;
+    // Enables or disables that task through the Task Scheduler
+    // (ITaskFolder::GetTask, IRegisteredTask::put_Enabled), which writes the
+    // change into the task's definition and its file. The HRESULT.
+    virtual long SetTaskEnabled(const std::string& folder, const std::string& name, bool enabled) = 0;
 };
 
 // ---- Version resources --------------------------------------------------------

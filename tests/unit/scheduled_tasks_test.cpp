@@ -277,6 +277,77 @@ TEST_F(ScheduledTaskActions, ATaskRewrittenWhileTheQuestionIsOpenOrRefusedIsLeft
     }
 }
 
+// Disable and Enable go through the Task Scheduler's own switch, which
+// writes the change into the task's file; the row is silver while the task
+// is disabled. As for a deletion, a task rewritten while the question is
+// open, or one the scheduler refuses, is left alone and the user told why.
+TEST_F(ScheduledTaskActions, DisableAndEnableGoThroughTheSchedulerWhileTheFileIsAsListed) {
+    const auto other = [&]() -> const Entry& { return form->ListOf(kTab).Row(1); };
+    form->ListOf(kTab).SetSelection(1, 1);
+    EXPECT_EQ("Disa&ble", form->StartupToggleCaption(kTab));
+    const testing::MachineState before = testing::Snapshot(m);
+    m.user.answers = {DialogResult::No};
+    form->ListCommandClick(kTab, ListCommand::ToggleStartup);
+    ASSERT_EQ(1u, m.user.shown.size());
+    EXPECT_EQ("Disable the task \"\\Sub\\Other\"? The Task Scheduler will not start it; the task stays as it is, "
+              "and can be enabled again.",
+              m.user.shown[0].text);
+    EXPECT_EQ(before, testing::Snapshot(m));
+    EXPECT_TRUE(m.tasks.enablings.empty());
+
+    m.user.answers = {DialogResult::Yes};
+    form->ListCommandClick(kTab, ListCommand::ToggleStartup);
+    EXPECT_EQ(std::vector<std::string>{"\\Sub|Other|off"}, m.tasks.enablings);
+    EXPECT_EQ(Mark::Disabled, other().mark);
+    form->ListOf(kTab).SetSelection(1, 1);
+    EXPECT_EQ("&Enable", form->StartupToggleCaption(kTab));
+    m.user.answers = {DialogResult::Yes};
+    form->ListCommandClick(kTab, ListCommand::ToggleStartup);
+    EXPECT_EQ("Enable the task \"\\Sub\\Other\"? The Task Scheduler will start it again when its triggers come.",
+              m.user.shown.back().text);
+    EXPECT_EQ((std::vector<std::string>{"\\Sub|Other|off", "\\Sub|Other|on"}), m.tasks.enablings);
+    EXPECT_EQ(Mark::None, other().mark);
+    EXPECT_EQ(3u, m.user.shown.size());
+
+    struct Case {
+        const char* what;
+        bool rewrite;
+        long schedulerResult;
+        bool fileLeft;  // the scheduler says it did and leaves the file as it was
+        const char* error;
+    } cases[] = {
+        {"rewritten", true, 0, false,
+         "\"\\Sub\\Other\" was not disabled: its task file changed since it was listed."},
+        {"refused", false, static_cast<long>(0x80004001u), false,
+         "\"\\Sub\\Other\" was not disabled: the Task Scheduler refused (error 0x80004001)."},
+        {"accepted, file left", false, 0, true,
+         "\"\\Sub\\Other\" was not disabled: the Task Scheduler accepted the change, but the task's file does not "
+         "say so."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        m.user.shown.clear();
+        m.tasks.enablings.clear();
+        m.tasks.enableResult = c.schedulerResult;
+        m.tasks.enableLeavesFile = c.fileLeft;
+        m.user.whileShown = [&](const DialogRequest& request) {
+            if (c.rewrite && request.kind == DialogKind::Confirmation)
+                m.files.Find(std::string(kTasks) + "Sub\\Other")->content =
+                    TaskXml("<BootTrigger/>", Exec("C:\\evil.exe"));
+        };
+        form->ListOf(kTab).SetSelection(1, 1);
+        m.user.answers = {DialogResult::Yes};
+        form->ListCommandClick(kTab, ListCommand::ToggleStartup);
+        ASSERT_EQ(2u, m.user.shown.size());
+        EXPECT_EQ(c.error, m.user.shown[1].text);
+        EXPECT_EQ(c.rewrite ? 0u : 1u, m.tasks.enablings.size());
+        EXPECT_EQ(Mark::None, other().mark);
+        m.user.whileShown = nullptr;
+        AddTask(m, "Sub\\Other", TaskXml("<BootTrigger/>", Exec("C:\\qm\\two.exe")));
+        form->Refill(kTab);
+    }
+}
+
 TEST_F(ScheduledTaskActions, JumpToAndPropertiesShowTheTasksFolderAndProgram) {
     form->ListCommandClick(kTab, ListCommand::JumpTo);
     std::vector<std::string> started;

@@ -7,7 +7,7 @@
 # file rewritten while the question is open is left alone.
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-delete_command=0 jump_command=2 properties_command=3
+delete_command=0 jump_command=2 properties_command=3 toggle_command=4
 tasks=$WINEPREFIX/drive_c/windows/system32/tasks
 self=$(winepath -w "$exe")
 tab_of() { run_probe dump | sed -n "s/^tab\([0-9]*\)=$1.*/\1/p"; }
@@ -99,6 +99,18 @@ expect "rewritten meanwhile" "$(run_probe dialog Error 10000 OK)" \
   'dialog="\Qm Off" was not deleted: its task file changed since it was listed.'
 grep -q 'evil.exe' <(iconv -f UTF-16 -t UTF-8 "$tasks/Qm Off" 2>/dev/null) && check "rewritten: kept" ok ||
   check "rewritten: kept" "the rewritten task is gone"
+
+# ---- Disable goes through the Task Scheduler's switch (IRegisteredTask::put_Enabled)
+run_probe select-row "$tab" "$(row_of '\QmSub\Deeper\Qm Keep')" >/dev/null
+run_probe menu "$tab" $toggle_command >/dev/null
+expect "disable: the question" "$(run_probe dialog Confirm 10000 "&Yes")" \
+  'dialog=Disable the task "\QmSub\Deeper\Qm Keep"? The Task Scheduler will not start it; the task stays as it is, and can be enabled again.'
+# Wine's scheduler says it did and leaves the task's file as it was: the
+# program reads the file again and says the task was not disabled.
+expect "disable: Wine's scheduler leaves the file" "$(run_probe dialog Error 10000 OK)" \
+  'dialog="\QmSub\Deeper\Qm Keep" was not disabled: the Task Scheduler accepted the change, but the task'"'"'s file does not say so.'
+grep -q '<Enabled>true</Enabled>' <(iconv -f UTF-16 -t UTF-8 "$tasks/QmSub/Deeper/Qm Keep" 2>/dev/null) &&
+  check "disable: the file as it was" ok || check "disable: the file as it was" "the task file changed"
 stop_program
 
 remove_tasks

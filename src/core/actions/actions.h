@@ -41,13 +41,15 @@ Outcome DeleteService(ActionContext& context, const Entry& selected);
 // else changed and nothing asked; a refusal is NothingDone, and the window
 // has never reported it.
 Outcome DisableService(ActionContext& context, const Entry& selected);
-// "Disa&ble" / "&Enable" of a Run key's or a Startup folder's entry: the
-// value Explorer keeps of whether Windows starts it, written as Task
-// Manager writes it after the user confirmed; the entry itself is left as
-// it is. Enables a disabled entry and disables any other.
+// "Disa&ble" / "&Enable" after the user confirmed: for a Run key's or a
+// Startup folder's entry, the value Explorer keeps of whether Windows
+// starts it, written as Task Manager writes it (the entry itself is left as
+// it is); for a task read from its file, the Task Scheduler's switch, only
+// while the file is what was listed. Enables a disabled entry and disables
+// any other.
 Outcome ToggleStartup(ActionContext& context, const Entry& selected);
 // The menu item's caption for the entry: "&Enable" for a disabled entry,
-// "Disa&ble" for another; none for an entry without such a state.
+// "Disa&ble" for another; none for an entry without such a switch.
 std::optional<std::string> StartupToggleCaption(const Entry* selected);
 
 // "&Jump To...": the Registry Editor at the entry's key, or its folder.

@@ -1,7 +1,12 @@
-// Disable and Enable as Explorer keeps them: a value of the entry's name
-// below StartupApproved, never the Run value or the startup file itself.
+// Disable and Enable as Windows keeps them: for a Run value or a startup
+// file, a value of the entry's name below StartupApproved (never the entry
+// itself); for a task, the Task Scheduler's own switch.
+#include <cstdio>
+
 #include "core/actions/actions.h"
+#include "core/collectors/scheduled_tasks.h"
 #include "core/collectors/startup_states.h"
+#include "core/model/native_path.h"
 #include "platform/owner.h"
 
 namespace qm {
@@ -10,14 +15,66 @@ namespace {
 
 bool Disabled(const Entry& entry) { return entry.startup && entry.startup->kind == StartupState::Kind::Disabled; }
 
+// A task read from its file: whether its definition enables it.
+std::optional<bool> TaskEnabled(const Entry& entry) {
+    const auto* task = std::get_if<TaskLocation>(&entry.where);
+    if (!task || !task->read) return std::nullopt;
+    return entry.task.enabled.value_or(true);  // a definition without <Enabled> is enabled
+}
+
+// The task through the Task Scheduler, only while its file still holds
+// what was listed: a task that another program rewrote while the question
+// was open is not the task the user confirmed.
+Outcome ToggleTask(ActionContext& context, const Entry& selected, bool enable) {
+    const TaskLocation task = std::get<TaskLocation>(selected.where);
+    const std::string path = (task.taskFolder == "\\" ? "" : task.taskFolder) + "\\" + task.name;
+    const std::string question =
+        enable ? "Enable the task \"" + path + "\"? The Task Scheduler will start it again when its triggers come."
+               : "Disable the task \"" + path +
+                     "\"? The Task Scheduler will not start it; the task stays as it is, and can be enabled again.";
+    if (context.ask.Show({DialogKind::Confirmation, "Confirm", question}) != DialogResult::Yes)
+        return Outcome::NothingDone;
+    Platform& platform = context.platform;
+    std::vector<std::uint8_t> now;
+    const long error =
+        platform.files.ReadFileBytes(NativePath(platform, task.folder + task.name), kMaxTaskFileBytes, now);
+    const std::string done = enable ? "enabled" : "disabled";
+    std::string refused;
+    if (error != kErrorSuccess || now != task.listed) {
+        refused = "\"" + path + "\" was not " + done + ": its task file changed since it was listed.";
+    } else if (const long hr = platform.tasks.SetTaskEnabled(task.taskFolder, task.name, enable);
+               static_cast<std::uint32_t>(hr) & 0x80000000u) {  // an HRESULT's failure bit
+        char code[16];
+        std::snprintf(code, sizeof(code), "0x%08X", static_cast<unsigned>(static_cast<std::uint32_t>(hr)));
+        refused = "\"" + path + "\" was not " + done + ": the Task Scheduler refused (error " + code + ").";
+    } else {
+        // The scheduler writes the change into the task's file; a scheduler
+        // that says it did and left the file as it was (Wine's) changed
+        // nothing the next start of Windows would see.
+        std::vector<std::uint8_t> after;
+        std::string problem;
+        if (platform.files.ReadFileBytes(NativePath(platform, task.folder + task.name), kMaxTaskFileBytes, after) !=
+                kErrorSuccess ||
+            ReadTaskDefinition(platform, after, problem).enabled != enable || !problem.empty())
+            refused = "\"" + path + "\" was not " + done +
+                      ": the Task Scheduler accepted the change, but the task's file does not say so.";
+    }
+    if (!refused.empty()) context.ask.Show({DialogKind::Error, "Error", refused});
+    return Outcome::PlaceReread;
+}
+
 }  // namespace
 
 std::optional<std::string> StartupToggleCaption(const Entry* selected) {
-    if (!selected || !selected->startup) return std::nullopt;
+    if (!selected) return std::nullopt;
+    if (const std::optional<bool> enabled = TaskEnabled(*selected))
+        return *enabled ? "Disa&ble" : "&Enable";
+    if (!selected->startup) return std::nullopt;
     return Disabled(*selected) ? "&Enable" : "Disa&ble";
 }
 
 Outcome ToggleStartup(ActionContext& context, const Entry& selected) {
+    if (const std::optional<bool> enabled = TaskEnabled(selected)) return ToggleTask(context, selected, !*enabled);
     if (!selected.startup) return Outcome::NothingDone;
     // Copies: the list may be read again while the question is open.
     const RegistryLocation at = selected.startup->at;

@@ -179,6 +179,13 @@ struct Category {
     const StartupApprovalPlace* approval = nullptr;
 };
 
+// Whether the category's entries can be disabled and enabled again as
+// Windows keeps it: the Run keys and Startup folders (Explorer's
+// StartupApproved values) and the scheduled tasks (the Task Scheduler).
+inline bool HasStartupSwitch(const Category& category) {
+    return category.approval != nullptr || std::holds_alternative<ScheduledTasks>(category.source);
+}
+
 // The text of a cell of the entry's row; empty past the category's columns.
 std::string CellText(const Category& category, const Entry& entry, size_t column);
 

@@ -146,4 +146,25 @@ long SimTasks::DeleteTask(const std::string& folder, const std::string& name) {
     return files_.DeleteFile(path) == kErrorSuccess ? 0 : kFileNotFoundResult;
 }
 
+long SimTasks::SetTaskEnabled(const std::string& folder, const std::string& name, bool enabled) {
+    enablings.push_back(folder + "|" + name + (enabled ? "|on" : "|off"));
+    if (!available) return kClassNotRegistered;
+    if (enableResult != 0 || enableLeavesFile) return enableResult;
+    const std::string path = tasksFolder + (folder == "\\" ? "" : folder) + "\\" + name;
+    SimFile* file = files_.Find(path);
+    if (!file) return kFileNotFoundResult;
+    std::string& xml = file->content;
+    const std::string element = std::string("<Enabled>") + (enabled ? "true" : "false") + "</Enabled>";
+    const size_t settings = xml.find("<Settings>");
+    const size_t open = xml.find("<Enabled>", settings == std::string::npos ? 0 : settings);
+    const size_t close = open == std::string::npos ? open : xml.find("</Enabled>", open);
+    if (settings != std::string::npos && open != std::string::npos && close != std::string::npos)
+        xml.replace(open, close + 10 - open, element);
+    else if (settings != std::string::npos)
+        xml.insert(settings + 10, element);
+    else if (const size_t end = xml.rfind("</Task>"); end != std::string::npos)
+        xml.insert(end, "<Settings>" + element + "</Settings>");
+    return 0;
+}
+
 }  // namespace qm::sim

@@ -16,12 +16,18 @@ public:
     explicit SimTasks(SimFileSystem& files) : files_(files) {}
     bool ReadXml(const std::vector<std::uint8_t>& document, std::vector<XmlEvent>& events, std::string& error) override;
     long DeleteTask(const std::string& folder, const std::string& name) override;
+    long SetTaskEnabled(const std::string& folder, const std::string& name, bool enabled) override;
 
     static constexpr int kMaxDepth = 64;
     // The folder the scheduler keeps its task files in.
     std::string tasksFolder = "C:\\windows\\System32\\Tasks";
     // Every deletion asked for, as "folder|name".
     std::vector<std::string> deletions;
+    // "folder|name|on" or "...|off" for each SetTaskEnabled call; the task's
+    // file then says so, in its <Settings><Enabled> element.
+    std::vector<std::string> enablings;
+    long enableResult = 0;  // an HRESULT other than S_OK: the scheduler refuses and changes nothing
+    bool enableLeavesFile = false;  // the scheduler says it did and leaves the file as it was (Wine's)
     long deleteResult = 0;  // an HRESULT other than S_OK: the scheduler refuses and changes nothing
     bool available = true;  // false: the scheduler cannot be reached (REGDB_E_CLASSNOTREG)
 

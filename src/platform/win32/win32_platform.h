@@ -150,6 +150,7 @@ class Win32Tasks : public ITasks {
 public:
     bool ReadXml(const std::vector<std::uint8_t>& document, std::vector<XmlEvent>& events, std::string& error) override;
     long DeleteTask(const std::string& folder, const std::string& name) override;
+    long SetTaskEnabled(const std::string& folder, const std::string& name, bool enabled) override;
 };
 
 class Win32Machine {

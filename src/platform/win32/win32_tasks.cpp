@@ -123,24 +123,50 @@ bool Win32Tasks::ReadXml(const std::vector<std::uint8_t>& document, std::vector<
     return true;
 }
 
-long Win32Tasks::DeleteTask(const std::string& folder, const std::string& name) {
-    ComOnFirstUse::Start();
-    ComApartment com;  // for the length of this call
-    ComPtr<ITaskService> service;
+namespace {
+
+// The task folder `folder` of a connected Task Scheduler, for one call.
+HRESULT OpenTaskFolder(const std::string& folder, ComPtr<ITaskService>& service, ComPtr<ITaskFolder>& taskFolder) {
     HRESULT hr = CoCreateInstance(kClsidTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, kIidTaskService,
                                   reinterpret_cast<void**>(service.Out()));
     if (FAILED(hr)) return hr;
     VARIANT none;
     VariantInit(&none);
     if (FAILED(hr = service->Connect(none, none, none, none))) return hr;
-    // A name that is no valid text names no task: nothing is deleted.
-    std::wstring folderWide, nameWide;
-    if (!ToWide(folder, folderWide) || !ToWide(name, nameWide)) return HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
-    ComPtr<ITaskFolder> taskFolder;
+    std::wstring folderWide;
+    if (!ToWide(folder, folderWide)) return HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
     const Bstr folderPath(folderWide);
-    if (FAILED(hr = service->GetFolder(folderPath.Get(), taskFolder.Out()))) return hr;
+    return service->GetFolder(folderPath.Get(), taskFolder.Out());
+}
+
+}  // namespace
+
+long Win32Tasks::DeleteTask(const std::string& folder, const std::string& name) {
+    ComOnFirstUse::Start();
+    ComApartment com;  // for the length of this call
+    ComPtr<ITaskService> service;
+    ComPtr<ITaskFolder> taskFolder;
+    // A name that is no valid text names no task: nothing is deleted.
+    std::wstring nameWide;
+    if (!ToWide(name, nameWide)) return HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
+    if (const HRESULT hr = OpenTaskFolder(folder, service, taskFolder); FAILED(hr)) return hr;
     const Bstr taskName(nameWide);
     return taskFolder->DeleteTask(taskName.Get(), 0);
+}
+
+long Win32Tasks::SetTaskEnabled(const std::string& folder, const std::string& name, bool enabled) {
+    ComOnFirstUse::Start();
+    ComApartment com;
+    ComPtr<ITaskService> service;
+    ComPtr<ITaskFolder> taskFolder;
+    std::wstring nameWide;
+    if (!ToWide(name, nameWide)) return HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
+    HRESULT hr = OpenTaskFolder(folder, service, taskFolder);
+    if (FAILED(hr)) return hr;
+    ComPtr<IRegisteredTask> task;
+    const Bstr taskName(nameWide);
+    if (FAILED(hr = taskFolder->GetTask(taskName.Get(), task.Out()))) return hr;
+    return task->put_Enabled(enabled ? VARIANT_TRUE : VARIANT_FALSE);
 }
 
 }  // namespace qm::win32

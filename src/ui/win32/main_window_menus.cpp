@@ -23,7 +23,7 @@ void MainWindow::CreateMenus() {
                                    {c.properties.menuCaption, ListCommand::Properties, 14}}};
         for (const Item& item : items) {
             if (item.command == ListCommand::Disable && !c.canDisable) continue;
-            if (item.command == ListCommand::ToggleStartup && !c.approval) continue;
+            if (item.command == ListCommand::ToggleStartup && !HasStartupSwitch(c)) continue;
             if (item.command == ListCommand::JumpTo) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
             MENUITEMINFOW mi{};
             mi.cbSize = sizeof(mi);
@@ -40,7 +40,7 @@ void MainWindow::CreateMenus() {
 }
 
 void MainWindow::UpdateStartupItem(int tab) {
-    if (!form_.CategoryOf(tab).approval) return;
+    if (!HasStartupSwitch(form_.CategoryOf(tab))) return;
     const std::optional<std::string> caption = form_.StartupToggleCaption(tab);
     std::wstring text = ShownWide(caption.value_or("Disa&ble"));
     MENUITEMINFOW mi{};
