@@ -163,7 +163,8 @@ void MainForm::ListCommandClick(int tab, ListCommand command) {
                 TakeOutcome(tab, index, DeleteEntry(context, category, selected));
                 break;
             case ListCommand::Disable:
-                if (category.canDisable && selected) TakeOutcome(tab, index, DisableService(context, *selected));
+                if (category.canDisable && selected)
+                    TakeOutcome(tab, index, DisableService(context, *selected, category.disableAsks));
                 break;
             case ListCommand::JumpTo:
                 if (selected) JumpTo(platform, category, *selected);

@@ -82,6 +82,7 @@ inline constexpr int kCsidlCommonStartup = 24;
 
 // Service control manager.
 inline constexpr std::uint32_t kScManagerAllAccess = 0xF003F;
+inline constexpr std::uint32_t kScManagerConnect = 0x1;
 inline constexpr std::uint32_t kScManagerEnumerateService = 0x4;
 inline constexpr std::uint32_t kGenericExecute = 0x20000000;
 inline constexpr std::uint32_t kGenericWrite = 0x40000000;

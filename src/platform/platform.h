@@ -84,6 +84,7 @@ struct ServiceConfig {
     std::uint32_t serviceType = 0;
     std::uint32_t startType = 0;
     std::string binaryPath;  // lpBinaryPathName as the manager keeps it
+    std::uint32_t errorControl = 0;  // SERVICE_ERROR_CRITICAL: a failure to start it restarts Windows
 };
 
 class IServices {
@@ -382,6 +383,7 @@ struct DialogRequest {
     DialogKind kind = DialogKind::Plain;
     std::string title;
     std::string text;
+    bool defaultNo = false;  // a confirmation whose "&No" is the default button
 };
 
 class IDialogs {

@@ -207,13 +207,50 @@ TEST_F(ServicesAndDriversActions, NoChangesNothingAndYesDeletesExactlyTheSelecte
     EXPECT_EQ(0, m.services.OpenHandles());
 }
 
-TEST_F(ServicesAndDriversActions, DisableChangesOnlyTheSelectedOnesStartType) {
+// Disable asks first, naming the service and its start type; for a driver
+// Windows loads while it starts, or a service whose failure restarts
+// Windows, it warns and "&No" is the default. "&No" changes nothing; "&Yes"
+// disables exactly the selected one.
+TEST_F(ServicesAndDriversActions, DisableAsksFirstAndWarnsOfWhatWindowsNeeds) {
+    m.services.Find("QmGamma")->errorControl = 3;  // SERVICE_ERROR_CRITICAL
     const std::vector<std::uint32_t> before = StartTypes();
-    Choose(-1, ListCommand::Disable, 0);  // nothing selected: nothing changes
+    Choose(-1, ListCommand::Disable, 0);  // nothing selected: nothing asked, nothing changes
+    EXPECT_TRUE(m.user.shown.empty());
     EXPECT_EQ(before, StartTypes());
+    const std::string plain =
+        "? Windows will no longer start it; it stays installed, and its start type can be set again.";
+    const struct {
+        int row;
+        std::string question;
+        bool defaultNo;
+    } cases[] = {
+        {0, "Disable the service \"QmAlpha\" (starts: automatic)" + plain, false},
+        {1,
+         "Disable the driver \"QmDrv\" (starts: system)" + plain +
+             "\n\nWindows may not start without it: Windows loads it while it starts. Disable it only if you know it "
+             "is "
+             "not needed.",
+         true},
+        {2,
+         "Disable the service \"QmGamma\" (starts: automatic)" + plain +
+             "\n\nWindows may not start without it: a failure to start it makes Windows restart. Disable it only if "
+             "you "
+             "know it is not needed.",
+         true},
+    };
+    for (const auto& c : cases) {
+        m.user.shown.clear();
+        m.user.answers = {DialogResult::No};
+        Choose(c.row, ListCommand::Disable, 0);
+        ASSERT_EQ(1u, m.user.shown.size()) << c.row;
+        EXPECT_EQ(DialogKind::Confirmation, m.user.shown[0].kind);
+        EXPECT_EQ(c.question, m.user.shown[0].text);
+        EXPECT_EQ(c.defaultNo, m.user.shown[0].defaultNo) << c.row;
+        EXPECT_EQ(before, StartTypes()) << c.row;
+    }
+    m.user.answers = {DialogResult::Yes};
     Choose(1, ListCommand::Disable, 0);
     EXPECT_EQ((std::vector<std::uint32_t>{kServiceAutoStart, kServiceDisabled, kServiceAutoStart}), StartTypes());
-    EXPECT_TRUE(m.user.shown.empty());
     // Disabled, it no longer starts by itself: the next show leaves it out.
     form->SelectTab(TabOf("hkcu-run"));
     form->SelectTab(kTab);

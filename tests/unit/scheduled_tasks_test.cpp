@@ -289,9 +289,10 @@ TEST_F(ScheduledTaskActions, DisableAndEnableGoThroughTheSchedulerWhileTheFileIs
     m.user.answers = {DialogResult::No};
     form->ListCommandClick(kTab, ListCommand::ToggleStartup);
     ASSERT_EQ(1u, m.user.shown.size());
-    EXPECT_EQ("Disable the task \"\\Sub\\Other\"? The Task Scheduler will not start it; the task stays as it is, "
-              "and can be enabled again.",
-              m.user.shown[0].text);
+    EXPECT_EQ(
+        "Disable the task \"\\Sub\\Other\"? The Task Scheduler will not start it; the task stays as it is, "
+        "and can be enabled again.",
+        m.user.shown[0].text);
     EXPECT_EQ(before, testing::Snapshot(m));
     EXPECT_TRUE(m.tasks.enablings.empty());
 
@@ -316,8 +317,7 @@ TEST_F(ScheduledTaskActions, DisableAndEnableGoThroughTheSchedulerWhileTheFileIs
         bool fileLeft;  // the scheduler says it did and leaves the file as it was
         const char* error;
     } cases[] = {
-        {"rewritten", true, 0, false,
-         "\"\\Sub\\Other\" was not disabled: its task file changed since it was listed."},
+        {"rewritten", true, 0, false, "\"\\Sub\\Other\" was not disabled: its task file changed since it was listed."},
         {"refused", false, static_cast<long>(0x80004001u), false,
          "\"\\Sub\\Other\" was not disabled: the Task Scheduler refused (error 0x80004001)."},
         {"accepted, file left", false, 0, true,

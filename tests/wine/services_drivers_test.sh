@@ -3,7 +3,8 @@
 # control manager: Wine's own automatic services and drivers, an automatic
 # service that never ran, a system-start driver named by its \SystemRoot\
 # path, a manual service left out; Properties inspects the driver's file;
-# Delete ("&No", then "&Yes") and Disable act on exactly the selected entry.
+# Delete ("&No", then "&Yes") and Disable (asked first, with a warning for a
+# driver Windows loads while it starts) act on exactly the selected entry.
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 delete_command=0 disable_command=1 jump_command=2 properties_command=3
@@ -52,6 +53,16 @@ grep -q '^row=QmManual|' <<<"$out" && check "manual service" "QmManual is listed
 [ "$(grep -c '^row=QmAutoIdle|' <<<"$out")" = 1 ] && check "listed once" ok || check "listed once" "QmAutoIdle not listed once"
 screenshot services-drivers-tab
 
+# ---- Disable asks first; for a system-start driver it warns that Windows may need it
+run_probe set-rows "$tab" "$(row_of QmDriver)" "$(row_of QmDriver)" >/dev/null
+run_probe menu "$tab" $disable_command >/dev/null
+expect "disable a driver: the question" "$(run_probe dialog Confirm 10000 "&No")" \
+  'dialog=Disable the driver "QmDriver" (starts: system)? Windows will no longer start it; it stays installed, and its start type can be set again.' \
+  'Windows may not start without it: Windows loads it while it starts. Disable it only if you know it is not needed.'
+sleep 0.3
+[ "$(start_type_of QmDriver)" = 1 ] && check "answered No: the driver keeps its start type" ok ||
+  check "answered No: the driver keeps its start type" "start type $(start_type_of QmDriver)"
+
 # ---- Properties of the driver's row: its resolved file, with that file's icon and version
 run_probe select-row "$tab" "$(row_of QmDriver)" >/dev/null
 run_probe menu "$tab" $properties_command >/dev/null
@@ -90,6 +101,8 @@ grep -q '^row=QmDriver|' <<<"$out" && check "deleted row" "QmDriver still listed
 # ---- Disable: the selected service's start type becomes 4, the focused one keeps its own
 run_probe set-rows "$tab" "$(row_of QmAutoIdle)" "$(row_of QmAutoKeep)" >/dev/null
 run_probe menu "$tab" $disable_command >/dev/null
+expect "disable: the question" "$(run_probe dialog Confirm 10000 "&Yes")" \
+  'dialog=Disable the service "QmAutoIdle" (starts: automatic)? Windows will no longer start it; it stays installed, and its start type can be set again.'
 sleep 0.5
 [ "$(start_type_of QmAutoIdle)" = 4 ] && check "disabled" ok || check "disabled" "start type $(start_type_of QmAutoIdle)"
 [ "$(start_type_of QmAutoKeep)" = 2 ] && check "the focused one keeps its start type" ok ||

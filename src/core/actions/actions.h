@@ -38,9 +38,12 @@ Outcome DeleteEntry(ActionContext& context, const Category& category, const Entr
 // A service's deletion: marked by the service manager after confirmation.
 Outcome DeleteService(ActionContext& context, const Entry& selected);
 // "&Disable Items...": the service's start type set to disabled, nothing
-// else changed and nothing asked; a refusal is NothingDone, and the window
-// has never reported it.
-Outcome DisableService(ActionContext& context, const Entry& selected);
+// else changed; a refusal is NothingDone, and the window has never
+// reported it. With `ask`, the user is asked first: the question names the
+// service and its start type as the manager has it now, and for a boot- or
+// system-start driver or a service whose failure restarts Windows it says
+// Windows may not start without it, "&No" the default.
+Outcome DisableService(ActionContext& context, const Entry& selected, bool ask = false);
 // "Disa&ble" / "&Enable" after the user confirmed: for a Run key's or a
 // Startup folder's entry, the value Explorer keeps of whether Windows
 // starts it, written as Task Manager writes it (the entry itself is left as

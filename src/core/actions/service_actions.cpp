@@ -4,6 +4,7 @@
 #include "core/actions/service_actions.h"
 
 #include "core/actions/actions.h"
+#include "core/collectors/collector.h"
 #include "platform/owner.h"
 
 namespace qm {
@@ -35,8 +36,39 @@ Outcome DeleteService(ActionContext& context, const Entry& selected) {
     return DeleteServiceByName(context.platform.services, name) ? Outcome::ServiceMarked : Outcome::NothingDone;
 }
 
-Outcome DisableService(ActionContext& context, const Entry& selected) {
-    return DisableServiceByName(context.platform.services, selected.name) ? Outcome::Changed : Outcome::NothingDone;
+namespace {
+
+constexpr std::uint32_t kServiceErrorCritical = 3;
+
+// The question before a service is disabled, from its configuration now.
+DialogRequest DisableQuestion(IServices& services, const std::string& name) {
+    ServiceConfig config;
+    bool read = false;
+    if (const ScManagerOwner manager(services, services.OpenSCManager(kScManagerConnect)); manager) {
+        const ServiceOwner service(services, services.OpenService(manager.Get(), name, kServiceQueryConfig));
+        read = service && services.ReadServiceConfig(service.Get(), config);
+    }
+    const bool driver = read && (config.serviceType & kServiceDriver) != 0;
+    const std::string what = driver ? "driver" : "service";
+    std::string text = "Disable the " + what + " \"" + name + "\" (starts: " +
+                       (read ? ServiceStartText(config.startType) : "not known, its configuration cannot be read") +
+                       ")? Windows will no longer start it; it stays installed, and its start type can be set again.";
+    const bool atBoot = driver && (config.startType == kServiceBootStart || config.startType == kServiceSystemStart);
+    const bool critical = read && config.errorControl == kServiceErrorCritical;
+    if (atBoot || critical)
+        text += std::string("\n\nWindows may not start without it: ") +
+                (atBoot ? "Windows loads it while it starts." : "a failure to start it makes Windows restart.") +
+                " Disable it only if you know it is not needed.";
+    return {DialogKind::Confirmation, "Confirm", text, atBoot || critical};
+}
+
+}  // namespace
+
+Outcome DisableService(ActionContext& context, const Entry& selected, bool ask) {
+    const std::string name = selected.name;
+    if (ask && context.ask.Show(DisableQuestion(context.platform.services, name)) != DialogResult::Yes)
+        return Outcome::NothingDone;
+    return DisableServiceByName(context.platform.services, name) ? Outcome::Changed : Outcome::NothingDone;
 }
 
 }  // namespace qm

@@ -67,8 +67,7 @@ Outcome ToggleTask(ActionContext& context, const Entry& selected, bool enable) {
 
 std::optional<std::string> StartupToggleCaption(const Entry* selected) {
     if (!selected) return std::nullopt;
-    if (const std::optional<bool> enabled = TaskEnabled(*selected))
-        return *enabled ? "Disa&ble" : "&Enable";
+    if (const std::optional<bool> enabled = TaskEnabled(*selected)) return *enabled ? "Disa&ble" : "&Enable";
     if (!selected->startup) return std::nullopt;
     return Disabled(*selected) ? "&Enable" : "Disa&ble";
 }

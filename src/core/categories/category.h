@@ -170,6 +170,9 @@ struct Category {
     unsigned showClears;     // the ListGroups this tab's show empties besides its own list
     Removal removal;
     bool canDisable;  // the menu offers "&Disable Items..."
+    // "&Disable Items..." asks first, naming the service, its start type and
+    // what it does, and warns of a service Windows may not start without.
+    bool disableAsks = false;
     JumpTarget jump;
     PropertiesView properties;
     // The entry's command is the file itself, already resolved, rather than

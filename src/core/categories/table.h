@@ -280,7 +280,7 @@ inline constexpr Category kCategories[] = {
      .tabImage = 16, .scanPosition = 17, .columns = columns::kAutoStartServices,
      .source = AutoStartServices{},
      .imageListsAtStart = true, .imageListsPerRow = false, .group = kNoGroup, .showClears = kNoGroup,
-     .removal = Removal::Service, .canDisable = true, .jump = JumpTarget::ProgramFolder,
+     .removal = Removal::Service, .canDisable = true, .disableAsks = true, .jump = JumpTarget::ProgramFolder,
      .properties = {"&Properties", false, ShownLocation::Description},
      .commandIsFile = true},
 };

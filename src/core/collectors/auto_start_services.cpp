@@ -29,8 +29,11 @@ constexpr Named kTypes[] = {{kServiceWin32OwnProcess, "own process"},
                             {kServiceWin32ShareProcess, "shared process"},
                             {kServiceKernelDriver, "kernel driver"},
                             {kServiceFileSystemDriver, "file-system driver"}};
-constexpr Named kStarts[] = {
-    {kServiceBootStart, "boot"}, {kServiceSystemStart, "system"}, {kServiceAutoStart, "automatic"}};
+constexpr Named kStarts[] = {{kServiceBootStart, "boot"},
+                             {kServiceSystemStart, "system"},
+                             {kServiceAutoStart, "automatic"},
+                             {kServiceDemandStart, "on demand"},
+                             {kServiceDisabled, "disabled"}};
 constexpr Named kStates[] = {{1, "stopped"},          {2, "start pending"}, {3, "stop pending"}, {4, "running"},
                              {5, "continue pending"}, {6, "pause pending"}, {7, "paused"}};
 
@@ -53,6 +56,8 @@ bool StartsByItself(std::uint32_t start) {
 }
 
 }  // namespace
+
+std::string ServiceStartText(std::uint32_t startType) { return NameOf(kStarts, startType, "start"); }
 
 void ScanAutoStartServices(ScanContext& context, RowReader& rows) {
     Platform& platform = context.platform;

@@ -76,6 +76,9 @@ void ScanScheduledTasks(ScanContext& context, RowReader& rows);
 // What a row shows for a key that exists but refused to be read: "access
 // denied", or the error it refused with. Empty when the key just is not there.
 std::string RefusalText(long openError);
+// A service's start type as the rows show it: "boot", "system",
+// "automatic", "on demand", "disabled", or "start 0x..".
+std::string ServiceStartText(std::uint32_t startType);
 // Why a service row names no path.
 inline constexpr const char* kServiceConfigurationUnread = "the service's configuration cannot be read";
 

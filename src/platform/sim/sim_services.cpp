@@ -123,7 +123,7 @@ bool SimServices::QueryServiceBinaryPath(ServiceHandle service, std::string& pat
 bool SimServices::ReadServiceConfig(ServiceHandle service, ServiceConfig& config) {
     SimService* s = ServiceOf(service, kServiceQueryConfig);
     if (!s) return false;
-    config = {s->type, s->startType, s->commandLine};
+    config = {s->type, s->startType, s->commandLine, s->errorControl};
     return true;
 }
 

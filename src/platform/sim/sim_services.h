@@ -26,6 +26,7 @@ struct SimService {
     std::uint32_t state = kServiceRunning;
     std::uint32_t startType = kServiceDemandStart;
     std::string commandLine;
+    std::uint32_t errorControl = 1;  // SERVICE_ERROR_NORMAL
     // The service rights the user is granted; an open that asks for more fails.
     std::uint32_t grantedAccess = kServiceAllAccess;
     bool markedForDelete = false;

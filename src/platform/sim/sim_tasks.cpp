@@ -160,8 +160,7 @@ long SimTasks::SetTaskEnabled(const std::string& folder, const std::string& name
     const size_t close = open == std::string::npos ? open : xml.find("</Enabled>", open);
     if (settings != std::string::npos && open != std::string::npos && close != std::string::npos)
         xml.replace(open, close + 10 - open, element);
-    else if (settings != std::string::npos)
-        xml.insert(settings + 10, element);
+    else if (settings != std::string::npos) xml.insert(settings + 10, element);
     else if (const size_t end = xml.rfind("</Task>"); end != std::string::npos)
         xml.insert(end, "<Settings>" + element + "</Settings>");
     return 0;

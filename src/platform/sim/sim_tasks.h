@@ -26,10 +26,10 @@ public:
     // "folder|name|on" or "...|off" for each SetTaskEnabled call; the task's
     // file then says so, in its <Settings><Enabled> element.
     std::vector<std::string> enablings;
-    long enableResult = 0;  // an HRESULT other than S_OK: the scheduler refuses and changes nothing
+    long enableResult = 0;          // an HRESULT other than S_OK: the scheduler refuses and changes nothing
     bool enableLeavesFile = false;  // the scheduler says it did and leaves the file as it was (Wine's)
-    long deleteResult = 0;  // an HRESULT other than S_OK: the scheduler refuses and changes nothing
-    bool available = true;  // false: the scheduler cannot be reached (REGDB_E_CLASSNOTREG)
+    long deleteResult = 0;          // an HRESULT other than S_OK: the scheduler refuses and changes nothing
+    bool available = true;          // false: the scheduler cannot be reached (REGDB_E_CLASSNOTREG)
 
 private:
     SimFileSystem& files_;

@@ -97,6 +97,7 @@ bool Win32Services::ReadServiceConfig(ServiceHandle service, ServiceConfig& conf
     config.serviceType = c->dwServiceType;
     config.startType = c->dwStartType;
     config.binaryPath = FromWide(c->lpBinaryPathName);
+    config.errorControl = c->dwErrorControl;
     return true;
 }
 

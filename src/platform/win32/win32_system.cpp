@@ -132,7 +132,7 @@ DialogResult Win32Dialogs::Show(const DialogRequest& request) {
             type = MB_OK | MB_ICONERROR;
             break;
         case DialogKind::Confirmation:
-            type = MB_YESNO | MB_ICONQUESTION;
+            type = MB_YESNO | MB_ICONQUESTION | (request.defaultNo ? MB_DEFBUTTON2 : MB_DEFBUTTON1);
             break;
         case DialogKind::Information:
             type = MB_OK | MB_ICONINFORMATION;
