@@ -202,6 +202,35 @@ TEST(StartupState, DisableThenEnableWritesTheValueAndNothingElse) {
     }
 }
 
+// On 64-bit Windows the machine's 32-bit Run entries keep their state in
+// Run32, and both keys are written in the 64-bit view, whatever this
+// program's own bitness.
+TEST(StartupState, TheMachinesThirtyTwoBitRunEntriesAreSwitchedInRun32) {
+    for (bool program64 : {false, true}) {
+        sim::SimDesktop m;
+        m.Make64Bit(program64);
+        m.registry.SetString(kMachineRun, "Same", "C:\\m64.exe");
+        m.registry.SetString(kMachineRun32, "Same", "C:\\m32.exe");
+        auto form = Started(m);
+        const int tab = TabOf("hklm-run");
+        form->SelectTab(tab);
+        m.user.answers = {DialogResult::Yes, DialogResult::Yes};
+        form->ListById("hklm-run").SetSelection(1, 1);  // the 32-bit view's row
+        form->ListCommandClick(tab, ListCommand::ToggleStartup);
+        EXPECT_EQ(Disabled(m.system.fileTimeNow), m.registry.Key(kMachineApproved + "Run32")->Value("Same")->data)
+            << program64;
+        EXPECT_FALSE(m.registry.HasValue(kMachineApproved + "Run", "Same")) << program64;
+        EXPECT_FALSE(m.registry.Key("HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Explorer", false))
+            << program64;
+        EXPECT_EQ(Mark::None, form->ListById("hklm-run").Row(0).mark) << program64;
+        EXPECT_EQ(Mark::Disabled, form->ListById("hklm-run").Row(1).mark) << program64;
+        form->ListById("hklm-run").SetSelection(0, 0);  // the 64-bit view's row
+        form->ListCommandClick(tab, ListCommand::ToggleStartup);
+        EXPECT_TRUE(m.registry.HasValue(kMachineApproved + "Run", "Same")) << program64;
+        EXPECT_EQ(Mark::Disabled, form->ListById("hklm-run").Row(0).mark) << program64;
+    }
+}
+
 TEST(StartupState, AKeyThatRefusesTheWriteIsSaidAndNothingChanges) {
     sim::SimDesktop m;
     m.registry.SetString(kUserRun, "Tool", "C:\\tool.exe");
