@@ -121,6 +121,7 @@ bool SimProcesses::CreateProcess(const std::string& commandLine, std::uint32_t c
         return false;
     }
     started.push_back(program);
+    children.push_back({commandLine, token_.enabled});
     if (SimLowerCase(program) == SimLowerCase(RegistryEditorPath())) OpenRegistryEditor(registryEditorTreeIsGrandchild);
     info.process = ProcessHandle{nextHandle_++};
     info.thread = ThreadHandle{nextHandle_++};

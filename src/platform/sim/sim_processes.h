@@ -4,6 +4,7 @@
 // a keystroke walk exactly and without waiting.
 #pragma once
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -35,14 +36,24 @@ struct WindowCall {
     std::uint64_t atMs = 0;     // virtual time when the call was made
 };
 
+// What a started program was given: its command line, and the privileges
+// enabled in this program's token at that moment, which it inherits.
+struct ChildStart {
+    std::string commandLine;
+    std::set<std::string> enabledPrivileges;
+};
+
 class SimFileSystem;
 class SimSystem;
+class SimToken;
 
 class SimProcesses : public IProcesses {
 public:
     // Programs are looked for in `files`; the Windows directory and the
-    // program's own folder come from `system`.
-    SimProcesses(SimFileSystem& files, SimSystem& system) : files_(files), system_(system) {}
+    // program's own folder come from `system`; a started program inherits
+    // `token`.
+    SimProcesses(SimFileSystem& files, SimSystem& system, SimToken& token)
+        : files_(files), system_(system), token_(token) {}
 
     bool CreateProcess(const std::string& commandLine, std::uint32_t creationFlags, ProcessInfo& info) override;
     std::uint32_t WaitForInputIdle(ProcessHandle process, std::uint32_t milliseconds) override;
@@ -93,6 +104,7 @@ public:
     std::uint32_t lastError = 0;
 
     std::vector<std::string> started;  // the program files that ran, by full path
+    std::vector<ChildStart> children;  // what each of them was given, in the same order
     std::uint32_t sleptMs = 0;
     std::uint64_t nowMs = 0;  // virtual clock, moved on by Sleep only
     std::vector<WindowCall> calls;
@@ -104,6 +116,7 @@ private:
 
     SimFileSystem& files_;
     SimSystem& system_;
+    SimToken& token_;
     std::vector<SimWindow> windows_;
     std::uintptr_t nextWindow_ = 0x10010;
     std::uintptr_t nextHandle_ = 0x9000;
