@@ -33,7 +33,8 @@ void AddToolEntry(sim::SimDesktop& m) {
     m.files.AddFile(kTool, file);
 }
 
-// The scan, Item Properties of the row, its folder, the jump to its key.
+// The scan, Item Properties of the row, its folder, the jump to its key;
+// explorer.exe and the Registry Editor start, unless something keeps them.
 void UseTheWindow(sim::SimDesktop& m) {
     MainForm form(m.platform, m.toolkit);
     form.ScanAtStart();
@@ -44,8 +45,9 @@ void UseTheWindow(sim::SimDesktop& m) {
     ASSERT_EQ("Acme", form.itemDialog->company);
     form.itemDialog->FindTarget();
     form.ListCommandClick(tab, ListCommand::JumpTo);
-    ASSERT_EQ((std::vector<std::string>{"C:\\windows\\explorer.exe", "C:\\windows\\regedit.exe"}), m.processes.started);
 }
+
+const std::vector<std::string> kBoth{"C:\\windows\\explorer.exe", "C:\\windows\\regedit.exe"};
 
 // Nothing the window does needs the debug privilege: it is never turned on,
 // and one left on by whoever started the program is off before the first
@@ -56,10 +58,44 @@ TEST(Children, StartWithTheDebugPrivilegeOffWhateverTheProgramWasStartedWith) {
         AddToolEntry(m);
         if (inherited) m.token.enabled.insert(kDebugPrivilege);
         UseTheWindow(m);
+        ASSERT_EQ(kBoth, m.processes.started);
         for (const sim::ChildStart& child : m.processes.children)
-            EXPECT_EQ(0u, child.enabledPrivileges.count(kDebugPrivilege)) << child.commandLine << " " << inherited;
+            EXPECT_EQ(0u, child.enabledPrivileges.count(kDebugPrivilege))
+                << child.start.commandLine << " " << inherited;
         EXPECT_EQ(0u, m.token.enabled.count(kDebugPrivilege)) << inherited;
         EXPECT_EQ(0, m.token.OpenTokens());
+    }
+}
+
+// The program's current folder is wherever it was started from (a
+// Downloads folder), and the user's environment the user's to set; neither
+// reaches what it starts.
+TEST(Children, StartInSystem32WithTheMachinesOwnEnvironment) {
+    sim::SimDesktop m;
+    AddToolEntry(m);
+    ASSERT_EQ("C:\\users\\anna\\Downloads", m.processes.currentDirectory);
+    UseTheWindow(m);
+    ASSERT_EQ(kBoth, m.processes.started);
+    std::vector<std::string> machine;
+    ASSERT_TRUE(m.system.GetSystemEnvironment(machine));
+    for (const sim::ChildStart& child : m.processes.children) {
+        EXPECT_EQ("C:\\windows\\system32", child.start.directory) << child.start.commandLine;
+        ASSERT_TRUE(child.start.environment) << child.start.commandLine;
+        EXPECT_EQ(machine, *child.start.environment) << child.start.commandLine;
+    }
+}
+
+// Without System32's name or the machine's environment nothing is started,
+// rather than a program in this one's folder and environment.
+TEST(Children, NothingStartsWithoutSystem32OrTheMachinesEnvironment) {
+    for (const bool folderFails : {true, false}) {
+        sim::SimDesktop m;
+        AddToolEntry(m);
+        (folderFails ? m.system.systemDirectoryFails : m.system.systemEnvironmentFails) = true;
+        UseTheWindow(m);
+        EXPECT_TRUE(m.processes.started.empty()) << folderFails;
+        EXPECT_EQ(0, m.processes.OpenHandles()) << folderFails;
+        EXPECT_TRUE(m.user.shown.empty()) << folderFails;
     }
 }
 

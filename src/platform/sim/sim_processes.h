@@ -36,10 +36,11 @@ struct WindowCall {
     std::uint64_t atMs = 0;     // virtual time when the call was made
 };
 
-// What a started program was given: its command line, and the privileges
-// enabled in this program's token at that moment, which it inherits.
+// What a started program was given: its command line, folder and
+// environment, and the privileges enabled in this program's token at that
+// moment, which it inherits.
 struct ChildStart {
-    std::string commandLine;
+    ProcessStart start;
     std::set<std::string> enabledPrivileges;
 };
 
@@ -55,7 +56,7 @@ public:
     SimProcesses(SimFileSystem& files, SimSystem& system, SimToken& token)
         : files_(files), system_(system), token_(token) {}
 
-    bool CreateProcess(const std::string& commandLine, std::uint32_t creationFlags, ProcessInfo& info) override;
+    bool CreateProcess(const ProcessStart& start, ProcessInfo& info) override;
     std::uint32_t WaitForInputIdle(ProcessHandle process, std::uint32_t milliseconds) override;
     std::uint32_t WaitForSingleObject(ProcessHandle process, std::uint32_t milliseconds) override;
     bool GetExitCodeProcess(ProcessHandle process, std::uint32_t& code) override;
@@ -88,8 +89,9 @@ public:
 
     // What starting a program does. The program is the command line's first
     // word (quoted or not); a bare name is looked for as Windows does, in the
-    // running program's folder, the current directory, the system folder and
-    // the Windows folder, and the first file found runs. The Registry
+    // running program's folder, its current directory (never the folder the
+    // new program is to start in), the system folder and the Windows
+    // folder, and the first file found runs. The Registry
     // Editor, the Windows folder's regedit.exe (a file of the machine's),
     // runs only while `registryEditorInstalled` and opens its windows; any
     // other program found runs without a window; none found fails with

@@ -20,6 +20,8 @@ public:
     int LocalYear() override { return year; }
     std::string ModuleFileName() override { return modulePath; }
     bool GetWindowsDirectory(std::string& path) override;
+    bool GetSystemDirectory(std::string& path) override;
+    bool GetSystemEnvironment(std::vector<std::string>& variables) override;
     bool Is64BitWindows() override { return windows64; }
     bool IsWow64Program() override { return windows64 && !program64; }
     std::string LowerCase(const std::string& text) override;
@@ -33,6 +35,10 @@ public:
     std::string windowsDirectory = "C:\\windows";
     bool windowsDirectoryFails = false;
     int windowsDirectoryCalls = 0;
+    bool systemDirectoryFails = false;  // System32 is the Windows directory's "system32"
+    // The machine's own variables (SystemRoot, windir, ComSpec, PATH, TEMP,
+    // TMP), made from the Windows directory as Windows has them.
+    bool systemEnvironmentFails = false;
     bool windows64 = false;  // see SimRegistry::windows64 for the registry's half
     bool program64 = false;
 };
