@@ -111,6 +111,7 @@ public:
         Flush();
         return ok_;
     }
+    bool Console() const { return console_; }
 
 private:
     void WriteThrough(std::string_view bytes) override {
@@ -200,6 +201,7 @@ class ConsoleHost : public qm::report::IReportHost {
 public:
     qm::report::IOutput& StandardOutput() override { return out_; }
     bool StandardOutputOk() override { return out_.Ok(); }
+    bool StandardOutputIsConsole() override { return out_.Console(); }
     void StandardError(std::string_view text) override {
         err_.Write(text);
         err_.Flush();

@@ -22,6 +22,7 @@ struct Options {
     bool formatGiven = false;
     std::optional<std::string> output;
     std::optional<std::string> compare;
+    bool csvRaw = false;  // --csv-raw: a field that looks like a formula is written as it is
     bool help = false;
     bool version = false;
 };

@@ -35,7 +35,9 @@ struct Differences {
 Differences Compare(const std::vector<Record>& baseline, const std::vector<Record>& current);
 
 // The differences in a format: one line per difference and a summary as
-// text, a "change" column first in CSV, or one JSON document.
-void WriteDifferences(const Differences& differences, Format format, size_t cellColumns, IOutput& output);
+// text (each text of an entry as PrintableText), a "change" column first in
+// CSV (written in `csv`'s style), or one JSON document.
+void WriteDifferences(const Differences& differences, Format format, size_t cellColumns, IOutput& output,
+                      const CsvStyle& csv = {});
 
 }  // namespace qm::report

@@ -63,6 +63,7 @@ int RunReport(Platform& platform, std::span<const Category> categories, const st
     }
     IOutput& output = file ? static_cast<IOutput&>(*file) : host.StandardOutput();
     const size_t cellColumns = CellColumnCount(categories);
+    const CsvStyle csv{.formulasAsText = !options->csvRaw, .printable = !file && host.StandardOutputIsConsole()};
 
     bool complete = true;
     bool differs = false;
@@ -71,10 +72,10 @@ int RunReport(Platform& platform, std::span<const Category> categories, const st
         complete = CollectRecords(platform, categories, [&](Record&& record) { current.push_back(std::move(record)); });
         const Differences differences = Compare(baseline, current);
         differs = differences.Any();
-        WriteDifferences(differences, options->format, cellColumns, output);
+        WriteDifferences(differences, options->format, cellColumns, output, csv);
     } else {
         // Each category's entries are written as soon as it is read.
-        ReportWriter writer(output, options->format, cellColumns, ComputerName(platform));
+        ReportWriter writer(output, options->format, cellColumns, ComputerName(platform), csv);
         writer.Begin();
         complete = CollectRecords(platform, categories, [&](Record&& record) { writer.Add(record); });
         writer.End();

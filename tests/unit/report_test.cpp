@@ -62,6 +62,7 @@ public:
 
     report::IOutput& StandardOutput() override { return out; }
     bool StandardOutputOk() override { return true; }
+    bool StandardOutputIsConsole() override { return console; }
     void StandardError(std::string_view text) override { err.append(text); }
     bool ReadFile(const std::string& path, size_t limit, std::string& contents, std::string& error) override {
         auto it = files.find(path);
@@ -84,6 +85,7 @@ public:
     std::string err;
     std::map<std::string, std::string> files;
     bool commitFails = false;
+    bool console = false;  // standard output is a console
 };
 
 int RunProgram(sim::SimMachine& m, FakeHost& host, std::vector<std::string> arguments) {
@@ -548,6 +550,80 @@ TEST(ReportFormats, CsvFieldsAreQuotedExactlyWhereRfc4180NeedsIt) {
     EXPECT_EQ(std::string::npos, line.substr(0, line.size() - 2).find('\n'));
     EXPECT_EQ(0u, report::CsvHeader(3, false).find("category,tab,name,command,location_text,column_1,column_2,"
                                                    "column_3,location_type,"));
+}
+
+TEST(ReportFormats, ACsvFieldASpreadsheetWouldRunAsAFormulaStartsWithAQuoteUnlessRaw) {
+    struct Case {
+        std::string text, field, raw;
+    } cases[] = {
+        {"=HYPERLINK(\"http://x\")", "\"'=HYPERLINK(\"\"http://x\"\")\"", "\"=HYPERLINK(\"\"http://x\"\")\""},
+        {"=cmd|' /C calc'!A0", "'=cmd|' /C calc'!A0", "=cmd|' /C calc'!A0"},
+        {"+1+1", "'+1+1", "+1+1"},
+        {"-2+3", "'-2+3", "-2+3"},
+        {"-", "'-", "-"},
+        {"@SUM(A1:A9)", "'@SUM(A1:A9)", "@SUM(A1:A9)"},
+        {"\t=1", "'\t=1", "\t=1"},
+        {"\r=1", "\"'\r=1\"", "\"\r=1\""},
+        {"=a,b", "\"'=a,b\"", "\"=a,b\""},
+        // Only the first character counts.
+        {"a=b", "a=b", "a=b"},
+        {" =1", " =1", " =1"},
+        {"C:\\-x.exe", "C:\\-x.exe", "C:\\-x.exe"},
+        {"", "", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.field, report::CsvField(c.text)) << c.text;
+        EXPECT_EQ(c.raw, report::CsvField(c.text, {.formulasAsText = false})) << c.text;
+    }
+}
+
+TEST(Report, CsvWritesFormulasAsTextInEveryFieldAndAsTheyAreWithCsvRaw) {
+    sim::SimMachine m;
+    m.registry.SetString(kHKCURun, "=cmd|' /C calc'!A0", "@C:\\x.exe");
+    for (const bool raw : {false, true}) {
+        FakeHost host;
+        std::vector<std::string> arguments{"--format", "csv"};
+        if (raw) arguments.push_back("--csv-raw");
+        ASSERT_EQ(report::kExitOk, RunProgram(m, host, arguments));
+        const std::string quote = raw ? "" : "'";
+        // The name, the command, both cells and the typed location's value.
+        const std::string line = "\r\nhkcu-run,HKCU / Run," + quote + "=cmd|' /C calc'!A0," + quote + "@C:\\x.exe,";
+        EXPECT_NE(std::string::npos, host.out.text.find(line)) << host.out.text;
+        EXPECT_NE(std::string::npos,
+                  host.out.text.find(",SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run,," + quote + "=cmd|"))
+            << host.out.text;
+    }
+    // JSON is data for programs: as stored.
+    FakeHost json;
+    ASSERT_EQ(report::kExitOk, RunProgram(m, json, {}));
+    EXPECT_NE(std::string::npos, json.out.text.find("\"name\":\"=cmd|' /C calc'!A0\",\"command\":\"@C:\\\\x.exe\""));
+}
+
+// A person reading a console sees no field move the cursor; a file or a
+// pipe, which programs read, gets the bytes as they are.
+TEST(Report, CsvToAConsoleWritesControlCharactersAsTheComparisonDoesAndToAFileAsTheyAre) {
+    sim::SimMachine m;
+    m.registry.SetString(kHKCURun, "evil\x1b[2Jname", "C:\\x.exe\r\nnext\x07");
+    FakeHost console;
+    console.console = true;
+    ASSERT_EQ(report::kExitOk, RunProgram(m, console, {"--format", "csv"}));
+    for (const char control : {'\x1b', '\x07'}) EXPECT_EQ(std::string::npos, console.out.text.find(control));
+    EXPECT_NE(std::string::npos,
+              console.out.text.find("\r\nhkcu-run,HKCU / Run,evil\\x1B[2Jname,C:\\x.exe\\x0D\\x0Anext\\x07,"))
+        << console.out.text;
+
+    console.files["base.json"] = "{\"schema\":2,\"entries\":[]}";
+    console.out.text.clear();
+    ASSERT_EQ(report::kExitDifferent, RunProgram(m, console, {"--format", "csv", "--compare", "base.json"}));
+    EXPECT_NE(std::string::npos, console.out.text.find("\r\nadded,hkcu-run,HKCU / Run,evil\\x1B[2Jname,"))
+        << console.out.text;
+
+    const std::string asStored = "\r\nhkcu-run,HKCU / Run,evil\x1b[2Jname,\"C:\\x.exe\r\nnext\x07\",";
+    ASSERT_EQ(report::kExitOk, RunProgram(m, console, {"--format", "csv", "--output", "r.csv"}));
+    EXPECT_NE(std::string::npos, console.files["r.csv"].find(asStored)) << console.files["r.csv"];
+    FakeHost pipe;
+    ASSERT_EQ(report::kExitOk, RunProgram(m, pipe, {"--format", "csv"}));
+    EXPECT_NE(std::string::npos, pipe.out.text.find(asStored)) << pipe.out.text;
 }
 
 TEST(ReportFormats, AnEntryIsWrittenWithEveryFieldInItsPlace) {
@@ -1103,6 +1179,9 @@ TEST(ReportCommandLine, BadUsageIsExit64WithAMessageOnStandardErrorAndNothingRea
         {"-x"},
         {"stray"},
         {"--help=yes"},
+        {"--csv-raw"},  // for CSV only
+        {"--compare", "b.json", "--csv-raw"},
+        {"--format", "csv", "--csv-raw=yes"},
     };
     for (const std::vector<std::string>& arguments : cases) {
         sim::SimMachine m;
