@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "platform/format_chars.h"
 #include "report/fields.h"
 
 namespace qm::report {
@@ -135,7 +136,7 @@ std::string JsonString(std::string_view raw) {
 }
 
 std::string PrintableText(std::string_view raw) {
-    const std::string text = ValidUtf8(raw);
+    const std::string text = ShowFormatCharacters(ValidUtf8(raw));
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
         const auto byte = static_cast<unsigned char>(text[i]);

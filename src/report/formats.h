@@ -39,7 +39,9 @@ bool IsValidUtf8(std::string_view text);
 
 // A text for a terminal: valid UTF-8, and no control character (C0, DEL or
 // C1) that could move the cursor or recolour what follows; each is written
-// as \xNN instead.
+// as \xNN instead. A format character that would turn the text around or
+// hide in it (U+202E, U+200B ...) is written as "<U+202E>", as the window
+// shows it (platform/format_chars.h).
 std::string PrintableText(std::string_view text);
 
 // A JSON string literal, quotes included; controls and NULs as \u escapes.

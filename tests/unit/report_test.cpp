@@ -599,15 +599,19 @@ TEST(Report, CsvWritesFormulasAsTextInEveryFieldAndAsTheyAreWithCsvRaw) {
     EXPECT_NE(std::string::npos, json.out.text.find("\"name\":\"=cmd|' /C calc'!A0\",\"command\":\"@C:\\\\x.exe\""));
 }
 
-// A person reading a console sees no field move the cursor; a file or a
-// pipe, which programs read, gets the bytes as they are.
+// A person reading a console sees no field move the cursor or turn itself
+// around; a file or a pipe, which programs read, gets the bytes as they are.
 TEST(Report, CsvToAConsoleWritesControlCharactersAsTheComparisonDoesAndToAFileAsTheyAre) {
     sim::SimMachine m;
     m.registry.SetString(kHKCURun, "evil\x1b[2Jname", "C:\\x.exe\r\nnext\x07");
+    m.registry.SetString(kHKCURun, "Qm\u202Etxt.exe", "C:\\q.exe");
     FakeHost console;
     console.console = true;
     ASSERT_EQ(report::kExitOk, RunProgram(m, console, {"--format", "csv"}));
     for (const char control : {'\x1b', '\x07'}) EXPECT_EQ(std::string::npos, console.out.text.find(control));
+    EXPECT_EQ(std::string::npos, console.out.text.find("\u202E")) << console.out.text;
+    EXPECT_NE(std::string::npos, console.out.text.find("\r\nhkcu-run,HKCU / Run,Qm<U+202E>txt.exe,C:\\q.exe,"))
+        << console.out.text;
     EXPECT_NE(std::string::npos,
               console.out.text.find("\r\nhkcu-run,HKCU / Run,evil\\x1B[2Jname,C:\\x.exe\\x0D\\x0Anext\\x07,"))
         << console.out.text;
@@ -624,6 +628,7 @@ TEST(Report, CsvToAConsoleWritesControlCharactersAsTheComparisonDoesAndToAFileAs
     FakeHost pipe;
     ASSERT_EQ(report::kExitOk, RunProgram(m, pipe, {"--format", "csv"}));
     EXPECT_NE(std::string::npos, pipe.out.text.find(asStored)) << pipe.out.text;
+    EXPECT_NE(std::string::npos, pipe.out.text.find("\r\nhkcu-run,HKCU / Run,Qm\u202Etxt.exe,C:\\q.exe,"));
 }
 
 TEST(ReportFormats, AnEntryIsWrittenWithEveryFieldInItsPlace) {
@@ -917,6 +922,22 @@ TEST(ReportCompare, TextOutputWritesNoControlCharacterOfAnEntry) {
     EXPECT_EQ(std::string::npos, out.text.find('\x07')) << out.text;
     EXPECT_EQ(std::string::npos, out.text.find("\xC2\x9B")) << out.text;
     EXPECT_NE(std::string::npos, out.text.find("evil\\x1B[2Jname")) << out.text;
+}
+
+TEST(ReportCompare, TextOutputShowsEveryFormatCharacterOfAnEntry) {
+    Record a;
+    a.category = "hkcu-run";
+    a.name = "Qm\u202Etxt.exe";  // would draw as "Qmexe.txt"
+    a.command = "C:\\\u200Bx\u2066.exe";
+    a.location = RegistryAt("K", "Qm\u202Etxt.exe");
+    report::Differences d;
+    d.added.push_back(a);
+    FakeHost::Output out;
+    report::WriteDifferences(d, report::Format::Text, 5, out);
+    EXPECT_EQ(0u, out.text.find("added [hkcu-run] \"Qm<U+202E>txt.exe\" \"C:\\<U+200B>x<U+2066>.exe\" at "
+                                "HKEY_CURRENT_USER\\K \"Qm<U+202E>txt.exe\""))
+        << out.text;
+    for (const char* hidden : {"\u202E", "\u200B", "\u2066"}) EXPECT_EQ(std::string::npos, out.text.find(hidden));
 }
 
 // ---- Baselines of schema 1 ----------------------------------------------------------
