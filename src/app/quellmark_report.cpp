@@ -252,7 +252,8 @@ private:
 
 int wmain(int argc, wchar_t** argv) {
     // Before anything can load a DLL by name: System32 only, never the
-    // folder the program was saved to or the current one.
+    // folder the program was saved to or the current one. Where it cannot
+    // be, the report says so and ends (RunReport).
     qm::win32::RestrictDllSearchToSystem32();
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) arguments.push_back(Utf8(argv[i]));

@@ -359,6 +359,10 @@ public:
     // A 32-bit program on 64-bit Windows: the file system shows it SysWOW64
     // under the name System32, and the real System32 as Sysnative.
     virtual bool IsWow64Program() = 0;
+    // Whether every search for a DLL by name, from the program's start on,
+    // looks in System32 alone (SetDefaultDllDirectories took); never the
+    // program's own folder.
+    virtual bool DllSearchRestricted() = 0;
     // `text` with its letters in lower case as the system's own rules have
     // them (CharLowerBuffW): A to Z as always, and every other alphabet's
     // capitals too (Cyrillic, Greek, accented Latin ...).

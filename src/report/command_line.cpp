@@ -95,7 +95,8 @@ std::string HelpText() {
            "Exit codes: 0 done (with --compare: nothing differs), 1 something differs,\n"
            "2 a location could not be read (it is reported with its error, and so is\n"
            "everything else), 64 bad usage, 65 the baseline is no report, 66 the\n"
-           "baseline cannot be read, 74 the output cannot be written.\n";
+           "baseline cannot be read, 69 this Windows cannot keep DLLs to System32 (no\n"
+           "SetDefaultDllDirectories), 74 the output cannot be written.\n";
 }
 
 }  // namespace qm::report

@@ -1,6 +1,7 @@
 #include "report/run.h"
 
 #include "core/inspect/version_resource.h"
+#include "core/safe_start.h"
 #include "report/command_line.h"
 #include "report/compare.h"
 #include "report/json_reader.h"
@@ -33,6 +34,9 @@ int Fail(IReportHost& host, int code, const std::string& message) {
 
 int RunReport(Platform& platform, std::span<const Category> categories, const std::vector<std::string>& arguments,
               IReportHost& host) {
+    // Before the arguments, and before anything that could load a DLL.
+    if (const std::optional<std::string> reason = ReasonNotToRun(platform.system))
+        return Fail(host, kExitUnsafeSystem, *reason);
     std::string error;
     const std::optional<Options> options = ParseArguments(arguments, error);
     if (!options) return Fail(host, kExitUsage, error + "\nTry '" + std::string(kProgramName) + " --help' for more.");

@@ -1228,6 +1228,26 @@ TEST(ReportCommandLine, BadUsageIsExit64WithAMessageOnStandardErrorAndNothingRea
     EXPECT_EQ(report::Format::Json, report::ParseArguments({}, error)->format);
 }
 
+// Where Windows cannot keep DLL loads out of the program's folder, the
+// report reads and writes nothing, whatever it was asked.
+TEST(ReportCommandLine, WhereTheDllSearchCannotBeKeptToSystem32ItSaysWhyAndExits69) {
+    const std::vector<std::vector<std::string>> cases = {
+        {}, {"--format", "csv"}, {"--output", "r.json"}, {"--compare", "base.json"}, {"--help"}, {"--bogus"}};
+    for (const std::vector<std::string>& arguments : cases) {
+        sim::SimMachine m;
+        m.system.dllSearchRestricted = false;
+        FakeHost host;
+        host.files["base.json"] = "{\"schema\":2,\"entries\":[]}";
+        const std::string what = arguments.empty() ? "(none)" : arguments[0];
+        EXPECT_EQ(report::kExitUnsafeSystem, RunProgram(m, host, arguments)) << what;
+        EXPECT_EQ(0u, host.err.find("quellmark-report: This version of Windows cannot keep")) << host.err;
+        EXPECT_NE(std::string::npos, host.err.find("SetDefaultDllDirectories")) << host.err;
+        EXPECT_EQ("", host.out.text) << what;
+        EXPECT_EQ(1u, host.files.size()) << what;
+        EXPECT_EQ(0, m.registry.OpenCalls()) << what;
+    }
+}
+
 TEST(ReportCommandLine, HelpAndVersionFromTheProgramsOwnVersionResource) {
     sim::SimMachine m;
     sim::VersionFixture v;

@@ -128,6 +128,9 @@ public:
     bool GetSystemEnvironment(std::vector<std::string>& variables) override;
     bool Is64BitWindows() override;
     bool IsWow64Program() override;
+    // What RestrictDllSearchToSystem32 (system_library.h), the program's
+    // first statement, achieved.
+    bool DllSearchRestricted() override;
     std::string LowerCase(const std::string& text) override;
 };
 

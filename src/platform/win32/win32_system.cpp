@@ -94,6 +94,8 @@ bool Win32System::IsWow64Program() {
 #endif
 }
 
+bool Win32System::DllSearchRestricted() { return DllSearchIsRestricted(); }
+
 std::string Win32System::LowerCase(const std::string& text) {
     std::wstring wide;
     // A text no UTF-16 spells names nothing; it keeps its letters as they are.
