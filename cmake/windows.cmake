@@ -121,7 +121,7 @@ if(TEST wine64.contract)
 endif()
 
 # The probe that inspects and drives the real program's windows from outside.
-add_executable(qm_probe tests/wine/probe.cpp tests/wine/probe_versions.cpp)
+add_executable(qm_probe tests/wine/probe.cpp tests/wine/probe_versions.cpp tests/wine/probe_process.cpp)
 target_include_directories(qm_probe PRIVATE src tests)
 target_link_libraries(qm_probe PRIVATE comctl32 user32 gdi32 psapi ole32 uuid shell32 advapi32)
 # Loaded by the probe into the program to read its popup menus from inside.

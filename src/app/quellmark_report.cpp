@@ -81,6 +81,7 @@ public:
         Flush();
         return ok_;
     }
+    bool Console() const { return console_; }
 
 private:
     void WriteThrough(std::string_view bytes) override {
@@ -175,6 +176,7 @@ class ConsoleHost : public qm::report::IReportHost {
 public:
     qm::report::IOutput& StandardOutput() override { return out_; }
     bool StandardOutputOk() override { return out_.Ok(); }
+    bool StandardOutputIsConsole() override { return out_.Console(); }
     void StandardError(std::string_view text) override {
         err_.Write(text);
         err_.Flush();
@@ -230,7 +232,8 @@ private:
 
 int wmain(int argc, wchar_t** argv) {
     // Before anything can load a DLL by name: System32 only, never the
-    // folder the program was saved to or the current one.
+    // folder the program was saved to or the current one. Where it cannot
+    // be, the report says so and ends (RunReport).
     qm::win32::RestrictDllSearchToSystem32();
     std::vector<std::string> arguments;
     // Valid UTF-8: the messages repeat the arguments.

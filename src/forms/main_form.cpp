@@ -7,6 +7,7 @@
 #include "core/collectors/collector.h"
 #include "core/errors.h"
 #include "core/model/icons.h"
+#include "core/privileges.h"
 #include "forms/about_form.h"
 #include "forms/item_form.h"
 
@@ -69,6 +70,9 @@ void MainForm::UpdateCountCaption(int tab) {
 }
 
 void MainForm::ScanAtStart() {
+    // Off before anything is read or started: whatever this program starts
+    // inherits its token (core/privileges.h).
+    EnablePrivilege(platform, kDebugPrivilege, false);
     // Creating the window reports a failure of the scan and goes on.
     Guarded([this] {
         Caption = std::string(kAppTitle) + "  -  [" + ComputerNameText(platform.system) + "/" +

@@ -294,10 +294,22 @@ struct ProcessInfo {
     std::uint32_t processId = 0;
 };
 
+// What CreateProcessW is given to start a program, besides its handles.
+struct ProcessStart {
+    std::string commandLine;  // the program is its first word; no application name
+    std::uint32_t creationFlags = 0;
+    // lpCurrentDirectory: the folder the program starts in; empty: this
+    // program's current folder.
+    std::string directory{};
+    // lpEnvironment, "NAME=value" each, handed over in UTF-16
+    // (CREATE_UNICODE_ENVIRONMENT); none: a copy of this program's own.
+    std::optional<std::vector<std::string>> environment{};
+};
+
 class IProcesses {
 public:
     virtual ~IProcesses() = default;
-    virtual bool CreateProcess(const std::string& commandLine, std::uint32_t creationFlags, ProcessInfo& info) = 0;
+    virtual bool CreateProcess(const ProcessStart& start, ProcessInfo& info) = 0;
     virtual std::uint32_t WaitForInputIdle(ProcessHandle process, std::uint32_t milliseconds) = 0;
     virtual std::uint32_t WaitForSingleObject(ProcessHandle process, std::uint32_t milliseconds) = 0;
     virtual bool GetExitCodeProcess(ProcessHandle process, std::uint32_t& code) = 0;
@@ -347,6 +359,17 @@ public:
     // The shared Windows directory (GetSystemWindowsDirectoryW: never the
     // per-user directory a terminal session may give GetWindowsDirectory).
     virtual bool GetWindowsDirectory(std::string& path) = 0;
+    // System32 (GetSystemDirectoryW), by the name every program knows it by:
+    // a 32-bit program on 64-bit Windows gets the same path, which the file
+    // system then shows it as SysWOW64.
+    virtual bool GetSystemDirectory(std::string& path) = 0;
+    // The environment Windows gives a program that belongs to no user
+    // (CreateEnvironmentBlock with no token, not inheriting this program's):
+    // the machine's own variables, which only an administrator sets
+    // (SystemRoot, windir, PATH, TEMP ...), "NAME=value" each in the
+    // block's order. Nothing of the user's environment, nor of this
+    // program's. False when the system cannot make one.
+    virtual bool GetSystemEnvironment(std::vector<std::string>& variables) = 0;
     // Whether Windows is 64-bit: a 64-bit build, or a 32-bit one that
     // IsWow64Process finds running under WOW64. There HKLM\SOFTWARE has two
     // registry views and System32 two folders.
@@ -354,6 +377,10 @@ public:
     // A 32-bit program on 64-bit Windows: the file system shows it SysWOW64
     // under the name System32, and the real System32 as Sysnative.
     virtual bool IsWow64Program() = 0;
+    // Whether every search for a DLL by name, from the program's start on,
+    // looks in System32 alone (SetDefaultDllDirectories took); never the
+    // program's own folder.
+    virtual bool DllSearchRestricted() = 0;
     // `text` with its letters in lower case as the system's own rules have
     // them (CharLowerBuffW): A to Z as always, and every other alphabet's
     // capitals too (Cyrillic, Greek, accented Latin ...).

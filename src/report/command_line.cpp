@@ -32,12 +32,12 @@ std::optional<Options> ParseArguments(const std::vector<std::string>& arguments,
                 name.resize(equals);
             }
         }
-        if (name == "--help" || name == "-h" || name == "/?" || name == "--version") {
+        if (name == "--help" || name == "-h" || name == "/?" || name == "--version" || name == "--csv-raw") {
             if (value) {
                 error = "option " + name + " takes no value";
                 return std::nullopt;
             }
-            (name == "--version" ? options.version : options.help) = true;
+            (name == "--version" ? options.version : name == "--csv-raw" ? options.csvRaw : options.help) = true;
             continue;
         }
         if (name != "--format" && name != "--output" && name != "--compare") {
@@ -68,17 +68,24 @@ std::optional<Options> ParseArguments(const std::vector<std::string>& arguments,
     } else if (options.compare) {
         options.format = Format::Text;
     }
+    if (options.csvRaw && options.format != Format::Csv && !options.help && !options.version) {
+        error = "option --csv-raw is for CSV (--format csv)";
+        return std::nullopt;
+    }
     return options;
 }
 
 std::string HelpText() {
-    return "Usage: quellmark-report [--format csv|json] [--output FILE] [--compare BASELINE.json]\n"
+    return "Usage: quellmark-report [--format csv|json] [--csv-raw] [--output FILE] [--compare BASELINE.json]\n"
            "\n"
            "Lists every autostart entry of this machine, each category in the order of\n"
            "the window's tabs and each entry in the order of its list.\n"
            "\n"
            "  --format csv|json  the format (default json); with --compare also text,\n"
            "                     the default there\n"
+           "  --csv-raw          write a CSV field that begins with = + - @, a tab or a\n"
+           "                     CR as it is, not with a ' in front that keeps a\n"
+           "                     spreadsheet from running it as a formula\n"
            "  --output FILE      write FILE whole or not at all (default: standard output)\n"
            "  --compare FILE     list what was added, removed or changed since the JSON\n"
            "                     report FILE\n"
@@ -88,7 +95,8 @@ std::string HelpText() {
            "Exit codes: 0 done (with --compare: nothing differs), 1 something differs,\n"
            "2 a location could not be read (it is reported with its error, and so is\n"
            "everything else), 64 bad usage, 65 the baseline is no report, 66 the\n"
-           "baseline cannot be read, 74 the output cannot be written.\n";
+           "baseline cannot be read, 69 this Windows cannot keep DLLs to System32 (no\n"
+           "SetDefaultDllDirectories), 74 the output cannot be written.\n";
 }
 
 }  // namespace qm::report

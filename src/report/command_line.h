@@ -15,6 +15,9 @@ inline constexpr int kExitPartial = 2;       // a location could not be read; ev
 inline constexpr int kExitUsage = 64;        // bad usage
 inline constexpr int kExitBadBaseline = 65;  // the baseline is no report this program reads
 inline constexpr int kExitNoBaseline = 66;   // the baseline cannot be read
+// Windows cannot keep DLL loads out of the program's folder (no
+// SetDefaultDllDirectories): nothing is read or written.
+inline constexpr int kExitUnsafeSystem = 69;
 inline constexpr int kExitCannotWrite = 74;  // the output cannot be written; an old output file stays as it was
 
 struct Options {
@@ -22,6 +25,7 @@ struct Options {
     bool formatGiven = false;
     std::optional<std::string> output;
     std::optional<std::string> compare;
+    bool csvRaw = false;  // --csv-raw: a field that looks like a formula is written as it is
     bool help = false;
     bool version = false;
 };

@@ -128,54 +128,28 @@ void RenameSchema1Category(Record& record) {
 
 // ---- Writing the differences ----------------------------------------------------
 
-// A text for a terminal: valid UTF-8, and no control character (C0, DEL or
-// C1) that could move the cursor or recolour what follows; each is written
-// as \xNN instead.
-std::string Printable(const std::string& raw) {
-    const std::string text = ValidUtf8(raw);
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        unsigned code = byte;
-        if (byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0)
-            code = static_cast<unsigned char>(text[++i]);  // U+0080 to U+009F
-        else if (byte >= 0x80) {
-            out += text[i];
-            continue;
-        }
-        if (code < 0x20 || (code >= 0x7F && code < 0xA0)) {
-            char escape[8];
-            std::snprintf(escape, sizeof(escape), "\\x%02X", code);
-            out += escape;
-        } else {
-            out += static_cast<char>(code);
-        }
-    }
-    return out;
-}
-
-std::string Quoted(const std::string& text) { return "\"" + Printable(text) + "\""; }
+std::string Quoted(const std::string& text) { return "\"" + PrintableText(text) + "\""; }
 
 std::string PlaceOf(const Record& r) {
     const EntryLocation& at = r.location;
     if (at.type == "registry") {
-        std::string place = Printable(at.root + "\\" + at.key);
-        if (!at.component.empty()) place += "\\" + Printable(at.component);
+        std::string place = PrintableText(at.root + "\\" + at.key);
+        if (!at.component.empty()) place += "\\" + PrintableText(at.component);
         place += " " + Quoted(ShownText(at.value));
         if (!at.item.empty()) place += " item " + Quoted(at.item);
-        if (at.view != "default") place += " (" + Printable(at.view) + "-bit view)";
+        if (at.view != "default") place += " (" + PrintableText(at.view) + "-bit view)";
         return place;
     }
-    if (at.type == "file") return Printable(at.folder + at.file);
-    if (at.type == "service") return "service " + Printable(at.service);
-    if (at.type == "task") return "task " + Printable(at.task);
+    if (at.type == "file") return PrintableText(at.folder + at.file);
+    if (at.type == "service") return "service " + PrintableText(at.service);
+    if (at.type == "task") return "task " + PrintableText(at.task);
     return "(no location)";
 }
 
 std::string TextLine(const char* change, const Record& r) {
-    std::string line = std::string(change) + " [" + Printable(r.category) + "] " + Quoted(r.name) + " " +
+    std::string line = std::string(change) + " [" + PrintableText(r.category) + "] " + Quoted(r.name) + " " +
                        Quoted(r.command) + " at " + PlaceOf(r);
-    if (!r.error.empty()) line += " - " + Printable(r.error);
+    if (!r.error.empty()) line += " - " + PrintableText(r.error);
     return line;
 }
 
@@ -213,13 +187,13 @@ void WriteText(const Differences& d, IOutput& output) {
                                   " removed, " + std::to_string(d.changed.size()) + " changed\n");
 }
 
-void WriteCsv(const Differences& d, size_t cellColumns, IOutput& output) {
+void WriteCsv(const Differences& d, size_t cellColumns, const CsvStyle& style, IOutput& output) {
     output.Write(CsvHeader(cellColumns, true));
-    for (const Record& r : d.added) output.Write(CsvRecord(r, cellColumns, "added"));
-    for (const Record& r : d.removed) output.Write(CsvRecord(r, cellColumns, "removed"));
+    for (const Record& r : d.added) output.Write(CsvRecord(r, cellColumns, "added", style));
+    for (const Record& r : d.removed) output.Write(CsvRecord(r, cellColumns, "removed", style));
     for (const auto& [before, after] : d.changed) {
-        output.Write(CsvRecord(before, cellColumns, "changed from"));
-        output.Write(CsvRecord(after, cellColumns, "changed to"));
+        output.Write(CsvRecord(before, cellColumns, "changed from", style));
+        output.Write(CsvRecord(after, cellColumns, "changed to", style));
     }
 }
 
@@ -334,12 +308,13 @@ Differences Compare(const std::vector<Record>& baseline, const std::vector<Recor
     return d;
 }
 
-void WriteDifferences(const Differences& differences, Format format, size_t cellColumns, IOutput& output) {
+void WriteDifferences(const Differences& differences, Format format, size_t cellColumns, IOutput& output,
+                      const CsvStyle& csv) {
     switch (format) {
         case Format::Text:
             return WriteText(differences, output);
         case Format::Csv:
-            return WriteCsv(differences, cellColumns, output);
+            return WriteCsv(differences, cellColumns, csv, output);
         case Format::Json:
             return WriteJson(differences, output);
     }

@@ -41,7 +41,9 @@ Differences Compare(const std::vector<Record>& baseline, const std::vector<Recor
                     const std::vector<std::uint64_t>* missing = nullptr);
 
 // The differences in a format: one line per difference and a summary as
-// text, a "change" column first in CSV, or one JSON document.
-void WriteDifferences(const Differences& differences, Format format, size_t cellColumns, IOutput& output);
+// text (each text of an entry as PrintableText), a "change" column first in
+// CSV (written in `csv`'s style), or one JSON document.
+void WriteDifferences(const Differences& differences, Format format, size_t cellColumns, IOutput& output,
+                      const CsvStyle& csv = {});
 
 }  // namespace qm::report

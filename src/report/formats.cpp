@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "platform/format_chars.h"
 #include "report/fields.h"
 
 namespace qm::report {
@@ -134,15 +135,42 @@ std::string JsonString(std::string_view raw) {
     return out;
 }
 
-std::string CsvField(std::string_view raw) {
+std::string PrintableText(std::string_view raw) {
+    const std::string text = ShowFormatCharacters(ValidUtf8(raw));
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        unsigned code = byte;
+        if (byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0)
+            code = static_cast<unsigned char>(text[++i]);  // U+0080 to U+009F
+        else if (byte >= 0x80) {
+            out += text[i];
+            continue;
+        }
+        if (code < 0x20 || (code >= 0x7F && code < 0xA0)) {
+            char escape[8];
+            std::snprintf(escape, sizeof(escape), "\\x%02X", code);
+            out += escape;
+        } else {
+            out += static_cast<char>(code);
+        }
+    }
+    return out;
+}
+
+std::string CsvField(std::string_view raw, const CsvStyle& style) {
+    const bool formula =
+        style.formulasAsText && !raw.empty() && std::string_view("=+-@\t\r").find(raw[0]) != std::string_view::npos;
     // Most fields need neither quotes nor a change.
-    if (raw.find_first_of(std::string_view(",\"\r\n\0", 5)) == std::string_view::npos && IsValidUtf8(raw))
+    if (!formula && !style.printable && raw.find_first_of(std::string_view(",\"\r\n\0", 5)) == std::string_view::npos &&
+        IsValidUtf8(raw))
         return std::string(raw);
-    std::string text;
+    std::string text = formula ? "'" : "";
     for (char c : ValidUtf8(raw)) {
         if (c == '\0') text += kShownNul;
         else text += c;
     }
+    if (style.printable) text = PrintableText(text);
     if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
     std::string out = "\"";
     for (char c : text) {
@@ -230,7 +258,7 @@ std::string CsvHeader(size_t cellColumns, bool withChange) {
     return out;
 }
 
-std::string CsvRecord(const Record& r, size_t cellColumns, const char* change) {
+std::string CsvRecord(const Record& r, size_t cellColumns, const char* change, const CsvStyle& style) {
     std::string out;
     bool first = true;
     const auto add = [&](std::string_view text) {
@@ -238,27 +266,27 @@ std::string CsvRecord(const Record& r, size_t cellColumns, const char* change) {
         first = false;
         out += text;
     };
-    if (change) add(CsvField(change));
+    if (change) add(CsvField(change, style));
     for (const size_t index : kCsvOrder) {
         const Field& field = kFields[index];
         if (field.text) {
-            add(CsvField(r.*field.text));
+            add(CsvField(r.*field.text, style));
         } else if (field.flag) {
             add(BoolText(r.*field.flag));
         } else if (field.list) {
             const std::vector<std::string>& items = r.*field.list;
-            for (size_t i = 0; i < cellColumns; ++i) add(i < items.size() ? CsvField(items[i]) : std::string());
+            for (size_t i = 0; i < cellColumns; ++i) add(i < items.size() ? CsvField(items[i], style) : std::string());
         } else {
             const EntryLocation& at = r.*field.location;
-            for (const size_t member : kLocationCsvOrder) add(CsvField(at.*kLocationFields[member].member));
+            for (const size_t member : kLocationCsvOrder) add(CsvField(at.*kLocationFields[member].member, style));
         }
     }
     out += "\r\n";
     return out;
 }
 
-ReportWriter::ReportWriter(IOutput& output, Format format, size_t cellColumns, std::string computer)
-    : output_(output), format_(format), cellColumns_(cellColumns), computer_(std::move(computer)) {}
+ReportWriter::ReportWriter(IOutput& output, Format format, size_t cellColumns, std::string computer, CsvStyle csv)
+    : output_(output), format_(format), cellColumns_(cellColumns), computer_(std::move(computer)), csv_(csv) {}
 
 void ReportWriter::Begin() {
     if (format_ == Format::Csv) {
@@ -271,7 +299,7 @@ void ReportWriter::Begin() {
 
 void ReportWriter::Add(const Record& record) {
     if (format_ == Format::Csv) {
-        output_.Write(CsvRecord(record, cellColumns_));
+        output_.Write(CsvRecord(record, cellColumns_, nullptr, csv_));
         return;
     }
     // One buffer for every entry: its room stays from one entry to the next.

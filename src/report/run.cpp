@@ -1,6 +1,7 @@
 #include "report/run.h"
 
 #include "core/inspect/version_resource.h"
+#include "core/safe_start.h"
 #include "report/command_line.h"
 #include "report/compare.h"
 #include "report/json_reader.h"
@@ -33,6 +34,9 @@ int Fail(IReportHost& host, int code, const std::string& message) {
 
 int RunReport(Platform& platform, std::span<const Category> categories, const std::vector<std::string>& arguments,
               IReportHost& host) {
+    // Before the arguments, and before anything that could load a DLL.
+    if (const std::optional<std::string> reason = ReasonNotToRun(platform.system))
+        return Fail(host, kExitUnsafeSystem, *reason);
     std::string error;
     const std::optional<Options> options = ParseArguments(arguments, error);
     if (!options) return Fail(host, kExitUsage, error + "\nTry '" + std::string(kProgramName) + " --help' for more.");
@@ -64,6 +68,7 @@ int RunReport(Platform& platform, std::span<const Category> categories, const st
     }
     IOutput& output = file ? static_cast<IOutput&>(*file) : host.StandardOutput();
     const size_t cellColumns = CellColumnCount(categories);
+    const CsvStyle csv{.formulasAsText = !options->csvRaw, .printable = !file && host.StandardOutputIsConsole()};
 
     bool complete = true;
     bool differs = false;
@@ -72,10 +77,10 @@ int RunReport(Platform& platform, std::span<const Category> categories, const st
         complete = CollectRecords(platform, categories, [&](Record&& record) { current.push_back(std::move(record)); });
         const Differences differences = Compare(baseline, current, &missing);
         differs = differences.Any();
-        WriteDifferences(differences, options->format, cellColumns, output);
+        WriteDifferences(differences, options->format, cellColumns, output, csv);
     } else {
         // Each category's entries are written as soon as it is read.
-        ReportWriter writer(output, options->format, cellColumns, ComputerName(platform));
+        ReportWriter writer(output, options->format, cellColumns, ComputerName(platform), csv);
         writer.Begin();
         complete = CollectRecords(platform, categories, [&](Record&& record) { writer.Add(record); });
         writer.End();

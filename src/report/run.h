@@ -31,6 +31,9 @@ public:
     virtual IOutput& StandardOutput() = 0;
     // False once a write to standard output failed.
     virtual bool StandardOutputOk() = 0;
+    // Whether standard output is a console (a person reads it), not a file
+    // or a pipe; a host that does not say is none.
+    virtual bool StandardOutputIsConsole() { return false; }
     virtual void StandardError(std::string_view text) = 0;
     // The whole file, at most `limit` bytes; false with `error` otherwise.
     virtual bool ReadFile(const std::string& path, size_t limit, std::string& contents, std::string& error) = 0;

@@ -18,5 +18,8 @@ std::string ExistingProgram();
 std::string SystemLibrary();
 // This test program, with the version resource of contract_version.rc.
 std::string VersionedProgram();
+// Sets a variable of this test program's own environment (the simulated
+// machine's program has none).
+void SetOwnVariable(const std::string& name, const std::string& value);
 
 }  // namespace qm::contract

@@ -22,5 +22,6 @@ bool IsWine() { return false; }
 std::string ExistingProgram() { return "C:\\windows\\notepad.exe"; }
 std::string SystemLibrary() { return kSimSystemLibrary; }
 std::string VersionedProgram() { return kSimVersionedProgram; }
+void SetOwnVariable(const std::string&, const std::string&) {}
 
 }  // namespace qm::contract

@@ -27,6 +27,10 @@ std::string SystemLibrary() {
     return std::string(system) + "\\kernel32.dll";
 }
 
+void SetOwnVariable(const std::string& name, const std::string& value) {
+    SetEnvironmentVariableA(name.c_str(), value.c_str());
+}
+
 std::string VersionedProgram() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);

@@ -5,6 +5,7 @@
 #include "core/model/icons.h"
 #include "core/model/rows.h"
 #include "core/model/text.h"
+#include "core/privileges.h"
 
 namespace qm {
 namespace {
@@ -71,6 +72,9 @@ TEST(PrivilegeContract, DebugPrivilegeCanBeEnabledAndUnknownNamesFail) {
     EXPECT_TRUE(EnablePrivilege(p, "SeDebugPrivilege", true));
     EXPECT_TRUE(EnablePrivilege(p, "SeDebugPrivilege", true));  // enabling twice is fine
     EXPECT_FALSE(EnablePrivilege(p, "SeNoSuchPrivilegeAtAll", true));
+    // Off again, as the window program turns it off at its start.
+    EXPECT_TRUE(EnablePrivilege(p, "SeDebugPrivilege", false));
+    EXPECT_TRUE(EnablePrivilege(p, "SeDebugPrivilege", false));
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
 // What Jump To asks of the machine, the same on every machine: whether a
 // path is a folder (only folders are opened), a program that does not start,
-// and the window search that finds no Registry Editor when none runs.
+// the folder and environment a started program gets, and the window search
+// that finds no Registry Editor when none runs.
 #include <gtest/gtest.h>
 
 #include "contract/env.h"
 #include "core/actions/jump_to.h"
 #include "core/model/text.h"
+#include "platform/text_case.h"
 
 namespace qm {
 namespace {
@@ -36,7 +38,7 @@ TEST(JumpToContract, FileAttributesTellFoldersFromProgramsAndMissingPaths) {
 TEST(JumpToContract, AProgramThatDoesNotExistFailsToStartWithFileNotFound) {
     IProcesses& processes = Machine().processes;
     ProcessInfo info;
-    EXPECT_FALSE(processes.CreateProcess("qm-no-such-program-7.exe", 0x30, info));
+    EXPECT_FALSE(processes.CreateProcess({.commandLine = "qm-no-such-program-7.exe", .creationFlags = 0x30}, info));
     EXPECT_EQ(static_cast<std::uint32_t>(kErrorFileNotFound), processes.GetLastError());
     EXPECT_EQ(-1, RunProcess(Machine(), "qm-no-such-program-7.exe", false, true));
 }
@@ -54,6 +56,29 @@ TEST(JumpToContract, TheRegistryEditorIsStartedFromTheWindowsDirectoryByItsQuote
     const std::uint32_t attributes = Machine().files.GetFileAttributes(editor);
     ASSERT_NE(kInvalidFileAttributes, attributes) << editor;
     EXPECT_EQ(0u, attributes & kFileAttributeDirectory);
+}
+
+// What a started program gets instead of this one's folder and environment.
+TEST(JumpToContract, System32AndTheMachinesOwnVariablesWithNothingOfThisProgramsEnvironment) {
+    ISystemInfo& system = Machine().system;
+    std::string windows, system32;
+    ASSERT_TRUE(system.GetWindowsDirectory(windows));
+    ASSERT_TRUE(system.GetSystemDirectory(system32));
+    EXPECT_EQ(LowerAscii(windows + "\\system32"), LowerAscii(system32));
+    contract::SetOwnVariable("QmOwnVariable", "planted");
+    std::vector<std::string> variables;
+    ASSERT_TRUE(system.GetSystemEnvironment(variables));
+    const auto value = [&](const std::string& name) -> std::string {
+        for (const std::string& variable : variables)
+            if (LowerAscii(variable.substr(0, variable.find('='))) == LowerAscii(name))
+                return variable.substr(variable.find('=') + 1);
+        return "(none)";
+    };
+    EXPECT_EQ(LowerAscii(windows), LowerAscii(value("SystemRoot")));
+    EXPECT_EQ(LowerAscii(windows), LowerAscii(value("windir")));
+    EXPECT_EQ(LowerAscii(system32 + "\\cmd.exe"), LowerAscii(value("ComSpec")));
+    EXPECT_EQ("(none)", value("QmOwnVariable"));
+    for (const std::string& variable : variables) EXPECT_NE(std::string::npos, variable.find('=', 1)) << variable;
 }
 
 TEST(JumpToContract, FindWindowFindsNoWindowOfAnUnknownClass) {

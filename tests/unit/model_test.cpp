@@ -5,6 +5,7 @@
 #include "core/model/icons.h"
 #include "core/model/rows.h"
 #include "core/model/text.h"
+#include "core/privileges.h"
 #include "platform/sim/sim.h"
 #include "unit/tabs.h"
 
@@ -93,20 +94,28 @@ TEST(EntryRow, ClearingAListDropsSelectionAndKeepsImageLists) {
     EXPECT_EQ(-1, list.SelectedIndex());
 }
 
-TEST(Icons, EveryLookupEnablesThePrivilegeAndAsksTheShellAgain) {
+TEST(Icons, EveryLookupAsksTheShellAgainAndLeavesTheTokenAlone) {
     sim::SimMachine m;
     EntryList list("hkcu-run");
     GetSysIconIndex(m.platform, "a.exe");
     GetSysIconIndex(m.platform, "a.exe");
     AttachSystemImageLists(m.platform, list);
-    EXPECT_EQ(3, m.token.adjustCalls);
+    EXPECT_EQ(0, m.token.adjustCalls);
     EXPECT_EQ(4, m.shell.fileInfoCalls);  // two lookups, two image lists
-    EXPECT_EQ(1u, m.token.enabled.count("SeDebugPrivilege"));
-    EXPECT_EQ(0x28u, m.token.lastAccess);
-    EXPECT_EQ(16u, m.token.lastBufferLength);
-    EXPECT_EQ(0, m.token.OpenTokens());
+    EXPECT_TRUE(m.token.enabled.empty());
     EXPECT_EQ(sim::SimShell::kSmallImageList, list.SmallImages());
     EXPECT_EQ(sim::SimShell::kLargeImageList, list.LargeImages());
+}
+
+TEST(Privileges, OneIsSwitchedThroughTheTokenWhichIsClosedAgain) {
+    sim::SimMachine m;
+    EXPECT_TRUE(EnablePrivilege(m.platform, kDebugPrivilege, true));
+    EXPECT_EQ(1u, m.token.enabled.count(kDebugPrivilege));
+    EXPECT_TRUE(EnablePrivilege(m.platform, kDebugPrivilege, false));
+    EXPECT_TRUE(m.token.enabled.empty());
+    EXPECT_EQ(0x28u, m.token.lastAccess);  // TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY
+    EXPECT_EQ(16u, m.token.lastBufferLength);
+    EXPECT_EQ(0, m.token.OpenTokens());
 }
 
 TEST(Icons, LookupsStillRunWhenThePrivilegeCannotBeEnabled) {

@@ -77,7 +77,7 @@ TEST(Services, RowsHoldNameDisplayNameCommandLineAndTheIconOfItsProgram) {
     bare.commandLine = "C:\\tools\\helper.dll";
     m.services.Add(bare);
     sim::SimService locked = Service("Locked");
-    locked.grantedAccess = kServiceQueryConfig;  // may read, but not open with full access
+    locked.grantedAccess = kServiceAllAccess & ~kServiceQueryConfig;  // may do all but read its configuration
     m.services.Add(locked);
     MainForm form(m.platform, m.toolkit);
     form.ScanAtStart();

@@ -6,7 +6,9 @@
 # a copy beside the program for any DLL outside its KnownDLLs list: none is
 # loaded (each would leave a marker file), and the program still shows the
 # version information of its targets and of itself, with the common
-# controls of version 6 that its manifest asks for.
+# controls of version 6 that its manifest asks for. Wine has
+# SetDefaultDllDirectories, so both programs keep the search to System32
+# and start as usual, without the refusal they give where it is missing.
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 rc="$(dirname "${BASH_SOURCE[0]}")/../../res/quellmark.rc"
@@ -44,6 +46,9 @@ EOF2
   >/dev/null 2>&1 &
 program_pid=$!
 run_probe wait-main 30000 >/dev/null
+if run_probe no-dialog Quellmark 1000; then passed=$((passed + 1)); else
+  echo "FAIL [the program starts without a refusal]"; failures=$((failures + 1))
+fi
 tasks_tab=$(run_probe dump | sed -n 's/^tab\([0-9]*\)=Scheduled Tasks.*/\1/p')
 # The task is read through System32's XmlLite.
 expect "the task read" "$(run_probe rows "$tasks_tab")" \
@@ -103,6 +108,14 @@ import csv, sys
 for row in csv.DictReader(sys.stdin):
     print(",".join(row[f] for f in ("name", "company", "description", "version")))')" \
   "Alpha,Quellmark,$description,$file_version" "Gamma,Microsoft Corporation,Wine Registry Editor,5.2.3790.0"
+
+( cd "$cwd" && exec timeout 120 wine "$app/quellmark-report.exe" ) >"$base/report.json" 2>"$base/report.err"
+code=$?
+if [ "$code" = 0 ] && [ ! -s "$base/report.err" ] && grep -q '"schema":2' "$base/report.json"; then
+  passed=$((passed + 1))
+else
+  echo "FAIL [the report starts without a refusal]: exit $code, $(cat "$base/report.err")"; failures=$((failures + 1))
+fi
 
 markers=$(find "$base" -name '*.loaded')
 if [ -n "$markers" ]; then

@@ -18,6 +18,7 @@
 //   qm_probe edit-caption TAB ROW TEXT  rename a row in place, as typing would
 //   qm_probe close                 close the main window
 //   qm_probe modules | plant-versions DIR | plant-version ...   see probe_versions.cpp
+//   qm_probe process-facts CLASS [CHILD.EXE] VARIABLE           see probe_process.cpp
 //   qm_probe set-value KEY NAME TEXT    write a REG_SZ value (the key made if missing)
 //   qm_probe values KEY            print each value of KEY as value=NAME|TEXT
 //   qm_probe delete-value KEY NAME | delete-key KEY   (a key without sub-keys)
@@ -1146,6 +1147,8 @@ int MachineCommand(const std::string& command, int argc, char** argv) {
 
 // probe_versions.cpp: modules, plant-versions.
 int VersionProbeCommand(const std::string& command, int argc, char** argv);
+// probe_process.cpp: process-facts.
+int ProcessProbeCommand(const std::string& command, int argc, char** argv);
 
 int Main(int argc, char** argv);
 
@@ -1175,6 +1178,7 @@ int Main(int argc, char** argv) {
     if (argc < 2) return 2;
     const std::string command = argv[1];
     if (command == "modules" || command.rfind("plant-version", 0) == 0) return VersionProbeCommand(command, argc, argv);
+    if (command == "process-facts") return ProcessProbeCommand(command, argc, argv);
     if (command == "set-value" || command == "values" || command == "display-name" || command.rfind("delete-", 0) == 0)
         return MachineCommand(command, argc, argv);
     if (command.rfind("about", 0) == 0 || command == "jump" || command.rfind("regedit-", 0) == 0)

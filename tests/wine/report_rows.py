@@ -35,7 +35,9 @@ for caption in reported:
 order = [c for c in window if c in reported]
 if list(reported) != order: problems.append(f"tab order {list(reported)} != {order}")
 
-# The CSV: the same entries, field by field.
+# The CSV: the same entries, field by field, each that a spreadsheet would
+# run as a formula with a ' in front.
+def as_csv(value): return "'" + value if value[:1] in ("=", "+", "-", "@", "\t", "\r") else value
 with open(f"{work}/report.csv", newline="", encoding="utf-8") as f:
     rows = list(csv.DictReader(f))
 if raw.count(b"\r\n") and b"\r\n" in raw: problems.append("CRLF inside the JSON")
@@ -45,12 +47,12 @@ if len(rows) != len(entries): problems.append(f"{len(rows)} CSV rows, {len(entri
 for row, e in zip(rows, entries):
     for field in ("category", "tab", "name", "command", "location_text", "target", "company", "description",
                   "version", "mark", "error"):
-        if row[field] != e[field]: problems.append(f"{field}: CSV {row[field]!r} JSON {e[field]!r}")
+        if row[field] != as_csv(e[field]): problems.append(f"{field}: CSV {row[field]!r} JSON {e[field]!r}")
     for field, value in e["location"].items():
         key = "location_type" if field == "type" else field
-        if row[key] != value: problems.append(f"location {field}: CSV {row[key]!r} JSON {value!r}")
+        if row[key] != as_csv(value): problems.append(f"location {field}: CSV {row[key]!r} JSON {value!r}")
     cells = [row[f"column_{i}"] for i in range(1, len(e["columns"]) + 1)]
-    if cells != e["columns"]: problems.append(f"columns: CSV {cells} JSON {e['columns']}")
+    if cells != [as_csv(c) for c in e["columns"]]: problems.append(f"columns: CSV {cells} JSON {e['columns']}")
     exists = {True: "yes", False: "no", None: ""}[e["target_exists"]]
     if row["target_exists"] != exists: problems.append(f"target_exists: CSV {row['target_exists']} JSON {exists}")
 

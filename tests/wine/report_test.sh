@@ -2,7 +2,8 @@
 # quellmark-report.exe against the real program in the same prefix: its
 # entries are exactly the rows the window lists, tab by tab (read through
 # the probe); the CSV and the JSON parse with Python's csv and json readers
-# and agree; --output replaces a file whole or leaves it alone; --compare
+# and agree, a CSV field a spreadsheet would run as a formula written as text
+# (as it is with --csv-raw); --output replaces a file whole or leaves it alone; --compare
 # after one value was added and another deleted names both and exits 1; a
 # key that refuses reading is an entry with its error, exit 2, everything
 # else reported; a REG_DWORD value is an entry naming its type; a startup
@@ -56,6 +57,7 @@ reset_run_key <<EOF2
 "QmPlain"="C:\\\\windows\\\\system32\\\\notepad.exe"
 "Quote \\"me\\", please"="\\"C:\\\\qm\\\\a b.exe\\" /x,\\"y\\""
 "QmCounter"=dword:00000007
+"=Qm Formula"="@C:\\\\qm\\\\formula.exe"
 "QmGone"="C:\\\\qm\\\\gone.exe"
 [$lmonce_key]
 "QmMachine"="C:\\\\qm\\\\machine.exe"
@@ -133,6 +135,17 @@ if named.get("command") != "C:\\Прог\\жук😀.exe /х" or named.get("loca
 EOF
 python3 "$(dirname "${BASH_SOURCE[0]}")/report_rows.py" "$work" "$work/checks.py" >"$work/python.txt" 2>&1
 check "report = window rows; CSV and JSON parse and agree" "$(cat "$work/python.txt")"
+# A name and a command a spreadsheet would run as formulas: text in the CSV
+# (the check above holds every field to that), as they are with --csv-raw.
+code=$(run_report "$work/raw.csv" --format csv --csv-raw)
+check "--csv-raw writes a formula as it is" "$([ "$code" = 0 ] && python3 -c '
+import csv, sys
+def rows(path): return {r["name"]: r for r in csv.DictReader(open(path, newline="", encoding="utf-8"))}
+raw, text = rows(sys.argv[1]), rows(sys.argv[2])
+assert raw["=Qm Formula"]["command"] == "@C:\\qm\\formula.exe", raw.get("=Qm Formula")
+assert raw["=Qm Formula"]["value"] == "=Qm Formula", raw["=Qm Formula"]
+assert text["'"'"'=Qm Formula"]["command"] == "'"'"'@C:\\qm\\formula.exe", text.get("'"'"'=Qm Formula")
+print("ok")' "$work/raw.csv" "$work/report.csv" 2>&1 | tail -1 || echo "exit $code")"
 
 # ---- --output leaves an old file alone when the new one cannot replace it:
 # another program holds it open, shared with no one
@@ -187,6 +200,7 @@ reset_run_key <<EOF2
 "QmPlain"="C:\\\\windows\\\\system32\\\\notepad.exe"
 "Quote \\"me\\", please"="\\"C:\\\\qm\\\\a b.exe\\" /x,\\"y\\""
 "QmCounter"=dword:00000007
+"=Qm Formula"="@C:\\\\qm\\\\formula.exe"
 "QmNew"="C:\\\\qm\\\\new.exe"
 EOF2
 run_probe args-from "$(winepath -w "$work/probe-args.txt")" >/dev/null

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Names in any script in the real program: values of HKCU Run and HKLM Run
 # named and holding commands in Cyrillic, CJK, with an emoji (beyond the
-# Basic Multilingual Plane) and with a right-to-left mark, beside a Latin
-# look-alike of the Cyrillic one; a startup shortcut and a service display
-# name in such scripts. Every row reads back whole through the list (the
-# probe asks in UTF-16 and prints UTF-8); deleting the Cyrillic value removes
-# exactly it and leaves the look-alike; Jump To walks the Registry Editor to
-# a key named in such a script; Item Properties shows version texts no
-# Western code page holds.
+# Basic Multilingual Plane), with a right-to-left mark and with a
+# right-to-left override, beside a Latin look-alike of the Cyrillic one and
+# one of what the override makes its name look like; a startup shortcut and
+# a service display name in such scripts. Every row reads back whole through
+# the list (the probe asks in UTF-16 and prints UTF-8), each format
+# character shown by its code point ("<U+202E>"); deleting the Cyrillic
+# value, and the overridden one, removes exactly it and leaves the
+# look-alike; Jump To walks the Registry Editor to a key named in such a
+# script; Item Properties shows version texts no Western code page holds.
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 hkcu_run='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
@@ -24,7 +26,15 @@ programs_u="$WINEPREFIX/drive_c/qm-unicode"
 # best-fit mapping turns into the Latin "Calc" lying beside it.
 cyrillic='Сalc' lookalike='Calc'
 cjk='中文更新' emoji='Up😀date' rlm=$'\u200fעדכון'
-names=("$cyrillic" "$lookalike" "$cjk" "$emoji" "$rlm")
+# "Qm", a right-to-left override (U+202E), "txt.exe": drawn as it is, the
+# name reads as the look-alike beside it.
+rlo=$'Qm\xe2\x80\xaetxt.exe' rlo_lookalike='Qmexe.txt'
+names=("$cyrillic" "$lookalike" "$cjk" "$emoji" "$rlm" "$rlo" "$rlo_lookalike")
+# A text as the lists and the boxes show it: each format character by its code point.
+shown() {
+  local text=${1//$'\xe2\x80\x8f'/<U+200F>}
+  printf '%s' "${text//$'\xe2\x80\xae'/<U+202E>}"
+}
 # The command of each name, for the key given as "user" or "machine".
 command_of() {
   case $1 in
@@ -33,6 +43,8 @@ command_of() {
     "$cjk") echo "C:\\中\\$2.exe" ;;
     "$emoji") echo "C:\\😀\\$2.exe" ;;
     "$rlm") echo $'C:\\\u200f'"\\$2.exe" ;;
+    "$rlo") echo "C:\\qm-override-$2.exe" ;;
+    "$rlo_lookalike") echo "C:\\qm-lookalike-$2.exe" ;;
   esac
 }
 component="{QmКлюч中😀}"
@@ -88,14 +100,14 @@ run_probe wait-main 30000 >/dev/null
 # ---- Every row whole, in both Run keys.
 hkcu_loc="|HKEY_CURRENT_USER|$hkcu_run|\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"
 out=$(run_probe rows 0)
-lines=("list 0 rows=6" "row=QmVersion|\"$program\" /x$hkcu_loc")
-for name in "${names[@]}"; do lines+=("row=$name|$(command_of "$name" user)$hkcu_loc"); done
+lines=("list 0 rows=8" "row=QmVersion|\"$program\" /x$hkcu_loc")
+for name in "${names[@]}"; do lines+=("row=$(shown "$name")|$(shown "$(command_of "$name" user)")$hkcu_loc"); done
 expect "HKCU Run in any script" "$out" "${lines[@]}"
 run_probe select-tab 1 >/dev/null
 out=$(run_probe rows 1)
 lines=()
 hklm_loc="|HKEY_LOCAL_MACHINE|$hklm_run|\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"
-for name in "${names[@]}"; do lines+=("row=$name|$(command_of "$name" machine)$hklm_loc"); done
+for name in "${names[@]}"; do lines+=("row=$(shown "$name")|$(shown "$(command_of "$name" machine)")$hklm_loc"); done
 expect "HKLM Run in any script" "$out" "${lines[@]}"
 
 # ---- The startup shortcut and the service.
@@ -105,25 +117,31 @@ expect "startup shortcut in any script" "$(run_probe rows 2)" \
 run_probe select-tab 8 >/dev/null
 out=$(run_probe rows 8)
 expect "service display name in any script" "$out" \
-  "row=QmScratchUni|$display_name|\"$service_exe\" -run QmScratchUni"
+  "row=QmScratchUni|$(shown "$display_name")|\"$service_exe\" -run QmScratchUni"
 
-# ---- Deleting the Cyrillic value deletes it alone, in either key.
-row_of() { run_probe rows "$1" | grep '^row=' | sed 's/^row=//; s/|.*//' | grep -nxF -- "$2" | cut -d: -f1 | { read -r n && echo $((n - 1)); }; }
+# ---- Deleting the Cyrillic value deletes it alone, in either key; so does
+# deleting the overridden one, which the box shows by its code point.
+row_of() { run_probe rows "$1" | grep '^row=' | sed 's/^row=//; s/|.*//' | grep -nxF -- "$(shown "$2")" | cut -d: -f1 | { read -r n && echo $((n - 1)); }; }
+delete_one() {  # delete_one WHAT NAME NAME-THAT-STAYS...
+  local what=$1 name=$2 line lines=() kept; shift 2
+  local row
+  row=$(row_of $tab "$name")
+  run_probe set-rows $tab "$row" "$row" >/dev/null
+  run_probe menu $tab 0 >/dev/null
+  out=$(run_probe dialog Confirm 10000 "&Yes"; sleep 1; probe_u values "$key")
+  for kept in "$@"; do lines+=("value=$kept|$(command_of "$kept" $where)"); done
+  expect "delete the $what value ($where)" "$out" \
+    "dialog=Are you sure want to delete autorun \"$(shown "$name")\" ?" "${lines[@]}"
+  if grep -qF "value=$name|" <<<"$out"; then
+    echo "FAIL [delete the $what value ($where)]: still there"; failures=$((failures + 1))
+  fi
+}
 for tab in 0 1; do
   key=$hkcu_run where=user
   [ $tab -eq 1 ] && key=$hklm_run where=machine
   run_probe select-tab $tab >/dev/null
-  row=$(row_of $tab "$cyrillic")
-  run_probe set-rows $tab "$row" "$row" >/dev/null
-  run_probe menu $tab 0 >/dev/null
-  out=$(run_probe dialog Confirm 10000 "&Yes"; sleep 1; probe_u values "$key")
-  expect "delete the Cyrillic value ($where)" "$out" \
-    "dialog=Are you sure want to delete autorun \"$cyrillic\" ?" \
-    "value=$lookalike|$(command_of "$lookalike" $where)" "value=$cjk|$(command_of "$cjk" $where)" \
-    "value=$emoji|$(command_of "$emoji" $where)" "value=$rlm|$(command_of "$rlm" $where)"
-  if grep -qF "value=$cyrillic|" <<<"$out"; then
-    echo "FAIL [delete the Cyrillic value ($where)]: still there"; failures=$((failures + 1))
-  fi
+  delete_one Cyrillic "$cyrillic" "$lookalike" "$cjk" "$emoji" "$rlm"
+  delete_one overridden "$rlo" "$rlo_lookalike" "$rlm"
 done
 screenshot unicode-names
 

@@ -3,6 +3,7 @@
 #include "core/actions/jump_to.h"
 
 #include <deque>
+#include <vector>
 
 #include "core/actions/actions.h"
 #include "core/actions/open_folder.h"
@@ -69,9 +70,20 @@ std::int32_t RunProcess(Platform& platform, const std::string& commandLine, bool
     // The command line goes through a writable buffer of 513 characters:
     // a longer one would not fit, and nothing is started for it.
     if (commandLine.size() > kMaxCommandLine) return -1;
+    // The program starts in System32 with the machine's own environment,
+    // never this program's current folder (wherever it was started from, a
+    // Downloads folder) nor the user's environment (the user's to set, in
+    // HKCU\Environment: a PATH or a variable that makes a program load
+    // something, handed on to an elevated program). Without them nothing starts.
+    ProcessStart start{.commandLine = commandLine, .creationFlags = kCreateNewConsole | kNormalPriorityClass};
+    std::vector<std::string> environment;
+    if (!platform.system.GetSystemDirectory(start.directory) || start.directory.empty() ||
+        !platform.system.GetSystemEnvironment(environment))
+        return -1;
+    start.environment = std::move(environment);
     IProcesses& processes = platform.processes;
     ProcessInfo info;
-    if (!processes.CreateProcess(commandLine, kCreateNewConsole | kNormalPriorityClass, info)) return -1;
+    if (!processes.CreateProcess(start, info)) return -1;
     const ProcessOwner process(processes, info.process);
     const ThreadOwner thread(processes, info.thread);
     if (waitForExit) {

@@ -25,10 +25,11 @@ std::string RegistryEditorCommandLine(Platform& platform);
 // program by not answering. None when there is no such window.
 WindowHandle FindRegistryEditor(Platform& platform);
 
-// Starts `commandLine` in a new console; -1 when it does not start (also for
-// a command line longer than kMaxCommandLine), else 0 or, with
-// `waitForExit`, the exit code. A failed wait for the end raises the
-// platform's error.
+// Starts `commandLine` in a new console, in System32 and with the system's
+// own environment; -1 when it does not start (also for a command line
+// longer than kMaxCommandLine, and when the system directory or
+// environment cannot be had), else 0 or, with `waitForExit`, the exit code.
+// A failed wait for the end raises the platform's error.
 inline constexpr std::size_t kMaxCommandLine = 512;
 std::int32_t RunProcess(Platform& platform, const std::string& commandLine, bool waitForExit, bool waitForIdle);
 

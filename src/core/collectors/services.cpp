@@ -60,8 +60,12 @@ void ScanServices(ScanContext& context, RowReader& rows) {
     const ScManagerOwner manager(services, services.OpenSCManager(kGenericExecute | kScManagerEnumerateService));
     if (!manager) return;
     for (const ServiceEntry& entry : ListServices(services, manager.Get(), kServiceWin32OwnProcess, kServiceActive)) {
-        // A service that cannot be opened with full access keeps its row, with "-" as its path.
-        const ServiceOwner service(services, services.OpenService(manager.Get(), entry.serviceName, kServiceAllAccess));
+        // Opened to read its configuration and for nothing else: a service
+        // that refuses administrators some other right (to stop it, to
+        // change it, to read its security) is listed all the same. One
+        // that refuses reading keeps its row, with "-" as its path.
+        const ServiceOwner service(services,
+                                   services.OpenService(manager.Get(), entry.serviceName, kServiceQueryConfig));
         Entry& row = rows.Start();
         row.name = entry.serviceName;
         std::string path;

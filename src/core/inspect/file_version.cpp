@@ -5,7 +5,6 @@
 #include <cstring>
 #include <optional>
 
-#include "core/model/icons.h"
 #include "core/model/native_path.h"
 #include "core/model/text.h"
 
@@ -99,8 +98,7 @@ bool HasFileFlag(const FixedFileInfo& fixed, std::uint32_t flag) {
 
 }  // namespace
 
-void GetFileTypeText(Platform& platform, const FixedFileInfo& fixed, std::string& text) {
-    EnablePrivilege(platform, "SeDebugPrivilege", true);
+void GetFileTypeText(const FixedFileInfo& fixed, std::string& text) {
     for (const FileTypeName& row : kFileTypeNames) {
         if (row.Type != fixed.dwFileType || (row.Subtype != kAnySubtype && row.Subtype != fixed.dwFileSubtype))
             continue;
@@ -135,7 +133,7 @@ void ReadFileVersionInfoAt(Platform& platform, const std::string& path, FileVers
     const std::optional<FixedFileInfo> fixed = resource.Fixed();
     if (!fixed) return;  // no root block: the flags stay false, the type text empty
     for (const FileFlag& flag : kFileFlags) info.*flag.Field = HasFileFlag(*fixed, flag.Flag);
-    GetFileTypeText(platform, *fixed, info.FileTypeText);
+    GetFileTypeText(*fixed, info.FileTypeText);
 }
 
 }  // namespace

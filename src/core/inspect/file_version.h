@@ -51,13 +51,14 @@ void ReadFileVersionInfo(NativePaths& native, Platform& platform, const std::str
                          bool programsOnly = true);
 // Only the version strings (company, description, version ...), for a
 // program that shows nothing else: the shell's type name, the fixed
-// information's flags and its type text (for which the debug privilege is
-// enabled) are left out, and with them most of the calls per file.
+// information's flags and its type text are left out, and with them most
+// of the calls per file.
 void ReadFileVersionStrings(NativePaths& native, Platform& platform, const std::string& path, FileVersionInfo& info,
                             bool programsOnly = true);
 
 // The text for the file's type and subtype; `text` is left alone where the
-// type table has no entry.
-void GetFileTypeText(Platform& platform, const FixedFileInfo& fixed, std::string& text);
+// type table has no entry. A lookup in the program's own table: it asks
+// the machine nothing, and needs no privilege.
+void GetFileTypeText(const FixedFileInfo& fixed, std::string& text);
 
 }  // namespace qm

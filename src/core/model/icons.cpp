@@ -3,23 +3,13 @@
 #include "core/model/native_path.h"
 #include "core/model/rows.h"
 #include "core/model/text.h"
-#include "platform/owner.h"
 
 namespace qm {
 
-bool EnablePrivilege(Platform& platform, const std::string& name, bool enable) {
-    TokenHandle token;
-    if (!platform.token.OpenProcessToken(kTokenAdjustPrivileges | kTokenQuery, token)) return false;
-    const TokenOwner owner(platform.token, token);
-    Luid luid;
-    if (!platform.token.LookupPrivilegeValue(name, luid)) return false;
-    // The previous-state buffer is one TOKEN_PRIVILEGES of one entry: 16 bytes.
-    constexpr std::uint32_t kPreviousStateBytes = sizeof(std::uint32_t) + sizeof(Luid) + sizeof(std::uint32_t);
-    return platform.token.AdjustTokenPrivileges(token, luid, enable ? kSePrivilegeEnabled : 0, kPreviousStateBytes);
-}
-
+// No privilege is enabled for these lookups: the shell answers them from
+// the name and the image lists it keeps, as it does for any program
+// (core/privileges.h).
 bool LookUpSysIconIndex(Platform& platform, const std::string& pathOrName, int& index) {
-    EnablePrivilege(platform, "SeDebugPrivilege", true);
     ShellFileInfo info;  // index 0 when the shell does not answer
     const bool found = platform.shell.GetFileInfo(NativePath(platform, pathOrName), 0, info,
                                                   kShgfiSysIconIndex | kShgfiUseFileAttributes) != 0;
@@ -45,7 +35,6 @@ IconHandle GetFileIcon(Platform& platform, const std::string& path, bool small) 
 }
 
 void AttachSystemImageLists(Platform& platform, EntryList& list) {
-    EnablePrivilege(platform, "SeDebugPrivilege", true);
     ShellFileInfo info;
     list.SetImageList(kLvsilSmall, ImageListHandle{platform.shell.GetFileInfo("C:\\", 0, info,
                                                                               kShgfiSysIconIndex | kShgfiSmallIcon)});

@@ -1,6 +1,5 @@
-// Icons and the privilege switch that precedes the shell calls, and the
-// window's share of every row a collector reads: its icon and, for some
-// lists, the system image lists renewed.
+// Icons, and the window's share of every row a collector reads: its icon
+// and, for some lists, the system image lists renewed.
 #pragma once
 #include <string>
 
@@ -11,7 +10,6 @@ namespace qm {
 class EntryList;
 struct Entry;
 
-bool EnablePrivilege(Platform& platform, const std::string& name, bool enable);
 int GetSysIconIndex(Platform& platform, const std::string& pathOrName);
 // The same lookup, and whether the shell answered it: on false `index` is 0.
 bool LookUpSysIconIndex(Platform& platform, const std::string& pathOrName, int& index);

@@ -22,7 +22,7 @@ public:
     SimShell shell{files};
     SimServices services;
     SimVersions versions{files};
-    SimProcesses processes{files, system};  // system is bound here, used only later
+    SimProcesses processes{files, system, token};  // system and token are bound here, used only later
     SimSystem system;
     SimToken token;
     SimUser user;

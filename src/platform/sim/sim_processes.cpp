@@ -113,14 +113,16 @@ std::string SimProcesses::FindProgram(const std::string& commandLine) const {
     return {};
 }
 
-bool SimProcesses::CreateProcess(const std::string& commandLine, std::uint32_t creationFlags, ProcessInfo& info) {
-    calls.push_back({.kind = WindowCall::Start, .value = creationFlags, .text = commandLine, .atMs = nowMs});
-    const std::string program = FindProgram(commandLine);
+bool SimProcesses::CreateProcess(const ProcessStart& start, ProcessInfo& info) {
+    calls.push_back(
+        {.kind = WindowCall::Start, .value = start.creationFlags, .text = start.commandLine, .atMs = nowMs});
+    const std::string program = FindProgram(start.commandLine);
     if (program.empty()) {
         lastError = kErrorFileNotFound;
         return false;
     }
     started.push_back(program);
+    children.push_back({start, token_.enabled});
     if (SimLowerCase(program) == SimLowerCase(RegistryEditorPath())) OpenRegistryEditor(registryEditorTreeIsGrandchild);
     info.process = ProcessHandle{nextHandle_++};
     info.thread = ThreadHandle{nextHandle_++};

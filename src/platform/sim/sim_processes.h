@@ -4,6 +4,7 @@
 // a keystroke walk exactly and without waiting.
 #pragma once
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -35,16 +36,27 @@ struct WindowCall {
     std::uint64_t atMs = 0;     // virtual time when the call was made
 };
 
+// What a started program was given: its command line, folder and
+// environment, and the privileges enabled in this program's token at that
+// moment, which it inherits.
+struct ChildStart {
+    ProcessStart start;
+    std::set<std::string> enabledPrivileges;
+};
+
 class SimFileSystem;
 class SimSystem;
+class SimToken;
 
 class SimProcesses : public IProcesses {
 public:
     // Programs are looked for in `files`; the Windows directory and the
-    // program's own folder come from `system`.
-    SimProcesses(SimFileSystem& files, SimSystem& system) : files_(files), system_(system) {}
+    // program's own folder come from `system`; a started program inherits
+    // `token`.
+    SimProcesses(SimFileSystem& files, SimSystem& system, SimToken& token)
+        : files_(files), system_(system), token_(token) {}
 
-    bool CreateProcess(const std::string& commandLine, std::uint32_t creationFlags, ProcessInfo& info) override;
+    bool CreateProcess(const ProcessStart& start, ProcessInfo& info) override;
     std::uint32_t WaitForInputIdle(ProcessHandle process, std::uint32_t milliseconds) override;
     std::uint32_t WaitForSingleObject(ProcessHandle process, std::uint32_t milliseconds) override;
     bool GetExitCodeProcess(ProcessHandle process, std::uint32_t& code) override;
@@ -77,8 +89,9 @@ public:
 
     // What starting a program does. The program is the command line's first
     // word (quoted or not); a bare name is looked for as Windows does, in the
-    // running program's folder, the current directory, the system folder and
-    // the Windows folder, and the first file found runs. The Registry
+    // running program's folder, its current directory (never the folder the
+    // new program is to start in), the system folder and the Windows
+    // folder, and the first file found runs. The Registry
     // Editor, the Windows folder's regedit.exe (a file of the machine's),
     // runs only while `registryEditorInstalled` and opens its windows; any
     // other program found runs without a window; none found fails with
@@ -93,6 +106,7 @@ public:
     std::uint32_t lastError = 0;
 
     std::vector<std::string> started;  // the program files that ran, by full path
+    std::vector<ChildStart> children;  // what each of them was given, in the same order
     std::uint32_t sleptMs = 0;
     std::uint64_t nowMs = 0;  // virtual clock, moved on by Sleep only
     std::vector<WindowCall> calls;
@@ -104,6 +118,7 @@ private:
 
     SimFileSystem& files_;
     SimSystem& system_;
+    SimToken& token_;
     std::vector<SimWindow> windows_;
     std::uintptr_t nextWindow_ = 0x10010;
     std::uintptr_t nextHandle_ = 0x9000;

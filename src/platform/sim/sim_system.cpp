@@ -44,6 +44,24 @@ bool SimSystem::GetWindowsDirectory(std::string& path) {
     return true;
 }
 
+bool SimSystem::GetSystemDirectory(std::string& path) {
+    if (systemDirectoryFails || windowsDirectoryFails) return false;
+    path = windowsDirectory + "\\system32";
+    return true;
+}
+
+bool SimSystem::GetSystemEnvironment(std::vector<std::string>& variables) {
+    if (systemEnvironmentFails || windowsDirectoryFails) return false;
+    const std::string& w = windowsDirectory;
+    variables = {"ComSpec=" + w + "\\system32\\cmd.exe",
+                 "PATH=" + w + "\\system32;" + w,
+                 "SystemRoot=" + w,
+                 "TEMP=" + w + "\\TEMP",
+                 "TMP=" + w + "\\TEMP",
+                 "windir=" + w};
+    return true;
+}
+
 bool SimToken::OpenProcessToken(std::uint32_t access, TokenHandle& token) {
     lastAccess = access;
     if (openFails) return false;

@@ -22,8 +22,11 @@ public:
     bool ToLocalTime(std::uint64_t fileTime, LocalTime& local) override;
     std::string ModuleFileName() override { return modulePath; }
     bool GetWindowsDirectory(std::string& path) override;
+    bool GetSystemDirectory(std::string& path) override;
+    bool GetSystemEnvironment(std::vector<std::string>& variables) override;
     bool Is64BitWindows() override { return windows64; }
     bool IsWow64Program() override { return windows64 && !program64; }
+    bool DllSearchRestricted() override { return dllSearchRestricted; }
     std::string LowerCase(const std::string& text) override;
 
     std::string computerName = "DESK7";
@@ -39,8 +42,15 @@ public:
     std::string windowsDirectory = "C:\\windows";
     bool windowsDirectoryFails = false;
     int windowsDirectoryCalls = 0;
+    bool systemDirectoryFails = false;  // System32 is the Windows directory's "system32"
+    // The machine's own variables (SystemRoot, windir, ComSpec, PATH, TEMP,
+    // TMP), made from the Windows directory as Windows has them.
+    bool systemEnvironmentFails = false;
     bool windows64 = false;  // see SimRegistry::windows64 for the registry's half
     bool program64 = false;
+    // False: a Windows without SetDefaultDllDirectories (Vista or 7 without
+    // its update), where the search cannot be kept out of the program's folder.
+    bool dllSearchRestricted = true;
 };
 
 class SimToken : public IToken {

@@ -16,9 +16,11 @@ std::wstring SystemFolderPath(const wchar_t* name) {
     return std::wstring(folder, length) + L"\\" + name;
 }
 
+bool gRestricted = false;  // what RestrictDllSearchToSystem32 achieved
+
 }  // namespace
 
-void RestrictDllSearchToSystem32() {
+bool RestrictDllSearchToSystem32() {
     // kernel32 is a known DLL; the function is looked up because Windows
     // without it would refuse to start a program that imports it.
     using SetDefaultDllDirectoriesFunction = BOOL WINAPI(DWORD);
@@ -26,8 +28,13 @@ void RestrictDllSearchToSystem32() {
     auto* restrict = kernel ? reinterpret_cast<SetDefaultDllDirectoriesFunction*>(
                                   reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")))
                             : nullptr;
-    if (!restrict || !restrict(kSearchSystem32)) SetDllDirectoryW(L"");  // at least not the current folder
+    gRestricted = restrict&& restrict(kSearchSystem32);
+    // At least not the current folder, for the message that says why the program stops.
+    if (!gRestricted) SetDllDirectoryW(L"");
+    return gRestricted;
 }
+
+bool DllSearchIsRestricted() { return gRestricted; }
 
 SystemLibrary::SystemLibrary(const wchar_t* name) {
     module_ = LoadLibraryExW(name, nullptr, kSearchSystem32);

@@ -10,9 +10,14 @@
 namespace qm::win32 {
 
 // The first thing the program does: every later search for a DLL by name,
-// the system's own included, looks in System32 only. Without the call
-// (Windows before 8 without its update KB2533623) nothing changes.
-void RestrictDllSearchToSystem32();
+// the system's own included, looks in System32 only. False where Windows
+// lacks SetDefaultDllDirectories (before 8, without its update KB2533623):
+// then only the current folder is taken out of the search, the program's
+// own folder is still searched first, and the program must not run
+// (core/safe_start.h).
+bool RestrictDllSearchToSystem32();
+// What the call above achieved: false before it was made.
+bool DllSearchIsRestricted();
 
 // One DLL of System32, loaded for the lifetime of the object.
 class SystemLibrary {

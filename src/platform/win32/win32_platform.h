@@ -97,7 +97,7 @@ private:
 
 class Win32Processes : public IProcesses {
 public:
-    bool CreateProcess(const std::string& commandLine, std::uint32_t creationFlags, ProcessInfo& info) override;
+    bool CreateProcess(const ProcessStart& start, ProcessInfo& info) override;
     std::uint32_t WaitForInputIdle(ProcessHandle process, std::uint32_t milliseconds) override;
     std::uint32_t WaitForSingleObject(ProcessHandle process, std::uint32_t milliseconds) override;
     bool GetExitCodeProcess(ProcessHandle process, std::uint32_t& code) override;
@@ -125,8 +125,14 @@ public:
     bool ToLocalTime(std::uint64_t fileTime, LocalTime& local) override;
     std::string ModuleFileName() override;
     bool GetWindowsDirectory(std::string& path) override;
+    bool GetSystemDirectory(std::string& path) override;
+    // From userenv.dll of System32 (no known DLL), loaded on first use.
+    bool GetSystemEnvironment(std::vector<std::string>& variables) override;
     bool Is64BitWindows() override;
     bool IsWow64Program() override;
+    // What RestrictDllSearchToSystem32 (system_library.h), the program's
+    // first statement, achieved.
+    bool DllSearchRestricted() override;
     std::string LowerCase(const std::string& text) override;
 };
 

@@ -9,17 +9,39 @@
 
 namespace qm::win32 {
 
-bool Win32Processes::CreateProcess(const std::string& commandLine, std::uint32_t creationFlags, ProcessInfo& info) {
-    std::wstring buffer;
-    if (!ToWide(commandLine, buffer)) {
+namespace {
+
+// The environment block of CreateProcessW in UTF-16: each "NAME=value" and
+// its NUL, then the NUL that ends the block (an empty block is two NULs).
+bool EnvironmentBlock(const std::vector<std::string>& variables, std::wstring& block) {
+    block.clear();
+    for (const std::string& variable : variables) {
+        std::wstring wide;
+        if (!ToWide(variable, wide)) return false;
+        block += wide;
+        block += L'\0';
+    }
+    if (variables.empty()) block += L'\0';
+    block += L'\0';
+    return true;
+}
+
+}  // namespace
+
+bool Win32Processes::CreateProcess(const ProcessStart& start, ProcessInfo& info) {
+    std::wstring buffer, directory, environment;
+    if (!ToWide(start.commandLine, buffer) || !ToWide(start.directory, directory) ||
+        (start.environment && !EnvironmentBlock(*start.environment, environment))) {
         SetLastError(kErrorNoUnicodeTranslation);
         return false;
     }
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, creationFlags, nullptr, nullptr, &startup,
-                        &pi))
+    const DWORD flags = start.creationFlags | (start.environment ? CREATE_UNICODE_ENVIRONMENT : 0);
+    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, flags,
+                        start.environment ? environment.data() : nullptr,
+                        start.directory.empty() ? nullptr : directory.c_str(), &startup, &pi))
         return false;
     info = {FromRaw<ProcessHandle>(pi.hProcess), FromRaw<ThreadHandle>(pi.hThread), pi.dwProcessId};
     return true;

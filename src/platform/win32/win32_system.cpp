@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
+#include "platform/win32/system_library.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_text.h"
 
@@ -57,11 +59,36 @@ std::string Win32System::ModuleFileName() {
     }
 }
 
-bool Win32System::GetWindowsDirectory(std::string& path) {
+namespace {
+
+// A folder of the system, as GetSystemWindowsDirectoryW and GetSystemDirectoryW write it.
+bool SystemFolder(UINT(WINAPI* get)(LPWSTR, UINT), std::string& path) {
     wchar_t buffer[MAX_PATH] = {};
-    const UINT n = GetSystemWindowsDirectoryW(buffer, MAX_PATH);
+    const UINT n = get(buffer, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return false;
     path = FromWide(buffer, n);
+    return true;
+}
+
+}  // namespace
+
+bool Win32System::GetWindowsDirectory(std::string& path) { return SystemFolder(GetSystemWindowsDirectoryW, path); }
+
+bool Win32System::GetSystemDirectory(std::string& path) { return SystemFolder(GetSystemDirectoryW, path); }
+
+bool Win32System::GetSystemEnvironment(std::vector<std::string>& variables) {
+    using Create = BOOL WINAPI(void** block, HANDLE token, BOOL inherit);
+    using Destroy = BOOL WINAPI(void* block);
+    static const SystemLibrary userenv(L"userenv.dll");  // kept: the block's release needs it
+    Create* const create = userenv.Find<Create>("CreateEnvironmentBlock");
+    Destroy* const destroy = userenv.Find<Destroy>("DestroyEnvironmentBlock");
+    void* block = nullptr;
+    // No token: the system's variables only; FALSE: nothing of this program's.
+    if (!create || !destroy || !create(&block, nullptr, FALSE) || !block) return false;
+    const std::unique_ptr<void, Destroy*> owner(block, destroy);
+    variables.clear();
+    for (const wchar_t* entry = static_cast<const wchar_t*>(block); *entry; entry += wcslen(entry) + 1)
+        variables.push_back(FromWide(entry));
     return true;
 }
 
@@ -81,6 +108,8 @@ bool Win32System::IsWow64Program() {
     return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 #endif
 }
+
+bool Win32System::DllSearchRestricted() { return DllSearchIsRestricted(); }
 
 std::string Win32System::LowerCase(const std::string& text) {
     std::wstring wide;

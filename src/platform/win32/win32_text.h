@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/constants.h"
+#include "platform/format_chars.h"
 #include "platform/text_utf.h"
 
 namespace qm::win32 {
@@ -58,22 +59,23 @@ inline std::wstring WrittenWide(const std::string& text) {
 // value name may hold NULs, and the user must see the whole name.
 inline constexpr wchar_t kShownNul = 0x2400;
 
-// A text as the screen shows it: all of it, each NUL inside made visible.
-// Only shown, so a broken sequence (none comes from the machine) is U+FFFD.
+// A text as the screen shows it: all of it, each NUL inside and each format
+// character (platform/format_chars.h) made visible. Only shown, so a broken
+// sequence (none comes from the machine) is U+FFFD.
 inline std::wstring ShownWide(const std::string& text) {
-    std::wstring wide = WrittenWide(text);
+    std::wstring wide = WrittenWide(ShowFormatCharacters(text));
     for (wchar_t& c : wide)
         if (c == L'\0') c = kShownNul;
     return wide;
 }
 
 // Back from what the screen showed (an edited caption): each shown NUL is a
-// NUL again.
+// NUL again, each shown format character that character.
 inline std::string FromShown(const wchar_t* text) {
     std::wstring wide(text ? text : L"");
     for (wchar_t& c : wide)
         if (c == kShownNul) c = L'\0';
-    return FromWide(wide);
+    return HideFormatCharacters(FromWide(wide));
 }
 
 }  // namespace qm::win32

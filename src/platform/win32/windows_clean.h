@@ -27,3 +27,4 @@
 #undef LookupPrivilegeValue
 #undef GetFileAttributes
 #undef GetWindowsDirectory
+#undef GetSystemDirectory

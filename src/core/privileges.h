@@ -1,0 +1,22 @@
+// The privileges of the program's own access token.
+#pragma once
+#include <string>
+
+#include "platform/platform.h"
+
+namespace qm {
+
+// The privilege that opens any process and thread whatever its security:
+// nothing the program does needs it (the shell's icon and type lookups, the
+// version reader and the Registry Editor's window are all open to an
+// administrator without it), so it is never enabled, and the window program
+// turns it off as it starts, in case whoever started it left it on: every
+// program it starts (the Registry Editor, explorer.exe, the browser of the
+// About box) inherits its token as it then is.
+inline constexpr const char* kDebugPrivilege = "SeDebugPrivilege";
+
+// AdjustTokenPrivileges of one privilege of the program's token; false when
+// the token cannot be opened, the name is unknown or the call fails.
+bool EnablePrivilege(Platform& platform, const std::string& name, bool enable);
+
+}  // namespace qm
