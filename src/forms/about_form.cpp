@@ -57,12 +57,14 @@ void AboutDialog::FillTexts() {
 }
 
 void AboutDialog::OpenWebAddress() {
-    // The address opens with its default handler; a failure is not reported.
-    // The desktop's shell opens it where it can, so that the browser runs
-    // with the user's own rights instead of this elevated program's.
-    IShell& shell = mainForm.platform.shell;
-    if (!shell.ShellExecuteByDesktop("", kWebAddress, "", "", kSwShowNormal))
-        shell.ShellExecute(ShellOwner::None, "", kWebAddress, "", "", kSwShowNormal);
+    // Only the desktop's shell opens the address, so that the browser runs
+    // with the user's own rights. This program never opens it itself: the
+    // handler of an address is looked up in the user's own classes
+    // (HKCU\Software\Classes), which any program of the user's may point at
+    // itself, and it would then run elevated.
+    Platform& platform = mainForm.platform;
+    if (platform.shell.ShellExecuteByDesktop("", kWebAddress, "", "", kSwShowNormal)) return;
+    platform.dialogs.Show({DialogKind::Information, Caption, FormatTexts(kLinkNotOpened, {kWebAddress})});
 }
 
 void ShowAboutDialog(MainForm& owner) {

@@ -12,6 +12,11 @@ namespace qm {
 class MainForm;
 
 inline constexpr const char* kWebAddress = "https://github.com/quellmark/quellmark";
+// What the link says when the desktop's shell cannot open it (explorer is
+// not running); the address can be copied from the box (Ctrl+C).
+inline constexpr const char* kLinkNotOpened =
+    "The web address was not opened: the desktop is not running, and Quellmark does not start a browser itself "
+    "with its administrator rights. Open %s in a browser.";
 
 // What the dialog shows. Creating it fills every text (FillTexts), so the
 // year and the version are read again for every dialog. The toolkit draws
