@@ -54,6 +54,11 @@ import_reg <<EOF2
 [$approved_m\\StartupFolder]
 "qm-state-common.lnk"=hex:07,00,00,00,00,26,43,92,94,81,dd,01
 EOF2
+# A name no code page holds, set through a file so that no locale stands
+# between it and the probe: its state is kept, and switched, by that name.
+unicode_name='Qm-Жук-中😀'
+printf '%s\n' set-value "$run_key" "$unicode_name" 'C:\qm\zhuk.exe' >"$artifacts/startup-state-args.txt"
+run_probe args-from "$(winepath -w "$artifacts/startup-state-args.txt")" >/dev/null
 run_probe make-shortcut "$user\\qm-state-user.lnk" 'C:\qm\user.exe' >/dev/null
 run_probe make-shortcut "$common\\qm-state-common.lnk" 'C:\qm\common.exe' >/dev/null
 
@@ -115,6 +120,10 @@ else
 fi
 expect "after Disable" "$(colour_of 0 QmPlain; value_of "$run_key" QmPlain)" "QmPlain silver" \
   'QmPlain REG_SZ C:\qm\plain.exe'
+toggle 0 "$unicode_name" "&Yes" >/dev/null
+sleep 0.5
+expect "a name outside the code page" "$(run_probe values "$approved_u\\Run" | grep -F "$unicode_name"; colour_of 0 "$unicode_name")" \
+  "value=$unicode_name|" "$unicode_name silver"
 out=$(toggle 0 QmOff "&Yes"; sleep 0.5; value_of "$approved_u\\Run" QmOff; colour_of 0 QmOff)
 expect "Enable" "$out" 'dialog=Enable "QmOff"? Windows will start it again when the user logs on.' \
   "QmOff REG_BINARY 020000000000000000000000" "QmOff black"
