@@ -19,10 +19,7 @@ bool Registry::OpenKey(const std::string& path, bool canCreate, std::uint32_t ac
     const std::string relative = fromRoot ? path.substr(1) : path;
     const KeyHandle parent = (fromRoot || !current_) ? root_ : current_;
     KeyHandle opened;
-    const std::uint32_t viewFlag = view_ == RegView::Registry64   ? kKeyWow64_64Key
-                                   : view_ == RegView::Registry32 ? kKeyWow64_32Key
-                                                                  : 0;
-    lastOpenError_ = registry_.OpenKey(parent, relative, access | viewFlag, opened);
+    lastOpenError_ = registry_.OpenKey(parent, relative, access | ViewAccessFlag(view_), opened);
     if (lastOpenError_ != kErrorSuccess) return false;
     CloseKey();
     current_ = opened;
@@ -70,10 +67,14 @@ constexpr const char* kTypeNames[] = {"REG_NONE",
 
 }  // namespace
 
-std::string DescribeValueType(std::uint32_t type, std::uint32_t size) {
+std::string ValueTypeAndSize(std::uint32_t type, std::uint32_t size) {
     const std::string typeName =
         type < std::size(kTypeNames) ? std::string(kTypeNames[type]) : FormatMessage1("type 0x%X", unsigned{type});
-    return "(" + typeName + ", " + std::to_string(size) + (size == 1 ? " byte)" : " bytes)");
+    return typeName + ", " + std::to_string(size) + (size == 1 ? " byte" : " bytes");
+}
+
+std::string DescribeValueType(std::uint32_t type, std::uint32_t size) {
+    return "(" + ValueTypeAndSize(type, size) + ")";
 }
 
 namespace {

@@ -13,6 +13,13 @@
 
 namespace qm {
 
+// The access flag that opens a key in `view` (none for the program's own).
+constexpr std::uint32_t ViewAccessFlag(RegView view) {
+    return view == RegView::Registry64 ? kKeyWow64_64Key : view == RegView::Registry32 ? kKeyWow64_32Key : 0;
+}
+
+// "REG_SZ, 6 bytes": a value's type and size.
+std::string ValueTypeAndSize(std::uint32_t type, std::uint32_t size);
 // "(REG_BINARY, 8 bytes)": what a value that is not text shows for its command.
 std::string DescribeValueType(std::uint32_t type, std::uint32_t size);
 

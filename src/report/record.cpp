@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/categories/row_marks.h"
+#include "core/collectors/scheduled_tasks.h"
 #include "core/inspect/file_version.h"
 #include "core/inspect/properties.h"
 #include "core/model/native_path.h"
@@ -33,7 +34,7 @@ EntryLocation LocationOf(const Location& where) {
         if (entry->item >= 0) out.item = entry->text;
     } else if (const auto* task = std::get_if<TaskLocation>(&where)) {
         out.type = "task";
-        out.task = (task->taskFolder == "\\" ? std::string() : task->taskFolder) + "\\" + task->name;
+        out.task = TaskPathIn(task->taskFolder, task->name);
         out.folder = task->folder;
         out.file = task->name;
     } else if (const auto* file = std::get_if<FileLocation>(&where)) {
@@ -102,7 +103,7 @@ std::string TabCaptionOf(const Category& category) {
 std::string Iso8601Utc(std::uint64_t fileTime) {
     LocalTime at;
     if (!CalendarOf(fileTime, at)) return {};
-    char text[32];
+    char text[64];  // room for any int the compiler cannot rule out
     std::snprintf(text, sizeof(text), "%04d-%02d-%02dT%02d:%02d:%02dZ", at.year, at.month, at.day, at.hour, at.minute,
                   at.second);
     return text;

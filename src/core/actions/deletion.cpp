@@ -1,10 +1,9 @@
 // "&Delete Items..." of every list: one routine over what each category's
 // row says its entries are.
-#include <cstdio>
 
+#include "core/actions/action_steps.h"
 #include "core/actions/actions.h"
 #include "core/collectors/scheduled_tasks.h"
-#include "core/model/native_path.h"
 #include "platform/owner.h"
 #include "platform/text_case.h"
 
@@ -26,12 +25,6 @@ bool OpenEntryKey(Registry& reg, const RegistryLocation& at, std::uint32_t acces
     if (opened) return true;
     reg.CloseKey();  // the components key itself holds no entry
     return false;
-}
-
-bool Confirmed(IDialogs& ask, const std::string& what) {
-    const DialogRequest question{DialogKind::Confirmation, "Confirm",
-                                 "Are you sure want to delete autorun \"" + what + "\" ?"};
-    return ask.Show(question) == DialogResult::Yes;
 }
 
 // A row's name is a name within its folder, never a path: a separator, a
@@ -101,7 +94,7 @@ Outcome DeleteFileEntry(ActionContext& context, const Entry& row) {
     if (!at) return Outcome::NothingDone;
     const FileLocation listed = *at;
     const std::string name = row.name;
-    if (!Confirmed(context.ask, name)) return Outcome::NothingDone;
+    if (!ConfirmDeletion(context.ask, name)) return Outcome::NothingDone;
     bool gone = false;
     const std::string refused = DeleteListedFile(context.platform, listed, name, gone);
     if (!refused.empty()) {
@@ -128,7 +121,7 @@ Outcome DeleteRegistryEntry(ActionContext& context, const Entry& row, Removal re
     // user said yes.
     if (!OpenEntryKey(reg, at, kKeyQueryValue)) return Outcome::NothingDone;
     reg.CloseKey();
-    if (!Confirmed(context.ask, row.name)) return Outcome::NothingDone;
+    if (!ConfirmDeletion(context.ask, row.name)) return Outcome::NothingDone;
     // Whether the value could be deleted shows in the list read again.
     reg.SetRootKey(RootKeyOf(at.root));
     if (OpenEntryKey(reg, at, kKeySetValue)) reg.DeleteValue(value);
@@ -151,7 +144,7 @@ Outcome DeleteListItem(ActionContext& context, const Entry& row) {
     reg.SetRootKey(RootKeyOf(entry.at.root));
     if (!OpenEntryKey(reg, entry.at, kKeyQueryValue)) return Outcome::NothingDone;
     reg.CloseKey();
-    if (!Confirmed(context.ask, entry.text)) return Outcome::NothingDone;
+    if (!ConfirmDeletion(context.ask, entry.text)) return Outcome::NothingDone;
     reg.SetRootKey(RootKeyOf(entry.at.root));
     if (!OpenEntryKey(reg, entry.at, kKeyQueryValue | kKeySetValue)) return Outcome::PlaceReread;
     RegValue now;
@@ -179,22 +172,9 @@ Outcome DeleteTaskEntry(ActionContext& context, const Entry& row) {
     const auto* where = std::get_if<TaskLocation>(&row.where);
     if (!where || !where->read) return Outcome::NothingDone;  // a file that could not be read names nothing confirmed
     const TaskLocation task = *where;
-    const std::string path = (task.taskFolder == "\\" ? "" : task.taskFolder) + "\\" + task.name;
-    if (!Confirmed(context.ask, path)) return Outcome::NothingDone;
-    Platform& platform = context.platform;
-    std::vector<std::uint8_t> now;
-    const long error =
-        platform.files.ReadFileBytes(NativePath(platform, task.folder + task.name), kMaxTaskFileBytes, now);
-    std::string refused;
-    if (error != kErrorSuccess || now != task.listed) {
-        refused = "\"" + path + "\" was not deleted: its task file changed since it was listed.";
-    } else if (const long hr = platform.tasks.DeleteTask(task.taskFolder, task.name);
-               static_cast<std::uint32_t>(hr) & 0x80000000u) {  // an HRESULT's failure bit
-        char code[16];
-        std::snprintf(code, sizeof(code), "0x%08X", static_cast<unsigned>(static_cast<std::uint32_t>(hr)));
-        refused = "\"" + path + "\" was not deleted: the Task Scheduler refused (error " + code + ").";
-    }
-    if (!refused.empty()) context.ask.Show({DialogKind::Error, "Error", refused});
+    if (!ConfirmDeletion(context.ask, TaskPathIn(task.taskFolder, task.name))) return Outcome::NothingDone;
+    ChangeListedTask(context, task, "deleted",
+                     [&] { return context.platform.tasks.DeleteTask(task.taskFolder, task.name); });
     return Outcome::PlaceReread;
 }
 

@@ -3,6 +3,7 @@
 // which then lists the services again.
 #include "core/actions/service_actions.h"
 
+#include "core/actions/action_steps.h"
 #include "core/actions/actions.h"
 #include "core/collectors/collector.h"
 #include "platform/owner.h"
@@ -30,9 +31,7 @@ bool DisableServiceByName(IServices& services, const std::string& serviceName) {
 // "No item selected" box.
 Outcome DeleteService(ActionContext& context, const Entry& selected) {
     const std::string name = selected.name;
-    const DialogResult answer = context.ask.Show(
-        {DialogKind::Confirmation, "Confirm", "Are you sure want to delete autorun \"" + name + "\" ?"});
-    if (answer != DialogResult::Yes) return Outcome::NothingDone;
+    if (!ConfirmDeletion(context.ask, name)) return Outcome::NothingDone;
     return DeleteServiceByName(context.platform.services, name) ? Outcome::ServiceMarked : Outcome::NothingDone;
 }
 

@@ -1,12 +1,10 @@
 // Disable and Enable as Windows keeps them: for a Run value or a startup
 // file, a value of the entry's name below StartupApproved (never the entry
 // itself); for a task, the Task Scheduler's own switch.
-#include <cstdio>
-
+#include "core/actions/action_steps.h"
 #include "core/actions/actions.h"
 #include "core/collectors/scheduled_tasks.h"
 #include "core/collectors/startup_states.h"
-#include "core/model/native_path.h"
 #include "platform/owner.h"
 
 namespace qm {
@@ -27,7 +25,7 @@ std::optional<bool> TaskEnabled(const Entry& entry) {
 // was open is not the task the user confirmed.
 Outcome ToggleTask(ActionContext& context, const Entry& selected, bool enable) {
     const TaskLocation task = std::get<TaskLocation>(selected.where);
-    const std::string path = (task.taskFolder == "\\" ? "" : task.taskFolder) + "\\" + task.name;
+    const std::string path = TaskPathIn(task.taskFolder, task.name);
     const std::string question =
         enable ? "Enable the task \"" + path + "\"? The Task Scheduler will start it again when its triggers come."
                : "Disable the task \"" + path +
@@ -35,31 +33,13 @@ Outcome ToggleTask(ActionContext& context, const Entry& selected, bool enable) {
     if (context.ask.Show({DialogKind::Confirmation, "Confirm", question}) != DialogResult::Yes)
         return Outcome::NothingDone;
     Platform& platform = context.platform;
-    std::vector<std::uint8_t> now;
-    const long error =
-        platform.files.ReadFileBytes(NativePath(platform, task.folder + task.name), kMaxTaskFileBytes, now);
-    const std::string done = enable ? "enabled" : "disabled";
-    std::string refused;
-    if (error != kErrorSuccess || now != task.listed) {
-        refused = "\"" + path + "\" was not " + done + ": its task file changed since it was listed.";
-    } else if (const long hr = platform.tasks.SetTaskEnabled(task.taskFolder, task.name, enable);
-               static_cast<std::uint32_t>(hr) & 0x80000000u) {  // an HRESULT's failure bit
-        char code[16];
-        std::snprintf(code, sizeof(code), "0x%08X", static_cast<unsigned>(static_cast<std::uint32_t>(hr)));
-        refused = "\"" + path + "\" was not " + done + ": the Task Scheduler refused (error " + code + ").";
-    } else {
-        // The scheduler writes the change into the task's file; a scheduler
-        // that says it did and left the file as it was (Wine's) changed
-        // nothing the next start of Windows would see.
-        std::vector<std::uint8_t> after;
-        std::string problem;
-        if (platform.files.ReadFileBytes(NativePath(platform, task.folder + task.name), kMaxTaskFileBytes, after) !=
-                kErrorSuccess ||
-            ReadTaskDefinition(platform, after, problem).enabled != enable || !problem.empty())
-            refused = "\"" + path + "\" was not " + done +
-                      ": the Task Scheduler accepted the change, but the task's file does not say so.";
-    }
-    if (!refused.empty()) context.ask.Show({DialogKind::Error, "Error", refused});
+    ChangeListedTask(
+        context, task, enable ? "enabled" : "disabled",
+        [&] { return platform.tasks.SetTaskEnabled(task.taskFolder, task.name, enable); },
+        [&](const std::vector<std::uint8_t>& after) {
+            std::string problem;
+            return ReadTaskDefinition(platform, after, problem).enabled == enable && problem.empty();
+        });
     return Outcome::PlaceReread;
 }
 
@@ -87,9 +67,8 @@ Outcome ToggleStartup(ActionContext& context, const Entry& selected) {
     if (context.ask.Show({DialogKind::Confirmation, "Confirm", question}) != DialogResult::Yes)
         return Outcome::NothingDone;
     IRegistry& registry = context.platform.registry;
-    const std::uint32_t view = at.view == RegView::Registry64 ? kKeyWow64_64Key : 0;
     KeyHandle opened;
-    long error = registry.CreateKey(RootKeyOf(at.root), at.key, kKeySetValue | view, opened);
+    long error = registry.CreateKey(RootKeyOf(at.root), at.key, kKeySetValue | ViewAccessFlag(at.view), opened);
     const KeyOwner key(registry, error == kErrorSuccess ? opened : KeyHandle{});
     if (key)
         error = registry.SetValue(key.Get(), at.value, kRegBinary,

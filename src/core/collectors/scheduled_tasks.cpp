@@ -37,7 +37,7 @@ struct Walker {
 
     void Task(const std::string& folder, const std::string& taskFolder, const std::string& name) {
         Entry& row = rows.Start();
-        row.name = (taskFolder == "\\" ? "" : taskFolder) + "\\" + name;
+        row.name = TaskPathIn(taskFolder, name);
         TaskLocation where{.folder = folder, .taskFolder = taskFolder, .name = name};
         const long error = context.platform.files.ReadFileBytes(NativePath(context.platform, folder + name),
                                                                 kMaxTaskFileBytes, where.listed);
@@ -77,8 +77,7 @@ struct Walker {
             if (!(entry.attributes & kFileAttributeReparsePoint)) subFolders.push_back(entry.name);
         }
         if (depth >= kMaxTaskFolderDepth) return;
-        for (const std::string& sub : subFolders)
-            Folder(folder + sub + "\\", (taskFolder == "\\" ? "" : taskFolder) + "\\" + sub, depth + 1);
+        for (const std::string& sub : subFolders) Folder(folder + sub + "\\", TaskPathIn(taskFolder, sub), depth + 1);
     }
 };
 

@@ -13,6 +13,12 @@ inline constexpr std::uint32_t kMaxTaskFileBytes = 1u << 20;
 // Task folders deeper than this are not walked.
 inline constexpr int kMaxTaskFolderDepth = 16;
 
+// A task's path in the Task Scheduler: "\\Name" in the root folder "\\",
+// "\\Sub\\Name" below it.
+inline std::string TaskPathIn(const std::string& taskFolder, const std::string& name) {
+    return (taskFolder == "\\" ? std::string() : taskFolder) + "\\" + name;
+}
+
 struct TaskAction {
     std::string command;
     std::string arguments;

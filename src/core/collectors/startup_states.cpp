@@ -3,13 +3,11 @@
 #include <tuple>
 #include <utility>
 
+#include "core/registry.h"
+
 namespace qm {
 
 namespace {
-
-// The view flag that opens a key in the native view: on 64-bit Windows the
-// 64-bit one, whatever this program's own bitness.
-std::uint32_t NativeViewFlag(RegView view) { return view == RegView::Registry64 ? kKeyWow64_64Key : 0; }
 
 // Values larger than this are not read: their size says they are no state.
 constexpr std::uint32_t kMaxStateBytes = 4096;
@@ -70,7 +68,7 @@ void StartupStateReader::Fill(Entry& row) {
     if (found == keys_.end()) {
         KeyHandle opened;
         const long error =
-            registry.OpenKey(RootKeyOf(at->root), at->key, kKeyQueryValue | NativeViewFlag(at->view), opened);
+            registry.OpenKey(RootKeyOf(at->root), at->key, kKeyQueryValue | ViewAccessFlag(at->view), opened);
         found = keys_
                     .emplace(std::piecewise_construct, std::forward_as_tuple(at->key),
                              std::forward_as_tuple(registry, error == kErrorSuccess ? opened : KeyHandle{}))
@@ -80,13 +78,12 @@ void StartupStateReader::Fill(Entry& row) {
     std::uint32_t type = 0, size = 0;
     if (found->second && registry.QueryValueInfo(found->second.Get(), at->value, type, size) == kErrorSuccess) {
         RegValue value{type, {}};
-        if (size <= kMaxStateBytes && registry.QueryValue(found->second.Get(), at->value, size, value) != kErrorSuccess)
-            value = RegValue{type, {}};
-        state = size <= kMaxStateBytes ? DecodeStartupState(value) : StartupState{};
-        if (size > kMaxStateBytes) {
+        const bool read =
+            size <= kMaxStateBytes && registry.QueryValue(found->second.Get(), at->value, size, value) == kErrorSuccess;
+        state = DecodeStartupState(read ? value : RegValue{type, {}});
+        if (!read) {  // too large to be a state, or gone meanwhile: nothing the rule reads
             state.kind = StartupState::Kind::Unknown;
             state.unusual = true;
-            state.type = type;
             state.size = size;
         }
     }

@@ -54,8 +54,7 @@ std::string StartupStateText(ISystemInfo& system, const Entry& row) {
 
 std::string UnusualStartupValueText(const StartupState& state) {
     if (!state.unusual) return {};
-    const std::string described = DescribeValueType(state.type, state.size);  // "(REG_SZ, 6 bytes)"
-    return "unknown state: " + described.substr(1, described.size() - 2);
+    return "unknown state: " + ValueTypeAndSize(state.type, state.size);
 }
 
 }  // namespace qm
