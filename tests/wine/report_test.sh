@@ -3,7 +3,8 @@
 # entries are exactly the rows the window lists, tab by tab (read through
 # the probe); the CSV and the JSON parse with Python's csv and json readers
 # and agree, a CSV field a spreadsheet would run as a formula written as text
-# (as it is with --csv-raw); --output replaces a file whole or leaves it alone; --compare
+# (as it is with --csv-raw), a control character in a name as stored when
+# the CSV goes to a pipe; --output replaces a file whole or leaves it alone; --compare
 # after one value was added and another deleted names both and exits 1; a
 # key that refuses reading is an entry with its error, exit 2, everything
 # else reported; a REG_DWORD value is an entry naming its type; a startup
@@ -219,6 +220,16 @@ assert [e["name"] for e in d["added"]] == ["QmNew"], d["added"]
 assert [e["name"] for e in d["removed"]] == ["QmGone"], d["removed"]
 assert d["changed"] == [], d["changed"]
 print("ok")' "$work/compare.json" 2>&1 | tail -1 || echo "exit $code")"
+
+# ---- A name with a control character and a right-to-left override: CSV to
+# a file or a pipe holds it as stored (only a console gets it written as
+# the comparison's text writes it)
+printf '%s\n' set-value "$run_key" $'Qm\e[2JEsc\xe2\x80\xae' 'C:\qm\esc.exe' >"$work/probe-control.txt"
+run_probe args-from "$(winepath -w "$work/probe-control.txt")" >/dev/null
+code=$(run_report "$work/control.csv" --format csv)
+check "CSV to a pipe holds a control character as stored" "$([ "$code" = 0 ] &&
+  grep -qF $',Qm\e[2JEsc\xe2\x80\xae,C:\\qm\\esc.exe,' "$work/control.csv" && echo ok ||
+  echo "exit $code: $(grep -a 'Esc' "$work/control.csv" | od -c | head -5)")"
 
 # ---- A key that refuses reading: exit 2, an entry with its error, the rest reported
 regtool deny "$run" 1 || echo "FAIL: RegSetKeySecurity"
