@@ -48,6 +48,12 @@ inline constexpr long kErrorMoreData = 234;
 inline constexpr long kErrorFileTooLarge = 223;
 inline constexpr long kErrorNoMoreItems = 259;
 inline constexpr long kErrorNoUnicodeTranslation = 1113;  // a text no UTF-16 spells
+inline constexpr long kErrorFileExists = 80;
+inline constexpr long kErrorDiskFull = 112;
+inline constexpr long kErrorAlreadyExists = 183;
+inline constexpr long kErrorServiceMarkedForDelete = 1072;
+inline constexpr long kErrorServiceExists = 1073;
+inline constexpr long kErrorServiceDoesNotExist = 1060;
 
 // SHGetFileInfoA flags.
 inline constexpr std::uint32_t kShgfiIcon = 0x100;
@@ -74,15 +80,29 @@ inline constexpr std::uint32_t kFileAttributeDirectory = 0x10;
 inline constexpr std::uint32_t kFileAttributeArchive = 0x20;
 inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
 inline constexpr std::uint32_t kFileAttributeReparsePoint = 0x400;  // a junction or symbolic link
+
+// Access rights of a file or folder, in an access list's entries.
+inline constexpr std::uint32_t kFileWriteData = 0x2;   // FILE_ADD_FILE of a folder
+inline constexpr std::uint32_t kFileAppendData = 0x4;  // FILE_ADD_SUBDIRECTORY
+inline constexpr std::uint32_t kFileWriteEa = 0x10;
+inline constexpr std::uint32_t kFileDeleteChild = 0x40;
+inline constexpr std::uint32_t kFileWriteAttributes = 0x100;
+inline constexpr std::uint32_t kDelete = 0x10000;
+inline constexpr std::uint32_t kWriteDac = 0x40000;
+inline constexpr std::uint32_t kWriteOwner = 0x80000;
+inline constexpr std::uint32_t kGenericAll = 0x10000000;
+inline constexpr std::uint32_t kMaximumAllowed = 0x02000000;
 inline constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
 
 // Shell special folders.
 inline constexpr int kCsidlStartup = 7;
 inline constexpr int kCsidlCommonStartup = 24;
+inline constexpr int kCsidlCommonAppData = 35;  // ProgramData
 
 // Service control manager.
 inline constexpr std::uint32_t kScManagerAllAccess = 0xF003F;
 inline constexpr std::uint32_t kScManagerConnect = 0x1;
+inline constexpr std::uint32_t kScManagerCreateService = 0x2;
 inline constexpr std::uint32_t kScManagerEnumerateService = 0x4;
 inline constexpr std::uint32_t kGenericExecute = 0x20000000;
 inline constexpr std::uint32_t kGenericWrite = 0x40000000;

@@ -79,12 +79,18 @@ struct ServiceEntry {  // one ENUM_SERVICE_STATUSW
     std::uint32_t currentState = 0;
 };
 
-// QUERY_SERVICE_CONFIG, the parts the program shows.
+// QUERY_SERVICE_CONFIG: the whole configuration, as the manager keeps it
+// (the tag aside, which the manager gives out itself).
 struct ServiceConfig {
     std::uint32_t serviceType = 0;
     std::uint32_t startType = 0;
-    std::string binaryPath;  // lpBinaryPathName as the manager keeps it
+    std::string binaryPath;          // lpBinaryPathName as the manager keeps it
     std::uint32_t errorControl = 0;  // SERVICE_ERROR_CRITICAL: a failure to start it restarts Windows
+    std::string loadOrderGroup;      // empty: none
+    // lpDependencies, each as the manager keeps it (a group with its "+").
+    std::vector<std::string> dependencies;
+    std::string account;  // lpServiceStartName: "LocalSystem", "NT AUTHORITY\LocalService", a user ...
+    std::string displayName;
 };
 
 class IServices {
@@ -101,8 +107,20 @@ public:
     virtual ServiceHandle OpenService(ScManagerHandle scm, const std::string& name, std::uint32_t access) = 0;
     // QueryServiceConfigW: the configured command line (lpBinaryPathName).
     virtual bool QueryServiceBinaryPath(ServiceHandle service, std::string& path) = 0;
-    // QueryServiceConfigW: type, start type and command line.
+    // QueryServiceConfigW: the whole configuration.
     virtual bool ReadServiceConfig(ServiceHandle service, ServiceConfig& config) = 0;
+    // QueryServiceConfig2W(SERVICE_CONFIG_DESCRIPTION): the description,
+    // none when the service has none. False when it cannot be read.
+    virtual bool ReadServiceDescription(ServiceHandle service, std::optional<std::string>& description) = 0;
+    // CreateServiceW of `name` with that configuration, no tag asked for and
+    // no password (an account that needs one is created without it, and
+    // the manager refuses it or the service will not start until one is
+    // set). None on failure, `error` saying why (kErrorServiceExists,
+    // kErrorServiceMarkedForDelete ...).
+    virtual ServiceHandle CreateService(ScManagerHandle scm, const std::string& name, const ServiceConfig& config,
+                                        std::uint32_t access, long& error) = 0;
+    // ChangeServiceConfig2W(SERVICE_CONFIG_DESCRIPTION).
+    virtual bool SetServiceDescription(ServiceHandle service, const std::string& description) = 0;
     virtual bool DeleteService(ServiceHandle service) = 0;
     // ChangeServiceConfigW with every argument "no change" but the start type.
     virtual bool ChangeServiceStartType(ServiceHandle service, std::uint32_t startType) = 0;
@@ -193,6 +211,46 @@ struct FileIdentity {
 struct FileEntryInfo {  // BY_HANDLE_FILE_INFORMATION, the parts the program uses
     std::uint32_t attributes = 0;
     FileIdentity identity;
+    std::uint64_t size = 0;
+    // FILETIMEs (UTC); 0 where the file system keeps none.
+    std::uint64_t creationTime = 0;
+    std::uint64_t lastAccessTime = 0;
+    std::uint64_t lastWriteTime = 0;
+};
+
+// What an entry's handle is opened for.
+enum class EntryAccess {
+    Attributes,  // its attributes, identity and final path
+    Deletion,    // those, its content (FILE_READ_DATA) and DELETE
+    Security,    // those and its owner and access list (READ_CONTROL)
+};
+
+// Whom a security identifier stands for, as far as the program trusts it.
+enum class Trustee { Administrators, LocalSystem, CreatorOwner, Other };
+
+// One entry of an access list (an ACE of a DACL).
+struct AccessRule {
+    Trustee trustee = Trustee::Other;
+    std::string sid;           // as text, "S-1-5-32-544"
+    bool allow = true;         // ACCESS_ALLOWED_ACE; false: ACCESS_DENIED_ACE (or any other kind)
+    bool inheritOnly = false;  // applies only to what is made inside
+    std::uint32_t mask = 0;    // generic rights as written, not mapped
+};
+
+// A file's or folder's owner and access list (GetSecurityInfo).
+struct EntrySecurity {
+    Trustee owner = Trustee::Other;
+    std::string ownerSid;
+    bool nullAcl = false;  // no access list at all: everyone may do anything
+    std::vector<AccessRule> rules;
+};
+
+// SetFileInformationByHandle(FileBasicInfo): what a file is given back.
+struct FileBasics {
+    std::uint32_t attributes = kFileAttributeNormal;  // never 0, which would mean "unchanged"
+    std::uint64_t creationTime = 0;                   // 0: unchanged
+    std::uint64_t lastAccessTime = 0;
+    std::uint64_t lastWriteTime = 0;
 };
 
 // GetFinalPathNameByHandleW (VOLUME_NAME_DOS) without its "\\?\" prefix:
@@ -223,9 +281,30 @@ public:
 
     // CreateFileW of the entry itself (FILE_FLAG_OPEN_REPARSE_POINT and
     // FILE_FLAG_BACKUP_SEMANTICS, every sharing mode), a folder too: a link
-    // is opened as the link where the system allows it. `forDeletion` asks
-    // for DELETE access as well. None on failure, `error` saying why.
-    virtual FileHandle OpenEntry(const std::string& path, bool forDeletion, long& error) = 0;
+    // is opened as the link where the system allows it, for what `access`
+    // says. None on failure, `error` saying why.
+    virtual FileHandle OpenEntry(const std::string& path, EntryAccess access, long& error) = 0;
+    // The whole content of a file opened for deletion, of at most `limit`
+    // bytes, read from its start: kErrorSuccess, kErrorFileTooLarge (nothing
+    // read), or the error.
+    virtual long ReadEntryBytes(FileHandle file, std::uint32_t limit, std::vector<std::uint8_t>& out) = 0;
+    // Owner and access list of an entry opened for its security.
+    virtual long GetEntrySecurity(FileHandle file, EntrySecurity& security) = 0;
+    // CreateDirectoryW with an owner of Administrators and a protected
+    // access list (nothing inherited from above) granting Administrators and
+    // SYSTEM full control, passed on to what is made inside, and no one
+    // else anything. kErrorSuccess, kErrorAlreadyExists, or the error.
+    virtual long CreateProtectedFolder(const std::string& path) = 0;
+    // CreateFileW(CREATE_NEW) for writing, its attributes and DELETE, with
+    // no sharing: fails with kErrorFileExists when anything has that name,
+    // a link too. None on failure, `error` saying why.
+    virtual FileHandle CreateNewFile(const std::string& path, long& error) = 0;
+    // Writes all of `bytes` at the end of a file made by CreateNewFile and
+    // flushes them to the disk (FlushFileBuffers). kErrorSuccess or the
+    // error (kErrorDiskFull ...); what was written before a failure stays.
+    virtual long WriteEntry(FileHandle file, const std::vector<std::uint8_t>& bytes) = 0;
+    // Gives a file made by CreateNewFile its attributes and times.
+    virtual long SetEntryBasics(FileHandle file, const FileBasics& basics) = 0;
     // GetFileInformationByHandle.
     virtual bool GetEntryInfo(FileHandle file, FileEntryInfo& info) = 0;
     virtual bool GetFinalPath(FileHandle file, FinalPath& path) = 0;
@@ -268,6 +347,11 @@ public:
     // root, "\\Sub" below it) through the Task Scheduler (ITaskService,
     // ITaskFolder::DeleteTask). The HRESULT.
     virtual long DeleteTask(const std::string& folder, const std::string& name) = 0;
+    // Registers the task `name` in the task folder `folder` from its
+    // definition (ITaskFolder::RegisterTask with TASK_CREATE, no user and no
+    // password given: the definition's own principal and logon type): fails
+    // when a task has that path. The HRESULT.
+    virtual long RegisterTask(const std::string& folder, const std::string& name, const std::string& xml) = 0;
     // Enables or disables that task through the Task Scheduler
     // (ITaskFolder::GetTask, IRegisteredTask::put_Enabled), which writes the
     // change into the task's definition and its file. The HRESULT.

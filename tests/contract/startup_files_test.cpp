@@ -136,7 +136,7 @@ TEST_F(StartupFilesContract, ANameInAnyScriptIsSeenWholeAndReachesOnlyItsFile) {
     for (const std::string& name : names) {
         EXPECT_NE(kInvalidFileAttributes, files.GetFileAttributes(In(name))) << name;
         long error = -1;
-        const FileOwner entry(files, files.OpenEntry(In(name), false, error));
+        const FileOwner entry(files, files.OpenEntry(In(name), EntryAccess::Attributes, error));
         ASSERT_TRUE(entry) << name << " error " << error;
         FinalPath final;
         ASSERT_TRUE(files.GetFinalPath(entry.Get(), final)) << name;
@@ -225,7 +225,8 @@ TEST_F(StartupFilesContract, AnEntryOpenedAsItselfIsIdentifiedCheckedAndDeletedB
     contract::PutPlainFile(In("locked.exe"), "MZ", kFileAttributeReadonly);
     const auto info = [&](const std::string& path, bool forDeletion, FileEntryInfo& out, FinalPath& final) {
         long error = -1;
-        const FileOwner entry(files, files.OpenEntry(path, forDeletion, error));
+        const FileOwner entry(
+            files, files.OpenEntry(path, forDeletion ? EntryAccess::Deletion : EntryAccess::Attributes, error));
         EXPECT_TRUE(entry) << path << " error " << error;
         EXPECT_EQ(kErrorSuccess, error) << path;
         EXPECT_TRUE(entry && files.GetEntryInfo(entry.Get(), out)) << path;
@@ -246,23 +247,23 @@ TEST_F(StartupFilesContract, AnEntryOpenedAsItselfIsIdentifiedCheckedAndDeletedB
 
     long error = -1;
     {
-        const FileOwner reading(files, files.OpenEntry(In("a.exe"), false, error));
+        const FileOwner reading(files, files.OpenEntry(In("a.exe"), EntryAccess::Attributes, error));
         EXPECT_NE(kErrorSuccess, files.DeleteEntry(reading.Get()));
     }
     {
-        const FileOwner locked(files, files.OpenEntry(In("locked.exe"), true, error));
+        const FileOwner locked(files, files.OpenEntry(In("locked.exe"), EntryAccess::Deletion, error));
         ASSERT_TRUE(locked);
         EXPECT_EQ(kErrorAccessDenied, files.DeleteEntry(locked.Get()));
     }
     {
-        const FileOwner deleting(files, files.OpenEntry(In("a.exe"), true, error));
+        const FileOwner deleting(files, files.OpenEntry(In("a.exe"), EntryAccess::Deletion, error));
         ASSERT_TRUE(deleting);
         EXPECT_EQ(kErrorSuccess, files.DeleteEntry(deleting.Get()));
     }
     EXPECT_EQ(kInvalidFileAttributes, files.GetFileAttributes(In("a.exe")));
     EXPECT_NE(kInvalidFileAttributes, files.GetFileAttributes(In("b.exe")));
     EXPECT_NE(kInvalidFileAttributes, files.GetFileAttributes(In("locked.exe")));
-    EXPECT_FALSE(files.OpenEntry(In("a.exe"), false, error));
+    EXPECT_FALSE(files.OpenEntry(In("a.exe"), EntryAccess::Attributes, error));
     EXPECT_EQ(kErrorFileNotFound, error);
 }
 

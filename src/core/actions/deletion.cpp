@@ -58,7 +58,7 @@ std::string DeleteListedFile(Platform& platform, const FileLocation& at, const s
     if (!IsPlainFileName(name)) return quoted + "its name is not a plain file name.";
     long error = kErrorSuccess;
     const std::string folderPath = WithoutSlash(at.folder);
-    const FileOwner folder(files, files.OpenEntry(folderPath, false, error));
+    const FileOwner folder(files, files.OpenEntry(folderPath, EntryAccess::Attributes, error));
     FileEntryInfo folderInfo;
     FinalPath folderFinal;
     if (!folder || !files.GetEntryInfo(folder.Get(), folderInfo) || !files.GetFinalPath(folder.Get(), folderFinal) ||
@@ -66,7 +66,7 @@ std::string DeleteListedFile(Platform& platform, const FileLocation& at, const s
         !(folderInfo.identity == at.folderIdentity))
         return quoted + "the folder " + folderPath +
                " is no longer the folder that was listed (it was moved, replaced or made a link).";
-    const FileOwner file(files, files.OpenEntry(at.folder + name, true, error));
+    const FileOwner file(files, files.OpenEntry(at.folder + name, EntryAccess::Deletion, error));
     if (!file) {
         gone = error == kErrorFileNotFound || error == kErrorPathNotFound;
         return gone ? std::string() : quoted + "it could not be opened (error " + std::to_string(error) + ").";

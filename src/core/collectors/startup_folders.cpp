@@ -26,7 +26,7 @@ std::string WithSlash(const std::string& folder) { return folder.back() == '\\' 
 // when it cannot be opened, which no deletion will take for the listed one.
 FileIdentity IdentityOf(Platform& platform, const std::string& path) {
     long error = kErrorSuccess;
-    const FileOwner entry(platform.files, platform.files.OpenEntry(path, false, error));
+    const FileOwner entry(platform.files, platform.files.OpenEntry(path, EntryAccess::Attributes, error));
     FileEntryInfo info;
     if (!entry || !platform.files.GetEntryInfo(entry.Get(), info)) return {};
     return info.identity;

@@ -241,7 +241,7 @@ SimFileSystem::Entry* SimFileSystem::ById(std::uint64_t id) {
     return nullptr;
 }
 
-FileHandle SimFileSystem::OpenEntry(const std::string& path, bool forDeletion, long& error) {
+FileHandle SimFileSystem::OpenEntry(const std::string& path, EntryAccess access, long& error) {
     reached.push_back(path);
     const std::string real = openFollowsLinks && links_ ? Resolve(path) : path;
     Entry* e = HasWildcard(real) ? nullptr : Lookup(real, false);
@@ -254,8 +254,111 @@ FileHandle SimFileSystem::OpenEntry(const std::string& path, bool forDeletion, l
     }
     error = kErrorSuccess;
     const std::uintptr_t handle = nextHandle_++;
-    open_[handle] = {e->id, forDeletion, false};
+    open_[handle] = {e->id, access == EntryAccess::Deletion, false, access, false};
     return FileHandle{handle};
+}
+
+EntrySecurity SimFile::MachineOwned() {
+    return {Trustee::Administrators,
+            "S-1-5-32-544",
+            false,
+            {{Trustee::Administrators, "S-1-5-32-544", true, false, kGenericAll},
+             {Trustee::LocalSystem, "S-1-5-18", true, false, kGenericAll},
+             {Trustee::Other, "S-1-5-32-545", true, false, 0x1200A9u}}};
+}
+
+SimFile* SimFileSystem::FindFolder(const std::string& path) {
+    Entry* e = Lookup(path, true);
+    return e ? &e->file : nullptr;
+}
+
+long SimFileSystem::ReadEntryBytes(FileHandle file, std::uint32_t limit, std::vector<std::uint8_t>& out) {
+    out.clear();
+    auto it = open_.find(file.Value());
+    Entry* e = it == open_.end() ? nullptr : ById(it->second.id);
+    if (!e) return kErrorInvalidHandle;
+    if (it->second.access != EntryAccess::Deletion || e->folder) return kErrorAccessDenied;
+    if (e->file.content.size() > limit) return kErrorFileTooLarge;
+    out.assign(e->file.content.begin(), e->file.content.end());
+    return kErrorSuccess;
+}
+
+long SimFileSystem::GetEntrySecurity(FileHandle file, EntrySecurity& security) {
+    auto it = open_.find(file.Value());
+    Entry* e = it == open_.end() ? nullptr : ById(it->second.id);
+    if (!e) return kErrorInvalidHandle;
+    if (it->second.access != EntryAccess::Security) return kErrorAccessDenied;
+    security = e->file.security;
+    return kErrorSuccess;
+}
+
+long SimFileSystem::CreateProtectedFolder(const std::string& path) {
+    std::u16string units;
+    if (!Utf16FromUtf8(path, units)) return kErrorNoUnicodeTranslation;
+    if (HasWildcard(path)) return kErrorInvalidName;
+    const std::string real = links_ ? ResolveParent(path) : path;
+    if (Lookup(real, true) || Lookup(real, false)) return kErrorAlreadyExists;
+    if (!FolderExists(ParentOf(StripSlash(real)))) return kErrorPathNotFound;
+    AddFolder(real);
+    FindFolder(real)->security = {Trustee::Administrators,
+                                  "S-1-5-32-544",
+                                  false,
+                                  {{Trustee::Administrators, "S-1-5-32-544", true, false, kGenericAll},
+                                   {Trustee::LocalSystem, "S-1-5-18", true, false, kGenericAll}}};
+    return kErrorSuccess;
+}
+
+FileHandle SimFileSystem::CreateNewFile(const std::string& path, long& error) {
+    reached.push_back(path);
+    std::u16string units;
+    if (!Utf16FromUtf8(path, units)) {
+        error = kErrorNoUnicodeTranslation;
+        return FileHandle{};
+    }
+    const std::string real = links_ ? ResolveParent(path) : path;
+    if (HasWildcard(path) || NameOf(real).empty()) {
+        error = kErrorInvalidName;
+        return FileHandle{};
+    }
+    if (Lookup(real, false) || Lookup(real, true)) {
+        error = kErrorFileExists;
+        return FileHandle{};
+    }
+    if (!FolderExists(ParentOf(real))) {
+        error = kErrorPathNotFound;
+        return FileHandle{};
+    }
+    SimFile made;
+    made.security = FindFolder(ParentOf(real)) ? FindFolder(ParentOf(real))->security : SimFile::MachineOwned();
+    AddFile(real, std::move(made));
+    const std::uintptr_t handle = nextHandle_++;
+    open_[handle] = {Lookup(real, false)->id, true, false, EntryAccess::Deletion, true};
+    error = kErrorSuccess;
+    return FileHandle{handle};
+}
+
+long SimFileSystem::WriteEntry(FileHandle file, const std::vector<std::uint8_t>& bytes) {
+    auto it = open_.find(file.Value());
+    Entry* e = it == open_.end() ? nullptr : ById(it->second.id);
+    if (!e) return kErrorInvalidHandle;
+    if (!it->second.created) return kErrorAccessDenied;
+    size_t fits = bytes.size();
+    if (freeBytes && *freeBytes < fits) fits = static_cast<size_t>(*freeBytes);
+    e->file.content.append(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(fits));
+    if (freeBytes) *freeBytes -= fits;
+    return fits == bytes.size() ? kErrorSuccess : kErrorDiskFull;
+}
+
+long SimFileSystem::SetEntryBasics(FileHandle file, const FileBasics& basics) {
+    auto it = open_.find(file.Value());
+    Entry* e = it == open_.end() ? nullptr : ById(it->second.id);
+    if (!e) return kErrorInvalidHandle;
+    if (!it->second.created || basics.attributes == 0) return kErrorAccessDenied;
+    e->file.attributes = basics.attributes;
+    if (basics.creationTime) e->file.creationTime = basics.creationTime;
+    if (basics.lastAccessTime) e->file.lastAccessTime = basics.lastAccessTime;
+    if (basics.lastWriteTime) e->file.lastWriteTime = basics.lastWriteTime;
+    return kErrorSuccess;
 }
 
 bool SimFileSystem::GetEntryInfo(FileHandle file, FileEntryInfo& info) {
@@ -264,6 +367,10 @@ bool SimFileSystem::GetEntryInfo(FileHandle file, FileEntryInfo& info) {
     if (!e) return false;
     info.attributes = e->file.attributes;
     info.identity = {kVolumeSerial, e->id};
+    info.size = e->file.content.size();
+    info.creationTime = e->file.creationTime;
+    info.lastAccessTime = e->file.lastAccessTime;
+    info.lastWriteTime = e->file.lastWriteTime;
     return true;
 }
 

@@ -15,11 +15,17 @@ namespace qm::sim {
 
 struct SimFile {
     std::uint32_t attributes = kFileAttributeArchive;
-    std::optional<std::string> shortcutTarget;  // a shell link naming this target
-    std::string typeName;                       // what the shell calls the type
-    std::uint32_t exeType = 0;                  // SHGFI_EXETYPE answer
-    std::vector<std::uint8_t> versionResource;  // a VS_VERSIONINFO block, empty when none
-    std::string content;                        // what reading the file gives
+    std::optional<std::string> shortcutTarget;                              // a shell link naming this target
+    std::string typeName;                                                   // what the shell calls the type
+    std::uint32_t exeType = 0;                                              // SHGFI_EXETYPE answer
+    std::vector<std::uint8_t> versionResource;                              // a VS_VERSIONINFO block, empty when none
+    std::string content;                                                    // what reading the file gives
+    std::uint64_t creationTime = 0, lastAccessTime = 0, lastWriteTime = 0;  // FILETIMEs
+    // Its owner and access list. A folder or file made by a fixture is the
+    // machine's own: Administrators own it, Administrators and SYSTEM may
+    // do anything, Users may read.
+    EntrySecurity security = MachineOwned();
+    static EntrySecurity MachineOwned();
 };
 
 class SimFileSystem : public IFiles {
@@ -28,7 +34,13 @@ public:
     long DeleteFile(const std::string& path) override;
     std::uint32_t GetFileAttributes(const std::string& path) override;
     long ListFolder(const std::string& folder, std::size_t limit, std::vector<FolderEntry>& out) override;
-    FileHandle OpenEntry(const std::string& path, bool forDeletion, long& error) override;
+    FileHandle OpenEntry(const std::string& path, EntryAccess access, long& error) override;
+    long ReadEntryBytes(FileHandle file, std::uint32_t limit, std::vector<std::uint8_t>& out) override;
+    long GetEntrySecurity(FileHandle file, EntrySecurity& security) override;
+    long CreateProtectedFolder(const std::string& path) override;
+    FileHandle CreateNewFile(const std::string& path, long& error) override;
+    long WriteEntry(FileHandle file, const std::vector<std::uint8_t>& bytes) override;
+    long SetEntryBasics(FileHandle file, const FileBasics& basics) override;
     bool GetEntryInfo(FileHandle file, FileEntryInfo& info) override;
     bool GetFinalPath(FileHandle file, FinalPath& path) override;
     bool GetLinkTarget(const std::string& path, FinalPath& target) override;
@@ -37,6 +49,11 @@ public:
     long ReadFileBytes(const std::string& path, std::uint32_t limit, std::vector<std::uint8_t>& out) override;
 
     void AddFolder(const std::string& path);
+    // The folder's own record (its attributes and security); null when none.
+    SimFile* FindFolder(const std::string& path);
+    // Bytes the disk still takes; none: as many as are written. A write
+    // past them writes what fits and fails with kErrorDiskFull.
+    std::optional<std::uint64_t> freeBytes;
     // A folder that is a link (a junction or a symbolic link) to `target`:
     // paths through it lead into the target; opened as an entry, it is the
     // link itself.
@@ -89,6 +106,8 @@ private:
         std::uint64_t id = 0;
         bool forDeletion = false;
         bool deletePending = false;
+        EntryAccess access = EntryAccess::Attributes;
+        bool created = false;  // made by CreateNewFile: may be written
     };
     std::map<std::uintptr_t, OpenEntryState> open_;
     std::uintptr_t nextHandle_ = 0xF000;

@@ -123,7 +123,57 @@ bool SimServices::QueryServiceBinaryPath(ServiceHandle service, std::string& pat
 bool SimServices::ReadServiceConfig(ServiceHandle service, ServiceConfig& config) {
     SimService* s = ServiceOf(service, kServiceQueryConfig);
     if (!s) return false;
-    config = {s->type, s->startType, s->commandLine, s->errorControl};
+    config = {s->type,           s->startType,    s->commandLine, s->errorControl,
+              s->loadOrderGroup, s->dependencies, s->account,     s->displayName.value_or(std::string())};
+    return true;
+}
+
+bool SimServices::ReadServiceDescription(ServiceHandle service, std::optional<std::string>& description) {
+    SimService* s = ServiceOf(service, kServiceQueryConfig);
+    if (!s) return false;
+    description = s->description;
+    return true;
+}
+
+ServiceHandle SimServices::CreateService(ScManagerHandle scm, const std::string& name, const ServiceConfig& config,
+                                         std::uint32_t access, long& error) {
+    const OpenHandle* manager = Lookup(scm.Value(), true);
+    if (!manager) {
+        error = kErrorInvalidHandle;
+        return {};
+    }
+    if (!(manager->access & kScManagerCreateService)) {
+        error = kErrorAccessDenied;
+        return {};
+    }
+    for (auto& [id, s] : services_)
+        if (SimLowerCase(s.name) == SimLowerCase(name)) {
+            error = s.markedForDelete ? kErrorServiceMarkedForDelete : kErrorServiceExists;
+            return {};
+        }
+    SimService made;
+    made.name = name;
+    if (!config.displayName.empty()) made.displayName = config.displayName;
+    made.type = config.serviceType;
+    made.state = kServiceStopped;
+    made.startType = config.startType;
+    made.commandLine = config.binaryPath;
+    made.errorControl = config.errorControl;
+    made.loadOrderGroup = config.loadOrderGroup;
+    made.dependencies = config.dependencies;
+    made.account = config.account.empty() ? "LocalSystem" : config.account;
+    const std::uint32_t id = nextId_;
+    Add(std::move(made));
+    handles_[next_] = {id, access};
+    error = kErrorSuccess;
+    return ServiceHandle{next_++};
+}
+
+bool SimServices::SetServiceDescription(ServiceHandle service, const std::string& description) {
+    SimService* s = ServiceOf(service, kServiceChangeConfig);
+    if (!s) return false;
+    if (description.empty()) s->description.reset();
+    else s->description = description;
     return true;
 }
 

@@ -27,6 +27,10 @@ struct SimService {
     std::uint32_t startType = kServiceDemandStart;
     std::string commandLine;
     std::uint32_t errorControl = 1;  // SERVICE_ERROR_NORMAL
+    std::string loadOrderGroup;
+    std::vector<std::string> dependencies;
+    std::string account = "LocalSystem";
+    std::optional<std::string> description;
     // The service rights the user is granted; an open that asks for more fails.
     std::uint32_t grantedAccess = kServiceAllAccess;
     bool markedForDelete = false;
@@ -43,6 +47,10 @@ public:
     bool ReadServiceConfig(ServiceHandle service, ServiceConfig& config) override;
     bool DeleteService(ServiceHandle service) override;
     bool ChangeServiceStartType(ServiceHandle service, std::uint32_t startType) override;
+    bool ReadServiceDescription(ServiceHandle service, std::optional<std::string>& description) override;
+    ServiceHandle CreateService(ScManagerHandle scm, const std::string& name, const ServiceConfig& config,
+                                std::uint32_t access, long& error) override;
+    bool SetServiceDescription(ServiceHandle service, const std::string& description) override;
     bool CloseServiceHandle(ScManagerHandle manager) override;
     bool CloseServiceHandle(ServiceHandle service) override;
 

@@ -146,6 +146,22 @@ long SimTasks::DeleteTask(const std::string& folder, const std::string& name) {
     return files_.DeleteFile(path) == kErrorSuccess ? 0 : kFileNotFoundResult;
 }
 
+long SimTasks::RegisterTask(const std::string& folder, const std::string& name, const std::string& xml) {
+    if (!available) return kClassNotRegistered;
+    if (registerResult != 0) return registerResult;
+    const std::string path = tasksFolder + (folder == "\\" ? "" : folder) + "\\" + name;
+    if (files_.Exists(path) || files_.FolderExists(path))
+        return static_cast<long>(0x800700B7u);  // ERROR_ALREADY_EXISTS
+    std::vector<XmlEvent> events;
+    std::string error;
+    if (!ReadXml(std::vector<std::uint8_t>(xml.begin(), xml.end()), events, error))
+        return static_cast<long>(0x80041318u);  // SCHED_E_MALFORMEDXML
+    SimFile file;
+    file.content = xml;
+    files_.AddFile(path, std::move(file));
+    return 0;
+}
+
 long SimTasks::SetTaskEnabled(const std::string& folder, const std::string& name, bool enabled) {
     enablings.push_back(folder + "|" + name + (enabled ? "|on" : "|off"));
     if (!available) return kClassNotRegistered;

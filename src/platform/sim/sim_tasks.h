@@ -17,6 +17,9 @@ public:
     bool ReadXml(const std::vector<std::uint8_t>& document, std::vector<XmlEvent>& events, std::string& error) override;
     long DeleteTask(const std::string& folder, const std::string& name) override;
     long SetTaskEnabled(const std::string& folder, const std::string& name, bool enabled) override;
+    // Writes the definition as the task's file, in UTF-8 as given.
+    long RegisterTask(const std::string& folder, const std::string& name, const std::string& xml) override;
+    long registerResult = 0;  // an HRESULT other than S_OK: the scheduler refuses and changes nothing
 
     static constexpr int kMaxDepth = 64;
     // The folder the scheduler keeps its task files in.
