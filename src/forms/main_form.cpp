@@ -53,7 +53,8 @@ MainForm::MainForm(Platform& p, IToolkit& t, std::span<const Category> categorie
       Categories(categories),
       Lists(ListsOf(categories)),
       SharedRegistry(std::make_unique<Registry>(p.registry)),
-      itemDialog(std::make_unique<ItemForm>(p, t)) {
+      itemDialog(std::make_unique<ItemForm>(p, t)),
+      journal(p) {
     for (const Category& category : Categories) TabCaptions.emplace_back(category.designCaption);
 }
 
@@ -161,7 +162,7 @@ void MainForm::ListCommandClick(int tab, ListCommand command) {
         EntryList& list = ListOf(tab);
         const Entry* selected = list.Selected();
         const int index = list.SelectedIndex();
-        ActionContext context{platform, *SharedRegistry, platform.dialogs};
+        ActionContext context{platform, *SharedRegistry, platform.dialogs, journal};
         switch (command) {
             case ListCommand::Delete:
                 TakeOutcome(tab, index, DeleteEntry(context, category, selected));

@@ -55,6 +55,8 @@ public:
     // The Item Properties dialog, hidden until the first properties request
     // and kept for the whole run.
     std::unique_ptr<ItemForm> itemDialog;
+    // Where every change is written down before it is made.
+    Journal journal;
 
     int TabCount() const { return static_cast<int>(Categories.size()); }
     const Category& CategoryOf(int tab) const { return Categories[static_cast<size_t>(tab)]; }

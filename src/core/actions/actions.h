@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/categories/category.h"
+#include "core/journal/journal.h"
 #include "core/model/rows.h"
 #include "core/registry.h"
 #include "platform/platform.h"
@@ -16,11 +17,13 @@ namespace qm {
 // What an action works with: the machine; the registry accessor the lists
 // are read through (a collector that failed may have left a key open in
 // it, so an action takes every path from the root); and the port through
-// which it asks the user and tells them why nothing was done.
+// which it asks the user and tells them why nothing was done; the journal
+// every change is written to before it is made.
 struct ActionContext {
     Platform& platform;
     Registry& registry;
     IDialogs& ask;
+    Journal& journal;
 };
 
 // What an action did to the place its entry was listed from.
