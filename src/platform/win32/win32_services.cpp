@@ -180,9 +180,12 @@ ServiceHandle Win32Services::CreateService(ScManagerHandle scm, const std::strin
         return ServiceHandle{};
     }
     const auto orNull = [](const std::wstring& text) { return text.empty() ? nullptr : text.c_str(); };
-    // No account names LocalSystem: the manager writes it so for a service
-    // made without one, and a driver keeps no account at all.
-    const bool localSystem = CompareStringOrdinal(account.c_str(), -1, L"LocalSystem", -1, TRUE) == CSTR_EQUAL;
+    // LocalSystem is asked for by naming no account, for which the manager
+    // writes "LocalSystem" (a driver kept with none is made with none); any
+    // other account, "localsystem" in other letters too, is handed over as
+    // it was kept, and the manager keeps it as given. So the account read
+    // back is the one read before.
+    const bool localSystem = account == L"LocalSystem";
     SC_HANDLE made = CreateServiceW(
         ToRaw<SC_HANDLE>(scm), wideName.c_str(), orNull(display), access, config.serviceType, config.startType,
         config.errorControl, path.c_str(), orNull(group), nullptr,
