@@ -144,6 +144,10 @@ long Win32Files::GetEntrySecurity(FileHandle file, EntrySecurity& security) {
     return kErrorSuccess;
 }
 
+// Windows keeps the descriptor given. Wine 8 keeps none on the disk: it
+// takes the Unix mode from the list (nothing for others) and shows the user
+// as the owner, and SYSTEM and the user with every right, whatever was
+// given; it refuses no owner either, so the second call never comes there.
 long Win32Files::CreateProtectedFolder(const std::string& path) {
     std::wstring wide;
     if (!ToWide(path, wide)) return kErrorNoUnicodeTranslation;

@@ -194,9 +194,13 @@ long Win32Tasks::RegisterTask(const std::string& folder, const std::string& name
     }
     if (FAILED(hr)) return hr;
     // No user and no password, and no logon type of the call's own
-    // (TASK_LOGON_NONE): the task runs as its definition's principal says,
+    // (TASK_LOGON_NONE): given credentials would take the place of the
+    // definition's, so the task runs as its definition's principal says,
     // with the logon type written there. TASK_CREATE refuses a task that
-    // has the path (ERROR_ALREADY_EXISTS) rather than replacing it.
+    // has the path (ERROR_ALREADY_EXISTS) rather than replacing it. Windows
+    // writes the task's file in UTF-16LE; Wine 8 writes UTF-8 of its own
+    // model of the task, which leaves out the actions' commands, the
+    // triggers and the principal whatever the logon type.
     const Bstr taskName(nameWide), definition(xmlWide);
     VARIANT none;
     VariantInit(&none);
