@@ -303,8 +303,8 @@ long SimFileSystem::CreateProtectedFolder(const std::string& path) {
     FindFolder(real)->security = {Trustee::Administrators,
                                   "S-1-5-32-544",
                                   false,
-                                  {{Trustee::Administrators, "S-1-5-32-544", true, false, kGenericAll},
-                                   {Trustee::LocalSystem, "S-1-5-18", true, false, kGenericAll}}};
+                                  {{Trustee::Administrators, "S-1-5-32-544", true, false, kFileAllAccess},
+                                   {Trustee::LocalSystem, "S-1-5-18", true, false, kFileAllAccess}}};
     return kErrorSuccess;
 }
 
