@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "contract/env.h"
 #include "contract/env_files.h"
 #include "core/model/native_path.h"
+#include "platform/owner.h"
 
 namespace qm {
 namespace {
@@ -107,6 +109,33 @@ TEST(TasksContract, ATaskIsDeletedThroughTheSchedulerAndNoOtherWithIt) {
     Machine().files.DeleteFile(folder + "\\Qm Stays");
 }
 
+// Wine's scheduler switches its own service (Schedule) to start with
+// Windows once a task is registered, as it always starts on Windows: the
+// start type is put back so that later tests find the machine's services
+// as they were. Nothing where there is no such service.
+class SchedulerStartTypeKept {
+public:
+    SchedulerStartTypeKept() {
+        IServices& services = Machine().services;
+        const ScManagerOwner manager(services, services.OpenSCManager(kScManagerConnect));
+        const ServiceOwner scheduler(services, services.OpenService(manager.Get(), "Schedule", kServiceQueryConfig));
+        ServiceConfig config;
+        if (scheduler && services.ReadServiceConfig(scheduler.Get(), config)) startType_ = config.startType;
+    }
+    ~SchedulerStartTypeKept() {
+        if (!startType_) return;
+        IServices& services = Machine().services;
+        const ScManagerOwner manager(services, services.OpenSCManager(kScManagerConnect));
+        const ServiceOwner scheduler(services, services.OpenService(manager.Get(), "Schedule", kServiceChangeConfig));
+        if (scheduler) services.ChangeServiceStartType(scheduler.Get(), *startType_);
+    }
+    SchedulerStartTypeKept(const SchedulerStartTypeKept&) = delete;
+    SchedulerStartTypeKept& operator=(const SchedulerStartTypeKept&) = delete;
+
+private:
+    std::optional<std::uint32_t> startType_;
+};
+
 // A task put back from the definition a change kept: registered in a folder
 // that went with it (made again with its parent), its file below the
 // scheduler's folder, read by the system's reader. A task that has the
@@ -118,6 +147,7 @@ TEST(TasksContract, ATaskIsRegisteredFromItsDefinitionAndNeverOverAnother) {
     const std::string folder = tasks + "\\QmContractKept";
     const std::string file = folder + "\\Inner\\Qm Kept \u4E2D";
     contract::RemoveFolder(folder);
+    const SchedulerStartTypeKept keptStartType;
     const std::string definition =
         "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n"
         "<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">"
