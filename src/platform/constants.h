@@ -90,6 +90,7 @@ inline constexpr std::uint32_t kFileWriteAttributes = 0x100;
 inline constexpr std::uint32_t kDelete = 0x10000;
 inline constexpr std::uint32_t kWriteDac = 0x40000;
 inline constexpr std::uint32_t kWriteOwner = 0x80000;
+inline constexpr std::uint32_t kFileAllAccess = 0x1F01FF;  // every right of a file or folder (SDDL "FA")
 inline constexpr std::uint32_t kGenericAll = 0x10000000;
 inline constexpr std::uint32_t kMaximumAllowed = 0x02000000;
 inline constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;

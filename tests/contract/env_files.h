@@ -12,6 +12,9 @@ std::string PrepareScratchFolder();
 // Removes what PrepareScratchFolder's folder holds, one level of subfolders included.
 void RemoveScratchFolder();
 void MakeFolder(const std::string& path);
+// Takes a folder away with everything in it, wherever it is (a task folder
+// of the scheduler's own); nothing when it is not there.
+void RemoveFolder(const std::string& path);
 // A file that is no shortcut, with `contents` and the given attributes.
 void PutPlainFile(const std::string& path, const std::string& contents, std::uint32_t attributes);
 // An empty file in `folder` whose name is given in UTF-8 and may hold letters

@@ -33,6 +33,8 @@ void RemoveScratchFolder() { Empty(kScratch); }
 
 void MakeFolder(const std::string& path) { Files().AddFolder(path); }
 
+void RemoveFolder(const std::string& path) { Files().RemoveFolder(path); }
+
 void PutPlainFile(const std::string& path, const std::string& contents, std::uint32_t attributes) {
     sim::SimFile file;
     file.attributes = attributes;

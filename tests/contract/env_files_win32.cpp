@@ -66,6 +66,11 @@ void RemoveScratchFolder() {
 
 void MakeFolder(const std::string& path) { CreateDirectoryW(Wide(path).c_str(), nullptr); }
 
+void RemoveFolder(const std::string& path) {
+    Empty(Wide(path));
+    RemoveDirectoryW(Wide(path).c_str());
+}
+
 void PutPlainFile(const std::string& path, const std::string& contents, std::uint32_t attributes) {
     HANDLE file =
         CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

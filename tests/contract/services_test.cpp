@@ -22,13 +22,14 @@ using contract::Machine;
 
 constexpr const char* kFirst = "QmScratchOne";
 constexpr const char* kSecond = "QmScratchTwo";
+constexpr const char* kThird = "QmScratchThree";
 
 class ServicesContract : public ::testing::Test {
 protected:
     void SetUp() override { RemoveAll(); }
     void TearDown() override { RemoveAll(); }
     static void RemoveAll() {
-        for (const char* name : {kFirst, kSecond}) contract::RemoveScratchService(name);
+        for (const char* name : {kFirst, kSecond, kThird}) contract::RemoveScratchService(name);
     }
     // The active own-process services, as the services tab lists them.
     static std::vector<ServiceEntry> Active(std::uint32_t bufferSize = kServiceEnumBufferSize) {
@@ -191,6 +192,117 @@ TEST_F(ServicesContract, TheConfigurationGivesTypeStartTypeAndCommandLineOfAStop
     ASSERT_TRUE(deleteOnly);
     ServiceConfig config;
     EXPECT_FALSE(services.ReadServiceConfig(deleteOnly.Get(), config));
+}
+
+// What a change keeps of a service to make it again: the whole
+// configuration as the manager keeps it, and its description, read back
+// after the service was made from them. A name that is taken, by a service
+// or by one marked for deletion, makes nothing.
+TEST_F(ServicesContract, AServiceIsMadeAgainFromItsWholeConfigurationAndDescription) {
+    IServices& services = Machine().services;
+    const ScManagerOwner manager(services, services.OpenSCManager(kScManagerConnect | kScManagerCreateService));
+    ASSERT_TRUE(manager);
+    ServiceConfig given;
+    given.serviceType = kServiceWin32OwnProcess;
+    given.startType = kServiceDemandStart;
+    given.binaryPath = "\"C:\\Quellmark Test\\scratch.exe\" -kept";
+    given.errorControl = 1;
+    given.loadOrderGroup = "QmScratchGroup";
+    given.dependencies = {"RpcSs", "PlugPlay", "+QmScratchOtherGroup"};
+    given.account = "NT AUTHORITY\\LocalService";
+    given.displayName = kUnicodeDisplayName;
+    const std::string description = "Kept \u4E2D\u6587 \U0001F600 description";
+    ServiceConfig plain;
+    plain.serviceType = kServiceWin32OwnProcess;
+    plain.startType = kServiceDisabled;
+    plain.binaryPath = "C:\\scratch.exe";
+    plain.account = "LocalSystem";
+    {
+        long error = -1;
+        const ServiceOwner made(services,
+                                services.CreateService(manager.Get(), kFirst, given, kServiceAllAccess, error));
+        ASSERT_TRUE(made) << error;
+        EXPECT_EQ(kErrorSuccess, error);
+        EXPECT_TRUE(services.SetServiceDescription(made.Get(), description));
+        const ServiceOwner second(services,
+                                  services.CreateService(manager.Get(), kSecond, plain, kServiceAllAccess, error));
+        ASSERT_TRUE(second) << error;
+    }
+    const ServiceOwner first(services, services.OpenService(manager.Get(), kFirst, kServiceQueryConfig));
+    ASSERT_TRUE(first);
+    ServiceConfig read;
+    ASSERT_TRUE(services.ReadServiceConfig(first.Get(), read));
+    EXPECT_EQ(given.serviceType, read.serviceType);
+    EXPECT_EQ(given.startType, read.startType);
+    EXPECT_EQ(given.binaryPath, read.binaryPath);
+    EXPECT_EQ(given.errorControl, read.errorControl);
+    EXPECT_EQ(given.loadOrderGroup, read.loadOrderGroup);
+    EXPECT_EQ(given.account, read.account);
+    EXPECT_EQ(given.displayName, read.displayName);
+    if (contract::IsWine()) {
+        // Wine's manager keeps the dependencies (DependOnService and
+        // DependOnGroup of the service's key) and QueryServiceConfigW
+        // answers none of them; Windows answers the list as it keeps it.
+        EXPECT_TRUE(read.dependencies.empty());
+        Registry registry(Machine().registry);
+        registry.SetRootKey(kHkeyLocalMachine);
+        ASSERT_TRUE(registry.OpenKey(std::string("\\System\\CurrentControlSet\\Services\\") + kFirst, false));
+        const auto multi = [&](const char* name) {
+            RegValue value;
+            EXPECT_EQ(kErrorSuccess, registry.ReadValue(name, value)) << name;
+            EXPECT_EQ(kRegMultiSz, value.type) << name;
+            // Text data comes as UTF-8, each NUL kept.
+            std::string text(value.data.begin(), value.data.end());
+            std::replace(text.begin(), text.end(), '\0', '|');
+            return text;
+        };
+        EXPECT_EQ("RpcSs|PlugPlay||", multi("DependOnService"));
+        EXPECT_EQ("QmScratchOtherGroup||", multi("DependOnGroup"));
+    } else {
+        EXPECT_EQ(given.dependencies, read.dependencies);
+    }
+    std::optional<std::string> readDescription;
+    ASSERT_TRUE(services.ReadServiceDescription(first.Get(), readDescription));
+    EXPECT_EQ(description, readDescription.value_or("(none)"));
+
+    // LocalSystem, no group, no dependencies and no description, as made.
+    {
+        const ServiceOwner second(
+            services, services.OpenService(manager.Get(), kSecond, kServiceQueryConfig | kServiceChangeConfig));
+        ASSERT_TRUE(second);
+        ASSERT_TRUE(services.ReadServiceConfig(second.Get(), read));
+        EXPECT_EQ(kServiceDisabled, read.startType);
+        EXPECT_EQ("LocalSystem", read.account);
+        EXPECT_EQ("", read.loadOrderGroup);
+        EXPECT_TRUE(read.dependencies.empty());
+        ASSERT_TRUE(services.ReadServiceDescription(second.Get(), readDescription));
+        EXPECT_FALSE(readDescription) << *readDescription;
+        // An empty description takes one away.
+        EXPECT_TRUE(services.SetServiceDescription(second.Get(), "for a moment"));
+        EXPECT_TRUE(services.SetServiceDescription(second.Get(), ""));
+        ASSERT_TRUE(services.ReadServiceDescription(second.Get(), readDescription));
+        EXPECT_FALSE(readDescription) << *readDescription;
+        // Without the right to read the configuration, no description either.
+        const ServiceOwner deleteOnly(services, services.OpenService(manager.Get(), kSecond, kServiceDelete));
+        ASSERT_TRUE(deleteOnly);
+        EXPECT_FALSE(services.ReadServiceDescription(deleteOnly.Get(), readDescription));
+    }
+
+    long error = -1;
+    EXPECT_FALSE(services.CreateService(manager.Get(), "qmscratchone", plain, kServiceAllAccess, error));
+    EXPECT_EQ(kErrorServiceExists, error);  // names ignore case
+    {
+        const ServiceOwner held(services, services.OpenService(manager.Get(), kFirst, kServiceAllAccess));
+        ASSERT_TRUE(services.DeleteService(held.Get()));
+        EXPECT_FALSE(services.CreateService(manager.Get(), kFirst, plain, kServiceAllAccess, error));
+        EXPECT_EQ(kErrorServiceMarkedForDelete, error);
+    }
+    // A manager opened without the right to create services makes none.
+    const ScManagerOwner connectOnly(services, services.OpenSCManager(kScManagerConnect));
+    ASSERT_TRUE(connectOnly);
+    EXPECT_FALSE(services.CreateService(connectOnly.Get(), kThird, plain, kServiceAllAccess, error));
+    EXPECT_EQ(kErrorAccessDenied, error);
+    EXPECT_FALSE(contract::ScratchServiceExists(kThird));
 }
 
 }  // namespace

@@ -200,6 +200,16 @@ void SimFileSystem::AddFolderLink(const std::string& path, const std::string& ta
     ++links_;
 }
 
+void SimFileSystem::RemoveFolder(const std::string& path) {
+    const std::string folder = SimLowerCase(StripSlash(path));
+    std::erase_if(entries_, [&](const Entry& e) {
+        const std::string lower = SimLowerCase(e.path);
+        return lower == folder || (lower.size() > folder.size() && lower.compare(0, folder.size(), folder) == 0 &&
+                                   lower[folder.size()] == '\\');
+    });
+    Reindex();
+}
+
 void SimFileSystem::Rename(const std::string& from, const std::string& to) {
     const std::string old = SimLowerCase(StripSlash(from));
     for (Entry& e : entries_) {
@@ -303,8 +313,8 @@ long SimFileSystem::CreateProtectedFolder(const std::string& path) {
     FindFolder(real)->security = {Trustee::Administrators,
                                   "S-1-5-32-544",
                                   false,
-                                  {{Trustee::Administrators, "S-1-5-32-544", true, false, kGenericAll},
-                                   {Trustee::LocalSystem, "S-1-5-18", true, false, kGenericAll}}};
+                                  {{Trustee::Administrators, "S-1-5-32-544", true, false, kFileAllAccess},
+                                   {Trustee::LocalSystem, "S-1-5-18", true, false, kFileAllAccess}}};
     return kErrorSuccess;
 }
 

@@ -58,6 +58,8 @@ public:
     // paths through it lead into the target; opened as an entry, it is the
     // link itself.
     void AddFolderLink(const std::string& path, const std::string& target);
+    // Takes a folder away with everything in it (a fixture's clean-up).
+    void RemoveFolder(const std::string& path);
     // Moves a file or a folder with everything in it; each keeps its identity.
     void Rename(const std::string& from, const std::string& to);
     // The path with every link on the way followed (the last name too).

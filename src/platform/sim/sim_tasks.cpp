@@ -1,5 +1,7 @@
 #include "platform/sim/sim_tasks.h"
 
+#include "platform/text_utf.h"
+
 namespace qm::sim {
 
 namespace {
@@ -7,14 +9,21 @@ namespace {
 constexpr long kClassNotRegistered = static_cast<long>(0x80040154u);
 constexpr long kFileNotFoundResult = static_cast<long>(0x80070002u);
 
-// The document as 8-bit text: UTF-8 (its mark dropped) or UTF-16LE of
-// characters below 256 (the tests' own documents).
+// The document as UTF-8 text: UTF-8 (its mark dropped) or UTF-16LE after
+// its mark, as the scheduler writes its files. False for UTF-16 that no
+// text spells (an unpaired surrogate), which the system's reader refuses.
 bool Narrow(const std::vector<std::uint8_t>& document, std::string& text) {
     if (document.size() >= 2 && document[0] == 0xFF && document[1] == 0xFE) {
-        for (size_t i = 2; i + 1 < document.size(); i += 2) {
-            if (document[i + 1] != 0) return false;
-            text.push_back(static_cast<char>(document[i]));
+        std::u16string units;
+        for (size_t i = 2; i + 1 < document.size(); i += 2)
+            units.push_back(static_cast<char16_t>(document[i] | (document[i + 1] << 8)));
+        for (size_t i = 0; i < units.size(); ++i) {
+            const bool high = units[i] >= 0xD800 && units[i] <= 0xDBFF, low = units[i] >= 0xDC00 && units[i] <= 0xDFFF;
+            if (low) return false;
+            if (high && (i + 1 == units.size() || units[i + 1] < 0xDC00 || units[i + 1] > 0xDFFF)) return false;
+            if (high) ++i;
         }
+        text = Utf8FromUtf16(units);
         return true;
     }
     size_t from = document.size() >= 3 && document[0] == 0xEF && document[1] == 0xBB && document[2] == 0xBF ? 3 : 0;
@@ -149,6 +158,9 @@ long SimTasks::DeleteTask(const std::string& folder, const std::string& name) {
 long SimTasks::RegisterTask(const std::string& folder, const std::string& name, const std::string& xml) {
     if (!available) return kClassNotRegistered;
     if (registerResult != 0) return registerResult;
+    std::u16string units;
+    if (!Utf16FromUtf8(name, units) || !Utf16FromUtf8(folder, units) || !Utf16FromUtf8(xml, units))
+        return static_cast<long>(0x80070459u);  // ERROR_NO_UNICODE_TRANSLATION
     const std::string path = tasksFolder + (folder == "\\" ? "" : folder) + "\\" + name;
     if (files_.Exists(path) || files_.FolderExists(path))
         return static_cast<long>(0x800700B7u);  // ERROR_ALREADY_EXISTS
@@ -156,8 +168,14 @@ long SimTasks::RegisterTask(const std::string& folder, const std::string& name, 
     std::string error;
     if (!ReadXml(std::vector<std::uint8_t>(xml.begin(), xml.end()), events, error))
         return static_cast<long>(0x80041318u);  // SCHED_E_MALFORMEDXML
+    // Windows keeps a task's file in UTF-16LE after its mark, whatever the
+    // definition was handed over in.
     SimFile file;
-    file.content = xml;
+    file.content = "\xFF\xFE";
+    for (char16_t unit : units) {
+        file.content.push_back(static_cast<char>(unit & 0xFF));
+        file.content.push_back(static_cast<char>(unit >> 8));
+    }
     files_.AddFile(path, std::move(file));
     return 0;
 }

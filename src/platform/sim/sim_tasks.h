@@ -17,7 +17,8 @@ public:
     bool ReadXml(const std::vector<std::uint8_t>& document, std::vector<XmlEvent>& events, std::string& error) override;
     long DeleteTask(const std::string& folder, const std::string& name) override;
     long SetTaskEnabled(const std::string& folder, const std::string& name, bool enabled) override;
-    // Writes the definition as the task's file, in UTF-8 as given.
+    // Writes the definition as the task's file, in UTF-16LE after its mark
+    // as Windows keeps task files (Wine 8 writes UTF-8 of its own rendering).
     long RegisterTask(const std::string& folder, const std::string& name, const std::string& xml) override;
     long registerResult = 0;  // an HRESULT other than S_OK: the scheduler refuses and changes nothing
 

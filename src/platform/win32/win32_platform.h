@@ -38,6 +38,10 @@ public:
     ServiceHandle OpenService(ScManagerHandle scm, const std::string& name, std::uint32_t access) override;
     bool QueryServiceBinaryPath(ServiceHandle service, std::string& path) override;
     bool ReadServiceConfig(ServiceHandle service, ServiceConfig& config) override;
+    bool ReadServiceDescription(ServiceHandle service, std::optional<std::string>& description) override;
+    ServiceHandle CreateService(ScManagerHandle scm, const std::string& name, const ServiceConfig& config,
+                                std::uint32_t access, long& error) override;
+    bool SetServiceDescription(ServiceHandle service, const std::string& description) override;
     bool DeleteService(ServiceHandle service) override;
     bool ChangeServiceStartType(ServiceHandle service, std::uint32_t startType) override;
     bool CloseServiceHandle(ScManagerHandle manager) override;
@@ -69,7 +73,13 @@ public:
     long DeleteFile(const std::string& path) override;
     std::uint32_t GetFileAttributes(const std::string& path) override;
     long ListFolder(const std::string& folder, std::size_t limit, std::vector<FolderEntry>& out) override;
-    FileHandle OpenEntry(const std::string& path, bool forDeletion, long& error) override;
+    FileHandle OpenEntry(const std::string& path, EntryAccess access, long& error) override;
+    long ReadEntryBytes(FileHandle file, std::uint32_t limit, std::vector<std::uint8_t>& out) override;
+    long GetEntrySecurity(FileHandle file, EntrySecurity& security) override;
+    long CreateProtectedFolder(const std::string& path) override;
+    FileHandle CreateNewFile(const std::string& path, long& error) override;
+    long WriteEntry(FileHandle file, const std::vector<std::uint8_t>& bytes) override;
+    long SetEntryBasics(FileHandle file, const FileBasics& basics) override;
     bool GetEntryInfo(FileHandle file, FileEntryInfo& info) override;
     bool GetFinalPath(FileHandle file, FinalPath& path) override;
     bool GetLinkTarget(const std::string& path, FinalPath& target) override;
@@ -158,6 +168,7 @@ public:
     bool ReadXml(const std::vector<std::uint8_t>& document, std::vector<XmlEvent>& events, std::string& error) override;
     long DeleteTask(const std::string& folder, const std::string& name) override;
     long SetTaskEnabled(const std::string& folder, const std::string& name, bool enabled) override;
+    long RegisterTask(const std::string& folder, const std::string& name, const std::string& xml) override;
 };
 
 class Win32Machine {

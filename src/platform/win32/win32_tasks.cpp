@@ -1,7 +1,7 @@
 // Scheduled tasks: their XML files read by XmlLite, which MinGW declares
 // but offers no import library for, loaded from System32 by name (a copy
-// beside the program is never loaded); deletion through the Task
-// Scheduler's COM interface.
+// beside the program is never loaded); deletion, the switch and
+// registration from a definition through the Task Scheduler's COM interface.
 #include "platform/win32/windows_clean.h"
 #include "platform/win32/win32_platform.h"
 
@@ -167,6 +167,46 @@ long Win32Tasks::SetTaskEnabled(const std::string& folder, const std::string& na
     const Bstr taskName(nameWide);
     if (FAILED(hr = taskFolder->GetTask(taskName.Get(), task.Out()))) return hr;
     return task->put_Enabled(enabled ? VARIANT_TRUE : VARIANT_FALSE);
+}
+
+long Win32Tasks::RegisterTask(const std::string& folder, const std::string& name, const std::string& xml) {
+    ComOnFirstUse::Start();
+    ComApartment com;
+    std::wstring nameWide, xmlWide;
+    if (!ToWide(name, nameWide) || !ToWide(xml, xmlWide)) return HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
+    ComPtr<ITaskService> service;
+    ComPtr<ITaskFolder> taskFolder;
+    HRESULT hr = OpenTaskFolder(folder, service, taskFolder);
+    if (hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) || hr == HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)) {
+        // A task put back into a folder that went with it: the folder is
+        // made again, its missing parents with it, with the scheduler's
+        // own security for a new folder.
+        ComPtr<ITaskFolder> root;
+        ComPtr<ITaskFolder> made;
+        std::wstring folderWide;
+        ToWide(folder, folderWide);  // OpenTaskFolder took it
+        const Bstr rootPath(L"\\"), folderPath(folderWide);
+        VARIANT noSecurity;
+        VariantInit(&noSecurity);
+        if (FAILED(hr = service->GetFolder(rootPath.Get(), root.Out()))) return hr;
+        if (FAILED(hr = root->CreateFolder(folderPath.Get(), noSecurity, made.Out()))) return hr;
+        hr = service->GetFolder(folderPath.Get(), taskFolder.Out());
+    }
+    if (FAILED(hr)) return hr;
+    // No user and no password, and no logon type of the call's own
+    // (TASK_LOGON_NONE): given credentials would take the place of the
+    // definition's, so the task runs as its definition's principal says,
+    // with the logon type written there. TASK_CREATE refuses a task that
+    // has the path (ERROR_ALREADY_EXISTS) rather than replacing it. Windows
+    // writes the task's file in UTF-16LE; Wine 8 writes UTF-8 of its own
+    // model of the task, which leaves out the actions' commands, the
+    // triggers and the principal whatever the logon type.
+    const Bstr taskName(nameWide), definition(xmlWide);
+    VARIANT none;
+    VariantInit(&none);
+    ComPtr<IRegisteredTask> task;
+    return taskFolder->RegisterTask(taskName.Get(), definition.Get(), TASK_CREATE, none, none, TASK_LOGON_NONE, none,
+                                    task.Out());
 }
 
 }  // namespace qm::win32

@@ -13,6 +13,7 @@
 #undef OpenSCManager
 #undef EnumServicesStatus
 #undef OpenService
+#undef CreateService
 #undef ShellExecute
 #undef ShellExecuteEx
 #undef DeleteFile
