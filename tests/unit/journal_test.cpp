@@ -84,9 +84,16 @@ std::string ErrorsShown(const sim::SimMachine& m) {
 // Every kind of change, made through the window and put back from its
 // record: the machine is as it was, byte for byte, times included.
 TEST(Journal, EveryKindOfChangeIsPutBackExactly) {
-    const std::string taskXml =
-        "<?xml version=\"1.0\"?><Task><Settings><Enabled>true</Enabled></Settings><Actions><Exec>"
-        "<Command>C:\\tools\\nightly.exe</Command><Arguments>--all</Arguments></Exec></Actions></Task>";
+    // As the scheduler writes a task's file: UTF-16LE after its mark.
+    const auto utf16 = [](const std::string& ascii) {
+        std::string out("\xFF\xFE", 2);
+        for (char c : ascii) out += std::string{c, '\0'};
+        return out;
+    };
+    const std::string taskText =
+        ("<?xml version=\"1.0\" encoding=\"UTF-16\"?><Task><Settings><Enabled>true</Enabled></Settings><Actions><Exec>"
+         "<Command>C:\\tools\\nightly.exe</Command><Arguments>--all</Arguments></Exec></Actions></Task>");
+    const std::string taskXml = utf16(taskText);
     struct Case {
         const char* what;
         const char* tab;
@@ -139,7 +146,7 @@ TEST(Journal, EveryKindOfChangeIsPutBackExactly) {
         {"a task disabled", "tasks", "\\Nightly", ListCommand::ToggleStartup,
          [&](sim::SimMachine& m) {
              sim::SimFile file;
-             file.content = taskXml;
+             file.content = taskText;  // the simulated scheduler switches a UTF-8 file
              m.files.AddFile(std::string(kTasks) + "\\Nightly", file);
          },
          ChangeKind::SwitchedTask},
@@ -507,6 +514,39 @@ TEST(Journal, UnderWineTheFolderIsTheOneUsersAndNoOneElses) {
         desk.Choose("hkcu-run", "Tool", ListCommand::Delete);
         EXPECT_EQ(everyone, desk.m.registry.HasValue(kHKCURun, "Tool"));
         EXPECT_EQ(everyone ? 0u : 1u, desk.m.files.FilesIn(kJournal).size());
+    }
+}
+
+}  // namespace
+}  // namespace qm
+
+namespace qm {
+namespace {
+
+// A scheduler that registers a task and writes a file without its actions
+// (Wine 8's) has not put it back: under Wine, where the file is what runs,
+// the file is given the definition; elsewhere the user is told.
+TEST(Journal, ATaskIsPutBackOnlyWithItsActions) {
+    for (const bool wine : {false, true}) {
+        SCOPED_TRACE(wine ? "under Wine" : "on Windows");
+        Desk desk;
+        desk.m.system.wine = wine;
+        desk.m.tasks.registerDropsActions = true;
+        sim::SimFile file;
+        file.content = "<Task><Actions><Exec><Command>C:\\tools\\nightly.exe</Command></Exec></Actions></Task>";
+        desk.m.files.AddFile(std::string(kTasks) + "\\Nightly", file);
+        desk.Open();
+        desk.Choose("tasks", "\\Nightly", ListCommand::Delete);
+        ASSERT_FALSE(desk.m.files.Exists(std::string(kTasks) + "\\Nightly"));
+        const std::vector<JournalItem> records = desk.Records();
+        ASSERT_EQ(1u, records.size());
+        desk.m.user.shown.clear();
+        EXPECT_EQ(wine, desk.Restore(records[0]));
+        const sim::SimFile* back = desk.m.files.Find(std::string(kTasks) + "\\Nightly");
+        ASSERT_TRUE(back);
+        EXPECT_EQ(wine, back->content == file.content);
+        EXPECT_EQ(wine ? std::string::npos : 0u, ErrorsShown(desk.m).find("\"\\Nightly\" was not put back"))
+            << ErrorsShown(desk.m);
     }
 }
 

@@ -156,6 +156,39 @@ bool DefinitionText(const std::vector<std::uint8_t>& file, std::string& xml) {
     return true;
 }
 
+bool SameDefinition(const TaskDefinition& a, const TaskDefinition& b) {
+    if (a.actions.size() != b.actions.size() || a.triggers != b.triggers || a.enabled != b.enabled) return false;
+    for (size_t i = 0; i < a.actions.size(); ++i)
+        if (a.actions[i].command != b.actions[i].command || a.actions[i].arguments != b.actions[i].arguments)
+            return false;
+    return true;
+}
+
+// The file the scheduler wrote for a task it registered must define what
+// the record holds: its actions, triggers and switch (the scheduler writes
+// the file in its own layout). Wine 8's scheduler writes its own model of
+// the task, which has no actions, and runs what the file says: there the
+// file is given the definition it was registered from. Why not, or empty.
+std::string CheckRegisteredTask(Platform& platform, const KeptTask& kept) {
+    const std::string file = NativePath(platform, kept.fileFolder + kept.name);
+    std::vector<std::uint8_t> now;
+    if (platform.files.ReadFileBytes(file, kMaxTaskFileBytes, now) != kErrorSuccess)
+        return "the Task Scheduler registered it, but its file " + file + " cannot be read.";
+    std::string wantProblem, gotProblem;
+    const TaskDefinition want = ReadTaskDefinition(platform, kept.file, wantProblem);
+    const TaskDefinition got = ReadTaskDefinition(platform, now, gotProblem);
+    if (now == kept.file || (gotProblem.empty() && SameDefinition(want, got))) return std::string();
+    if (platform.system.IsWine()) {
+        long error = platform.files.DeleteFile(file);
+        if (error == kErrorSuccess) {
+            const FileOwner made(platform.files, platform.files.CreateNewFile(file, error));
+            if (made) error = platform.files.WriteEntry(made.Get(), kept.file);
+        }
+        if (error == kErrorSuccess) return std::string();
+    }
+    return "the Task Scheduler registered it, but its file does not hold the definition it was given.";
+}
+
 std::string RestoreTask(ActionContext& context, const JournalItem& item, std::string& recorded) {
     const KeptTask& kept = *item.record->task;
     std::string xml;
@@ -167,10 +200,11 @@ std::string RestoreTask(ActionContext& context, const JournalItem& item, std::st
     if (!Journaled(context, item, recorded)) return std::string();
     const long hr = context.platform.tasks.RegisterTask(kept.taskFolder, kept.name, xml);
     if (static_cast<std::uint32_t>(hr) == 0x800700B7u) return "a task " + path + " is there now.";
-    return Failed(hr) ? "the Task Scheduler refused (error " + Hresult(hr) + ")." : std::string();
+    if (Failed(hr)) return "the Task Scheduler refused (error " + Hresult(hr) + ").";
+    return CheckRegisteredTask(context.platform, kept);
 }
 
-std::string RestoreTaskSwitch(ActionContext& context, const JournalItem& item, std::string& recorded) {
+std::string RestoreTaskSwitch(ActionContext& context, const JournalItem& item, std::string& /*recorded*/) {
     const KeptTask& kept = *item.record->task;
     Platform& platform = context.platform;
     std::vector<std::uint8_t> now;

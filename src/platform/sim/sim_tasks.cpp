@@ -168,6 +168,12 @@ long SimTasks::RegisterTask(const std::string& folder, const std::string& name, 
     std::string error;
     if (!ReadXml(std::vector<std::uint8_t>(xml.begin(), xml.end()), events, error))
         return static_cast<long>(0x80041318u);  // SCHED_E_MALFORMEDXML
+    if (registerDropsActions) {
+        std::string kept = xml;
+        const size_t open = kept.find("<Actions"), close = kept.find("</Actions>");
+        if (open != std::string::npos && close != std::string::npos) kept.erase(open, close + 10 - open);
+        Utf16FromUtf8(kept, units);
+    }
     // Windows keeps a task's file in UTF-16LE after its mark, whatever the
     // definition was handed over in.
     SimFile file;

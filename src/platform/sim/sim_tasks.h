@@ -21,6 +21,9 @@ public:
     // as Windows keeps task files (Wine 8 writes UTF-8 of its own rendering).
     long RegisterTask(const std::string& folder, const std::string& name, const std::string& xml) override;
     long registerResult = 0;  // an HRESULT other than S_OK: the scheduler refuses and changes nothing
+    // Wine 8's scheduler: the task's file is written from its own model of
+    // the task, which leaves the actions out.
+    bool registerDropsActions = false;
 
     static constexpr int kMaxDepth = 64;
     // The folder the scheduler keeps its task files in.
