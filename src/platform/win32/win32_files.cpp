@@ -71,9 +71,6 @@ std::uint32_t Win32Files::GetFileAttributes(const std::string& path) {
 
 namespace {
 HANDLE Native(FileHandle file) { return reinterpret_cast<HANDLE>(file.Value()); }
-}  // namespace
-
-namespace {
 
 DWORD RightsFor(EntryAccess access) {
     constexpr DWORD kAttributes = FILE_READ_ATTRIBUTES | SYNCHRONIZE;
