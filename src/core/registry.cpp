@@ -139,14 +139,19 @@ ValueText Registry::ReadInTwoReads(const std::string& name) {
     return TextOrType(value);
 }
 
+long ReadKeyValue(IRegistry& registry, KeyHandle key, const std::string& name, RegValue& value) {
+    value = RegValue{};
+    std::uint32_t type = 0, size = 0;
+    if (const long error = registry.QueryValueInfo(key, name, type, size); error != kErrorSuccess) return error;
+    value.type = type;
+    if (size == 0) return kErrorSuccess;
+    return registry.QueryValue(key, name, size, value);
+}
+
 long Registry::ReadValue(const std::string& name, RegValue& value) {
     value = RegValue{};
     if (!current_) return kErrorInvalidHandle;
-    std::uint32_t type = 0, size = 0;
-    if (const long error = registry_.QueryValueInfo(current_, name, type, size); error != kErrorSuccess) return error;
-    value.type = type;
-    if (size == 0) return kErrorSuccess;
-    return registry_.QueryValue(current_, name, size, value);
+    return ReadKeyValue(registry_, current_, name, value);
 }
 
 bool Registry::WriteValue(const std::string& name, const RegValue& value) {

@@ -18,6 +18,10 @@ constexpr std::uint32_t ViewAccessFlag(RegView view) {
     return view == RegView::Registry64 ? kKeyWow64_64Key : view == RegView::Registry32 ? kKeyWow64_32Key : 0;
 }
 
+// The value `name` of an open key, its type and data (QueryValueInfo,
+// then QueryValue of that size). kErrorFileNotFound when it is absent.
+long ReadKeyValue(IRegistry& registry, KeyHandle key, const std::string& name, RegValue& value);
+
 // "REG_SZ, 6 bytes": a value's type and size.
 std::string ValueTypeAndSize(std::uint32_t type, std::uint32_t size);
 // "(REG_BINARY, 8 bytes)": what a value that is not text shows for its command.

@@ -169,7 +169,7 @@ void MainForm::ListCommandClick(int tab, ListCommand command) {
                 break;
             case ListCommand::Disable:
                 if (category.canDisable && selected)
-                    TakeOutcome(tab, index, DisableService(context, *selected, category.disableAsks));
+                    TakeOutcome(tab, index, DisableService(context, category, *selected, category.disableAsks));
                 break;
             case ListCommand::JumpTo:
                 if (selected) JumpTo(platform, category, *selected);
@@ -178,7 +178,7 @@ void MainForm::ListCommandClick(int tab, ListCommand command) {
                 if (selected && itemDialog) itemDialog->ShowEntry(category, *selected);
                 break;
             case ListCommand::ToggleStartup:
-                if (HasStartupSwitch(category) && selected) TakeOutcome(tab, index, ToggleStartup(context, *selected));
+                if (HasStartupSwitch(category) && selected) TakeOutcome(tab, index, ToggleStartup(context, category, *selected));
                 break;
         }
     });

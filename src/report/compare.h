@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "report/formats.h"
-#include "report/json_reader.h"
+#include "core/model/json_reader.h"
 #include "report/record.h"
 
 namespace qm::report {

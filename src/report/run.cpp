@@ -4,7 +4,7 @@
 #include "core/safe_start.h"
 #include "report/command_line.h"
 #include "report/compare.h"
-#include "report/json_reader.h"
+#include "core/model/json_reader.h"
 #include "report/record.h"
 
 namespace qm::report {

@@ -87,14 +87,21 @@ TEST(HostileServices, AServiceThatRefusesAnyRightButReadingItsConfigurationIsLis
         EXPECT_TRUE(m.user.shown.empty()) << c.right;
         EXPECT_EQ(0, m.services.OpenHandles()) << c.right;
 
+        // A service whose configuration cannot be read cannot be kept in
+        // the journal, and so is neither disabled nor deleted; the user is
+        // told why. A refused change is refused quietly, as always.
         form.ListById("services-running").SetSelection(0, 0);
         form.ListCommandClick(kServicesTab, ListCommand::Disable);
-        EXPECT_EQ(c.refused == kServiceChangeConfig ? kServiceDemandStart : kServiceDisabled,
-                  m.services.Find("LockedSvc")->startType)
+        const bool changes = readable && c.refused != kServiceChangeConfig;
+        EXPECT_EQ(changes ? kServiceDisabled : kServiceDemandStart, m.services.Find("LockedSvc")->startType)
+            << c.right;
+        EXPECT_EQ(!readable, !m.user.shown.empty() && m.user.shown.back().text.find("configuration cannot be read") !=
+                                                          std::string::npos)
             << c.right;
         m.user.answers = {DialogResult::Yes};
         form.ListCommandClick(kServicesTab, ListCommand::Delete);
-        EXPECT_EQ(c.refused != kServiceDelete, m.services.Find("LockedSvc")->markedForDelete) << c.right;
+        EXPECT_EQ(readable && c.refused != kServiceDelete, m.services.Find("LockedSvc")->markedForDelete)
+            << c.right;
         EXPECT_EQ(0, m.services.OpenHandles()) << c.right;
     }
 }

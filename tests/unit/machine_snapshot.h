@@ -1,6 +1,8 @@
 // Everything a deletion could change on the simulated machine, as one
 // comparable map: every registry value of the two roots the program writes
-// to, and every file and folder on drive C with its attributes.
+// to, and every file and folder on drive C with its attributes. The
+// change journal is left out: every change writes to it by design, and its
+// own tests look at it.
 #pragma once
 #include <map>
 #include <string>
@@ -34,6 +36,7 @@ inline void WalkFolder(sim::SimFileSystem& files, const std::string& folder, Mac
     files.FindFiles(folder + "\\*", 0x3F, found);
     for (const FoundFile& f : found) {
         const std::string path = folder + "\\" + f.name;
+        if (LowerAscii(path) == "c:\\programdata\\quellmark") continue;
         out[FileEntry(path)] = std::to_string(f.attributes);
         if (f.attributes & kFileAttributeDirectory) WalkFolder(files, path, out);
     }
@@ -44,6 +47,19 @@ inline MachineState Snapshot(sim::SimMachine& m) {
     MachineState state;
     for (const char* root : {"HKCU", "HKLM"}) detail::WalkKey(*m.registry.Key(root, false), root, state);
     detail::WalkFolder(m.files, "C:", state);
+    return state;
+}
+
+// The snapshot with every file's content and times too, and every service
+// with its whole configuration: a restore puts back exactly what was there.
+inline MachineState ExactSnapshot(sim::SimMachine& m) {
+    MachineState state = Snapshot(m);
+    for (auto& [entry, value] : state) {
+        if (entry.rfind("file:", 0) != 0) continue;
+        if (const sim::SimFile* file = m.files.Find(entry.substr(5)))
+            value += "|" + file->content + "|" + std::to_string(file->creationTime) + "," +
+                     std::to_string(file->lastAccessTime) + "," + std::to_string(file->lastWriteTime);
+    }
     return state;
 }
 

@@ -13,7 +13,7 @@
 #include "report/command_line.h"
 #include "report/compare.h"
 #include "report/formats.h"
-#include "report/json_reader.h"
+#include "core/model/json_reader.h"
 #include "report/run.h"
 #include "tabs.h"
 #include "ui/sim/sim_desktop.h"
@@ -22,7 +22,7 @@
 namespace qm {
 namespace {
 
-using report::JsonValue;
+using qm::JsonValue;
 using report::Record;
 
 constexpr const char* kHKCURun = "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -813,7 +813,7 @@ TEST(ReportCompare, FindsWhatWasAddedRemovedAndChangedAndExitsOneOnlyThen) {
     json.files = host.files;
     EXPECT_EQ(report::kExitDifferent, RunProgram(m, json, {"--compare", "base.json", "--format=json"}));
     std::string error;
-    const std::optional<JsonValue> doc = report::ParseJson(json.out.text, error);
+    const std::optional<JsonValue> doc = ParseJson(json.out.text, error);
     ASSERT_TRUE(doc) << error;
     ASSERT_EQ(1u, doc->Find("added")->items.size());
     EXPECT_EQ("QmNew", doc->Find("added")->items[0].Find("name")->text);
@@ -1141,33 +1141,33 @@ TEST(ReportBaseline, LimitsDepthSizeStringsAndValues) {
     std::string error;
     // Nesting far past the limit: refused, not followed down the stack.
     const std::string deep = std::string(100000, '[') + std::string(100000, ']');
-    EXPECT_FALSE(report::ParseJson(deep, error));
+    EXPECT_FALSE(ParseJson(deep, error));
     EXPECT_NE(std::string::npos, error.find("nesting")) << error;
     const std::string deepObjects = [] {
         std::string s;
         for (int i = 0; i < 50000; ++i) s += "{\"a\":";
         return s + "1" + std::string(50000, '}');
     }();
-    EXPECT_FALSE(report::ParseJson(deepObjects, error));
+    EXPECT_FALSE(ParseJson(deepObjects, error));
     EXPECT_NE(std::string::npos, error.find("nesting")) << error;
     // Within the limit: read.
-    EXPECT_TRUE(report::ParseJson(std::string(32, '[') + std::string(32, ']'), error)) << error;
-    EXPECT_FALSE(report::ParseJson(std::string(33, '[') + std::string(33, ']'), error));
+    EXPECT_TRUE(ParseJson(std::string(32, '[') + std::string(32, ']'), error)) << error;
+    EXPECT_FALSE(ParseJson(std::string(33, '[') + std::string(33, ']'), error));
 
-    report::JsonLimits small;
+    JsonLimits small;
     small.maxBytes = 100;
     small.maxStringBytes = 10;
     small.maxValues = 5;
-    EXPECT_FALSE(report::ParseJson(std::string(101, ' ') + "1", error, small));
+    EXPECT_FALSE(ParseJson(std::string(101, ' ') + "1", error, small));
     EXPECT_NE(std::string::npos, error.find("larger")) << error;
-    EXPECT_FALSE(report::ParseJson("\"" + std::string(20, 'a') + "\"", error, small));
+    EXPECT_FALSE(ParseJson("\"" + std::string(20, 'a') + "\"", error, small));
     EXPECT_NE(std::string::npos, error.find("string longer")) << error;
-    EXPECT_FALSE(report::ParseJson("[1,2,3,4,5,6]", error, small));
+    EXPECT_FALSE(ParseJson("[1,2,3,4,5,6]", error, small));
     EXPECT_NE(std::string::npos, error.find("more values")) << error;
-    EXPECT_TRUE(report::ParseJson("[1,2,3,4]", error, small)) << error;
+    EXPECT_TRUE(ParseJson("[1,2,3,4]", error, small)) << error;
 
     // Escapes: pairs join, lone surrogates become U+FFFD.
-    const std::optional<JsonValue> s = report::ParseJson("\"\\ud83d\\ude00 \\ud800 \\udc00x \\u0416\"", error);
+    const std::optional<JsonValue> s = ParseJson("\"\\ud83d\\ude00 \\ud800 \\udc00x \\u0416\"", error);
     ASSERT_TRUE(s) << error;
     EXPECT_EQ("\xF0\x9F\x98\x80 \xEF\xBF\xBD \xEF\xBF\xBDx \xD0\x96", s->text);
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/actions/change_states.h"
 #include "core/collectors/scheduled_tasks.h"
 #include "core/model/native_path.h"
 
@@ -22,15 +23,19 @@ bool ConfirmDeletion(IDialogs& ask, const std::string& what) {
     return ask.Show(question) == DialogResult::Yes;
 }
 
-void ChangeListedTask(ActionContext& context, const TaskLocation& task, const std::string& done,
+void ChangeListedTask(ActionContext& context, const TaskLocation& task, const std::string& done, ChangeRecord record,
                       const std::function<long()>& change,
                       const std::function<bool(const std::vector<std::uint8_t>&)>& shows) {
     Platform& platform = context.platform;
     const std::string quoted = "\"" + TaskPathIn(task.taskFolder, task.name) + "\" was not " + done + ": ";
     std::vector<std::uint8_t> now;
     std::string refused;
+    const std::optional<bool> enabledAfter = record.task ? record.task->enabledAfter : std::nullopt;
+    record.task = KeptTask{task.folder, task.taskFolder, task.name, now, enabledAfter};
     if (!ReadTaskFile(platform, task, now) || now != task.listed) {
         refused = quoted + "its task file changed since it was listed.";
+    } else if (record.task->file = now; !RecordChange(context, record, TaskPathIn(task.taskFolder, task.name), done)) {
+        return;  // nothing changed; the user was told why
     } else if (const long hr = change(); static_cast<std::uint32_t>(hr) & 0x80000000u) {  // an HRESULT's failure bit
         char code[16];
         std::snprintf(code, sizeof(code), "0x%08X", static_cast<unsigned>(static_cast<std::uint32_t>(hr)));

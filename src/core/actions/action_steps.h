@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/actions/actions.h"
+#include "core/journal/journal.h"
 
 namespace qm {
 
@@ -18,8 +19,9 @@ bool ConfirmDeletion(IDialogs& ask, const std::string& what);
 // rewrote while the question was open is not the task the user confirmed.
 // With `shows`, the file is read again afterwards and must show the change.
 // Whatever was not done is said in an error box naming `done` ("deleted",
-// "disabled").
-void ChangeListedTask(ActionContext& context, const TaskLocation& task, const std::string& done,
+// "disabled"). `record` is written to the journal, with the task's file as
+// it is, before the change is made.
+void ChangeListedTask(ActionContext& context, const TaskLocation& task, const std::string& done, ChangeRecord record,
                       const std::function<long()>& change,
                       const std::function<bool(const std::vector<std::uint8_t>&)>& shows = {});
 

@@ -39,21 +39,21 @@ enum class Outcome {
 // after the user confirmed it.
 Outcome DeleteEntry(ActionContext& context, const Category& category, const Entry* selected);
 // A service's deletion: marked by the service manager after confirmation.
-Outcome DeleteService(ActionContext& context, const Entry& selected);
+Outcome DeleteService(ActionContext& context, const Category& category, const Entry& selected);
 // "&Disable Items...": the service's start type set to disabled, nothing
 // else changed; a refusal is NothingDone, and the window has never
 // reported it. With `ask`, the user is asked first: the question names the
 // service and its start type as the manager has it now, and for a boot- or
 // system-start driver or a service whose failure restarts Windows it says
 // Windows may not start without it, "&No" the default.
-Outcome DisableService(ActionContext& context, const Entry& selected, bool ask = false);
+Outcome DisableService(ActionContext& context, const Category& category, const Entry& selected, bool ask = false);
 // "Disa&ble" / "&Enable" after the user confirmed: for a Run key's or a
 // Startup folder's entry, the value Explorer keeps of whether Windows
 // starts it, written as Task Manager writes it (the entry itself is left as
 // it is); for a task read from its file, the Task Scheduler's switch, only
 // while the file is what was listed. Enables a disabled entry and disables
 // any other.
-Outcome ToggleStartup(ActionContext& context, const Entry& selected);
+Outcome ToggleStartup(ActionContext& context, const Category& category, const Entry& selected);
 // The menu item's caption for the entry: "&Enable" for a disabled entry,
 // "Disa&ble" for another; none for an entry without such a switch.
 std::optional<std::string> StartupToggleCaption(const Entry* selected);

@@ -3,6 +3,7 @@
 
 #include "core/actions/action_steps.h"
 #include "core/actions/actions.h"
+#include "core/actions/change_states.h"
 #include "core/collectors/scheduled_tasks.h"
 #include "platform/owner.h"
 #include "platform/text_case.h"
@@ -52,7 +53,11 @@ std::string ParentOf(const std::string& path) {
 // folder that was listed and no link, and deleted through the handle that
 // was checked, so nothing can be put in its place in between. Returns why
 // nothing was deleted, or empty; `gone` when there was no such file left.
-std::string DeleteListedFile(Platform& platform, const FileLocation& at, const std::string& name, bool& gone) {
+// The file's bytes, attributes and times are recorded, from that same
+// handle, before it goes.
+std::string DeleteListedFile(ActionContext& context, const std::string& category, const FileLocation& at,
+                             const std::string& name, bool& gone) {
+    Platform& platform = context.platform;
     IFiles& files = platform.files;
     const std::string quoted = "\"" + name + "\" was not deleted: ";
     if (!IsPlainFileName(name)) return quoted + "its name is not a plain file name.";
@@ -79,6 +84,18 @@ std::string DeleteListedFile(Platform& platform, const FileLocation& at, const s
         return quoted + "it is no longer the file that was listed (it was replaced, renamed or made a link).";
     if (platform.system.LowerCase(ParentOf(fileFinal.exact)) != platform.system.LowerCase(folderFinal.exact))
         return quoted + "it now lies outside " + folderPath + " (at " + fileFinal.exact + ").";
+    KeptFile kept{at.folder, name, fileInfo.attributes, fileInfo.creationTime, fileInfo.lastAccessTime,
+                   fileInfo.lastWriteTime, {}};
+    if (fileInfo.size > Journal::kMaxFileBytes)
+        return quoted + "it is larger than " + std::to_string(Journal::kMaxFileBytes / (1024 * 1024)) +
+               " MiB, more than the journal keeps, so it could not be put back.";
+    if (const long read = files.ReadEntryBytes(file.Get(), Journal::kMaxFileBytes, kept.bytes); read != kErrorSuccess)
+        return quoted + (read == kErrorFileTooLarge ? "it grew larger than the journal keeps."
+                                                    : "its content could not be read to be kept (error " +
+                                                          std::to_string(read) + ").");
+    ChangeRecord record{.kind = ChangeKind::DeletedFile, .category = category, .entry = name, .where = at.folder};
+    record.file = std::move(kept);
+    if (!RecordChange(context, record, name, "deleted")) return std::string();
     // A file that refuses (read-only, in use) keeps its row; the list shows it.
     if (files.DeleteEntry(file.Get()) != kErrorSuccess) return std::string();
     gone = true;
@@ -89,14 +106,14 @@ std::string DeleteListedFile(Platform& platform, const FileLocation& at, const s
 // and the name its caption shows, and only while that is the file listed.
 // The row goes only when the file is known to be gone: deleted now, or not
 // found. Any other failure keeps it; a change since the listing is also said.
-Outcome DeleteFileEntry(ActionContext& context, const Entry& row) {
+Outcome DeleteFileEntry(ActionContext& context, const Category& category, const Entry& row) {
     const auto* at = std::get_if<FileLocation>(&row.where);
     if (!at) return Outcome::NothingDone;
     const FileLocation listed = *at;
     const std::string name = row.name;
     if (!ConfirmDeletion(context.ask, name)) return Outcome::NothingDone;
     bool gone = false;
-    const std::string refused = DeleteListedFile(context.platform, listed, name, gone);
+    const std::string refused = DeleteListedFile(context, category.id, listed, name, gone);
     if (!refused.empty()) {
         context.ask.Show({DialogKind::Error, "Error", refused});
         return Outcome::NothingDone;
@@ -106,7 +123,7 @@ Outcome DeleteFileEntry(ActionContext& context, const Entry& row) {
 
 // The value at the row's key: the one its caption names, which the user may
 // have edited in place, or exactly the one it was read from.
-Outcome DeleteRegistryEntry(ActionContext& context, const Entry& row, Removal removal) {
+Outcome DeleteRegistryEntry(ActionContext& context, const Category& category, const Entry& row, Removal removal) {
     const auto* where = std::get_if<RegistryLocation>(&row.where);
     if (!where || where->refused) return Outcome::NothingDone;  // a key that refused reading names no value
     const RegistryLocation at = *where;
@@ -124,7 +141,25 @@ Outcome DeleteRegistryEntry(ActionContext& context, const Entry& row, Removal re
     if (!ConfirmDeletion(context.ask, row.name)) return Outcome::NothingDone;
     // Whether the value could be deleted shows in the list read again.
     reg.SetRootKey(RootKeyOf(at.root));
-    if (OpenEntryKey(reg, at, kKeySetValue)) reg.DeleteValue(value);
+    if (OpenEntryKey(reg, at, kKeyQueryValue | kKeySetValue)) {
+        // What is there now is what the journal keeps; a value gone
+        // meanwhile leaves nothing to delete.
+        ChangeRecord record{
+            .kind = ChangeKind::DeletedValue, .category = category.id, .entry = row.name, .where = WhereText(at)};
+        record.value = KeptValueAt(at, value);
+        RegValue now;
+        if (reg.ReadValue(value, now) == kErrorSuccess) {
+            record.value->before = std::move(now);
+            if (!at.subKey.empty()) {
+                std::vector<std::string> names;
+                reg.GetValueNames(names);
+                for (const std::string& other : names)
+                    if (RegValue kept; reg.ReadValue(other, kept) == kErrorSuccess)
+                        record.keyValues.emplace_back(other, std::move(kept));
+            }
+            if (RecordChange(context, record, row.name, "deleted")) reg.DeleteValue(value);
+        }
+    }
     reg.CloseKey();
     return Outcome::PlaceReread;
 }
@@ -135,7 +170,7 @@ Outcome DeleteRegistryEntry(ActionContext& context, const Entry& row, Removal re
 // open is left alone, and the user told so. Otherwise the entry alone goes,
 // the rest of the value written back as it was (type, order, separators),
 // or the value when it is the entry.
-Outcome DeleteListItem(ActionContext& context, const Entry& row) {
+Outcome DeleteListItem(ActionContext& context, const Category& category, const Entry& row) {
     const auto* where = std::get_if<ListItemLocation>(&row.where);
     if (!where || !where->removable || where->at.refused) return Outcome::NothingDone;  // names no entry
     const ListItemLocation entry = *where;
@@ -156,10 +191,18 @@ Outcome DeleteListItem(ActionContext& context, const Entry& row) {
              "\"" + entry.text + "\" was not deleted: the value " + entry.at.value + " changed since it was listed."});
         return Outcome::PlaceReread;
     }
-    if (entry.item < 0) reg.DeleteValue(entry.at.value);
-    else
-        reg.WriteValue(entry.at.value,
-                       RegValue{now.type, WithoutEntry(now.type, now.data, static_cast<size_t>(entry.item))});
+    ChangeRecord record{.kind = entry.item < 0 ? ChangeKind::DeletedValue : ChangeKind::RewroteValue,
+                        .category = category.id,
+                        .entry = entry.text,
+                        .where = WhereText(entry.at)};
+    record.value = KeptValueAt(entry.at, entry.at.value);
+    record.value->before = now;
+    if (entry.item >= 0)
+        record.value->after = RegValue{now.type, WithoutEntry(now.type, now.data, static_cast<size_t>(entry.item))};
+    if (RecordChange(context, record, entry.text, "deleted")) {
+        if (!record.value->after) reg.DeleteValue(entry.at.value);
+        else reg.WriteValue(entry.at.value, *record.value->after);
+    }
     reg.CloseKey();
     return Outcome::PlaceReread;
 }
@@ -168,12 +211,16 @@ Outcome DeleteListItem(ActionContext& context, const Entry& row) {
 // leave the scheduler's own record of it). After "&Yes" the file is read
 // again: a task that another program rewrote while the question was open is
 // not the task the user confirmed, and is left alone.
-Outcome DeleteTaskEntry(ActionContext& context, const Entry& row) {
+Outcome DeleteTaskEntry(ActionContext& context, const Category& category, const Entry& row) {
     const auto* where = std::get_if<TaskLocation>(&row.where);
     if (!where || !where->read) return Outcome::NothingDone;  // a file that could not be read names nothing confirmed
     const TaskLocation task = *where;
     if (!ConfirmDeletion(context.ask, TaskPathIn(task.taskFolder, task.name))) return Outcome::NothingDone;
-    ChangeListedTask(context, task, "deleted",
+    ChangeRecord record{.kind = ChangeKind::DeletedTask,
+                        .category = category.id,
+                        .entry = TaskPathIn(task.taskFolder, task.name),
+                        .where = task.folder + task.name};
+    ChangeListedTask(context, task, "deleted", record,
                      [&] { return context.platform.tasks.DeleteTask(task.taskFolder, task.name); });
     return Outcome::PlaceReread;
 }
@@ -191,15 +238,15 @@ Outcome DeleteEntry(ActionContext& context, const Category& category, const Entr
     switch (removal) {
         case Removal::CaptionedValue:
         case Removal::LocatedValue:
-            return DeleteRegistryEntry(context, *selected, removal);
+            return DeleteRegistryEntry(context, category, *selected, removal);
         case Removal::File:
-            return DeleteFileEntry(context, *selected);
+            return DeleteFileEntry(context, category, *selected);
         case Removal::Service:
-            return DeleteService(context, *selected);
+            return DeleteService(context, category, *selected);
         case Removal::ListItem:
-            return DeleteListItem(context, *selected);
+            return DeleteListItem(context, category, *selected);
         case Removal::Task:
-            return DeleteTaskEntry(context, *selected);
+            return DeleteTaskEntry(context, category, *selected);
     }
     return Outcome::NothingDone;
 }

@@ -5,6 +5,7 @@
 
 #include "core/actions/action_steps.h"
 #include "core/actions/actions.h"
+#include "core/actions/change_states.h"
 #include "core/collectors/collector.h"
 #include "platform/owner.h"
 
@@ -24,14 +25,46 @@ bool DisableServiceByName(IServices& services, const std::string& serviceName) {
     return services.ChangeServiceStartType(service.Get(), kServiceDisabled);
 }
 
+namespace {
+
+// The service's whole configuration, into the journal before it changes.
+// A service the change could not reach anyway (`right` refused, or no such
+// service) is refused quietly, as the change itself always was; one that
+// could be changed but whose configuration cannot be kept is not changed,
+// and the user told why.
+bool KeepService(ActionContext& context, ChangeRecord& record, const std::string& name, const std::string& done,
+                 std::uint32_t right, std::optional<std::uint32_t> startAfter = std::nullopt) {
+    IServices& services = context.platform.services;
+    {
+        const ScManagerOwner manager(services, services.OpenSCManager(kScManagerConnect));
+        if (!manager || !ServiceOwner(services, services.OpenService(manager.Get(), name, right))) return false;
+    }
+    KeptService state;
+    if (!ReadKeptService(context.platform, name, state)) {
+        context.ask.Show({DialogKind::Error, "Error",
+                          "\"" + name + "\" was not " + done +
+                              ": its configuration cannot be read, so the change could not be recorded to be put "
+                              "back."});
+        return false;
+    }
+    state.startAfter = startAfter;
+    record.where = std::string("HKEY_LOCAL_MACHINE\\") + kServicesKey + "\\" + name;
+    record.service = std::move(state);
+    return RecordChange(context, record, name, done);
+}
+
+}  // namespace
+
 // Both act on the selected row, the one the list highlights, as the entry
 // deletions do; the focused row may be another (a click on empty space
 // clears the selection and leaves the focus). Without a selected row the
 // window asks nothing: the services list never had the registry lists'
 // "No item selected" box.
-Outcome DeleteService(ActionContext& context, const Entry& selected) {
+Outcome DeleteService(ActionContext& context, const Category& category, const Entry& selected) {
     const std::string name = selected.name;
     if (!ConfirmDeletion(context.ask, name)) return Outcome::NothingDone;
+    ChangeRecord record{.kind = ChangeKind::DeletedService, .category = category.id, .entry = name, .where = name};
+    if (!KeepService(context, record, name, "deleted", kServiceDelete)) return Outcome::NothingDone;
     return DeleteServiceByName(context.platform.services, name) ? Outcome::ServiceMarked : Outcome::NothingDone;
 }
 
@@ -63,10 +96,12 @@ DialogRequest DisableQuestion(IServices& services, const std::string& name) {
 
 }  // namespace
 
-Outcome DisableService(ActionContext& context, const Entry& selected, bool ask) {
+Outcome DisableService(ActionContext& context, const Category& category, const Entry& selected, bool ask) {
     const std::string name = selected.name;
     if (ask && context.ask.Show(DisableQuestion(context.platform.services, name)) != DialogResult::Yes)
         return Outcome::NothingDone;
+    ChangeRecord record{.kind = ChangeKind::ChangedService, .category = category.id, .entry = name};
+    if (!KeepService(context, record, name, "disabled", kServiceChangeConfig, kServiceDisabled)) return Outcome::NothingDone;
     return DisableServiceByName(context.platform.services, name) ? Outcome::Changed : Outcome::NothingDone;
 }
 

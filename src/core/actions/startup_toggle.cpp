@@ -3,8 +3,10 @@
 // itself); for a task, the Task Scheduler's own switch.
 #include "core/actions/action_steps.h"
 #include "core/actions/actions.h"
+#include "core/actions/change_states.h"
 #include "core/collectors/scheduled_tasks.h"
 #include "core/collectors/startup_states.h"
+#include "core/registry.h"
 #include "platform/owner.h"
 
 namespace qm {
@@ -23,7 +25,7 @@ std::optional<bool> TaskEnabled(const Entry& entry) {
 // The task through the Task Scheduler, only while its file still holds
 // what was listed: a task that another program rewrote while the question
 // was open is not the task the user confirmed.
-Outcome ToggleTask(ActionContext& context, const Entry& selected, bool enable) {
+Outcome ToggleTask(ActionContext& context, const Category& category, const Entry& selected, bool enable) {
     const TaskLocation task = std::get<TaskLocation>(selected.where);
     const std::string path = TaskPathIn(task.taskFolder, task.name);
     const std::string question =
@@ -33,8 +35,10 @@ Outcome ToggleTask(ActionContext& context, const Entry& selected, bool enable) {
     if (context.ask.Show({DialogKind::Confirmation, "Confirm", question}) != DialogResult::Yes)
         return Outcome::NothingDone;
     Platform& platform = context.platform;
+    ChangeRecord record{.kind = ChangeKind::SwitchedTask, .category = category.id, .entry = path, .where = task.folder + task.name};
+    record.task = KeptTask{.enabledAfter = enable};
     ChangeListedTask(
-        context, task, enable ? "enabled" : "disabled",
+        context, task, enable ? "enabled" : "disabled", record,
         [&] { return platform.tasks.SetTaskEnabled(task.taskFolder, task.name, enable); },
         [&](const std::vector<std::uint8_t>& after) {
             std::string problem;
@@ -52,8 +56,9 @@ std::optional<std::string> StartupToggleCaption(const Entry* selected) {
     return Disabled(*selected) ? "&Enable" : "Disa&ble";
 }
 
-Outcome ToggleStartup(ActionContext& context, const Entry& selected) {
-    if (const std::optional<bool> enabled = TaskEnabled(selected)) return ToggleTask(context, selected, !*enabled);
+Outcome ToggleStartup(ActionContext& context, const Category& category, const Entry& selected) {
+    if (const std::optional<bool> enabled = TaskEnabled(selected))
+        return ToggleTask(context, category, selected, !*enabled);
     if (!selected.startup) return Outcome::NothingDone;
     // Copies: the list may be read again while the question is open.
     const RegistryLocation at = selected.startup->at;
@@ -68,11 +73,23 @@ Outcome ToggleStartup(ActionContext& context, const Entry& selected) {
         return Outcome::NothingDone;
     IRegistry& registry = context.platform.registry;
     KeyHandle opened;
-    long error = registry.CreateKey(RootKeyOf(at.root), at.key, kKeySetValue | ViewAccessFlag(at.view), opened);
+    long error = registry.CreateKey(RootKeyOf(at.root), at.key, kKeyQueryValue | kKeySetValue | ViewAccessFlag(at.view),
+                                    opened);
     const KeyOwner key(registry, error == kErrorSuccess ? opened : KeyHandle{});
-    if (key)
-        error = registry.SetValue(key.Get(), at.value, kRegBinary,
-                                  EncodeStartupState(enable, context.platform.system.FileTimeNow()));
+    if (key) {
+        // The value as it is now (none when Explorer keeps none) is what a
+        // restore writes back.
+        ChangeRecord record{.kind = ChangeKind::SwitchedStartup,
+                            .category = category.id,
+                            .entry = name,
+                            .where = WhereText(at)};
+        record.value = KeptValueAt(at, at.value);
+        if (RegValue now; ReadKeyValue(registry, key.Get(), at.value, now) == kErrorSuccess)
+            record.value->before = std::move(now);
+        record.value->after = RegValue{kRegBinary, EncodeStartupState(enable, context.platform.system.FileTimeNow())};
+        if (!RecordChange(context, record, name, enable ? "enabled" : "disabled")) return Outcome::NothingDone;
+        error = registry.SetValue(key.Get(), at.value, kRegBinary, record.value->after->data);
+    }
     if (error != kErrorSuccess) {
         context.ask.Show({DialogKind::Error, "Error",
                           "\"" + name + "\" was not " + (enable ? "enabled" : "disabled") + ": " +

@@ -33,16 +33,17 @@ enum class ChangeKind {
 };
 
 // A registry value where it was, and what it held (none: there was none).
-struct ValueState {
+struct KeptValue {
     RegRoot root = RegRoot::CurrentUser;
     RegView view = RegView::Default;
-    std::string key{};   // below the root, the component's own key included
-    std::string name{};  // exactly as stored, NULs included
+    std::string key{};     // below the root, as the category spells it
+    std::string subKey{};  // an installed component's own key below `key`; empty for other entries
+    std::string name{};    // exactly as stored, NULs included
     std::optional<RegValue> before{};
     std::optional<RegValue> after{};  // what the change left; none: the value is gone
 };
 
-struct FileState {
+struct KeptFile {
     std::string folder{};  // with its trailing backslash
     std::string name{};
     std::uint32_t attributes = 0;
@@ -50,7 +51,8 @@ struct FileState {
     std::vector<std::uint8_t> bytes{};
 };
 
-struct TaskState {
+struct KeptTask {
+    std::string fileFolder{};             // the task file's folder, with its trailing backslash
     std::string taskFolder{};             // "\\" or "\\Sub"
     std::string name{};
     std::vector<std::uint8_t> file{};     // the task's file as it was (its registration)
@@ -58,17 +60,17 @@ struct TaskState {
 };
 
 // A value of a service's key that the manager does not hand over.
-struct ServiceValue {
+struct KeptServiceValue {
     std::string key{};  // below the service's key ("" or "Parameters")
     std::string name{};
     RegValue value{};
 };
 
-struct ServiceState {
+struct KeptService {
     std::string name{};
     ServiceConfig config{};
     std::optional<std::string> description{};
-    std::vector<ServiceValue> values{};    // ServiceDll, in the service's key and in Parameters
+    std::vector<KeptServiceValue> values{};    // ServiceDll, in the service's key and in Parameters
     std::optional<std::uint32_t> startAfter{};  // a start type change: what it left
 };
 
@@ -81,12 +83,12 @@ struct ChangeRecord {
     std::string category{};     // the category's id
     std::string entry{};        // the entry's name as the row had it
     std::string where{};        // where it was, as a user reads it
-    std::optional<ValueState> value{};
+    std::optional<KeptValue> value{};
     // An installed component's key: every value it held (the entry's one included).
     std::vector<std::pair<std::string, RegValue>> keyValues{};
-    std::optional<FileState> file{};
-    std::optional<TaskState> task{};
-    std::optional<ServiceState> service{};
+    std::optional<KeptFile> file{};
+    std::optional<KeptTask> task{};
+    std::optional<KeptService> service{};
     // A restore: the record it put back, and the kind of change that was.
     std::string restoredRecord{};
     std::optional<ChangeKind> restoredKind{};

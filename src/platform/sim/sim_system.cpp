@@ -111,6 +111,7 @@ SimMachine::SimMachine() {
     shell.specialFolders[kCsidlCommonStartup] = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp";
     shell.specialFolders[kCsidlStartup] =
         "C:\\users\\anna\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp";
+    shell.specialFolders[kCsidlCommonAppData] = "C:\\ProgramData";
     for (auto& [csidl, path] : shell.specialFolders) files.AddFolder(path);
     files.AddFile(system.windowsDirectory + "\\regedit.exe");
 }

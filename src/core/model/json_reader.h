@@ -1,6 +1,6 @@
-// A small JSON reader for the baselines --compare reads. A baseline is a
-// file anyone may have written, so the reader is bounded: the document's
-// size, the nesting depth, the length of a string and the number of values
+// A small JSON reader for the baselines --compare reads and the change
+// journal's records. A baseline is a file anyone may have written, so the
+// reader is bounded: the document's size, the nesting depth, the length of a string and the number of values
 // have limits, and anything past them, or anything that is not JSON, is
 // refused with a message. Nothing in the input is trusted to be sensible.
 #pragma once
@@ -11,13 +11,17 @@
 #include <utility>
 #include <vector>
 
-namespace qm::report {
+namespace qm {
 
 struct JsonLimits {
     size_t maxBytes = 64u * 1024u * 1024u;
     size_t maxDepth = 32;
     size_t maxStringBytes = 1024u * 1024u;
     size_t maxValues = 2u * 1024u * 1024u;
+    // A lone surrogate escape (\ud800) kept as the platform spells an
+    // unpaired UTF-16 unit (WTF-8: platform/text_utf.h) instead of U+FFFD:
+    // for a text that must name exactly what the machine holds.
+    bool keepLoneSurrogates = false;
 };
 
 struct JsonValue {
@@ -35,4 +39,4 @@ struct JsonValue {
 // The document, or none with `error` saying what is wrong and where.
 std::optional<JsonValue> ParseJson(std::string_view text, std::string& error, const JsonLimits& limits = {});
 
-}  // namespace qm::report
+}  // namespace qm

@@ -1,8 +1,8 @@
-#include "report/json_reader.h"
+#include "core/model/json_reader.h"
 
 #include <cstdint>
 
-namespace qm::report {
+namespace qm {
 
 namespace {
 
@@ -209,7 +209,8 @@ private:
         }
         std::uint32_t unit = 0;
         if (!Hex4(unit)) return false;
-        // A surrogate pair stands for one character; a lone surrogate for U+FFFD.
+        // A surrogate pair stands for one character; a lone surrogate for U+FFFD,
+        // or for itself in WTF-8 when the caller keeps them.
         if (unit >= 0xD800 && unit <= 0xDBFF && text_.substr(pos_, 2) == "\\u") {
             const size_t back = pos_;
             pos_ += 2;
@@ -221,7 +222,7 @@ private:
             }
             pos_ = back;
         }
-        AppendUtf8(out, unit >= 0xD800 && unit <= 0xDFFF ? 0xFFFD : unit);
+        AppendUtf8(out, unit >= 0xD800 && unit <= 0xDFFF && !limits_.keepLoneSurrogates ? 0xFFFD : unit);
         return true;
     }
 
@@ -263,4 +264,4 @@ std::optional<JsonValue> ParseJson(std::string_view text, std::string& error, co
     return Parser(text, limits).Document(error);
 }
 
-}  // namespace qm::report
+}  // namespace qm
