@@ -93,15 +93,13 @@ TEST(HostileServices, AServiceThatRefusesAnyRightButReadingItsConfigurationIsLis
         form.ListById("services-running").SetSelection(0, 0);
         form.ListCommandClick(kServicesTab, ListCommand::Disable);
         const bool changes = readable && c.refused != kServiceChangeConfig;
-        EXPECT_EQ(changes ? kServiceDisabled : kServiceDemandStart, m.services.Find("LockedSvc")->startType)
-            << c.right;
-        EXPECT_EQ(!readable, !m.user.shown.empty() && m.user.shown.back().text.find("configuration cannot be read") !=
-                                                          std::string::npos)
+        EXPECT_EQ(changes ? kServiceDisabled : kServiceDemandStart, m.services.Find("LockedSvc")->startType) << c.right;
+        EXPECT_EQ(!readable, !m.user.shown.empty() &&
+                                 m.user.shown.back().text.find("configuration cannot be read") != std::string::npos)
             << c.right;
         m.user.answers = {DialogResult::Yes};
         form.ListCommandClick(kServicesTab, ListCommand::Delete);
-        EXPECT_EQ(readable && c.refused != kServiceDelete, m.services.Find("LockedSvc")->markedForDelete)
-            << c.right;
+        EXPECT_EQ(readable && c.refused != kServiceDelete, m.services.Find("LockedSvc")->markedForDelete) << c.right;
         EXPECT_EQ(0, m.services.OpenHandles()) << c.right;
     }
 }

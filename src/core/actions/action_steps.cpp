@@ -29,14 +29,16 @@ void ChangeListedTask(ActionContext& context, const TaskLocation& task, const st
     Platform& platform = context.platform;
     const std::string quoted = "\"" + TaskPathIn(task.taskFolder, task.name) + "\" was not " + done + ": ";
     std::vector<std::uint8_t> now;
-    std::string refused;
+    std::string refused, recorded;
     const std::optional<bool> enabledAfter = record.task ? record.task->enabledAfter : std::nullopt;
     record.task = KeptTask{task.folder, task.taskFolder, task.name, now, enabledAfter};
     if (!ReadTaskFile(platform, task, now) || now != task.listed) {
         refused = quoted + "its task file changed since it was listed.";
-    } else if (record.task->file = now; !RecordChange(context, record, TaskPathIn(task.taskFolder, task.name), done)) {
+    } else if (record.task->file = now;
+               !RecordChange(context, record, TaskPathIn(task.taskFolder, task.name), done, &recorded)) {
         return;  // nothing changed; the user was told why
     } else if (const long hr = change(); static_cast<std::uint32_t>(hr) & 0x80000000u) {  // an HRESULT's failure bit
+        DropRecord(context, recorded);
         char code[16];
         std::snprintf(code, sizeof(code), "0x%08X", static_cast<unsigned>(static_cast<std::uint32_t>(hr)));
         refused = quoted + "the Task Scheduler refused (error " + code + ").";

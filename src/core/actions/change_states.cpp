@@ -41,6 +41,41 @@ long OpenValueKey(IRegistry& registry, const KeptValue& state, std::uint32_t acc
     return error;
 }
 
+std::string FirstMissingKey(IRegistry& registry, RegRoot root, RegView view, const std::string& path) {
+    for (size_t end = path.find('\\');; end = path.find('\\', end + 1)) {
+        const std::string prefix = path.substr(0, end);
+        KeyHandle opened;
+        const long error = registry.OpenKey(RootKeyOf(root), prefix, kKeyQueryValue | ViewAccessFlag(view), opened);
+        if (error == kErrorSuccess) registry.CloseKey(opened);
+        else if (error == kErrorFileNotFound) return prefix;
+        if (end == std::string::npos) return std::string();
+    }
+}
+
+void RemoveMadeKeys(IRegistry& registry, const KeptValue& state) {
+    if (state.madeKey.empty() || state.key.compare(0, state.madeKey.size(), state.madeKey) != 0) return;
+    const std::uint32_t view = ViewAccessFlag(state.view);
+    for (std::string path = state.key; path.size() >= state.madeKey.size();) {
+        const size_t slash = path.find_last_of('\\');
+        const std::string parent = slash == std::string::npos ? std::string() : path.substr(0, slash);
+        KeyHandle opened;
+        std::uint32_t keys = 1, values = 1;
+        if (registry.OpenKey(RootKeyOf(state.root), path, kKeyQueryValue | view, opened) != kErrorSuccess) return;
+        registry.QueryInfoKey(opened, keys, values);
+        registry.CloseKey(opened);
+        if (keys || values) return;
+        KeyHandle above = RootKeyOf(state.root);
+        if (!parent.empty() &&
+            registry.OpenKey(RootKeyOf(state.root), parent, kKeyQueryValue | view, opened) == kErrorSuccess)
+            above = opened;
+        else if (!parent.empty()) return;
+        registry.DeleteKey(above, slash == std::string::npos ? path : path.substr(slash + 1));
+        if (!parent.empty()) registry.CloseKey(above);
+        if (parent.empty()) return;
+        path = parent;
+    }
+}
+
 bool ReadKeptService(Platform& platform, const std::string& name, KeptService& state) {
     IServices& services = platform.services;
     state = KeptService{};
@@ -66,14 +101,25 @@ bool ReadKeptService(Platform& platform, const std::string& name, KeptService& s
     return true;
 }
 
-bool RecordChange(ActionContext& context, ChangeRecord& record, const std::string& what, const std::string& done) {
+bool RecordChange(ActionContext& context, ChangeRecord& record, const std::string& what, const std::string& done,
+                  std::string* file) {
     record.time = context.platform.system.FileTimeNow();
-    std::string file, why;
-    if (context.journal.Write(record, file, why)) return true;
+    std::string written, why;
+    if (context.journal.Write(record, written, why)) {
+        if (file) *file = written;
+        return true;
+    }
     context.ask.Show({DialogKind::Error, "Error",
-                      "\"" + what + "\" was not " + done + ": the change could not be recorded first, so that it "
-                      "could be put back; " + why});
+                      "\"" + what + "\" was not " + done +
+                          ": the change could not be recorded first, so that it "
+                          "could be put back; " +
+                          why});
     return false;
+}
+
+void DropRecord(ActionContext& context, const std::string& file) {
+    std::string why;
+    if (!file.empty()) context.journal.Forget(file, why);
 }
 
 }  // namespace qm

@@ -23,13 +23,25 @@ KeptValue KeptValueAt(const RegistryLocation& at, const std::string& name);
 // parents when `create` and it is absent. kErrorSuccess or the error.
 long OpenValueKey(IRegistry& registry, const KeptValue& state, std::uint32_t access, bool create, KeyOwner& key);
 
+// The first key of `path` below the root that is not there (its path), or
+// empty when the whole path is there.
+std::string FirstMissingKey(IRegistry& registry, RegRoot root, RegView view, const std::string& path);
+// Removes the keys a change made (`state.madeKey` down to `state.key`),
+// deepest first, each only while it holds nothing.
+void RemoveMadeKeys(IRegistry& registry, const KeptValue& state);
+
 // The service's whole configuration, its description and its ServiceDll
 // values. False when the manager does not hand them over.
 bool ReadKeptService(Platform& platform, const std::string& name, KeptService& state);
 
 // Writes the record of a change about to be made (its time is now). When
 // it cannot be written, tells the user that `what` was not `done` and why,
-// and returns false: nothing may be changed then.
-bool RecordChange(ActionContext& context, ChangeRecord& record, const std::string& what, const std::string& done);
+// and returns false: nothing may be changed then. `file` gets the record's
+// name in the journal.
+bool RecordChange(ActionContext& context, ChangeRecord& record, const std::string& what, const std::string& done,
+                  std::string* file = nullptr);
+// The change recorded as `file` was refused by Windows and did not happen:
+// its record, which would name a change that was never made, goes.
+void DropRecord(ActionContext& context, const std::string& file);
 
 }  // namespace qm

@@ -84,20 +84,25 @@ std::string DeleteListedFile(ActionContext& context, const std::string& category
         return quoted + "it is no longer the file that was listed (it was replaced, renamed or made a link).";
     if (platform.system.LowerCase(ParentOf(fileFinal.exact)) != platform.system.LowerCase(folderFinal.exact))
         return quoted + "it now lies outside " + folderPath + " (at " + fileFinal.exact + ").";
-    KeptFile kept{at.folder, name, fileInfo.attributes, fileInfo.creationTime, fileInfo.lastAccessTime,
-                   fileInfo.lastWriteTime, {}};
+    KeptFile kept{
+        at.folder, name, fileInfo.attributes, fileInfo.creationTime, fileInfo.lastAccessTime, fileInfo.lastWriteTime,
+        {}};
     if (fileInfo.size > Journal::kMaxFileBytes)
         return quoted + "it is larger than " + std::to_string(Journal::kMaxFileBytes / (1024 * 1024)) +
                " MiB, more than the journal keeps, so it could not be put back.";
     if (const long read = files.ReadEntryBytes(file.Get(), Journal::kMaxFileBytes, kept.bytes); read != kErrorSuccess)
-        return quoted + (read == kErrorFileTooLarge ? "it grew larger than the journal keeps."
-                                                    : "its content could not be read to be kept (error " +
-                                                          std::to_string(read) + ").");
+        return quoted + (read == kErrorFileTooLarge
+                             ? "it grew larger than the journal keeps."
+                             : "its content could not be read to be kept (error " + std::to_string(read) + ").");
     ChangeRecord record{.kind = ChangeKind::DeletedFile, .category = category, .entry = name, .where = at.folder};
     record.file = std::move(kept);
-    if (!RecordChange(context, record, name, "deleted")) return std::string();
+    std::string recorded;
+    if (!RecordChange(context, record, name, "deleted", &recorded)) return std::string();
     // A file that refuses (read-only, in use) keeps its row; the list shows it.
-    if (files.DeleteEntry(file.Get()) != kErrorSuccess) return std::string();
+    if (files.DeleteEntry(file.Get()) != kErrorSuccess) {
+        DropRecord(context, recorded);
+        return std::string();
+    }
     gone = true;
     return std::string();
 }
@@ -157,7 +162,9 @@ Outcome DeleteRegistryEntry(ActionContext& context, const Category& category, co
                     if (RegValue kept; reg.ReadValue(other, kept) == kErrorSuccess)
                         record.keyValues.emplace_back(other, std::move(kept));
             }
-            if (RecordChange(context, record, row.name, "deleted")) reg.DeleteValue(value);
+            std::string recorded;
+            if (RecordChange(context, record, row.name, "deleted", &recorded) && !reg.DeleteValue(value))
+                DropRecord(context, recorded);
         }
     }
     reg.CloseKey();
@@ -199,9 +206,10 @@ Outcome DeleteListItem(ActionContext& context, const Category& category, const E
     record.value->before = now;
     if (entry.item >= 0)
         record.value->after = RegValue{now.type, WithoutEntry(now.type, now.data, static_cast<size_t>(entry.item))};
-    if (RecordChange(context, record, entry.text, "deleted")) {
-        if (!record.value->after) reg.DeleteValue(entry.at.value);
-        else reg.WriteValue(entry.at.value, *record.value->after);
+    if (std::string recorded; RecordChange(context, record, entry.text, "deleted", &recorded)) {
+        const bool changed = record.value->after ? reg.WriteValue(entry.at.value, *record.value->after)
+                                                 : reg.DeleteValue(entry.at.value);
+        if (!changed) DropRecord(context, recorded);
     }
     reg.CloseKey();
     return Outcome::PlaceReread;

@@ -8,8 +8,8 @@
 
 #include "core/actions/action_steps.h"
 #include "core/actions/change_states.h"
-#include "core/collectors/scheduled_tasks.h"
 #include "core/collectors/collector.h"
+#include "core/collectors/scheduled_tasks.h"
 #include "core/model/native_path.h"
 #include "core/registry.h"
 #include "platform/text_utf.h"
@@ -45,14 +45,14 @@ ChangeRecord RestoreRecord(const JournalItem& item) {
     return restore;
 }
 
-bool Journaled(ActionContext& context, const JournalItem& item) {
+bool Journaled(ActionContext& context, const JournalItem& item, std::string& recorded) {
     ChangeRecord restore = RestoreRecord(item);
-    return RecordChange(context, restore, item.record->entry, "put back");
+    return RecordChange(context, restore, item.record->entry, "put back", &recorded);
 }
 
 // ---- Registry values --------------------------------------------------------
 
-std::string RestoreDeletedValue(ActionContext& context, const JournalItem& item) {
+std::string RestoreDeletedValue(ActionContext& context, const JournalItem& item, std::string& recorded) {
     const ChangeRecord& record = *item.record;
     const KeptValue& kept = *record.value;
     IRegistry& registry = context.platform.registry;
@@ -64,7 +64,7 @@ std::string RestoreDeletedValue(ActionContext& context, const JournalItem& item)
     RegValue now;
     if (ReadKeyValue(registry, key.Get(), kept.name, now) == kErrorSuccess)
         return "a value of that name is there now (" + ValueTypeAndSize(now.type, now.data.size()) + ").";
-    if (!Journaled(context, item)) return std::string();
+    if (!Journaled(context, item, recorded)) return std::string();
     // A component's key that is gone comes back with every value it held.
     if (keyGone && !record.keyValues.empty()) {
         for (const auto& [name, value] : record.keyValues)
@@ -78,7 +78,7 @@ std::string RestoreDeletedValue(ActionContext& context, const JournalItem& item)
 
 // A rewritten list value or a startup switch: only while the value is what
 // the change left.
-std::string RestoreRewrittenValue(ActionContext& context, const JournalItem& item) {
+std::string RestoreRewrittenValue(ActionContext& context, const JournalItem& item, std::string& recorded) {
     const KeptValue& kept = *item.record->value;
     IRegistry& registry = context.platform.registry;
     if (!kept.after) return "the record does not say what the change left.";
@@ -89,16 +89,18 @@ std::string RestoreRewrittenValue(ActionContext& context, const JournalItem& ite
     if (ReadKeyValue(registry, key.Get(), kept.name, now) != kErrorSuccess) return "the value is no longer there.";
     if (now.type != kept.after->type || now.data != kept.after->data)
         return "the value changed since (it holds " + ValueTypeAndSize(now.type, now.data.size()) + " now).";
-    if (!Journaled(context, item)) return std::string();
+    if (!Journaled(context, item, recorded)) return std::string();
     error = kept.before ? registry.SetValue(key.Get(), kept.name, kept.before->type, kept.before->data)
                         : registry.DeleteValue(key.Get(), kept.name);
+    key.Reset();
+    if (error == kErrorSuccess && !kept.before) RemoveMadeKeys(registry, kept);
     return error == kErrorSuccess ? std::string()
                                   : "the value could not be written (error " + std::to_string(error) + ").";
 }
 
 // ---- Files ------------------------------------------------------------------
 
-std::string RestoreFile(ActionContext& context, const JournalItem& item) {
+std::string RestoreFile(ActionContext& context, const JournalItem& item, std::string& recorded) {
     const KeptFile& kept = *item.record->file;
     IFiles& files = context.platform.files;
     const std::string& name = kept.name;
@@ -116,12 +118,13 @@ std::string RestoreFile(ActionContext& context, const JournalItem& item) {
             (info.attributes & kFileAttributeReparsePoint) || !files.GetFinalPath(folder.Get(), folderFinal) ||
             context.platform.system.LowerCase(WithoutSlash(folderFinal.exact)) !=
                 context.platform.system.LowerCase(folderPath))
-            return "the folder " + folderPath + " is no longer a folder of its own (it was made a link, or lies "
+            return "the folder " + folderPath +
+                   " is no longer a folder of its own (it was made a link, or lies "
                    "under one).";
     }
     if (files.GetFileAttributes(WithoutSlash(kept.folder) + "\\" + name) != kInvalidFileAttributes)
         return "a file of that name is there now.";
-    if (!Journaled(context, item)) return std::string();
+    if (!Journaled(context, item, recorded)) return std::string();
     const FileOwner made(files, files.CreateNewFile(folderPath + "\\" + name, error));
     if (!made)
         return error == kErrorFileExists ? "a file of that name is there now."
@@ -163,7 +166,7 @@ bool DefinitionText(const std::vector<std::uint8_t>& file, std::string& xml) {
     return true;
 }
 
-std::string RestoreTask(ActionContext& context, const JournalItem& item) {
+std::string RestoreTask(ActionContext& context, const JournalItem& item, std::string& recorded) {
     const KeptTask& kept = *item.record->task;
     std::string xml;
     if (!DefinitionText(kept.file, xml)) return "its definition is no text.";
@@ -171,13 +174,13 @@ std::string RestoreTask(ActionContext& context, const JournalItem& item) {
     if (context.platform.files.GetFileAttributes(NativePath(context.platform, kept.fileFolder + kept.name)) !=
         kInvalidFileAttributes)
         return "a task " + path + " is there now.";
-    if (!Journaled(context, item)) return std::string();
+    if (!Journaled(context, item, recorded)) return std::string();
     const long hr = context.platform.tasks.RegisterTask(kept.taskFolder, kept.name, xml);
     if (static_cast<std::uint32_t>(hr) == 0x800700B7u) return "a task " + path + " is there now.";
     return Failed(hr) ? "the Task Scheduler refused (error " + Hresult(hr) + ")." : std::string();
 }
 
-std::string RestoreTaskSwitch(ActionContext& context, const JournalItem& item) {
+std::string RestoreTaskSwitch(ActionContext& context, const JournalItem& item, std::string& recorded) {
     const KeptTask& kept = *item.record->task;
     Platform& platform = context.platform;
     std::vector<std::uint8_t> now;
@@ -202,14 +205,14 @@ std::string RestoreTaskSwitch(ActionContext& context, const JournalItem& item) {
 
 // ---- Services ---------------------------------------------------------------
 
-std::string RestoreService(ActionContext& context, const JournalItem& item) {
+std::string RestoreService(ActionContext& context, const JournalItem& item, std::string& recorded) {
     const KeptService& kept = *item.record->service;
     IServices& services = context.platform.services;
     const ScManagerOwner manager(services, services.OpenSCManager(kScManagerConnect | kScManagerCreateService));
     if (!manager) return "the service manager refused.";
     if (ServiceOwner(services, services.OpenService(manager.Get(), kept.name, kServiceQueryConfig)))
         return "a service of that name is there now.";
-    if (!Journaled(context, item)) return std::string();
+    if (!Journaled(context, item, recorded)) return std::string();
     long error = kErrorSuccess;
     const ServiceOwner made(services, services.CreateService(manager.Get(), kept.name, kept.config,
                                                              kServiceQueryConfig | kServiceChangeConfig, error));
@@ -238,7 +241,7 @@ std::string RestoreService(ActionContext& context, const JournalItem& item) {
                               : "the service was made again, but not all of it: " + unfinished + " could not be set.";
 }
 
-std::string RestoreStartType(ActionContext& context, const JournalItem& item) {
+std::string RestoreStartType(ActionContext& context, const JournalItem& item, std::string& recorded) {
     const KeptService& kept = *item.record->service;
     IServices& services = context.platform.services;
     const ScManagerOwner manager(services, services.OpenSCManager(kScManagerConnect));
@@ -250,29 +253,29 @@ std::string RestoreStartType(ActionContext& context, const JournalItem& item) {
         return "the service is not there, or refuses its configuration.";
     if (!kept.startAfter || now.startType != *kept.startAfter)
         return "its start type was changed since (it starts: " + ServiceStartText(now.startType) + " now).";
-    if (!Journaled(context, item)) return std::string();
+    if (!Journaled(context, item, recorded)) return std::string();
     return services.ChangeServiceStartType(service.Get(), kept.config.startType)
                ? std::string()
                : "the service manager refused the start type.";
 }
 
-std::string PutBack(ActionContext& context, const JournalItem& item) {
+std::string PutBack(ActionContext& context, const JournalItem& item, std::string& recorded) {
     switch (item.record->kind) {
         case ChangeKind::DeletedValue:
-            return RestoreDeletedValue(context, item);
+            return RestoreDeletedValue(context, item, recorded);
         case ChangeKind::RewroteValue:
         case ChangeKind::SwitchedStartup:
-            return RestoreRewrittenValue(context, item);
+            return RestoreRewrittenValue(context, item, recorded);
         case ChangeKind::DeletedFile:
-            return RestoreFile(context, item);
+            return RestoreFile(context, item, recorded);
         case ChangeKind::DeletedTask:
-            return RestoreTask(context, item);
+            return RestoreTask(context, item, recorded);
         case ChangeKind::SwitchedTask:
-            return RestoreTaskSwitch(context, item);
+            return RestoreTaskSwitch(context, item, recorded);
         case ChangeKind::DeletedService:
-            return RestoreService(context, item);
+            return RestoreService(context, item, recorded);
         case ChangeKind::ChangedService:
-            return RestoreStartType(context, item);
+            return RestoreStartType(context, item, recorded);
         case ChangeKind::Restored:
             break;
     }
@@ -291,14 +294,18 @@ bool RestoreChange(ActionContext& context, const JournalItem& item) {
     }
     const ChangeRecord& record = *item.record;
     if (record.kind == ChangeKind::Restored) {
-        context.ask.Show({DialogKind::Error, "Error", Quoted(item) + " was not put back: " + PutBack(context, item)});
+        std::string none;
+        context.ask.Show(
+            {DialogKind::Error, "Error", Quoted(item) + " was not put back: " + PutBack(context, item, none)});
         return false;
     }
     const std::string question = "Put back " + Quoted(item) + " as it was before this change (" +
                                  ChangeKindText(record) + ", " + record.where + ")?";
     if (context.ask.Show({DialogKind::Confirmation, "Confirm", question}) != DialogResult::Yes) return false;
-    const std::string refused = PutBack(context, item);
+    std::string recorded;
+    const std::string refused = PutBack(context, item, recorded);
     if (!refused.empty()) {
+        DropRecord(context, recorded);  // nothing was put back
         context.ask.Show({DialogKind::Error, "Error", Quoted(item) + " was not put back: " + refused});
         return false;
     }
@@ -306,8 +313,8 @@ bool RestoreChange(ActionContext& context, const JournalItem& item) {
 }
 
 bool ForgetChange(ActionContext& context, const JournalItem& item) {
-    const std::string question = "Forget the record of " + Quoted(item) +
-                                 "? The change it holds cannot be put back once the record is gone.";
+    const std::string question =
+        "Forget the record of " + Quoted(item) + "? The change it holds cannot be put back once the record is gone.";
     if (context.ask.Show({DialogKind::Confirmation, "Confirm", question, true}) != DialogResult::Yes) return false;
     std::string why;
     if (context.journal.Forget(item.file, why)) return true;

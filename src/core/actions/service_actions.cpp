@@ -33,7 +33,7 @@ namespace {
 // could be changed but whose configuration cannot be kept is not changed,
 // and the user told why.
 bool KeepService(ActionContext& context, ChangeRecord& record, const std::string& name, const std::string& done,
-                 std::uint32_t right, std::optional<std::uint32_t> startAfter = std::nullopt) {
+                 std::uint32_t right, std::string& recorded, std::optional<std::uint32_t> startAfter = std::nullopt) {
     IServices& services = context.platform.services;
     {
         const ScManagerOwner manager(services, services.OpenSCManager(kScManagerConnect));
@@ -50,7 +50,7 @@ bool KeepService(ActionContext& context, ChangeRecord& record, const std::string
     state.startAfter = startAfter;
     record.where = std::string("HKEY_LOCAL_MACHINE\\") + kServicesKey + "\\" + name;
     record.service = std::move(state);
-    return RecordChange(context, record, name, done);
+    return RecordChange(context, record, name, done, &recorded);
 }
 
 }  // namespace
@@ -64,8 +64,11 @@ Outcome DeleteService(ActionContext& context, const Category& category, const En
     const std::string name = selected.name;
     if (!ConfirmDeletion(context.ask, name)) return Outcome::NothingDone;
     ChangeRecord record{.kind = ChangeKind::DeletedService, .category = category.id, .entry = name, .where = name};
-    if (!KeepService(context, record, name, "deleted", kServiceDelete)) return Outcome::NothingDone;
-    return DeleteServiceByName(context.platform.services, name) ? Outcome::ServiceMarked : Outcome::NothingDone;
+    std::string recorded;
+    if (!KeepService(context, record, name, "deleted", kServiceDelete, recorded)) return Outcome::NothingDone;
+    if (DeleteServiceByName(context.platform.services, name)) return Outcome::ServiceMarked;
+    DropRecord(context, recorded);
+    return Outcome::NothingDone;
 }
 
 namespace {
@@ -101,8 +104,12 @@ Outcome DisableService(ActionContext& context, const Category& category, const E
     if (ask && context.ask.Show(DisableQuestion(context.platform.services, name)) != DialogResult::Yes)
         return Outcome::NothingDone;
     ChangeRecord record{.kind = ChangeKind::ChangedService, .category = category.id, .entry = name};
-    if (!KeepService(context, record, name, "disabled", kServiceChangeConfig, kServiceDisabled)) return Outcome::NothingDone;
-    return DisableServiceByName(context.platform.services, name) ? Outcome::Changed : Outcome::NothingDone;
+    std::string recorded;
+    if (!KeepService(context, record, name, "disabled", kServiceChangeConfig, recorded, kServiceDisabled))
+        return Outcome::NothingDone;
+    if (DisableServiceByName(context.platform.services, name)) return Outcome::Changed;
+    DropRecord(context, recorded);
+    return Outcome::NothingDone;
 }
 
 }  // namespace qm

@@ -35,7 +35,8 @@ Outcome ToggleTask(ActionContext& context, const Category& category, const Entry
     if (context.ask.Show({DialogKind::Confirmation, "Confirm", question}) != DialogResult::Yes)
         return Outcome::NothingDone;
     Platform& platform = context.platform;
-    ChangeRecord record{.kind = ChangeKind::SwitchedTask, .category = category.id, .entry = path, .where = task.folder + task.name};
+    ChangeRecord record{
+        .kind = ChangeKind::SwitchedTask, .category = category.id, .entry = path, .where = task.folder + task.name};
     record.task = KeptTask{.enabledAfter = enable};
     ChangeListedTask(
         context, task, enable ? "enabled" : "disabled", record,
@@ -72,23 +73,26 @@ Outcome ToggleStartup(ActionContext& context, const Category& category, const En
     if (context.ask.Show({DialogKind::Confirmation, "Confirm", question}) != DialogResult::Yes)
         return Outcome::NothingDone;
     IRegistry& registry = context.platform.registry;
+    const std::string madeKey = FirstMissingKey(registry, at.root, at.view, at.key);
     KeyHandle opened;
-    long error = registry.CreateKey(RootKeyOf(at.root), at.key, kKeyQueryValue | kKeySetValue | ViewAccessFlag(at.view),
-                                    opened);
+    long error =
+        registry.CreateKey(RootKeyOf(at.root), at.key, kKeyQueryValue | kKeySetValue | ViewAccessFlag(at.view), opened);
     const KeyOwner key(registry, error == kErrorSuccess ? opened : KeyHandle{});
     if (key) {
         // The value as it is now (none when Explorer keeps none) is what a
         // restore writes back.
-        ChangeRecord record{.kind = ChangeKind::SwitchedStartup,
-                            .category = category.id,
-                            .entry = name,
-                            .where = WhereText(at)};
+        ChangeRecord record{
+            .kind = ChangeKind::SwitchedStartup, .category = category.id, .entry = name, .where = WhereText(at)};
         record.value = KeptValueAt(at, at.value);
+        record.value->madeKey = madeKey;
         if (RegValue now; ReadKeyValue(registry, key.Get(), at.value, now) == kErrorSuccess)
             record.value->before = std::move(now);
         record.value->after = RegValue{kRegBinary, EncodeStartupState(enable, context.platform.system.FileTimeNow())};
-        if (!RecordChange(context, record, name, enable ? "enabled" : "disabled")) return Outcome::NothingDone;
+        std::string recorded;
+        if (!RecordChange(context, record, name, enable ? "enabled" : "disabled", &recorded))
+            return Outcome::NothingDone;
         error = registry.SetValue(key.Get(), at.value, kRegBinary, record.value->after->data);
+        if (error != kErrorSuccess) DropRecord(context, recorded);
     }
     if (error != kErrorSuccess) {
         context.ask.Show({DialogKind::Error, "Error",

@@ -61,7 +61,7 @@ std::string ChangeKindText(const ChangeRecord& record) {
             return "Deleted the service";
         case ChangeKind::ChangedService:
             return record.service && record.service->startAfter == kServiceDisabled ? "Disabled the service"
-                                                                                     : "Set the service's start";
+                                                                                    : "Set the service's start";
         case ChangeKind::SwitchedStartup: {
             const bool disabled = record.value && record.value->after && !record.value->after->data.empty() &&
                                   (record.value->after->data[0] & 1);
@@ -237,8 +237,8 @@ bool Journal::List(std::vector<JournalItem>& items, std::string& why, bool creat
                 item.damage = "it cannot be read (error " + std::to_string(read) + ")";
             } else {
                 std::string problem;
-                item.record = DecodeRecord(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
-                                           problem);
+                item.record =
+                    DecodeRecord(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), problem);
                 if (!item.record) item.damage = problem;
             }
         }

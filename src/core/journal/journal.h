@@ -41,6 +41,9 @@ struct KeptValue {
     std::string name{};    // exactly as stored, NULs included
     std::optional<RegValue> before{};
     std::optional<RegValue> after{};  // what the change left; none: the value is gone
+    // The change made the key: the first of its keys that was not there
+    // (below the root), which a restore removes again while it is empty.
+    std::string madeKey{};
 };
 
 struct KeptFile {
@@ -52,11 +55,11 @@ struct KeptFile {
 };
 
 struct KeptTask {
-    std::string fileFolder{};             // the task file's folder, with its trailing backslash
-    std::string taskFolder{};             // "\\" or "\\Sub"
+    std::string fileFolder{};  // the task file's folder, with its trailing backslash
+    std::string taskFolder{};  // "\\" or "\\Sub"
     std::string name{};
-    std::vector<std::uint8_t> file{};     // the task's file as it was (its registration)
-    std::optional<bool> enabledAfter{};   // a switch: what it left
+    std::vector<std::uint8_t> file{};    // the task's file as it was (its registration)
+    std::optional<bool> enabledAfter{};  // a switch: what it left
 };
 
 // A value of a service's key that the manager does not hand over.
@@ -70,7 +73,7 @@ struct KeptService {
     std::string name{};
     ServiceConfig config{};
     std::optional<std::string> description{};
-    std::vector<KeptServiceValue> values{};    // ServiceDll, in the service's key and in Parameters
+    std::vector<KeptServiceValue> values{};     // ServiceDll, in the service's key and in Parameters
     std::optional<std::uint32_t> startAfter{};  // a start type change: what it left
 };
 
@@ -78,11 +81,11 @@ struct KeptService {
 struct ChangeRecord {
     static constexpr int kVersion = 1;
     int version = kVersion;
-    std::uint64_t time = 0;     // FILETIME, UTC
+    std::uint64_t time = 0;  // FILETIME, UTC
     ChangeKind kind = ChangeKind::DeletedValue;
-    std::string category{};     // the category's id
-    std::string entry{};        // the entry's name as the row had it
-    std::string where{};        // where it was, as a user reads it
+    std::string category{};  // the category's id
+    std::string entry{};     // the entry's name as the row had it
+    std::string where{};     // where it was, as a user reads it
     std::optional<KeptValue> value{};
     // An installed component's key: every value it held (the entry's one included).
     std::vector<std::pair<std::string, RegValue>> keyValues{};

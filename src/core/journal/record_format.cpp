@@ -17,10 +17,14 @@ struct KindName {
     const char* name;
 };
 constexpr KindName kKindNames[] = {
-    {ChangeKind::DeletedValue, "deleted-value"},     {ChangeKind::RewroteValue, "rewrote-value"},
-    {ChangeKind::DeletedFile, "deleted-file"},       {ChangeKind::DeletedTask, "deleted-task"},
-    {ChangeKind::DeletedService, "deleted-service"}, {ChangeKind::ChangedService, "changed-service"},
-    {ChangeKind::SwitchedStartup, "switched-startup"}, {ChangeKind::SwitchedTask, "switched-task"},
+    {ChangeKind::DeletedValue, "deleted-value"},
+    {ChangeKind::RewroteValue, "rewrote-value"},
+    {ChangeKind::DeletedFile, "deleted-file"},
+    {ChangeKind::DeletedTask, "deleted-task"},
+    {ChangeKind::DeletedService, "deleted-service"},
+    {ChangeKind::ChangedService, "changed-service"},
+    {ChangeKind::SwitchedStartup, "switched-startup"},
+    {ChangeKind::SwitchedTask, "switched-task"},
     {ChangeKind::Restored, "restored"},
 };
 
@@ -125,6 +129,7 @@ void WriteKeptValue(ObjectWriter& w, const KeptValue& state) {
     v.Text("name", state.name);
     WriteValue(v, "before", state.before);
     WriteValue(v, "after", state.after);
+    if (!state.madeKey.empty()) v.Text("made_key", state.madeKey);
 }
 
 void WriteKeptFile(ObjectWriter& w, const KeptFile& file) {
@@ -278,6 +283,7 @@ void ReadKeptValue(Reader& r, const JsonValue& v, ChangeRecord& record) {
     state.name = r.Text(v, "name");
     state.before = r.Value(v, "before");
     state.after = r.Value(v, "after");
+    if (const JsonValue* made = r.Member(v, "made_key", JsonValue::Kind::String, true)) state.madeKey = made->text;
     record.value = std::move(state);
 }
 
@@ -301,7 +307,8 @@ void ReadKeptTask(Reader& r, const JsonValue& t, ChangeRecord& record) {
     task.taskFolder = r.Text(t, "folder");
     task.name = r.Text(t, "name");
     task.file = r.Bytes(t, "definition");
-    if (const JsonValue* on = r.Member(t, "enabled_after", JsonValue::Kind::Bool, true)) task.enabledAfter = on->boolean;
+    if (const JsonValue* on = r.Member(t, "enabled_after", JsonValue::Kind::Bool, true))
+        task.enabledAfter = on->boolean;
     record.task = std::move(task);
 }
 
@@ -439,11 +446,12 @@ std::optional<ChangeRecord> DecodeRecord(std::string_view text, std::string& err
     }
     // Each kind needs the state it puts back.
     const ChangeKind what = record.restoredKind.value_or(record.kind);
-    const bool hasState = (what == ChangeKind::DeletedValue && record.value && record.value->before) ||
-                          ((what == ChangeKind::RewroteValue || what == ChangeKind::SwitchedStartup) && record.value) ||
-                          (what == ChangeKind::DeletedFile && record.file) ||
-                          ((what == ChangeKind::DeletedTask || what == ChangeKind::SwitchedTask) && record.task) ||
-                          ((what == ChangeKind::DeletedService || what == ChangeKind::ChangedService) && record.service);
+    const bool hasState =
+        (what == ChangeKind::DeletedValue && record.value && record.value->before) ||
+        ((what == ChangeKind::RewroteValue || what == ChangeKind::SwitchedStartup) && record.value) ||
+        (what == ChangeKind::DeletedFile && record.file) ||
+        ((what == ChangeKind::DeletedTask || what == ChangeKind::SwitchedTask) && record.task) ||
+        ((what == ChangeKind::DeletedService || what == ChangeKind::ChangedService) && record.service);
     if (r.error.empty() && !hasState) r.Fail("it holds no state before the change");
     if (!r.error.empty()) {
         error = r.error;
