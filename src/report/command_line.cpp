@@ -32,12 +32,16 @@ std::optional<Options> ParseArguments(const std::vector<std::string>& arguments,
                 name.resize(equals);
             }
         }
-        if (name == "--help" || name == "-h" || name == "/?" || name == "--version" || name == "--csv-raw") {
+        if (name == "--help" || name == "-h" || name == "/?" || name == "--version" || name == "--csv-raw" ||
+            name == "--changes") {
             if (value) {
                 error = "option " + name + " takes no value";
                 return std::nullopt;
             }
-            (name == "--version" ? options.version : name == "--csv-raw" ? options.csvRaw : options.help) = true;
+            (name == "--version"   ? options.version
+             : name == "--csv-raw" ? options.csvRaw
+             : name == "--changes" ? options.changes
+                                   : options.help) = true;
             continue;
         }
         if (name != "--format" && name != "--output" && name != "--compare") {
@@ -68,6 +72,10 @@ std::optional<Options> ParseArguments(const std::vector<std::string>& arguments,
     } else if (options.compare) {
         options.format = Format::Text;
     }
+    if (options.changes && options.compare) {
+        error = "options --changes and --compare cannot be combined";
+        return std::nullopt;
+    }
     if (options.csvRaw && options.format != Format::Csv && !options.help && !options.version) {
         error = "option --csv-raw is for CSV (--format csv)";
         return std::nullopt;
@@ -77,6 +85,7 @@ std::optional<Options> ParseArguments(const std::vector<std::string>& arguments,
 
 std::string HelpText() {
     return "Usage: quellmark-report [--format csv|json] [--csv-raw] [--output FILE] [--compare BASELINE.json]\n"
+           "       quellmark-report --changes [--format csv|json] [--csv-raw] [--output FILE]\n"
            "\n"
            "Lists every autostart entry of this machine, each category in the order of\n"
            "the window's tabs and each entry in the order of its list.\n"
@@ -89,6 +98,9 @@ std::string HelpText() {
            "  --output FILE      write FILE whole or not at all (default: standard output)\n"
            "  --compare FILE     list what was added, removed or changed since the JSON\n"
            "                     report FILE\n"
+           "  --changes          list the change journal (what the window changed, and\n"
+           "                     can put back) instead of the entries; an administrator's\n"
+           "                     right is needed to read it\n"
            "  --help             this text\n"
            "  --version          the program's version\n"
            "\n"

@@ -14,7 +14,7 @@ inline constexpr int kExitDifferent = 1;     // --compare: something was added, 
 inline constexpr int kExitPartial = 2;       // a location could not be read; everything else is reported
 inline constexpr int kExitUsage = 64;        // bad usage
 inline constexpr int kExitBadBaseline = 65;  // the baseline is no report this program reads
-inline constexpr int kExitNoBaseline = 66;   // the baseline cannot be read
+inline constexpr int kExitNoBaseline = 66;   // the baseline (or, with --changes, the journal) cannot be read
 // Windows cannot keep DLL loads out of the program's folder (no
 // SetDefaultDllDirectories): nothing is read or written.
 inline constexpr int kExitUnsafeSystem = 69;
@@ -25,7 +25,8 @@ struct Options {
     bool formatGiven = false;
     std::optional<std::string> output;
     std::optional<std::string> compare;
-    bool csvRaw = false;  // --csv-raw: a field that looks like a formula is written as it is
+    bool csvRaw = false;   // --csv-raw: a field that looks like a formula is written as it is
+    bool changes = false;  // --changes: the change journal instead of the entries
     bool help = false;
     bool version = false;
 };

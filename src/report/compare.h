@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "report/formats.h"
 #include "core/model/json_reader.h"
+#include "report/formats.h"
 #include "report/record.h"
 
 namespace qm::report {

@@ -1,10 +1,11 @@
 #include "report/run.h"
 
 #include "core/inspect/version_resource.h"
+#include "core/model/json_reader.h"
 #include "core/safe_start.h"
+#include "report/changes.h"
 #include "report/command_line.h"
 #include "report/compare.h"
-#include "core/model/json_reader.h"
 #include "report/record.h"
 
 namespace qm::report {
@@ -47,6 +48,28 @@ int RunReport(Platform& platform, std::span<const Category> categories, const st
     if (options->version) {
         host.StandardOutput().Write(VersionText(platform));
         return host.StandardOutputOk() ? kExitOk : kExitCannotWrite;
+    }
+
+    if (options->changes) {
+        Journal journal(platform);
+        std::vector<JournalItem> items;
+        if (!journal.List(items, error)) return Fail(host, kExitNoBaseline, "cannot read the change journal: " + error);
+        std::unique_ptr<IOutputFile> file;
+        if (options->output && !(file = host.CreateOutputFile(*options->output, error)))
+            return Fail(host, kExitCannotWrite, "cannot write " + *options->output + ": " + error);
+        IOutput& output = file ? static_cast<IOutput&>(*file) : host.StandardOutput();
+        const CsvStyle csv{.formulasAsText = !options->csvRaw, .printable = !file && host.StandardOutputIsConsole()};
+        WriteChanges(platform, journal.FolderPath(), items, options->format, output, csv);
+        output.Flush();
+        if (file && !file->Commit(error))
+            return Fail(host, kExitCannotWrite, "cannot write " + *options->output + ": " + error);
+        if (!file && !host.StandardOutputOk()) return Fail(host, kExitCannotWrite, "cannot write to standard output");
+        for (const JournalItem& item : items)
+            if (!item.record) {
+                host.StandardError(std::string(kProgramName) + ": some records are damaged; each is listed with why\n");
+                return kExitPartial;
+            }
+        return kExitOk;
     }
 
     // The baseline first: nothing is read from the machine or written for a

@@ -7,13 +7,14 @@
 #include <map>
 #include <regex>
 
+#include "core/journal/journal.h"
+#include "core/model/json_reader.h"
 #include "core/registry.h"
 #include "forms/main_form.h"
 #include "platform/sim/version_block.h"
 #include "report/command_line.h"
 #include "report/compare.h"
 #include "report/formats.h"
-#include "core/model/json_reader.h"
 #include "report/run.h"
 #include "tabs.h"
 #include "ui/sim/sim_desktop.h"
@@ -1293,6 +1294,71 @@ TEST(ReportCommandLine, BaselineAndOutputFailuresHaveCodesOfTheirOwn) {
     EXPECT_EQ("old", locked.files["out.csv"]);
     EXPECT_EQ("", locked.out.text);
     EXPECT_NE(std::string::npos, locked.err.find("cannot write out.csv: Access denied")) << locked.err;
+}
+
+}  // namespace
+}  // namespace qm
+
+namespace qm {
+namespace {
+
+// --changes lists the journal, newest first, a damaged record as damaged;
+// it changes nothing, and a journal someone else could change is not read.
+TEST(ReportChanges, TheJournalIsListedWithItsDamagedRecords) {
+    sim::SimMachine m;
+    Journal journal(m.platform);
+    ChangeRecord older{.time = 133000000000000000ull,
+                       .kind = ChangeKind::DeletedValue,
+                       .category = "hkcu-run",
+                       .entry = "Tool",
+                       .where = "HKEY_CURRENT_USER\\Run"};
+    older.value = KeptValue{.name = "Tool", .before = RegValue{kRegSz, {'x', 0}}};
+    ChangeRecord newer = older;
+    newer.time += 10'000'000;
+    newer.entry = "=cmd|' /C calc'!A0";
+    std::string file, why;
+    ASSERT_TRUE(journal.Write(older, file, why)) << why;
+    ASSERT_TRUE(journal.Write(newer, file, why)) << why;
+    m.files.AddFile("C:\\ProgramData\\Quellmark\\Changes\\20990101-000000-0000000-00.json").content = "{\"format\":";
+    const std::string registryBefore = m.registry.Snapshot();
+
+    FakeHost json;
+    EXPECT_EQ(report::kExitPartial, RunProgram(m, json, {"--changes"})) << json.err;
+    std::string error;
+    const std::optional<JsonValue> doc = ParseJson(json.out.text, error);
+    ASSERT_TRUE(doc) << error << json.out.text;
+    const JsonValue* changes = doc->Find("changes");
+    ASSERT_TRUE(changes);
+    ASSERT_EQ(3u, changes->items.size());
+    EXPECT_EQ("damaged", changes->items[0].Find("state")->text);
+    EXPECT_NE("", changes->items[0].Find("damage")->text);
+    EXPECT_EQ(newer.entry, changes->items[1].Find("entry")->text);
+    EXPECT_EQ("deleted-value", changes->items[2].Find("kind")->text);
+    EXPECT_EQ("2022-06-18T04:26:40Z", changes->items[2].Find("time")->text);
+    EXPECT_EQ("C:\\ProgramData\\Quellmark\\Changes\\", doc->Find("journal")->text);
+
+    FakeHost csv;
+    EXPECT_EQ(report::kExitPartial, RunProgram(m, csv, {"--changes", "--format", "csv"}));
+    EXPECT_EQ(0u, csv.out.text.find("file,state,time,kind,done,category,entry,where,damage\r\n"));
+    EXPECT_NE(std::string::npos, csv.out.text.find(",'=cmd|' /C calc'!A0,")) << csv.out.text;  // no formula
+    EXPECT_EQ(registryBefore, m.registry.Snapshot());
+
+    m.files.FindFolder("C:\\ProgramData\\Quellmark\\Changes")->security.owner = Trustee::Other;
+    FakeHost refused;
+    EXPECT_EQ(report::kExitNoBaseline, RunProgram(m, refused, {"--changes"}));
+    EXPECT_NE(std::string::npos, refused.err.find("not safe")) << refused.err;
+    EXPECT_EQ("", refused.out.text);
+
+    FakeHost both;
+    EXPECT_EQ(report::kExitUsage, RunProgram(m, both, {"--changes", "--compare", "old.json"}));
+}
+
+TEST(ReportChanges, AJournalNeverWrittenIsAnEmptyList) {
+    sim::SimMachine m;
+    FakeHost host;
+    EXPECT_EQ(report::kExitOk, RunProgram(m, host, {"--changes"})) << host.err;
+    EXPECT_EQ("{\"journal\":\"C:\\\\ProgramData\\\\Quellmark\\\\Changes\\\\\",\"changes\":[\n]}\n", host.out.text);
+    EXPECT_FALSE(m.files.FolderExists("C:\\ProgramData\\Quellmark"));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "core/actions/actions.h"
 #include "core/actions/change_states.h"
 #include "core/collectors/scheduled_tasks.h"
+#include "core/model/file_names.h"
 #include "platform/owner.h"
 #include "platform/text_case.h"
 
@@ -26,25 +27,6 @@ bool OpenEntryKey(Registry& reg, const RegistryLocation& at, std::uint32_t acces
     if (opened) return true;
     reg.CloseKey();  // the components key itself holds no entry
     return false;
-}
-
-// A row's name is a name within its folder, never a path: a separator, a
-// drive or stream colon, or ".." anywhere in it (a character the ANSI calls
-// would turn into one, such as a fullwidth backslash, shows as "?" and
-// cannot name a file either).
-bool IsPlainFileName(const std::string& name) {
-    return !name.empty() && name != "." && name.find_first_of("\\/:") == std::string::npos &&
-           name.find("..") == std::string::npos;
-}
-
-std::string WithoutSlash(std::string folder) {
-    while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
-    return folder;
-}
-
-std::string ParentOf(const std::string& path) {
-    const size_t slash = path.find_last_of('\\');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
 // Deletes the file the row names, if it is still the file that was listed

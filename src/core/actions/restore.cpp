@@ -10,6 +10,7 @@
 #include "core/actions/change_states.h"
 #include "core/collectors/collector.h"
 #include "core/collectors/scheduled_tasks.h"
+#include "core/model/file_names.h"
 #include "core/model/native_path.h"
 #include "core/registry.h"
 #include "platform/text_utf.h"
@@ -25,16 +26,6 @@ std::string Hresult(long hr) {
 }
 
 bool Failed(long hr) { return (static_cast<std::uint32_t>(hr) & 0x80000000u) != 0; }
-
-std::string WithoutSlash(std::string path) {
-    while (path.size() > 3 && path.back() == '\\') path.pop_back();
-    return path;
-}
-
-std::string ParentOf(const std::string& path) {
-    const size_t slash = path.find_last_of('\\');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
 
 // The restore's own record: what it puts back, and from which record.
 ChangeRecord RestoreRecord(const JournalItem& item) {
@@ -104,9 +95,8 @@ std::string RestoreFile(ActionContext& context, const JournalItem& item, std::st
     const KeptFile& kept = *item.record->file;
     IFiles& files = context.platform.files;
     const std::string& name = kept.name;
-    if (name.empty() || name == "." || name.find_first_of("\\/:") != std::string::npos ||
-        name.find("..") != std::string::npos)
-        return "its name is not a plain file name.";
+    if (!IsPlainFileName(name)) return "its name is not a plain file name.";
+
     const std::string folderPath = WithoutSlash(kept.folder);
     long error = kErrorSuccess;
     FinalPath folderFinal;

@@ -3,6 +3,7 @@
 // user could otherwise remove a record, or plant one that a restore by the
 // elevated program would write anywhere it names.
 #include "core/journal/journal.h"
+#include "core/model/file_names.h"
 
 #include <algorithm>
 
@@ -18,11 +19,6 @@ constexpr std::uint32_t kWriteRights = kFileWriteData | kFileAppendData | kFileW
                                        kGenericWrite | kMaximumAllowed;
 
 bool Trusted(Trustee trustee) { return trustee == Trustee::Administrators || trustee == Trustee::LocalSystem; }
-
-std::string WithoutSlash(std::string path) {
-    while (path.size() > 3 && path.back() == '\\') path.pop_back();
-    return path;
-}
 
 std::string Two(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
 
@@ -248,7 +244,7 @@ bool Journal::List(std::vector<JournalItem>& items, std::string& why, bool creat
 }
 
 bool Journal::Forget(const std::string& file, std::string& why) {
-    if (file.empty() || file.find_first_of("\\/:") != std::string::npos || file.find("..") != std::string::npos) {
+    if (!IsPlainFileName(file)) {
         why = "\"" + file + "\" names no file of the journal.";
         return false;
     }
