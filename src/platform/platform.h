@@ -465,6 +465,11 @@ public:
     // looks in System32 alone (SetDefaultDllDirectories took); never the
     // program's own folder.
     virtual bool DllSearchRestricted() = 0;
+    // Whether the program runs under Wine (its ntdll exports
+    // wine_get_version, which no Windows has). Wine keeps no security
+    // descriptor of a file: it makes one up from the Unix mode, owned by the
+    // one user every program of the prefix runs as.
+    virtual bool IsWine() = 0;
     // `text` with its letters in lower case as the system's own rules have
     // them (CharLowerBuffW): A to Z as always, and every other alphabet's
     // capitals too (Cyrillic, Greek, accented Latin ...).

@@ -478,3 +478,37 @@ TEST(JournalRecord, WhatIsNoRecordOfThisVersionIsRefused) {
 
 }  // namespace
 }  // namespace qm
+
+namespace qm {
+namespace {
+
+// Wine keeps no security descriptors: a folder is owned by the one user
+// every program of the prefix runs as, and grants that user and SYSTEM.
+// There such a folder is used; one that grants anyone else is not.
+TEST(Journal, UnderWineTheFolderIsTheOneUsersAndNoOneElses) {
+    const EntrySecurity wineMade{Trustee::Other,
+                                 "S-1-5-21-0-0-0-1000",
+                                 false,
+                                 {{Trustee::Other, "S-1-5-21-0-0-0-1000", true, false, 0x1F01FFu},
+                                  {Trustee::LocalSystem, "S-1-5-18", true, false, 0x1F01FFu}}};
+    for (const bool everyone : {false, true}) {
+        SCOPED_TRACE(everyone ? "writable by Everyone" : "the user's and SYSTEM's");
+        Desk desk;
+        desk.m.system.wine = true;
+        desk.m.registry.SetString(kHKCURun, "Tool", "C:\\t.exe");
+        for (const char* folder : {"C:\\ProgramData\\Quellmark", kJournal}) {
+            desk.m.files.AddFolder(folder);
+            desk.m.files.FindFolder(folder)->security = wineMade;
+        }
+        if (everyone)
+            desk.m.files.FindFolder(kJournal)->security.rules.push_back(
+                {Trustee::Other, "S-1-1-0", true, false, kFileWriteData});
+        desk.Open();
+        desk.Choose("hkcu-run", "Tool", ListCommand::Delete);
+        EXPECT_EQ(everyone, desk.m.registry.HasValue(kHKCURun, "Tool"));
+        EXPECT_EQ(everyone ? 0u : 1u, desk.m.files.FilesIn(kJournal).size());
+    }
+}
+
+}  // namespace
+}  // namespace qm

@@ -120,7 +120,11 @@ FolderCheck CheckFolder(Platform& platform, const std::string& path, std::string
         why = "the security of " + path + " cannot be read (error " + std::to_string(error) + ").";
         return FolderCheck::Refused;
     }
-    if (!Trusted(security.owner)) {
+    // Under Wine every program of the prefix runs as one user, who owns
+    // every file: there the folder is accepted when it is that owner's
+    // alone (the rules below let no one else change it).
+    const bool wine = platform.system.IsWine();
+    if (!Trusted(security.owner) && !wine) {
         why = path + " is owned by " + security.ownerSid + ", not by Administrators or SYSTEM.";
         return FolderCheck::Refused;
     }
@@ -130,7 +134,7 @@ FolderCheck CheckFolder(Platform& platform, const std::string& path, std::string
     }
     for (const AccessRule& rule : security.rules)
         if (rule.allow && (rule.mask & kWriteRights) && !Trusted(rule.trustee) &&
-            rule.trustee != Trustee::CreatorOwner) {
+            rule.trustee != Trustee::CreatorOwner && !(wine && rule.sid == security.ownerSid)) {
             why = path + " lets " + rule.sid + " change it.";
             return FolderCheck::Refused;
         }

@@ -27,6 +27,7 @@ public:
     bool Is64BitWindows() override { return windows64; }
     bool IsWow64Program() override { return windows64 && !program64; }
     bool DllSearchRestricted() override { return dllSearchRestricted; }
+    bool IsWine() override { return wine; }
     std::string LowerCase(const std::string& text) override;
 
     std::string computerName = "DESK7";
@@ -48,6 +49,7 @@ public:
     bool systemEnvironmentFails = false;
     bool windows64 = false;  // see SimRegistry::windows64 for the registry's half
     bool program64 = false;
+    bool wine = false;
     // False: a Windows without SetDefaultDllDirectories (Vista or 7 without
     // its update), where the search cannot be kept out of the program's folder.
     bool dllSearchRestricted = true;

@@ -133,6 +133,7 @@ public:
     // What RestrictDllSearchToSystem32 (system_library.h), the program's
     // first statement, achieved.
     bool DllSearchRestricted() override;
+    bool IsWine() override;
     std::string LowerCase(const std::string& text) override;
 };
 

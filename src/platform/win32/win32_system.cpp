@@ -111,6 +111,12 @@ bool Win32System::IsWow64Program() {
 
 bool Win32System::DllSearchRestricted() { return DllSearchIsRestricted(); }
 
+bool Win32System::IsWine() {
+    // ntdll is loaded in every process; asking it for an export loads nothing.
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 std::string Win32System::LowerCase(const std::string& text) {
     std::wstring wide;
     // A text no UTF-16 spells names nothing; it keeps its letters as they are.
