@@ -30,8 +30,8 @@ public:
         const char* caption;
         int width;
     };
-    static constexpr Column Columns[] = {{"When", 125}, {"Done", 150}, {"Entry", 160}, {"Where", 330}};
-    static constexpr int ClientWidth = 640, ClientHeight = 360;
+    static constexpr Column Columns[] = {{"When", 115}, {"Done", 190}, {"Entry", 150}, {"Where", 420}};
+    static constexpr int ClientWidth = 760, ClientHeight = 360;
 
     // The journal's records as Journal::List gave them (newest first), and
     // the cells of each row, by row.
