@@ -48,6 +48,10 @@ cleanup() {
   rm -rf "$journal"
 }
 cleanup
+# Wine's scheduler makes its own service (Schedule) start with Windows once
+# a task is registered, as a restore does: its start type is put back at the
+# end, so that the tests after this one find the services as they were.
+scheduler_start=$(run_probe start-type Schedule | sed -n 's/^start=//p')
 reset_run_key <<EOF2
 "QmRestore"="\"C:\\\\qm\\\\restore.exe\" /tray"
 "QmStay"="C:\\\\qm\\\\stay.exe"
@@ -230,4 +234,5 @@ same "the startup folder" "$before/startup.txt" "$after/startup.txt"
 same "the task files" "$before/tasks.txt" "$after/tasks.txt"
 
 cleanup
+[ -n "$scheduler_start" ] && run_probe start-type Schedule "$scheduler_start" >/dev/null
 finish

@@ -26,6 +26,7 @@
 //   qm_probe values KEY            print each value of KEY as value=NAME|TEXT
 //   qm_probe delete-value KEY NAME | delete-key KEY   (a key without sub-keys)
 //   qm_probe display-name SERVICE TEXT  give a service another display name
+//   qm_probe start-type SERVICE [N]  print a service's start type (start=N), then set it to N
 //   qm_probe args-from FILE        run the command whose arguments are the lines of FILE
 //   qm_probe spawn-units EXE ARG...  run EXE with the ARGs, each \uXXXX in them one UTF-16
 //                                  unit (a lone surrogate too), on the probe's standard
@@ -1236,6 +1237,25 @@ int MachineCommand(const std::string& command, int argc, char** argv) {
         if (manager) CloseServiceHandle(manager);
         return changed ? 0 : 1;
     }
+    if (command == "start-type" && argc > 2) {
+        // Through the service manager, which keeps the configuration of a
+        // running manager in memory: the registry alone would not change it.
+        SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+        SC_HANDLE service = manager ? OpenServiceW(manager, WideOf(argv[2]).c_str(),
+                                                   SERVICE_QUERY_CONFIG | (argc > 3 ? SERVICE_CHANGE_CONFIG : 0))
+                                    : nullptr;
+        std::vector<BYTE> buffer(8192);
+        DWORD needed = 0;
+        auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
+        bool ok = service && QueryServiceConfigW(service, config, static_cast<DWORD>(buffer.size()), &needed);
+        if (ok) std::printf("start=%lu\n", static_cast<unsigned long>(config->dwStartType));
+        if (ok && argc > 3)
+            ok = ChangeServiceConfigW(service, SERVICE_NO_CHANGE, std::strtoul(argv[3], nullptr, 10), SERVICE_NO_CHANGE,
+                                      nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr) != FALSE;
+        if (service) CloseServiceHandle(service);
+        if (manager) CloseServiceHandle(manager);
+        return ok ? 0 : 1;
+    }
     std::string path;
     HKEY root = argc > 2 ? RootOf(argv[2], path) : nullptr;
     if (!root) return 2;
@@ -1311,7 +1331,8 @@ int Main(int argc, char** argv) {
     const std::string command = argv[1];
     if (command == "modules" || command.rfind("plant-version", 0) == 0) return VersionProbeCommand(command, argc, argv);
     if (command == "process-facts") return ProcessProbeCommand(command, argc, argv);
-    if (command == "set-value" || command == "values" || command == "display-name" || command.rfind("delete-", 0) == 0)
+    if (command == "set-value" || command == "values" || command == "display-name" || command == "start-type" ||
+        command.rfind("delete-", 0) == 0)
         return MachineCommand(command, argc, argv);
     if (command.rfind("changes", 0) == 0) return ChangesCommand(command, argc, argv);
     if (command.rfind("about", 0) == 0 || command == "jump" || command.rfind("regedit-", 0) == 0)
