@@ -9,6 +9,7 @@
 #include "core/model/icons.h"
 #include "core/privileges.h"
 #include "forms/about_form.h"
+#include "forms/changes_form.h"
 #include "forms/item_form.h"
 
 namespace qm {
@@ -193,6 +194,18 @@ void MainForm::ListDblClick(int tab) { ListCommandClick(tab, ListCommand::Proper
 
 void MainForm::ShowAbout() {
     Guarded([this] { ShowAboutDialog(*this); });
+}
+
+void MainForm::ShowChanges() {
+    if (changesShown) return;
+    Guarded([this] {
+        changesShown = true;
+        struct Shown {
+            bool& flag;
+            ~Shown() { flag = false; }
+        } shown{changesShown};
+        ShowChangesDialog(*this);
+    });
 }
 
 void MainForm::ReportServiceDeletions() {

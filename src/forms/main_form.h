@@ -57,6 +57,7 @@ public:
     std::unique_ptr<ItemForm> itemDialog;
     // Where every change is written down before it is made.
     Journal journal;
+    bool changesShown = false;  // the Changes window is open
 
     int TabCount() const { return static_cast<int>(Categories.size()); }
     const Category& CategoryOf(int tab) const { return Categories[static_cast<size_t>(tab)]; }
@@ -77,6 +78,9 @@ public:
     std::optional<std::string> StartupToggleCaption(int tab);
     void OKButtonClick() { Closed = true; }
     void ShowAbout();
+    // "Changes..." (and Ctrl+Z): the change journal's window, modal; asked
+    // again while it is open, nothing happens.
+    void ShowChanges();
     // The deletion report is due: "Successful Delete...", then every
     // services list read again.
     void ReportServiceDeletions();

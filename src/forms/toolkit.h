@@ -1,5 +1,5 @@
-// The one thing the forms ask of the windows that show them: to show the
-// two dialogs. The forms hold what is shown; a toolkit (the Win32 windows,
+// The one thing the forms ask of the windows that show them: to show their
+// dialogs. The forms hold what is shown; a toolkit (the Win32 windows,
 // or the scripted one of the host tests) draws it and reports the user's
 // answers back. Declared here, beside the forms that call it, so that the
 // logic never includes the user interface.
@@ -8,6 +8,7 @@
 namespace qm {
 
 class AboutDialog;
+class ChangesForm;
 class ItemForm;
 
 class IToolkit {
@@ -19,6 +20,9 @@ public:
     // what the form holds now; its image control has the form's icon when
     // this returns.
     virtual void ShowItemForm(ItemForm& form) = 0;
+    // Shows the Changes window modally over the main window with the rows
+    // the form holds; returns when it has closed.
+    virtual void ShowChangesModal(ChangesForm& form) = 0;
 };
 
 }  // namespace qm

@@ -2,7 +2,8 @@
 # The main window of the real program driven by the keyboard alone (keys sent
 # as input, the window in front): Enter on a row opens its Item Properties,
 # Esc does nothing anywhere in the window, Tab walks the tabs, the list and
-# the two buttons, and Enter or Space presses the button with the focus.
+# the three buttons, Enter or Space presses the button with the focus, and
+# Ctrl+Z opens the Changes window from the list, the tabs or a button.
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 reset_run_key <<EOF2
@@ -49,19 +50,19 @@ expect "focus back on the list" "$(run_probe item-form 0; run_probe focus)" "ite
 run_probe keys Esc >/dev/null
 still_running "Esc on the list"
 forward=""
-for _ in 1 2 3 4; do
+for _ in 1 2 3 4 5; do
   run_probe keys Tab >/dev/null
   forward+="$(run_probe focus);"
   run_probe keys Esc >/dev/null
 done
-expect "Tab order" "$forward" "focus=OK;focus=About;focus=tabs;focus=list 0;"
+expect "Tab order" "$forward" "focus=OK;focus=About;focus=Changes...;focus=tabs;focus=list 0;"
 still_running "Esc on the tabs and the buttons"
 backward=""
-for _ in 1 2 3 4; do
+for _ in 1 2 3 4 5; do
   run_probe keys Shift+Tab >/dev/null
   backward+="$(run_probe focus);"
 done
-expect "Shift+Tab order" "$backward" "focus=tabs;focus=About;focus=OK;focus=list 0;"
+expect "Shift+Tab order" "$backward" "focus=tabs;focus=Changes...;focus=About;focus=OK;focus=list 0;"
 
 # ---- Enter and Space on the About button open About; the focus comes back to the button
 run_probe keys Tab Tab >/dev/null
@@ -71,6 +72,22 @@ for key in Enter Space; do
   run_probe about-key Esc >/dev/null
   expect "$key on About: closed" "$(run_probe about-gone 3000; run_probe focus)" "about closed" "focus=About"
 done
+
+# ---- Enter on "Changes..." and Ctrl+Z open the Changes window; Esc closes it and the focus comes back
+run_probe keys Tab >/dev/null
+expect "Changes focused" "$(run_probe focus)" "focus=Changes..."
+run_probe keys Enter >/dev/null
+expect "Enter on Changes..." "$(run_probe changes 3000)" "title=Changes" "focus=list"
+run_probe changes-key Esc >/dev/null
+expect "Enter on Changes...: closed" "$(run_probe changes-gone 3000; run_probe focus)" "changes closed" "focus=Changes..."
+for stop in tabs "list 0" Changes...; do
+  for _ in 1 2 3 4 5; do [ "$(run_probe focus)" = "focus=$stop" ] && break; run_probe keys Tab >/dev/null; done
+  run_probe keys Ctrl+Z >/dev/null
+  expect "Ctrl+Z on $stop" "$(run_probe changes 3000)" "title=Changes"
+  run_probe changes-key Esc >/dev/null
+  expect "Ctrl+Z on $stop: closed" "$(run_probe changes-gone 3000; run_probe focus)" "changes closed" "focus=$stop"
+done
+run_probe keys Shift+Tab >/dev/null  # back on About
 screenshot keyboard
 
 # ---- Space on OK closes the program, and so does Enter

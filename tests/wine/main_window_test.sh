@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The main window of the real program: start-up scan, the Run-key tab, a tab
-# refresh, and the error box for a value that is not text.
+# The main window of the real program: start-up scan, the Run-key tab, its
+# layout, a tab refresh, and the error box for a value that is not text.
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 winlogon_rows=$(count_winlogon_rows)
 
@@ -26,6 +26,11 @@ expect "start-up" "$out" \
   "row=Tray|rundll32.exe shell32.dll,Options_RunDLL 0$loc"
 if ! grep -q "^caption=Quellmark  -  \[.*/.*\]$" <<<"$out"; then echo "FAIL [caption]: $out" | head -3; failures=$((failures + 1)); fi
 screenshot main-window
+# At its first size: the tabs over the page, OK and About where they always
+# were, "Changes..." left of About with the same gap, the bevel below.
+expect "layout" "$(run_probe layout)" "client=554x454" 'SysTabControl32 "" at 0,0 size 554x414' \
+  'Button "OK" at 471,416 size 75x25' 'Button "About" at 382,416 size 75x25' \
+  'Button "Changes..." at 293,416 size 75x25' 'Static "" at 0,446 size 554x2'
 # A caption edited in place is what the actions then read: the confirmation
 # names it, and "&No" leaves the registry alone.
 run_probe edit-caption 0 2 Renamed >/dev/null

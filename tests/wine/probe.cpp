@@ -6,9 +6,12 @@
 //   qm_probe peak-memory CLASS     the peak working set of that window's process, in KiB
 //   qm_probe dump                  caption, tab captions, rows of the shown list
 //   qm_probe rows TAB              rows of the list on tab TAB (0-based)
+//   qm_probe layout                the main window's client size and where each of its
+//                                  controls but the lists lies, with its class and text
 //   qm_probe select-tab TAB        select a tab as a click would
 //   qm_probe dialog TITLE MS [BUTTON]  wait for a message box, print its text, press the button
 //                                  captioned BUTTON ("&Yes") or else its first button
+//   qm_probe dialog-open TITLE MS  wait for a message box and print its text, pressing nothing
 //   qm_probe make-shortcut LNK TARGET  save a shell link at LNK pointing to TARGET
 //   qm_probe special-folder CSIDL  print the path of a shell special folder
 //   qm_probe no-dialog TITLE MS    fail if a message box with TITLE appears within MS
@@ -23,6 +26,7 @@
 //   qm_probe values KEY            print each value of KEY as value=NAME|TEXT
 //   qm_probe delete-value KEY NAME | delete-key KEY   (a key without sub-keys)
 //   qm_probe display-name SERVICE TEXT  give a service another display name
+//   qm_probe start-type SERVICE [N]  print a service's start type (start=N), then set it to N
 //   qm_probe args-from FILE        run the command whose arguments are the lines of FILE
 //   qm_probe spawn-units EXE ARG...  run EXE with the ARGs, each \uXXXX in them one UTF-16
 //                                  unit (a lone surrogate too), on the probe's standard
@@ -203,7 +207,8 @@ constexpr ItemControl kItemControls[] = {
     {"properties-link", 110, true},
     {"link-icon", 111, true},
     {"ok-button", IDOK, false},
-    {"cancel-button", IDCANCEL, false}, {"state", 112, true},
+    {"cancel-button", IDCANCEL, false},
+    {"state", 112, true},
 };
 
 HWND FindItemForm() { return FindWindowA("TItemForm", "Item Properties"); }
@@ -926,9 +931,9 @@ int PrintMenuItems(DWORD ms) {
 // ---- The keyboard, selection and focus, and the columns of the main window.
 //   qm_probe keys KEY...             press keys as the keyboard does (SendInput, the main window
 //                                    brought to the front): Enter, Esc, Tab, Shift+Tab, Space, or
-//                                    a letter or digit
+//                                    a letter or digit, alone or with Ctrl ("Ctrl+Z")
 //   qm_probe focus                   which control of the main window holds the keyboard focus:
-//                                    tabs, list N, OK, About, main, other or none
+//                                    tabs, list N, OK, About, Changes..., main, other or none
 //   qm_probe click-row TAB ROW       click a row with the mouse: it is selected and focused, and
 //                                    the list takes the keyboard focus; -1 clicks the empty space
 //                                    below the last row
@@ -967,17 +972,22 @@ bool PressKeys(HWND main, int count, char** names) {
         const NamedKey* found = nullptr;
         for (const NamedKey& k : kKeys)
             if (std::strcmp(k.name, names[i]) == 0) found = &k;
-        NamedKey letter{names[i], 0, false};
-        if (!found && std::strlen(names[i]) == 1 && std::isalnum(static_cast<unsigned char>(names[i][0]))) {
-            letter.key = static_cast<WORD>(LOBYTE(VkKeyScanA(names[i][0])));
+        // "Ctrl+Z": the letter or digit with Ctrl held down.
+        const bool ctrl = std::strncmp(names[i], "Ctrl+", 5) == 0;
+        const char* name = ctrl ? names[i] + 5 : names[i];
+        NamedKey letter{name, 0, false};
+        if (!found && std::strlen(name) == 1 && std::isalnum(static_cast<unsigned char>(name[0]))) {
+            letter.key = static_cast<WORD>(LOBYTE(VkKeyScanA(name[0])));
             found = &letter;
         }
         if (!found) return false;
         std::vector<INPUT> inputs;
+        if (ctrl) inputs.push_back(KeyInput(VK_CONTROL, false));
         if (found->shift) inputs.push_back(KeyInput(VK_SHIFT, false));
         inputs.push_back(KeyInput(found->key, false));
         inputs.push_back(KeyInput(found->key, true));
         if (found->shift) inputs.push_back(KeyInput(VK_SHIFT, true));
+        if (ctrl) inputs.push_back(KeyInput(VK_CONTROL, true));
         SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
         Sleep(100);
         if (IsWindow(main)) Settle(main);
@@ -1083,6 +1093,129 @@ int KeyboardCommand(const std::string& command, int argc, char** argv) {
     return 2;
 }
 
+// ---- The Changes window (class TChangesForm) and the commands that open it.
+//   qm_probe changes-press           press the main window's "Changes..." button
+//   qm_probe changes MS              wait up to MS for the Changes window, print what it shows:
+//                                    its title, owner, buttons and whether each is enabled, the
+//                                    status line, the focus, the columns and every row as
+//                                    row=WHEN|DONE|ENTRY|WHERE, and the selected row
+//   qm_probe changes-select ROW      select and focus a row (-1: none), as a click does
+//   qm_probe changes-button WHAT     press Restore, Forget or Close (posted: a question the
+//                                    press opens is left for `dialog` to answer)
+//   qm_probe changes-post WHAT       post the button's command to the window itself, as any
+//                                    program of the user's can, whether the button is enabled or not
+//   qm_probe changes-key WHAT        Enter, Esc (to the focused control) or Close (the close box)
+//   qm_probe changes-move X Y        move the window (for a screenshot under Wine)
+//   qm_probe changes-gone MS         wait up to MS until no Changes window is left
+// The controls' identifiers are the program's (src/ui/win32/changes_window.h).
+constexpr int kChangesListId = 100, kChangesRestoreId = 101, kChangesForgetId = 102, kChangesStatusId = 103;
+
+HWND FindChanges() {
+    HWND w = FindWindowA("TChangesForm", nullptr);
+    return (w && IsWindowVisible(w)) ? w : nullptr;
+}
+HWND NoChanges() { return FindChanges() ? nullptr : GetDesktopWindow(); }
+
+int ChangesButtonId(const std::string& what) {
+    return what == "Restore" ? kChangesRestoreId : what == "Forget" ? kChangesForgetId : what == "Close" ? IDCANCEL : 0;
+}
+
+int PrintChanges(HWND changes) {
+    std::printf("title=%s\n", ControlText(changes).c_str());
+    HWND main = FindWindowA("TMainForm", nullptr);
+    std::printf("owner=%s\n", main && GetWindow(changes, GW_OWNER) == main ? "main" : "other");
+    std::printf("main enabled=%d\n", main && IsWindowEnabled(main) ? 1 : 0);
+    RECT client{};
+    GetClientRect(changes, &client);
+    std::printf("client=%ldx%ld\n", client.right, client.bottom);
+    for (int id : {kChangesRestoreId, kChangesForgetId, static_cast<int>(IDCANCEL)}) {
+        HWND button = GetDlgItem(changes, id);
+        const LONG style = button ? GetWindowLongA(button, GWL_STYLE) : 0;
+        std::printf("button %s enabled=%d%s\n", ControlText(button).c_str(), button && IsWindowEnabled(button) ? 1 : 0,
+                    (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON ? " default" : "");
+    }
+    std::printf("status=%s\n", ControlText(GetDlgItem(changes, kChangesStatusId)).c_str());
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(GetWindowThreadProcessId(changes, nullptr), &info);
+    HWND list = GetDlgItem(changes, kChangesListId);
+    std::printf("focus=%s\n", info.hwndFocus == list ? "list" : ControlText(info.hwndFocus).c_str());
+    char cls[64] = {};
+    GetClassNameA(list, cls, sizeof(cls));
+    const LONG style = GetWindowLongA(list, GWL_STYLE);
+    const DWORD extended = static_cast<DWORD>(SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+    std::printf("list=%s report=%d single=%d full-row=%d\n", cls, (style & LVS_TYPEMASK) == LVS_REPORT ? 1 : 0,
+                (style & LVS_SINGLESEL) ? 1 : 0, (extended & LVS_EX_FULLROWSELECT) ? 1 : 0);
+    PrintColumns(list);
+    const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    std::printf("rows=%d\n", rows);
+    for (int r = 0; r < rows; ++r) {
+        std::string line = "row=";
+        for (int c = 0; c < 4; ++c) line += (c ? "|" : "") + CellText(list, r, c);
+        std::printf("%s\n", line.c_str());
+    }
+    std::printf("selected=%d\n", static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED)));
+    return 0;
+}
+
+int ChangesCommand(const std::string& command, int argc, char** argv) {
+    const DWORD ms = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 10000;
+    if (command == "changes-press") {
+        HWND main = FindMain();
+        HWND button = main ? FindWindowExA(main, nullptr, "Button", "Changes...") : nullptr;
+        if (!button) {
+            std::printf("no Changes button\n");
+            return 1;
+        }
+        PostMessageA(button, BM_CLICK, 0, 0);
+        return 0;
+    }
+    if (command == "changes") {
+        HWND changes = nullptr;
+        if (!WaitFor(FindChanges, ms, changes)) {
+            std::printf("no changes window\n");
+            return 1;
+        }
+        Settle(changes);
+        return PrintChanges(changes);
+    }
+    if (command == "changes-gone") {
+        HWND none = nullptr;
+        const bool gone = WaitFor(NoChanges, ms, none);
+        HWND main = FindWindowA("TMainForm", nullptr);
+        std::printf("%s\nmain enabled=%d\n", gone ? "changes closed" : "changes still open",
+                    main && IsWindowEnabled(main) ? 1 : 0);
+        return gone ? 0 : 1;
+    }
+    HWND changes = FindChanges();
+    if (!changes) {
+        std::printf("no changes window\n");
+        return 1;
+    }
+    if (command == "changes-select" && argc > 2) {
+        HWND list = GetDlgItem(changes, kChangesListId);
+        const int row = std::atoi(argv[2]);
+        SetRowState(list, -1, LVIS_SELECTED | LVIS_FOCUSED, 0);
+        if (row >= 0) SetRowState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        return 0;
+    }
+    if ((command == "changes-button" || command == "changes-post") && argc > 2) {
+        const int id = ChangesButtonId(argv[2]);
+        HWND button = id ? GetDlgItem(changes, id) : nullptr;
+        if (!button) return 2;
+        if (command == "changes-button") PostMessageA(button, BM_CLICK, 0, 0);
+        else PostMessageA(changes, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+        return 0;
+    }
+    if (command == "changes-key" && argc > 2) return PressWindowKey(changes, argv[2]) ? 0 : 2;
+    if (command == "changes-move" && argc > 3) {
+        SetWindowPos(changes, nullptr, std::atoi(argv[2]), std::atoi(argv[3]), 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    return 2;
+}
+
 // ---- The machine, written and read by the wide calls, names in any script.
 HKEY RootOf(const std::string& key, std::string& rest) {
     const size_t slash = key.find('\\');
@@ -1103,6 +1236,25 @@ int MachineCommand(const std::string& command, int argc, char** argv) {
         if (service) CloseServiceHandle(service);
         if (manager) CloseServiceHandle(manager);
         return changed ? 0 : 1;
+    }
+    if (command == "start-type" && argc > 2) {
+        // Through the service manager, which keeps the configuration of a
+        // running manager in memory: the registry alone would not change it.
+        SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+        SC_HANDLE service = manager ? OpenServiceW(manager, WideOf(argv[2]).c_str(),
+                                                   SERVICE_QUERY_CONFIG | (argc > 3 ? SERVICE_CHANGE_CONFIG : 0))
+                                    : nullptr;
+        std::vector<BYTE> buffer(8192);
+        DWORD needed = 0;
+        auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
+        bool ok = service && QueryServiceConfigW(service, config, static_cast<DWORD>(buffer.size()), &needed);
+        if (ok) std::printf("start=%lu\n", static_cast<unsigned long>(config->dwStartType));
+        if (ok && argc > 3)
+            ok = ChangeServiceConfigW(service, SERVICE_NO_CHANGE, std::strtoul(argv[3], nullptr, 10), SERVICE_NO_CHANGE,
+                                      nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr) != FALSE;
+        if (service) CloseServiceHandle(service);
+        if (manager) CloseServiceHandle(manager);
+        return ok ? 0 : 1;
     }
     std::string path;
     HKEY root = argc > 2 ? RootOf(argv[2], path) : nullptr;
@@ -1179,8 +1331,10 @@ int Main(int argc, char** argv) {
     const std::string command = argv[1];
     if (command == "modules" || command.rfind("plant-version", 0) == 0) return VersionProbeCommand(command, argc, argv);
     if (command == "process-facts") return ProcessProbeCommand(command, argc, argv);
-    if (command == "set-value" || command == "values" || command == "display-name" || command.rfind("delete-", 0) == 0)
+    if (command == "set-value" || command == "values" || command == "display-name" || command == "start-type" ||
+        command.rfind("delete-", 0) == 0)
         return MachineCommand(command, argc, argv);
+    if (command.rfind("changes", 0) == 0) return ChangesCommand(command, argc, argv);
     if (command.rfind("about", 0) == 0 || command == "jump" || command.rfind("regedit-", 0) == 0)
         return AboutJumpCommand(command, argc, argv);
     if (command.rfind("item-", 0) == 0 || command == "select-row" || command == "dblclick" || command == "menu" ||
@@ -1242,7 +1396,7 @@ int Main(int argc, char** argv) {
         if (w) PostMessageA(w, WM_CLOSE, 0, 0);
         return w ? 0 : 1;
     }
-    if (command == "dialog" || command == "no-dialog") {
+    if (command == "dialog" || command == "no-dialog" || command == "dialog-open") {
         gTitle = argc > 2 ? argv[2] : "";
         DWORD ms = argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 10000;
         HWND dialog = nullptr;
@@ -1256,6 +1410,7 @@ int Main(int argc, char** argv) {
             return 1;
         }
         std::printf("dialog=%s\n", DialogText(dialog).c_str());
+        if (command == "dialog-open") return 0;  // left open, for whatever comes meanwhile
         // The button to press: the one captioned argv[4] ("&Yes", "&No"), else the first.
         HWND button = FindWindowExA(dialog, nullptr, "Button", argc > 4 ? argv[4] : nullptr);
         if (button) PostMessageA(button, BM_CLICK, 0, 0);
@@ -1279,6 +1434,22 @@ int Main(int argc, char** argv) {
     }
     if (command == "rows" && argc > 2) {
         PrintRows(main, std::atoi(argv[2]));
+        return 0;
+    }
+    if (command == "layout") {
+        RECT client{};
+        GetClientRect(main, &client);
+        std::printf("client=%ldx%ld\n", client.right, client.bottom);
+        for (HWND c = GetWindow(main, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            char cls[64] = {};
+            GetClassNameA(c, cls, sizeof(cls));
+            if (lstrcmpiA(cls, "SysListView32") == 0 || !IsWindowVisible(c)) continue;
+            RECT r{};
+            GetWindowRect(c, &r);
+            MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+            std::printf("%s \"%s\" at %ld,%ld size %ldx%ld\n", cls, ControlText(c).c_str(), r.left, r.top,
+                        r.right - r.left, r.bottom - r.top);
+        }
         return 0;
     }
     if (command == "select-tab" && argc > 2) {

@@ -68,7 +68,7 @@ inline constexpr Column kAutoStartServices[] = {{"Service Name", 120, Name},
                                                 {"Display Name", 160, ServiceDisplayName},
                                                 {"Type", 100, ServiceType},
                                                 {"Start", 70, ServiceStart},
-                                                {"State", 70, ServiceState},
+                                                {"State", 70, cells::ServiceState},
                                                 {"File", 260, Command},
                                                 {"Command Line", 300, ServiceCommandLine}};
 inline constexpr Column kScheduledTasks[] = {

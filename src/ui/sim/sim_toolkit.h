@@ -17,10 +17,18 @@ public:
         ++itemFormShown;
         if (onItemForm) onItemForm(form);
     }
+    // The scripted user acts in the window (selects rows, presses its
+    // buttons) until it closes it or the script ends.
+    void ShowChangesModal(ChangesForm& form) override {
+        ++changesShown;
+        if (onChanges) onChanges(form);
+    }
     int aboutShown = 0;
     int itemFormShown = 0;
+    int changesShown = 0;
     std::function<void(AboutDialog&)> onAbout;
     std::function<void(ItemForm&)> onItemForm;
+    std::function<void(ChangesForm&)> onChanges;
 };
 
 }  // namespace qm::sim

@@ -14,7 +14,7 @@ constexpr int kTabHeight = 414;
 constexpr int kButtonWidth = 75, kButtonHeight = 25;
 // Not 1 and 2: the dialog manager, which the message loop runs for the
 // keyboard, sends those as IDOK for Enter and IDCANCEL for Esc.
-constexpr int kOkId = 20, kAboutId = 21, kTabId = 3, kListIdBase = 100;
+constexpr int kOkId = 20, kAboutId = 21, kChangesId = 22, kTabId = 3, kListIdBase = 100;
 constexpr UINT_PTR kDeletionReportTimer = 1;
 constexpr COLORREF kMaskColour = RGB(255, 0, 255);
 
@@ -96,10 +96,14 @@ void MainWindow::CreateChildren() {
                           kButtonHeight, hwnd_, reinterpret_cast<HMENU>(kOkId), instance_, nullptr);
     about_ = CreateWindowExW(0, L"BUTTON", L"About", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0,
                              kButtonWidth, kButtonHeight, hwnd_, reinterpret_cast<HMENU>(kAboutId), instance_, nullptr);
+    changes_ =
+        CreateWindowExW(0, L"BUTTON", L"Changes...", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0,
+                        kButtonWidth, kButtonHeight, hwnd_, reinterpret_cast<HMENU>(kChangesId), instance_, nullptr);
     bevel_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_ETCHEDHORZ, 0, 0, kClientWidth, 2, hwnd_,
                              nullptr, instance_, nullptr);
     setFont(ok_);
     setFont(about_);
+    setFont(changes_);
     CreateMenus();
     TabCtrl_SetCurSel(tab_, form_.ActivePage);
     Layout(kClientWidth, kClientHeight);
@@ -108,10 +112,13 @@ void MainWindow::CreateChildren() {
 }
 
 void MainWindow::Layout(int width, int height) {
-    // The tabs follow every edge; the buttons and the bevel keep to the bottom right.
+    // The tabs follow every edge; the buttons and the bevel keep to the bottom right, "Changes..." left of About
+    // with the same gap as between About and OK.
     MoveWindow(tab_, 0, 0, width, height - (kClientHeight - kTabHeight), TRUE);
     MoveWindow(ok_, width - (kClientWidth - 471), height - (kClientHeight - 416), kButtonWidth, kButtonHeight, TRUE);
     MoveWindow(about_, width - (kClientWidth - 382), height - (kClientHeight - 416), kButtonWidth, kButtonHeight, TRUE);
+    MoveWindow(changes_, width - (kClientWidth - 293), height - (kClientHeight - 416), kButtonWidth, kButtonHeight,
+               TRUE);
     MoveWindow(bevel_, 0, height - 8, width, 2, TRUE);
     RECT page{};
     GetClientRect(tab_, &page);
@@ -207,6 +214,8 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 form_.OKButtonClick();
             } else if (clicked && id == kAboutId && reinterpret_cast<HWND>(lp) == about_) {
                 form_.ShowAbout();
+            } else if (clicked && id == kChangesId && reinterpret_cast<HWND>(lp) == changes_) {
+                form_.ShowChanges();
             } else if (lp == 0 && id >= kMenuIdBase && id < kMenuIdBase + static_cast<UINT>(form_.TabCount()) * 8) {
                 const int tab = static_cast<int>((id - kMenuIdBase) / 8);
                 const auto command = static_cast<ListCommand>((id - kMenuIdBase) % 8);
@@ -265,6 +274,14 @@ int MainWindow::Run() {
         DispatchMessageW(&msg);
     }
     return static_cast<int>(msg.wParam);
+}
+
+void RedrawMainWindow(HWND window) {
+    if (!window || GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId()) return;
+    wchar_t cls[64] = {};
+    GetClassNameW(window, cls, 64);
+    if (lstrcmpW(cls, kMainWindowClass) != 0) return;
+    if (auto* main = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA))) main->Refresh();
 }
 
 int RunMainWindow(MainForm& form, HINSTANCE instance) {

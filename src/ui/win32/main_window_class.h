@@ -40,6 +40,8 @@ public:
 
     bool Create();
     int Run();
+    // Draws what the form holds now.
+    void Refresh() { Sync(); }
 
     // Menu command identifiers: base + tab * 8 + command.
     static constexpr UINT kMenuIdBase = 1000;
@@ -57,7 +59,7 @@ private:
     void ShowActiveList();
     void Sync();
     bool OwnKey(MSG& msg);
-    std::array<HWND, 4> TabStops() const;
+    std::array<HWND, 5> TabStops() const;
     void ReadSelection(int tab);
     void ApplySelection(int tab);
     int TabFromList(HWND list) const;
@@ -65,7 +67,7 @@ private:
 
     MainForm& form_;
     HINSTANCE instance_;
-    HWND hwnd_ = nullptr, tab_ = nullptr, ok_ = nullptr, about_ = nullptr, bevel_ = nullptr;
+    HWND hwnd_ = nullptr, tab_ = nullptr, ok_ = nullptr, about_ = nullptr, changes_ = nullptr, bevel_ = nullptr;
     std::vector<HWND> lists_;
     std::vector<HMENU> menus_;
     std::vector<std::uint64_t> shownVersion_;
