@@ -12,7 +12,9 @@ struct Row {
 };
 
 Row RowOf(Platform& platform, const JournalItem& item) {
-    Row row{item.file, item.record ? "ok" : "damaged"};
+    Row row;
+    row.file = item.file;
+    row.state = item.record ? "ok" : "damaged";
     row.damage = item.damage;
     if (!item.record) return row;
     const ChangeRecord& record = *item.record;
