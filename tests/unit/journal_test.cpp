@@ -128,7 +128,7 @@ TEST(Journal, EveryKindOfChangeIsPutBackExactly) {
          [](sim::SimMachine& m) {
              sim::SimFile file;
              file.shortcutTarget = "C:\\x.exe";
-             file.content = std::string("L\0\0\0\x01\x14\x02\xff binary", 17);
+             file.content = std::string("L\0\0\0\x01\x14\x02\xff binary", 15);
              file.attributes = kFileAttributeArchive | kFileAttributeHidden | kFileAttributeSystem;
              file.creationTime = 133000000000000001ull;
              file.lastAccessTime = 133000000000000002ull;
