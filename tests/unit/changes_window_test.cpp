@@ -40,7 +40,7 @@ struct Place {
     const char* tab;      // the category id
     const char* row;      // the deleted row's name
     const char* caption;  // the tab's caption while both entries are listed
-    std::function<void(sim::SimDesktop&)> seed;
+    std::function<void(sim::SimDesktop&)> put;
 };
 
 std::vector<Place> Places() {
@@ -102,7 +102,7 @@ int RowNamed(const EntryList& list, const std::string& name) {
 // its first tab, and the user who deleted the place's entry with "&Yes".
 struct Desktop {
     explicit Desktop(const Place& place) : tab(TabOf(place.tab)) {
-        place.seed(m);
+        place.put(m);
         form.ScanAtStart();
         form.FirstShow();
         form.SelectTab(tab);

@@ -28,10 +28,10 @@ class AboutWindow {
 public:
     explicit AboutWindow(AboutDialog& dialog) : dialog_(dialog) {}
 
-    static INT_PTR CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    void Attach(HWND hwnd) { hwnd_ = hwnd; }
+    INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp);
 
 private:
-    INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp);
     void Create();
     HWND Child(const wchar_t* cls, const std::string& text, DWORD style, int x, int y, int w, int h, int id,
                HFONT font);
@@ -118,8 +118,14 @@ void AboutWindow::Close() {
     if (dialog_.Closed) EndDialog(hwnd_, IDOK);
 }
 
-INT_PTR AboutWindow::OnMessage(UINT msg, WPARAM wp, LPARAM) {
+INT_PTR AboutWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
+        case WM_DRAWITEM: {
+            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+            if (item->CtlID != static_cast<UINT>(kLinkId)) return FALSE;
+            DrawLink(*item);
+            return TRUE;
+        }
         case WM_INITDIALOG:
             Create();
             return FALSE;  // the focus is on OK already
@@ -138,25 +144,6 @@ INT_PTR AboutWindow::OnMessage(UINT msg, WPARAM wp, LPARAM) {
     return FALSE;
 }
 
-INT_PTR CALLBACK AboutWindow::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_INITDIALOG) {
-        auto* self = reinterpret_cast<AboutWindow*>(lp);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, DWLP_USER, lp);
-    }
-    auto* self = reinterpret_cast<AboutWindow*>(GetWindowLongPtrW(hwnd, DWLP_USER));
-    if (!self) return FALSE;
-    return AtCallbackBoundary<INT_PTR>(hwnd, FALSE, [&]() -> INT_PTR {
-        if (msg == WM_DRAWITEM) {
-            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-            if (item->CtlID != static_cast<UINT>(kLinkId)) return FALSE;
-            self->DrawLink(*item);
-            return TRUE;
-        }
-        return self->OnMessage(msg, wp, lp);
-    });
-}
-
 }  // namespace
 
 void Win32Toolkit::ShowAboutModal(AboutDialog& dialog) {
@@ -167,7 +154,7 @@ void Win32Toolkit::ShowAboutModal(AboutDialog& dialog) {
     auto* frame = reinterpret_cast<DLGTEMPLATE*>(form.data());
     frame->style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
     frame->dwExtendedStyle = WS_EX_DLGMODALFRAME;
-    DialogBoxIndirectParamW(GetModuleHandleW(nullptr), frame, OwnerWindow(), AboutWindow::Proc,
+    DialogBoxIndirectParamW(GetModuleHandleW(nullptr), frame, OwnerWindow(), ObjectDialogProc<AboutWindow>,
                             reinterpret_cast<LPARAM>(&window));
 }
 

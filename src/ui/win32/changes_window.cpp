@@ -48,10 +48,10 @@ class ChangesWindow {
 public:
     explicit ChangesWindow(ChangesForm& form) : form_(form) {}
 
-    static INT_PTR CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    void Attach(HWND hwnd) { hwnd_ = hwnd; }
+    INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp);
 
 private:
-    INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp);
     void Create();
     HWND Child(DWORD exStyle, const wchar_t* cls, const std::string& text, DWORD style, int x, int y, int w, int h,
                int id);
@@ -205,17 +205,6 @@ INT_PTR ChangesWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     return FALSE;
 }
 
-INT_PTR CALLBACK ChangesWindow::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_INITDIALOG) {
-        auto* self = reinterpret_cast<ChangesWindow*>(lp);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, DWLP_USER, lp);
-    }
-    auto* self = reinterpret_cast<ChangesWindow*>(GetWindowLongPtrW(hwnd, DWLP_USER));
-    if (!self) return FALSE;
-    return AtCallbackBoundary<INT_PTR>(hwnd, FALSE, [&]() -> INT_PTR { return self->OnMessage(msg, wp, lp); });
-}
-
 // A dialog template of no controls: WORDs of the header, then the menu
 // (none), the class and the title, each a NUL-terminated UTF-16 text.
 std::vector<WORD> ChangesTemplate() {
@@ -237,8 +226,8 @@ void Win32Toolkit::ShowChangesModal(ChangesForm& form) {
     RegisterChangesClass(instance);
     ChangesWindow window(form);
     std::vector<WORD> frame = ChangesTemplate();
-    DialogBoxIndirectParamW(instance, reinterpret_cast<DLGTEMPLATE*>(frame.data()), OwnerWindow(), ChangesWindow::Proc,
-                            reinterpret_cast<LPARAM>(&window));
+    DialogBoxIndirectParamW(instance, reinterpret_cast<DLGTEMPLATE*>(frame.data()), OwnerWindow(),
+                            ObjectDialogProc<ChangesWindow>, reinterpret_cast<LPARAM>(&window));
 }
 
 }  // namespace qm::win32

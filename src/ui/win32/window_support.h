@@ -66,4 +66,19 @@ LRESULT CALLBACK ObjectWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return AtCallbackBoundary<LRESULT>(hwnd, 0, [&] { return self->OnMessage(msg, wp, lp); });
 }
 
+// The dialog procedure of a dialog whose object was handed over as the
+// dialog's parameter: the object learns its window (Attach) at
+// WM_INITDIALOG and gets every message (OnMessage, a dialog procedure's
+// answer) inside the exception boundary.
+template <class Window>
+INT_PTR CALLBACK ObjectDialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_INITDIALOG) {
+        reinterpret_cast<Window*>(lp)->Attach(hwnd);
+        SetWindowLongPtrW(hwnd, DWLP_USER, lp);
+    }
+    auto* self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+    if (!self) return FALSE;
+    return AtCallbackBoundary<INT_PTR>(hwnd, FALSE, [&]() -> INT_PTR { return self->OnMessage(msg, wp, lp); });
+}
+
 }  // namespace qm::win32
