@@ -223,6 +223,12 @@ same "the Windows key" "$before/windows.reg" "$after/windows.reg"
 same "the startup folder" "$before/startup.txt" "$after/startup.txt"
 same "the task files" "$before/tasks.txt" "$after/tasks.txt"
 
+# ---- The report lists the same journal: each kind of change and its restore
+journal=$(timeout 120 wine "$(dirname "$exe")/quellmark-report.exe" --changes --format csv 2>/dev/null | tr -d '\r')
+expect "the report's --changes" "$(sed -n 1p <<<"$journal"; cut -d, -f2,4 <<<"$journal" | sort -u)" \
+  "file,state,time,kind,done,category,entry,where,damage" \
+  "ok,deleted-value" "ok,deleted-file" "ok,rewrote-value" "ok,deleted-task" "ok,restored"
+
 cleanup
 [ -n "$scheduler_start" ] && run_probe start-type Schedule "$scheduler_start" >/dev/null
 finish
